@@ -1,0 +1,252 @@
+#ifndef MAINWINDOW_H
+#define MAINWINDOW_H
+
+#include <QAction>
+#include <QMainWindow>
+#include <QMenu>
+#include <QVector>
+
+#include "canvas.h"
+#include "canvassize.h"
+#include "codegenerator.h"
+#include "contextmenus.h"
+#include "eula.h"
+#include "xmlio.h"
+
+class QCloseEvent;
+class QCursor;
+class QDockWidget;
+class QLabel;
+class QScreen;
+class QSettings;
+class QShortcut;
+class CreateProject;
+class GraphicsViewZoom;
+class HomeScreen;
+class SimpleUpdateInterface;
+class TourBox;
+class TreeItem;
+class TreeModel;
+
+namespace Ui {
+class MainWindow;
+}
+
+// What the window shows; decides which actions are enabled.
+enum enKorvelActionsState {
+    STATE_BLANK,
+    STATE_LEVEL1,
+    STATE_LEVEL2,
+    STATE_LEVEL3,
+    STATE_LEVEL4,
+    STATE_LEVEL5,
+    STATE_TOUR
+};
+
+// Positions of the switchable actions in the action vector.
+enum enActionsPos {
+    POS_SELECT,
+    POS_SAVE,
+    POS_NEW,
+    POS_OPEN,
+    POS_BRING_TO_FRONT,
+    POS_SEND_TO_BACK,
+    POS_DELETE,
+    POS_TRANSITION,
+    POS_STATE,
+    POS_TEXT,
+    POS_PROCESS_RECT,
+    POS_SET_CANVAS_SIZE,
+    POS_LINK,
+    POS_MEMORY,
+    POS_DATAFLOW,
+    POS_CODE_GENERATOR,
+    POS_CLOSE_PROJECT,
+    POS_UNDO,
+    POS_REDO,
+    POS_ENABLE_AUTOSAVE,
+    POS_ZOOM_IN,
+    POS_ZOOM_OUT,
+    POS_FIT_TO_WINDOW,
+    POS_SAVE_AS,
+    POS_RENAME_PROJECT,
+    POS_OPEN_EXAMPLES,
+    POS_SELF_TRANSITION,
+    POS_COUNT
+};
+
+class MainWindow : public QMainWindow
+{
+    Q_OBJECT
+
+public:
+    explicit MainWindow(QWidget* parent = nullptr);
+    ~MainWindow() override;
+
+    // Start-up and settings.
+    void readSettings();
+    void writeSettings();
+    void initScreenChange();
+    void setSceneScale(double sx, double sy);
+    void initStatusBar();
+    void displayTempStatusBarMessage(const QString& text, int timeout = 0);
+    void displayPermStatusBarMessage(const QString& text);
+    void clearStatusBarMessage();
+
+    // Actions and their states.
+    void activateActionsFromKorvelState(enKorvelActionsState state);
+    void enableAction(enActionsPos pos);
+    void disableAction(enActionsPos pos);
+    void setKorvelInBlankState();
+    QAction* actionAt(enActionsPos pos) const { return actionVector.value(pos); }
+    enKorvelActionsState actionsState() const { return korvelState; }
+
+    // Project commands.
+    bool openProjectFile(const QString& path);
+    bool saveDataToFile();
+    bool getAllCanvasNames(QString* out);
+    void clearAllData();
+    void clearProjectModel();
+
+    // Read access for the commands, the tests and the tour.
+    Canvas* getCurrentCanvas() const { return currentCanvas; }
+    const QVector<Canvas*>& getCanvases() const { return canvases; }
+    int getCanvasWidth() const { return canvasWidth; }
+    int getCanvasHeight() const { return canvasHeight; }
+    GraphicsViewZoom* zoomController() const { return zoom; }
+    CodeGenerator& codeGenerator() { return codegen; }
+    XmlIO& projectIO() { return xmlIO; }
+    QGraphicsView* graphicsView() const;
+    QLabel* permanentStatusLabel() const { return permStatusLabel; }
+    QCursor* cursorFor(Canvas::Mode mode) const;
+
+    // Canvases: one per node of the project hierarchy.
+    bool createCanvasElement(t_strReadProcessItem* node);
+    Canvas* getCanvasItem(int level, int id, int parentId, bool* found) const;
+    int getCanvasItemPos(t_strReadProcessItem* node, bool* found) const;
+    bool setActiveScene(int pos);
+
+public slots:
+    void sscreenChanged(QScreen* screen);
+    void slot_enableSaveAction();
+    void slot_processItemAdded();
+    void displaySIPropertiesFromScene();
+    void displayTIPropertiesFromScene();
+    void displayTextItemPropertiesFromScene();
+    void displayProcessItemPropertiesFromScene();
+    void displayLinkItemPropertiesFromScene();
+    void displayMemoryItemPropertiesFromScene();
+    void displayDataflowItemPropertiesFromScene();
+
+private slots:
+    void on_actionNew_triggered();
+    void on_actionOpen_triggered();
+    void on_actionSave_triggered();
+    void on_actionSave_As_triggered();
+    void on_actionOpen_Examples_triggered();
+    void on_actionClose_Project_triggered();
+    void on_actionRename_Project_triggered();
+    void on_actionExit_triggered();
+    void on_actionBringToFront_triggered();
+    void on_actionSendToBack_triggered();
+    void on_actionDelete_triggered();
+    void on_actionState_triggered();
+    void on_actiontransition_triggered();
+    void on_actionProcessRect_triggered();
+    void on_actionText_triggered();
+    void on_actionMemory_triggered();
+    void on_actionLink_triggered();
+    void on_actionDataflow_triggered();
+    void on_actionSelf_transition_triggered();
+    void on_actionSelect_triggered();
+    void on_actionUndo_triggered();
+    void on_actionRedo_triggered();
+    void on_actionzoom_in_triggered();
+    void on_actionzoom_out_triggered();
+    void on_actionFit_to_window_triggered();
+    void on_actionSet_Canvas_Size_triggered();
+    void on_actionShow_Project_Browser_triggered();
+    void on_actionCode_Generator_triggered();
+    void on_actionAbout_triggered();
+    void on_actionAppTour_triggered();
+    void on_actionGetting_started_triggered();
+    void on_actionCheck_for_update_triggered();
+    void on_actionReport_a_bug_triggered();
+    void on_actionReuqest_feature_triggered();
+    void on_actionEula_triggered();
+    void on_actionAbout_Qt_triggered();
+
+protected:
+    void closeEvent(QCloseEvent* event) override;
+
+private:
+    void createMenus();
+    void addActionsToGraphicsItems();
+    void addActionsToVector();
+    void InitCursors();
+    void initShortcuts();
+    void initMisc();
+    void setToolMode(Canvas::Mode mode, QCursor* cursor);
+    void zoomBy(double factor);
+
+    // Filled by the project-binding and project-command code.
+    void deleteSelectedItems();
+    void startAppTour();
+    void runCodeGenerator();
+
+    Canvas* lastCreatedCanvas = nullptr;
+    Canvas* currentCanvas = nullptr;
+    HomeScreen* homeScreen = nullptr;
+    Ui::MainWindow* ui;
+    CreateProject* createProjectDialog = nullptr;
+    XmlIO xmlIO;
+    QMenu stateMenu;
+    QMenu transitionMenu;
+    QMenu textMenu;
+    QMenu processMenu;
+    QMenu linkMenu;
+    QMenu memoryMenu;
+    QMenu dataflowMenu;
+    t_strContextMenu contextMenus;
+    CanvasSize canvasSizeDialog;
+    Eula eula;
+    QDockWidget* projectBrowserDock = nullptr;
+    QLabel* permStatusLabel = nullptr;
+    int canvasWidth = 2000;
+    int canvasHeight = 1050;
+    QVector<Canvas*> canvases;
+    QVector<QAction*> actionVector;
+    QAction statePropertiesAction;
+    QAction transitionPropertiesAction;
+    QAction textPropertiesAction;
+    QAction processPropertiesAction;
+    QAction linkPropertiesAction;
+    QAction memoryPropertiesAction;
+    QAction dataflowPropertiesAction;
+    QAction processAddedAction;
+    QAction processLabelChangedAction;
+    QAction saveAction;
+    QAction returnToSelectAction;
+    QString previousProjectPath;
+    TreeItem* currentTreeNode = nullptr;
+    TreeModel* projectModel = nullptr;
+    CodeGenerator codegen;
+    QSettings* settings = nullptr;
+    QString buildNumber;
+    SimpleUpdateInterface* updateInterface = nullptr;
+    QShortcut* selectShortcut = nullptr;
+    QShortcut* fitShortcut = nullptr;
+    GraphicsViewZoom* zoom = nullptr;
+    TourBox* tourBox = nullptr;
+    QCursor* stateCursor = nullptr;
+    QCursor* transitionCursor = nullptr;
+    QCursor* textCursor = nullptr;
+    QCursor* processCursor = nullptr;
+    QCursor* linkCursor = nullptr;
+    QCursor* memoryCursor = nullptr;
+    QCursor* dataflowCursor = nullptr;
+    QCursor* selectCursor = nullptr;
+    enKorvelActionsState korvelState = STATE_BLANK;
+};
+
+#endif // MAINWINDOW_H

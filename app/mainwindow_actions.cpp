@@ -1,0 +1,344 @@
+// Menus, tool modes and the small commands that act on the shown canvas.
+
+#include "mainwindow.h"
+#include "ui_mainwindow.h"
+
+#include <QApplication>
+#include <QDesktopServices>
+#include <QDockWidget>
+#include <QGraphicsLineItem>
+#include <QGraphicsView>
+#include <QMessageBox>
+#include <QShortcut>
+#include <QUrl>
+
+#include "graphicsviewzoom.h"
+#include "simpleupdateinterface.h"
+
+namespace {
+const char gettingStartedUrl[] = "https://korvel.example.org/docs/getting-started";
+const char featureRequestUrl[] = "https://korvel.example.org/community/feature-requests";
+} // namespace
+
+void MainWindow::createMenus()
+{
+    struct Entry {
+        QMenu* menu;
+        QAction* properties;
+    };
+    const Entry entries[] = {
+        {&stateMenu, &statePropertiesAction},
+        {&transitionMenu, &transitionPropertiesAction},
+        {&textMenu, &textPropertiesAction},
+        {&processMenu, &processPropertiesAction},
+        {&linkMenu, &linkPropertiesAction},
+        {&memoryMenu, &memoryPropertiesAction},
+        {&dataflowMenu, &dataflowPropertiesAction},
+    };
+    for (const Entry& entry : entries) {
+        entry.menu->addAction(ui->actionBringToFront);
+        entry.menu->addAction(ui->actionSendToBack);
+        entry.menu->addAction(ui->actionDelete);
+        if (entry.menu == &stateMenu)
+            entry.menu->addAction(ui->actionSelf_transition);
+        entry.menu->addAction(entry.properties);
+    }
+    contextMenus.stateMenu = &stateMenu;
+    contextMenus.transitionMenu = &transitionMenu;
+    contextMenus.textMenu = &textMenu;
+    contextMenus.processMenu = &processMenu;
+    contextMenus.linkMenu = &linkMenu;
+    contextMenus.memoryMenu = &memoryMenu;
+    contextMenus.dataflowMenu = &dataflowMenu;
+}
+
+void MainWindow::addActionsToGraphicsItems()
+{
+    const QIcon propertiesIcon(QStringLiteral(":/Images/Images/Properties.png"));
+    QAction* properties[] = {&statePropertiesAction, &transitionPropertiesAction,
+                             &textPropertiesAction, &processPropertiesAction,
+                             &linkPropertiesAction, &memoryPropertiesAction,
+                             &dataflowPropertiesAction};
+    for (QAction* action : properties) {
+        action->setText(tr("Properties"));
+        action->setIcon(propertiesIcon);
+    }
+    connect(&statePropertiesAction, &QAction::triggered, this, &MainWindow::displaySIPropertiesFromScene);
+    connect(&transitionPropertiesAction, &QAction::triggered, this, &MainWindow::displayTIPropertiesFromScene);
+    connect(&textPropertiesAction, &QAction::triggered, this, &MainWindow::displayTextItemPropertiesFromScene);
+    connect(&processPropertiesAction, &QAction::triggered, this, &MainWindow::displayProcessItemPropertiesFromScene);
+    connect(&linkPropertiesAction, &QAction::triggered, this, &MainWindow::displayLinkItemPropertiesFromScene);
+    connect(&memoryPropertiesAction, &QAction::triggered, this, &MainWindow::displayMemoryItemPropertiesFromScene);
+    connect(&dataflowPropertiesAction, &QAction::triggered, this, &MainWindow::displayDataflowItemPropertiesFromScene);
+
+    // The hidden actions by which canvases call back into the window.
+    connect(&processAddedAction, &QAction::triggered, this, &MainWindow::slot_processItemAdded);
+    connect(&processLabelChangedAction, &QAction::triggered, this, &MainWindow::displayProcessItemPropertiesFromScene);
+    connect(&saveAction, &QAction::triggered, this, &MainWindow::slot_enableSaveAction);
+    connect(&returnToSelectAction, &QAction::triggered, this, &MainWindow::on_actionSelect_triggered);
+}
+
+void MainWindow::InitCursors()
+{
+    stateCursor = new QCursor(QPixmap(QStringLiteral(":/Images/Images/stateCursor.png")));
+    transitionCursor = new QCursor(QPixmap(QStringLiteral(":/Images/Images/transitionCursor.png")));
+    textCursor = new QCursor(QPixmap(QStringLiteral(":/Images/Images/TextCursor.png")));
+    processCursor = new QCursor(QPixmap(QStringLiteral(":/Images/Images/Process_Rect_Cursor.png")));
+    linkCursor = new QCursor(QPixmap(QStringLiteral(":/Images/Images/link_cursor.png")));
+    memoryCursor = new QCursor(QPixmap(QStringLiteral(":/Images/Images/Memory_cursor.png")));
+    dataflowCursor = new QCursor(QPixmap(QStringLiteral(":/Images/Images/Dataflow_cursor.png")));
+    selectCursor = new QCursor(Qt::ArrowCursor);
+}
+
+QCursor* MainWindow::cursorFor(Canvas::Mode mode) const
+{
+    switch (mode) {
+    case Canvas::InsertState: return stateCursor;
+    case Canvas::InsertTransition: return transitionCursor;
+    case Canvas::InsertText: return textCursor;
+    case Canvas::InsertProcess: return processCursor;
+    case Canvas::InsertLink: return linkCursor;
+    case Canvas::InsertMemory: return memoryCursor;
+    case Canvas::InsertDataflow: return dataflowCursor;
+    case Canvas::SelectItem: return selectCursor;
+    }
+    return selectCursor;
+}
+
+void MainWindow::initShortcuts()
+{
+    selectShortcut = new QShortcut(QKeySequence(Qt::Key_Escape), this);
+    selectShortcut->setAutoRepeat(false);
+    connect(selectShortcut, &QShortcut::activated, this, &MainWindow::on_actionSelect_triggered);
+
+    fitShortcut = new QShortcut(QKeySequence(Qt::Key_Space), this);
+    fitShortcut->setAutoRepeat(false);
+    connect(fitShortcut, &QShortcut::activated, this, &MainWindow::on_actionFit_to_window_triggered);
+
+    zoom = new GraphicsViewZoom(ui->graphicsView);
+    zoom->setModifiers(Qt::NoModifier);
+}
+
+void MainWindow::initMisc()
+{
+    tourBox = nullptr;
+}
+
+// ---- Tool modes -------------------------------------------------------------
+
+void MainWindow::setToolMode(Canvas::Mode mode, QCursor* cursor)
+{
+    setCursor(*cursor);
+    if (currentCanvas)
+        currentCanvas->setMode(mode);
+}
+
+void MainWindow::on_actionState_triggered() { setToolMode(Canvas::InsertState, stateCursor); }
+void MainWindow::on_actiontransition_triggered() { setToolMode(Canvas::InsertTransition, transitionCursor); }
+void MainWindow::on_actionText_triggered() { setToolMode(Canvas::InsertText, textCursor); }
+void MainWindow::on_actionLink_triggered() { setToolMode(Canvas::InsertLink, linkCursor); }
+void MainWindow::on_actionMemory_triggered() { setToolMode(Canvas::InsertMemory, memoryCursor); }
+void MainWindow::on_actionDataflow_triggered() { setToolMode(Canvas::InsertDataflow, dataflowCursor); }
+
+void MainWindow::on_actionProcessRect_triggered()
+{
+    if (currentCanvas)
+        currentCanvas->setDrawProcessShape(1);
+    setToolMode(Canvas::InsertProcess, processCursor);
+}
+
+void MainWindow::on_actionSelect_triggered()
+{
+    if (canvases.isEmpty())
+        return;
+    setToolMode(Canvas::SelectItem, selectCursor);
+}
+
+void MainWindow::on_actionSelf_transition_triggered()
+{
+    if (currentCanvas)
+        currentCanvas->addSelfTransitionItem();
+}
+
+// ---- Commands on the shown canvas -------------------------------------------
+
+void MainWindow::on_actionUndo_triggered()
+{
+    if (!currentCanvas)
+        return;
+    currentCanvas->undoAction()->trigger();
+    currentCanvas->update();
+}
+
+void MainWindow::on_actionRedo_triggered()
+{
+    if (!currentCanvas)
+        return;
+    currentCanvas->redoAction()->trigger();
+    currentCanvas->update();
+}
+
+void MainWindow::zoomBy(double factor)
+{
+    QGraphicsView* view = ui->graphicsView;
+    view->centerOn(0, 0);
+    const QTransform transform = view->transform();
+    view->translate(transform.dx(), transform.dy());
+    view->scale(factor, factor);
+}
+
+void MainWindow::on_actionzoom_in_triggered() { zoomBy(1.1); }
+void MainWindow::on_actionzoom_out_triggered() { zoomBy(0.9); }
+
+void MainWindow::on_actionFit_to_window_triggered()
+{
+    if (canvases.isEmpty() || !currentCanvas)
+        return;
+    ui->graphicsView->ensureVisible(currentCanvas->sceneRect(), 50, 50);
+    ui->graphicsView->fitInView(currentCanvas->itemsBoundingRect(), Qt::KeepAspectRatio);
+}
+
+void MainWindow::on_actionBringToFront_triggered()
+{
+    if (!currentCanvas || currentCanvas->selectedItems().isEmpty())
+        return;
+    QGraphicsItem* item = currentCanvas->selectedItems().first();
+    if (item->type() == QGraphicsLineItem::Type)
+        return;
+    item->setZValue(currentCanvas->nextZValue());
+    enableAction(POS_SAVE);
+}
+
+void MainWindow::on_actionSendToBack_triggered()
+{
+    if (!currentCanvas || currentCanvas->selectedItems().isEmpty())
+        return;
+    QGraphicsItem* item = currentCanvas->selectedItems().first();
+    if (item->type() == QGraphicsLineItem::Type)
+        return;
+    item->setZValue(1.0);
+    enableAction(POS_SAVE);
+}
+
+void MainWindow::on_actionDelete_triggered()
+{
+    deleteSelectedItems();
+}
+
+void MainWindow::on_actionSet_Canvas_Size_triggered()
+{
+    canvasSizeDialog.setWidth(canvasWidth);
+    canvasSizeDialog.setHeight(canvasHeight);
+    canvasSizeDialog.fillValues();
+    if (canvasSizeDialog.exec() != QDialog::Accepted)
+        return;
+    canvasWidth = canvasSizeDialog.getWidth();
+    canvasHeight = canvasSizeDialog.getHeight();
+    if (currentCanvas)
+        currentCanvas->setSceneRect(0, 0, canvasWidth, canvasHeight);
+}
+
+void MainWindow::on_actionShow_Project_Browser_triggered()
+{
+    projectBrowserDock->setVisible(!projectBrowserDock->isVisible());
+}
+
+// ---- Item properties from the context menus ---------------------------------
+
+void MainWindow::displaySIPropertiesFromScene()
+{
+    if (!currentCanvas)
+        return;
+    currentCanvas->displayStateProperties();
+    enableAction(POS_SAVE);
+}
+
+void MainWindow::displayTIPropertiesFromScene()
+{
+    if (!currentCanvas)
+        return;
+    currentCanvas->displayTransitionProperties();
+    enableAction(POS_SAVE);
+}
+
+void MainWindow::displayTextItemPropertiesFromScene()
+{
+    if (!currentCanvas)
+        return;
+    currentCanvas->displayTextItemProperties();
+    enableAction(POS_SAVE);
+}
+
+void MainWindow::displayLinkItemPropertiesFromScene()
+{
+    if (!currentCanvas)
+        return;
+    currentCanvas->displayLinkItemProperties();
+    enableAction(POS_SAVE);
+}
+
+void MainWindow::displayMemoryItemPropertiesFromScene()
+{
+    if (!currentCanvas)
+        return;
+    currentCanvas->displayMemoryItemProperties();
+    enableAction(POS_SAVE);
+}
+
+void MainWindow::displayDataflowItemPropertiesFromScene()
+{
+    if (!currentCanvas)
+        return;
+    currentCanvas->displayDataflowItemProperties();
+    enableAction(POS_SAVE);
+}
+
+// ---- Help -------------------------------------------------------------------
+
+void MainWindow::on_actionAbout_triggered()
+{
+    const QString text = QStringLiteral("Korvel ") + QCoreApplication::applicationVersion() + " \n\n"
+        + "Build Number: " + buildNumber + "\n" + "Powered by Qt" + "\n\n"
+        + tr("Made by the Korvel developers for embedded software teams.");
+    QMessageBox::about(this, QStringLiteral("Korvel"), text);
+}
+
+void MainWindow::on_actionGetting_started_triggered()
+{
+    QDesktopServices::openUrl(QUrl(QString::fromLatin1(gettingStartedUrl)));
+}
+
+void MainWindow::on_actionReport_a_bug_triggered()
+{
+    QDesktopServices::openUrl(QUrl(QString::fromLatin1(featureRequestUrl)));
+}
+
+void MainWindow::on_actionReuqest_feature_triggered()
+{
+    QDesktopServices::openUrl(QUrl(QString::fromLatin1(featureRequestUrl)));
+}
+
+void MainWindow::on_actionEula_triggered()
+{
+    eula.exec();
+}
+
+void MainWindow::on_actionAbout_Qt_triggered()
+{
+    QMessageBox::aboutQt(this, tr("About Qt"));
+}
+
+void MainWindow::on_actionCheck_for_update_triggered()
+{
+    updateInterface->checkForUpdates(true);
+}
+
+void MainWindow::on_actionAppTour_triggered()
+{
+    startAppTour();
+}
+
+void MainWindow::on_actionCode_Generator_triggered()
+{
+    runCodeGenerator();
+}

@@ -1,0 +1,222 @@
+#include "dataflowitem.h"
+
+#include <QGraphicsScene>
+#include <QGraphicsSceneContextMenuEvent>
+#include <QMenu>
+#include <QPainter>
+
+#include "canvas.h"
+#include "dataflowline.h"
+#include "itemrecords.h"
+#include "linkitem.h"
+#include "memoryitem.h"
+#include "processitem.h"
+
+namespace {
+const QColor defaultDataflowColor(249, 231, 159);
+const int processType = 37;
+const int memoryType = 38;
+const int emptyWidth = 100;
+const int emptyHeight = 21;
+
+QPointF centreOf(const QGraphicsItem* item)
+{
+    if (item->type() == processType) {
+        auto* process = static_cast<const ProcessItem*>(item);
+        return item->pos() + QPointF(process->getWidth() / 2, process->getHeight() / 2);
+    }
+    if (item->type() == memoryType) {
+        auto* memory = static_cast<const MemoryItem*>(item);
+        return item->pos() + QPointF(memory->getWidth() / 2, memory->getHeight() / 2);
+    }
+    const QRectF bounds = item->boundingRect();
+    return item->pos() + QPointF(int(bounds.width()) / 2, int(bounds.height()) / 2);
+}
+} // namespace
+
+DataflowItem::DataflowItem(QMenu* menu, QGraphicsItem* start, QGraphicsItem* end,
+                           QObject* /*parent*/)
+    : QObject(nullptr)
+    , QGraphicsItem(nullptr)
+    , myStartItem(start)
+    , myEndItem(end)
+    , backgroundColor(defaultDataflowColor)
+    , contextMenu(menu)
+    , pen(QBrush(Qt::black), 1, Qt::SolidLine)
+{
+    setFlag(QGraphicsItem::ItemIsMovable, true);
+    setFlag(QGraphicsItem::ItemIsSelectable, true);
+    setAcceptHoverEvents(true);
+
+    if (start->type() == processType && end->type() == memoryType) {
+        lineType = 1;
+        process = static_cast<ProcessItem*>(start);
+        memory = static_cast<MemoryItem*>(end);
+    } else if (start->type() == memoryType && end->type() == processType) {
+        lineType = 2;
+        memory = static_cast<MemoryItem*>(start);
+        process = static_cast<ProcessItem*>(end);
+    }
+    if (memory) {
+        label = memory->getLabel();
+        datatype = memory->getDatatype();
+    }
+
+    const QPointF mid = (centreOf(start) + centreOf(end)) / 2;
+    midX = mid.x();
+    midY = mid.y();
+    updatePolygon();
+    setPos(midX - emptyWidth / 2, midY - emptyHeight / 2);
+}
+
+DataflowItem::~DataflowItem()
+{
+    removeDataflowLines();
+}
+
+ProcessItem* DataflowItem::getProcess() const
+{
+    return process.data();
+}
+
+MemoryItem* DataflowItem::getMemory() const
+{
+    return memory.data();
+}
+
+void DataflowItem::setLabel(const QString& text)
+{
+    label = text;
+    update();
+}
+
+void DataflowItem::setDatatype(const QString& text)
+{
+    datatype = text;
+    update();
+}
+
+void DataflowItem::removeDataflowLines()
+{
+    DataflowLine* lines[] = {startLine, endLine};
+    startLine = nullptr;
+    endLine = nullptr;
+    for (DataflowLine* line : lines) {
+        if (!line)
+            continue;
+        line->detachFromDataflow();
+        if (line->scene())
+            line->scene()->removeItem(line);
+        delete line;
+    }
+}
+
+void DataflowItem::forgetLine(DataflowLine* line)
+{
+    if (startLine == line)
+        startLine = nullptr;
+    if (endLine == line)
+        endLine = nullptr;
+}
+
+void DataflowItem::forgetOnCanvas(Canvas* canvas)
+{
+    if (!canvas)
+        return;
+    canvas->dataflowItems.removeOne(this);
+    if (canvas->currentDataflow == this)
+        canvas->currentDataflow = nullptr;
+    if (canvas->newDataflowItem == this)
+        canvas->newDataflowItem = nullptr;
+}
+
+void DataflowItem::updatePolygon()
+{
+    polygon.clear();
+    polygon << QPointF(0, 0) << QPointF(width, 0) << QPointF(width, height)
+            << QPointF(0, height) << QPointF(0, 0);
+}
+
+void DataflowItem::displayProperties()
+{
+    properties.label = label;
+    properties.description = description;
+    properties.datatype = datatype;
+    properties.currentColor = backgroundColor;
+    properties.chosenColor = backgroundColor;
+    properties.fillProperties();
+    if (properties.exec() != QDialog::Accepted)
+        return;
+
+    // Name and type cannot be edited in the dialog; they come back unchanged.
+    label = properties.label;
+    description = properties.description;
+    datatype = properties.datatype;
+    backgroundColor = properties.currentColor;
+    updatePolygon();
+    update(boundingRect());
+}
+
+void DataflowItem::updatePropertiesfromXMLIO(t_dataflowItemReadFromXML* record)
+{
+    level = record->level;
+    parentId = record->parentId;
+    grandParentId = record->grandParentId;
+    lineType = record->lineType;
+    label = record->label;
+    description = record->description;
+    datatype = record->datatype;
+    backgroundColor = record->backgroundColour;
+    polygon.clear();
+    for (const QPoint& point : qAsConst(record->polygon))
+        polygon << QPointF(point);
+    setPos(record->xCoord, record->yCoord);
+    update();
+}
+
+void DataflowItem::setHighlighted()
+{
+    prepareGeometryChange();
+    pen.setStyle(Qt::DotLine);
+    update();
+}
+
+void DataflowItem::resetHighlighted()
+{
+    prepareGeometryChange();
+    pen.setStyle(Qt::SolidLine);
+    update();
+}
+
+QRectF DataflowItem::boundingRect() const
+{
+    return QRectF(0, 0, width, height);
+}
+
+void DataflowItem::paint(QPainter* painter, const QStyleOptionGraphicsItem*, QWidget*)
+{
+    if (myStartItem && myEndItem && myStartItem->collidesWithItem(myEndItem))
+        return;
+
+    painter->setPen(pen);
+    if (!backgroundColor.isValid())
+        backgroundColor = defaultDataflowColor;
+    painter->setBrush(QBrush(backgroundColor, Qt::SolidPattern));
+
+    const QSize size = LinkItem::labelBoxSize(painter, label);
+    if (size.width() != width || size.height() != height) {
+        prepareGeometryChange();
+        width = size.width();
+        height = size.height();
+    }
+    painter->drawRect(boundingRect());
+    if (!label.isEmpty())
+        painter->drawText(LinkItem::labelTextRect(painter, label), LinkItem::textFlags, label);
+    updatePolygon();
+}
+
+void DataflowItem::contextMenuEvent(QGraphicsSceneContextMenuEvent* event)
+{
+    if (contextMenu)
+        contextMenu->exec(event->screenPos());
+}

@@ -1,0 +1,109 @@
+#ifndef DATAFLOWITEM_H
+#define DATAFLOWITEM_H
+
+#include <QColor>
+#include <QGraphicsItem>
+#include <QObject>
+#include <QPen>
+#include <QPointer>
+#include <QPolygonF>
+#include <QString>
+#include <QVector>
+
+#include "dataflowproperties.h"
+
+class QMenu;
+class Canvas;
+class ProcessItem;
+class MemoryItem;
+class DataflowLine;
+struct t_dataflowItemReadFromXML;
+
+// The label box of a dataflow between a process and a memory item: line type
+// 1 when the process writes the variable, 2 when it reads it. The box owns the
+// two lines that join it to its ends.
+class DataflowItem : public QObject, public QGraphicsItem
+{
+    Q_OBJECT
+    Q_INTERFACES(QGraphicsItem)
+
+public:
+    enum { Type = 39 };
+
+    DataflowItem(QMenu* menu, QGraphicsItem* start, QGraphicsItem* end, QObject* parent = nullptr);
+    ~DataflowItem() override;
+
+    int type() const override { return Type; }
+
+    QString getLabel() const { return label; }
+    QString getDatatype() const { return datatype; }
+    QString getDescription() const { return description; }
+    int getLevel() const { return level; }
+    int getParentId() const { return parentId; }
+    int getGrandParentId() const { return grandParentId; }
+    QColor getBackgroundColor() const { return backgroundColor; }
+    QPointF getMidPos() const { return QPointF(midX, midY); }
+    int getLineType() const { return lineType; }
+    int getWidth() const { return width; }
+    int getHeight() const { return height; }
+    DataflowLine* getStartLine() const { return startLine; }
+    DataflowLine* getEndLine() const { return endLine; }
+    QPolygonF myPolygon() const { return QPolygonF(polygon); }
+    QGraphicsItem* startItem() const { return myStartItem; }
+    QGraphicsItem* endItem() const { return myEndItem; }
+    // Null once the item at that end has been destroyed.
+    ProcessItem* getProcess() const;
+    MemoryItem* getMemory() const;
+
+    void setLabel(const QString& text);
+    void setDatatype(const QString& text);
+    void setLevel(int value) { level = value; }
+    void setParentId(int value) { parentId = value; }
+    void setGrandParentId(int value) { grandParentId = value; }
+    void setStartLine(DataflowLine* line) { startLine = line; }
+    void setEndLine(DataflowLine* line) { endLine = line; }
+
+    void removeDataflowLines();
+    void updatePolygon();
+    void displayProperties();
+    void updatePropertiesfromXMLIO(t_dataflowItemReadFromXML* record);
+    void setHighlighted();
+    void resetHighlighted();
+    // Called by a line that is destroyed on its own (e.g. by the scene).
+    void forgetLine(DataflowLine* line);
+    // Drops the canvas's references before this dataflow is destroyed.
+    void forgetOnCanvas(Canvas* canvas);
+
+    QRectF boundingRect() const override;
+    void paint(QPainter* painter, const QStyleOptionGraphicsItem* option,
+               QWidget* widget = nullptr) override;
+
+protected:
+    void contextMenuEvent(QGraphicsSceneContextMenuEvent* event) override;
+
+private:
+    QGraphicsItem* myStartItem = nullptr;
+    QGraphicsItem* myEndItem = nullptr;
+    QPointer<ProcessItem> process;
+    QPointer<MemoryItem> memory;
+    QString label;
+    QString datatype;
+    QString description;
+    int level = 0;
+    int parentId = 0;
+    int grandParentId = 0;
+    int width = 100;
+    int height = 21;
+    int lineType = 0;
+    double midX = 0.0;
+    double midY = 0.0;
+    QColor backgroundColor;
+    QMenu* contextMenu = nullptr;
+    QVector<QPointF> polygon;
+    QPen pen;
+    DataflowProperties properties;
+    DataflowLine* startLine = nullptr;
+    DataflowLine* endLine = nullptr;
+};
+
+#endif // DATAFLOWITEM_H

@@ -1,0 +1,68 @@
+#include "floatingmemoryitem.h"
+
+#include <QPainter>
+
+#include "memoryitem.h"
+
+namespace {
+const QColor newMemoryColor(192, 192, 192);
+const QColor defaultMemoryColor(229, 231, 233);
+const int emptyWidth = 100;
+const int storeHeight = 64;
+} // namespace
+
+FloatingMemoryItem::FloatingMemoryItem(QPointF pos)
+    : QObject(nullptr)
+    , QGraphicsItem(nullptr)
+    , colour(newMemoryColor)
+    , pen(QBrush(Qt::black), 1, Qt::SolidLine)
+{
+    setFlag(QGraphicsItem::ItemIsMovable, true);
+    setFlag(QGraphicsItem::ItemIsSelectable, true);
+    updatePolygon();
+    setPos(pos.x() - emptyWidth / 2, pos.y() - storeHeight / 2);
+}
+
+void FloatingMemoryItem::setLabel(const QString& text)
+{
+    label = text;
+    update();
+}
+
+void FloatingMemoryItem::setDatatype(const QString& text)
+{
+    datatype = text;
+    update();
+}
+
+void FloatingMemoryItem::setBackgroundColor(const QColor& newColour)
+{
+    colour = newColour;
+    update();
+}
+
+void FloatingMemoryItem::updatePolygon()
+{
+    polygon.clear();
+    polygon << QPointF(0, 0) << QPointF(width, 0) << QPointF(width, height)
+            << QPointF(0, height) << QPointF(0, 0);
+}
+
+QRectF FloatingMemoryItem::boundingRect() const
+{
+    return QRectF(0, 0, width, height);
+}
+
+void FloatingMemoryItem::paint(QPainter* painter, const QStyleOptionGraphicsItem*, QWidget*)
+{
+    if (!colour.isValid())
+        colour = defaultMemoryColor;
+    const int newWidth = MemoryItem::dataStoreWidth(painter, label, datatype);
+    if (newWidth != width || height != storeHeight) {
+        prepareGeometryChange();
+        width = newWidth;
+        height = storeHeight;
+    }
+    MemoryItem::paintDataStore(painter, pen, width, height, colour, label, datatype);
+    updatePolygon();
+}

@@ -1,0 +1,180 @@
+#include "linkitem.h"
+
+#include <QFontMetricsF>
+#include <QGraphicsScene>
+#include <QGraphicsSceneContextMenuEvent>
+#include <QMenu>
+#include <QPainter>
+
+#include "itemrecords.h"
+#include "linkline.h"
+#include "processitem.h"
+
+namespace {
+const QColor defaultLinkColor(229, 231, 233);
+const int emptyWidth = 100;
+const int emptyHeight = 21;
+
+QPointF centreOf(const ProcessItem* process)
+{
+    return process->pos() + QPointF(process->getWidth() / 2, process->getHeight() / 2);
+}
+} // namespace
+
+LinkItem::LinkItem(QMenu* menu, ProcessItem* start, ProcessItem* end, QGraphicsItem* /*parent*/)
+    : QObject(nullptr)
+    , QGraphicsItem(nullptr)
+    , myStartItem(start)
+    , myEndItem(end)
+    , contextMenu(menu)
+    , pen(QBrush(Qt::black), 1, Qt::SolidLine)
+{
+    setFlag(QGraphicsItem::ItemIsMovable, true);
+    setFlag(QGraphicsItem::ItemIsSelectable, true);
+    setAcceptHoverEvents(true);
+
+    const QPointF mid = (centreOf(start) + centreOf(end)) / 2;
+    midX = mid.x();
+    midY = mid.y();
+    updatePolygon();
+    setPos(midX - emptyWidth / 2, midY - emptyHeight / 2);
+}
+
+LinkItem::~LinkItem()
+{
+    removeLinkLines();
+}
+
+void LinkItem::removeLinkLines()
+{
+    LinkLine* lines[] = {startLine, endLine};
+    startLine = nullptr;
+    endLine = nullptr;
+    for (LinkLine* line : lines) {
+        if (!line)
+            continue;
+        line->detachFromLink();
+        if (line->scene())
+            line->scene()->removeItem(line);
+        delete line;
+    }
+}
+
+void LinkItem::forgetLine(LinkLine* line)
+{
+    if (startLine == line)
+        startLine = nullptr;
+    if (endLine == line)
+        endLine = nullptr;
+}
+
+void LinkItem::updatePolygon()
+{
+    polygon.clear();
+    polygon << QPointF(0, 0) << QPointF(width, 0) << QPointF(width, height)
+            << QPointF(0, height) << QPointF(0, 0);
+}
+
+void LinkItem::resize(const QSize& size)
+{
+    if (size.width() == width && size.height() == height)
+        return;
+    prepareGeometryChange();
+    width = size.width();
+    height = size.height();
+}
+
+void LinkItem::displayProperties()
+{
+    properties.label = label;
+    properties.description = description;
+    properties.datatype = datatype;
+    properties.currentColor = backgroundColor;
+    properties.chosenColor = backgroundColor;
+    properties.fillProperties();
+    if (properties.exec() != QDialog::Accepted)
+        return;
+
+    label = properties.label;
+    description = properties.description;
+    datatype = properties.datatype;
+    backgroundColor = properties.currentColor;
+    updatePolygon();
+    update(boundingRect());
+}
+
+void LinkItem::updatePropertiesfromXMLIO(t_linkItemReadFromXML* record)
+{
+    level = record->level;
+    parentId = record->parentId;
+    grandParentId = record->grandParentId;
+    label = record->label;
+    description = record->description;
+    datatype = record->datatype;
+    backgroundColor = record->backgroundColour;
+    polygon.clear();
+    for (const QPoint& point : qAsConst(record->polygon))
+        polygon << QPointF(point);
+    setPos(record->xCoord, record->yCoord);
+    update();
+}
+
+void LinkItem::setHighlighted()
+{
+    prepareGeometryChange();
+    pen.setStyle(Qt::DotLine);
+    update();
+}
+
+void LinkItem::resetHighlighted()
+{
+    prepareGeometryChange();
+    pen.setStyle(Qt::SolidLine);
+    update();
+}
+
+QRectF LinkItem::boundingRect() const
+{
+    return QRectF(0, 0, width, height);
+}
+
+QSize LinkItem::labelBoxSize(QPainter* painter, const QString& text)
+{
+    if (text.isEmpty())
+        return QSize(emptyWidth, emptyHeight);
+    const QFontMetricsF metrics(painter->font(), painter->device());
+    const qreal c = metrics.averageCharWidth();
+    const qreal h = metrics.height();
+    return QSize(int((text.length() + 14) * c), int(h + c));
+}
+
+QRect LinkItem::labelTextRect(QPainter* painter, const QString& text)
+{
+    const QFontMetricsF metrics(painter->font(), painter->device());
+    const qreal c = metrics.averageCharWidth();
+    const qreal h = metrics.height();
+    return QRect(int(3 * c), int(c / 2), int((text.length() + 8) * c), int(h));
+}
+
+void LinkItem::paint(QPainter* painter, const QStyleOptionGraphicsItem*, QWidget*)
+{
+    if (myStartItem && myEndItem && myStartItem->collidesWithItem(myEndItem))
+        return;
+
+    painter->setPen(pen);
+    if (!backgroundColor.isValid())
+        backgroundColor = defaultLinkColor;
+    painter->setBrush(QBrush(backgroundColor, Qt::SolidPattern));
+
+    resize(labelBoxSize(painter, label));
+    painter->drawRect(boundingRect());
+    if (!label.isEmpty())
+        painter->drawText(labelTextRect(painter, label), textFlags, label);
+    updatePolygon();
+}
+
+void LinkItem::contextMenuEvent(QGraphicsSceneContextMenuEvent* event)
+{
+    if (contextMenu)
+        contextMenu->exec(event->screenPos());
+}

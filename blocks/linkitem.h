@@ -1,0 +1,106 @@
+#ifndef LINKITEM_H
+#define LINKITEM_H
+
+#include <QColor>
+#include <QGraphicsItem>
+#include <QObject>
+#include <QPen>
+#include <QPolygonF>
+#include <QRect>
+#include <QSize>
+#include <QString>
+#include <QVector>
+
+#include "linkproperties.h"
+
+class QMenu;
+class QPainter;
+class ProcessItem;
+class LinkLine;
+struct t_linkItemReadFromXML;
+
+// The label box of a link between two processes of one canvas. The box owns
+// the two lines that join it to its processes.
+class LinkItem : public QObject, public QGraphicsItem
+{
+    Q_OBJECT
+    Q_INTERFACES(QGraphicsItem)
+
+public:
+    enum { Type = 36 };
+
+    LinkItem(QMenu* menu, ProcessItem* start, ProcessItem* end, QGraphicsItem* parent = nullptr);
+    ~LinkItem() override;
+
+    int type() const override { return Type; }
+
+    int getWidth() const { return width; }
+    int getHeight() const { return height; }
+    QString getLabel() const { return label; }
+    int getLevel() const { return level; }
+    QString getDescription() const { return description; }
+    QString getDatatype() const { return datatype; }
+    int getParentId() const { return parentId; }
+    int getGrandParentId() const { return grandParentId; }
+    QColor getBackgroundColor() const { return backgroundColor; }
+    QPointF getMidPos() const { return QPointF(midX, midY); }
+    ProcessItem* startItem() const { return myStartItem; }
+    ProcessItem* endItem() const { return myEndItem; }
+    LinkLine* getStartLine() const { return startLine; }
+    LinkLine* getEndLine() const { return endLine; }
+    QPolygonF myPolygon() const { return QPolygonF(polygon); }
+
+    void setLevel(int value) { level = value; }
+    void setParentId(int value) { parentId = value; }
+    void setGrandParentId(int value) { grandParentId = value; }
+    void setStartLine(LinkLine* line) { startLine = line; }
+    void setEndLine(LinkLine* line) { endLine = line; }
+
+    void removeLinkLines();
+    void updatePolygon();
+    void displayProperties();
+    void updatePropertiesfromXMLIO(t_linkItemReadFromXML* record);
+    void setHighlighted();
+    void resetHighlighted();
+    // Called by a line that is destroyed on its own (e.g. by the scene).
+    void forgetLine(LinkLine* line);
+
+    QRectF boundingRect() const override;
+    void paint(QPainter* painter, const QStyleOptionGraphicsItem* option,
+               QWidget* widget = nullptr) override;
+
+    // Size of a label box in the painter's font; 100 x 21 for an empty label.
+    // Shared by every box that shows one line of text this way.
+    static QSize labelBoxSize(QPainter* painter, const QString& text);
+    // Where the label of such a box is drawn.
+    static QRect labelTextRect(QPainter* painter, const QString& text);
+    static constexpr int textFlags = Qt::AlignCenter | Qt::TextDontClip;
+
+protected:
+    void contextMenuEvent(QGraphicsSceneContextMenuEvent* event) override;
+
+private:
+    void resize(const QSize& size);
+
+    int level = 0;
+    int parentId = 0;
+    int grandParentId = 0;
+    int width = 100;
+    int height = 21;
+    QString label;
+    QString description;
+    QString datatype;
+    double midX = 0.0;
+    double midY = 0.0;
+    QColor backgroundColor;
+    ProcessItem* myStartItem = nullptr;
+    ProcessItem* myEndItem = nullptr;
+    LinkProperties properties;
+    QVector<QPointF> polygon;
+    QMenu* contextMenu = nullptr;
+    QPen pen;
+    LinkLine* startLine = nullptr;
+    LinkLine* endLine = nullptr;
+};
+
+#endif // LINKITEM_H

@@ -1,0 +1,253 @@
+#include "memoryitem.h"
+
+#include <QFontMetricsF>
+#include <QGraphicsScene>
+#include <QGraphicsSceneContextMenuEvent>
+#include <QMenu>
+#include <QPainter>
+
+#include "canvas.h"
+#include "dataflowitem.h"
+#include "dataflowline.h"
+#include "itemrecords.h"
+#include "processitem.h"
+
+namespace {
+const QColor newMemoryColor(192, 192, 192);
+const QColor defaultMemoryColor(229, 231, 233);
+const QColor barColor(139, 0, 139);
+const int emptyWidth = 100;
+const int storeHeight = 64;
+
+void takeOff(QGraphicsItem* item)
+{
+    if (item && item->scene())
+        item->scene()->removeItem(item);
+}
+} // namespace
+
+MemoryItem::MemoryItem(QMenu* menu, QPointF pos)
+    : QObject(nullptr)
+    , QGraphicsItem(nullptr)
+    , x(pos.x())
+    , y(pos.y())
+    , backgroundColor(newMemoryColor)
+    , pen(QBrush(Qt::black), 1, Qt::SolidLine)
+    , contextMenu(menu)
+{
+    setFlag(QGraphicsItem::ItemIsMovable, true);
+    setFlag(QGraphicsItem::ItemIsSelectable, true);
+    updatePolygon();
+}
+
+void MemoryItem::initMemoryItem()
+{
+    if (width != emptyWidth || height != storeHeight)
+        prepareGeometryChange();
+    width = emptyWidth;
+    height = storeHeight;
+    updatePolygon();
+    setPos(x - emptyWidth / 2, y - storeHeight / 2);
+}
+
+void MemoryItem::setLabel(const QString& text)
+{
+    label = text;
+    update();
+}
+
+void MemoryItem::setDatatype(const QString& text)
+{
+    datatype = text;
+    update();
+}
+
+void MemoryItem::addDataflow(DataflowItem* dataflow)
+{
+    dataflows.append(dataflow);
+}
+
+void MemoryItem::removeDataflow(DataflowItem* dataflow)
+{
+    dataflows.removeOne(dataflow);
+}
+
+void MemoryItem::removeAllDataflowItems()
+{
+    const QList<DataflowItem*> copy = dataflows;
+    for (DataflowItem* dataflow : copy) {
+        QGraphicsItem* processEnd = nullptr;
+        if (dataflow->getLineType() == 1)
+            processEnd = dataflow->startItem();
+        else if (dataflow->getLineType() == 2)
+            processEnd = dataflow->endItem();
+        else
+            continue;
+        static_cast<ProcessItem*>(processEnd)->removeDataflow(dataflow);
+        removeDataflow(dataflow);
+        dataflow->removeDataflowLines();
+        dataflow->forgetOnCanvas(qobject_cast<Canvas*>(dataflow->scene() ? dataflow->scene() : scene()));
+        takeOff(dataflow);
+        delete dataflow;
+    }
+}
+
+void MemoryItem::updatePolygon()
+{
+    polygon.clear();
+    polygon << QPointF(0, 0) << QPointF(width, 0) << QPointF(width, height)
+            << QPointF(0, height) << QPointF(0, 0);
+}
+
+void MemoryItem::displayProperties()
+{
+    properties.label = label;
+    properties.description = description;
+    properties.datatype = datatype;
+    properties.currentColor = backgroundColor;
+    properties.chosenColor = backgroundColor;
+    properties.fillProperties();
+    if (properties.exec() != QDialog::Accepted)
+        return;
+
+    label = properties.label;
+    description = properties.description;
+    datatype = properties.datatype;
+    backgroundColor = properties.currentColor;
+    for (DataflowItem* dataflow : qAsConst(dataflows)) {
+        dataflow->setLabel(label);
+        dataflow->setDatatype(datatype);
+    }
+    updatePolygon();
+    update(boundingRect());
+}
+
+void MemoryItem::updatePropertiesfromXMLIO(t_memoryItemReadFromXML* record)
+{
+    level = record->level;
+    parentId = record->parentId;
+    grandParentId = record->grandParentId;
+    label = record->label;
+    description = record->description;
+    datatype = record->datatype;
+    backgroundColor = record->backgroundColour;
+    polygon.clear();
+    for (const QPoint& point : qAsConst(record->polygon))
+        polygon << QPointF(point);
+    if (width != emptyWidth || height != storeHeight)
+        prepareGeometryChange();
+    width = emptyWidth;
+    height = storeHeight;
+    setPos(x, y);
+}
+
+void MemoryItem::takeOffCanvas(Canvas* canvas)
+{
+    for (DataflowItem* dataflow : qAsConst(dataflows)) {
+        if (ProcessItem* process = dataflow->getProcess())
+            process->removeDataflow(dataflow);
+        canvas->dataflowItems.removeOne(dataflow);
+        takeOff(dataflow->getStartLine());
+        takeOff(dataflow->getEndLine());
+        takeOff(dataflow);
+    }
+    canvas->memoryItems.removeOne(this);
+    if (scene() == canvas)
+        canvas->removeItem(this);
+}
+
+void MemoryItem::putOnCanvas(Canvas* canvas)
+{
+    if (scene() != canvas)
+        canvas->addItem(this);
+    canvas->memoryItems.append(this);
+
+    const QList<DataflowItem*> copy = dataflows;
+    for (DataflowItem* dataflow : copy) {
+        if (dataflow->scene())
+            continue;
+        ProcessItem* process = dataflow->getProcess();
+        if (!process || process->scene() != canvas) {
+            dataflows.removeOne(dataflow);
+            dataflow->forgetOnCanvas(canvas);
+            delete dataflow;
+            continue;
+        }
+        canvas->addItem(dataflow);
+        if (dataflow->getStartLine())
+            canvas->addItem(dataflow->getStartLine());
+        if (dataflow->getEndLine())
+            canvas->addItem(dataflow->getEndLine());
+        canvas->dataflowItems.append(dataflow);
+        process->addDataflow(dataflow);
+    }
+}
+
+void MemoryItem::discardDetachedDataflows(Canvas* canvas)
+{
+    const QList<DataflowItem*> copy = dataflows;
+    for (DataflowItem* dataflow : copy) {
+        if (dataflow->scene())
+            continue;
+        dataflows.removeOne(dataflow);
+        dataflow->forgetOnCanvas(canvas);
+        delete dataflow;
+    }
+}
+
+QRectF MemoryItem::boundingRect() const
+{
+    return QRectF(0, 0, width, height);
+}
+
+int MemoryItem::dataStoreWidth(QPainter* painter, const QString& text, const QString& type)
+{
+    if (text.isEmpty() && type.isEmpty())
+        return emptyWidth;
+    const qreal c = QFontMetricsF(painter->font(), painter->device()).averageCharWidth();
+    const qreal labelWidth = (text.length() + 8) * c;
+    const qreal typeWidth = (type.length() + 8) * c;
+    const qreal margin = 3 * c;
+    return int(2 * margin + (labelWidth >= typeWidth ? labelWidth : typeWidth));
+}
+
+void MemoryItem::paintDataStore(QPainter* painter, const QPen& pen, int w, int h,
+                                const QColor& colour, const QString& text, const QString& type)
+{
+    QPen barPen = pen;
+    barPen.setWidth(4);
+    barPen.setColor(barColor);
+    painter->setPen(barPen);
+    painter->drawLine(QPointF(0, 0), QPointF(w, 0));
+    painter->drawLine(QPointF(0, h - 4), QPointF(w, h - 4));
+
+    painter->fillRect(QRect(QPoint(0, 5), QPoint(w - 1, h - 10)), colour);
+
+    if (text.isEmpty() && type.isEmpty())
+        return;
+    const qreal c = QFontMetricsF(painter->font(), painter->device()).averageCharWidth();
+    const int flags = Qt::AlignCenter | Qt::TextDontClip;
+    painter->setPen(QPen(QBrush(Qt::black), 1, Qt::SolidLine));
+    painter->drawText(QRect(int(3 * c), 10, int((text.length() + 8) * c), 21), flags, text);
+    painter->drawText(QRect(int(3 * c), 30, int((type.length() + 8) * c), 21), flags, type);
+}
+
+void MemoryItem::paint(QPainter* painter, const QStyleOptionGraphicsItem*, QWidget*)
+{
+    if (!backgroundColor.isValid())
+        backgroundColor = defaultMemoryColor;
+    const int newWidth = dataStoreWidth(painter, label, datatype);
+    if (newWidth != width || height != storeHeight) {
+        prepareGeometryChange();
+        width = newWidth;
+        height = storeHeight;
+    }
+    paintDataStore(painter, pen, width, height, backgroundColor, label, datatype);
+    updatePolygon();
+}
+
+void MemoryItem::contextMenuEvent(QGraphicsSceneContextMenuEvent* event)
+{
+    if (contextMenu)
+        contextMenu->exec(event->screenPos());
+}

@@ -1,0 +1,108 @@
+#ifndef MEMORYITEM_H
+#define MEMORYITEM_H
+
+#include <QColor>
+#include <QGraphicsItem>
+#include <QList>
+#include <QObject>
+#include <QPen>
+#include <QPolygonF>
+#include <QString>
+#include <QVector>
+
+#include "memoryproperties.h"
+
+class QMenu;
+class QPainter;
+class Canvas;
+class DataflowItem;
+struct t_memoryItemReadFromXML;
+
+// A global variable, drawn as a data store: a band between two bars with the
+// name above the datatype. Processes read and write it through dataflows.
+class MemoryItem : public QObject, public QGraphicsItem
+{
+    Q_OBJECT
+    Q_INTERFACES(QGraphicsItem)
+
+public:
+    enum { Type = 38 };
+
+    MemoryItem(QMenu* menu, QPointF pos);
+
+    int type() const override { return Type; }
+
+    void initMemoryItem();
+
+    int getWidth() const { return width; }
+    int getHeight() const { return height; }
+    QString getLabel() const { return label; }
+    QString getDatatype() const { return datatype; }
+    QString getDescription() const { return description; }
+    QColor getBackgroundColor() const { return backgroundColor; }
+    int getLevel() const { return level; }
+    int getParentId() const { return parentId; }
+    int getGrandParentId() const { return grandParentId; }
+    QPolygonF myPolygon() const { return QPolygonF(polygon); }
+    QList<DataflowItem*> getDataflows() const { return dataflows; }
+
+    void setLabel(const QString& text);
+    void setDatatype(const QString& text);
+    void setLevel(int value) { level = value; }
+    void setParentId(int value) { parentId = value; }
+    void setGrandParentId(int value) { grandParentId = value; }
+
+    void addDataflow(DataflowItem* dataflow);
+    void removeDataflow(DataflowItem* dataflow);
+    void removeAllDataflowItems();
+
+    void updatePolygon();
+    void displayProperties();
+    void updatePropertiesfromXMLIO(t_memoryItemReadFromXML* record);
+    // A selected memory item has no extra feedback.
+    void setHighlighted() {}
+    void resetHighlighted() {}
+
+    // Used by the undo commands: the item leaves the canvas together with its
+    // dataflows, so that no dataflow points at an item that is not shown.
+    void takeOffCanvas(Canvas* canvas);
+    // Brings the item back; a dataflow whose process has left the canvas
+    // meanwhile is destroyed instead.
+    void putOnCanvas(Canvas* canvas);
+    // Destroys the dataflows that went off the canvas with this item.
+    void discardDetachedDataflows(Canvas* canvas);
+
+    QRectF boundingRect() const override;
+    void paint(QPainter* painter, const QStyleOptionGraphicsItem* option,
+               QWidget* widget = nullptr) override;
+
+    // Width of a data store showing these texts in the painter's font.
+    static int dataStoreWidth(QPainter* painter, const QString& label, const QString& datatype);
+    // Draws a data store of the given size; shared with the floating mirror.
+    static void paintDataStore(QPainter* painter, const QPen& pen, int width, int height,
+                               const QColor& colour, const QString& label,
+                               const QString& datatype);
+
+protected:
+    void contextMenuEvent(QGraphicsSceneContextMenuEvent* event) override;
+
+private:
+    QList<DataflowItem*> dataflows;
+    int width = 100;
+    int height = 64;
+    int level = 0;
+    int parentId = 0;
+    int grandParentId = 0;
+    double x = 0.0;
+    double y = 0.0;
+    QString datatype;
+    QString label;
+    QString description;
+    QColor backgroundColor;
+    QVector<QPointF> polygon;
+    QPen pen;
+    QMenu* contextMenu = nullptr;
+    MemoryProperties properties;
+};
+
+#endif // MEMORYITEM_H

@@ -1,0 +1,42 @@
+#ifndef MEMORYPROPERTIES_H
+#define MEMORYPROPERTIES_H
+
+#include <QColor>
+#include <QDialog>
+#include <QString>
+
+namespace Ui {
+class MemoryProperties;
+}
+
+// Properties dialog of a memory item. The item writes the public fields,
+// calls fillProperties() and exec(), and reads the fields back on acceptance.
+class MemoryProperties : public QDialog
+{
+    Q_OBJECT
+
+public:
+    explicit MemoryProperties(QWidget* parent = nullptr);
+    ~MemoryProperties() override;
+
+    void fillProperties();
+    bool eventFilter(QObject* watched, QEvent* event) override;
+
+    QString description;
+    QString label;
+    QString datatype;
+    QColor currentColor;
+    QColor chosenColor;
+
+private slots:
+    void on_buttonBox_accepted();
+    void on_buttonBox_rejected();
+
+private:
+    // Items keep their dialog by value; the widgets are built on first use.
+    void ensureForm();
+
+    Ui::MemoryProperties* ui = nullptr;
+};
+
+#endif // MEMORYPROPERTIES_H

@@ -1,0 +1,245 @@
+#include "processitem.h"
+
+#include <QFontMetricsF>
+#include <QGraphicsDropShadowEffect>
+#include <QGraphicsScene>
+#include <QGraphicsSceneContextMenuEvent>
+#include <QMenu>
+#include <QPainter>
+#include <QPen>
+
+#include "canvas.h"
+#include "dataflowitem.h"
+#include "itemrecords.h"
+#include "linkitem.h"
+#include "memoryitem.h"
+
+namespace {
+const QColor defaultProcessColor(254, 195, 9);
+const int newWidth = 300;
+const int newHeight = 250;
+const qreal cornerRadius = 27;
+
+QPen outlinePen(Qt::PenStyle style)
+{
+    return QPen(QBrush(Qt::black), 2, style, Qt::RoundCap, Qt::RoundJoin);
+}
+
+// The canvas must not keep pointing at a connection destroyed here.
+void forgetOnCanvas(QGraphicsScene* scene, LinkItem* link)
+{
+    if (auto* canvas = qobject_cast<Canvas*>(scene)) {
+        canvas->linkItems.removeOne(link);
+        if (canvas->currentLink == link)
+            canvas->currentLink = nullptr;
+        if (canvas->newLinkItem == link)
+            canvas->newLinkItem = nullptr;
+    }
+}
+} // namespace
+
+ProcessItem::ProcessItem(QMenu* menu, QPointF pos, int shapeKind, QGraphicsItem* /*parent*/)
+    : QObject(nullptr)
+    , QGraphicsRectItem(nullptr)
+    , shape(shapeKind)
+    , contextMenu(menu)
+    , x(pos.x())
+    , y(pos.y())
+{
+    setFlag(QGraphicsItem::ItemIsMovable, true);
+    setFlag(QGraphicsItem::ItemIsSelectable, true);
+    setPen(outlinePen(Qt::SolidLine));
+    // Created once; the item owns the effect from here on.
+    shadow = new QGraphicsDropShadowEffect();
+    shadow->setBlurRadius(50);
+    setGraphicsEffect(shadow);
+}
+
+ProcessItem::~ProcessItem() = default;
+
+void ProcessItem::setSize(int newW, int newH)
+{
+    if (newW != width || newH != height)
+        prepareGeometryChange();
+    width = newW;
+    height = newH;
+    setRect(0, 0, width, height);
+}
+
+void ProcessItem::initProcessItem()
+{
+    setSize(newWidth, newHeight);
+    updatePolygon();
+    setPos(x - newWidth / 2, y - newHeight / 2);
+}
+
+void ProcessItem::updatePolygon()
+{
+    polygon.clear();
+    polygon << QPointF(0, 0) << QPointF(width, 0) << QPointF(width, height)
+            << QPointF(0, height) << QPointF(0, 0);
+}
+
+void ProcessItem::setLabel(const QString& text)
+{
+    label = text;
+    update();
+}
+
+void ProcessItem::setBackgroundColor(const QColor& colour)
+{
+    backgroundColor = colour;
+    update();
+}
+
+void ProcessItem::addLink(LinkItem* link)
+{
+    links.append(link);
+}
+
+void ProcessItem::removeLink(LinkItem* link)
+{
+    links.removeOne(link);
+}
+
+void ProcessItem::removeLinks()
+{
+    const QList<LinkItem*> copy = links;
+    for (LinkItem* link : copy) {
+        if (link->startItem())
+            link->startItem()->removeLink(link);
+        if (link->endItem())
+            link->endItem()->removeLink(link);
+        link->removeLinkLines();
+        forgetOnCanvas(link->scene(), link);
+        if (link->scene())
+            link->scene()->removeItem(link);
+        delete link;
+    }
+}
+
+void ProcessItem::addDataflow(DataflowItem* dataflow)
+{
+    dataflows.append(dataflow);
+}
+
+void ProcessItem::removeDataflow(DataflowItem* dataflow)
+{
+    dataflows.removeOne(dataflow);
+}
+
+void ProcessItem::removeAllDataflowItems()
+{
+    const QList<DataflowItem*> copy = dataflows;
+    for (DataflowItem* dataflow : copy) {
+        QGraphicsItem* processEnd = nullptr;
+        QGraphicsItem* memoryEnd = nullptr;
+        if (dataflow->getLineType() == 1) {
+            processEnd = dataflow->startItem();
+            memoryEnd = dataflow->endItem();
+        } else if (dataflow->getLineType() == 2) {
+            memoryEnd = dataflow->startItem();
+            processEnd = dataflow->endItem();
+        } else {
+            continue;
+        }
+        static_cast<ProcessItem*>(processEnd)->removeDataflow(dataflow);
+        static_cast<MemoryItem*>(memoryEnd)->removeDataflow(dataflow);
+        dataflow->removeDataflowLines();
+        dataflow->forgetOnCanvas(qobject_cast<Canvas*>(dataflow->scene() ? dataflow->scene() : scene()));
+        if (dataflow->scene())
+            dataflow->scene()->removeItem(dataflow);
+        delete dataflow;
+    }
+}
+
+void ProcessItem::displayProperties()
+{
+    properties.width = width;
+    properties.height = height;
+    properties.label = label;
+    properties.code = code;
+    properties.description = description;
+    properties.currentColor = backgroundColor;
+    properties.chosenColor = backgroundColor;
+    properties.shape = shape;
+    properties.fillProperties();
+    if (properties.exec() != QDialog::Accepted)
+        return;
+
+    setSize(properties.width, properties.height);
+    label = properties.label;
+    code = properties.code;
+    description = properties.description;
+    backgroundColor = properties.currentColor;
+    shape = properties.shape;
+    updatePolygon();
+    update(boundingRect());
+}
+
+void ProcessItem::updatePropertiesfromXMLIO(t_processItemReadFromXML* record)
+{
+    level = record->level;
+    id = record->id;
+    nos = record->Nos;
+    label = record->label;
+    parentId = record->parentId;
+    grandParentId = record->grandParentId;
+    code = record->code;
+    description = record->description;
+    setSize(record->width, record->height);
+    backgroundColor = record->backgroundColour;
+    polygon.clear();
+    for (const QPoint& point : qAsConst(record->polygon))
+        polygon << QPointF(point);
+    setPos(x, y);
+}
+
+void ProcessItem::setHighlighted()
+{
+    prepareGeometryChange();
+    setPen(outlinePen(Qt::DotLine));
+}
+
+void ProcessItem::resetHighlighted()
+{
+    prepareGeometryChange();
+    setPen(outlinePen(Qt::SolidLine));
+}
+
+QRectF ProcessItem::boundingRect() const
+{
+    return QRectF(0, 0, width, height);
+}
+
+void ProcessItem::paint(QPainter* painter, const QStyleOptionGraphicsItem*, QWidget*)
+{
+    QPen drawPen = pen();
+    drawPen.setColor(Qt::black);
+    drawPen.setWidth(1);
+    painter->setPen(drawPen);
+    painter->setRenderHint(QPainter::Antialiasing, true);
+
+    if (!backgroundColor.isValid())
+        backgroundColor = defaultProcessColor;
+    painter->setBrush(QBrush(backgroundColor, Qt::SolidPattern));
+
+    if (rect() != boundingRect())
+        setRect(boundingRect());
+    if (shape == 1)
+        painter->drawRoundedRect(boundingRect(), cornerRadius, cornerRadius, Qt::AbsoluteSize);
+    else
+        painter->drawEllipse(boundingRect());
+
+    const QFontMetricsF metrics(painter->font(), painter->device());
+    const qreal c = metrics.averageCharWidth();
+    const QRect textRect(int(3 * c), height / 2, int(width - 6 * c), int(metrics.height()));
+    painter->setPen(Qt::black);
+    painter->drawText(textRect, Qt::AlignCenter, label);
+}
+
+void ProcessItem::contextMenuEvent(QGraphicsSceneContextMenuEvent* event)
+{
+    if (contextMenu)
+        contextMenu->exec(event->screenPos());
+}

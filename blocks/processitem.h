@@ -1,0 +1,106 @@
+#ifndef PROCESSITEM_H
+#define PROCESSITEM_H
+
+#include <QColor>
+#include <QGraphicsRectItem>
+#include <QList>
+#include <QObject>
+#include <QPolygonF>
+#include <QString>
+#include <QVector>
+
+#include "processproperties.h"
+
+class QGraphicsDropShadowEffect;
+class QMenu;
+class LinkItem;
+class DataflowItem;
+struct t_processItemReadFromXML;
+
+// A block standing for one node of the project hierarchy on its parent's
+// canvas. It carries the identity of the node (and canvas) it owns.
+class ProcessItem : public QObject, public QGraphicsRectItem
+{
+    Q_OBJECT
+    Q_INTERFACES(QGraphicsItem)
+
+public:
+    enum { Type = 37 };
+
+    ProcessItem(QMenu* menu, QPointF pos, int shape, QGraphicsItem* parent = nullptr);
+    ~ProcessItem() override;
+
+    int type() const override { return Type; }
+
+    void initProcessItem();
+
+    int getWidth() const { return width; }
+    int getHeight() const { return height; }
+    int getShape() const { return shape; }
+    int getLevel() const { return level; }
+    int getId() const { return id; }
+    int getNos() const { return nos; }
+    int getParentId() const { return parentId; }
+    int getGrandParentId() const { return grandParentId; }
+    QString getLabel() const { return label; }
+    QString getCode() const { return code; }
+    QString getDescription() const { return description; }
+    QColor getBackgroundColor() const { return backgroundColor; }
+    QPolygonF myPolygon() const { return QPolygonF(polygon); }
+    QList<LinkItem*> getLinks() const { return links; }
+    QList<DataflowItem*> getDataflows() const { return dataflows; }
+
+    void setLevel(int value) { level = value; }
+    void setId(int value) { id = value; }
+    void setNos(int value) { nos = value; }
+    void setParentId(int value) { parentId = value; }
+    void setGrandParentId(int value) { grandParentId = value; }
+    void setLabel(const QString& text);
+    void setBackgroundColor(const QColor& colour);
+
+    void addLink(LinkItem* link);
+    void removeLink(LinkItem* link);
+    void removeLinks();
+    void addDataflow(DataflowItem* dataflow);
+    void removeDataflow(DataflowItem* dataflow);
+    void removeAllDataflowItems();
+
+    void updatePolygon();
+    void displayProperties();
+    void updatePropertiesfromXMLIO(t_processItemReadFromXML* record);
+    void setHighlighted();
+    void resetHighlighted();
+
+    QRectF boundingRect() const override;
+    void paint(QPainter* painter, const QStyleOptionGraphicsItem* option,
+               QWidget* widget = nullptr) override;
+
+protected:
+    void contextMenuEvent(QGraphicsSceneContextMenuEvent* event) override;
+
+private:
+    void setSize(int newWidth, int newHeight);
+
+    QList<LinkItem*> links;
+    QList<DataflowItem*> dataflows;
+    int level = 0;
+    int id = 0;
+    int nos = 0;
+    int parentId = 0;
+    int grandParentId = 0;
+    QString label;
+    QString code;
+    int width = 0;
+    int height = 0;
+    QString description;
+    QColor backgroundColor;
+    int shape = 1;
+    QMenu* contextMenu = nullptr;
+    QVector<QPointF> polygon;
+    double x = 0.0;
+    double y = 0.0;
+    QGraphicsDropShadowEffect* shadow = nullptr;
+    ProcessProperties properties;
+};
+
+#endif // PROCESSITEM_H

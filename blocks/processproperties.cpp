@@ -1,0 +1,78 @@
+#include "processproperties.h"
+#include "ui_processproperties.h"
+
+#include <QColorDialog>
+#include <QEvent>
+
+namespace {
+QString swatchStyle(const QColor& colour)
+{
+    return QStringLiteral("background-color:rgb(%1,%2,%3);")
+        .arg(colour.red())
+        .arg(colour.green())
+        .arg(colour.blue());
+}
+} // namespace
+
+ProcessProperties::ProcessProperties(QWidget* parent)
+    : QDialog(parent)
+{
+}
+
+ProcessProperties::~ProcessProperties()
+{
+    delete ui;
+}
+
+void ProcessProperties::ensureForm()
+{
+    if (ui)
+        return;
+    ui = new Ui::ProcessProperties;
+    ui->setupUi(this);
+    ui->LB_Color->installEventFilter(this);
+    ui->groupBox_2->layout()->setAlignment(Qt::AlignTop);
+}
+
+void ProcessProperties::fillProperties()
+{
+    ensureForm();
+    ui->spinBox->setValue(width);
+    ui->spinBox_2->setValue(height);
+    ui->LE_Label->setText(label);
+    ui->LE_Meta->setText(code);
+    ui->textEdit->setPlainText(description);
+    ui->LB_Color->setStyleSheet(swatchStyle(currentColor));
+    if (shape == 1)
+        ui->radioButton->setChecked(true);
+    else
+        ui->radioButton_2->setChecked(true);
+}
+
+bool ProcessProperties::eventFilter(QObject* watched, QEvent* event)
+{
+    if (ui && watched == ui->LB_Color && event->type() == QEvent::MouseButtonPress) {
+        // A cancelled colour dialog yields an invalid colour on purpose: the
+        // item then falls back to its default colour.
+        chosenColor = QColorDialog::getColor(Qt::white, this, tr("Select Color"));
+        ui->LB_Color->setStyleSheet(swatchStyle(chosenColor));
+    }
+    return QDialog::eventFilter(watched, event);
+}
+
+void ProcessProperties::on_buttonBox_accepted()
+{
+    width = ui->spinBox->value();
+    height = ui->spinBox_2->value();
+    label = ui->LE_Label->text();
+    code = ui->LE_Meta->text();
+    currentColor = chosenColor;
+    shape = ui->radioButton->isChecked() ? 1 : 2;
+    description = ui->textEdit->toPlainText();
+    accept();
+}
+
+void ProcessProperties::on_buttonBox_rejected()
+{
+    reject();
+}

@@ -1,0 +1,45 @@
+#ifndef PROCESSPROPERTIES_H
+#define PROCESSPROPERTIES_H
+
+#include <QColor>
+#include <QDialog>
+#include <QString>
+
+namespace Ui {
+class ProcessProperties;
+}
+
+// Properties dialog of a process item. The item writes the public fields,
+// calls fillProperties() and exec(), and reads the fields back on acceptance.
+class ProcessProperties : public QDialog
+{
+    Q_OBJECT
+
+public:
+    explicit ProcessProperties(QWidget* parent = nullptr);
+    ~ProcessProperties() override;
+
+    void fillProperties();
+    bool eventFilter(QObject* watched, QEvent* event) override;
+
+    QString label;
+    QString code;
+    int width = 0;
+    int height = 0;
+    int shape = 1;
+    QString description;
+    QColor currentColor;
+    QColor chosenColor;
+
+private slots:
+    void on_buttonBox_accepted();
+    void on_buttonBox_rejected();
+
+private:
+    // Items keep their dialog by value; the widgets are built on first use.
+    void ensureForm();
+
+    Ui::ProcessProperties* ui = nullptr;
+};
+
+#endif // PROCESSPROPERTIES_H

@@ -1,0 +1,27 @@
+#include "addstatecommand.h"
+
+#include "canvas.h"
+#include "stateitem.h"
+
+AddStateCommand::AddStateCommand(Canvas* target, QPointF position, QUndoCommand*)
+    : CanvasCommand(target)
+{
+    QMenu* menu = canvas->contextMenus() ? canvas->contextMenus()->stateMenu : nullptr;
+    state = new StateItem(menu, position);
+    state->setLevel(canvas->getLevel() + 1);
+    state->setparentId(canvas->getId());
+    state->setGrandParentId(canvas->getParentId());
+    state->setZValue(canvas->nextZValue());
+    canvas->newStateItem = state;
+    keep(state);
+}
+
+void AddStateCommand::redo()
+{
+    putStateOn(state);
+}
+
+void AddStateCommand::undo()
+{
+    takeStateOff(state);
+}

@@ -1,0 +1,27 @@
+#ifndef ADDSTATECOMMAND_H
+#define ADDSTATECOMMAND_H
+
+#include <QPointF>
+
+#include "canvascommand.h"
+
+class Canvas;
+class StateItem;
+
+// Places a new state; undo takes it off together with the transitions it has
+// got since, redo brings all of them back.
+class AddStateCommand : public CanvasCommand
+{
+public:
+    AddStateCommand(Canvas* canvas, QPointF position, QUndoCommand* parent = nullptr);
+
+    void undo() override;
+    void redo() override;
+
+    StateItem* getStateItem() const { return state; }
+
+private:
+    StateItem* state = nullptr;
+};
+
+#endif // ADDSTATECOMMAND_H

@@ -1,0 +1,26 @@
+#ifndef ADDTEXTCOMMAND_H
+#define ADDTEXTCOMMAND_H
+
+#include <QPointF>
+
+#include "canvascommand.h"
+
+class Canvas;
+class TextItem;
+
+// Places a new 150 x 75 text item centred on the clicked point.
+class AddTextCommand : public CanvasCommand
+{
+public:
+    AddTextCommand(Canvas* canvas, QPointF position, QUndoCommand* parent = nullptr);
+
+    void undo() override;
+    void redo() override;
+
+    TextItem* getTextItem() const { return text; }
+
+private:
+    TextItem* text = nullptr;
+};
+
+#endif // ADDTEXTCOMMAND_H

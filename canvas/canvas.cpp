@@ -1,0 +1,765 @@
+#include "canvas.h"
+
+#include <QAction>
+#include <QGraphicsLineItem>
+#include <QGraphicsSceneContextMenuEvent>
+#include <QGraphicsSceneMouseEvent>
+#include <QPen>
+#include <QUndoStack>
+
+#include "addstatecommand.h"
+#include "addtextcommand.h"
+#include "addtransitioncommand.h"
+#include "addmemorycommand.h"
+#include "dataflowitem.h"
+#include "dataflowline.h"
+#include "floatinglinkitem.h"
+#include "floatingmemoryitem.h"
+#include "initialtransition.h"
+#include "initialtransitionline.h"
+#include "linkitem.h"
+#include "linkline.h"
+#include "memoryitem.h"
+#include "processitem.h"
+#include "stateitem.h"
+#include "textitem.h"
+#include "transitionitem.h"
+#include "transitionline.h"
+
+namespace {
+
+// Item kinds as returned by QGraphicsItem::type().
+enum ItemType {
+    TransitionType = 33,
+    StateType = 34,
+    TextType = 35,
+    LinkType = 36,
+    ProcessType = 37,
+    MemoryType = 38,
+    DataflowType = 39
+};
+
+bool isEditableItem(const QGraphicsItem* item)
+{
+    return item && item->type() >= TransitionType && item->type() <= DataflowType;
+}
+
+template <typename T>
+T* lastWithLabel(const QVector<T*>& registry, const QString& label)
+{
+    T* match = nullptr;
+    for (T* item : registry) {
+        if (item->getLabel() == label)
+            match = item;
+    }
+    return match;
+}
+
+} // namespace
+
+Canvas::Canvas(t_strContextMenu* contextMenus, QObject* /*parent*/)
+    : QGraphicsScene(nullptr)
+    , menus(contextMenus)
+{
+    m_undoStack = new QUndoStack(this);
+    m_undoAction = m_undoStack->createUndoAction(this, tr("&Undo"));
+    m_redoAction = m_undoStack->createRedoAction(this, tr("&Redo"));
+
+    initialTransition = new InitialTransition();
+    initialTransitionLine = new InitialTransitionLine();
+    initialTransitionLine->setInitialTransitionItem(initialTransition);
+
+    titleItem.setPos(0, 0);
+    titleItem.setTextInteractionFlags(Qt::NoTextInteraction);
+}
+
+Canvas::~Canvas()
+{
+    // Commands may hold items that are off the scene; they must go before the
+    // scene deletes the items that are on it.
+    delete m_undoStack;
+    m_undoStack = nullptr;
+    takeInitialMarkerOff();
+    delete initialTransitionLine;
+    delete initialTransition;
+    if (titleItem.scene() == this)
+        removeItem(&titleItem);
+}
+
+void Canvas::setLabel(const QString& text)
+{
+    label = text;
+    titleItem.setPlainText(text);
+    if (titleItem.scene() != this)
+        addItem(&titleItem);
+}
+
+void Canvas::setMode(Canvas::Mode newMode)
+{
+    mode = newMode;
+}
+
+void Canvas::trigger(QAction* action)
+{
+    if (action)
+        action->activate(QAction::Trigger);
+}
+
+QGraphicsItem* Canvas::topItemAt(const QPointF& point) const
+{
+    const QList<QGraphicsItem*> hits = items(point, Qt::IntersectsItemShape, Qt::DescendingOrder);
+    return hits.isEmpty() ? nullptr : hits.first();
+}
+
+bool Canvas::enableDisableStateSetInitChkBox(StateItem* state) const
+{
+    for (StateItem* other : stateItems) {
+        if (other != state && other->initialStatus())
+            return true;
+    }
+    return false;
+}
+
+void Canvas::addSelfTransitionItem()
+{
+    if (!currentState)
+        return;
+    m_undoStack->push(new AddTransitionCommand(this, currentState, currentState, nullptr));
+    update();
+    trigger(returnToSelectAction);
+    update();
+}
+
+void Canvas::removeAllSelection()
+{
+    for (StateItem* item : qAsConst(stateItems))
+        item->resetHighlighted();
+    for (TransitionItem* item : qAsConst(transitionItems))
+        item->resetHighlighted();
+    for (TextItem* item : qAsConst(textItems))
+        item->resetHighlighted();
+    for (ProcessItem* item : qAsConst(processItems))
+        item->resetHighlighted();
+    for (LinkItem* item : qAsConst(linkItems))
+        item->resetHighlighted();
+    for (MemoryItem* item : qAsConst(memoryItems))
+        item->resetHighlighted();
+    for (DataflowItem* item : qAsConst(dataflowItems))
+        item->resetHighlighted();
+}
+
+void Canvas::placeInitialMarkerOn(StateItem* state)
+{
+    initialTransition->setInitialState(state);
+    initialTransitionLine->setInitStateItem(state);
+    initialTransition->setSafeToPaint(true);
+    initialTransitionLine->setSafeToPaint(true);
+    if (initialTransition->scene() != this)
+        addItem(initialTransition);
+    if (initialTransitionLine->scene() != this)
+        addItem(initialTransitionLine);
+}
+
+void Canvas::takeInitialMarkerOff()
+{
+    initialTransition->clearInitialState();
+    initialTransitionLine->clearInitialState();
+    if (initialTransition->scene())
+        initialTransition->scene()->removeItem(initialTransition);
+    if (initialTransitionLine->scene())
+        initialTransitionLine->scene()->removeItem(initialTransitionLine);
+}
+
+// ---- Mouse gestures -------------------------------------------------------
+
+void Canvas::mousePressEvent(QGraphicsSceneMouseEvent* event)
+{
+    if (event->button() != Qt::LeftButton)
+        return;
+
+    const QPointF point = event->scenePos();
+    if (mode != SelectItem) {
+        trigger(saveAction);
+        switch (mode) {
+        case InsertState:
+            m_undoStack->push(new AddStateCommand(this, point - QPointF(140, 75), nullptr));
+            update();
+            trigger(returnToSelectAction);
+            break;
+        case InsertText:
+            m_undoStack->push(new AddTextCommand(this, point, nullptr));
+            update();
+            trigger(returnToSelectAction);
+            break;
+        case InsertMemory:
+            m_undoStack->push(new AddMemoryCommand(this, point, nullptr));
+            update();
+            trigger(returnToSelectAction);
+            break;
+        case InsertTransition:
+        case InsertLink:
+        case InsertDataflow:
+            tempLine = new QGraphicsLineItem(QLineF(point, point));
+            tempLine->setPen(QPen(Qt::black, 2, Qt::SolidLine));
+            addItem(tempLine);
+            break;
+        case InsertProcess:
+            insertProcessAt(point);
+            break;
+        case SelectItem:
+            break;
+        }
+    } else {
+        QGraphicsItem* top = topItemAt(point);
+        removeAllSelection();
+        if (isEditableItem(top)) {
+            switch (top->type()) {
+            case StateType: {
+                auto* state = static_cast<StateItem*>(top);
+                state->setHighlighted();
+                if (state->initialStatus())
+                    initialTransition->updatePosition();
+                break;
+            }
+            case TransitionType: static_cast<TransitionItem*>(top)->setHighlighted(); break;
+            case TextType: static_cast<TextItem*>(top)->setHighlighted(); break;
+            case ProcessType: static_cast<ProcessItem*>(top)->setHighlighted(); break;
+            case LinkType: static_cast<LinkItem*>(top)->setHighlighted(); break;
+            case MemoryType: static_cast<MemoryItem*>(top)->setHighlighted(); break;
+            case DataflowType: static_cast<DataflowItem*>(top)->setHighlighted(); break;
+            }
+        }
+    }
+    QGraphicsScene::mousePressEvent(event);
+}
+
+void Canvas::insertProcessAt(const QPointF& point)
+{
+    auto* process = new ProcessItem(menus->processMenu, point, drawProcessShape, nullptr);
+    process->initProcessItem();
+    processItems.append(process);
+    newProcessItem = process;
+
+    const int n = processItems.size();
+    const int childLevel = level + 1;
+    process->setId(n);
+    process->setParentId(id);
+    process->setGrandParentId(parentId);
+    process->setNos(n);
+    process->setLevel(childLevel);
+    process->setLabel(QStringLiteral("process_%1%2").arg(childLevel).arg(n));
+    if (level == 4)
+        process->setBackgroundColor(Qt::red);
+
+    process->setZValue(nextZValue());
+    addItem(process);
+    update();
+    update();
+    trigger(processAddedAction);
+    trigger(returnToSelectAction);
+}
+
+void Canvas::mouseMoveEvent(QGraphicsSceneMouseEvent* event)
+{
+    // Any move after pressing on an item counts as a change, even when the
+    // item stays put: the user may be dragging it.
+    if (isEditableItem(topItemAt(event->buttonDownScenePos(Qt::LeftButton))))
+        trigger(saveAction);
+
+    const bool dragging = mode == InsertTransition || mode == InsertLink || mode == InsertDataflow;
+    if (dragging && tempLine) {
+        tempLine->setLine(QLineF(tempLine->line().p1(), event->scenePos()));
+        return;
+    }
+    QGraphicsScene::mouseMoveEvent(event);
+}
+
+void Canvas::mouseReleaseEvent(QGraphicsSceneMouseEvent* event)
+{
+    if (!tempLine) {
+        if (mode == SelectItem) {
+            QGraphicsItem* top = topItemAt(event->scenePos());
+            if (top && top->type() == StateType && static_cast<StateItem*>(top)->initialStatus())
+                initialTransition->updatePosition();
+        }
+    } else if (mode == InsertTransition || mode == InsertLink || mode == InsertDataflow) {
+        finishDrag(event);
+    }
+    tempLine = nullptr;
+    update();
+    QGraphicsScene::mouseReleaseEvent(event);
+}
+
+void Canvas::finishDrag(QGraphicsSceneMouseEvent*)
+{
+    const QLineF line = tempLine->line();
+    QList<QGraphicsItem*> startItems = items(line.p1(), Qt::IntersectsItemShape, Qt::DescendingOrder);
+    QList<QGraphicsItem*> endItems = items(line.p2(), Qt::IntersectsItemShape, Qt::DescendingOrder);
+    // The rubber band is destroyed below, so it must not stay in either list,
+    // also when it is alone there (a drag onto empty canvas).
+    auto dropTempLine = [this](QList<QGraphicsItem*>& list) {
+        list.removeAll(tempLine);
+    };
+    dropTempLine(startItems);
+    dropTempLine(endItems);
+    removeItem(tempLine);
+    delete tempLine;
+    tempLine = nullptr;
+
+    if (startItems.isEmpty() || endItems.isEmpty() || startItems.first() == endItems.first())
+        return;
+
+    QGraphicsItem* start = startItems.first();
+    QGraphicsItem* end = endItems.first();
+    if (mode == InsertTransition) {
+        if (start->type() != StateType || end->type() != StateType)
+            return;
+        m_undoStack->push(new AddTransitionCommand(this, static_cast<StateItem*>(start),
+                                                   static_cast<StateItem*>(end), nullptr));
+        update();
+        update();
+        trigger(returnToSelectAction);
+    } else if (mode == InsertLink) {
+        if (start->type() != ProcessType || end->type() != ProcessType)
+            return;
+        auto* from = static_cast<ProcessItem*>(start);
+        auto* to = static_cast<ProcessItem*>(end);
+        auto* link = new LinkItem(menus->linkMenu, from, to, nullptr);
+        link->setLevel(level + 1);
+        link->setParentId(id);
+        link->setGrandParentId(parentId);
+        from->addLink(link);
+        to->addLink(link);
+        link->setZValue(nextZValue());
+        addItem(link);
+        linkItems.append(link);
+        newLinkItem = link;
+        newLinkStartLine = new LinkLine(from, link, nullptr);
+        newLinkEndLine = new LinkLine(link, to, nullptr);
+        newLinkStartLine->setZValue(0);
+        newLinkEndLine->setZValue(0);
+        link->setStartLine(newLinkStartLine);
+        link->setEndLine(newLinkEndLine);
+        addItem(newLinkStartLine);
+        addItem(newLinkEndLine);
+        update();
+        update();
+        trigger(returnToSelectAction);
+    } else if (mode == InsertDataflow) {
+        const bool processToMemory = start->type() == ProcessType && end->type() == MemoryType;
+        const bool memoryToProcess = start->type() == MemoryType && end->type() == ProcessType;
+        if (!processToMemory && !memoryToProcess)
+            return;
+        auto* process = static_cast<ProcessItem*>(processToMemory ? start : end);
+        auto* memory = static_cast<MemoryItem*>(processToMemory ? end : start);
+        auto* dataflow = new DataflowItem(menus->dataflowMenu, start, end, nullptr);
+        dataflow->setLevel(level + 1);
+        dataflow->setParentId(id);
+        dataflow->setGrandParentId(parentId);
+        process->addDataflow(dataflow);
+        memory->addDataflow(dataflow);
+        dataflow->setZValue(nextZValue());
+        addItem(dataflow);
+        dataflowItems.append(dataflow);
+        newDataflowItem = dataflow;
+        newDataflowStartLine = new DataflowLine(start, dataflow, nullptr);
+        newDataflowEndLine = new DataflowLine(dataflow, end, nullptr);
+        newDataflowStartLine->setZValue(0);
+        newDataflowEndLine->setZValue(0);
+        dataflow->setStartLine(newDataflowStartLine);
+        dataflow->setEndLine(newDataflowEndLine);
+        addItem(newDataflowStartLine);
+        addItem(newDataflowEndLine);
+        update();
+        update();
+        trigger(returnToSelectAction);
+    }
+}
+
+void Canvas::mouseDoubleClickEvent(QGraphicsSceneMouseEvent* event)
+{
+    QGraphicsItem* top = topItemAt(event->scenePos());
+    removeAllSelection();
+    if (isEditableItem(top)) {
+        switch (top->type()) {
+        case StateType:
+            currentState = static_cast<StateItem*>(top);
+            displayStateProperties();
+            break;
+        case TransitionType:
+            currentTransition = static_cast<TransitionItem*>(top);
+            displayTransitionProperties();
+            break;
+        case TextType:
+            currentText = static_cast<TextItem*>(top);
+            displayTextItemProperties();
+            break;
+        case ProcessType:
+            currentProcess = static_cast<ProcessItem*>(top);
+            trigger(processPropertiesAction);
+            break;
+        case LinkType:
+            currentLink = static_cast<LinkItem*>(top);
+            displayLinkItemProperties();
+            break;
+        case MemoryType:
+            currentMemory = static_cast<MemoryItem*>(top);
+            displayMemoryItemProperties();
+            break;
+        case DataflowType:
+            currentDataflow = static_cast<DataflowItem*>(top);
+            displayDataflowItemProperties();
+            break;
+        }
+    }
+    QGraphicsScene::mouseDoubleClickEvent(event);
+}
+
+void Canvas::contextMenuEvent(QGraphicsSceneContextMenuEvent* event)
+{
+    QGraphicsItem* top = topItemAt(event->scenePos());
+    removeAllSelection();
+    if (isEditableItem(top)) {
+        switch (top->type()) {
+        case StateType: currentState = static_cast<StateItem*>(top); break;
+        case TransitionType: currentTransition = static_cast<TransitionItem*>(top); break;
+        case TextType: currentText = static_cast<TextItem*>(top); break;
+        case ProcessType: currentProcess = static_cast<ProcessItem*>(top); break;
+        case LinkType: currentLink = static_cast<LinkItem*>(top); break;
+        case MemoryType: currentMemory = static_cast<MemoryItem*>(top); break;
+        case DataflowType: currentDataflow = static_cast<DataflowItem*>(top); break;
+        }
+    }
+    QGraphicsScene::contextMenuEvent(event);
+}
+
+// ---- Property dialogs -----------------------------------------------------
+
+void Canvas::displayStateProperties()
+{
+    if (!currentState)
+        return;
+    const bool barred = enableDisableStateSetInitChkBox(currentState);
+    const bool wasInitial = currentState->initialStatus();
+    currentState->displayProperties(barred);
+    const bool isInitial = currentState->initialStatus();
+    if (wasInitial == isInitial)
+        return;
+    if (isInitial)
+        placeInitialMarkerOn(currentState);
+    else
+        takeInitialMarkerOff();
+}
+
+void Canvas::displayTransitionProperties()
+{
+    if (currentTransition)
+        currentTransition->displayProperties();
+}
+
+void Canvas::displayTextItemProperties()
+{
+    if (currentText)
+        currentText->displayProperties();
+}
+
+void Canvas::displayProcessItemProperties()
+{
+    if (currentProcess)
+        currentProcess->displayProperties();
+}
+
+void Canvas::displayLinkItemProperties()
+{
+    if (currentLink)
+        currentLink->displayProperties();
+}
+
+void Canvas::displayMemoryItemProperties()
+{
+    if (currentMemory)
+        currentMemory->displayProperties();
+}
+
+void Canvas::displayDataflowItemProperties()
+{
+    if (currentDataflow)
+        currentDataflow->displayProperties();
+}
+
+void Canvas::slot_changeInCanvasDetected()
+{
+    trigger(saveAction);
+}
+
+// ---- Builders for items read from a project file ---------------------------
+
+bool Canvas::addStateItem(t_stateItemReadFromXML* record)
+{
+    auto* state = new StateItem(menus->stateMenu,
+                                QPointF(int(record->xCoord), int(record->yCoord)));
+    state->updatePropertiesfromXMLIO(record);
+    state->setZValue(nextZValue());
+    addItem(state);
+    update();
+    update();
+    stateItems.append(state);
+    newStateItem = state;
+    if (record->ifInitialState)
+        placeInitialMarkerOn(state);
+    return true;
+}
+
+bool Canvas::addTextItem(t_textItemReadFromXML* record)
+{
+    auto* text = new TextItem(menus->textMenu, QPointF(record->xCoord, record->yCoord), nullptr);
+    text->updatePropertiesfromXMLIO(record);
+    text->setZValue(nextZValue());
+    addItem(text);
+    update();
+    update();
+    textItems.append(text);
+    newTextItem = text;
+    return true;
+}
+
+bool Canvas::addTransitionItem(t_transitionItemReadFromXML* record)
+{
+    StateItem* start = lastWithLabel(stateItems, record->startItem);
+    StateItem* end = lastWithLabel(stateItems, record->endItem);
+    // A transition naming a state that is not on this canvas is dropped rather
+    // than attached to nothing.
+    if (!start || !end)
+        return false;
+
+    auto* transition = new TransitionItem(menus->transitionMenu, start, end, nullptr);
+    start->addTransition(transition);
+    if (start != end)
+        end->addTransition(transition);
+    transition->updatePropertiesfromXMLIO(record);
+    transitionItems.append(transition);
+    newTransitionItem = transition;
+    transition->setZValue(nextZValue());
+    addItem(transition);
+
+    newTransitionStartLine = new TransitionLine(start, transition, nullptr);
+    newTransitionStartLine->setZValue(0);
+    addItem(newTransitionStartLine);
+    transition->setStartLine(newTransitionStartLine);
+    newTransitionEndLine = new TransitionLine(transition, end, nullptr);
+    newTransitionEndLine->setZValue(0);
+    addItem(newTransitionEndLine);
+    transition->setEndLine(newTransitionEndLine);
+    update();
+    update();
+    return true;
+}
+
+bool Canvas::addProcessItem(t_processItemReadFromXML* record)
+{
+    auto* process = new ProcessItem(menus->processMenu,
+                                    QPointF(int(record->xCoord), int(record->yCoord)),
+                                    record->shape, nullptr);
+    process->updatePropertiesfromXMLIO(record);
+    process->setZValue(nextZValue());
+    addItem(process);
+    update();
+    update();
+    processItems.append(process);
+    newProcessItem = process;
+    return true;
+}
+
+bool Canvas::addLinkItem(t_linkItemReadFromXML* record)
+{
+    ProcessItem* start = lastWithLabel(processItems, record->startItem);
+    ProcessItem* end = lastWithLabel(processItems, record->endItem);
+    if (!start || !end || start == end)
+        return false;
+
+    auto* link = new LinkItem(menus->linkMenu, start, end, nullptr);
+    start->addLink(link);
+    end->addLink(link);
+    link->updatePropertiesfromXMLIO(record);
+    linkItems.append(link);
+    newLinkItem = link;
+    link->setZValue(nextZValue());
+    addItem(link);
+
+    newLinkStartLine = new LinkLine(start, link, nullptr);
+    newLinkEndLine = new LinkLine(link, end, nullptr);
+    newLinkStartLine->setZValue(0);
+    newLinkEndLine->setZValue(0);
+    addItem(newLinkStartLine);
+    addItem(newLinkEndLine);
+    link->setStartLine(newLinkStartLine);
+    link->setEndLine(newLinkEndLine);
+    update();
+    update();
+    return true;
+}
+
+bool Canvas::addMemoryItem(t_memoryItemReadFromXML* record)
+{
+    auto* memory = new MemoryItem(menus->memoryMenu, QPointF(record->xCoord, record->yCoord));
+    memory->updatePropertiesfromXMLIO(record);
+    memory->setZValue(nextZValue());
+    addItem(memory);
+    update();
+    memoryItems.append(memory);
+    newMemoryItem = memory;
+    return true;
+}
+
+bool Canvas::addDataflowItem(t_dataflowItemReadFromXML* record)
+{
+    ProcessItem* process = nullptr;
+    MemoryItem* memory = nullptr;
+    if (record->lineType == 1) {
+        process = lastWithLabel(processItems, record->startItem);
+        memory = lastWithLabel(memoryItems, record->endItem);
+    } else if (record->lineType == 2) {
+        memory = lastWithLabel(memoryItems, record->startItem);
+        process = lastWithLabel(processItems, record->endItem);
+    }
+    if (!process || !memory)
+        return false;
+
+    QGraphicsItem* start = record->lineType == 1 ? static_cast<QGraphicsItem*>(process) : memory;
+    QGraphicsItem* end = record->lineType == 1 ? static_cast<QGraphicsItem*>(memory) : process;
+    auto* dataflow = new DataflowItem(menus->dataflowMenu, start, end, nullptr);
+    process->addDataflow(dataflow);
+    memory->addDataflow(dataflow);
+    dataflow->updatePropertiesfromXMLIO(record);
+    dataflowItems.append(dataflow);
+    newDataflowItem = dataflow;
+    dataflow->setZValue(nextZValue());
+    addItem(dataflow);
+
+    newDataflowStartLine = new DataflowLine(start, dataflow, nullptr);
+    newDataflowEndLine = new DataflowLine(dataflow, end, nullptr);
+    newDataflowStartLine->setZValue(0);
+    newDataflowEndLine->setZValue(0);
+    dataflow->setStartLine(newDataflowStartLine);
+    dataflow->setEndLine(newDataflowEndLine);
+    addItem(newDataflowStartLine);
+    addItem(newDataflowEndLine);
+    update();
+    update();
+    return true;
+}
+
+// ---- Hierarchy ------------------------------------------------------------
+
+ProcessItem* Canvas::getProcessItem(t_strReadProcessItem* node, bool* found) const
+{
+    for (ProcessItem* process : processItems) {
+        if (process->getLevel() == node->level && process->getId() == node->id
+            && process->getParentId() == node->parentId
+            && process->getGrandParentId() == node->grandParentId
+            && process->getLabel() == node->label && process->getNos() == node->Nos) {
+            if (found)
+                *found = true;
+            return process;
+        }
+    }
+    if (found)
+        *found = false;
+    return nullptr;
+}
+
+void Canvas::addFloatingLinkItem(const QString& text, int kind)
+{
+    floatingLinkOrigin = QPointF(10, 40 * floatingLinkItems.size() + 40);
+    auto* item = new FloatingLinkItem(floatingLinkOrigin, kind, text, nullptr);
+    floatingLinkItems.append(item);
+    newFloatingLinkItem = item;
+    item->setZValue(nextZValue());
+    addItem(item);
+    update();
+}
+
+void Canvas::addFloatingMemoryItem(const QString& text, const QString& datatype, const QColor& colour)
+{
+    floatingMemoryOrigin = QPointF(80 * floatingMemoryItems.size() + 160, 30);
+    auto* item = new FloatingMemoryItem(floatingMemoryOrigin);
+    item->setLabel(text);
+    item->setDatatype(datatype);
+    item->setBackgroundColor(colour);
+    floatingMemoryItems.append(item);
+    newFloatingMemoryItem = item;
+    item->setZValue(nextZValue());
+    addItem(item);
+    update();
+}
+
+template <typename T>
+void Canvas::takeOff(QVector<T*>& registry)
+{
+    // The mirrors are rebuilt on every visit and nothing refers to them
+    // afterwards, so they are destroyed at once.
+    for (T* item : qAsConst(registry)) {
+        removeItem(item);
+        delete item;
+    }
+    registry.clear();
+}
+
+void Canvas::removeAllFloatingLinkItems()
+{
+    takeOff(floatingLinkItems);
+    newFloatingLinkItem = nullptr;
+}
+
+void Canvas::removeAllFloatingMemoryItems()
+{
+    takeOff(floatingMemoryItems);
+    newFloatingMemoryItem = nullptr;
+}
+
+void Canvas::clearCanvas()
+{
+    // Commands may hold items that are off the scene; drop them first.
+    m_undoStack->clear();
+    takeInitialMarkerOff();
+    if (titleItem.scene() == this)
+        removeItem(&titleItem);
+    if (tempLine) {
+        removeItem(tempLine);
+        delete tempLine;
+        tempLine = nullptr;
+    }
+
+    stateItems.clear();
+    transitionItems.clear();
+    textItems.clear();
+    processItems.clear();
+    linkItems.clear();
+    memoryItems.clear();
+    dataflowItems.clear();
+    floatingLinkItems.clear();
+    floatingMemoryItems.clear();
+    newStateItem = nullptr;
+    newTransitionItem = nullptr;
+    newTextItem = nullptr;
+    newProcessItem = nullptr;
+    newLinkItem = nullptr;
+    newMemoryItem = nullptr;
+    newDataflowItem = nullptr;
+    newFloatingLinkItem = nullptr;
+    newFloatingMemoryItem = nullptr;
+    newTransitionStartLine = newTransitionEndLine = nullptr;
+    newLinkStartLine = newLinkEndLine = nullptr;
+    newDataflowStartLine = newDataflowEndLine = nullptr;
+    currentProcess = nullptr;
+    currentState = nullptr;
+    currentTransition = nullptr;
+    currentText = nullptr;
+    currentLink = nullptr;
+    currentMemory = nullptr;
+    currentDataflow = nullptr;
+
+    clear();
+    if (!label.isEmpty())
+        addItem(&titleItem);
+}

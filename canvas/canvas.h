@@ -1,0 +1,194 @@
+#ifndef CANVAS_H
+#define CANVAS_H
+
+#include <QGraphicsScene>
+#include <QGraphicsTextItem>
+#include <QPointF>
+#include <QVector>
+
+#include "contextmenus.h"
+#include "itemrecords.h"
+#include "strreadprocessitem.h"
+
+class QAction;
+class QGraphicsLineItem;
+class QUndoStack;
+class StateItem;
+class TransitionItem;
+class TransitionLine;
+class TextItem;
+class ProcessItem;
+class LinkItem;
+class LinkLine;
+class MemoryItem;
+class DataflowItem;
+class DataflowLine;
+class FloatingLinkItem;
+class FloatingMemoryItem;
+class InitialTransition;
+class InitialTransitionLine;
+
+// The diagram of one node of the project hierarchy. It turns mouse gestures
+// into items or undo commands, keeps one registry per item kind, and reports
+// back to the main window only by triggering the hidden actions it was given.
+class Canvas : public QGraphicsScene
+{
+    Q_OBJECT
+
+public:
+    enum Mode {
+        InsertState = 0,
+        InsertTransition = 1,
+        InsertText = 2,
+        InsertProcess = 3,
+        InsertLink = 4,
+        InsertMemory = 5,
+        InsertDataflow = 6,
+        SelectItem = 7
+    };
+
+    explicit Canvas(t_strContextMenu* menus, QObject* parent = nullptr);
+    ~Canvas() override;
+
+    int getLevel() const { return level; }
+    int getId() const { return id; }
+    int getParentId() const { return parentId; }
+    int getGrandParentId() const { return grandParentId; }
+    int getNos() const { return nos; }
+    QString getLabel() const { return label; }
+    void setLevel(int value) { level = value; }
+    void setId(int value) { id = value; }
+    void setParentId(int value) { parentId = value; }
+    void setGrandParentId(int value) { grandParentId = value; }
+    void setNos(int value) { nos = value; }
+    void setLabel(const QString& text);
+    void setDrawProcessShape(int shape) { drawProcessShape = shape; }
+    int getDrawProcessShape() const { return drawProcessShape; }
+    Mode getMode() const { return mode; }
+
+    void setActions(QAction* action) { processAddedAction = action; }
+    void setProcessLabelChangedAction(QAction* action) { processPropertiesAction = action; }
+    void setSaveAction(QAction* action) { saveAction = action; }
+    void setReturnToSelectAction(QAction* action) { returnToSelectAction = action; }
+
+    t_strContextMenu* contextMenus() const { return menus; }
+    QUndoStack* undoStack() const { return m_undoStack; }
+    QAction* undoAction() const { return m_undoAction; }
+    QAction* redoAction() const { return m_redoAction; }
+
+    // Every item placed on the canvas lands above all earlier ones.
+    double nextZValue() { zCounter += 1.0; return zCounter; }
+
+    bool enableDisableStateSetInitChkBox(StateItem* state) const;
+    void addSelfTransitionItem();
+    void removeAllSelection();
+
+    bool addStateItem(t_stateItemReadFromXML* record);
+    bool addTransitionItem(t_transitionItemReadFromXML* record);
+    bool addTextItem(t_textItemReadFromXML* record);
+    bool addProcessItem(t_processItemReadFromXML* record);
+    bool addLinkItem(t_linkItemReadFromXML* record);
+    bool addMemoryItem(t_memoryItemReadFromXML* record);
+    bool addDataflowItem(t_dataflowItemReadFromXML* record);
+
+    ProcessItem* getProcessItem(t_strReadProcessItem* node, bool* found) const;
+    void addFloatingLinkItem(const QString& label, int kind);
+    void addFloatingMemoryItem(const QString& label, const QString& datatype, const QColor& colour);
+    void removeAllFloatingLinkItems();
+    void removeAllFloatingMemoryItems();
+    void clearCanvas();
+
+    // Registries, in the order the items were added.
+    QVector<StateItem*> stateItems;
+    QVector<TransitionItem*> transitionItems;
+    QVector<TextItem*> textItems;
+    QVector<ProcessItem*> processItems;
+    QVector<LinkItem*> linkItems;
+    QVector<MemoryItem*> memoryItems;
+    QVector<DataflowItem*> dataflowItems;
+    QVector<FloatingLinkItem*> floatingLinkItems;
+    QVector<FloatingMemoryItem*> floatingMemoryItems;
+
+    // The newest item of each kind, used while an item is being wired up.
+    StateItem* newStateItem = nullptr;
+    TransitionItem* newTransitionItem = nullptr;
+    TextItem* newTextItem = nullptr;
+    ProcessItem* newProcessItem = nullptr;
+    LinkItem* newLinkItem = nullptr;
+    MemoryItem* newMemoryItem = nullptr;
+    DataflowItem* newDataflowItem = nullptr;
+    FloatingLinkItem* newFloatingLinkItem = nullptr;
+    FloatingMemoryItem* newFloatingMemoryItem = nullptr;
+    TransitionLine* newTransitionStartLine = nullptr;
+    TransitionLine* newTransitionEndLine = nullptr;
+    LinkLine* newLinkStartLine = nullptr;
+    LinkLine* newLinkEndLine = nullptr;
+    DataflowLine* newDataflowStartLine = nullptr;
+    DataflowLine* newDataflowEndLine = nullptr;
+
+    // The item last right-clicked or double-clicked; the display slots act on it.
+    ProcessItem* currentProcess = nullptr;
+    StateItem* currentState = nullptr;
+    TransitionItem* currentTransition = nullptr;
+    TextItem* currentText = nullptr;
+    LinkItem* currentLink = nullptr;
+    MemoryItem* currentMemory = nullptr;
+    DataflowItem* currentDataflow = nullptr;
+
+    // The single initial marker; on the scene only while some state is initial.
+    InitialTransition* initialTransition = nullptr;
+    InitialTransitionLine* initialTransitionLine = nullptr;
+
+    double zCounter = 0.0;
+    QPointF floatingLinkOrigin {10, 0};
+    QPointF floatingMemoryOrigin {0, 30};
+
+public slots:
+    void setMode(Canvas::Mode newMode);
+    void displayStateProperties();
+    void displayTransitionProperties();
+    void displayTextItemProperties();
+    void displayProcessItemProperties();
+    void displayLinkItemProperties();
+    void displayMemoryItemProperties();
+    void displayDataflowItemProperties();
+    void slot_changeInCanvasDetected();
+
+protected:
+    void mousePressEvent(QGraphicsSceneMouseEvent* event) override;
+    void mouseMoveEvent(QGraphicsSceneMouseEvent* event) override;
+    void mouseReleaseEvent(QGraphicsSceneMouseEvent* event) override;
+    void mouseDoubleClickEvent(QGraphicsSceneMouseEvent* event) override;
+    void contextMenuEvent(QGraphicsSceneContextMenuEvent* event) override;
+
+private:
+    QGraphicsItem* topItemAt(const QPointF& point) const;
+    static void trigger(QAction* action);
+    void insertProcessAt(const QPointF& point);
+    void finishDrag(QGraphicsSceneMouseEvent* event);
+    void placeInitialMarkerOn(StateItem* state);
+    void takeInitialMarkerOff();
+    // Takes an item off the scene and out of the registry without deleting it.
+    template <typename T> void takeOff(QVector<T*>& registry);
+
+    t_strContextMenu* menus = nullptr;
+    QUndoStack* m_undoStack = nullptr;
+    QAction* m_undoAction = nullptr;
+    QAction* m_redoAction = nullptr;
+    QAction* processAddedAction = nullptr;
+    QAction* processPropertiesAction = nullptr;
+    QAction* saveAction = nullptr;
+    QAction* returnToSelectAction = nullptr;
+    QGraphicsLineItem* tempLine = nullptr;
+    Mode mode = SelectItem;
+    QString label;
+    int level = 0;
+    int id = 0;
+    int nos = 0;
+    int parentId = 0;
+    int grandParentId = 0;
+    QGraphicsTextItem titleItem;
+    int drawProcessShape = 0;
+};
+
+#endif // CANVAS_H

@@ -1,0 +1,49 @@
+#ifndef CANVASCOMMAND_H
+#define CANVASCOMMAND_H
+
+#include <QUndoCommand>
+#include <QVector>
+
+class Canvas;
+class QGraphicsItem;
+class StateItem;
+class TransitionItem;
+
+// What the state, transition and text commands share: the canvas they work
+// on, the moves of states and transitions on and off it, and the ownership of
+// items they have taken off the scene.
+//
+// The scene owns the items on it. A command keeps every item it may take off
+// the scene; several commands can keep one item, and the last of them to go
+// deletes it when it is then off every scene.
+class CanvasCommand : public QUndoCommand
+{
+public:
+    ~CanvasCommand() override;
+
+protected:
+    // Commands never have a parent; the one given is ignored.
+    explicit CanvasCommand(Canvas* canvas);
+
+    void keep(QGraphicsItem* item);
+    void keepTransition(TransitionItem* transition);
+
+    void putOnScene(QGraphicsItem* item);
+    void takeOffScene(QGraphicsItem* item);
+    bool isOnCanvas(const QGraphicsItem* item) const;
+
+    void putStateOn(StateItem* state);
+    void takeStateOff(StateItem* state);
+    void putTransitionOn(TransitionItem* transition);
+    void takeTransitionOff(TransitionItem* transition);
+
+    Canvas* canvas = nullptr;
+
+private:
+    void restoreInitialMarker(StateItem* state);
+    void dropInitialMarker(StateItem* state);
+
+    QVector<QGraphicsItem*> kept;
+};
+
+#endif // CANVASCOMMAND_H

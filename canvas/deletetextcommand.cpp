@@ -1,0 +1,34 @@
+#include "deletetextcommand.h"
+
+#include "canvas.h"
+#include "textitem.h"
+
+DeleteTextCommand::DeleteTextCommand(Canvas* target, TextItem* item, QUndoCommand*)
+    : CanvasCommand(target)
+    , text(item)
+{
+}
+
+void DeleteTextCommand::redo()
+{
+    if (firstRun) {
+        firstRun = false;
+        if (!isOnCanvas(text)) {
+            setObsolete(true);
+            return;
+        }
+    }
+    keep(text);
+    canvas->textItems.removeOne(text);
+    takeOffScene(text);
+    if (canvas->currentText == text)
+        canvas->currentText = nullptr;
+    canvas->update();
+}
+
+void DeleteTextCommand::undo()
+{
+    putOnScene(text);
+    text->setZValue(canvas->nextZValue());
+    canvas->textItems.append(text);
+}

@@ -1,0 +1,23 @@
+#ifndef DELETETEXTCOMMAND_H
+#define DELETETEXTCOMMAND_H
+
+#include "canvascommand.h"
+
+class Canvas;
+class TextItem;
+
+// Takes a text item off the canvas; undo brings it back on top.
+class DeleteTextCommand : public CanvasCommand
+{
+public:
+    DeleteTextCommand(Canvas* canvas, TextItem* text, QUndoCommand* parent = nullptr);
+
+    void undo() override;
+    void redo() override;
+
+private:
+    TextItem* text = nullptr;
+    bool firstRun = true;
+};
+
+#endif // DELETETEXTCOMMAND_H

@@ -1,0 +1,33 @@
+#include "deletetransitioncommand.h"
+
+#include "canvas.h"
+#include "transitionitem.h"
+
+DeleteTransitionCommand::DeleteTransitionCommand(Canvas* target, TransitionItem* item,
+                                                 QUndoCommand*)
+    : CanvasCommand(target)
+    , transition(item)
+{
+    if (transition) {
+        startLine = transition->getStartLine();
+        endLine = transition->getEndLine();
+    }
+}
+
+void DeleteTransitionCommand::redo()
+{
+    if (firstRun) {
+        firstRun = false;
+        // Already gone with one of its states: the stack drops the command.
+        if (!isOnCanvas(transition)) {
+            setObsolete(true);
+            return;
+        }
+    }
+    takeTransitionOff(transition);
+}
+
+void DeleteTransitionCommand::undo()
+{
+    putTransitionOn(transition);
+}

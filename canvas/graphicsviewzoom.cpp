@@ -1,0 +1,67 @@
+#include "graphicsviewzoom.h"
+
+#include <QApplication>
+#include <QGraphicsView>
+#include <QMouseEvent>
+#include <QScrollBar>
+#include <QWheelEvent>
+#include <QtMath>
+
+GraphicsViewZoom::GraphicsViewZoom(QGraphicsView* graphicsView)
+    : QObject(graphicsView)
+    , view(graphicsView)
+{
+    view->viewport()->installEventFilter(this);
+    view->setMouseTracking(true);
+}
+
+void GraphicsViewZoom::setModifiers(Qt::KeyboardModifiers value)
+{
+    modifiers = value;
+}
+
+void GraphicsViewZoom::setZoomFactorBase(double value)
+{
+    zoomFactorBase = value;
+}
+
+void GraphicsViewZoom::setEnable(bool on)
+{
+    enabled = on;
+}
+
+void GraphicsViewZoom::gentleZoom(double factor)
+{
+    view->scale(factor, factor);
+    view->centerOn(targetScenePos);
+    const QPointF delta = targetViewportPos
+        - QPointF(view->viewport()->width() / 2.0, view->viewport()->height() / 2.0);
+    const QPointF centre = QPointF(view->mapFromScene(targetScenePos)) - delta;
+    view->centerOn(view->mapToScene(centre.toPoint()));
+    emit zoomed();
+}
+
+bool GraphicsViewZoom::eventFilter(QObject* /*object*/, QEvent* event)
+{
+    if (!enabled)
+        return false;
+
+    if (event->type() == QEvent::MouseMove) {
+        auto* mouse = static_cast<QMouseEvent*>(event);
+        const QPoint p = mouse->pos();
+        const QPointF moved = targetViewportPos - p;
+        // Small jitters must not drag the anchor around.
+        if (qAbs(moved.x()) > 5 || qAbs(moved.y()) > 5) {
+            targetViewportPos = p;
+            targetScenePos = view->mapToScene(p);
+        }
+    } else if (event->type() == QEvent::Wheel) {
+        auto* wheel = static_cast<QWheelEvent*>(event);
+        if (QApplication::keyboardModifiers() == modifiers && wheel->angleDelta().y() != 0
+            && wheel->angleDelta().x() == 0) {
+            gentleZoom(qPow(zoomFactorBase, wheel->angleDelta().y()));
+            return true;
+        }
+    }
+    return false;
+}

@@ -1,0 +1,64 @@
+#include "initialtransition.h"
+
+#include "stateitem.h"
+
+#include <QGraphicsDropShadowEffect>
+#include <QPainter>
+#include <QtGlobal>
+
+InitialTransition::InitialTransition()
+{
+    // One effect for the item's whole life, owned by the item.
+    shadow = new QGraphicsDropShadowEffect();
+    shadow->setBlurRadius(50);
+    setGraphicsEffect(shadow);
+}
+
+InitialTransition::~InitialTransition() = default;
+
+void InitialTransition::paint(QPainter* painter, const QStyleOptionGraphicsItem*, QWidget*)
+{
+    if (!safeToPaint || !state)
+        return;
+    painter->setRenderHint(QPainter::Antialiasing, true);
+    painter->setBrush(QBrush(Qt::black, Qt::SolidPattern));
+    painter->drawEllipse(boundingRect());
+}
+
+QRectF InitialTransition::boundingRect() const
+{
+    return QRectF(0, 0, 20, 20);
+}
+
+void InitialTransition::clearInitialState()
+{
+    safeToPaint = false;
+    state = nullptr;
+}
+
+void InitialTransition::setSafeToPaint(bool on)
+{
+    if (on && !state) {
+        safeToPaint = false;
+        return;
+    }
+    safeToPaint = on;
+    updatePosition();
+}
+
+void InitialTransition::updatePosition()
+{
+    if (!safeToPaint || !state)
+        return;
+    // Centred over the state, half the state's height above its top edge.
+    const QPointF target(state->x() + state->getWidth() / 2 - 10,
+                         state->y() - state->getHeight() / 2);
+    if (qAbs(pos().x() - target.x()) <= 1e-12 && qAbs(pos().y() - target.y()) <= 1e-12)
+        return;
+    setPos(target);
+}
+
+void InitialTransition::contextMenuEvent(QGraphicsSceneContextMenuEvent*)
+{
+    // The dot has no menu; the event stops here.
+}

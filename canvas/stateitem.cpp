@@ -1,0 +1,227 @@
+#include "stateitem.h"
+
+#include "transitionitem.h"
+
+#include <QApplication>
+#include <QFontInfo>
+#include <QFontMetrics>
+#include <QGraphicsDropShadowEffect>
+#include <QGraphicsSceneContextMenuEvent>
+#include <QMenu>
+#include <QPainter>
+#include <QWidget>
+
+StateItem::StateItem(QMenu* menu, QPointF position)
+    : contextMenu(menu)
+{
+    initStateItem(position);
+}
+
+StateItem::~StateItem() = default;
+
+void StateItem::initStateItem(QPointF at)
+{
+    width = 280;
+    height = 150;
+    radiusX = 12;
+    radiusY = 12;
+    normalPen = QPen(QBrush(Qt::black), 1, Qt::SolidLine);
+    initialPen = QPen(QBrush(Qt::red), 1, Qt::SolidLine);
+    // One effect for the item's whole life, owned by the item.
+    if (!shadow) {
+        shadow = new QGraphicsDropShadowEffect();
+        shadow->setBlurRadius(50);
+        setGraphicsEffect(shadow);
+    }
+    position = at;
+    setPos(at);
+    updatePolygon();
+    setAcceptHoverEvents(true);
+    setFlag(QGraphicsItem::ItemIsMovable, true);
+    setFlag(QGraphicsItem::ItemIsSelectable, true);
+    setFlag(QGraphicsItem::ItemSendsGeometryChanges, true);
+    textOption.setWrapMode(QTextOption::NoWrap);
+}
+
+QRectF StateItem::boundingRect() const
+{
+    return QRectF(0, 0, width, height);
+}
+
+void StateItem::paint(QPainter* painter, const QStyleOptionGraphicsItem*, QWidget*)
+{
+    // Text follows the fonts of the screen the user works on.
+    QFont font = painter->font();
+    if (QWidget* window = QApplication::activeWindow()) {
+        font = window->font();
+        font.setPixelSize(QFontInfo(font).pixelSize());
+        painter->setFont(font);
+    }
+    const QFontMetrics metrics(painter->font());
+    const int cw = metrics.averageCharWidth();
+    const int lineH = metrics.height();
+    const int halfH = lineH / 2;
+
+    // An initial state shows its highlight through the initial pen's style.
+    QPen pen = normalPen;
+    if (initialStatus())
+        pen.setStyle(initialPen.style());
+    painter->setPen(pen);
+    // Qt 5.15 folds the high-quality hint into plain antialiasing.
+    painter->setRenderHint(QPainter::Antialiasing, true);
+
+    if (!backgroundColour.isValid())
+        backgroundColour = QColor(0xe5, 0xe7, 0xe9);
+    painter->setBrush(QBrush(backgroundColour, Qt::SolidPattern));
+    painter->drawRoundedRect(QRectF(0, 0, width, height), radiusX, radiusY, Qt::AbsoluteSize);
+
+    painter->drawLine(QLineF(0, lineH + 2 * halfH, width, lineH + 2 * halfH));
+    painter->drawText(QRectF(3 * cw, halfH, width - 6 * cw, lineH),
+                      Qt::AlignCenter | Qt::TextSingleLine, label);
+    painter->drawText(QRectF(3 * cw, lineH + 3 * halfH, width - 6 * cw,
+                             height - (lineH + 4 * halfH)),
+                      action, textOption);
+}
+
+void StateItem::setIfInitialState(bool initial)
+{
+    dialog.setInitialStatus(initial);
+}
+
+void StateItem::addTransition(TransitionItem* transition)
+{
+    if (transition->isSelfTransition())
+        selfTransitions.append(transition);
+    else
+        transitions.append(transition);
+}
+
+void StateItem::removeTransition(TransitionItem* transition)
+{
+    if (transition->isSelfTransition())
+        selfTransitions.removeOne(transition);
+    else
+        transitions.removeOne(transition);
+}
+
+void StateItem::updatePropertiesfromXMLIO(t_stateItemReadFromXML* record)
+{
+    level = record->level;
+    parentId = record->parentId;
+    grandParentId = record->grandParentId;
+    label = record->label;
+    setIfInitialState(record->ifInitialState);
+    initCondition = record->initialCondition;
+    initDescription = record->initialDescription;
+    prepareGeometryChange();
+    width = record->width;
+    height = record->height;
+    backgroundColour = record->backgroundColour;
+    polygon.clear();
+    for (const QPoint& point : qAsConst(record->polygon))
+        polygon << QPointF(point);
+    action = record->action;
+    description = record->description;
+    // The canvas attaches the transitions again as it reads them.
+    transitions.clear();
+    selfTransitions.clear();
+    update();
+}
+
+void StateItem::setAutoDimensions()
+{
+    dialog.width = width;
+    dialog.height = height;
+    dialog.label = label;
+    dialog.action = action;
+    dialog.setAutoDimensions();
+    prepareGeometryChange();
+    width = dialog.getAutoWidth();
+    height = dialog.getAutoHeight();
+    updatePolygon();
+    update();
+}
+
+void StateItem::updatePolygon()
+{
+    polygon.clear();
+    polygon << QPointF(0, 0) << QPointF(width, 0) << QPointF(width, height)
+            << QPointF(0, height) << QPointF(0, 0);
+}
+
+void StateItem::setHighlighted()
+{
+    prepareGeometryChange();
+    if (initialStatus())
+        initialPen.setStyle(Qt::DotLine);
+    else
+        normalPen.setStyle(Qt::DotLine);
+    update();
+}
+
+void StateItem::resetHighlighted()
+{
+    // Both pens, so a highlight set before the initial flag changed cannot stick.
+    initialPen.setStyle(Qt::SolidLine);
+    normalPen.setStyle(Qt::SolidLine);
+    update();
+}
+
+void StateItem::displayProperties(bool initialBarred)
+{
+    dialog.width = width;
+    dialog.height = height;
+    dialog.label = label;
+    dialog.action = action;
+    dialog.chosenColour = backgroundColour;
+    dialog.pickedColour = backgroundColour;
+    dialog.description = description;
+
+    dialog.disableSetInitChkBox(initialBarred);
+    if (!initialBarred) {
+        if (initialStatus()) {
+            dialog.initCondition = initCondition;
+            dialog.initDescription = initDescription;
+        } else {
+            dialog.initCondition.clear();
+            dialog.initDescription.clear();
+        }
+    }
+
+    dialog.fillProperties();
+    if (dialog.exec() != QDialog::Accepted)
+        return;
+
+    prepareGeometryChange();
+    width = dialog.width;
+    height = dialog.height;
+    label = dialog.label;
+    action = dialog.action;
+    backgroundColour = dialog.chosenColour;
+    description = dialog.description;
+    updatePolygon();
+    if (initialStatus()) {
+        initCondition = dialog.initCondition;
+        initDescription = dialog.initDescription;
+    }
+    update();
+}
+
+QVariant StateItem::itemChange(GraphicsItemChange change, const QVariant& value)
+{
+    if (change == ItemPositionHasChanged) {
+        // The boxes keep their drop-shadow pixmaps until told otherwise, and a
+        // box shows or hides as its states part or overlap.
+        for (TransitionItem* transition : qAsConst(transitions))
+            transition->followEnds();
+        for (TransitionItem* transition : qAsConst(selfTransitions))
+            transition->followEnds();
+    }
+    return QGraphicsItem::itemChange(change, value);
+}
+
+void StateItem::contextMenuEvent(QGraphicsSceneContextMenuEvent* event)
+{
+    if (contextMenu)
+        contextMenu->exec(event->screenPos());
+}

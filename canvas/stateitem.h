@@ -1,0 +1,107 @@
+#ifndef STATEITEM_H
+#define STATEITEM_H
+
+#include <QColor>
+#include <QGraphicsItem>
+#include <QList>
+#include <QObject>
+#include <QPen>
+#include <QPointF>
+#include <QPolygonF>
+#include <QString>
+#include <QTextOption>
+
+#include "itemrecords.h"
+#include "stateproperties.h"
+
+class QGraphicsDropShadowEffect;
+class QMenu;
+class TransitionItem;
+
+// One state of a state machine: a rounded box with the state's name above a
+// divider and its action code below. It knows the transitions touching it so
+// that undo can take them off and put them back with it.
+class StateItem : public QObject, public QGraphicsItem
+{
+    Q_OBJECT
+    Q_INTERFACES(QGraphicsItem)
+
+public:
+    enum { Type = 34 };
+
+    StateItem(QMenu* menu, QPointF position);
+    ~StateItem() override;
+
+    QRectF boundingRect() const override;
+    void paint(QPainter* painter, const QStyleOptionGraphicsItem* option,
+               QWidget* widget = nullptr) override;
+    int type() const override { return Type; }
+
+    void initStateItem(QPointF position);
+
+    int getLevel() const { return level; }
+    int getParentId() const { return parentId; }
+    int getGrandParentId() const { return grandParentId; }
+    void setLevel(int value) { level = value; }
+    void setparentId(int value) { parentId = value; }
+    void setGrandParentId(int value) { grandParentId = value; }
+    int getWidth() const { return width; }
+    int getHeight() const { return height; }
+    QString getLabel() const { return label; }
+    QString getAction() const { return action; }
+    QString getDescription() const { return description; }
+    QString getInitCondition() const { return initCondition; }
+    QString getInitDescription() const { return initDescription; }
+    QColor getBackgroundColour() const { return backgroundColour; }
+
+    bool initialStatus() const { return dialog.isInitialStatus(); }
+    void setIfInitialState(bool initial);
+
+    QPolygonF myPolygon() const { return polygon; }
+
+    // Transitions to or from another state, in the order attached.
+    QList<TransitionItem*> getTransitions() const { return transitions; }
+    // Transitions from this state to itself.
+    QList<TransitionItem*> getSelfTransitions() const { return selfTransitions; }
+    void addTransition(TransitionItem* transition);
+    void removeTransition(TransitionItem* transition);
+
+    void updatePropertiesfromXMLIO(t_stateItemReadFromXML* record);
+    void setAutoDimensions();
+    void updatePolygon();
+    void setHighlighted();
+    void resetHighlighted();
+    void displayProperties(bool initialBarred);
+
+protected:
+    void contextMenuEvent(QGraphicsSceneContextMenuEvent* event) override;
+    // Keeps the transitions in step while the state is dragged.
+    QVariant itemChange(GraphicsItemChange change, const QVariant& value) override;
+
+private:
+    QList<TransitionItem*> transitions;
+    QList<TransitionItem*> selfTransitions;
+    int parentId = 0;
+    int grandParentId = 0;
+    int level = 0;
+    int width = 280;
+    int height = 150;
+    qreal radiusX = 12;
+    qreal radiusY = 12;
+    QString label;
+    QString action;
+    QString description;
+    QString initDescription;
+    QString initCondition;
+    QColor backgroundColour;
+    QPolygonF polygon;
+    QPointF position;
+    QPen normalPen;
+    QPen initialPen;
+    QMenu* contextMenu = nullptr;
+    QTextOption textOption;
+    QGraphicsDropShadowEffect* shadow = nullptr;
+    StateProperties dialog;
+};
+
+#endif // STATEITEM_H

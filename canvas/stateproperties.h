@@ -1,0 +1,68 @@
+#ifndef STATEPROPERTIES_H
+#define STATEPROPERTIES_H
+
+#include <QColor>
+#include <QDialog>
+#include <QString>
+
+namespace Ui {
+class StateProperties;
+}
+
+// Properties dialog of one state. Every state holds one by value, so the form
+// is built only when the dialog is first filled; until then the values live
+// in the plain fields below, which the state reads and writes directly.
+class StateProperties : public QDialog
+{
+    Q_OBJECT
+
+public:
+    explicit StateProperties(QWidget* parent = nullptr);
+    ~StateProperties() override;
+
+    void fillProperties();
+    void setAutoDimensions();
+    int getAutoWidth() const { return autoWidth; }
+    int getAutoHeight() const { return autoHeight; }
+
+    bool isInitialStatus() const { return initial; }
+    void setInitialStatus(bool status);
+    void disableSetInitChkBox(bool barred);
+
+    // OK and Cancel, and any other way of closing, take the same road.
+    void accept() override;
+    void reject() override;
+
+    int width = 280;
+    int height = 150;
+    QString label;
+    QString action;
+    QString description;
+    QString initDescription;
+    QString initCondition;
+    QColor chosenColour;
+    QColor pickedColour;
+
+protected:
+    bool eventFilter(QObject* watched, QEvent* event) override;
+
+private slots:
+    void on_checkBox_stateChanged(int state);
+    void on_pushButton_3_clicked();
+    void on_buttonBox_accepted();
+    void on_buttonBox_rejected();
+
+private:
+    void buildForm();
+    void showSwatch(const QColor& colour);
+
+    Ui::StateProperties* ui = nullptr;
+    int autoWidth = 280;
+    int autoHeight = 150;
+    bool initial = false;
+    bool initBarred = false;
+    bool sizeChanged = false;
+    bool textChanged = false;
+};
+
+#endif // STATEPROPERTIES_H

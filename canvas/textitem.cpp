@@ -1,0 +1,156 @@
+#include "textitem.h"
+
+#include <QFontMetricsF>
+#include <QGraphicsSceneContextMenuEvent>
+#include <QMenu>
+#include <QPainter>
+#include <QPen>
+
+namespace {
+QPen framePen(Qt::PenStyle style)
+{
+    return QPen(QBrush(Qt::black), 2, style, Qt::RoundCap, Qt::RoundJoin);
+}
+} // namespace
+
+TextItem::TextItem(QMenu* menu, QPointF at, QGraphicsItem* parent)
+    : QGraphicsRectItem(parent)
+    , position(at)
+    , contextMenu(menu)
+{
+    setFlag(QGraphicsItem::ItemIsMovable, true);
+    setFlag(QGraphicsItem::ItemIsSelectable, true);
+    setPen(framePen(Qt::SolidLine));
+    textOption.setWrapMode(QTextOption::NoWrap);
+    // The rectangle gives the item its shape for hit tests before any paint.
+    setRect(0, 0, width, height);
+}
+
+TextItem::~TextItem() = default;
+
+void TextItem::initTextItem()
+{
+    width = 150;
+    height = 75;
+    itemType = Default;
+    updatePolygon();
+    // Centred on the point that was clicked.
+    setPos(position - QPointF(width / 2, height / 2));
+}
+
+void TextItem::updatePropertiesfromXMLIO(t_textItemReadFromXML* record)
+{
+    level = record->level;
+    parentId = record->parentId;
+    grandParentId = record->grandParentId;
+    itemType = record->type;
+    backgroundColour = record->backgroundColour;
+    textColour = record->textColour;
+    polygon.clear();
+    for (const QPoint& point : qAsConst(record->polygon))
+        polygon << QPointF(point);
+    action = record->action;
+    prepareGeometryChange();
+    width = record->width;
+    height = record->height;
+    setRect(0, 0, width, height);
+    setPos(position);
+}
+
+QString TextItem::heading() const
+{
+    switch (itemType) {
+    case Default: return QStringLiteral("DEFAULT");
+    case Includes: return QStringLiteral("INCLUDES");
+    default: return QStringLiteral("DEFINES");
+    }
+}
+
+QRectF TextItem::boundingRect() const
+{
+    return QRectF(0, 0, width, height);
+}
+
+void TextItem::paint(QPainter* painter, const QStyleOptionGraphicsItem*, QWidget*)
+{
+    const QFontMetricsF metrics(painter->font());
+    const qreal cw = metrics.averageCharWidth();
+    const qreal lineH = metrics.height();
+    const qreal halfH = lineH / 2;
+
+    QPen frame = pen();
+    frame.setColor(Qt::black);
+    frame.setWidth(1);
+    painter->setPen(frame);
+    if (!backgroundColour.isValid())
+        backgroundColour = QColor(255, 255, 255, 255);
+    painter->setBrush(QBrush(backgroundColour, Qt::SolidPattern));
+    setRect(0, 0, width, height);
+    painter->drawRect(rect());
+
+    const int left = int(3 * cw);
+    const int textWidth = int(width - 6 * cw);
+    painter->setPen(Qt::blue);
+    painter->drawText(QRectF(left, int(halfH), textWidth, int(lineH)), heading(), textOption);
+    painter->setPen(Qt::black);
+    painter->drawText(QRectF(left, int(2 * halfH + lineH), textWidth, int(height - (lineH + 3 * halfH))),
+                      action, textOption);
+}
+
+void TextItem::updatePolygon()
+{
+    prepareGeometryChange();
+    polygon.clear();
+    polygon << QPointF(0, 0) << QPointF(width, 0) << QPointF(width, height)
+            << QPointF(0, height) << QPointF(0, 0);
+    setRect(0, 0, width, height);
+}
+
+void TextItem::setAutoDimensions()
+{
+    dialog.width = width;
+    dialog.height = height;
+    dialog.text = action;
+    dialog.itemType = itemType;
+    dialog.setAutoDimensions();
+    prepareGeometryChange();
+    width = dialog.getAutoWidth();
+    height = dialog.getAutoHeight();
+    updatePolygon();
+    update();
+}
+
+void TextItem::setHighlighted()
+{
+    setPen(framePen(Qt::DotLine));
+}
+
+void TextItem::resetHighlighted()
+{
+    setPen(framePen(Qt::SolidLine));
+}
+
+void TextItem::displayProperties()
+{
+    dialog.width = width;
+    dialog.height = height;
+    dialog.text = action;
+    dialog.itemType = itemType;
+    dialog.fillProperties();
+    if (dialog.exec() != QDialog::Accepted)
+        return;
+
+    prepareGeometryChange();
+    width = dialog.width;
+    height = dialog.height;
+    action = dialog.text;
+    itemType = dialog.itemType;
+    updatePolygon();
+    update();
+}
+
+void TextItem::contextMenuEvent(QGraphicsSceneContextMenuEvent* event)
+{
+    if (contextMenu)
+        contextMenu->exec(event->screenPos());
+}

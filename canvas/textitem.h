@@ -1,0 +1,82 @@
+#ifndef TEXTITEM_H
+#define TEXTITEM_H
+
+#include <QColor>
+#include <QGraphicsRectItem>
+#include <QObject>
+#include <QPointF>
+#include <QPolygonF>
+#include <QString>
+#include <QTextOption>
+
+#include "itemrecords.h"
+#include "textproperties.h"
+
+class QMenu;
+
+// A free box of C text on a state-machine canvas. Its kind (plain code,
+// includes or macro definitions) decides where the code generator puts the
+// text, and is shown as a blue heading above it.
+class TextItem : public QObject, public QGraphicsRectItem
+{
+    Q_OBJECT
+    Q_INTERFACES(QGraphicsItem)
+
+public:
+    enum { Type = 35 };
+    enum Kind { Default = 0, Includes = 1, Defines = 2 };
+
+    TextItem(QMenu* menu, QPointF position, QGraphicsItem* parent = nullptr);
+    ~TextItem() override;
+
+    int type() const override { return Type; }
+    QRectF boundingRect() const override;
+    void paint(QPainter* painter, const QStyleOptionGraphicsItem* option,
+               QWidget* widget = nullptr) override;
+
+    void initTextItem();
+    void updatePropertiesfromXMLIO(t_textItemReadFromXML* record);
+
+    int getWidth() const { return width; }
+    int getHeight() const { return height; }
+    int getItemType() const { return itemType; }
+    QString getAction() const { return action; }
+    QColor getTextColor() const { return textColour; }
+    QColor getBackgroundColor() const { return backgroundColour; }
+    int getLevel() const { return level; }
+    int getParentId() const { return parentId; }
+    int getGrandParentId() const { return grandParentId; }
+    void setLevel(int value) { level = value; }
+    void setParentId(int value) { parentId = value; }
+    void setGrandParentId(int value) { grandParentId = value; }
+    QPolygonF myPolygon() const { return polygon; }
+    // The heading shown for the item's kind.
+    QString heading() const;
+
+    void updatePolygon();
+    void setAutoDimensions();
+    void setHighlighted();
+    void resetHighlighted();
+    void displayProperties();
+
+protected:
+    void contextMenuEvent(QGraphicsSceneContextMenuEvent* event) override;
+
+private:
+    int width = 150;
+    int height = 75;
+    int itemType = Default;
+    int level = 0;
+    int parentId = 0;
+    int grandParentId = 0;
+    QPointF position;
+    QString action;
+    QColor textColour;
+    QMenu* contextMenu = nullptr;
+    QColor backgroundColour;
+    TextProperties dialog;
+    QPolygonF polygon;
+    QTextOption textOption;
+};
+
+#endif // TEXTITEM_H

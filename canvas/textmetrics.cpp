@@ -1,0 +1,41 @@
+#include "textmetrics.h"
+
+#include <QApplication>
+#include <QStringList>
+#include <QWidget>
+#include <cmath>
+
+namespace {
+QFont activeFont()
+{
+    if (QWidget* window = QApplication::activeWindow())
+        return window->font();
+    return QApplication::font();
+}
+} // namespace
+
+TextMetrics::TextMetrics()
+    : metrics(activeFont())
+    , cw(metrics.averageCharWidth())
+    , lineH(metrics.height())
+{
+}
+
+int TextMetrics::textWidth(const QString& text) const
+{
+    return int(std::floor(8 * cw + cw * text.length()));
+}
+
+int TextMetrics::widestLine(const QString& text) const
+{
+    int widest = 0;
+    const QStringList lines = text.split(QLatin1Char('\n'));
+    for (const QString& line : lines)
+        widest = qMax(widest, textWidth(line));
+    return widest;
+}
+
+int TextMetrics::lineCount(const QString& text)
+{
+    return text.split(QLatin1Char('\n')).size();
+}

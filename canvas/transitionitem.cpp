@@ -1,0 +1,224 @@
+#include "transitionitem.h"
+
+#include "stateitem.h"
+#include "transitionline.h"
+
+#include <QApplication>
+#include <QFontInfo>
+#include <QFontMetrics>
+#include <QGraphicsDropShadowEffect>
+#include <QGraphicsScene>
+#include <QGraphicsSceneContextMenuEvent>
+#include <QMenu>
+#include <QPainter>
+#include <QWidget>
+
+namespace {
+QPointF centreOf(const StateItem* state)
+{
+    return state->pos() + QPointF(state->getWidth() / 2, state->getHeight() / 2);
+}
+
+QPen boxPen(Qt::PenStyle style)
+{
+    return QPen(QBrush(Qt::black), 2, style, Qt::RoundCap, Qt::RoundJoin);
+}
+} // namespace
+
+TransitionItem::TransitionItem(QMenu* menu, StateItem* start, StateItem* end, QGraphicsItem* parent)
+    : QGraphicsRectItem(parent)
+    , contextMenu(menu)
+{
+    width = 150;
+    height = 75;
+    startState = start;
+    endState = end;
+    selfTransition = start == end;
+    setFlag(QGraphicsItem::ItemIsMovable, true);
+    setFlag(QGraphicsItem::ItemIsSelectable, true);
+    setFlag(QGraphicsItem::ItemSendsGeometryChanges, true);
+    setPen(boxPen(Qt::SolidLine));
+    // One effect for the item's whole life, owned by the item.
+    shadow = new QGraphicsDropShadowEffect();
+    shadow->setBlurRadius(50);
+    setGraphicsEffect(shadow);
+
+    if (start && end) {
+        if (!selfTransition) {
+            midPos = (centreOf(start) + centreOf(end)) / 2;
+        } else {
+            // Further self transitions of one state stack upwards.
+            const QPointF centre = centreOf(start);
+            const int n = start->getSelfTransitions().size();
+            midPos = QPointF(centre.x() + start->getWidth() + 150, centre.y() - 37 * n);
+        }
+    }
+
+    updatePolygon();
+    textOption.setWrapMode(QTextOption::NoWrap);
+    setPos(midPos - QPointF(width / 2, height / 2));
+}
+
+TransitionItem::~TransitionItem() = default;
+
+QRectF TransitionItem::boundingRect() const
+{
+    return QRectF(0, 0, width, height);
+}
+
+void TransitionItem::paint(QPainter* painter, const QStyleOptionGraphicsItem*, QWidget*)
+{
+    // States lying on each other hide the transitions between them.
+    if (!selfTransition && startState && endState && startState->collidesWithItem(endState))
+        return;
+
+    QFont font = painter->font();
+    if (QWidget* window = QApplication::activeWindow()) {
+        font = window->font();
+        font.setPixelSize(QFontInfo(font).pixelSize());
+        painter->setFont(font);
+    }
+    const QFontMetrics metrics(painter->font());
+    const int cw = metrics.averageCharWidth();
+    const int lineH = metrics.height();
+    const int halfH = lineH / 2;
+
+    QPen outline = pen();
+    outline.setColor(Qt::black);
+    outline.setWidth(1);
+    painter->setPen(outline);
+    if (!backgroundColour.isValid())
+        backgroundColour = QColor(0xe5, 0xe7, 0xe9);
+    painter->setBrush(QBrush(backgroundColour, Qt::SolidPattern));
+    setRect(0, 0, width, height);
+    painter->drawRect(rect());
+
+    const qreal textWidth = width - 6 * cw;
+    painter->setPen(Qt::black);
+    painter->drawText(QRectF(3 * cw, halfH, textWidth, lineH), label, textOption);
+    painter->setPen(Qt::blue);
+    painter->drawText(QRectF(3 * cw, lineH + 2 * halfH, textWidth, lineH), condition, textOption);
+    painter->setPen(Qt::black);
+    painter->drawText(QRectF(3 * cw, 2 * lineH + 3 * halfH, textWidth,
+                             height - (2 * lineH + 4 * halfH)),
+                      action, textOption);
+}
+
+void TransitionItem::removeTransitionLinesFromScene()
+{
+    QGraphicsScene* owner = scene();
+    if (!owner)
+        return;
+    if (startLine && startLine->scene() == owner)
+        owner->removeItem(startLine);
+    if (endLine && endLine->scene() == owner)
+        owner->removeItem(endLine);
+}
+
+void TransitionItem::updatePropertiesfromXMLIO(t_transitionItemReadFromXML* record)
+{
+    level = record->level;
+    parentId = record->parentId;
+    grandParentId = record->grandParentId;
+    label = record->label;
+    condition = record->condition;
+    backgroundColour = record->backgroundColour;
+    prepareGeometryChange();
+    width = record->width;
+    height = record->height;
+    polygon.clear();
+    for (const QPoint& point : qAsConst(record->polygon))
+        polygon << QPointF(point);
+    setRect(0, 0, width, height);
+    description = record->description;
+    action = record->action;
+    setPos(record->xCoord, record->yCoord);
+}
+
+void TransitionItem::updatePolygon()
+{
+    prepareGeometryChange();
+    polygon.clear();
+    polygon << QPointF(0, 0) << QPointF(width, 0) << QPointF(width, height)
+            << QPointF(0, height) << QPointF(0, 0);
+    // The rectangle gives the item its shape for hit tests before any paint.
+    setRect(0, 0, width, height);
+}
+
+void TransitionItem::setAutoDimensions()
+{
+    dialog.width = width;
+    dialog.height = height;
+    dialog.label = label;
+    dialog.action = action;
+    dialog.condition = condition;
+    dialog.setAutoDimensions();
+    prepareGeometryChange();
+    width = dialog.getAutoWidth();
+    height = dialog.getAutoHeight();
+    updatePolygon();
+    update();
+}
+
+void TransitionItem::setHighlighted()
+{
+    prepareGeometryChange();
+    setPen(boxPen(Qt::DotLine));
+}
+
+void TransitionItem::resetHighlighted()
+{
+    setPen(boxPen(Qt::SolidLine));
+}
+
+void TransitionItem::displayProperties()
+{
+    dialog.width = width;
+    dialog.height = height;
+    dialog.label = label;
+    dialog.action = action;
+    dialog.condition = condition;
+    dialog.chosenColour = backgroundColour;
+    dialog.pickedColour = backgroundColour;
+    dialog.description = description;
+    dialog.fillProperties();
+    if (dialog.exec() != QDialog::Accepted)
+        return;
+
+    prepareGeometryChange();
+    width = dialog.width;
+    height = dialog.height;
+    label = dialog.label;
+    action = dialog.action;
+    condition = dialog.condition;
+    backgroundColour = dialog.chosenColour;
+    description = dialog.description;
+    updatePolygon();
+    update();
+}
+
+void TransitionItem::followEnds()
+{
+    if (startLine)
+        startLine->updateGeometry();
+    if (endLine)
+        endLine->updateGeometry();
+    update();
+}
+
+QVariant TransitionItem::itemChange(GraphicsItemChange change, const QVariant& value)
+{
+    if (change == ItemPositionHasChanged) {
+        if (startLine)
+            startLine->updateGeometry();
+        if (endLine)
+            endLine->updateGeometry();
+    }
+    return QGraphicsRectItem::itemChange(change, value);
+}
+
+void TransitionItem::contextMenuEvent(QGraphicsSceneContextMenuEvent* event)
+{
+    if (contextMenu)
+        contextMenu->exec(event->screenPos());
+}

@@ -1,0 +1,105 @@
+#ifndef TRANSITIONITEM_H
+#define TRANSITIONITEM_H
+
+#include <QColor>
+#include <QGraphicsRectItem>
+#include <QObject>
+#include <QPointF>
+#include <QPolygonF>
+#include <QString>
+#include <QTextOption>
+
+#include "itemrecords.h"
+#include "transitionproperties.h"
+
+class QGraphicsDropShadowEffect;
+class QMenu;
+class StateItem;
+class TransitionLine;
+
+// The label box of a transition between two states (or from a state to
+// itself), showing its name, guard condition and action. Two TransitionLines
+// join it to its states; they route themselves whenever they are painted.
+class TransitionItem : public QObject, public QGraphicsRectItem
+{
+    Q_OBJECT
+    Q_INTERFACES(QGraphicsItem)
+
+public:
+    enum { Type = 33 };
+
+    TransitionItem(QMenu* menu, StateItem* start, StateItem* end, QGraphicsItem* parent = nullptr);
+    ~TransitionItem() override;
+
+    int type() const override { return Type; }
+    QRectF boundingRect() const override;
+    void paint(QPainter* painter, const QStyleOptionGraphicsItem* option,
+               QWidget* widget = nullptr) override;
+
+    StateItem* startItem() const { return startState; }
+    StateItem* endItem() const { return endState; }
+    void setStartLine(TransitionLine* line) { startLine = line; }
+    void setEndLine(TransitionLine* line) { endLine = line; }
+    TransitionLine* getStartLine() const { return startLine; }
+    TransitionLine* getEndLine() const { return endLine; }
+
+    QString getLabel() const { return label; }
+    QString getTransitionItemName() const { return label; }
+    QString getCondition() const { return condition; }
+    QString getAction() const { return action; }
+    QString getDescription() const { return description; }
+    QColor getBackgroundColour() const { return backgroundColour; }
+    QPointF getMidPos() const { return midPos; }
+    int getLevel() const { return level; }
+    int getParentId() const { return parentId; }
+    int getGrandParentId() const { return grandParentId; }
+    void setLevel(int value) { level = value; }
+    void setParentId(int value) { parentId = value; }
+    void setGrandParentId(int value) { grandParentId = value; }
+    int getWidth() const { return width; }
+    int getTransitionItemWidth() const { return width; }
+    int getTransitionItemHeight() const { return height; }
+    QPolygonF myPolygon() const { return polygon; }
+
+    bool isSelfTransition() const { return selfTransition; }
+    void setIfSelfTransition(bool self) { selfTransition = self; }
+
+    void removeTransitionLinesFromScene();
+    void updatePropertiesfromXMLIO(t_transitionItemReadFromXML* record);
+    void updatePolygon();
+    void setAutoDimensions();
+    void setHighlighted();
+    void resetHighlighted();
+    void displayProperties();
+    // Reroutes both lines and repaints the box after one of its ends moved.
+    void followEnds();
+
+protected:
+    void contextMenuEvent(QGraphicsSceneContextMenuEvent* event) override;
+    QVariant itemChange(GraphicsItemChange change, const QVariant& value) override;
+
+private:
+    QPointF midPos;
+    int level = 0;
+    int parentId = 0;
+    int grandParentId = 0;
+    int width = 150;
+    int height = 75;
+    QString label;
+    QString action;
+    QString description;
+    QString condition;
+    QColor backgroundColour;
+    StateItem* startState = nullptr;
+    StateItem* endState = nullptr;
+    QMenu* contextMenu = nullptr;
+    TransitionProperties dialog;
+    QPolygonF polygon;
+    TransitionLine* startLine = nullptr;
+    TransitionLine* endLine = nullptr;
+    QTextOption textOption;
+    QGraphicsDropShadowEffect* shadow = nullptr;
+    bool selfTransition = false;
+};
+
+#endif // TRANSITIONITEM_H

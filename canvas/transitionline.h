@@ -1,0 +1,58 @@
+#ifndef TRANSITIONLINE_H
+#define TRANSITIONLINE_H
+
+#include <QGraphicsLineItem>
+#include <QLineF>
+#include <QObject>
+#include <QPolygonF>
+
+class StateItem;
+class TransitionItem;
+
+// One of the two lines of a transition: from the source state to the box
+// (start line) or from the box to the target state (end line, with the
+// arrow head). It reroutes itself on every paint, so it follows its ends.
+class TransitionLine : public QObject, public QGraphicsLineItem
+{
+    Q_OBJECT
+    Q_INTERFACES(QGraphicsItem)
+
+public:
+    TransitionLine(QGraphicsItem* startItem, QGraphicsItem* endItem, QObject* parent = nullptr);
+
+    QRectF boundingRect() const override;
+    QPainterPath shape() const override;
+    void paint(QPainter* painter, const QStyleOptionGraphicsItem* option,
+               QWidget* widget = nullptr) override;
+
+    void updatePosition();
+    // Joins the centres of the two ends, starting on the outline of the item
+    // pointed to.
+    void updateGeometry();
+
+    StateItem* getState() const { return state; }
+    TransitionItem* getTransition() const { return transition; }
+    QGraphicsItem* startItem() const { return myStartItem; }
+    QGraphicsItem* endItem() const { return myEndItem; }
+    int getLineType() const { return lineType; }
+    QPolygonF getArrowHead() const { return arrowHead; }
+
+    // Where the segment from -> to first crosses an edge of the outline; the
+    // centre "to" itself when it crosses none (the ends overlap).
+    static QPointF outlinePoint(const QLineF& centres, const QPolygonF& outline);
+    // A 60-degree head with its tip at the line's first point, opening
+    // towards its second point.
+    static QPolygonF arrowHeadAt(const QLineF& line);
+    // The rectangle of a line with room for its head and selection marks.
+    static QRectF paddedRect(const QLineF& line, int penWidth);
+
+private:
+    StateItem* state = nullptr;
+    TransitionItem* transition = nullptr;
+    QGraphicsItem* myStartItem = nullptr;
+    QGraphicsItem* myEndItem = nullptr;
+    int lineType = 1;
+    QPolygonF arrowHead;
+};
+
+#endif // TRANSITIONLINE_H

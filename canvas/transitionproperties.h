@@ -1,0 +1,60 @@
+#ifndef TRANSITIONPROPERTIES_H
+#define TRANSITIONPROPERTIES_H
+
+#include <QColor>
+#include <QDialog>
+#include <QString>
+
+namespace Ui {
+class TransitionProperties;
+}
+
+// Properties dialog of one transition. Held by value in every transition, so
+// the form is built only when the dialog is first filled; the values live in
+// the plain fields below, which the transition reads and writes directly.
+class TransitionProperties : public QDialog
+{
+    Q_OBJECT
+
+public:
+    explicit TransitionProperties(QWidget* parent = nullptr);
+    ~TransitionProperties() override;
+
+    void fillProperties();
+    void setAutoDimensions();
+    int getAutoWidth() const { return autoWidth; }
+    int getAutoHeight() const { return autoHeight; }
+
+    // OK and Cancel, and any other way of closing, take the same road.
+    void accept() override;
+    void reject() override;
+
+    int width = 150;
+    int height = 75;
+    QString label;
+    QString action;
+    QString condition;
+    QString description;
+    QColor chosenColour;
+    QColor pickedColour;
+
+protected:
+    bool eventFilter(QObject* watched, QEvent* event) override;
+
+private slots:
+    void on_pushButton_2_clicked();
+    void on_buttonBox_accepted();
+    void on_buttonBox_rejected();
+
+private:
+    void buildForm();
+    void showSwatch(const QColor& colour);
+
+    Ui::TransitionProperties* ui = nullptr;
+    int autoWidth = 150;
+    int autoHeight = 75;
+    bool textChanged = false;
+    bool sizeChanged = false;
+};
+
+#endif // TRANSITIONPROPERTIES_H

@@ -1,0 +1,560 @@
+#include "codegenerator.h"
+
+#include <QDate>
+#include <QDateTime>
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+#include <QTextStream>
+
+#include "canvas.h"
+#include "dataflowitem.h"
+#include "memoryitem.h"
+#include "processitem.h"
+#include "stateitem.h"
+#include "textitem.h"
+#include "transitionitem.h"
+
+namespace {
+
+const QString blankLine = QStringLiteral("\n \n");
+
+QString blanksToUnderscores(QString text)
+{
+    return text.replace(QLatin1Char(' '), QLatin1Char('_'));
+}
+
+// A Unix time in the reproducible-builds form: decimal digits only.
+bool readSourceDateEpoch(qint64* seconds)
+{
+    const QByteArray value = qgetenv("SOURCE_DATE_EPOCH");
+    if (value.isEmpty())
+        return false;
+    for (char c : value) {
+        if (c < '0' || c > '9')
+            return false;
+    }
+    bool ok = false;
+    *seconds = value.toLongLong(&ok);
+    return ok;
+}
+
+} // namespace
+
+CodeGenerator::CodeGenerator(QMainWindow* /*mainWindow*/)
+{
+    globalFunctionsDeclarations.resize(3);
+    globalFunctionsDefinitions.resize(3);
+}
+
+void CodeGenerator::setFilePath(const QString& path)
+{
+    filePath = path.left(path.lastIndexOf(QLatin1Char('/')) + 1);
+}
+
+void CodeGenerator::setProcessItem(ProcessItem* process)
+{
+    processItem = process;
+    stateMachineName = process ? blanksToUnderscores(process->getLabel()) : QString();
+}
+
+void CodeGenerator::setNumberOfInputOutputVariables()
+{
+    numberOfInputVariables = 0;
+    numberOfOutputVariables = 0;
+    if (!processItem)
+        return;
+    const QGraphicsItem* process = processItem;
+    for (const DataflowItem* dataflow : processItem->getDataflows()) {
+        if (dataflow->startItem() == process)
+            ++numberOfOutputVariables;
+        else if (dataflow->endItem() == process)
+            ++numberOfInputVariables;
+    }
+}
+
+void CodeGenerator::generateHeaderFileName()
+{
+    headerFileName = stateMachineName + QStringLiteral(".h");
+}
+
+void CodeGenerator::generateSourceFileName()
+{
+    sourceFileName = stateMachineName + QStringLiteral(".c");
+}
+
+QString CodeGenerator::getCurrentDateTime()
+{
+    // A fixed instant makes the generated files reproducible byte for byte.
+    qint64 seconds = 0;
+    if (readSourceDateEpoch(&seconds))
+        return QDateTime::fromSecsSinceEpoch(seconds, Qt::UTC).date().toString(Qt::TextDate);
+    return QDate::currentDate().toString(Qt::TextDate);
+}
+
+bool CodeGenerator::isSourceState(StateItem* state) const
+{
+    if (!state)
+        return false;
+    for (const TransitionItem* transition : state->getTransitions()) {
+        if (transition->startItem() == state)
+            return true;
+    }
+    return false;
+}
+
+// ---- Reading the diagram -------------------------------------------------
+
+const QVector<StateItem*>& CodeGenerator::states() const
+{
+    static const QVector<StateItem*> none;
+    return canvasItem ? canvasItem->stateItems : none;
+}
+
+const QVector<TransitionItem*>& CodeGenerator::transitions() const
+{
+    static const QVector<TransitionItem*> none;
+    return canvasItem ? canvasItem->transitionItems : none;
+}
+
+const QVector<TextItem*>& CodeGenerator::texts() const
+{
+    static const QVector<TextItem*> none;
+    return canvasItem ? canvasItem->textItems : none;
+}
+
+const QVector<MemoryItem*>& CodeGenerator::memories() const
+{
+    static const QVector<MemoryItem*> none;
+    return canvasItem ? canvasItem->memoryItems : none;
+}
+
+void CodeGenerator::indexStatePositions()
+{
+    statePositions.clear();
+    const QVector<StateItem*>& all = states();
+    statePositions.reserve(all.size());
+    for (int i = 0; i < all.size(); ++i) {
+        // The first position wins, as a search from the front would find.
+        if (!statePositions.contains(all[i]))
+            statePositions.insert(all[i], i);
+    }
+}
+
+int CodeGenerator::positionOf(const StateItem* state) const
+{
+    return statePositions.value(state, -1);
+}
+
+QString CodeGenerator::upperMachineName() const
+{
+    return stateMachineName.toUpper();
+}
+
+QString CodeGenerator::initialPseudoStateEnumerator() const
+{
+    return QStringLiteral("STATE_0_") + upperMachineName();
+}
+
+QString CodeGenerator::textItemsOfType(int type) const
+{
+    QString text;
+    for (const TextItem* item : texts()) {
+        if (item->getItemType() == type)
+            text += item->getAction() + QLatin1Char('\n');
+    }
+    return text;
+}
+
+// ---- Text pieces ---------------------------------------------------------
+
+QString CodeGenerator::fileHeader(const QString& fileName) const
+{
+    const QString description = processItem ? processItem->getDescription() : QString();
+    // Chained arg() on purpose: each call fills the lowest marker left.
+    return QStringLiteral("/** \n * @file: %1 \n * @project: %2 \n * @version: %3 \n \n"
+                          " * @author: %4 \n * @organization: %5 \n * @date: %6 \n"
+                          " * @description: Automatic codification of state machine %7 \n"
+                          " * \n * Number of States: %8\n * Number of Transitions: %9 \n"
+                          " * Input variables: %10 \n * Output variables: %11 \n"
+                          " * local variables : %12 \n * \n * %13 \n */")
+        .arg(fileName)
+        .arg(projectName)
+        .arg(versionNo)
+        .arg(author)
+        .arg(organization)
+        .arg(getCurrentDateTime())
+        .arg(stateMachineName)
+        .arg(states().size())
+        .arg(transitions().size())
+        .arg(numberOfInputVariables)
+        .arg(numberOfOutputVariables)
+        .arg(memories().size())
+        .arg(description);
+}
+
+void CodeGenerator::updateFileHeaderForHeaderString()
+{
+    fileHeaderString = fileHeader(headerFileName);
+}
+
+void CodeGenerator::updateFileHeaderForSourceString()
+{
+    fileHeaderString = fileHeader(sourceFileName);
+}
+
+void CodeGenerator::updateHeaderGuards()
+{
+    const QString guard = QStringLiteral("_") + upperMachineName() + QStringLiteral("_H");
+    headerGuardBegin = QStringLiteral("#ifndef ") + guard + QStringLiteral("\n#define ") + guard;
+    headerGuardEnd = QStringLiteral("#endif /* ") + guard + QStringLiteral(" */");
+}
+
+void CodeGenerator::updateDefaultIncludesString()
+{
+    defaultIncludesString = QStringLiteral("#include \"") + headerFileName + QLatin1Char('"');
+}
+
+void CodeGenerator::updateUserIncludesString()
+{
+    userIncludesString = textItemsOfType(TextItem::Includes);
+}
+
+void CodeGenerator::updateUserMacrosString()
+{
+    userMacrosString = textItemsOfType(TextItem::Defines);
+    if (!userMacrosString.isEmpty())
+        userMacrosString += blankLine;
+}
+
+void CodeGenerator::updateUserCodeString()
+{
+    userCodeString = textItemsOfType(TextItem::Default);
+    if (!userCodeString.isEmpty())
+        userCodeString += blankLine;
+}
+
+void CodeGenerator::updateEnumString()
+{
+    const QString prefix = QStringLiteral("STATE_") + upperMachineName() + QLatin1Char('_');
+    const QVector<StateItem*>& all = states();
+    enumNames.clear();
+    enumNames.resize(all.size());
+    for (int i = 0; i < all.size(); ++i)
+        enumNames[i] = prefix + all[i]->getLabel().toUpper();
+    enumNames.append(initialPseudoStateEnumerator());
+    stateTypeName = QStringLiteral("t_state_") + stateMachineName;
+
+    enumString = QStringLiteral("typedef enum { \n \t");
+    for (int i = 0; i < enumNames.size(); ++i)
+        enumString += enumNames[i] + QStringLiteral(" = ") + QString::number(i) + QStringLiteral(",\n\t");
+    enumString += QLatin1Char('}') + stateTypeName + QLatin1Char(';');
+}
+
+void CodeGenerator::updateGlobalVariables()
+{
+    globalVariablesString.clear();
+    for (const MemoryItem* memory : memories()) {
+        const QString label = memory->getLabel();
+        const QString datatype = memory->getDatatype();
+        if (label.isEmpty())
+            errorList.append(QStringLiteral("Label Input for Memory Item %1 is absent").arg(label));
+        if (datatype.isEmpty())
+            errorList.append(QStringLiteral("Datatype Input for Memory Item %1 is absent").arg(label));
+        globalVariablesString += QStringLiteral("static ") + blanksToUnderscores(datatype)
+            + QLatin1Char(' ') + blanksToUnderscores(label) + QStringLiteral(";\n");
+    }
+    stateVariableName = stateTypeName.mid(2);
+    globalVariablesString += QStringLiteral("\nstatic ") + stateTypeName + QLatin1Char(' ')
+        + stateVariableName + QStringLiteral(" = ") + initialPseudoStateEnumerator()
+        + QStringLiteral(";\n\n");
+}
+
+void CodeGenerator::updateSourceHeaders()
+{
+    sourceHeadersString = QStringLiteral("static void ") + stateMachineName + QStringLiteral("0(void);\n");
+    for (const StateItem* state : states())
+        sourceHeadersString += QStringLiteral("static void ") + state->getLabel() + QStringLiteral("(void);\n");
+    sourceHeadersString += QStringLiteral("\n\n");
+}
+
+void CodeGenerator::updateGlobalFunctionsDeclarations()
+{
+    const QString commented = QStringLiteral("/** \n * @function description  %1 \n */ \n %2");
+    const QString n = stateMachineName;
+    globalFunctionsDeclarations.clear();
+    globalFunctionsDeclarations.append(commented.arg(
+        QStringLiteral("States diagram initialization %1").arg(n),
+        QStringLiteral("void ") + n + QStringLiteral("Initialize(void);")));
+    globalFunctionsDeclarations.append(commented.arg(
+        QStringLiteral("Main routine of the states diagram %1 \n Calls theCorresponding function state.").arg(n),
+        QStringLiteral("void ") + n + QStringLiteral("(void);")));
+    globalFunctionsDeclarations.append(
+        QStringLiteral("/** \n * @function description  %1 \n */ \n%2")
+            .arg(QStringLiteral("Function that returns the current state of the FSM %1").arg(n),
+                 stateTypeName + QLatin1Char(' ') + n + QStringLiteral("GetState(void);")));
+}
+
+void CodeGenerator::updateMainFunctionString()
+{
+    const QString e0 = initialPseudoStateEnumerator();
+    mainFunctionString = QStringLiteral("\n\t\tcase ") + e0 + QStringLiteral(": \n\t\t\t")
+        + stateMachineName + QStringLiteral("0();\n\t\t\tbreak;\n");
+    const QVector<StateItem*>& all = states();
+    for (int i = 0; i < all.size(); ++i) {
+        mainFunctionString += QStringLiteral("\n\t\tcase ") + enumNames.value(i)
+            + QStringLiteral(":\n\t\t\t") + all[i]->getLabel()
+            + QStringLiteral("(); \n\t\t\tbreak; \n");
+    }
+    mainFunctionString += QStringLiteral("\n\t\tdefault: \n\t\t\t") + stateVariableName
+        + QStringLiteral(" = ") + e0 + QStringLiteral(";\n\t\t\tbreak;");
+}
+
+void CodeGenerator::updateGlobalFunctionsDefinitions()
+{
+    const QString n = stateMachineName;
+    const QString e0 = initialPseudoStateEnumerator();
+    updateMainFunctionString();
+    globalFunctionsDefinitions.clear();
+    globalFunctionsDefinitions.append(
+        QStringLiteral("/** \n * @function description  %1 \n */ \n%2 \n{\t \n"
+                       " \t/* -- state variable initialization -- */ \n\t%3 = %4; \n"
+                       " \t/* -- states machine initial cycle execution -- */ \n\t%5(); \n}")
+            .arg(QStringLiteral("States diagram initialization %1").arg(n),
+                 QStringLiteral("void ") + n + QStringLiteral("Initialize(void)"),
+                 stateVariableName, e0, n));
+    globalFunctionsDefinitions.append(
+        QStringLiteral("/** \n * @function description  %1 \n */ \n%2 \n{\n\tswitch(%3){\n %4 \n\t} \n}")
+            .arg(QStringLiteral("Main routine of the states diagram %1 \n   Calls theCorresponding function state.").arg(n),
+                 QStringLiteral("void ") + n + QStringLiteral("(void)"),
+                 stateVariableName, mainFunctionString));
+    globalFunctionsDefinitions.append(
+        QStringLiteral("/** \n * @function description  %1 */ \n%2 \n{ \n\treturn %3; \n}")
+            .arg(QStringLiteral("Function that returns the current state of the FSM %1 \n").arg(n),
+                 stateTypeName + QLatin1Char(' ') + n + QStringLiteral("GetState(void)"),
+                 stateVariableName));
+    globalFunctionsDefinitionsString = QStringLiteral("\n");
+    for (const QString& definition : qAsConst(globalFunctionsDefinitions))
+        globalFunctionsDefinitionsString += definition + blankLine;
+}
+
+void CodeGenerator::updateState0CodeString()
+{
+    state0CodeString = QStringLiteral("/** \n * @function description:  function corresponding to the "
+                                      "initial state of %1 \n */ \nstatic void %2(void) \n{\n")
+                           .arg(stateMachineName, stateMachineName + QLatin1Char('0'));
+
+    const QVector<StateItem*>& all = states();
+    int initial = -1;
+    for (int i = 0; i < all.size(); ++i) {
+        if (all[i]->initialStatus()) {
+            initial = i;
+            break;
+        }
+    }
+
+    if (initial < 0) {
+        errorList.append(QStringLiteral("Initial state item in state machine %1 is not assigned")
+                             .arg(stateMachineName));
+        state0CodeString += QStringLiteral("\t// Error : Initial state item in state machine %1 is not assigned \n")
+                                .arg(stateMachineName);
+    } else {
+        const StateItem* state = all[initial];
+        const QString condition = state->getInitCondition();
+        const QString action = state->getInitDescription();
+        const QString change = stateVariableName + QStringLiteral(" = ") + enumNames.value(initial)
+            + QLatin1Char(';');
+        if (!condition.isEmpty()) {
+            state0CodeString += QStringLiteral("\t/* -- condition for transition to initial state -- */\n\tif")
+                + condition + QStringLiteral("\n\t{\n\t\t")
+                + QString(action).replace(QLatin1Char('\n'), QStringLiteral("\n\t"))
+                + QStringLiteral("\n\n\t\t") + change + QStringLiteral("\n\t}\n");
+        } else {
+            if (!action.isEmpty()) {
+                errorList.append(QStringLiteral("Initial state action present but condition absent "
+                                                "for State Item %1 is absent")
+                                     .arg(state->getLabel()));
+            }
+            state0CodeString += QLatin1Char('\t') + change + QLatin1Char('\n');
+        }
+    }
+    state0CodeString += QLatin1Char('}');
+}
+
+void CodeGenerator::updateStateCodeVector()
+{
+    indexStatePositions();
+    stateCodeVector.clear();
+    const QVector<StateItem*>& all = states();
+    stateCodeVector.reserve(all.size());
+    for (StateItem* state : all) {
+        QString code = QStringLiteral("/** \n * @function description  %1 \n */ \nstatic void %2(void) \n{")
+                           .arg(state->getDescription(), state->getLabel());
+        code += QStringLiteral("\n\n\t /* -- code of the current state -- */ \n\t")
+            + state->getAction().replace(QLatin1Char('\n'), QStringLiteral("\n\t"))
+            + QLatin1Char('\n');
+        // Self transitions live in a list of their own and give no branch.
+        bool first = true;
+        for (const TransitionItem* transition : state->getTransitions()) {
+            if (transition->startItem() != state)
+                continue;
+            code += QStringLiteral("\n\t/* -- case where transition is executed ") + transition->getLabel()
+                + QStringLiteral(" -- */\n\t") + (first ? QStringLiteral("if ") : QStringLiteral("else if "))
+                + transition->getCondition() + QStringLiteral("\n\t{\n\t\t")
+                + transition->getAction().replace(QLatin1Char('\n'), QStringLiteral("\n\t\t"))
+                + QStringLiteral("\n\t\t/* -- state is changed -- */ \n\t\t") + stateVariableName
+                + QStringLiteral(" = ") + enumNames.value(positionOf(transition->endItem()))
+                + QStringLiteral(";\n\t}\n");
+            first = false;
+        }
+        code += QStringLiteral("\n}");
+        stateCodeVector.append(code);
+    }
+
+    updateState0CodeString();
+    stateCodeString = state0CodeString + QStringLiteral("\n\n");
+    for (const QString& code : qAsConst(stateCodeVector))
+        stateCodeString += code + QStringLiteral("\n\n");
+}
+
+// ---- Whole files ---------------------------------------------------------
+
+QString CodeGenerator::headerFileText()
+{
+    generateHeaderFileName();
+    updateFileHeaderForHeaderString();
+    updateHeaderGuards();
+    updateUserIncludesString();
+    updateEnumString();
+    updateGlobalFunctionsDeclarations();
+
+    QString text = fileHeaderString + blankLine + headerGuardBegin + blankLine
+        + QStringLiteral("/*--------------------------------- user includes ---------------------------------*/ \n")
+        + userIncludesString + blankLine
+        + QStringLiteral("/*------------------------------ global declarations ------------------------------*/ \n")
+        + QLatin1Char('\n') + enumString + blankLine
+        + QStringLiteral("/*----------------------------- function declarations -----------------------------*/ \n")
+        + QLatin1Char('\n');
+    for (const QString& declaration : qAsConst(globalFunctionsDeclarations))
+        text += declaration + blankLine;
+    text += headerGuardEnd;
+    return text;
+}
+
+QString CodeGenerator::sourceFileText()
+{
+    generateSourceFileName();
+    updateFileHeaderForSourceString();
+    updateDefaultIncludesString();
+    updateUserMacrosString();
+    updateGlobalVariables();
+    updateUserCodeString();
+    updateSourceHeaders();
+    updateGlobalFunctionsDefinitions();
+    updateStateCodeVector();
+
+    return fileHeaderString + blankLine
+        + QStringLiteral("/*----------------------------------- includes -----------------------------------*/ \n")
+        + QLatin1Char('\n') + defaultIncludesString + blankLine
+        + QStringLiteral("/*--------------------------------- user defines ---------------------------------*/ \n")
+        + QLatin1Char('\n') + userMacrosString
+        + QStringLiteral("/*---------------------------------- variables -----------------------------------*/ \n")
+        + QLatin1Char('\n') + globalVariablesString
+        + QStringLiteral("/*---------------------------------- user code -----------------------------------*/ \n")
+        + QLatin1Char('\n') + userCodeString
+        + QStringLiteral("/*---------------------------------- headers -------------------------------------*/ \n")
+        + QLatin1Char('\n') + sourceHeadersString
+        + QStringLiteral("/*--------------------------- function definitions -------------------------------*/ \n")
+        + QLatin1Char('\n') + globalFunctionsDefinitionsString + QLatin1Char('\n') + stateCodeString;
+}
+
+QString CodeGenerator::headerFilePath() const
+{
+    return filePath + QLatin1Char('/') + stateMachineName + QStringLiteral(".h");
+}
+
+QString CodeGenerator::sourceFilePath() const
+{
+    return filePath + QLatin1Char('/') + stateMachineName + QStringLiteral(".c");
+}
+
+bool CodeGenerator::writeFile(const QString& path, const QString& text)
+{
+    QFile file(path);
+    if (!file.open(QIODevice::WriteOnly | QIODevice::Truncate)) {
+        writeErrors.append(QStringLiteral("File %1 of state machine %2 could not be written: %3")
+                               .arg(path, stateMachineName, file.errorString()));
+        return false;
+    }
+    QTextStream stream(&file);
+    stream << text;
+    stream.flush();
+    if (stream.status() != QTextStream::Ok || file.error() != QFileDevice::NoError) {
+        writeErrors.append(QStringLiteral("File %1 of state machine %2 could not be written: %3")
+                               .arg(path, stateMachineName, file.errorString()));
+        return false;
+    }
+    return true;
+}
+
+bool CodeGenerator::writeHeaderFile()
+{
+    const QString text = headerFileText();
+    return writeFile(headerFilePath(), text);
+}
+
+bool CodeGenerator::writeSourceFile()
+{
+    const QString text = sourceFileText();
+    return writeFile(sourceFilePath(), text);
+}
+
+bool CodeGenerator::isSafeFileStem(const QString& name)
+{
+    return !name.contains(QLatin1Char('/')) && name != QLatin1String(".")
+        && name != QLatin1String("..");
+}
+
+bool CodeGenerator::outputFolderUsable()
+{
+    // The files go to filePath + "/", so that is the folder to look at.
+    const QString folder = QDir::cleanPath(filePath + QLatin1Char('/'));
+    const QFileInfo info(folder);
+    if (!info.exists()) {
+        writeErrors.append(QStringLiteral("State machine %1 was skipped: the output folder %2 does not exist")
+                               .arg(stateMachineName, folder));
+        return false;
+    }
+    if (!info.isDir()) {
+        writeErrors.append(QStringLiteral("State machine %1 was skipped: the output folder %2 is not a folder")
+                               .arg(stateMachineName, folder));
+        return false;
+    }
+    if (!info.isWritable()) {
+        writeErrors.append(QStringLiteral("State machine %1 was skipped: the output folder %2 is not writable")
+                               .arg(stateMachineName, folder));
+        return false;
+    }
+    return true;
+}
+
+bool CodeGenerator::writeStateMachineFiles()
+{
+    writeErrors.clear();
+    errorList.clear();
+    if (!canvasItem || !processItem) {
+        writeErrors.append(QStringLiteral("No state machine was given to the code generator"));
+        return false;
+    }
+    if (!isSafeFileStem(stateMachineName)) {
+        writeErrors.append(QStringLiteral("State machine %1 was skipped: its name would place its files "
+                                          "outside the output folder")
+                               .arg(stateMachineName));
+        return false;
+    }
+    if (!outputFolderUsable())
+        return false;
+    const bool header = writeHeaderFile();
+    const bool source = writeSourceFile();
+    return header && source;
+}

@@ -1,0 +1,169 @@
+#ifndef CODEGENERATOR_H
+#define CODEGENERATOR_H
+
+#include <QHash>
+#include <QString>
+#include <QVector>
+
+#include "codegenproperties.h"
+
+class QMainWindow;
+class Canvas;
+class ProcessItem;
+class StateItem;
+class TextItem;
+class MemoryItem;
+class TransitionItem;
+
+// Turns one drawn state machine (a level-5 canvas and the process that owns
+// it) into its C header and source file. Between runs it keeps the output
+// folder and the texts of the file header; everything else is rebuilt from
+// the diagram. Reading the items, building the texts and writing the files
+// never opens a window, so a command-line tool can use it as well.
+class CodeGenerator
+{
+public:
+    explicit CodeGenerator(QMainWindow* mainWindow = nullptr);
+
+    QString getFilePath() const { return filePath; }
+    QString getAuthor() const { return author; }
+    QString getOrganization() const { return organization; }
+    double getVersionNo() const { return versionNo; }
+    QString getProjectName() const { return projectName; }
+
+    // Keeps the folder part of a project file's path, up to its last "/".
+    void setFilePath(const QString& path);
+    // Takes a folder chosen by the user as it is.
+    void setOutputFolder(const QString& folder) { filePath = folder; }
+    void setprojectName(const QString& name) { projectName = name; }
+    void setAuthor(const QString& text) { author = text; }
+    void setOrganization(const QString& text) { organization = text; }
+    void setVersionNo(int number) { versionNo = number; }
+    // The settings store the version as a real number.
+    void setVersionNumber(double number) { versionNo = number; }
+
+    void setCanvasItem(Canvas* canvas) { canvasItem = canvas; }
+    void setProcessItem(ProcessItem* process);
+    void setNumberOfInputOutputVariables();
+
+    void generateHeaderFileName();
+    void generateSourceFileName();
+    static QString getCurrentDateTime();
+    bool isSourceState(StateItem* state) const;
+
+    void updateFileHeaderForHeaderString();
+    void updateFileHeaderForSourceString();
+    void updateHeaderGuards();
+    void updateDefaultIncludesString();
+    void updateUserIncludesString();
+    void updateUserMacrosString();
+    void updateUserCodeString();
+    void updateEnumString();
+    void updateGlobalVariables();
+    void updateSourceHeaders();
+    void updateGlobalFunctionsDeclarations();
+    void updateMainFunctionString();
+    void updateGlobalFunctionsDefinitions();
+    void updateState0CodeString();
+    void updateStateCodeVector();
+
+    // The complete texts of the two files; the source must follow the header
+    // of the same run, since it uses names set while the header was built.
+    QString headerFileText();
+    QString sourceFileText();
+
+    bool writeHeaderFile();
+    bool writeSourceFile();
+
+    // One run without any dialog: both files into the output folder. A
+    // machine whose files would land outside the folder, or a folder that is
+    // missing or read-only, is skipped. False when a file was not written;
+    // the reasons are in getWriteErrors(), the design errors in getErrorList().
+    bool writeStateMachineFiles();
+    // True when the machine's name keeps its files inside the output folder.
+    static bool isSafeFileStem(const QString& name);
+
+    QString headerFilePath() const;
+    QString sourceFilePath() const;
+
+    CodegenProperties& properties() { return codegenProperties; }
+    ProcessItem* getProcessItem() const { return processItem; }
+    Canvas* getCanvasItem() const { return canvasItem; }
+    QString getStateMachineName() const { return stateMachineName; }
+    QString getHeaderFileName() const { return headerFileName; }
+    QString getSourceFileName() const { return sourceFileName; }
+    QString getStateTypeName() const { return stateTypeName; }
+    QString getStateVariableName() const { return stateVariableName; }
+    QString getEnumString() const { return enumString; }
+    QString getGlobalVariablesString() const { return globalVariablesString; }
+    QString getUserIncludesString() const { return userIncludesString; }
+    QString getUserMacrosString() const { return userMacrosString; }
+    QString getUserCodeString() const { return userCodeString; }
+    QString getMainFunctionString() const { return mainFunctionString; }
+    QString getState0CodeString() const { return state0CodeString; }
+    QVector<QString> getStateCodeVector() const { return stateCodeVector; }
+    QVector<QString> getEnumNames() const { return enumNames; }
+    int getNumberOfInputVariables() const { return numberOfInputVariables; }
+    int getNumberOfOutputVariables() const { return numberOfOutputVariables; }
+    QVector<QString> getErrorList() const { return errorList; }
+    void clearErrorList() { errorList.clear(); }
+    QVector<QString> getWriteErrors() const { return writeErrors; }
+
+private:
+    QString fileHeader(const QString& fileName) const;
+    QString initialPseudoStateEnumerator() const;
+    QString upperMachineName() const;
+    // First position of the state in the canvas's state registry, or -1.
+    int positionOf(const StateItem* state) const;
+    void indexStatePositions();
+    bool writeFile(const QString& path, const QString& text);
+    bool outputFolderUsable();
+    const QVector<StateItem*>& states() const;
+    const QVector<TransitionItem*>& transitions() const;
+    const QVector<TextItem*>& texts() const;
+    const QVector<MemoryItem*>& memories() const;
+    QString textItemsOfType(int type) const;
+
+    QString filePath;
+    QString projectName;
+    QString author;
+    QString organization;
+    // A first run without a stored version starts at 1.0.
+    double versionNo = 1.0;
+    CodegenProperties codegenProperties;
+    ProcessItem* processItem = nullptr;
+    Canvas* canvasItem = nullptr;
+    QString fileHeaderString;
+    QString stateMachineName;
+    QString headerFileName;
+    QString sourceFileName;
+    QString enumString;
+    QString stateTypeName;
+    QString globalVariablesString;
+    QString userIncludesString;
+    QString defaultIncludesString;
+    QString userMacrosString;
+    QString userCodeString;
+    QString headerGuardBegin;
+    QString headerGuardEnd;
+    int numberOfInputVariables = 0;
+    int numberOfOutputVariables = 0;
+    QString mainFunctionString;
+    QString stateVariableName;
+    QString sourceHeadersString;
+    QVector<QString> stateCodeVector;
+    QVector<QString> enumNames;
+    QVector<QString> globalFunctionsDeclarations;
+    QVector<QString> globalFunctionsDefinitions;
+    QString globalFunctionsDefinitionsString;
+    QString state0CodeString;
+    QString stateCodeString;
+    QVector<QString> errorList;
+
+    // Registry positions by state, so that finding a transition's target
+    // costs the same for ten states as for ten thousand.
+    QHash<const StateItem*, int> statePositions;
+    QVector<QString> writeErrors;
+};
+
+#endif // CODEGENERATOR_H

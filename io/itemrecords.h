@@ -1,0 +1,135 @@
+#ifndef ITEMRECORDS_H
+#define ITEMRECORDS_H
+
+#include <QColor>
+#include <QPoint>
+#include <QString>
+#include <QStringList>
+#include <QVector>
+
+// Plain records, one per item element of a project file. The reader fills
+// them in document order; the canvases build their items from them.
+
+struct t_processItemReadFromXML
+{
+    int level = 0;
+    int id = 0;
+    int Nos = 0;
+    QString label;
+    int parentId = 0;
+    int grandParentId = 0;
+    QString code;
+    QString description;
+    double xCoord = 0.0;
+    double yCoord = 0.0;
+    int width = 0;
+    int height = 0;
+    int shape = 0;
+    QColor backgroundColour;
+    QVector<QPoint> polygon;
+};
+
+struct t_linkItemReadFromXML
+{
+    int level = 0;
+    int parentId = 0;
+    int grandParentId = 0;
+    double xCoord = 0.0;
+    double yCoord = 0.0;
+    QString label;
+    QString description;
+    QString datatype;
+    QString startItem;
+    QString endItem;
+    QColor backgroundColour;
+    QVector<QPoint> polygon;
+};
+
+struct t_memoryItemReadFromXML
+{
+    int level = 0;
+    int parentId = 0;
+    int grandParentId = 0;
+    double xCoord = 0.0;
+    double yCoord = 0.0;
+    QString label;
+    QString description;
+    QString datatype;
+    QColor backgroundColour;
+    QVector<QPoint> polygon;
+};
+
+struct t_dataflowItemReadFromXML
+{
+    int level = 0;
+    int parentId = 0;
+    int grandParentId = 0;
+    double xCoord = 0.0;
+    double yCoord = 0.0;
+    int lineType = 0;
+    QString label;
+    QString description;
+    QString datatype;
+    QString startItem;
+    QString endItem;
+    QColor backgroundColour;
+    QVector<QPoint> polygon;
+};
+
+struct t_stateItemReadFromXML
+{
+    int level = 0;
+    int parentId = 0;
+    int grandParentId = 0;
+    QString label;
+    bool ifInitialState = false;
+    QString initialCondition;
+    QString initialDescription;
+    double xCoord = 0.0;
+    double yCoord = 0.0;
+    int width = 0;
+    int height = 0;
+    QColor backgroundColour;
+    QVector<QPoint> polygon;
+    QString action;
+    QString description;
+    int numberOfTI = 0;
+    QStringList transitions;
+};
+
+struct t_transitionItemReadFromXML
+{
+    int level = 0;
+    int parentId = 0;
+    int grandParentId = 0;
+    QString label;
+    QString condition;
+    QColor backgroundColour;
+    double xCoord = 0.0;
+    double yCoord = 0.0;
+    int width = 0;
+    int height = 0;
+    QVector<QPoint> polygon;
+    QString startItem;
+    QString endItem;
+    QString description;
+    QString action;
+};
+
+struct t_textItemReadFromXML
+{
+    int level = 0;
+    int parentId = 0;
+    int grandParentId = 0;
+    int type = 0;
+    QColor backgroundColour;
+    QColor textColour;
+    double xCoord = 0.0;
+    double yCoord = 0.0;
+    int width = 0;
+    int height = 0;
+    QVector<QPoint> polygon;
+    QString action;
+};
+
+#endif // ITEMRECORDS_H

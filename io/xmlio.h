@@ -1,0 +1,155 @@
+#ifndef XMLIO_H
+#define XMLIO_H
+
+#include <QPoint>
+#include <QPolygonF>
+#include <QString>
+#include <QStringView>
+#include <QVector>
+
+#include <memory>
+
+#include "itemrecords.h"
+
+class QIODevice;
+class QSaveFile;
+class QXmlStreamReader;
+class QXmlStreamWriter;
+class ProcessItem;
+class LinkItem;
+class MemoryItem;
+class DataflowItem;
+class StateItem;
+class TransitionItem;
+class TextItem;
+
+// Reads and writes project files. The records read from a file are kept in
+// one vector per item kind, in document order, until the main window places
+// them on their canvases.
+//
+// The reader is position based: it expects exactly the layout the writer
+// produces (one whitespace token between tags, fields in a fixed order).
+// The writer goes through a temporary file that replaces the project file
+// only when closeFile() succeeds, so a failed save never harms the old file.
+class XmlIO
+{
+public:
+    XmlIO();
+    ~XmlIO();
+    XmlIO(const XmlIO&) = delete;
+    XmlIO& operator=(const XmlIO&) = delete;
+
+    QString getFilePath() const { return filePath; }
+    void setFilePath(const QString& path) { filePath = path; }
+
+    // ---- Writing ----------------------------------------------------------
+    // Starts a new document for the file path; false if it cannot be written.
+    bool eraseFile();
+    void writeStartElement(const QString& name);
+    void writeTextElement(const QString& name, const QString& text);
+    void writeAttribute(const QString& name, const QString& value);
+    void writeEndElement();
+    void writeLevel1ProcessItem(const QString& label);
+    void writeProcessItem(ProcessItem* item);
+    void writeLinkItem(LinkItem* item);
+    void writeMemoryItem(MemoryItem* item);
+    void writeDataflowItem(DataflowItem* item);
+    void writeStateItem(StateItem* item);
+    void writeTransitionItem(TransitionItem* item);
+    void writeTextItem(TextItem* item);
+    // Puts the written document in place of the file. False when anything
+    // failed since eraseFile(); the previous file is then left as it was.
+    bool closeFile();
+    // Drops the document being written; the previous file stays as it was.
+    void discardFile();
+    // Flushes, syncs and puts the file in place; on any failure drops it and
+    // leaves the previous file untouched. Shared with the new-project writer.
+    static bool commitSaveFile(QSaveFile* file);
+    bool isWriting() const { return writer != nullptr; }
+
+    // Value encodings shared with the new-project writer and the tests.
+    static QString formatReal(double value);
+    static QString formatPointList(const QPolygonF& polygon);
+    static QString formatColour(const QColor& colour);
+    // Removes the characters that XML 1.0 cannot carry at all.
+    static QString xmlSafe(const QString& text);
+    // At most five integer points; never loops, whatever the text.
+    static QVector<QPoint> parsePointList(QStringView text);
+
+    // ---- Reading ----------------------------------------------------------
+    // True when the file is sound (the name notwithstanding).
+    bool checkProjectFileCorrupt();
+    bool readProjectFileNames(QString* names);
+    bool readProjectFile();
+    // The same passes over an open device, e.g. a buffer.
+    bool checkProjectFileCorrupt(QIODevice* device);
+    bool readProjectFileNames(QIODevice* device, QString* names);
+    bool readProjectFile(QIODevice* device);
+
+    // Per-item operations of the passes; the reader stands on the start tag.
+    bool checkProcessItem();
+    bool checkLinkItem();
+    bool checkMemoryItem();
+    bool checkDataflowItem();
+    bool checkStateItem();
+    bool checkTransitionItem();
+    bool checkTextItem();
+    bool readProcessItem();
+    bool readLinkItem();
+    bool readMemoryItem();
+    bool readDataflowItem();
+    bool readStateItem();
+    bool readTransitionItem();
+    bool readTextItem();
+
+    // Field parsers filling the working records.
+    void readStateItemPolygon(const QString& text);
+    void readTransitionItemPolygon(const QString& text);
+    void readTextItemPolygon(const QString& text);
+    void readProcessItemPolygon(const QString& text);
+    void readLinkItemPolygon(const QString& text);
+    void readMemoryItemPolygon(const QString& text);
+    void readDataflowItemPolygon(const QString& text);
+    void readStateItemTransitions(const QString& text);
+
+    void clearStateItemReadStruct();
+    void clearTransitionItemStruct();
+    void clearTextItemStruct();
+    void clearProcessItemStruct();
+    void clearLinkItemStruct();
+    void clearMemoryItemStruct();
+    void clearDataflowItemStruct();
+
+    QVector<t_processItemReadFromXML> processItemRecords;
+    QVector<t_stateItemReadFromXML> stateItemRecords;
+    QVector<t_transitionItemReadFromXML> transitionItemRecords;
+    QVector<t_textItemReadFromXML> textItemRecords;
+    QVector<t_linkItemReadFromXML> linkItemRecords;
+    QVector<t_memoryItemReadFromXML> memoryItemRecords;
+    QVector<t_dataflowItemReadFromXML> dataflowItemRecords;
+
+private:
+    enum class Pass { Check, Read };
+    bool runItemPass(QIODevice* device, Pass pass);
+    bool readHeader();
+    void skip(int tokens);
+    bool nextIsStartTag(QLatin1String name);
+    bool hasAttributes(const QLatin1String* names, int count) const;
+    int readChildTexts(const QLatin1String* names, int count, QString* texts);
+
+    QString filePath;
+    std::unique_ptr<QSaveFile> saveFile;
+    std::unique_ptr<QXmlStreamWriter> writer;
+    // The reader of the pass that is running; null between passes.
+    QXmlStreamReader* xml = nullptr;
+
+    t_processItemReadFromXML processItemRecord;
+    t_linkItemReadFromXML linkItemRecord;
+    t_memoryItemReadFromXML memoryItemRecord;
+    t_dataflowItemReadFromXML dataflowItemRecord;
+    t_stateItemReadFromXML stateItemRecord;
+    t_transitionItemReadFromXML transitionItemRecord;
+    t_textItemReadFromXML textItemRecord;
+};
+
+#endif // XMLIO_H

@@ -1,0 +1,106 @@
+#ifndef BLOCKCANVAS_H
+#define BLOCKCANVAS_H
+
+// A block-diagram canvas wired like the main window wires it, plus helpers to
+// draw processes, memory items, links and dataflows with real gestures and to
+// paint single items the way a view would.
+
+#include <QAction>
+#include <QFont>
+#include <QGraphicsItem>
+#include <QImage>
+#include <QMenu>
+#include <QPainter>
+#include <QStyleOptionGraphicsItem>
+
+#include "canvas.h"
+#include "dataflowitem.h"
+#include "linkitem.h"
+#include "memoryitem.h"
+#include "processitem.h"
+#include "scenemouse.h"
+
+struct BlockCanvas
+{
+    QMenu menus[7];
+    t_strContextMenu set {&menus[0], &menus[1], &menus[2], &menus[3],
+                          &menus[4], &menus[5], &menus[6]};
+    QAction processAdded, processProperties, save, returnToSelect;
+    Canvas canvas {&set};
+
+    explicit BlockCanvas(int level, int id = 1, int parentId = 1, int grandParentId = 1)
+    {
+        canvas.setLevel(level);
+        canvas.setId(id);
+        canvas.setParentId(parentId);
+        canvas.setGrandParentId(grandParentId);
+        canvas.setSceneRect(0, 0, 2000, 1050);
+        canvas.setActions(&processAdded);
+        canvas.setProcessLabelChangedAction(&processProperties);
+        canvas.setSaveAction(&save);
+        canvas.setReturnToSelectAction(&returnToSelect);
+        QObject::connect(&returnToSelect, &QAction::triggered,
+                         [this] { canvas.setMode(Canvas::SelectItem); });
+    }
+
+    ProcessItem* placeProcess(const QPointF& centre, int shape = 1)
+    {
+        canvas.setDrawProcessShape(shape);
+        canvas.setMode(Canvas::InsertProcess);
+        SceneMouse::click(&canvas, centre);
+        return canvas.processItems.last();
+    }
+    MemoryItem* placeMemory(const QPointF& centre)
+    {
+        canvas.setMode(Canvas::InsertMemory);
+        SceneMouse::click(&canvas, centre);
+        return canvas.memoryItems.last();
+    }
+    LinkItem* drawLink(const QPointF& from, const QPointF& to)
+    {
+        const int before = canvas.linkItems.size();
+        canvas.setMode(Canvas::InsertLink);
+        SceneMouse::drag(&canvas, from, to);
+        return canvas.linkItems.size() > before ? canvas.linkItems.last() : nullptr;
+    }
+    DataflowItem* drawDataflow(const QPointF& from, const QPointF& to)
+    {
+        const int before = canvas.dataflowItems.size();
+        canvas.setMode(Canvas::InsertDataflow);
+        SceneMouse::drag(&canvas, from, to);
+        return canvas.dataflowItems.size() > before ? canvas.dataflowItems.last() : nullptr;
+    }
+};
+
+// Centre of an item whose bounding rectangle starts at its position.
+inline QPointF centreOf(const QGraphicsItem* item)
+{
+    const QRectF bounds = item->boundingRect();
+    return item->pos() + QPointF(int(bounds.width()) / 2, int(bounds.height()) / 2);
+}
+
+// Paints an item once in its own coordinates (or in scene coordinates for
+// lines) on a transparent image, with the given font.
+inline QImage paintOnce(QGraphicsItem* item, const QFont& font = QFont(), QSize size = QSize(1200, 700))
+{
+    QImage image(size, QImage::Format_ARGB32_Premultiplied);
+    image.fill(Qt::transparent);
+    QPainter painter(&image);
+    painter.setFont(font);
+    QStyleOptionGraphicsItem option;
+    item->paint(&painter, &option, nullptr);
+    return image;
+}
+
+inline bool isBlank(const QImage& image)
+{
+    for (int y = 0; y < image.height(); ++y) {
+        for (int x = 0; x < image.width(); ++x) {
+            if (qAlpha(image.pixel(x, y)) != 0)
+                return false;
+        }
+    }
+    return true;
+}
+
+#endif // BLOCKCANVAS_H

@@ -1,0 +1,394 @@
+// The four hierarchy property dialogs: exact titles, sizes, tabs, texts and
+// limits, loading and taking back the fields, and the colour swatch chooser.
+
+#include <QtTest>
+
+#include <QColorDialog>
+#include <QDialogButtonBox>
+#include <QGroupBox>
+#include <QLabel>
+#include <QLayout>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QRadioButton>
+#include <QSpinBox>
+#include <QTabWidget>
+#include <QTextEdit>
+
+#include <memory>
+
+#include "dataflowproperties.h"
+#include "linkproperties.h"
+#include "memoryproperties.h"
+#include "modalanswerer.h"
+#include "processproperties.h"
+#include "testenvironment.h"
+
+namespace {
+
+enum Kind { Process, Link, Memory, Dataflow };
+
+// One dialog of any kind, driven through the fields every item uses.
+struct AnyDialog
+{
+    std::unique_ptr<QDialog> dialog;
+    Kind kind;
+
+    explicit AnyDialog(Kind which) : kind(which)
+    {
+        switch (kind) {
+        case Process: dialog.reset(new ProcessProperties); break;
+        case Link: dialog.reset(new LinkProperties); break;
+        case Memory: dialog.reset(new MemoryProperties); break;
+        case Dataflow: dialog.reset(new DataflowProperties); break;
+        }
+    }
+
+    template <typename Action>
+    void visit(Action action)
+    {
+        switch (kind) {
+        case Process: action(*static_cast<ProcessProperties*>(dialog.get())); break;
+        case Link: action(*static_cast<LinkProperties*>(dialog.get())); break;
+        case Memory: action(*static_cast<MemoryProperties*>(dialog.get())); break;
+        case Dataflow: action(*static_cast<DataflowProperties*>(dialog.get())); break;
+        }
+    }
+
+    void load(const QString& label, const QString& description, const QColor& colour)
+    {
+        visit([&](auto& d) {
+            d.label = label;
+            d.description = description;
+            d.currentColor = colour;
+            d.chosenColor = colour;
+            d.fillProperties();
+        });
+    }
+    QString label()
+    {
+        QString out;
+        visit([&](auto& d) { out = d.label; });
+        return out;
+    }
+    QString description()
+    {
+        QString out;
+        visit([&](auto& d) { out = d.description; });
+        return out;
+    }
+    QColor colour()
+    {
+        QColor out;
+        visit([&](auto& d) { out = d.currentColor; });
+        return out;
+    }
+    template <typename T>
+    T* find(const char* name) const
+    {
+        return dialog->findChild<T*>(QLatin1String(name));
+    }
+    void press(QDialogButtonBox::StandardButton which)
+    {
+        find<QDialogButtonBox>("buttonBox")->button(which)->click();
+    }
+};
+
+} // namespace
+
+class TestPropertyDialogs : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    void initTestCase();
+    void formContents_data();
+    void formContents();
+    void fieldsRoundTrip_data();
+    void fieldsRoundTrip();
+    void processOnlyFields();
+    void datatypeFields_data();
+    void datatypeFields();
+    void swatchChooser_data();
+    void swatchChooser();
+    void otherSwatchEventsAreIgnored();
+};
+
+void TestPropertyDialogs::initTestCase()
+{
+    TestEnvironment::useThrowAwaySettings();
+    TestEnvironment::loadResources();
+}
+
+void TestPropertyDialogs::formContents_data()
+{
+    QTest::addColumn<int>("kind");
+    QTest::addColumn<QString>("title");
+    QTest::addColumn<QString>("labelHint");
+    QTest::addColumn<QString>("secondEdit");
+    QTest::addColumn<QString>("secondText");
+    QTest::addColumn<QString>("secondHint");
+    QTest::addColumn<QString>("descriptionHint");
+
+    QTest::newRow("process") << int(Process) << "Korvel - Process Item Properties"
+                             << "Enter label for process item" << "LE_Meta" << "Meta:"
+                             << "Enter Meta information for process item if any"
+                             << "Write description for process item here";
+    QTest::newRow("link") << int(Link) << "Korvel - Link Item Properties"
+                          << "Enter label for link item" << "LE_Datatype" << "Datatype:"
+                          << "Enter dataype for link item" << "Write description for link item here";
+    QTest::newRow("memory") << int(Memory) << "Memory Item Properties" << "Enter variable name"
+                            << "LE_Datatype" << "Datatype:" << "Enter datatype of variable"
+                            << "Write description for memory item here";
+    QTest::newRow("dataflow") << int(Dataflow) << "Korvel - Dataflow Item Properties"
+                              << "Enter label for global variable" << "LE_Datatype" << "Datatype:"
+                              << "Enter dataype for global variable"
+                              << "Write description for dataflow item here";
+}
+
+void TestPropertyDialogs::formContents()
+{
+    QFETCH(int, kind);
+    QFETCH(QString, title);
+    QFETCH(QString, labelHint);
+    QFETCH(QString, secondEdit);
+    QFETCH(QString, secondText);
+    QFETCH(QString, secondHint);
+    QFETCH(QString, descriptionHint);
+
+    AnyDialog any {Kind(kind)};
+    any.load(QString(), QString(), QColor());
+    QDialog* dialog = any.dialog.get();
+    QCOMPARE(dialog->windowTitle(), title);
+    QCOMPARE(dialog->minimumSize(), QSize(592, 594));
+    QCOMPARE(dialog->maximumSize(), QSize(592, 594));
+    QVERIFY(!dialog->windowIcon().isNull());
+
+    auto* tabs = any.find<QTabWidget>("tabWidget");
+    QVERIFY(tabs);
+    QCOMPARE(tabs->count(), 2);
+    QCOMPARE(tabs->tabText(0), QStringLiteral("Properties"));
+    QCOMPARE(tabs->tabText(1), QStringLiteral("Description"));
+
+    QCOMPARE(any.find<QLabel>("LB_Label")->text(), QStringLiteral("Label:"));
+    QCOMPARE(any.find<QLineEdit>("LE_Label")->placeholderText(), labelHint);
+    auto* second = dialog->findChild<QLineEdit*>(secondEdit);
+    QVERIFY(second);
+    QCOMPARE(second->placeholderText(), secondHint);
+    const QString secondLabel = secondEdit == QLatin1String("LE_Meta") ? QStringLiteral("LB_Meta")
+                                                                       : QStringLiteral("LB_Datatype");
+    QCOMPARE(dialog->findChild<QLabel*>(secondLabel)->text(), secondText);
+
+    auto* colourGroup = any.find<QGroupBox>("groupBox_2");
+    QCOMPARE(colourGroup->title(), QStringLiteral("Background Color:"));
+    QVERIFY(colourGroup->findChild<QLabel*>(QStringLiteral("LB_Color")));
+    QCOMPARE(colourGroup->layout()->alignment(), Qt::Alignment(Qt::AlignTop));
+
+    QCOMPARE(any.find<QLabel>("label")->text(), QStringLiteral("Description:"));
+    auto* description = any.find<QTextEdit>("textEdit");
+    QCOMPARE(description->placeholderText(), descriptionHint);
+    QVERIFY(description->minimumHeight() >= 300);
+    QCOMPARE(tabs->widget(1)->findChild<QTextEdit*>(), description);
+
+    auto* buttons = any.find<QDialogButtonBox>("buttonBox");
+    QCOMPARE(buttons->standardButtons(), QDialogButtonBox::Ok | QDialogButtonBox::Cancel);
+}
+
+void TestPropertyDialogs::fieldsRoundTrip_data()
+{
+    QTest::addColumn<int>("kind");
+    QTest::newRow("process") << int(Process);
+    QTest::newRow("link") << int(Link);
+    QTest::newRow("memory") << int(Memory);
+    QTest::newRow("dataflow") << int(Dataflow);
+}
+
+void TestPropertyDialogs::fieldsRoundTrip()
+{
+    QFETCH(int, kind);
+    AnyDialog any {Kind(kind)};
+    any.load(QStringLiteral("name"), QStringLiteral("line 1\nline 2"), QColor(12, 34, 56));
+    auto* labelEdit = any.find<QLineEdit>("LE_Label");
+    auto* description = any.find<QTextEdit>("textEdit");
+    QCOMPARE(labelEdit->text(), QStringLiteral("name"));
+    QCOMPARE(description->toPlainText(), QStringLiteral("line 1\nline 2"));
+    QCOMPARE(any.find<QLabel>("LB_Color")->styleSheet(),
+             QStringLiteral("background-color:rgb(12,34,56);"));
+
+    // Cancel takes nothing back.
+    labelEdit->setText(QStringLiteral("other"));
+    description->setPlainText(QStringLiteral("<b>plain</b>"));
+    any.press(QDialogButtonBox::Cancel);
+    QCOMPARE(any.dialog->result(), int(QDialog::Rejected));
+    QCOMPARE(any.description(), QStringLiteral("line 1\nline 2"));
+
+    // OK takes the widgets back; the description as plain text.
+    any.press(QDialogButtonBox::Ok);
+    QCOMPARE(any.dialog->result(), int(QDialog::Accepted));
+    QCOMPARE(any.description(), QStringLiteral("<b>plain</b>"));
+    QCOMPARE(any.colour(), QColor(12, 34, 56));
+    // The dataflow's edits are read-only for the user, not for the program.
+    QCOMPARE(any.label(), QStringLiteral("other"));
+}
+
+void TestPropertyDialogs::processOnlyFields()
+{
+    ProcessProperties dialog;
+    dialog.width = 300;
+    dialog.height = 250;
+    dialog.code = QStringLiteral("m");
+    dialog.shape = 2;
+    dialog.fillProperties();
+
+    auto* shapeGroup = dialog.findChild<QGroupBox*>(QStringLiteral("groupBox"));
+    QCOMPARE(shapeGroup->title(), QStringLiteral("Shape:"));
+    auto* rectangular = dialog.findChild<QRadioButton*>(QStringLiteral("radioButton"));
+    auto* rounded = dialog.findChild<QRadioButton*>(QStringLiteral("radioButton_2"));
+    QCOMPARE(rectangular->text(), QStringLiteral("Rectangular"));
+    QCOMPARE(rounded->text(), QStringLiteral("Rounded"));
+    QVERIFY(rounded->isChecked());
+    QVERIFY(!rectangular->isChecked());
+
+    QCOMPARE(dialog.findChild<QGroupBox*>(QStringLiteral("groupBox_3"))->title(),
+             QStringLiteral("Size:"));
+    QCOMPARE(dialog.findChild<QLabel*>(QStringLiteral("label_6"))->text(), QStringLiteral("Width:"));
+    QCOMPARE(dialog.findChild<QLabel*>(QStringLiteral("label_7"))->text(), QStringLiteral("Height:"));
+    auto* widthBox = dialog.findChild<QSpinBox*>(QStringLiteral("spinBox"));
+    auto* heightBox = dialog.findChild<QSpinBox*>(QStringLiteral("spinBox_2"));
+    QCOMPARE(widthBox->value(), 300);
+    QCOMPARE(heightBox->value(), 250);
+    QCOMPARE(widthBox->maximum(), 9999);
+    QCOMPARE(heightBox->maximum(), 9999);
+    QCOMPARE(dialog.findChild<QLineEdit*>(QStringLiteral("LE_Meta"))->text(), QStringLiteral("m"));
+
+    rectangular->setChecked(true);
+    widthBox->setValue(10000);
+    heightBox->setValue(77);
+    dialog.findChild<QLineEdit*>(QStringLiteral("LE_Meta"))->setText(QStringLiteral("new meta"));
+    dialog.findChild<QDialogButtonBox*>()->button(QDialogButtonBox::Ok)->click();
+    QCOMPARE(dialog.shape, 1);
+    QCOMPARE(dialog.width, 9999);
+    QCOMPARE(dialog.height, 77);
+    QCOMPARE(dialog.code, QStringLiteral("new meta"));
+
+    // Shape 1 opens with "Rectangular" selected; any other shape with "Rounded".
+    dialog.shape = 7;
+    dialog.fillProperties();
+    QVERIFY(rounded->isChecked());
+    dialog.shape = 1;
+    dialog.fillProperties();
+    QVERIFY(rectangular->isChecked());
+}
+
+void TestPropertyDialogs::datatypeFields_data()
+{
+    QTest::addColumn<int>("kind");
+    QTest::addColumn<bool>("readOnly");
+    QTest::newRow("link") << int(Link) << false;
+    QTest::newRow("memory") << int(Memory) << false;
+    QTest::newRow("dataflow") << int(Dataflow) << true;
+}
+
+void TestPropertyDialogs::datatypeFields()
+{
+    QFETCH(int, kind);
+    QFETCH(bool, readOnly);
+    AnyDialog any {Kind(kind)};
+    QString datatype;
+    any.visit([](auto& d) {
+        if constexpr (!std::is_same_v<std::decay_t<decltype(d)>, ProcessProperties>)
+            d.datatype = QStringLiteral("uint32_t");
+    });
+    any.load(QStringLiteral("v"), QString(), QColor(1, 1, 1));
+    auto* typeEdit = any.find<QLineEdit>("LE_Datatype");
+    auto* labelEdit = any.find<QLineEdit>("LE_Label");
+    QCOMPARE(typeEdit->text(), QStringLiteral("uint32_t"));
+    QCOMPARE(typeEdit->isReadOnly(), readOnly);
+    QCOMPARE(labelEdit->isReadOnly(), readOnly);
+    QVERIFY(!any.find<QTextEdit>("textEdit")->isReadOnly());
+
+    typeEdit->setText(QStringLiteral("int"));
+    any.press(QDialogButtonBox::Ok);
+    any.visit([&](auto& d) {
+        if constexpr (!std::is_same_v<std::decay_t<decltype(d)>, ProcessProperties>)
+            datatype = d.datatype;
+    });
+    QCOMPARE(datatype, QStringLiteral("int"));
+}
+
+void TestPropertyDialogs::swatchChooser_data()
+{
+    QTest::addColumn<int>("kind");
+    QTest::addColumn<bool>("pick");
+    QTest::addColumn<QString>("swatch");
+    QTest::addColumn<QColor>("result");
+
+    const QString picked = QStringLiteral("background-color:rgb(200,100,50);");
+    const QString black = QStringLiteral("background-color:rgb(0,0,0);");
+    QTest::newRow("process, picked") << int(Process) << true << picked << QColor(200, 100, 50);
+    QTest::newRow("process, chooser cancelled") << int(Process) << false << black << QColor();
+    QTest::newRow("link, picked") << int(Link) << true << picked << QColor(200, 100, 50);
+    QTest::newRow("memory, chooser cancelled") << int(Memory) << false << black << QColor();
+    QTest::newRow("dataflow, picked") << int(Dataflow) << true << picked << QColor(200, 100, 50);
+}
+
+void TestPropertyDialogs::swatchChooser()
+{
+    QFETCH(int, kind);
+    QFETCH(bool, pick);
+    QFETCH(QString, swatch);
+    QFETCH(QColor, result);
+
+    AnyDialog any {Kind(kind)};
+    any.load(QStringLiteral("x"), QString(), QColor(1, 2, 3));
+    QColor initial;
+    QString chooserTitle;
+    ModalAnswerer chooser;
+    auto inspect = [&](QWidget* widget) {
+        auto* colourDialog = qobject_cast<QColorDialog*>(widget);
+        QVERIFY(colourDialog);
+        chooserTitle = colourDialog->windowTitle();
+        initial = colourDialog->currentColor();
+        colourDialog->setCurrentColor(QColor(200, 100, 50));
+    };
+    if (pick)
+        chooser.accept(inspect);
+    else
+        chooser.reject(inspect);
+    auto* swatchLabel = any.find<QLabel>("LB_Color");
+    QTest::mouseClick(swatchLabel, Qt::LeftButton);
+    QCOMPARE(chooser.answeredCount(), 1);
+    QCOMPARE(chooserTitle, QStringLiteral("Select Color"));
+    QCOMPARE(initial, QColor(Qt::white));
+    QCOMPARE(swatchLabel->styleSheet(), swatch);
+    // Nothing is taken before OK.
+    QCOMPARE(any.colour(), QColor(1, 2, 3));
+    any.press(QDialogButtonBox::Ok);
+    QCOMPARE(any.colour(), result);
+}
+
+void TestPropertyDialogs::otherSwatchEventsAreIgnored()
+{
+    LinkProperties dialog;
+    dialog.currentColor = QColor(4, 5, 6);
+    dialog.chosenColor = dialog.currentColor;
+    dialog.fillProperties();
+    auto* swatch = dialog.findChild<QLabel*>(QStringLiteral("LB_Color"));
+    ModalAnswerer chooser;
+    chooser.reject();
+    for (QEvent::Type type :
+         {QEvent::MouseButtonDblClick, QEvent::MouseButtonRelease, QEvent::MouseMove}) {
+        QMouseEvent event(type, QPointF(3, 3), Qt::LeftButton, Qt::LeftButton, Qt::NoModifier);
+        QApplication::sendEvent(swatch, &event);
+    }
+    QCOMPARE(chooser.answeredCount(), 0);
+    QCOMPARE(swatch->styleSheet(), QStringLiteral("background-color:rgb(4,5,6);"));
+
+    // Only a press opens the chooser.
+    QTest::mouseClick(swatch, Qt::LeftButton);
+    QCOMPARE(chooser.answeredCount(), 1);
+    QCOMPARE(swatch->styleSheet(), QStringLiteral("background-color:rgb(0,0,0);"));
+}
+
+QTEST_MAIN(TestPropertyDialogs)
+#include "tst_propertydialogs.moc"

@@ -1,0 +1,18 @@
+#ifndef TESTENVIRONMENT_H
+#define TESTENVIRONMENT_H
+
+#include <QString>
+
+// Points every settings location of this process at a fresh temporary folder
+// (removed at exit), so no test ever reads or writes the user's own settings.
+// Call it first in initTestCase(), before anything creates a QSettings.
+namespace TestEnvironment {
+void useThrowAwaySettings();
+QString settingsFolder();
+// The settings file the application uses ("Pelmora/Korvel.conf").
+QString settingsFile();
+// Registers the application resources (icons, cursors) held by the library.
+void loadResources();
+}
+
+#endif // TESTENVIRONMENT_H

@@ -1,0 +1,6 @@
+#include "simpleupdateinterface.h"
+
+void SimpleUpdateInterface::checkForUpdates(bool /*defaultCheck*/)
+{
+    ++requested;
+}
