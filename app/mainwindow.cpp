@@ -23,6 +23,8 @@
 MainWindow::MainWindow(QWidget* parent)
     : QMainWindow(parent)
     , ui(new Ui::MainWindow)
+    , projectCanvases(&contextMenus, {&processAddedAction, &processLabelChangedAction, &saveAction,
+                                      &returnToSelectAction})
     , buildNumber(QStringLiteral("#dce7afc"))
 {
     initKorvelResources();
@@ -85,8 +87,7 @@ MainWindow::~MainWindow()
 {
     // Canvases have no parent; the window releases them itself.
     ui->graphicsView->setScene(nullptr);
-    qDeleteAll(canvases);
-    canvases.clear();
+    projectCanvases.clear();
     ui->treeView->setModel(nullptr);
     if (projmodel == projectModel)
         projmodel = nullptr;
@@ -170,7 +171,7 @@ void MainWindow::initScreenChange()
 void MainWindow::sscreenChanged(QScreen* /*screen*/)
 {
     // Item sizes follow the font metrics, which may differ on the new screen.
-    for (Canvas* canvas : qAsConst(canvases)) {
+    for (Canvas* canvas : projectCanvases.all()) {
         for (TextItem* item : qAsConst(canvas->textItems)) {
             item->setAutoDimensions();
             canvas->update();

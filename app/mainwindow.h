@@ -11,6 +11,7 @@
 #include "codegenerator.h"
 #include "contextmenus.h"
 #include "eula.h"
+#include "projectcanvases.h"
 #include "xmlio.h"
 
 class QCloseEvent;
@@ -27,6 +28,8 @@ class SimpleUpdateInterface;
 class TourBox;
 class TreeItem;
 class TreeModel;
+class ProcessItem;
+class QModelIndex;
 
 namespace Ui {
 class MainWindow;
@@ -103,14 +106,19 @@ public:
 
     // Project commands.
     bool openProjectFile(const QString& path);
+    void openFile(const QString& path);
     bool saveDataToFile();
+    // Saves and, when that fails, tells the user why.
+    bool saveAndReport();
     bool getAllCanvasNames(QString* out);
+    bool checkSaveChanges();
+    bool getExampleFileName(QString& path);
     void clearAllData();
     void clearProjectModel();
 
     // Read access for the commands, the tests and the tour.
     Canvas* getCurrentCanvas() const { return currentCanvas; }
-    const QVector<Canvas*>& getCanvases() const { return canvases; }
+    const QVector<Canvas*>& getCanvases() const { return projectCanvases.all(); }
     int getCanvasWidth() const { return canvasWidth; }
     int getCanvasHeight() const { return canvasHeight; }
     GraphicsViewZoom* zoomController() const { return zoom; }
@@ -122,11 +130,25 @@ public:
 
     // Canvases: one per node of the project hierarchy.
     bool createCanvasElement(t_strReadProcessItem* node);
+    void createCanvasElementsOnFileRead();
+    void addProcessItemsToCanvasElements();
+    void addStateItemsToCanvasElements();
+    void addTransitionItemsToCanvasElements();
+    void addTextItemsToCanvasElements();
+    void addLinkItemsToCanvasElements();
+    void addMemoryItemsToCanvasElements();
+    void addDataflowItemsToCanvasElements();
     Canvas* getCanvasItem(int level, int id, int parentId, bool* found) const;
     int getCanvasItemPos(t_strReadProcessItem* node, bool* found) const;
     bool setActiveScene(int pos);
+    void createTreeElement(t_strReadProcessItem* node);
+    void updateProjectModel();
+    void updateRestProcessItemsAndCanvasItems();
+    TreeItem* getCurrentTreeNode() const { return currentTreeNode; }
 
 public slots:
+    void renameActiveProject(const QString& new_label);
+    void on_treeView_doubleClicked(const QModelIndex& index);
     void sscreenChanged(QScreen* screen);
     void slot_enableSaveAction();
     void slot_processItemAdded();
@@ -189,8 +211,12 @@ private:
     void setToolMode(Canvas::Mode mode, QCursor* cursor);
     void zoomBy(double factor);
 
-    // Filled by the project-binding and project-command code.
-    void deleteSelectedItems();
+    void loadProject(const QString& outline);
+    void restorePreviousPath();
+    bool deleteProcess(ProcessItem* process);
+    QString saveFailureReason() const;
+
+    // Filled by later features.
     void startAppTour();
     void runCodeGenerator();
 
@@ -214,7 +240,6 @@ private:
     QLabel* permStatusLabel = nullptr;
     int canvasWidth = 2000;
     int canvasHeight = 1050;
-    QVector<Canvas*> canvases;
     QVector<QAction*> actionVector;
     QAction statePropertiesAction;
     QAction transitionPropertiesAction;
@@ -227,6 +252,7 @@ private:
     QAction processLabelChangedAction;
     QAction saveAction;
     QAction returnToSelectAction;
+    ProjectCanvases projectCanvases;
     QString previousProjectPath;
     TreeItem* currentTreeNode = nullptr;
     TreeModel* projectModel = nullptr;

@@ -149,7 +149,7 @@ void MainWindow::on_actionProcessRect_triggered()
 
 void MainWindow::on_actionSelect_triggered()
 {
-    if (canvases.isEmpty())
+    if (projectCanvases.isEmpty())
         return;
     setToolMode(Canvas::SelectItem, selectCursor);
 }
@@ -192,7 +192,7 @@ void MainWindow::on_actionzoom_out_triggered() { zoomBy(0.9); }
 
 void MainWindow::on_actionFit_to_window_triggered()
 {
-    if (canvases.isEmpty() || !currentCanvas)
+    if (projectCanvases.isEmpty() || !currentCanvas)
         return;
     ui->graphicsView->ensureVisible(currentCanvas->sceneRect(), 50, 50);
     ui->graphicsView->fitInView(currentCanvas->itemsBoundingRect(), Qt::KeepAspectRatio);
@@ -218,11 +218,6 @@ void MainWindow::on_actionSendToBack_triggered()
         return;
     item->setZValue(1.0);
     enableAction(POS_SAVE);
-}
-
-void MainWindow::on_actionDelete_triggered()
-{
-    deleteSelectedItems();
 }
 
 void MainWindow::on_actionSet_Canvas_Size_triggered()

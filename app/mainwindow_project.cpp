@@ -1,97 +1,333 @@
-// Project commands and the binding of the project to its canvases.
+// Project commands: new, open, save, save as, examples, close and rename,
+// with the questions about unsaved changes.
 
 #include "mainwindow.h"
 #include "ui_mainwindow.h"
 
 #include <QApplication>
 #include <QCloseEvent>
+#include <QDir>
+#include <QFileDialog>
+#include <QFileInfo>
 #include <QGraphicsView>
 #include <QMessageBox>
+#include <QSettings>
+#include <QStandardPaths>
 
+#include "createproject.h"
+#include "renameproject.h"
+#include "treeitem.h"
 #include "treemodel.h"
 
-bool MainWindow::createCanvasElement(t_strReadProcessItem* node)
+namespace {
+
+const char corruptOnOpen[] = "Design file is corrupt and cannot be opened. \nOpening Project Aborted.";
+const char corruptOnCreate[] = "Design file is corrupt and cannot be opened. Creating Project Aborted.";
+
+QString examplesFolder()
 {
-    auto* canvas = new Canvas(&contextMenus, this);
-    lastCreatedCanvas = canvas;
-    canvas->setId(node->id);
-    canvas->setParentId(node->parentId);
-    canvas->setGrandParentId(node->grandParentId);
-    canvas->setLevel(node->level);
-    canvas->setNos(node->Nos);
-    canvas->setLabel(node->label);
-    canvas->setSceneRect(0, 0, canvasWidth, canvasHeight);
-    canvas->setActions(&processAddedAction);
-    canvas->setProcessLabelChangedAction(&processLabelChangedAction);
-    canvas->setSaveAction(&saveAction);
-    canvas->setReturnToSelectAction(&returnToSelectAction);
-    canvases.append(canvas);
+    return QDir::current().absoluteFilePath(QStringLiteral("Examples"));
+}
+
+bool examplesFolderUsable()
+{
+    const QDir folder(examplesFolder());
+    return folder.exists() && !folder.entryList(QDir::AllEntries | QDir::NoDotAndDotDot).isEmpty();
+}
+
+} // namespace
+
+QString MainWindow::saveFailureReason() const
+{
+    const QFileInfo file(xmlIO.getFilePath());
+    const QFileInfo folder(file.absolutePath());
+    if (projectCanvases.isEmpty())
+        return tr("No project is open.");
+    if (!folder.exists())
+        return tr("The folder %1 does not exist.").arg(QDir::toNativeSeparators(folder.absoluteFilePath()));
+    if (!folder.isDir())
+        return tr("%1 is not a folder.").arg(QDir::toNativeSeparators(folder.absoluteFilePath()));
+    if (!folder.isWritable())
+        return tr("You do not have permission to write to the folder %1.")
+            .arg(QDir::toNativeSeparators(folder.absoluteFilePath()));
+    if (file.exists() && !file.isWritable())
+        return tr("The file is read-only.");
+    QString names;
+    if (!projectCanvases.getAllCanvasNames(&names))
+        return tr("The project's diagrams do not match its browser tree.");
+    return tr("The file could not be written completely; the disk may be full.");
+}
+
+bool MainWindow::getAllCanvasNames(QString* out)
+{
+    return projectCanvases.getAllCanvasNames(out);
+}
+
+bool MainWindow::saveDataToFile()
+{
+    if (!projectCanvases.save(xmlIO))
+        return false;
+    disableAction(POS_SAVE);
     return true;
 }
 
-Canvas* MainWindow::getCanvasItem(int level, int id, int parentId, bool* found) const
+bool MainWindow::saveAndReport()
 {
-    for (Canvas* canvas : canvases) {
-        if (canvas->getLevel() == level && canvas->getId() == id && canvas->getParentId() == parentId) {
-            if (found)
-                *found = true;
-            return canvas;
-        }
+    if (!saveDataToFile()) {
+        // The previous file is still intact; say why and keep Save enabled.
+        QMessageBox::critical(this, QStringLiteral("Korvel"),
+                              tr("The project could not be saved to %1.\n\n%2\n\nThe previous version of "
+                                 "the file was left unchanged.")
+                                  .arg(QDir::toNativeSeparators(xmlIO.getFilePath()), saveFailureReason()));
+        displayTempStatusBarMessage(tr("Saving failed."), 0);
+        enableAction(POS_SAVE);
+        return false;
     }
-    if (found)
-        *found = false;
-    return nullptr;
-}
-
-int MainWindow::getCanvasItemPos(t_strReadProcessItem* node, bool* found) const
-{
-    for (int pos = 0; pos < canvases.size(); ++pos) {
-        const Canvas* canvas = canvases.at(pos);
-        if (canvas->getLabel() == node->label && canvas->getLevel() == node->level
-            && canvas->getId() == node->id && canvas->getParentId() == node->parentId
-            && canvas->getGrandParentId() == node->grandParentId) {
-            if (found)
-                *found = true;
-            return pos;
-        }
-    }
-    if (found)
-        *found = false;
-    return 0;
-}
-
-bool MainWindow::setActiveScene(int pos)
-{
-    currentCanvas = canvases.value(pos);
-    ui->graphicsView->setScene(currentCanvas);
     return true;
 }
 
-void MainWindow::clearAllData()
+void MainWindow::restorePreviousPath()
 {
-    // Nothing may keep showing or pointing at a canvas that is released here.
-    ui->graphicsView->setScene(nullptr);
-    currentCanvas = nullptr;
-    lastCreatedCanvas = nullptr;
-    currentTreeNode = nullptr;
-    qDeleteAll(canvases);
-    canvases.clear();
-    xmlIO.processItemRecords.clear();
-    xmlIO.stateItemRecords.clear();
-    xmlIO.transitionItemRecords.clear();
-    xmlIO.textItemRecords.clear();
-    xmlIO.linkItemRecords.clear();
-    xmlIO.memoryItemRecords.clear();
-    xmlIO.dataflowItemRecords.clear();
+    xmlIO.setFilePath(previousProjectPath);
+    codegen.setFilePath(previousProjectPath);
+}
+
+void MainWindow::loadProject(const QString& outline)
+{
     clearProjectModel();
+    projectModel->setupModelData(outline.split(QLatin1Char('\n')),
+                                 projectModel->getItem(QModelIndex()), true);
+    updateProjectModel();
+    createCanvasElementsOnFileRead();
+
+    TreeItem* root = projectModel->getItem(QModelIndex());
+    currentTreeNode = root->childCount() > 0 ? root->child(0) : nullptr;
+    setActiveScene(0);
+    ui->treeView->expandAll();
+
+    addProcessItemsToCanvasElements();
+    addStateItemsToCanvasElements();
+    addTransitionItemsToCanvasElements();
+    addTextItemsToCanvasElements();
+    addLinkItemsToCanvasElements();
+    addMemoryItemsToCanvasElements();
+    addDataflowItemsToCanvasElements();
+
+    activateActionsFromKorvelState(STATE_LEVEL1);
+    on_actionSelect_triggered();
+    disableAction(POS_SAVE);
 }
 
-void MainWindow::clearProjectModel()
+bool MainWindow::checkSaveChanges()
 {
-    currentTreeNode = nullptr;
+    if (!ui->actionSave->isEnabled())
+        return true;
+    QMessageBox box(this);
+    box.setWindowTitle(QStringLiteral("Korvel"));
+    box.setText(tr("There are unsaved changes in project."));
+    box.setInformativeText(tr("Do you want to save your changes?"));
+    box.setStandardButtons(QMessageBox::Save | QMessageBox::Discard);
+    box.setDefaultButton(QMessageBox::Save);
+    // A save that failed has been reported; going on would drop the changes.
+    return box.exec() != QMessageBox::Save || saveAndReport();
+}
+
+void MainWindow::on_actionNew_triggered()
+{
+    CreateProject* dialog = CreateProject::getInstance(this);
+    dialog->setWindowTitle(tr("Create Project"));
+
+    const QString start = settings->value(QStringLiteral("previousDirectory"),
+                                          QStandardPaths::writableLocation(QStandardPaths::DocumentsLocation))
+                              .toString();
+    QFileDialog chooser(this, tr("Create a new project"), start, QStringLiteral("*.vorn"));
+    chooser.setAcceptMode(QFileDialog::AcceptSave);
+    if (chooser.exec() != QDialog::Accepted || chooser.selectedFiles().isEmpty())
+        return;
+    const QString path = chooser.selectedFiles().first();
+    if (path.isEmpty())
+        return;
+
+    const int result = dialog->processNewProject(path);
+    if (result == 2) {
+        QMessageBox::critical(this, QStringLiteral("Korvel"),
+                              tr("File name cannot be blank or contain special characters. Creating Project Aborted."));
+        return;
+    }
+    if (result != 1)
+        return;
+
+    if (!checkSaveChanges())
+        return;
+    clearAllData();
+    previousProjectPath = xmlIO.getFilePath();
+    xmlIO.setFilePath(dialog->getProjectFilePath());
+    codegen.setFilePath(dialog->getProjectFilePath());
+
+    QString outline;
+    if (xmlIO.readProjectFileNames(&outline) && xmlIO.readProjectFile()) {
+        loadProject(outline);
+        displayTempStatusBarMessage(tr("Project %1 created successfully").arg(xmlIO.getFilePath()), 0);
+        return;
+    }
+    restorePreviousPath();
+    clearAllData();
+    clearProjectModel();
+    setKorvelInBlankState();
+    QMessageBox::critical(this, QStringLiteral("Korvel"), tr(corruptOnCreate));
+}
+
+void MainWindow::on_actionOpen_triggered()
+{
+    const QString start = settings->value(QStringLiteral("previousDirectory"),
+                                          QStandardPaths::writableLocation(QStandardPaths::DocumentsLocation))
+                              .toString();
+    QFileDialog chooser(nullptr, tr("Open Project"), start, QStringLiteral("*.vorn"));
+    chooser.setFileMode(QFileDialog::ExistingFile);
+    if (chooser.exec() != QDialog::Accepted || chooser.selectedFiles().isEmpty())
+        return;
+    openFile(chooser.selectedFiles().first());
+    settings->setValue(QStringLiteral("previousDirectory"), chooser.directory().absolutePath());
+}
+
+void MainWindow::openFile(const QString& path)
+{
+    if (!checkSaveChanges())
+        return;
+    previousProjectPath = xmlIO.getFilePath();
+    xmlIO.setFilePath(path);
+    codegen.setFilePath(path);
+
+    if (!xmlIO.checkProjectFileCorrupt()) {
+        restorePreviousPath();
+        QMessageBox::critical(this, QStringLiteral("Korvel"), tr(corruptOnOpen));
+        return;
+    }
+
+    clearAllData();
+    QString outline;
+    if (xmlIO.readProjectFileNames(&outline) && xmlIO.readProjectFile()) {
+        loadProject(outline);
+        displayTempStatusBarMessage(tr("Project %1 opened successfully").arg(xmlIO.getFilePath()), 0);
+        return;
+    }
+    restorePreviousPath();
+    clearAllData();
+    clearProjectModel();
+    setKorvelInBlankState();
+    QMessageBox::critical(this, QStringLiteral("Korvel"), tr(corruptOnOpen));
+}
+
+bool MainWindow::openProjectFile(const QString& path)
+{
+    if (!QFileInfo(path).isFile()) {
+        QMessageBox::critical(this, QStringLiteral("Korvel"),
+                              tr("There was an error opening the file ") + path
+                                  + tr(". Try opening the file with Open Project."));
+        setKorvelInBlankState();
+        return false;
+    }
+    disableAction(POS_SAVE);
+    openFile(path);
+    return !projectCanvases.isEmpty();
+}
+
+void MainWindow::on_actionSave_triggered()
+{
+    if (saveAndReport()) {
+        disableAction(POS_SAVE);
+        displayTempStatusBarMessage(tr("Changes have been saved successfully"), 0);
+    }
+}
+
+void MainWindow::on_actionSave_As_triggered()
+{
+    const QString start = settings->value(QStringLiteral("previousDirectory"),
+                                          QStandardPaths::writableLocation(QStandardPaths::DocumentsLocation))
+                              .toString();
+    QFileDialog chooser(this, tr("Save File As"), start, QStringLiteral("*.vorn"));
+    chooser.setAcceptMode(QFileDialog::AcceptSave);
+    chooser.setDefaultSuffix(QStringLiteral("vorn"));
+    if (chooser.exec() != QDialog::Accepted || chooser.selectedFiles().isEmpty())
+        return;
+    const QString path = chooser.selectedFiles().first();
+    if (path.isEmpty())
+        return;
+
+    const QString oldPath = xmlIO.getFilePath();
+    xmlIO.setFilePath(path);
+    codegen.setFilePath(path);
+    if (!saveAndReport()) {
+        // Stay on the file that is known to be good.
+        xmlIO.setFilePath(oldPath);
+        codegen.setFilePath(oldPath);
+        return;
+    }
+    disableAction(POS_SAVE);
+    openFile(path);
+}
+
+bool MainWindow::getExampleFileName(QString& path)
+{
+    const QString candidate = QDir(examplesFolder()).absoluteFilePath(QStringLiteral("Example_1.vorn"));
+    if (examplesFolderUsable() && QFileInfo(candidate).isFile()) {
+        path = candidate;
+        return true;
+    }
+    path.clear();
+    return false;
+}
+
+void MainWindow::on_actionOpen_Examples_triggered()
+{
+    if (!examplesFolderUsable()) {
+        QMessageBox::critical(this, QStringLiteral("Korvel"),
+                              tr("Korvel could not find the Examples directory on this computer."));
+        return;
+    }
+    QFileDialog chooser(nullptr, tr("Open Project"), examplesFolder(), QStringLiteral("*.vorn"));
+    chooser.setFileMode(QFileDialog::ExistingFile);
+    if (chooser.exec() != QDialog::Accepted || chooser.selectedFiles().isEmpty())
+        return;
+    openFile(chooser.selectedFiles().first());
+}
+
+void MainWindow::on_actionClose_Project_triggered()
+{
+    if (ui->actionSave->isEnabled()) {
+        QMessageBox box(this);
+        box.setWindowTitle(QStringLiteral("Korvel"));
+        box.setText(tr("Project has been modified."));
+        box.setInformativeText(tr("Do you want to save your changes?"));
+        box.setStandardButtons(QMessageBox::Save | QMessageBox::Discard | QMessageBox::Cancel);
+        box.setDefaultButton(QMessageBox::Save);
+        const int answer = box.exec();
+        if (answer == QMessageBox::Cancel)
+            return;
+        if (answer == QMessageBox::Save && !saveAndReport())
+            return; // keep the project open rather than lose the changes
+    }
+    clearAllData();
+    setKorvelInBlankState();
+}
+
+void MainWindow::on_actionRename_Project_triggered()
+{
+    if (projectCanvases.isEmpty())
+        return;
+    RenameProject* dialog = RenameProject::getInstance(this, projectCanvases.at(0)->getLabel());
+    if (dialog->exec() == QDialog::Accepted && dialog->getValidationStatus())
+        renameActiveProject(dialog->getNewName());
+}
+
+void MainWindow::renameActiveProject(const QString& new_label)
+{
+    if (projectCanvases.isEmpty())
+        return;
+    projectCanvases.at(0)->setLabel(new_label);
     if (projectModel->rowCount() > 0)
-        projectModel->removeRows(0, projectModel->rowCount());
-    projectModel->setHeaderData(0, Qt::Horizontal, QString(), Qt::EditRole);
+        projectModel->setData(projectModel->index(0, 0), new_label, Qt::EditRole);
+    on_actionSave_triggered();
 }
 
 void MainWindow::closeEvent(QCloseEvent* event)
@@ -108,8 +344,11 @@ void MainWindow::closeEvent(QCloseEvent* event)
             event->ignore();
             return;
         }
-        if (answer == QMessageBox::Save)
-            saveDataToFile();
+        // A failed save has been reported; closing now would lose the work.
+        if (answer == QMessageBox::Save && !saveAndReport()) {
+            event->ignore();
+            return;
+        }
         clearAllData();
         setKorvelInBlankState();
         event->accept();
@@ -134,54 +373,3 @@ void MainWindow::on_actionExit_triggered()
 {
     QApplication::closeAllWindows();
 }
-
-// The project commands below are completed together with the project file
-// reader and writer; until then they leave the window as it is.
-
-void MainWindow::on_actionNew_triggered() {}
-void MainWindow::on_actionOpen_triggered() {}
-void MainWindow::on_actionSave_triggered() {}
-void MainWindow::on_actionSave_As_triggered() {}
-void MainWindow::on_actionOpen_Examples_triggered() {}
-void MainWindow::on_actionRename_Project_triggered() {}
-
-void MainWindow::on_actionClose_Project_triggered()
-{
-    if (ui->actionSave->isEnabled()) {
-        QMessageBox box(this);
-        box.setWindowTitle(QStringLiteral("Korvel"));
-        box.setText(tr("Project has been modified."));
-        box.setInformativeText(tr("Do you want to save your changes?"));
-        box.setStandardButtons(QMessageBox::Save | QMessageBox::Discard | QMessageBox::Cancel);
-        box.setDefaultButton(QMessageBox::Save);
-        const int answer = box.exec();
-        if (answer == QMessageBox::Cancel)
-            return;
-        if (answer == QMessageBox::Save)
-            saveDataToFile();
-    }
-    clearAllData();
-    setKorvelInBlankState();
-}
-
-bool MainWindow::openProjectFile(const QString& /*path*/)
-{
-    return false;
-}
-
-void MainWindow::slot_processItemAdded()
-{
-    enableAction(POS_SAVE);
-}
-
-void MainWindow::displayProcessItemPropertiesFromScene()
-{
-    if (!currentCanvas)
-        return;
-    currentCanvas->displayProcessItemProperties();
-    enableAction(POS_SAVE);
-}
-
-void MainWindow::deleteSelectedItems() {}
-void MainWindow::startAppTour() {}
-void MainWindow::runCodeGenerator() {}

@@ -505,6 +505,8 @@ bool Canvas::addStateItem(t_stateItemReadFromXML* record)
     update();
     stateItems.append(state);
     newStateItem = state;
+    if (bulkLoading)
+        stateByLabel.insert(state->getLabel(), state);
     if (record->ifInitialState)
         placeInitialMarkerOn(state);
     return true;
@@ -525,8 +527,8 @@ bool Canvas::addTextItem(t_textItemReadFromXML* record)
 
 bool Canvas::addTransitionItem(t_transitionItemReadFromXML* record)
 {
-    StateItem* start = lastWithLabel(stateItems, record->startItem);
-    StateItem* end = lastWithLabel(stateItems, record->endItem);
+    StateItem* start = findStateByLabel(record->startItem);
+    StateItem* end = findStateByLabel(record->endItem);
     // A transition naming a state that is not on this canvas is dropped rather
     // than attached to nothing.
     if (!start || !end)
@@ -567,13 +569,15 @@ bool Canvas::addProcessItem(t_processItemReadFromXML* record)
     update();
     processItems.append(process);
     newProcessItem = process;
+    if (bulkLoading)
+        processByLabel.insert(process->getLabel(), process);
     return true;
 }
 
 bool Canvas::addLinkItem(t_linkItemReadFromXML* record)
 {
-    ProcessItem* start = lastWithLabel(processItems, record->startItem);
-    ProcessItem* end = lastWithLabel(processItems, record->endItem);
+    ProcessItem* start = findProcessByLabel(record->startItem);
+    ProcessItem* end = findProcessByLabel(record->endItem);
     if (!start || !end || start == end)
         return false;
 
@@ -608,6 +612,8 @@ bool Canvas::addMemoryItem(t_memoryItemReadFromXML* record)
     update();
     memoryItems.append(memory);
     newMemoryItem = memory;
+    if (bulkLoading)
+        memoryByLabel.insert(memory->getLabel(), memory);
     return true;
 }
 
@@ -616,11 +622,11 @@ bool Canvas::addDataflowItem(t_dataflowItemReadFromXML* record)
     ProcessItem* process = nullptr;
     MemoryItem* memory = nullptr;
     if (record->lineType == 1) {
-        process = lastWithLabel(processItems, record->startItem);
-        memory = lastWithLabel(memoryItems, record->endItem);
+        process = findProcessByLabel(record->startItem);
+        memory = findMemoryByLabel(record->endItem);
     } else if (record->lineType == 2) {
-        memory = lastWithLabel(memoryItems, record->startItem);
-        process = lastWithLabel(processItems, record->endItem);
+        memory = findMemoryByLabel(record->startItem);
+        process = findProcessByLabel(record->endItem);
     }
     if (!process || !memory)
         return false;
@@ -647,6 +653,49 @@ bool Canvas::addDataflowItem(t_dataflowItemReadFromXML* record)
     update();
     update();
     return true;
+}
+
+// Several items may share a label; the last one added wins, and the indexes
+// keep that meaning by letting later insertions overwrite earlier ones.
+template <typename T>
+static QHash<QString, T*> indexByLabel(const QVector<T*>& registry)
+{
+    QHash<QString, T*> index;
+    index.reserve(registry.size());
+    for (T* item : registry)
+        index.insert(item->getLabel(), item);
+    return index;
+}
+
+void Canvas::beginBulkLoad()
+{
+    bulkLoading = true;
+    stateByLabel = indexByLabel(stateItems);
+    processByLabel = indexByLabel(processItems);
+    memoryByLabel = indexByLabel(memoryItems);
+}
+
+void Canvas::endBulkLoad()
+{
+    bulkLoading = false;
+    stateByLabel.clear();
+    processByLabel.clear();
+    memoryByLabel.clear();
+}
+
+StateItem* Canvas::findStateByLabel(const QString& text) const
+{
+    return bulkLoading ? stateByLabel.value(text, nullptr) : lastWithLabel(stateItems, text);
+}
+
+ProcessItem* Canvas::findProcessByLabel(const QString& text) const
+{
+    return bulkLoading ? processByLabel.value(text, nullptr) : lastWithLabel(processItems, text);
+}
+
+MemoryItem* Canvas::findMemoryByLabel(const QString& text) const
+{
+    return bulkLoading ? memoryByLabel.value(text, nullptr) : lastWithLabel(memoryItems, text);
 }
 
 // ---- Hierarchy ------------------------------------------------------------

@@ -3,6 +3,7 @@
 
 #include <QGraphicsScene>
 #include <QGraphicsTextItem>
+#include <QHash>
 #include <QPointF>
 #include <QVector>
 
@@ -98,6 +99,11 @@ public:
     void removeAllFloatingMemoryItems();
     void clearCanvas();
 
+    // While a project file is placed, labels are looked up through indexes
+    // instead of scanning the registries for every record.
+    void beginBulkLoad();
+    void endBulkLoad();
+
     // Registries, in the order the items were added.
     QVector<StateItem*> stateItems;
     QVector<TransitionItem*> transitionItems;
@@ -170,6 +176,14 @@ private:
     void takeInitialMarkerOff();
     // Takes an item off the scene and out of the registry without deleting it.
     template <typename T> void takeOff(QVector<T*>& registry);
+    StateItem* findStateByLabel(const QString& text) const;
+    ProcessItem* findProcessByLabel(const QString& text) const;
+    MemoryItem* findMemoryByLabel(const QString& text) const;
+
+    bool bulkLoading = false;
+    QHash<QString, StateItem*> stateByLabel;
+    QHash<QString, ProcessItem*> processByLabel;
+    QHash<QString, MemoryItem*> memoryByLabel;
 
     t_strContextMenu* menus = nullptr;
     QUndoStack* m_undoStack = nullptr;

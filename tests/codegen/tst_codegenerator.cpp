@@ -49,7 +49,7 @@ void compareText(const QByteArray& actual, const QByteArray& wanted)
     QCOMPARE(actual, wanted);
 }
 
-// The machine of the manual's example: a door controller.
+// A door controller using every kind of item the generator reads.
 void buildDoorCtrl(StateMachineFixture& f)
 {
     f.addInput(QStringLiteral("door_sensor"));
@@ -100,8 +100,8 @@ private slots:
     void initTestCase();
     void init();
 
-    void workedExampleHeaderIsExact();
-    void workedExampleSourceIsExact();
+    void doorControllerHeaderIsExact();
+    void doorControllerSourceIsExact();
     void generatingTwiceGivesIdenticalFiles();
 
     void derivedNames_data();
@@ -162,9 +162,9 @@ void TestCodeGenerator::init()
     qputenv("SOURCE_DATE_EPOCH", fixedEpoch);
 }
 
-// ---- The worked example ------------------------------------------------------
+// ---- A complete machine, byte for byte ----------------------------------------
 
-void TestCodeGenerator::workedExampleHeaderIsExact()
+void TestCodeGenerator::doorControllerHeaderIsExact()
 {
     QTemporaryDir dir;
     StateMachineFixture f(QStringLiteral("Door Ctrl"), QStringLiteral("Door controller"));
@@ -179,7 +179,7 @@ void TestCodeGenerator::workedExampleHeaderIsExact()
     compareText(readAll(dir.filePath(QStringLiteral("Door_Ctrl.h"))), expected(QStringLiteral("Door_Ctrl.h.expected")));
 }
 
-void TestCodeGenerator::workedExampleSourceIsExact()
+void TestCodeGenerator::doorControllerSourceIsExact()
 {
     QTemporaryDir dir;
     StateMachineFixture f(QStringLiteral("Door Ctrl"), QStringLiteral("Door controller"));

@@ -1,0 +1,462 @@
+// Keeps the browser tree, the canvases and the process items of the open
+// project in step.
+
+#include "mainwindow.h"
+#include "ui_mainwindow.h"
+
+#include <QGraphicsView>
+#include <QMessageBox>
+#include <QPointer>
+#include <QSet>
+#include <QUndoStack>
+
+#include "dataflowitem.h"
+#include "deletestatecommand.h"
+#include "deletetextcommand.h"
+#include "deletetransitioncommand.h"
+#include "initialtransition.h"
+#include "initialtransitionline.h"
+#include "linkitem.h"
+#include "memoryitem.h"
+#include "processitem.h"
+#include "stateitem.h"
+#include "textitem.h"
+#include "transitionitem.h"
+#include "treeitem.h"
+#include "treemodel.h"
+
+namespace {
+
+// Item kinds as returned by QGraphicsItem::type().
+enum ItemKind {
+    TransitionKind = 33,
+    StateKind = 34,
+    TextKind = 35,
+    LinkKind = 36,
+    ProcessKind = 37,
+    MemoryKind = 38,
+    DataflowKind = 39
+};
+
+t_strReadProcessItem nodeOf(const ProcessItem* process)
+{
+    t_strReadProcessItem node;
+    node.level = process->getLevel();
+    node.id = process->getId();
+    node.parentId = process->getParentId();
+    node.grandParentId = process->getGrandParentId();
+    node.Nos = process->getNos();
+    node.label = process->getLabel();
+    return node;
+}
+
+// Every item on a canvas carries the identity of the canvas it lies on.
+template <typename T>
+void relocate(const QVector<T*>& items, const Canvas* canvas)
+{
+    for (T* item : items) {
+        item->setLevel(canvas->getLevel() + 1);
+        item->setGrandParentId(canvas->getParentId());
+    }
+}
+
+} // namespace
+
+bool MainWindow::createCanvasElement(t_strReadProcessItem* node)
+{
+    projectCanvases.setCanvasSize(canvasWidth, canvasHeight);
+    lastCreatedCanvas = projectCanvases.createCanvasElement(node);
+    return true;
+}
+
+void MainWindow::createCanvasElementsOnFileRead()
+{
+    projectCanvases.setCanvasSize(canvasWidth, canvasHeight);
+    projectCanvases.createCanvasElementsOnFileRead(xmlIO);
+    if (!projectCanvases.isEmpty())
+        lastCreatedCanvas = projectCanvases.all().last();
+}
+
+// The seven placing steps run as one pass so that the canvases are indexed
+// once; each public step still places only its own kind.
+void MainWindow::addProcessItemsToCanvasElements() { projectCanvases.placeRecords(xmlIO); }
+void MainWindow::addStateItemsToCanvasElements() {}
+void MainWindow::addTransitionItemsToCanvasElements() {}
+void MainWindow::addTextItemsToCanvasElements() {}
+void MainWindow::addLinkItemsToCanvasElements() {}
+void MainWindow::addMemoryItemsToCanvasElements() {}
+void MainWindow::addDataflowItemsToCanvasElements() {}
+
+Canvas* MainWindow::getCanvasItem(int level, int id, int parentId, bool* found) const
+{
+    return projectCanvases.getCanvasItem(level, id, parentId, found);
+}
+
+int MainWindow::getCanvasItemPos(t_strReadProcessItem* node, bool* found) const
+{
+    return projectCanvases.getCanvasItemPos(node, found);
+}
+
+bool MainWindow::setActiveScene(int pos)
+{
+    currentCanvas = projectCanvases.at(pos);
+    ui->graphicsView->setScene(currentCanvas);
+    return true;
+}
+
+void MainWindow::createTreeElement(t_strReadProcessItem* node)
+{
+    if (!currentTreeNode)
+        return;
+    const QModelIndex parent = projectModel->indexOf(currentTreeNode);
+    const int row = currentTreeNode->childCount();
+    if (!projectModel->insertRows(row, 1, parent))
+        return;
+    projectModel->setData(projectModel->index(row, 0, parent), node->label, Qt::EditRole);
+}
+
+void MainWindow::updateProjectModel()
+{
+    projectModel->updateProjectModel();
+}
+
+void MainWindow::clearAllData()
+{
+    // Nothing may keep showing or pointing at a canvas released here.
+    ui->graphicsView->setScene(nullptr);
+    currentCanvas = nullptr;
+    lastCreatedCanvas = nullptr;
+    currentTreeNode = nullptr;
+    projectCanvases.clear();
+    xmlIO.processItemRecords.clear();
+    xmlIO.stateItemRecords.clear();
+    xmlIO.transitionItemRecords.clear();
+    xmlIO.textItemRecords.clear();
+    xmlIO.linkItemRecords.clear();
+    xmlIO.memoryItemRecords.clear();
+    xmlIO.dataflowItemRecords.clear();
+    clearProjectModel();
+}
+
+void MainWindow::clearProjectModel()
+{
+    currentTreeNode = nullptr;
+    if (projectModel->rowCount() > 0)
+        projectModel->removeRows(0, projectModel->rowCount());
+    projectModel->setHeaderData(0, Qt::Horizontal, QString(), Qt::EditRole);
+}
+
+// ---- Browser ----------------------------------------------------------------
+
+void MainWindow::on_treeView_doubleClicked(const QModelIndex& index)
+{
+    if (!index.isValid())
+        return;
+    TreeItem* item = projectModel->getItem(index);
+    t_strReadProcessItem node;
+    node.level = item->getLevel();
+    node.id = item->getId();
+    node.parentId = item->getParentId();
+    node.grandParentId = item->getGrandParentId();
+    node.label = item->data(0).toString();
+
+    bool found = false;
+    const int pos = getCanvasItemPos(&node, &found);
+    if (!found)
+        return;
+    Canvas* canvas = projectCanvases.at(pos);
+    if (canvas == currentCanvas)
+        return;
+
+    setActiveScene(pos);
+    currentTreeNode = item;
+    const enKorvelActionsState states[] = {STATE_LEVEL1, STATE_LEVEL2, STATE_LEVEL3, STATE_LEVEL4,
+                                           STATE_LEVEL5};
+    if (node.level >= 1 && node.level <= 5)
+        activateActionsFromKorvelState(states[node.level - 1]);
+    // A tool chosen on another canvas does not carry over.
+    on_actionSelect_triggered();
+
+    if (canvas->getLevel() == 1)
+        return;
+    Canvas* parentCanvas = getCanvasItem(canvas->getLevel() - 1, canvas->getParentId(),
+                                         canvas->getGrandParentId(), &found);
+    if (!found)
+        return;
+    t_strReadProcessItem owner;
+    owner.level = canvas->getLevel();
+    owner.id = canvas->getId();
+    owner.parentId = canvas->getParentId();
+    owner.grandParentId = canvas->getGrandParentId();
+    owner.Nos = canvas->getNos();
+    owner.label = canvas->getLabel();
+    ProcessItem* process = parentCanvas->getProcessItem(&owner, &found);
+    if (!found)
+        return;
+
+    // The mirrors are rebuilt on every visit and never saved.
+    canvas->removeAllFloatingLinkItems();
+    for (LinkItem* link : process->getLinks()) {
+        if (link->startItem() == process)
+            canvas->addFloatingLinkItem(link->getLabel(), 1);
+        else if (link->endItem() == process)
+            canvas->addFloatingLinkItem(link->getLabel(), 0);
+    }
+    canvas->removeAllFloatingMemoryItems();
+    for (DataflowItem* dataflow : process->getDataflows())
+        canvas->addFloatingMemoryItem(dataflow->getLabel(), dataflow->getDatatype(),
+                                      dataflow->getBackgroundColor());
+}
+
+// ---- Processes ----------------------------------------------------------------
+
+void MainWindow::slot_processItemAdded()
+{
+    if (!currentCanvas || !currentCanvas->newProcessItem)
+        return;
+    t_strReadProcessItem node = nodeOf(currentCanvas->newProcessItem);
+    createCanvasElement(&node);
+    updateRestProcessItemsAndCanvasItems();
+    createTreeElement(&node);
+    updateProjectModel();
+    enableAction(POS_SAVE);
+}
+
+void MainWindow::updateRestProcessItemsAndCanvasItems()
+{
+    if (!currentCanvas)
+        return;
+
+    // Find every owned canvas before any identity changes, then renumber the
+    // whole subtree top down, so that canvases deeper down keep matching the
+    // processes and browser nodes above them.
+    QHash<ProcessItem*, Canvas*> owned;
+    QSet<Canvas*> seen {currentCanvas};
+    QVector<Canvas*> pending {currentCanvas};
+    while (!pending.isEmpty()) {
+        Canvas* canvas = pending.takeLast();
+        for (ProcessItem* process : qAsConst(canvas->processItems)) {
+            bool found = false;
+            Canvas* child = getCanvasItem(process->getLevel(), process->getId(), process->getParentId(), &found);
+            if (found && !seen.contains(child)) {
+                seen.insert(child);
+                owned.insert(process, child);
+                pending.append(child);
+            }
+        }
+    }
+
+    pending = {currentCanvas};
+    while (!pending.isEmpty()) {
+        Canvas* canvas = pending.takeLast();
+        const int count = canvas->processItems.size();
+        for (int i = 0; i < count; ++i) {
+            ProcessItem* process = canvas->processItems.at(i);
+            process->setId(i + 1);
+            process->setNos(count);
+            process->setLevel(canvas->getLevel() + 1);
+            process->setParentId(canvas->getId());
+            process->setGrandParentId(canvas->getParentId());
+            if (Canvas* child = owned.value(process, nullptr)) {
+                child->setId(i + 1);
+                child->setNos(count);
+                child->setLevel(process->getLevel());
+                child->setParentId(process->getParentId());
+                child->setGrandParentId(process->getGrandParentId());
+                pending.append(child);
+            }
+        }
+        if (canvas == currentCanvas)
+            continue;
+        for (StateItem* state : qAsConst(canvas->stateItems)) {
+            state->setLevel(canvas->getLevel() + 1);
+            state->setparentId(canvas->getId());
+            state->setGrandParentId(canvas->getParentId());
+        }
+        for (TransitionItem* item : qAsConst(canvas->transitionItems))
+            item->setParentId(canvas->getId());
+        for (TextItem* item : qAsConst(canvas->textItems))
+            item->setParentId(canvas->getId());
+        for (LinkItem* item : qAsConst(canvas->linkItems))
+            item->setParentId(canvas->getId());
+        for (MemoryItem* item : qAsConst(canvas->memoryItems))
+            item->setParentId(canvas->getId());
+        for (DataflowItem* item : qAsConst(canvas->dataflowItems))
+            item->setParentId(canvas->getId());
+        relocate(canvas->transitionItems, canvas);
+        relocate(canvas->textItems, canvas);
+        relocate(canvas->linkItems, canvas);
+        relocate(canvas->memoryItems, canvas);
+        relocate(canvas->dataflowItems, canvas);
+    }
+}
+
+void MainWindow::displayProcessItemPropertiesFromScene()
+{
+    if (!currentCanvas || !currentCanvas->currentProcess || !currentTreeNode)
+        return;
+    ProcessItem* process = currentCanvas->currentProcess;
+    t_strReadProcessItem node = nodeOf(process);
+    bool canvasFound = false;
+    const int pos = getCanvasItemPos(&node, &canvasFound);
+    bool rowFound = false;
+    const int row = currentTreeNode->getChildPos(node.level, node.id, node.parentId, node.grandParentId,
+                                                 node.label, &rowFound);
+    if (!canvasFound || !rowFound)
+        return;
+
+    currentCanvas->displayProcessItemProperties();
+    projectCanvases.at(pos)->setLabel(process->getLabel());
+    const QModelIndex parent = projectModel->indexOf(currentTreeNode);
+    projectModel->setData(projectModel->index(row, 0, parent), process->getLabel(), Qt::EditRole);
+    enableAction(POS_SAVE);
+}
+
+// ---- Delete -----------------------------------------------------------------
+
+void MainWindow::on_actionDelete_triggered()
+{
+    if (!currentCanvas)
+        return;
+    Canvas* canvas = currentCanvas;
+
+    // Deleting one item may delete others of the selection (a process takes
+    // its links along), so each is looked at through a guarded pointer.
+    QList<QPointer<QObject>> selection;
+    for (QGraphicsItem* item : canvas->selectedItems()) {
+        if (item->type() >= TransitionKind && item->type() <= DataflowKind)
+            selection.append(dynamic_cast<QObject*>(item));
+    }
+
+    for (const QPointer<QObject>& guarded : qAsConst(selection)) {
+        QObject* object = guarded.data();
+        auto* item = dynamic_cast<QGraphicsItem*>(object);
+        if (!item || item->scene() != canvas)
+            continue;
+        enableAction(POS_SAVE);
+        switch (item->type()) {
+        case StateKind: {
+            auto* state = static_cast<StateItem*>(item);
+            if (state->initialStatus()) {
+                canvas->initialTransition->setSafeToPaint(false);
+                canvas->initialTransitionLine->setSafeToPaint(false);
+                canvas->initialTransition->clearInitialState();
+                canvas->initialTransitionLine->clearInitialState();
+                canvas->removeItem(canvas->initialTransition);
+                canvas->removeItem(canvas->initialTransitionLine);
+            }
+            canvas->undoStack()->push(new DeleteStateCommand(canvas, state, nullptr));
+            break;
+        }
+        case TransitionKind:
+            canvas->undoStack()->push(
+                new DeleteTransitionCommand(canvas, static_cast<TransitionItem*>(item), nullptr));
+            break;
+        case TextKind:
+            canvas->undoStack()->push(new DeleteTextCommand(canvas, static_cast<TextItem*>(item), nullptr));
+            break;
+        case LinkKind: {
+            auto* link = static_cast<LinkItem*>(item);
+            if (link->startItem())
+                link->startItem()->removeLink(link);
+            if (link->endItem())
+                link->endItem()->removeLink(link);
+            link->removeLinkLines();
+            canvas->linkItems.removeOne(link);
+            canvas->removeItem(link);
+            if (canvas->currentLink == link)
+                canvas->currentLink = nullptr;
+            if (canvas->newLinkItem == link)
+                canvas->newLinkItem = nullptr;
+            delete link;
+            break;
+        }
+        case MemoryKind: {
+            auto* memory = static_cast<MemoryItem*>(item);
+            for (DataflowItem* dataflow : memory->getDataflows())
+                canvas->dataflowItems.removeOne(dataflow);
+            memory->removeAllDataflowItems();
+            canvas->memoryItems.removeOne(memory);
+            canvas->removeItem(memory);
+            if (canvas->currentMemory == memory)
+                canvas->currentMemory = nullptr;
+            if (canvas->newMemoryItem == memory)
+                canvas->newMemoryItem = nullptr;
+            delete memory;
+            break;
+        }
+        case DataflowKind: {
+            auto* dataflow = static_cast<DataflowItem*>(item);
+            if (ProcessItem* process = dataflow->getProcess())
+                process->removeDataflow(dataflow);
+            if (MemoryItem* memory = dataflow->getMemory())
+                memory->removeDataflow(dataflow);
+            dataflow->removeDataflowLines();
+            canvas->dataflowItems.removeOne(dataflow);
+            canvas->removeItem(dataflow);
+            if (canvas->currentDataflow == dataflow)
+                canvas->currentDataflow = nullptr;
+            if (canvas->newDataflowItem == dataflow)
+                canvas->newDataflowItem = nullptr;
+            delete dataflow;
+            break;
+        }
+        case ProcessKind:
+            deleteProcess(static_cast<ProcessItem*>(item));
+            break;
+        }
+        canvas->update();
+    }
+}
+
+bool MainWindow::deleteProcess(ProcessItem* process)
+{
+    Canvas* canvas = currentCanvas;
+    if (canvas->processItems.size() < 2) {
+        QMessageBox::information(this, QStringLiteral("Korvel"), tr("Last Process Item cannot be deleted"));
+        return false;
+    }
+    t_strReadProcessItem node = nodeOf(process);
+    bool canvasFound = false;
+    const int pos = getCanvasItemPos(&node, &canvasFound);
+    bool rowFound = false;
+    const int row = currentTreeNode
+        ? currentTreeNode->getChildPos(node.level, node.id, node.parentId, node.grandParentId, node.label,
+                                       &rowFound)
+        : 0;
+    if (!canvasFound || !rowFound)
+        return false;
+
+    for (LinkItem* link : process->getLinks())
+        canvas->linkItems.removeOne(link);
+    process->removeLinks();
+    for (DataflowItem* dataflow : process->getDataflows())
+        canvas->dataflowItems.removeOne(dataflow);
+    process->removeAllDataflowItems();
+
+    // The process's canvas goes, and with it the canvases of the whole
+    // subtree the browser is about to lose.
+    QVector<Canvas*> dropped {projectCanvases.at(pos)};
+    for (int i = 0; i < dropped.size(); ++i) {
+        for (ProcessItem* child : qAsConst(dropped.at(i)->processItems)) {
+            bool found = false;
+            Canvas* owned = getCanvasItem(child->getLevel(), child->getId(), child->getParentId(), &found);
+            if (found && !dropped.contains(owned) && owned != canvas)
+                dropped.append(owned);
+        }
+    }
+
+    canvas->processItems.removeOne(process);
+    canvas->removeItem(process);
+    if (canvas->currentProcess == process)
+        canvas->currentProcess = nullptr;
+    if (canvas->newProcessItem == process)
+        canvas->newProcessItem = nullptr;
+    delete process;
+    projectCanvases.remove(dropped);
+
+    updateRestProcessItemsAndCanvasItems();
+    projectModel->removeRows(row, 1, projectModel->indexOf(currentTreeNode));
+    updateProjectModel();
+    return true;
+}

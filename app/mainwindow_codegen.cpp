@@ -1,0 +1,5 @@
+// The Code Generator command.
+
+#include "mainwindow.h"
+
+void MainWindow::runCodeGenerator() {}

@@ -1,0 +1,64 @@
+#ifndef PROJECTCANVASES_H
+#define PROJECTCANVASES_H
+
+#include <QHash>
+#include <QVector>
+
+#include "strreadprocessitem.h"
+
+class Canvas;
+class QAction;
+class XmlIO;
+struct t_strContextMenu;
+
+// The canvases of one open project, one per node of the hierarchy, the
+// project node's first. It creates them, finds them by identity, places the
+// records of a project file on them and writes them back through XmlIO. It
+// needs no window, so the command-line tool uses it as the application does.
+class ProjectCanvases
+{
+public:
+    struct NotificationActions {
+        QAction* processAdded = nullptr;
+        QAction* processLabelChanged = nullptr;
+        QAction* save = nullptr;
+        QAction* returnToSelect = nullptr;
+    };
+
+    ProjectCanvases(t_strContextMenu* menus, NotificationActions actions);
+    ~ProjectCanvases();
+    ProjectCanvases(const ProjectCanvases&) = delete;
+    ProjectCanvases& operator=(const ProjectCanvases&) = delete;
+
+    const QVector<Canvas*>& all() const { return canvases; }
+    bool isEmpty() const { return canvases.isEmpty(); }
+    Canvas* at(int pos) const { return canvases.value(pos); }
+    void setCanvasSize(int width, int height) { canvasWidth = width; canvasHeight = height; }
+
+    Canvas* createCanvasElement(t_strReadProcessItem* node);
+    void createCanvasElementsOnFileRead(const XmlIO& io);
+    // Places every record of the file on its canvas, in the fixed order of
+    // processes, states, transitions, texts, links, memory items, dataflows.
+    void placeRecords(XmlIO& io);
+
+    Canvas* getCanvasItem(int level, int id, int parentId, bool* found) const;
+    int getCanvasItemPos(t_strReadProcessItem* node, bool* found) const;
+
+    // Drops canvases from the set and releases them with their items.
+    void remove(const QVector<Canvas*>& dropped);
+    void clear();
+
+    bool getAllCanvasNames(QString* out) const;
+    // Writes the whole project to the file path of io; the previous file is
+    // replaced only when everything was written.
+    bool save(XmlIO& io) const;
+
+private:
+    t_strContextMenu* menus;
+    NotificationActions actions;
+    QVector<Canvas*> canvases;
+    int canvasWidth = 2000;
+    int canvasHeight = 1050;
+};
+
+#endif // PROJECTCANVASES_H
