@@ -159,6 +159,9 @@ public slots:
     void displayLinkItemPropertiesFromScene();
     void displayMemoryItemPropertiesFromScene();
     void displayDataflowItemPropertiesFromScene();
+    void stateMachineAppTour(bool quit);
+    void tourNextLinkClicked();
+    void tourQuitLinkClicked();
 
 private slots:
     void on_actionNew_triggered();

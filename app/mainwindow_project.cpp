@@ -98,20 +98,14 @@ void MainWindow::loadProject(const QString& outline)
     projectModel->setupModelData(outline.split(QLatin1Char('\n')),
                                  projectModel->getItem(QModelIndex()), true);
     updateProjectModel();
-    createCanvasElementsOnFileRead();
+    // The canvases were built by ProjectCanvases::load, shared with the CLI.
+    if (!projectCanvases.isEmpty())
+        lastCreatedCanvas = projectCanvases.all().last();
 
     TreeItem* root = projectModel->getItem(QModelIndex());
     currentTreeNode = root->childCount() > 0 ? root->child(0) : nullptr;
     setActiveScene(0);
     ui->treeView->expandAll();
-
-    addProcessItemsToCanvasElements();
-    addStateItemsToCanvasElements();
-    addTransitionItemsToCanvasElements();
-    addTextItemsToCanvasElements();
-    addLinkItemsToCanvasElements();
-    addMemoryItemsToCanvasElements();
-    addDataflowItemsToCanvasElements();
 
     activateActionsFromKorvelState(STATE_LEVEL1);
     on_actionSelect_triggered();
@@ -165,7 +159,8 @@ void MainWindow::on_actionNew_triggered()
     codegen.setFilePath(dialog->getProjectFilePath());
 
     QString outline;
-    if (xmlIO.readProjectFileNames(&outline) && xmlIO.readProjectFile()) {
+    projectCanvases.setCanvasSize(canvasWidth, canvasHeight);
+    if (projectCanvases.load(xmlIO, &outline)) {
         loadProject(outline);
         displayTempStatusBarMessage(tr("Project %1 created successfully").arg(xmlIO.getFilePath()), 0);
         return;
@@ -206,7 +201,8 @@ void MainWindow::openFile(const QString& path)
 
     clearAllData();
     QString outline;
-    if (xmlIO.readProjectFileNames(&outline) && xmlIO.readProjectFile()) {
+    projectCanvases.setCanvasSize(canvasWidth, canvasHeight);
+    if (projectCanvases.load(xmlIO, &outline)) {
         loadProject(outline);
         displayTempStatusBarMessage(tr("Project %1 opened successfully").arg(xmlIO.getFilePath()), 0);
         return;

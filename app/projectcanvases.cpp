@@ -168,6 +168,15 @@ Canvas* ProjectCanvases::createCanvasElement(t_strReadProcessItem* node)
     return canvas;
 }
 
+bool ProjectCanvases::load(XmlIO& io, QString* outline)
+{
+    if (!io.readProjectFileNames(outline) || !io.readProjectFile())
+        return false;
+    createCanvasElementsOnFileRead(io);
+    placeRecords(io);
+    return true;
+}
+
 void ProjectCanvases::createCanvasElementsOnFileRead(const XmlIO& io)
 {
     for (const t_processItemReadFromXML& record : io.processItemRecords) {
@@ -259,6 +268,31 @@ int ProjectCanvases::getCanvasItemPos(t_strReadProcessItem* node, bool* found) c
     if (found)
         *found = false;
     return 0;
+}
+
+QVector<ProjectCanvases::StateMachine> ProjectCanvases::stateMachines() const
+{
+    QVector<StateMachine> machines;
+    for (Canvas* canvas : canvases) {
+        if (canvas->getLevel() != 5)
+            continue;
+        bool found = false;
+        const Canvas* parent = getCanvasItem(canvas->getLevel() - 1, canvas->getParentId(),
+                                             canvas->getGrandParentId(), &found);
+        if (!found)
+            continue;
+        t_strReadProcessItem node;
+        node.level = canvas->getLevel();
+        node.id = canvas->getId();
+        node.parentId = canvas->getParentId();
+        node.grandParentId = canvas->getGrandParentId();
+        node.Nos = canvas->getNos();
+        node.label = canvas->getLabel();
+        ProcessItem* process = parent->getProcessItem(&node, &found);
+        if (found)
+            machines.append({canvas, process});
+    }
+    return machines;
 }
 
 void ProjectCanvases::remove(const QVector<Canvas*>& dropped)

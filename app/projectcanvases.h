@@ -7,6 +7,7 @@
 #include "strreadprocessitem.h"
 
 class Canvas;
+class ProcessItem;
 class QAction;
 class XmlIO;
 struct t_strContextMenu;
@@ -36,6 +37,11 @@ public:
     void setCanvasSize(int width, int height) { canvasWidth = width; canvasHeight = height; }
 
     Canvas* createCanvasElement(t_strReadProcessItem* node);
+    // The load of Open and New without a window: reads the file at the path
+    // of io into its records, then creates the canvases and places the
+    // records. Nothing is created when the file cannot be read; outline
+    // receives the tree text for the browser.
+    bool load(XmlIO& io, QString* outline);
     void createCanvasElementsOnFileRead(const XmlIO& io);
     // Places every record of the file on its canvas, in the fixed order of
     // processes, states, transitions, texts, links, memory items, dataflows.
@@ -43,6 +49,14 @@ public:
 
     Canvas* getCanvasItem(int level, int id, int parentId, bool* found) const;
     int getCanvasItemPos(t_strReadProcessItem* node, bool* found) const;
+
+    struct StateMachine {
+        Canvas* canvas = nullptr;
+        ProcessItem* process = nullptr;
+    };
+    // Every state-machine canvas in canvas order with the process that owns
+    // it on its parent canvas; one whose process is not found is left out.
+    QVector<StateMachine> stateMachines() const;
 
     // Drops canvases from the set and releases them with their items.
     void remove(const QVector<Canvas*>& dropped);

@@ -56,10 +56,12 @@ bool GraphicsViewZoom::eventFilter(QObject* /*object*/, QEvent* event)
             targetScenePos = view->mapToScene(p);
         }
     } else if (event->type() == QEvent::Wheel) {
-        auto* wheel = static_cast<QWheelEvent*>(event);
-        if (QApplication::keyboardModifiers() == modifiers && wheel->angleDelta().y() != 0
-            && wheel->angleDelta().x() == 0) {
-            gentleZoom(qPow(zoomFactorBase, wheel->angleDelta().y()));
+        const QPoint delta = static_cast<QWheelEvent*>(event)->angleDelta();
+        // A wheel turned mostly up or down; events without vertical movement
+        // (touchpad phase markers) carry nothing to zoom by.
+        const bool vertical = delta.y() != 0 && qAbs(delta.x()) <= qAbs(delta.y());
+        if (QApplication::keyboardModifiers() == modifiers && vertical) {
+            gentleZoom(qPow(zoomFactorBase, delta.y()));
             return true;
         }
     }

@@ -5,6 +5,8 @@
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
+#include <QMessageBox>
+#include <QSaveFile>
 #include <QTextStream>
 
 #include "canvas.h"
@@ -480,8 +482,11 @@ QString CodeGenerator::sourceFilePath() const
 
 bool CodeGenerator::writeFile(const QString& path, const QString& text)
 {
-    QFile file(path);
-    if (!file.open(QIODevice::WriteOnly | QIODevice::Truncate)) {
+    // Written aside and renamed into place, so a full disk or a failed write
+    // never costs the file that was there before.
+    QSaveFile file(path);
+    file.setDirectWriteFallback(false);
+    if (!file.open(QIODevice::WriteOnly)) {
         writeErrors.append(QStringLiteral("File %1 of state machine %2 could not be written: %3")
                                .arg(path, stateMachineName, file.errorString()));
         return false;
@@ -489,7 +494,7 @@ bool CodeGenerator::writeFile(const QString& path, const QString& text)
     QTextStream stream(&file);
     stream << text;
     stream.flush();
-    if (stream.status() != QTextStream::Ok || file.error() != QFileDevice::NoError) {
+    if (stream.status() != QTextStream::Ok || file.error() != QFileDevice::NoError || !file.commit()) {
         writeErrors.append(QStringLiteral("File %1 of state machine %2 could not be written: %3")
                                .arg(path, stateMachineName, file.errorString()));
         return false;
@@ -557,4 +562,47 @@ bool CodeGenerator::writeStateMachineFiles()
     const bool header = writeHeaderFile();
     const bool source = writeSourceFile();
     return header && source;
+}
+
+QStringList CodeGenerator::existingOutputFiles()
+{
+    generateHeaderFileName();
+    generateSourceFileName();
+    QStringList existing;
+    for (const QString& path : {headerFilePath(), sourceFilePath()}) {
+        if (QFileInfo::exists(path))
+            existing.append(path);
+    }
+    return existing;
+}
+
+bool CodeGenerator::generateStateMachineFiles()
+{
+    writeErrors.clear();
+    errorList.clear();
+    // A machine the writer refuses anyway is not worth a question.
+    const bool writable = canvasItem && processItem && isSafeFileStem(stateMachineName);
+    if (writable && !existingOutputFiles().isEmpty()) {
+        QMessageBox box;
+        box.setText(QStringLiteral("Source files with the same name exists"));
+        box.setInformativeText(QStringLiteral("Do you want to replace the existing files?"));
+        box.setStandardButtons(QMessageBox::Yes | QMessageBox::Cancel);
+        box.setDefaultButton(QMessageBox::Yes);
+        if (box.exec() != QMessageBox::Yes)
+            return false;
+    }
+    writeStateMachineFiles();
+    displayErrorLog();
+    return true;
+}
+
+void CodeGenerator::displayErrorLog()
+{
+    // Files not written come first: the user must never miss them.
+    const QVector<QString> shown = writeErrors + errorList;
+    if (!shown.isEmpty()) {
+        errorLog.updateTable(shown);
+        errorLog.exec();
+    }
+    errorList.clear();
 }

@@ -3,8 +3,10 @@
 
 #include <QHash>
 #include <QString>
+#include <QStringList>
 #include <QVector>
 
+#include "codegenerrorlog.h"
 #include "codegenproperties.h"
 
 class QMainWindow;
@@ -19,7 +21,8 @@ class TransitionItem;
 // it) into its C header and source file. Between runs it keeps the output
 // folder and the texts of the file header; everything else is rebuilt from
 // the diagram. Reading the items, building the texts and writing the files
-// never opens a window, so a command-line tool can use it as well.
+// (writeStateMachineFiles) never opens a window, so a command-line tool can
+// use it as well; only generateStateMachineFiles asks and shows the log.
 class CodeGenerator
 {
 public:
@@ -83,10 +86,22 @@ public:
     // True when the machine's name keeps its files inside the output folder.
     static bool isSafeFileStem(const QString& name);
 
+    // Sets both file names and returns the paths of those already present.
+    QStringList existingOutputFiles();
+    // One run from the menu: asks before replacing files that exist, writes
+    // both files and shows the error log. False only when the user cancelled
+    // at that question; files that could not be written are listed in the
+    // log and stay in getWriteErrors() until the next run.
+    bool generateStateMachineFiles();
+    // Shows the log when the run had write or design errors, then empties
+    // the design error list.
+    void displayErrorLog();
+
     QString headerFilePath() const;
     QString sourceFilePath() const;
 
     CodegenProperties& properties() { return codegenProperties; }
+    CodegenErrorLog& errorLogDialog() { return errorLog; }
     ProcessItem* getProcessItem() const { return processItem; }
     Canvas* getCanvasItem() const { return canvasItem; }
     QString getStateMachineName() const { return stateMachineName; }
@@ -159,6 +174,7 @@ private:
     QString state0CodeString;
     QString stateCodeString;
     QVector<QString> errorList;
+    CodegenErrorLog errorLog;
 
     // Registry positions by state, so that finding a transition's target
     // costs the same for ten states as for ten thousand.

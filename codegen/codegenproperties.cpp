@@ -44,6 +44,8 @@ void CodegenProperties::on_toolButton_clicked()
     QFileDialog chooser(this);
     chooser.setFileMode(QFileDialog::Directory);
     chooser.setOption(QFileDialog::ShowDirsOnly, true);
+    if (!filePath.isEmpty())
+        chooser.setDirectory(filePath);
     if (chooser.exec() != QDialog::Accepted || chooser.selectedFiles().isEmpty())
         return;
     filePath = chooser.selectedFiles().constFirst();

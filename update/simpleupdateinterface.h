@@ -1,18 +1,28 @@
 #ifndef SIMPLEUPDATEINTERFACE_H
 #define SIMPLEUPDATEINTERFACE_H
 
-// Front end of the update check. The check itself (manifest download and
-// version comparison) is added with the updater; until then a check is a
-// no-op, so the window never waits on the network.
+#include <QString>
+
+class QSimpleUpdater;
+
+// Where the update manifest is published.
+extern const QString DEFS_URL;
+
+// The main window's front end to the update check.
 class SimpleUpdateInterface
 {
 public:
-    SimpleUpdateInterface() = default;
+    SimpleUpdateInterface();
+
+    // Starts a check in the background; a default check stays silent unless
+    // it finds an update.
     void checkForUpdates(bool defaultCheck);
-    int checksRequested() const { return requested; }
+
+    // KORVEL_UPDATE_URL when it is set, DEFS_URL otherwise.
+    static QString manifestUrl();
 
 private:
-    int requested = 0;
+    QSimpleUpdater* updater;
 };
 
 #endif // SIMPLEUPDATEINTERFACE_H

@@ -112,17 +112,15 @@ void ModalAnswerer::answer(QWidget* modal, const Answer& answer)
             }
         }
         if (button) {
-            button->click();
+            // Queued, so that a modal widget the click opens can be answered
+            // too: a timer does not fire again while its own slot still runs.
+            QMetaObject::invokeMethod(button, "click", Qt::QueuedConnection);
             return;
         }
         qWarning("ModalAnswerer: no such button on the modal widget; rejecting it");
     }
-    if (auto* dialog = qobject_cast<QDialog*>(modal)) {
-        if (answer.kind == Accept)
-            dialog->accept();
-        else
-            dialog->reject();
-    } else {
-        modal->close();
-    }
+    const char* method = "close";
+    if (qobject_cast<QDialog*>(modal))
+        method = answer.kind == Accept ? "accept" : "reject";
+    QMetaObject::invokeMethod(modal, method, Qt::QueuedConnection);
 }

@@ -24,6 +24,9 @@ void TestEnvironment::useThrowAwaySettings()
     QSettings::setPath(QSettings::NativeFormat, QSettings::SystemScope, path + "/system");
     QSettings::setPath(QSettings::IniFormat, QSettings::UserScope, path);
     QSettings::setPath(QSettings::IniFormat, QSettings::SystemScope, path + "/system");
+    // Every main window checks for updates; a closed loopback port keeps
+    // those checks off the network and lets them fail at once.
+    qputenv("KORVEL_UPDATE_URL", "http://127.0.0.1:1/updates.json");
 }
 
 QString TestEnvironment::settingsFolder()

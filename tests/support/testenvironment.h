@@ -4,7 +4,8 @@
 #include <QString>
 
 // Points every settings location of this process at a fresh temporary folder
-// (removed at exit), so no test ever reads or writes the user's own settings.
+// (removed at exit), so no test ever reads or writes the user's own settings,
+// and points the update check at a closed loopback port.
 // Call it first in initTestCase(), before anything creates a QSettings.
 namespace TestEnvironment {
 void useThrowAwaySettings();

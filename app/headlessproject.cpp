@@ -1,0 +1,30 @@
+#include "headlessproject.h"
+
+HeadlessProject::HeadlessProject()
+    : menus {&stateMenu, &transitionMenu, &textMenu, &processMenu, &linkMenu, &memoryMenu, &dataflowMenu}
+    , projectCanvases(&menus, {&processAdded, &processLabelChanged, &saveAction, &returnToSelect})
+{
+}
+
+HeadlessProject::LoadResult HeadlessProject::load(const QString& path)
+{
+    projectCanvases.clear();
+    xmlIO.processItemRecords.clear();
+    xmlIO.stateItemRecords.clear();
+    xmlIO.transitionItemRecords.clear();
+    xmlIO.textItemRecords.clear();
+    xmlIO.linkItemRecords.clear();
+    xmlIO.memoryItemRecords.clear();
+    xmlIO.dataflowItemRecords.clear();
+    xmlIO.setFilePath(path);
+    if (!xmlIO.checkProjectFileCorrupt())
+        return Corrupt;
+    QString outline;
+    return projectCanvases.load(xmlIO, &outline) ? Loaded : Unreadable;
+}
+
+bool HeadlessProject::saveAs(const QString& path)
+{
+    xmlIO.setFilePath(path);
+    return projectCanvases.save(xmlIO);
+}

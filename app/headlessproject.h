@@ -1,0 +1,50 @@
+#ifndef HEADLESSPROJECT_H
+#define HEADLESSPROJECT_H
+
+#include <QAction>
+#include <QMenu>
+#include <QString>
+
+#include "contextmenus.h"
+#include "projectcanvases.h"
+#include "xmlio.h"
+
+// A project loaded without a window, for the command-line tool: the
+// canvases with the context menus and actions every canvas expects (none is
+// ever shown or triggered), loaded and saved as the main window does it.
+class HeadlessProject
+{
+public:
+    enum LoadResult { Loaded, Corrupt, Unreadable };
+
+    HeadlessProject();
+    HeadlessProject(const HeadlessProject&) = delete;
+    HeadlessProject& operator=(const HeadlessProject&) = delete;
+
+    // The integrity check, then the load of Open: Corrupt when the check
+    // refuses the file, Unreadable when its items cannot be read.
+    LoadResult load(const QString& path);
+    // What Save As writes; an existing file is replaced only on success.
+    bool saveAs(const QString& path);
+
+    ProjectCanvases& canvases() { return projectCanvases; }
+    XmlIO& io() { return xmlIO; }
+
+private:
+    QMenu stateMenu;
+    QMenu transitionMenu;
+    QMenu textMenu;
+    QMenu processMenu;
+    QMenu linkMenu;
+    QMenu memoryMenu;
+    QMenu dataflowMenu;
+    t_strContextMenu menus;
+    QAction processAdded;
+    QAction processLabelChanged;
+    QAction saveAction;
+    QAction returnToSelect;
+    XmlIO xmlIO;
+    ProjectCanvases projectCanvases;
+};
+
+#endif // HEADLESSPROJECT_H

@@ -1,0 +1,362 @@
+// korvel-cli: checks a project, generates the C files of its state machines
+// or saves it again, without a display. It loads, places, saves and generates
+// through the application's own classes.
+
+#include <QApplication>
+#include <QCommandLineOption>
+#include <QCommandLineParser>
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+#include <QStringList>
+#include <QXmlStreamReader>
+
+#include <cmath>
+#include <cstdio>
+
+#include "codegenerator.h"
+#include "headlessproject.h"
+#include "korvelresources.h"
+#include "projectcanvases.h"
+
+namespace {
+
+enum ExitCode { Success = 0, Failure = 1, UsageOrFatal = 2 };
+
+const char programName[] = "korvel-cli";
+const char programVersion[] = "1.1.3";
+
+void printOut(const QString& text)
+{
+    std::fputs(text.toLocal8Bit().constData(), stdout);
+    std::fflush(stdout);
+}
+
+// Every message is one line, whatever the names and file contents hold.
+void printError(const QString& text)
+{
+    QString line = text;
+    line.replace(QLatin1Char('\r'), QLatin1Char(' ')).replace(QLatin1Char('\n'), QLatin1Char(' '));
+    std::fputs((QLatin1String(programName) + QStringLiteral(": ") + line + QLatin1Char('\n'))
+                   .toLocal8Bit()
+                   .constData(),
+               stderr);
+    std::fflush(stderr);
+}
+
+// Qt's own chatter (fonts, runtime folders) would break the one-line
+// messages that scripts read from stderr.
+void quietMessageHandler(QtMsgType type, const QMessageLogContext&, const QString& message)
+{
+    if (type == QtCriticalMsg || type == QtFatalMsg)
+        std::fprintf(stderr, "%s\n", message.toLocal8Bit().constData());
+}
+
+int usageError(const QString& text, const QString& command = QString())
+{
+    const QString help = command.isEmpty() ? QStringLiteral("%1 --help").arg(QLatin1String(programName))
+                                           : QStringLiteral("%1 %2 --help").arg(QLatin1String(programName), command);
+    printError(QStringLiteral("%1 (see %2)").arg(text, help));
+    return UsageOrFatal;
+}
+
+QString displayPath(const QString& path)
+{
+    return QDir::toNativeSeparators(path);
+}
+
+// Why the integrity check refused a file, as far as can be told from outside.
+QString refusal(const QString& path)
+{
+    const QString shown = displayPath(path);
+    const QFileInfo info(path);
+    if (!info.exists())
+        return QStringLiteral("%1: cannot be read: the file does not exist").arg(shown);
+    if (!info.isFile())
+        return QStringLiteral("%1: cannot be read: not a regular file").arg(shown);
+    QFile file(path);
+    if (!file.open(QIODevice::ReadOnly))
+        return QStringLiteral("%1: cannot be read: %2").arg(shown, file.errorString());
+    if (file.size() == 0)
+        return QStringLiteral("%1: design file is corrupt: the file is empty").arg(shown);
+    QXmlStreamReader reader(&file);
+    while (!reader.atEnd())
+        reader.readNext();
+    if (reader.hasError()) {
+        // One arg() call, so that a "%2" in the path stays as it is.
+        return QStringLiteral("%1: design file is corrupt: not well-formed XML at line %2, column %3: %4")
+            .arg(shown, QString::number(reader.lineNumber()), QString::number(reader.columnNumber()),
+                 reader.errorString());
+    }
+    return QStringLiteral("%1: design file is corrupt: the XML does not have the layout of a Korvel project")
+        .arg(shown);
+}
+
+// The load of every command; false, with the reason, when the application
+// would refuse the file.
+bool loadProject(HeadlessProject& project, const QString& path)
+{
+    switch (project.load(path)) {
+    case HeadlessProject::Loaded:
+        return true;
+    case HeadlessProject::Corrupt:
+        printError(refusal(path));
+        return false;
+    case HeadlessProject::Unreadable:
+        break;
+    }
+    printError(QStringLiteral("%1: design file is corrupt: its items cannot be read").arg(displayPath(path)));
+    return false;
+}
+
+QString saveFailureReason(const QString& path)
+{
+    const QFileInfo file(path);
+    const QFileInfo folder(file.absolutePath());
+    if (!folder.exists())
+        return QStringLiteral("the folder %1 does not exist").arg(displayPath(folder.absoluteFilePath()));
+    if (!folder.isDir())
+        return QStringLiteral("%1 is not a folder").arg(displayPath(folder.absoluteFilePath()));
+    if (!folder.isWritable())
+        return QStringLiteral("the folder %1 is not writable").arg(displayPath(folder.absoluteFilePath()));
+    if (file.exists() && !file.isWritable())
+        return QStringLiteral("the file is read-only");
+    if (file.isDir())
+        return QStringLiteral("a folder of that name is in the way");
+    return QStringLiteral("the file could not be written completely; the disk may be full, or the "
+                          "project's canvases do not match its tree");
+}
+
+// A parser for one command: its name as the first positional argument,
+// then FILE; --help as usual.
+void prepareParser(QCommandLineParser& parser, const QString& command, const QString& description)
+{
+    parser.setApplicationDescription(description);
+    parser.addHelpOption();
+    parser.addPositionalArgument(command, QStringLiteral("The command."), command);
+    parser.addPositionalArgument(QStringLiteral("FILE"), QStringLiteral("The project file (.vorn)."));
+}
+
+// Parses and answers --help; returns -1 to go on, or the exit code.
+int parseCommand(QCommandLineParser& parser, const QStringList& arguments, const QString& command,
+                 QString* file)
+{
+    if (!parser.parse(arguments))
+        return usageError(parser.errorText(), command);
+    if (parser.isSet(QStringLiteral("help"))) {
+        printOut(parser.helpText());
+        return Success;
+    }
+    const QStringList positional = parser.positionalArguments();
+    if (positional.size() < 2)
+        return usageError(QStringLiteral("missing FILE"), command);
+    if (positional.size() > 2)
+        return usageError(QStringLiteral("unexpected argument \"%1\"").arg(positional.at(2)), command);
+    *file = positional.at(1);
+    return -1;
+}
+
+int runCheck(const QStringList& arguments)
+{
+    const QString command = QStringLiteral("check");
+    QCommandLineParser parser;
+    prepareParser(parser, command,
+                  QStringLiteral("Runs the integrity check of a project file: exit code 0 for a sound file, "
+                                 "1 for a corrupt one (the reason on stderr), 2 for a usage error."));
+    QString file;
+    const int parsed = parseCommand(parser, arguments, command, &file);
+    if (parsed >= 0)
+        return parsed;
+
+    // Sound means that the application opens the file.
+    HeadlessProject project;
+    return loadProject(project, file) ? Success : Failure;
+}
+
+int runGenerate(const QStringList& arguments)
+{
+    const QString command = QStringLiteral("generate");
+    QCommandLineParser parser;
+    prepareParser(parser, command,
+                  QStringLiteral(
+                      "Writes the C header and source of every state machine of a project into DIR.\n"
+                      "Exit code 0 when every file was written and no design errors were found, 1 when the\n"
+                      "files were written but design errors were found (on stderr, one per line, after the\n"
+                      "machine's name), 2 for a usage error, a corrupt or unreadable project, or a file that\n"
+                      "was not written (also when existing files were kept because --force was not given).\n"
+                      "With SOURCE_DATE_EPOCH set, the date in the files is taken from it."));
+    const QCommandLineOption output({QStringLiteral("o"), QStringLiteral("output")},
+                                    QStringLiteral("The folder for the generated files; created when missing."),
+                                    QStringLiteral("DIR"));
+    const QCommandLineOption author(QStringLiteral("author"), QStringLiteral("Author in the file headers (default: empty)."),
+                                    QStringLiteral("A"));
+    const QCommandLineOption organization(QStringLiteral("organization"),
+                                          QStringLiteral("Organization in the file headers (default: empty)."),
+                                          QStringLiteral("O"));
+    const QCommandLineOption version(QStringLiteral("version"),
+                                     QStringLiteral("Version number in the file headers (default: 1.0)."),
+                                     QStringLiteral("V"));
+    const QCommandLineOption force(QStringLiteral("force"),
+                                   QStringLiteral("Replace existing files instead of skipping their machine."));
+    parser.addOptions({output, author, organization, version, force});
+
+    QString file;
+    const int parsed = parseCommand(parser, arguments, command, &file);
+    if (parsed >= 0)
+        return parsed;
+    const QString folder = parser.value(output);
+    if (!parser.isSet(output) || folder.isEmpty())
+        return usageError(QStringLiteral("missing -o DIR"), command);
+
+    CodeGenerator generator;
+    generator.setAuthor(parser.value(author));
+    generator.setOrganization(parser.value(organization));
+    if (parser.isSet(version)) {
+        bool ok = false;
+        const double number = parser.value(version).toDouble(&ok);
+        if (!ok || !std::isfinite(number))
+            return usageError(QStringLiteral("--version needs a number, not \"%1\"").arg(parser.value(version)),
+                              command);
+        generator.setVersionNumber(number);
+    }
+
+    HeadlessProject project;
+    if (!loadProject(project, file))
+        return UsageOrFatal;
+
+    if (!QDir().mkpath(folder)) {
+        printError(QStringLiteral("%1: the output folder cannot be created").arg(displayPath(folder)));
+        return UsageOrFatal;
+    }
+    generator.setOutputFolder(folder);
+
+    bool allWritten = true;
+    bool designErrors = false;
+    for (const ProjectCanvases::StateMachine& machine : project.canvases().stateMachines()) {
+        generator.setCanvasItem(machine.canvas);
+        generator.setProcessItem(machine.process);
+        generator.setNumberOfInputOutputVariables();
+        const QString name = generator.getStateMachineName();
+
+        // What the application's overwrite prompt asks; without --force the
+        // answer is Cancel. Unsafe names are left to the writer to refuse.
+        const QStringList existing = generator.existingOutputFiles();
+        if (!parser.isSet(force) && !existing.isEmpty() && CodeGenerator::isSafeFileStem(name)) {
+            QStringList shown;
+            for (const QString& path : existing)
+                shown << displayPath(QDir::cleanPath(path));
+            printError(QStringLiteral("%1: skipped, %2 already %3 (--force replaces existing files)")
+                           .arg(name, shown.join(QStringLiteral(" and ")),
+                                shown.size() == 1 ? QStringLiteral("exists") : QStringLiteral("exist")));
+            allWritten = false;
+            continue;
+        }
+
+        if (generator.writeStateMachineFiles()) {
+            printOut(displayPath(QDir::cleanPath(generator.headerFilePath())) + QLatin1Char('\n'));
+            printOut(displayPath(QDir::cleanPath(generator.sourceFilePath())) + QLatin1Char('\n'));
+        } else {
+            allWritten = false;
+        }
+        for (const QString& error : generator.getWriteErrors())
+            printError(QStringLiteral("%1: %2").arg(name, error));
+        for (const QString& error : generator.getErrorList()) {
+            designErrors = true;
+            // Design errors alone are plain lines, so that scripts can collect them.
+            std::fputs((name + QStringLiteral(": ") + QString(error).replace(QLatin1Char('\n'), QLatin1Char(' '))
+                        + QLatin1Char('\n'))
+                           .toLocal8Bit()
+                           .constData(),
+                       stderr);
+        }
+    }
+    std::fflush(stderr);
+    if (!allWritten)
+        return UsageOrFatal;
+    return designErrors ? Failure : Success;
+}
+
+int runResave(const QStringList& arguments)
+{
+    const QString command = QStringLiteral("resave");
+    QCommandLineParser parser;
+    prepareParser(parser, command,
+                  QStringLiteral("Loads a project as the application opens it and saves it to OUT as Save As "
+                                 "does.\nExit code 0 when OUT was written, 2 for a usage error, a corrupt or "
+                                 "unreadable project, or an OUT that could not be written (an existing OUT is "
+                                 "then left as it was)."));
+    const QCommandLineOption output({QStringLiteral("o"), QStringLiteral("output")},
+                                    QStringLiteral("The project file to write."), QStringLiteral("OUT"));
+    parser.addOption(output);
+
+    QString file;
+    const int parsed = parseCommand(parser, arguments, command, &file);
+    if (parsed >= 0)
+        return parsed;
+    const QString target = parser.value(output);
+    if (!parser.isSet(output) || target.isEmpty())
+        return usageError(QStringLiteral("missing -o OUT"), command);
+
+    HeadlessProject project;
+    if (!loadProject(project, file))
+        return UsageOrFatal;
+    if (!project.saveAs(target)) {
+        printError(QStringLiteral("%1: the project could not be saved: %2")
+                       .arg(displayPath(target), saveFailureReason(target)));
+        return UsageOrFatal;
+    }
+    return Success;
+}
+
+int runWithoutCommand(const QStringList& arguments)
+{
+    QCommandLineParser parser;
+    parser.setApplicationDescription(QStringLiteral(
+        "Korvel on the command line, without a display.\n\n"
+        "Commands:\n"
+        "  check FILE                  Integrity check: exit 0 if sound, 1 if corrupt.\n"
+        "  generate FILE -o DIR [--author A] [--organization O] [--version V] [--force]\n"
+        "                              Writes the C files of every state machine into DIR.\n"
+        "  resave FILE -o OUT          Loads FILE and saves it to OUT as Save As does.\n\n"
+        "'korvel-cli COMMAND --help' describes a command and its exit codes."));
+    parser.addHelpOption();
+    parser.addVersionOption();
+    parser.addPositionalArgument(QStringLiteral("command"), QStringLiteral("check, generate or resave."),
+                                 QStringLiteral("COMMAND ..."));
+    if (!parser.parse(arguments))
+        return usageError(parser.errorText());
+    if (parser.isSet(QStringLiteral("help"))) {
+        printOut(parser.helpText());
+        return Success;
+    }
+    if (parser.isSet(QStringLiteral("version"))) {
+        printOut(QStringLiteral("%1 %2\n").arg(QLatin1String(programName), QLatin1String(programVersion)));
+        return Success;
+    }
+    if (parser.positionalArguments().isEmpty())
+        return usageError(QStringLiteral("missing COMMAND"));
+    return usageError(QStringLiteral("unknown command \"%1\"").arg(parser.positionalArguments().constFirst()));
+}
+
+} // namespace
+
+int main(int argc, char* argv[])
+{
+    qInstallMessageHandler(quietMessageHandler);
+    // The canvas items need a GUI application, never a display.
+    qputenv("QT_QPA_PLATFORM", "offscreen");
+    QApplication app(argc, argv);
+    QCoreApplication::setApplicationName(QLatin1String(programName));
+    QCoreApplication::setApplicationVersion(QLatin1String(programVersion));
+    initKorvelResources();
+
+    const QStringList arguments = QCoreApplication::arguments();
+    const QString command = arguments.value(1);
+    if (command == QLatin1String("check"))
+        return runCheck(arguments);
+    if (command == QLatin1String("generate"))
+        return runGenerate(arguments);
+    if (command == QLatin1String("resave"))
+        return runResave(arguments);
+    return runWithoutCommand(arguments);
+}

@@ -1,0 +1,126 @@
+// The bundled examples: sound, stable under a save, and generating C that a
+// C compiler accepts.
+
+#include <QtTest>
+
+#include <QDir>
+#include <QProcess>
+#include <QStandardPaths>
+
+#include "canvas.h"
+#include "codegenerator.h"
+#include "mainwindow.h"
+#include "processitem.h"
+#include "stateitem.h"
+#include "projectfixture.h"
+#include "testenvironment.h"
+#include "xmlio.h"
+
+class TestExamples : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    void initTestCase();
+    void examples_data();
+    void examples();
+    void firstExampleServesTheTour();
+};
+
+void TestExamples::initTestCase()
+{
+    TestEnvironment::useThrowAwaySettings();
+}
+
+void TestExamples::examples_data()
+{
+    QTest::addColumn<QString>("name");
+    const QStringList files = QDir(QStringLiteral(KORVEL_SOURCE_DIR "/Examples"))
+                                  .entryList({QStringLiteral("*.vorn")}, QDir::Files, QDir::Name);
+    QVERIFY(files.size() >= 2);
+    for (const QString& file : files)
+        QTest::newRow(qPrintable(file)) << file;
+}
+
+void TestExamples::examples()
+{
+    QFETCH(QString, name);
+    ProjectFixture fixture;
+    const QString file = fixture.copyExample(name);
+    const QByteArray original = fixture.bytes(file);
+
+    XmlIO check;
+    check.setFilePath(file);
+    QVERIFY(check.checkProjectFileCorrupt());
+
+    MainWindow w;
+    w.openFile(file);
+    QVERIFY(!w.getCanvases().isEmpty());
+    QVERIFY(w.saveDataToFile());
+    QCOMPARE(fixture.bytes(file), original);
+
+    // Every state machine generates without design errors and compiles.
+    const QString out = fixture.path("generated");
+    QVERIFY(QDir().mkpath(out));
+    CodeGenerator generator;
+    generator.setAuthor("Korvel tests");
+    generator.setOutputFolder(out + "/");
+    int machines = 0;
+    for (Canvas* canvas : w.getCanvases()) {
+        if (canvas->getLevel() != 5)
+            continue;
+        bool found = false;
+        Canvas* parent = w.getCanvasItem(4, canvas->getParentId(), canvas->getGrandParentId(), &found);
+        QVERIFY(found);
+        t_strReadProcessItem node;
+        node.level = canvas->getLevel();
+        node.id = canvas->getId();
+        node.parentId = canvas->getParentId();
+        node.grandParentId = canvas->getGrandParentId();
+        node.Nos = canvas->getNos();
+        node.label = canvas->getLabel();
+        ProcessItem* owner = parent->getProcessItem(&node, &found);
+        QVERIFY(found);
+        generator.setCanvasItem(canvas);
+        generator.setProcessItem(owner);
+        QVERIFY(generator.writeStateMachineFiles());
+        QVERIFY2(generator.getErrorList().isEmpty(), qPrintable(QStringList(generator.getErrorList().toList()).join('\n')));
+        ++machines;
+    }
+    QVERIFY(machines >= 2);
+
+    const QString cc = QStandardPaths::findExecutable(QStringLiteral("cc"));
+    if (cc.isEmpty())
+        QSKIP("no C compiler on this machine");
+    for (const QString& source : QDir(out).entryList({QStringLiteral("*.c")}, QDir::Files)) {
+        QProcess compiler;
+        compiler.setWorkingDirectory(out);
+        compiler.start(cc, {"-std=c99", "-Wall", "-Wextra", "-Werror", "-c", source, "-o", source + ".o"});
+        QVERIFY(compiler.waitForFinished(60000));
+        QVERIFY2(compiler.exitCode() == 0, qPrintable(source + "\n" + compiler.readAllStandardError()));
+    }
+}
+
+void TestExamples::firstExampleServesTheTour()
+{
+    ProjectFixture fixture;
+    MainWindow w;
+    w.openFile(fixture.copyExample("Example_1.vorn"));
+    const QVector<Canvas*>& canvases = w.getCanvases();
+    QVERIFY(canvases.size() > 4);
+    QCOMPARE(canvases.at(0)->processItems.size(), 1);
+    QCOMPARE(canvases.at(0)->processItems.first()->getLevel(), 2);
+    QVERIFY(!canvases.at(2)->linkItems.isEmpty());
+    Canvas* machine = canvases.at(4);
+    int initial = 0;
+    for (auto* state : machine->stateItems)
+        initial += state->initialStatus();
+    QCOMPARE(initial, 1);
+    QVERIFY(machine->stateItems.size() >= 2);
+    QVERIFY(!machine->transitionItems.isEmpty());
+    QVERIFY(!machine->memoryItems.isEmpty());
+    QVERIFY(!machine->textItems.isEmpty());
+}
+
+QTEST_MAIN(TestExamples)
+#include "tst_examples.moc"

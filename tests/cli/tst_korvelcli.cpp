@@ -1,0 +1,363 @@
+// korvel-cli run as a process: exit codes, messages, the files it writes and
+// that they match, byte for byte, what the application writes.
+
+#include <QtTest>
+
+#include <QDialogButtonBox>
+#include <QDoubleSpinBox>
+#include <QLineEdit>
+#include <QProcess>
+#include <QTemporaryDir>
+
+#include "codegenproperties.h"
+#include "createproject.h"
+#include "mainwindow.h"
+#include "modalanswerer.h"
+#include "testenvironment.h"
+
+namespace {
+
+const QString cli = QStringLiteral(KORVEL_BINARY_DIR "/korvel-cli");
+const QString twoMachines = QStringLiteral(KORVEL_SOURCE_DIR "/tests/codegen/data/two_machines.vorn");
+const QString corrupt = QStringLiteral(KORVEL_SOURCE_DIR "/tests/fuzz/corpus/corrupt-missing-attribute.vorn");
+const QString truncated = QStringLiteral(KORVEL_SOURCE_DIR "/tests/fuzz/corpus/corrupt-truncated.vorn");
+const QByteArray epoch = "1796472000"; // Sat Dec 5 2026
+
+struct Result
+{
+    int code = -1;
+    QByteArray out;
+    QByteArray err;
+    QList<QByteArray> errLines() const { return err.trimmed().isEmpty() ? QList<QByteArray>() : err.trimmed().split('\n'); }
+};
+
+QByteArray readAll(const QString& path)
+{
+    QFile file(path);
+    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray("<missing>");
+}
+
+bool writeFile(const QString& path, const QByteArray& bytes)
+{
+    QFile file(path);
+    return file.open(QIODevice::WriteOnly) && file.write(bytes) == bytes.size();
+}
+
+QStringList filesIn(const QString& folder)
+{
+    return QDir(folder).entryList(QDir::Files | QDir::Hidden, QDir::Name);
+}
+
+} // namespace
+
+class TestKorvelCli : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    void initTestCase();
+    void init();
+
+    void helpAndVersion();
+    void exitCodes_data();
+    void exitCodes();
+    void designErrorsArePrefixedAndInOrder();
+    void corruptProjectWritesNothing();
+    void existingFilesNeedForce();
+    void unwritableFileFails();
+    void sameBytesAsTheApplication();
+    void reproducibleWithSourceDateEpoch();
+    void readsAndWritesNoSettings();
+    void resaveOfApplicationFileIsIdentical();
+    void resaveFailuresKeepTarget();
+
+private:
+    Result run(const QStringList& arguments, const QProcessEnvironment& extra = QProcessEnvironment());
+    QString cleanProject();
+    QString path(const QString& name) const { return dir->filePath(name); }
+
+    std::unique_ptr<QTemporaryDir> dir;
+    QString config;
+};
+
+void TestKorvelCli::initTestCase()
+{
+    TestEnvironment::useThrowAwaySettings();
+    TestEnvironment::loadResources();
+    QVERIFY2(QFileInfo(cli).isExecutable(), qPrintable(cli));
+}
+
+void TestKorvelCli::init()
+{
+    dir.reset(new QTemporaryDir);
+    QVERIFY(dir->isValid());
+    QVERIFY(QDir(dir->path()).mkdir(QStringLiteral("config")));
+    config = path(QStringLiteral("config"));
+}
+
+Result TestKorvelCli::run(const QStringList& arguments, const QProcessEnvironment& extra)
+{
+    // No display and no platform choice: the tool must manage on its own.
+    QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+    for (const char* name : {"QT_QPA_PLATFORM", "DISPLAY", "WAYLAND_DISPLAY", "SOURCE_DATE_EPOCH"})
+        env.remove(QLatin1String(name));
+    env.insert(QStringLiteral("HOME"), config);
+    env.insert(QStringLiteral("XDG_CONFIG_HOME"), config);
+    env.insert(QStringLiteral("XDG_CACHE_HOME"), dir->filePath(QStringLiteral("cache")));
+    env.insert(QStringLiteral("SOURCE_DATE_EPOCH"), QString::fromLatin1(epoch));
+    for (const QString& key : extra.keys())
+        env.insert(key, extra.value(key));
+
+    QProcess process;
+    process.setProcessEnvironment(env);
+    process.setWorkingDirectory(dir->path());
+    process.start(cli, arguments);
+    Result result;
+    if (!process.waitForFinished(60000) || process.exitStatus() != QProcess::NormalExit)
+        return result;
+    result.code = process.exitCode();
+    result.out = process.readAllStandardOutput();
+    result.err = process.readAllStandardError();
+    return result;
+}
+
+QString TestKorvelCli::cleanProject()
+{
+    const QString file = path(QStringLiteral("Door.vorn"));
+    CreateProject::getInstance(nullptr)->processNewProject(file);
+    return file;
+}
+
+void TestKorvelCli::helpAndVersion()
+{
+    Result help = run({"--help"});
+    QCOMPARE(help.code, 0);
+    for (const char* word : {"check", "generate", "resave", "--version"})
+        QVERIFY2(help.out.contains(word), word);
+    QCOMPARE(help.err, QByteArray());
+
+    Result version = run({"--version"});
+    QCOMPARE(version.code, 0);
+    QCOMPARE(version.out, QByteArray("korvel-cli 1.1.3\n"));
+    QVERIFY(run({"generate", "--help"}).out.contains("--version <V>"));
+}
+
+void TestKorvelCli::exitCodes_data()
+{
+    QTest::addColumn<QStringList>("arguments");
+    QTest::addColumn<int>("code");
+    QTest::addColumn<int>("files");
+    QTest::addColumn<int>("errorLines");
+
+    const QString sound = QStringLiteral("$CLEAN");
+    QTest::newRow("check sound") << QStringList{"check", sound} << 0 << 0 << 0;
+    QTest::newRow("check two machines") << QStringList{"check", twoMachines} << 0 << 0 << 0;
+    QTest::newRow("check corrupt") << QStringList{"check", corrupt} << 1 << 0 << 1;
+    QTest::newRow("check missing file") << QStringList{"check", "nothing.vorn"} << 1 << 0 << 1;
+    QTest::newRow("check a folder") << QStringList{"check", "."} << 1 << 0 << 1;
+    QTest::newRow("check without file") << QStringList{"check"} << 2 << 0 << 1;
+    QTest::newRow("generate clean") << QStringList{"generate", sound, "-o", "out"} << 0 << 2 << 0;
+    QTest::newRow("generate design errors") << QStringList{"generate", twoMachines, "-o", "out"} << 1 << 4 << 3;
+    QTest::newRow("generate long option") << QStringList{"generate", sound, "--output", "out/deep/er"} << 0 << 2 << 0;
+    QTest::newRow("generate missing file") << QStringList{"generate", "nothing.vorn", "-o", "out"} << 2 << 0 << 1;
+    QTest::newRow("generate without -o") << QStringList{"generate", sound} << 2 << 0 << 1;
+    QTest::newRow("generate bad version") << QStringList{"generate", sound, "-o", "out", "--version", "one"} << 2 << 0 << 1;
+    QTest::newRow("generate unknown option") << QStringList{"generate", sound, "-o", "out", "--frob"} << 2 << 0 << 1;
+    QTest::newRow("generate into a file") << QStringList{"generate", sound, "-o", "Door.vorn"} << 2 << 0 << 1;
+    QTest::newRow("resave without -o") << QStringList{"resave", sound} << 2 << 0 << 1;
+    QTest::newRow("unknown command") << QStringList{"frob", sound} << 2 << 0 << 1;
+    QTest::newRow("no command") << QStringList{} << 2 << 0 << 1;
+}
+
+void TestKorvelCli::exitCodes()
+{
+    QFETCH(QStringList, arguments);
+    QFETCH(int, code);
+    QFETCH(int, files);
+    QFETCH(int, errorLines);
+    const QString clean = cleanProject();
+    arguments.replaceInStrings(QStringLiteral("$CLEAN"), clean);
+
+    const Result result = run(arguments);
+    QCOMPARE(result.code, code);
+    QCOMPARE(result.errLines().size(), errorLines);
+    QString out = path(QStringLiteral("out"));
+    const int deep = arguments.indexOf(QStringLiteral("--output"));
+    if (deep >= 0)
+        out = path(arguments.at(deep + 1));
+    QCOMPARE(filesIn(out).size(), files);
+    // Every written file is named on stdout.
+    QCOMPARE(result.out.count('\n'), files);
+    if (files == 0)
+        QVERIFY(!QFileInfo::exists(path(QStringLiteral("out"))));
+}
+
+void TestKorvelCli::designErrorsArePrefixedAndInOrder()
+{
+    const Result result = run({"generate", twoMachines, "-o", "out"});
+    QCOMPARE(result.code, 1);
+    QCOMPARE(result.err, QByteArray("Pump: Datatype Input for Memory Item level is absent\n"
+                                     "Pump: Initial state item in state machine Pump is not assigned\n"
+                                     "Valve: Initial state action present but condition absent for State Item "
+                                     "Closed is absent\n"));
+    QCOMPARE(result.out, QByteArray("out/Pump.h\nout/Pump.c\nout/Valve.h\nout/Valve.c\n"));
+}
+
+void TestKorvelCli::corruptProjectWritesNothing()
+{
+    for (const QString& file : {corrupt, truncated}) {
+        const Result check = run({"check", file});
+        QCOMPARE(check.code, 1);
+        QVERIFY(check.err.startsWith("korvel-cli: " + file.toUtf8() + ": design file is corrupt: "));
+        const Result generate = run({"generate", file, "-o", "out"});
+        QCOMPARE(generate.code, 2);
+        QCOMPARE(generate.err, check.err);
+        const Result resave = run({"resave", file, "-o", "again.vorn"});
+        QCOMPARE(resave.code, 2);
+        QCOMPARE(resave.err, check.err);
+        QCOMPARE(filesIn(dir->path()), QStringList());
+        QVERIFY(!QFileInfo::exists(path(QStringLiteral("out"))));
+    }
+}
+
+void TestKorvelCli::existingFilesNeedForce()
+{
+    const QString out = path(QStringLiteral("out"));
+    QVERIFY(QDir().mkdir(out));
+    // Only the source of Valve is there: the machine is still skipped, as the
+    // application would ask about it.
+    QVERIFY(writeFile(out + QStringLiteral("/Valve.c"), "mine"));
+
+    Result result = run({"generate", twoMachines, "-o", "out"});
+    QCOMPARE(result.code, 2);
+    QCOMPARE(filesIn(out), QStringList({"Pump.c", "Pump.h", "Valve.c"}));
+    QCOMPARE(readAll(out + QStringLiteral("/Valve.c")), QByteArray("mine"));
+    const QList<QByteArray> lines = result.errLines();
+    QCOMPARE(lines.size(), 3);
+    QCOMPARE(lines.last(), QByteArray("korvel-cli: Valve: skipped, out/Valve.c already exists "
+                                      "(--force replaces existing files)"));
+
+    result = run({"generate", twoMachines, "-o", "out", "--force"});
+    QCOMPARE(result.code, 1);
+    QCOMPARE(filesIn(out), QStringList({"Pump.c", "Pump.h", "Valve.c", "Valve.h"}));
+    QVERIFY(readAll(out + QStringLiteral("/Valve.c")).startsWith("/** \n * @file: Valve.c \n"));
+}
+
+void TestKorvelCli::unwritableFileFails()
+{
+    // A folder where a header should go cannot be replaced, even with --force.
+    QVERIFY(QDir(dir->path()).mkpath(QStringLiteral("out/Pump.h")));
+    const Result result = run({"generate", twoMachines, "-o", "out", "--force"});
+    QCOMPARE(result.code, 2);
+    QVERIFY2(result.err.contains("korvel-cli: Pump: File out/Pump.h of state machine Pump could not be written: "),
+             result.err.constData());
+    QCOMPARE(filesIn(path(QStringLiteral("out"))), QStringList({"Pump.c", "Valve.c", "Valve.h"}));
+    QVERIFY(!result.out.contains("Pump"));
+}
+
+void TestKorvelCli::sameBytesAsTheApplication()
+{
+    const QString appOut = path(QStringLiteral("app"));
+    QVERIFY(QDir().mkdir(appOut));
+    qputenv("SOURCE_DATE_EPOCH", epoch);
+    {
+        MainWindow window;
+        window.openFile(twoMachines);
+        ModalAnswerer answer;
+        answer.pressButton(QDialogButtonBox::Ok, [&](QWidget* modal) {
+            qobject_cast<CodegenProperties*>(modal)->filePath = appOut;
+            modal->findChild<QLineEdit*>(QStringLiteral("LE_Author"))->setText(QStringLiteral("Ann Example"));
+            modal->findChild<QLineEdit*>(QStringLiteral("LE_Organization"))->setText(QStringLiteral("Lab & Co"));
+            modal->findChild<QDoubleSpinBox*>(QStringLiteral("doubleSpinBox"))->setValue(2.75);
+        });
+        answer.pressButton(QStringLiteral("OK"));
+        answer.pressButton(QStringLiteral("OK"));
+        window.actionAt(POS_CODE_GENERATOR)->trigger();
+        QCOMPARE(answer.answeredCount(), 3);
+    }
+    qunsetenv("SOURCE_DATE_EPOCH");
+
+    const Result result = run({"generate", twoMachines, "-o", "cli", "--author", "Ann Example",
+                               "--organization", "Lab & Co", "--version", "2.75"});
+    QCOMPARE(result.code, 1);
+    const QStringList names {"Pump.c", "Pump.h", "Valve.c", "Valve.h"};
+    QCOMPARE(filesIn(appOut), names);
+    QCOMPARE(filesIn(path(QStringLiteral("cli"))), names);
+    for (const QString& name : names) {
+        const QByteArray mine = readAll(path(QStringLiteral("cli/") + name));
+        QVERIFY(mine.contains(" * @author: Ann Example \n * @organization: Lab & Co \n * @date: Sat Dec 5 2026 \n"));
+        QCOMPARE(mine, readAll(appOut + '/' + name));
+    }
+}
+
+void TestKorvelCli::reproducibleWithSourceDateEpoch()
+{
+    QCOMPARE(run({"generate", twoMachines, "-o", "a"}).code, 1);
+    QCOMPARE(run({"generate", twoMachines, "-o", "b"}).code, 1);
+    QProcessEnvironment other;
+    other.insert(QStringLiteral("SOURCE_DATE_EPOCH"), QStringLiteral("0"));
+    QCOMPARE(run({"generate", twoMachines, "-o", "c"}, other).code, 1);
+    for (const QString& name : filesIn(path(QStringLiteral("a")))) {
+        const QByteArray a = readAll(path(QStringLiteral("a/") + name));
+        QCOMPARE(a, readAll(path(QStringLiteral("b/") + name)));
+        QVERIFY(a.contains(" * @date: Sat Dec 5 2026 \n"));
+        QVERIFY(readAll(path(QStringLiteral("c/") + name)).contains(" * @date: Thu Jan 1 1970 \n"));
+    }
+    QCOMPARE(filesIn(path(QStringLiteral("a"))).size(), 4);
+}
+
+void TestKorvelCli::readsAndWritesNoSettings()
+{
+    const QString store = config + QStringLiteral("/Pelmora/Korvel.conf");
+    QVERIFY(QDir(config).mkdir(QStringLiteral("Pelmora")));
+    const QByteArray settings = "[General]\nauthor=Someone\norganization=Elsewhere\nversion=7.5\n";
+    QVERIFY(writeFile(store, settings));
+    const QDateTime before = QFileInfo(store).lastModified();
+
+    QCOMPARE(run({"generate", cleanProject(), "-o", "out"}).code, 0);
+    QVERIFY(readAll(path(QStringLiteral("out/StateMachine_1.h")))
+                .contains(" * @version: 1 \n \n * @author:  \n * @organization:  \n"));
+    QCOMPARE(readAll(store), settings);
+    QCOMPARE(QFileInfo(store).lastModified(), before);
+    QDirIterator it(config, QDir::AllEntries | QDir::NoDotAndDotDot | QDir::Hidden, QDirIterator::Subdirectories);
+    QStringList entries;
+    while (it.hasNext())
+        entries << it.next().mid(config.size());
+    entries.sort();
+    QCOMPARE(entries, QStringList({"/Pelmora", "/Pelmora/Korvel.conf"}));
+}
+
+void TestKorvelCli::resaveOfApplicationFileIsIdentical()
+{
+    // Saved by the application, from a file written by hand.
+    const QString saved = path(QStringLiteral("saved.vorn"));
+    {
+        MainWindow window;
+        window.openFile(twoMachines);
+        window.projectIO().setFilePath(saved);
+        QVERIFY(window.saveDataToFile());
+    }
+    const Result result = run({"resave", saved, "-o", "again.vorn"});
+    QCOMPARE(result.code, 0);
+    QCOMPARE(result.err, QByteArray());
+    QCOMPARE(readAll(path(QStringLiteral("again.vorn"))), readAll(saved));
+
+    // In place, too.
+    QCOMPARE(run({"resave", "again.vorn", "-o", "again.vorn"}).code, 0);
+    QCOMPARE(readAll(path(QStringLiteral("again.vorn"))), readAll(saved));
+    QCOMPARE(run({"check", "again.vorn"}).code, 0);
+}
+
+void TestKorvelCli::resaveFailuresKeepTarget()
+{
+    // A target that is a folder stays a folder.
+    QVERIFY(QDir(dir->path()).mkdir(QStringLiteral("taken.vorn")));
+    const Result taken = run({"resave", twoMachines, "-o", "taken.vorn"});
+    QCOMPARE(taken.code, 2);
+    QCOMPARE(taken.errLines().size(), 1);
+    QVERIFY(QFileInfo(path(QStringLiteral("taken.vorn"))).isDir());
+    QCOMPARE(run({"resave", twoMachines, "-o", "no/such/folder.vorn"}).code, 2);
+}
+
+QTEST_MAIN(TestKorvelCli)
+#include "tst_korvelcli.moc"

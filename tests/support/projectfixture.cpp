@@ -1,0 +1,57 @@
+#include "projectfixture.h"
+
+#include <QDir>
+#include <QFile>
+#include <QFileDialog>
+#include <QFileInfo>
+#include <QLineEdit>
+
+ProjectFixture::ProjectFixture()
+    : previousCurrent(QDir::currentPath())
+{
+}
+
+ProjectFixture::~ProjectFixture()
+{
+    QDir::setCurrent(previousCurrent);
+}
+
+QString ProjectFixture::path(const QString& name) const
+{
+    return dir.filePath(name);
+}
+
+QString ProjectFixture::copyExample(const QString& name) const
+{
+    const QString target = path(name);
+    QFile::remove(target);
+    QFile::copy(QStringLiteral(KORVEL_SOURCE_DIR "/Examples/") + name, target);
+    QFile::setPermissions(target, QFile::ReadOwner | QFile::WriteOwner);
+    return target;
+}
+
+QByteArray ProjectFixture::bytes(const QString& file) const
+{
+    QFile f(file);
+    return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
+}
+
+void ProjectFixture::enter()
+{
+    QDir::setCurrent(dir.path());
+}
+
+void ProjectFixture::chooseFile(QWidget* dialog, const QString& file)
+{
+    // Type the name into the dialog's own field, as a user would; selecting
+    // a path programmatically races with the dialog's folder loading.
+    auto* chooser = qobject_cast<QFileDialog*>(dialog);
+    if (!chooser)
+        return;
+    const QFileInfo info(file);
+    chooser->setDirectory(info.absolutePath());
+    if (auto* edit = chooser->findChild<QLineEdit*>(QStringLiteral("fileNameEdit")))
+        edit->setText(info.fileName());
+    else
+        chooser->selectFile(file);
+}

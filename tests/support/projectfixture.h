@@ -1,0 +1,37 @@
+#ifndef PROJECTFIXTURE_H
+#define PROJECTFIXTURE_H
+
+#include <QString>
+#include <QTemporaryDir>
+
+class MainWindow;
+class QFileDialog;
+class QWidget;
+class Canvas;
+
+// A temporary working folder holding copies of the bundled examples, so that
+// whole-application tests can open, change and save real projects.
+class ProjectFixture
+{
+public:
+    ProjectFixture();
+    ~ProjectFixture();
+
+    QString path(const QString& name) const;
+    // Copies Examples/<name> from the source tree into the working folder.
+    QString copyExample(const QString& name) const;
+    QByteArray bytes(const QString& file) const;
+
+    // Makes the working folder the current folder (the examples folder is
+    // looked up relative to it) until the fixture goes.
+    void enter();
+
+    // An inspector for ModalAnswerer that picks a file in a file dialog.
+    static void chooseFile(QWidget* dialog, const QString& file);
+
+private:
+    QTemporaryDir dir;
+    QString previousCurrent;
+};
+
+#endif // PROJECTFIXTURE_H
