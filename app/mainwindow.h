@@ -130,14 +130,6 @@ public:
 
     // Canvases: one per node of the project hierarchy.
     bool createCanvasElement(t_strReadProcessItem* node);
-    void createCanvasElementsOnFileRead();
-    void addProcessItemsToCanvasElements();
-    void addStateItemsToCanvasElements();
-    void addTransitionItemsToCanvasElements();
-    void addTextItemsToCanvasElements();
-    void addLinkItemsToCanvasElements();
-    void addMemoryItemsToCanvasElements();
-    void addDataflowItemsToCanvasElements();
     Canvas* getCanvasItem(int level, int id, int parentId, bool* found) const;
     int getCanvasItemPos(t_strReadProcessItem* node, bool* found) const;
     bool setActiveScene(int pos);

@@ -56,6 +56,7 @@ void relocate(const QVector<T*>& items, const Canvas* canvas)
 {
     for (T* item : items) {
         item->setLevel(canvas->getLevel() + 1);
+        item->setParentId(canvas->getId());
         item->setGrandParentId(canvas->getParentId());
     }
 }
@@ -68,24 +69,6 @@ bool MainWindow::createCanvasElement(t_strReadProcessItem* node)
     lastCreatedCanvas = projectCanvases.createCanvasElement(node);
     return true;
 }
-
-void MainWindow::createCanvasElementsOnFileRead()
-{
-    projectCanvases.setCanvasSize(canvasWidth, canvasHeight);
-    projectCanvases.createCanvasElementsOnFileRead(xmlIO);
-    if (!projectCanvases.isEmpty())
-        lastCreatedCanvas = projectCanvases.all().last();
-}
-
-// The seven placing steps run as one pass so that the canvases are indexed
-// once; each public step still places only its own kind.
-void MainWindow::addProcessItemsToCanvasElements() { projectCanvases.placeRecords(xmlIO); }
-void MainWindow::addStateItemsToCanvasElements() {}
-void MainWindow::addTransitionItemsToCanvasElements() {}
-void MainWindow::addTextItemsToCanvasElements() {}
-void MainWindow::addLinkItemsToCanvasElements() {}
-void MainWindow::addMemoryItemsToCanvasElements() {}
-void MainWindow::addDataflowItemsToCanvasElements() {}
 
 Canvas* MainWindow::getCanvasItem(int level, int id, int parentId, bool* found) const
 {
@@ -273,16 +256,6 @@ void MainWindow::updateRestProcessItemsAndCanvasItems()
             state->setparentId(canvas->getId());
             state->setGrandParentId(canvas->getParentId());
         }
-        for (TransitionItem* item : qAsConst(canvas->transitionItems))
-            item->setParentId(canvas->getId());
-        for (TextItem* item : qAsConst(canvas->textItems))
-            item->setParentId(canvas->getId());
-        for (LinkItem* item : qAsConst(canvas->linkItems))
-            item->setParentId(canvas->getId());
-        for (MemoryItem* item : qAsConst(canvas->memoryItems))
-            item->setParentId(canvas->getId());
-        for (DataflowItem* item : qAsConst(canvas->dataflowItems))
-            item->setParentId(canvas->getId());
         relocate(canvas->transitionItems, canvas);
         relocate(canvas->textItems, canvas);
         relocate(canvas->linkItems, canvas);

@@ -24,7 +24,10 @@ int tour_state = 0;
 template <typename Item>
 void placeNextTo(TourBox* box, QGraphicsView* view, Item* item, TourMessage message)
 {
-    // An item scrolled out of sight would take the box, and its links, with it.
+    // Scroll the item, and room for the box on its right, into sight; the
+    // item itself comes first when both do not fit.
+    const double scale = view->transform().m11() > 0 ? view->transform().m11() : 1.0;
+    view->ensureVisible(item->sceneBoundingRect().adjusted(0, 0, box->width() / scale, 0), 0, 0);
     view->ensureVisible(item, 0, 0);
     const QPoint inWindow = view->mapToParent(view->mapFromScene(item->scenePos()));
     box->updatePos(QPoint(inWindow.x() + item->getWidth(), inWindow.y()));

@@ -132,9 +132,8 @@ void DataflowItem::forgetOnCanvas(Canvas* canvas)
 
 void DataflowItem::updatePolygon()
 {
-    polygon.clear();
-    polygon << QPointF(0, 0) << QPointF(width, 0) << QPointF(width, height)
-            << QPointF(0, height) << QPointF(0, 0);
+    // The closed outline: the corners clockwise from the origin and back.
+    polygon = QPolygonF(QRectF(0, 0, width, height));
 }
 
 void DataflowItem::displayProperties()

@@ -1,16 +1,14 @@
 #include "linkline.h"
 
-#include <QPainter>
 #include <QPen>
-#include <QtMath>
 
+#include "connectorgeometry.h"
 #include "linkitem.h"
 #include "processitem.h"
 
 namespace {
 const int processType = 37;
 const int linkType = 36;
-const qreal arrowSize = 20;
 
 QPointF centreOf(const QGraphicsItem* item)
 {
@@ -61,41 +59,17 @@ LinkLine::~LinkLine()
 
 void LinkLine::updateGeometry()
 {
-    const QPointF p1 = centreOf(startItem);
-    const QPointF p2 = centreOf(endItem);
-    const QLineF centreLine(p1, p2);
-    const QPolygonF outline = outlineOf(endItem);
-    QPointF intersection(0, 0);
-    for (int i = 0; i + 1 < outline.size(); ++i) {
-        QPointF point;
-        if (QLineF(outline.at(i), outline.at(i + 1)).intersects(centreLine, &point)
-            == QLineF::BoundedIntersection) {
-            intersection = point;
-            break;
-        }
-    }
-    setLine(QLineF(intersection, p1));
+    setLine(ConnectorGeometry::clippedLine(centreOf(startItem), centreOf(endItem), outlineOf(endItem)));
 }
 
 void LinkLine::updateArrowHead()
 {
-    const QLineF l = line();
-    const double angle = std::atan2(-l.dy(), l.dx());
-    const QPointF p1 = l.p1();
-    arrowHead.clear();
-    arrowHead << p1
-              << p1 + QPointF(std::sin(angle + M_PI / 3) * arrowSize, std::cos(angle + M_PI / 3) * arrowSize)
-              << p1 + QPointF(std::sin(angle + M_PI - M_PI / 3) * arrowSize,
-                              std::cos(angle + M_PI - M_PI / 3) * arrowSize);
+    arrowHead = ConnectorGeometry::arrowHead(line());
 }
 
 QRectF LinkLine::boundingRect() const
 {
-    const qreal extra = (pen().width() + 20) / 2.0;
-    const QLineF l = line();
-    return QRectF(l.p1(), QSizeF(l.p2().x() - l.p1().x(), l.p2().y() - l.p1().y()))
-        .normalized()
-        .adjusted(-extra, -extra, extra, extra);
+    return ConnectorGeometry::boundingRect(line(), pen().width());
 }
 
 QPainterPath LinkLine::shape() const
@@ -110,25 +84,7 @@ void LinkLine::paint(QPainter* painter, const QStyleOptionGraphicsItem*, QWidget
     if (startItem->collidesWithItem(endItem))
         return;
 
-    QPen drawPen = pen();
-    drawPen.setColor(Qt::black);
-    painter->setPen(drawPen);
-    painter->setBrush(QBrush(Qt::black, Qt::SolidPattern));
-    painter->setRenderHint(QPainter::Antialiasing, true);
-
     updateGeometry();
     updateArrowHead();
-
-    painter->drawLine(line());
-    if (lineType == 2)
-        painter->drawPolygon(arrowHead);
-
-    if (isSelected()) {
-        painter->setPen(QPen(Qt::black, 1, Qt::DashLine, Qt::SquareCap, Qt::BevelJoin));
-        QLineF copy = line();
-        copy.translate(0, 4.0);
-        painter->drawLine(copy);
-        copy.translate(0, -8.0);
-        painter->drawLine(copy);
-    }
+    ConnectorGeometry::paint(painter, pen(), line(), lineType == 2 ? &arrowHead : nullptr, isSelected());
 }

@@ -1,18 +1,9 @@
 #include "linkproperties.h"
 #include "ui_linkproperties.h"
 
-#include <QColorDialog>
 #include <QEvent>
 
-namespace {
-QString swatchStyle(const QColor& colour)
-{
-    return QStringLiteral("background-color:rgb(%1,%2,%3);")
-        .arg(colour.red())
-        .arg(colour.green())
-        .arg(colour.blue());
-}
-} // namespace
+#include "colourswatch.h"
 
 LinkProperties::LinkProperties(QWidget* parent)
     : QDialog(parent)
@@ -40,16 +31,13 @@ void LinkProperties::fillProperties()
     ui->LE_Label->setText(label);
     ui->LE_Datatype->setText(datatype);
     ui->textEdit->setPlainText(description);
-    ui->LB_Color->setStyleSheet(swatchStyle(currentColor));
+    ColourSwatch::show(ui->LB_Color, currentColor);
 }
 
 bool LinkProperties::eventFilter(QObject* watched, QEvent* event)
 {
     if (ui && watched == ui->LB_Color && event->type() == QEvent::MouseButtonPress) {
-        // A cancelled colour dialog yields an invalid colour on purpose: the
-        // item then falls back to its default colour.
-        chosenColor = QColorDialog::getColor(Qt::white, this, tr("Select Color"));
-        ui->LB_Color->setStyleSheet(swatchStyle(chosenColor));
+        chosenColor = ColourSwatch::pick(this, ui->LB_Color, tr("Select Color"));
     }
     return QDialog::eventFilter(watched, event);
 }

@@ -94,9 +94,8 @@ void MemoryItem::removeAllDataflowItems()
 
 void MemoryItem::updatePolygon()
 {
-    polygon.clear();
-    polygon << QPointF(0, 0) << QPointF(width, 0) << QPointF(width, height)
-            << QPointF(0, height) << QPointF(0, 0);
+    // The closed outline: the corners clockwise from the origin and back.
+    polygon = QPolygonF(QRectF(0, 0, width, height));
 }
 
 void MemoryItem::displayProperties()

@@ -75,9 +75,8 @@ void ProcessItem::initProcessItem()
 
 void ProcessItem::updatePolygon()
 {
-    polygon.clear();
-    polygon << QPointF(0, 0) << QPointF(width, 0) << QPointF(width, height)
-            << QPointF(0, height) << QPointF(0, 0);
+    // The closed outline: the corners clockwise from the origin and back.
+    polygon = QPolygonF(QRectF(0, 0, width, height));
 }
 
 void ProcessItem::setLabel(const QString& text)

@@ -1,18 +1,9 @@
 #include "processproperties.h"
 #include "ui_processproperties.h"
 
-#include <QColorDialog>
 #include <QEvent>
 
-namespace {
-QString swatchStyle(const QColor& colour)
-{
-    return QStringLiteral("background-color:rgb(%1,%2,%3);")
-        .arg(colour.red())
-        .arg(colour.green())
-        .arg(colour.blue());
-}
-} // namespace
+#include "colourswatch.h"
 
 ProcessProperties::ProcessProperties(QWidget* parent)
     : QDialog(parent)
@@ -42,7 +33,7 @@ void ProcessProperties::fillProperties()
     ui->LE_Label->setText(label);
     ui->LE_Meta->setText(code);
     ui->textEdit->setPlainText(description);
-    ui->LB_Color->setStyleSheet(swatchStyle(currentColor));
+    ColourSwatch::show(ui->LB_Color, currentColor);
     if (shape == 1)
         ui->radioButton->setChecked(true);
     else
@@ -52,10 +43,7 @@ void ProcessProperties::fillProperties()
 bool ProcessProperties::eventFilter(QObject* watched, QEvent* event)
 {
     if (ui && watched == ui->LB_Color && event->type() == QEvent::MouseButtonPress) {
-        // A cancelled colour dialog yields an invalid colour on purpose: the
-        // item then falls back to its default colour.
-        chosenColor = QColorDialog::getColor(Qt::white, this, tr("Select Color"));
-        ui->LB_Color->setStyleSheet(swatchStyle(chosenColor));
+        chosenColor = ColourSwatch::pick(this, ui->LB_Color, tr("Select Color"));
     }
     return QDialog::eventFilter(watched, event);
 }

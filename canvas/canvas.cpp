@@ -328,22 +328,7 @@ void Canvas::finishDrag(QGraphicsSceneMouseEvent*)
         link->setLevel(level + 1);
         link->setParentId(id);
         link->setGrandParentId(parentId);
-        from->addLink(link);
-        to->addLink(link);
-        link->setZValue(nextZValue());
-        addItem(link);
-        linkItems.append(link);
-        newLinkItem = link;
-        newLinkStartLine = new LinkLine(from, link, nullptr);
-        newLinkEndLine = new LinkLine(link, to, nullptr);
-        newLinkStartLine->setZValue(0);
-        newLinkEndLine->setZValue(0);
-        link->setStartLine(newLinkStartLine);
-        link->setEndLine(newLinkEndLine);
-        addItem(newLinkStartLine);
-        addItem(newLinkEndLine);
-        update();
-        update();
+        placeLink(link, from, to);
         trigger(returnToSelectAction);
     } else if (mode == InsertDataflow) {
         const bool processToMemory = start->type() == ProcessType && end->type() == MemoryType;
@@ -356,22 +341,7 @@ void Canvas::finishDrag(QGraphicsSceneMouseEvent*)
         dataflow->setLevel(level + 1);
         dataflow->setParentId(id);
         dataflow->setGrandParentId(parentId);
-        process->addDataflow(dataflow);
-        memory->addDataflow(dataflow);
-        dataflow->setZValue(nextZValue());
-        addItem(dataflow);
-        dataflowItems.append(dataflow);
-        newDataflowItem = dataflow;
-        newDataflowStartLine = new DataflowLine(start, dataflow, nullptr);
-        newDataflowEndLine = new DataflowLine(dataflow, end, nullptr);
-        newDataflowStartLine->setZValue(0);
-        newDataflowEndLine->setZValue(0);
-        dataflow->setStartLine(newDataflowStartLine);
-        dataflow->setEndLine(newDataflowEndLine);
-        addItem(newDataflowStartLine);
-        addItem(newDataflowEndLine);
-        update();
-        update();
+        placeDataflow(dataflow, start, end, process, memory);
         trigger(returnToSelectAction);
     }
 }
@@ -582,25 +552,29 @@ bool Canvas::addLinkItem(t_linkItemReadFromXML* record)
         return false;
 
     auto* link = new LinkItem(menus->linkMenu, start, end, nullptr);
-    start->addLink(link);
-    end->addLink(link);
     link->updatePropertiesfromXMLIO(record);
-    linkItems.append(link);
-    newLinkItem = link;
+    placeLink(link, start, end);
+    return true;
+}
+
+void Canvas::placeLink(LinkItem* link, ProcessItem* from, ProcessItem* to)
+{
+    from->addLink(link);
+    to->addLink(link);
     link->setZValue(nextZValue());
     addItem(link);
-
-    newLinkStartLine = new LinkLine(start, link, nullptr);
-    newLinkEndLine = new LinkLine(link, end, nullptr);
+    linkItems.append(link);
+    newLinkItem = link;
+    newLinkStartLine = new LinkLine(from, link, nullptr);
+    newLinkEndLine = new LinkLine(link, to, nullptr);
     newLinkStartLine->setZValue(0);
     newLinkEndLine->setZValue(0);
-    addItem(newLinkStartLine);
-    addItem(newLinkEndLine);
     link->setStartLine(newLinkStartLine);
     link->setEndLine(newLinkEndLine);
+    addItem(newLinkStartLine);
+    addItem(newLinkEndLine);
     update();
     update();
-    return true;
 }
 
 bool Canvas::addMemoryItem(t_memoryItemReadFromXML* record)
@@ -634,14 +608,20 @@ bool Canvas::addDataflowItem(t_dataflowItemReadFromXML* record)
     QGraphicsItem* start = record->lineType == 1 ? static_cast<QGraphicsItem*>(process) : memory;
     QGraphicsItem* end = record->lineType == 1 ? static_cast<QGraphicsItem*>(memory) : process;
     auto* dataflow = new DataflowItem(menus->dataflowMenu, start, end, nullptr);
+    dataflow->updatePropertiesfromXMLIO(record);
+    placeDataflow(dataflow, start, end, process, memory);
+    return true;
+}
+
+void Canvas::placeDataflow(DataflowItem* dataflow, QGraphicsItem* start, QGraphicsItem* end,
+                           ProcessItem* process, MemoryItem* memory)
+{
     process->addDataflow(dataflow);
     memory->addDataflow(dataflow);
-    dataflow->updatePropertiesfromXMLIO(record);
-    dataflowItems.append(dataflow);
-    newDataflowItem = dataflow;
     dataflow->setZValue(nextZValue());
     addItem(dataflow);
-
+    dataflowItems.append(dataflow);
+    newDataflowItem = dataflow;
     newDataflowStartLine = new DataflowLine(start, dataflow, nullptr);
     newDataflowEndLine = new DataflowLine(dataflow, end, nullptr);
     newDataflowStartLine->setZValue(0);
@@ -652,7 +632,6 @@ bool Canvas::addDataflowItem(t_dataflowItemReadFromXML* record)
     addItem(newDataflowEndLine);
     update();
     update();
-    return true;
 }
 
 // Several items may share a label; the last one added wins, and the indexes

@@ -172,6 +172,11 @@ private:
     static void trigger(QAction* action);
     void insertProcessAt(const QPointF& point);
     void finishDrag(QGraphicsSceneMouseEvent* event);
+    // Put a new box on the canvas between its two ends, with its two lines,
+    // and enter it in the registries.
+    void placeLink(LinkItem* link, ProcessItem* from, ProcessItem* to);
+    void placeDataflow(DataflowItem* dataflow, QGraphicsItem* start, QGraphicsItem* end,
+                       ProcessItem* process, MemoryItem* memory);
     void placeInitialMarkerOn(StateItem* state);
     void takeInitialMarkerOff();
     // Takes an item off the scene and out of the registry without deleting it.

@@ -1,9 +1,9 @@
 #include "stateproperties.h"
 #include "ui_stateproperties.h"
 
+#include "colourswatch.h"
 #include "textmetrics.h"
 
-#include <QColorDialog>
 #include <QEvent>
 #include <cmath>
 
@@ -34,14 +34,6 @@ void StateProperties::buildForm()
     ui->checkBox->setCheckable(!initBarred);
 }
 
-void StateProperties::showSwatch(const QColor& colour)
-{
-    ui->LB_Color->setStyleSheet(QStringLiteral("background-color:rgb(%1,%2,%3);")
-                                    .arg(colour.red())
-                                    .arg(colour.green())
-                                    .arg(colour.blue()));
-}
-
 void StateProperties::fillProperties()
 {
     buildForm();
@@ -52,7 +44,7 @@ void StateProperties::fillProperties()
     ui->init_Action->setPlainText(initDescription);
     ui->init_condition->setPlainText(initCondition);
     ui->textEdit->setPlainText(description);
-    showSwatch(chosenColour);
+    ColourSwatch::show(ui->LB_Color, chosenColour);
 
     if (initial) {
         ui->checkBox->setCheckable(true);
@@ -111,8 +103,7 @@ void StateProperties::disableSetInitChkBox(bool barred)
 bool StateProperties::eventFilter(QObject* watched, QEvent* event)
 {
     if (ui && watched == ui->LB_Color && event->type() == QEvent::MouseButtonPress) {
-        pickedColour = QColorDialog::getColor(Qt::white, this, tr("Select Color"));
-        showSwatch(pickedColour);
+        pickedColour = ColourSwatch::pick(this, ui->LB_Color, tr("Select Color"));
         return true;
     }
     return QDialog::eventFilter(watched, event);

@@ -54,7 +54,6 @@ private slots:
 
 private:
     void buildForm();
-    void showSwatch(const QColor& colour);
 
     Ui::StateProperties* ui = nullptr;
     int autoWidth = 280;

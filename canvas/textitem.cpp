@@ -100,9 +100,8 @@ void TextItem::paint(QPainter* painter, const QStyleOptionGraphicsItem*, QWidget
 void TextItem::updatePolygon()
 {
     prepareGeometryChange();
-    polygon.clear();
-    polygon << QPointF(0, 0) << QPointF(width, 0) << QPointF(width, height)
-            << QPointF(0, height) << QPointF(0, 0);
+    // The closed outline: the corners clockwise from the origin and back.
+    polygon = QPolygonF(QRectF(0, 0, width, height));
     setRect(0, 0, width, height);
 }
 

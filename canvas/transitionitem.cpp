@@ -138,9 +138,8 @@ void TransitionItem::updatePropertiesfromXMLIO(t_transitionItemReadFromXML* reco
 void TransitionItem::updatePolygon()
 {
     prepareGeometryChange();
-    polygon.clear();
-    polygon << QPointF(0, 0) << QPointF(width, 0) << QPointF(width, height)
-            << QPointF(0, height) << QPointF(0, 0);
+    // The closed outline: the corners clockwise from the origin and back.
+    polygon = QPolygonF(QRectF(0, 0, width, height));
     // The rectangle gives the item its shape for hit tests before any paint.
     setRect(0, 0, width, height);
 }

@@ -1,9 +1,9 @@
 #include "transitionproperties.h"
 #include "ui_transitionproperties.h"
 
+#include "colourswatch.h"
 #include "textmetrics.h"
 
-#include <QColorDialog>
 #include <QEvent>
 #include <cmath>
 
@@ -33,14 +33,6 @@ void TransitionProperties::buildForm()
     ui->LB_Color->installEventFilter(this);
 }
 
-void TransitionProperties::showSwatch(const QColor& colour)
-{
-    ui->LB_Color->setStyleSheet(QStringLiteral("background-color:rgb(%1,%2,%3);")
-                                    .arg(colour.red())
-                                    .arg(colour.green())
-                                    .arg(colour.blue()));
-}
-
 void TransitionProperties::fillProperties()
 {
     buildForm();
@@ -50,7 +42,7 @@ void TransitionProperties::fillProperties()
     ui->TE_TransitionAction->setPlainText(action);
     ui->LE_TransitionCondition->setText(condition);
     ui->textEdit->setPlainText(description);
-    showSwatch(chosenColour);
+    ColourSwatch::show(ui->LB_Color, chosenColour);
 }
 
 void TransitionProperties::setAutoDimensions()
@@ -83,8 +75,7 @@ void TransitionProperties::setAutoDimensions()
 bool TransitionProperties::eventFilter(QObject* watched, QEvent* event)
 {
     if (ui && watched == ui->LB_Color && event->type() == QEvent::MouseButtonPress) {
-        pickedColour = QColorDialog::getColor(Qt::white, this, tr("Select Color"));
-        showSwatch(pickedColour);
+        pickedColour = ColourSwatch::pick(this, ui->LB_Color, tr("Select Color"));
         return true;
     }
     return QDialog::eventFilter(watched, event);

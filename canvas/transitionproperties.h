@@ -48,7 +48,6 @@ private slots:
 
 private:
     void buildForm();
-    void showSwatch(const QColor& colour);
 
     Ui::TransitionProperties* ui = nullptr;
     int autoWidth = 150;

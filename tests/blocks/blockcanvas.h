@@ -9,14 +9,17 @@
 #include <QFont>
 #include <QGraphicsItem>
 #include <QImage>
+#include <QLineEdit>
 #include <QMenu>
 #include <QPainter>
 #include <QStyleOptionGraphicsItem>
+#include <QTextEdit>
 
 #include "canvas.h"
 #include "dataflowitem.h"
 #include "linkitem.h"
 #include "memoryitem.h"
+#include "modalanswerer.h"
 #include "processitem.h"
 #include "scenemouse.h"
 
@@ -101,6 +104,20 @@ inline bool isBlank(const QImage& image)
         }
     }
     return true;
+}
+
+// Gives a link or memory item its texts through its own dialog, as a user would.
+template <typename Item>
+void editTexts(Item* item, const QString& label, const QString& datatype = QString(),
+               const QString& description = QString())
+{
+    ModalAnswerer answer;
+    answer.pressButton(QDialogButtonBox::Ok, [&](QWidget* dialog) {
+        dialog->findChild<QLineEdit*>(QStringLiteral("LE_Label"))->setText(label);
+        dialog->findChild<QLineEdit*>(QStringLiteral("LE_Datatype"))->setText(datatype);
+        dialog->findChild<QTextEdit*>(QStringLiteral("textEdit"))->setPlainText(description);
+    });
+    item->displayProperties();
 }
 
 #endif // BLOCKCANVAS_H

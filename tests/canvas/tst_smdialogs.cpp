@@ -8,75 +8,25 @@
 #include <QComboBox>
 #include <QDialogButtonBox>
 #include <QGraphicsSceneMouseEvent>
-#include <QGroupBox>
-#include <QImage>
 #include <QLabel>
 #include <QLineEdit>
-#include <QMenu>
-#include <QPainter>
 #include <QPushButton>
 #include <QSpinBox>
-#include <QTabWidget>
 #include <QTextEdit>
 #include <cmath>
 
-#include "canvas.h"
 #include "initialtransition.h"
 #include "initialtransitionline.h"
 #include "modalanswerer.h"
-#include "stateitem.h"
+#include "smcanvas.h"
 #include "stateproperties.h"
 #include "testenvironment.h"
-#include "textitem.h"
 #include "textproperties.h"
-#include "transitionitem.h"
 #include "transitionproperties.h"
 
 namespace {
 
-struct Fixture
-{
-    QMenu menus[7];
-    t_strContextMenu set {&menus[0], &menus[1], &menus[2], &menus[3], &menus[4], &menus[5], &menus[6]};
-    Canvas canvas {&set};
-
-    Fixture()
-    {
-        canvas.setLevel(5);
-        canvas.setSceneRect(0, 0, 2000, 1050);
-    }
-    StateItem* readState(const QString& label, const QPointF& at, bool initial = false,
-                         const QString& action = QString())
-    {
-        t_stateItemReadFromXML record;
-        record.label = label;
-        record.ifInitialState = initial;
-        record.initialCondition = initial ? QStringLiteral("ready") : QString();
-        record.initialDescription = initial ? QStringLiteral("start();") : QString();
-        record.xCoord = at.x();
-        record.yCoord = at.y();
-        record.width = 280;
-        record.height = 150;
-        record.backgroundColour = QColor(QStringLiteral("#e5e7e9"));
-        record.action = action;
-        canvas.addStateItem(&record);
-        return canvas.stateItems.last();
-    }
-    QImage render()
-    {
-        QImage image(2000, 1050, QImage::Format_ARGB32);
-        image.fill(Qt::white);
-        QPainter painter(&image);
-        canvas.render(&painter, QRectF(0, 0, 2000, 1050), QRectF(0, 0, 2000, 1050));
-        return image;
-    }
-};
-
-template <typename T>
-T* child(QWidget* dialog, const char* name)
-{
-    return dialog->findChild<T*>(QString::fromLatin1(name));
-}
+using Fixture = SmCanvas;
 
 // The measures of the font that sizes are computed from: the active window's
 // (the running dialog's), as a widget resolves it for its screen.
@@ -103,17 +53,10 @@ class TestSmDialogs : public QObject
 private slots:
     void initTestCase();
 
-    void formsAreBuiltOnFirstDisplay();
-    void stateFormTexts_data();
-    void stateFormTexts();
-    void transitionFormTexts_data();
-    void transitionFormTexts();
-    void textFormTexts();
-
+    void stateEditingOnlyTheActionAutoSizes_data();
     void stateEditingOnlyTheActionAutoSizes();
     void stateEditingOnlyTheSpinBoxesUsesThem_data();
     void stateEditingOnlyTheSpinBoxesUsesThem();
-    void stateLongActionLineCapsTheWidth();
     void stateAutoButtonFillsTheSpinBoxes();
     void stateCancelTakesNothingBack();
     void initialBoxIsBarredWhenAnotherStateIsInitial();
@@ -136,149 +79,20 @@ void TestSmDialogs::initTestCase()
     TestEnvironment::loadResources();
 }
 
-void TestSmDialogs::formsAreBuiltOnFirstDisplay()
+void TestSmDialogs::stateEditingOnlyTheActionAutoSizes_data()
 {
-    StateProperties state;
-    TransitionProperties transition;
-    TextProperties text;
-    QVERIFY(state.findChildren<QWidget*>().isEmpty());
-    QVERIFY(transition.findChildren<QWidget*>().isEmpty());
-    QVERIFY(text.findChildren<QWidget*>().isEmpty());
-    state.fillProperties();
-    transition.fillProperties();
-    text.fillProperties();
-    QVERIFY(state.findChild<QTabWidget*>("tabWidget"));
-    QVERIFY(transition.findChild<QTabWidget*>("tabWidget"));
-    QVERIFY(text.findChild<QTabWidget*>("tabWidget"));
-    QVERIFY(!state.windowIcon().isNull());
-}
-
-void TestSmDialogs::stateFormTexts_data()
-{
-    QTest::addColumn<QString>("name");
-    QTest::addColumn<QString>("text");
-    QTest::newRow("size") << "groupBox_3" << "Size:";
-    QTest::newRow("width") << "label_8" << "Width:";
-    QTest::newRow("height") << "label_9" << "Height:";
-    QTest::newRow("auto") << "pushButton_3" << "Auto";
-    QTest::newRow("label") << "LB_StateName" << "Label:";
-    QTest::newRow("label edit") << "LE_StateName" << "Enter label for state item";
-    QTest::newRow("action") << "LB_StateAction" << "Action:";
-    QTest::newRow("action edit") << "TE_StateAction" << "Paste code for state item here";
-    QTest::newRow("initial box") << "checkBox" << "Set Initial State";
-    QTest::newRow("colour") << "LB_BgColor" << "Background Color:";
-    QTest::newRow("condition") << "label_6" << "Condition:";
-    QTest::newRow("condition edit") << "init_condition" << "Enter transition condition for initial state item";
-    QTest::newRow("initial action") << "label_7" << "Action:";
-    QTest::newRow("initial action edit") << "init_Action" << "Paste code for initial state item transition here";
-    QTest::newRow("description") << "label" << "Description:";
-    QTest::newRow("description edit") << "textEdit" << "Write description for state item here";
-}
-
-QString textOf(QWidget* widget)
-{
-    if (auto* label = qobject_cast<QLabel*>(widget))
-        return label->text();
-    if (auto* button = qobject_cast<QAbstractButton*>(widget))
-        return button->text();
-    if (auto* line = qobject_cast<QLineEdit*>(widget))
-        return line->placeholderText();
-    if (auto* edit = qobject_cast<QTextEdit*>(widget))
-        return edit->placeholderText();
-    if (auto* group = qobject_cast<QGroupBox*>(widget))
-        return group->title();
-    return QString();
-}
-
-void TestSmDialogs::stateFormTexts()
-{
-    QFETCH(QString, name);
-    QFETCH(QString, text);
-    StateProperties dialog;
-    dialog.fillProperties();
-    QWidget* widget = dialog.findChild<QWidget*>(name);
-    QVERIFY(widget);
-    QCOMPARE(textOf(widget), text);
-
-    QCOMPARE(dialog.windowTitle(), QString("Korvel - State Item Properties"));
-    QCOMPARE(dialog.minimumSize(), QSize(650, 720));
-    QCOMPARE(dialog.size(), QSize(650, 720));
-    QCOMPARE(child<QSpinBox>(&dialog, "spinBox")->maximum(), 850);
-    QCOMPARE(child<QSpinBox>(&dialog, "spinBox_2")->maximum(), 500);
-    auto* tabs = child<QTabWidget>(&dialog, "tabWidget");
-    QCOMPARE(tabs->count(), 3);
-    QCOMPARE(tabs->tabText(0), QString("Properties"));
-    QCOMPARE(tabs->tabText(1), QString("Initial"));
-    QCOMPARE(tabs->tabText(2), QString("Description"));
-    auto* buttons = child<QDialogButtonBox>(&dialog, "buttonBox");
-    QCOMPARE(buttons->standardButtons(), QDialogButtonBox::Ok | QDialogButtonBox::Cancel);
-}
-
-void TestSmDialogs::transitionFormTexts_data()
-{
-    QTest::addColumn<QString>("name");
-    QTest::addColumn<QString>("text");
-    QTest::newRow("colour") << "LB_BgColor" << "Background Color:";
-    QTest::newRow("label") << "LB_TransitionName" << "Label:";
-    QTest::newRow("label edit") << "LE_TransitionName" << "Enter label for transition item";
-    QTest::newRow("condition") << "LB_TransitionCondition" << "Condition:";
-    QTest::newRow("condition edit") << "LE_TransitionCondition" << "Enter transition condition here";
-    QTest::newRow("action") << "LB_TransitionAction" << "Action:";
-    QTest::newRow("action edit") << "TE_TransitionAction" << "Paste code for transition item here";
-    QTest::newRow("size") << "groupBox_3" << "Size:";
-    QTest::newRow("width") << "label_6" << "Width:";
-    QTest::newRow("height") << "label_7" << "Height:";
-    QTest::newRow("auto") << "pushButton_2" << "Auto";
-    QTest::newRow("description") << "label" << "Description:";
-    QTest::newRow("description edit") << "textEdit" << "Write description for transition item here";
-}
-
-void TestSmDialogs::transitionFormTexts()
-{
-    QFETCH(QString, name);
-    QFETCH(QString, text);
-    TransitionProperties dialog;
-    dialog.fillProperties();
-    QWidget* widget = dialog.findChild<QWidget*>(name);
-    QVERIFY(widget);
-    QCOMPARE(textOf(widget), text);
-    QCOMPARE(dialog.windowTitle(), QString("Korvel - Transition Item Properties"));
-    QCOMPARE(dialog.minimumSize(), QSize(650, 720));
-    QCOMPARE(child<QSpinBox>(&dialog, "spinBox")->maximum(), 600);
-    QCOMPARE(child<QSpinBox>(&dialog, "spinBox_2")->maximum(), 400);
-}
-
-void TestSmDialogs::textFormTexts()
-{
-    TextProperties dialog;
-    dialog.fillProperties();
-    QCOMPARE(dialog.windowTitle(), QString("Korvel - Text Item Properties"));
-    QCOMPARE(child<QTabWidget>(&dialog, "tabWidget")->tabText(0), QString("Properties"));
-    QVERIFY(child<QWidget>(&dialog, "tab"));
-    QCOMPARE(child<QLabel>(&dialog, "label_3")->text(), QString("Type:"));
-    QCOMPARE(child<QLabel>(&dialog, "label_2")->text(),
-             QString("Note: At a time, Action value for only one type of input would be retained."));
-    QCOMPARE(child<QLabel>(&dialog, "label")->text(), QString("Action :"));
-    QCOMPARE(child<QTextEdit>(&dialog, "textEdit")->placeholderText(), QString("Paste code for text item here"));
-    QCOMPARE(child<QGroupBox>(&dialog, "groupBox")->title(), QString("Size:"));
-    QCOMPARE(child<QLabel>(&dialog, "label_6")->text(), QString("Width:"));
-    QCOMPARE(child<QLabel>(&dialog, "label_7")->text(), QString("Height:"));
-    QCOMPARE(child<QPushButton>(&dialog, "pushButton")->text(), QString("Auto"));
-    QCOMPARE(child<QSpinBox>(&dialog, "spinBox")->maximum(), 850);
-    QCOMPARE(child<QSpinBox>(&dialog, "spinBox_2")->maximum(), 500);
-    auto* combo = child<QComboBox>(&dialog, "comboBox");
-    QCOMPARE(combo->count(), 3);
-    QCOMPARE(combo->itemText(0), QString("Default"));
-    QCOMPARE(combo->itemText(1), QString("Includes"));
-    QCOMPARE(combo->itemText(2), QString("Macros"));
-    QCOMPARE(dialog.typeNames, QStringList({"Default", "Includes", "Macros"}));
+    QTest::addColumn<QString>("action");
+    QTest::addColumn<QString>("widest");
+    QTest::newRow("six lines") << "a = 1;\nb = 2;\nc = 3;\nd = 4;\ne = 5;\nf = 6;" << "a = 1;";
+    QTest::newRow("one 200-character line caps the width") << QString(200, 'y') << QString(200, 'y');
 }
 
 void TestSmDialogs::stateEditingOnlyTheActionAutoSizes()
 {
+    QFETCH(QString, action);
+    QFETCH(QString, widest);
     Fixture f;
-    StateItem* state = f.readState("Idle", QPointF(100, 100));
-    const QString action = QStringLiteral("a = 1;\nb = 2;\nc = 3;\nd = 4;\ne = 5;\nf = 6;");
+    StateItem* state = f.state("Idle", QPointF(100, 100));
     Metrics m;
     ModalAnswerer answer;
     answer.pressButton(QDialogButtonBox::Ok, [&](QWidget* dialog) {
@@ -291,10 +105,14 @@ void TestSmDialogs::stateEditingOnlyTheActionAutoSizes()
     QCOMPARE(answer.answeredCount(), 1);
 
     QCOMPARE(state->getAction(), action);
-    QCOMPARE(state->getWidth(), qMax(280, int(std::floor(m.w("a = 1;") + 6 * m.cw))));
-    QCOMPARE(state->getHeight(), qMax(150, int(std::floor(m.lineH * 9))));
+    QCOMPARE(state->getWidth(), qMax(280, int(std::floor(qMin(m.w(widest), 850) + 6 * m.cw))));
+    QCOMPARE(state->getHeight(), qMax(150, int(std::floor(m.lineH * (action.count('\n') + 4)))));
     QCOMPARE(state->myPolygon().at(2), QPointF(state->getWidth(), state->getHeight()));
     QCOMPARE(state->getLabel(), QString("Idle"));
+    if (widest.size() == 200) {
+        QCOMPARE(state->getWidth(), int(std::floor(850 + 6 * m.cw)));
+        QCOMPARE(state->getHeight(), 150);
+    }
 }
 
 void TestSmDialogs::stateEditingOnlyTheSpinBoxesUsesThem_data()
@@ -313,7 +131,7 @@ void TestSmDialogs::stateEditingOnlyTheSpinBoxesUsesThem()
     QFETCH(int, height);
     QFETCH(QSize, expected);
     Fixture f;
-    StateItem* state = f.readState("Idle", QPointF(100, 100), false, "x = 1;");
+    StateItem* state = f.state("Idle", QPointF(100, 100), false, "x = 1;");
     ModalAnswerer answer;
     answer.pressButton(QDialogButtonBox::Ok, [&](QWidget* dialog) {
         child<QSpinBox>(dialog, "spinBox")->setValue(width);
@@ -327,25 +145,10 @@ void TestSmDialogs::stateEditingOnlyTheSpinBoxesUsesThem()
     QCOMPARE(state->getAction(), QString("x = 1;"));
 }
 
-void TestSmDialogs::stateLongActionLineCapsTheWidth()
-{
-    Fixture f;
-    StateItem* state = f.readState("Idle", QPointF(100, 100));
-    Metrics m;
-    ModalAnswerer answer;
-    answer.pressButton(QDialogButtonBox::Ok, [&](QWidget* dialog) {
-        m.take();
-        child<QTextEdit>(dialog, "TE_StateAction")->setPlainText(QString(200, QLatin1Char('y')));
-    });
-    state->displayProperties(false);
-    QCOMPARE(state->getWidth(), int(std::floor(850 + 6 * m.cw)));
-    QCOMPARE(state->getHeight(), 150);
-}
-
 void TestSmDialogs::stateAutoButtonFillsTheSpinBoxes()
 {
     Fixture f;
-    StateItem* state = f.readState("Idle", QPointF(100, 100));
+    StateItem* state = f.state("Idle", QPointF(100, 100));
     int shownWidth = -1;
     int shownHeight = -1;
     Metrics m;
@@ -367,7 +170,7 @@ void TestSmDialogs::stateAutoButtonFillsTheSpinBoxes()
 void TestSmDialogs::stateCancelTakesNothingBack()
 {
     Fixture f;
-    StateItem* state = f.readState("Idle", QPointF(100, 100), false, "keep();");
+    StateItem* state = f.state("Idle", QPointF(100, 100), false, "keep();");
     ModalAnswerer answer;
     answer.pressButton(QDialogButtonBox::Cancel, [](QWidget* dialog) {
         child<QLineEdit>(dialog, "LE_StateName")->setText("Other");
@@ -390,8 +193,8 @@ void TestSmDialogs::stateCancelTakesNothingBack()
 void TestSmDialogs::initialBoxIsBarredWhenAnotherStateIsInitial()
 {
     Fixture f;
-    StateItem* first = f.readState("First", QPointF(100, 300), true);
-    StateItem* second = f.readState("Second", QPointF(800, 300));
+    StateItem* first = f.state("First", QPointF(100, 300), true);
+    StateItem* second = f.state("Second", QPointF(800, 300));
     bool checkable = true;
     bool conditionEnabled = true;
     bool actionEnabled = true;
@@ -433,7 +236,7 @@ void TestSmDialogs::initialBoxIsBarredWhenAnotherStateIsInitial()
 void TestSmDialogs::uncheckingInitialThenCancelStillClearsIt()
 {
     Fixture f;
-    StateItem* state = f.readState("Start", QPointF(100, 300), true);
+    StateItem* state = f.state("Start", QPointF(100, 300), true);
     QCOMPARE(f.canvas.initialTransition->scene(), &f.canvas);
     ModalAnswerer answer;
     answer.pressButton(QDialogButtonBox::Cancel, [](QWidget* dialog) {
@@ -452,7 +255,7 @@ void TestSmDialogs::uncheckingInitialThenCancelStillClearsIt()
 void TestSmDialogs::checkingInitialPlacesTheMarker()
 {
     Fixture f;
-    StateItem* state = f.readState("Start", QPointF(100, 300));
+    StateItem* state = f.state("Start", QPointF(100, 300));
     ModalAnswerer answer;
     answer.pressButton(QDialogButtonBox::Ok, [](QWidget* dialog) {
         child<QCheckBox>(dialog, "checkBox")->click();
@@ -500,7 +303,7 @@ void TestSmDialogs::initialPageIsEmptiedForANonInitialState()
 void TestSmDialogs::stateColourPickedThroughTheSwatch()
 {
     Fixture f;
-    StateItem* state = f.readState("Idle", QPointF(100, 100));
+    StateItem* state = f.state("Idle", QPointF(100, 100));
     QString swatchStyle;
     QString colourTitle;
     ModalAnswerer answer;
@@ -522,8 +325,8 @@ void TestSmDialogs::stateColourPickedThroughTheSwatch()
 void TestSmDialogs::transitionEditingTextAutoSizes()
 {
     Fixture f;
-    StateItem* a = f.readState("A", QPointF(0, 0));
-    StateItem* b = f.readState("B", QPointF(800, 0));
+    StateItem* a = f.state("A", QPointF(0, 0));
+    StateItem* b = f.state("B", QPointF(800, 0));
     TransitionItem t(nullptr, a, b, nullptr);
     const QString condition = QStringLiteral("temperature > limit && fan_is_running");
     Metrics m;
@@ -546,7 +349,7 @@ void TestSmDialogs::transitionEditingTextAutoSizes()
 void TestSmDialogs::transitionSpinBoxesAreCapped()
 {
     Fixture f;
-    StateItem* a = f.readState("A", QPointF(0, 0));
+    StateItem* a = f.state("A", QPointF(0, 0));
     TransitionItem t(nullptr, a, a, nullptr);
     ModalAnswerer answer;
     answer.pressButton(QDialogButtonBox::Ok, [](QWidget* dialog) {
@@ -562,8 +365,8 @@ void TestSmDialogs::transitionSpinBoxesAreCapped()
 void TestSmDialogs::transitionCancelledColourFallsBackToDefault()
 {
     Fixture f;
-    StateItem* a = f.readState("A", QPointF(0, 0));
-    StateItem* b = f.readState("B", QPointF(900, 0));
+    StateItem* a = f.state("A", QPointF(0, 0));
+    StateItem* b = f.state("B", QPointF(900, 0));
     t_transitionItemReadFromXML record;
     record.startItem = "A";
     record.endItem = "B";

@@ -16,10 +16,10 @@
 #include <QTextEdit>
 #include <QUndoStack>
 
-#include "canvas.h"
 #include "initialtransition.h"
 #include "initialtransitionline.h"
 #include "modalanswerer.h"
+#include "smcanvas.h"
 #include "stateitem.h"
 #include "testenvironment.h"
 #include "textitem.h"
@@ -105,26 +105,6 @@ struct Desk
     void undo() { canvas.undoAction()->trigger(); }
     void redo() { canvas.redoAction()->trigger(); }
 };
-
-bool onOutline(const QPointF& point, const QGraphicsItem* item, const QPolygonF& polygon)
-{
-    const QPolygonF outline = polygon.translated(item->pos());
-    for (int i = 1; i < outline.size(); ++i) {
-        const QLineF edge(outline.at(i - 1), outline.at(i));
-        const QLineF toPoint(edge.p1(), point);
-        const qreal cross = edge.dx() * toPoint.dy() - edge.dy() * toPoint.dx();
-        const qreal along = (toPoint.dx() * edge.dx() + toPoint.dy() * edge.dy()) / (edge.length() * edge.length());
-        if (qAbs(cross) / edge.length() < 1e-6 && along >= -1e-9 && along <= 1 + 1e-9)
-            return true;
-    }
-    return false;
-}
-
-template <typename T>
-T* child(QWidget* dialog, const char* name)
-{
-    return dialog->findChild<T*>(QString::fromLatin1(name));
-}
 
 } // namespace
 

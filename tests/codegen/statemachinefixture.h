@@ -65,18 +65,7 @@ struct StateMachineFixture
     StateItem* addState(const QString& label, const QString& action = QString(),
                         const QString& description = QString())
     {
-        t_stateItemReadFromXML record;
-        record.level = 6;
-        record.parentId = 1;
-        record.grandParentId = 1;
-        record.label = label;
-        record.action = action;
-        record.description = description;
-        record.xCoord = 100 + 400 * (machine.stateItems.size() % 10);
-        record.yCoord = 100 + 300 * (machine.stateItems.size() / 10);
-        record.width = 280;
-        record.height = 150;
-        record.polygon = rectangle(280, 150);
+        t_stateItemReadFromXML record = stateRecord(label, action, description);
         machine.addStateItem(&record);
         return machine.stateItems.last();
     }
@@ -85,14 +74,21 @@ struct StateMachineFixture
                                const QString& initialAction, const QString& action = QString(),
                                const QString& description = QString())
     {
+        t_stateItemReadFromXML record = stateRecord(label, action, description);
+        record.ifInitialState = true;
+        record.initialCondition = condition;
+        record.initialDescription = initialAction;
+        machine.addStateItem(&record);
+        return machine.stateItems.last();
+    }
+
+    t_stateItemReadFromXML stateRecord(const QString& label, const QString& action, const QString& description)
+    {
         t_stateItemReadFromXML record;
         record.level = 6;
         record.parentId = 1;
         record.grandParentId = 1;
         record.label = label;
-        record.ifInitialState = true;
-        record.initialCondition = condition;
-        record.initialDescription = initialAction;
         record.action = action;
         record.description = description;
         record.xCoord = 100 + 400 * (machine.stateItems.size() % 10);
@@ -100,8 +96,7 @@ struct StateMachineFixture
         record.width = 280;
         record.height = 150;
         record.polygon = rectangle(280, 150);
-        machine.addStateItem(&record);
-        return machine.stateItems.last();
+        return record;
     }
 
     static t_transitionItemReadFromXML transitionRecord(const QString& label, const QString& condition,

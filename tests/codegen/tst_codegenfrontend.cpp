@@ -106,8 +106,8 @@ private slots:
     void errorLogForm();
     void cancelledSettingsWriteNothingAndAskNothing();
     void twoMachinesGiveFourFilesAndTwoLogs();
-    void onlySourcePresentStillPrompts();
-    void cancelAtPromptKeepsFiles();
+    void existingFilesPrompt_data();
+    void existingFilesPrompt();
     void unwritableFolderIsReported_data();
     void unwritableFolderIsReported();
     void chooserSetsFolderAndTypingDoesNot();
@@ -164,25 +164,10 @@ void TestCodegenFrontEnd::errorLogForm()
 {
     CodegenErrorLog log;
     QVERIFY(log.findChildren<QWidget*>().isEmpty());
-    log.updateTable({});
-    QCOMPARE(log.windowTitle(), QStringLiteral("Korvel - Code Generator Error Log"));
-    QCOMPARE(log.size(), QSize(500, 550));
-    QVERIFY(!log.windowIcon().isNull());
-    QCOMPARE(log.findChild<QLabel*>()->text(), QStringLiteral("Following design errors exists :"));
-    QCOMPARE(log.table()->gridStyle(), Qt::DotLine);
-    auto* ok = log.findChild<QPushButton*>(QStringLiteral("pushButton"));
-    QCOMPARE(ok->text(), QStringLiteral("OK"));
-    QCOMPARE(ok->layoutDirection(), Qt::RightToLeft);
-
-    ModalAnswerer answer;
-    answer.pressButton(QStringLiteral("OK"));
-    QCOMPARE(log.exec(), int(QDialog::Accepted));
-    QCOMPARE(answer.answeredCount(), 1);
-
     log.updateTable({"first", "second", " odd <&> \"text\" "});
+    QCOMPARE(log.windowTitle(), QStringLiteral("Korvel - Code Generator Error Log"));
+    QCOMPARE(log.findChild<QLabel*>()->text(), QStringLiteral("Following design errors exists :"));
     QTableWidget* table = log.table();
-    QCOMPARE(table->columnCount(), 1);
-    QCOMPARE(table->columnWidth(0), 600);
     QCOMPARE(table->rowCount(), 3);
     QCOMPARE(table->item(2, 0)->text(), QStringLiteral(" odd <&> \"text\" "));
     QCOMPARE(table->horizontalHeaderItem(0)->text(), QStringLiteral("Error Description"));
@@ -190,6 +175,11 @@ void TestCodegenFrontEnd::errorLogForm()
     log.updateTable({"only"});
     QCOMPARE(table->rowCount(), 1);
     QCOMPARE(table->item(0, 0)->text(), QStringLiteral("only"));
+
+    ModalAnswerer answer;
+    answer.pressButton(QStringLiteral("OK"));
+    QCOMPARE(log.exec(), int(QDialog::Accepted));
+    QCOMPARE(answer.answeredCount(), 1);
 }
 
 void TestCodegenFrontEnd::cancelledSettingsWriteNothingAndAskNothing()
@@ -238,26 +228,39 @@ void TestCodegenFrontEnd::twoMachinesGiveFourFilesAndTwoLogs()
     QVERIFY(window->codeGenerator().getErrorList().isEmpty());
 }
 
-void TestCodegenFrontEnd::onlySourcePresentStillPrompts()
+void TestCodegenFrontEnd::existingFilesPrompt_data()
 {
+    QTest::addColumn<int>("button");
+    QTest::addColumn<bool>("headerPresent");
+    QTest::newRow("only source present, Yes replaces") << int(QMessageBox::Yes) << false;
+    QTest::newRow("both present, Cancel keeps them") << int(QMessageBox::Cancel) << true;
+}
+
+void TestCodegenFrontEnd::existingFilesPrompt()
+{
+    QFETCH(int, button);
+    QFETCH(bool, headerPresent);
     openNewProject();
     const QString source = dir->filePath(QStringLiteral("StateMachine_1.c"));
     const QString header = dir->filePath(QStringLiteral("StateMachine_1.h"));
     QVERIFY(writeFile(source, "old source"));
+    if (headerPresent)
+        QVERIFY(writeFile(header, "old header"));
+    const QString before = status();
     QString informative;
     QMessageBox::StandardButtons buttons;
     QMessageBox::StandardButton preset = QMessageBox::NoButton;
     {
         ModalAnswerer answer;
         answer.pressButton(QDialogButtonBox::Ok, fillSettings(QString()));
-        answer.pressButton(QMessageBox::Yes, [&](QWidget* modal) {
+        answer.pressButton(QMessageBox::StandardButton(button), [&](QWidget* modal) {
             auto* box = qobject_cast<QMessageBox*>(modal);
             QVERIFY(box);
             informative = box->informativeText();
             buttons = box->standardButtons();
             preset = box->standardButton(box->defaultButton());
-            // The header has not been written before the answer.
-            QVERIFY(!QFile::exists(header));
+            // Nothing has been written before the answer.
+            QCOMPARE(QFile::exists(header), headerPresent);
         });
         answer.reject();
         runGenerator();
@@ -268,33 +271,18 @@ void TestCodegenFrontEnd::onlySourcePresentStillPrompts()
     QCOMPARE(informative, QStringLiteral("Do you want to replace the existing files?"));
     QCOMPARE(buttons, QMessageBox::Yes | QMessageBox::Cancel);
     QCOMPARE(preset, QMessageBox::Yes);
+    if (button == QMessageBox::Cancel) {
+        QCOMPARE(readAll(source), QByteArray("old source"));
+        QCOMPARE(readAll(header), QByteArray("old header"));
+        QCOMPARE(status(), before);
+        QVERIFY(!status().contains(QStringLiteral("successfully created")));
+        return;
+    }
     QVERIFY(readAll(source).startsWith("/** \n * @file: StateMachine_1.c \n"));
     QVERIFY(readAll(header).startsWith("/** \n * @file: StateMachine_1.h \n"));
     // The default folder is the project's.
     QCOMPARE(filesIn(dir->path()), QStringList({"Door.vorn", "StateMachine_1.c", "StateMachine_1.h"}));
     QCOMPARE(status(), QStringLiteral("Source file successfully created at %1/ ").arg(dir->path()));
-}
-
-void TestCodegenFrontEnd::cancelAtPromptKeepsFiles()
-{
-    openNewProject();
-    const QString source = dir->filePath(QStringLiteral("StateMachine_1.c"));
-    const QString header = dir->filePath(QStringLiteral("StateMachine_1.h"));
-    QVERIFY(writeFile(source, "old source"));
-    QVERIFY(writeFile(header, "old header"));
-    const QString before = status();
-    {
-        ModalAnswerer answer;
-        answer.pressButton(QDialogButtonBox::Ok, fillSettings(QString()));
-        answer.pressButton(QMessageBox::Cancel);
-        answer.reject();
-        runGenerator();
-        QCOMPARE(answer.answeredCount(), 2);
-    }
-    QCOMPARE(readAll(source), QByteArray("old source"));
-    QCOMPARE(readAll(header), QByteArray("old header"));
-    QCOMPARE(status(), before);
-    QVERIFY(!status().contains(QStringLiteral("successfully created")));
 }
 
 void TestCodegenFrontEnd::unwritableFolderIsReported_data()

@@ -35,12 +35,9 @@ class TestCodegenProperties : public QObject
 private slots:
     void initTestCase();
     void formIsBuiltOnFirstUse();
-    void formLayout();
     void fillShowsFields();
-    void okReadsAuthorOrganizationAndVersion();
-    void cancelKeepsFields();
-    void typedPathIsNotReadBack();
-    void generatorHoldsItsDialog();
+    void answer_data();
+    void answer();
 };
 
 void TestCodegenProperties::initTestCase()
@@ -51,36 +48,22 @@ void TestCodegenProperties::initTestCase()
 
 void TestCodegenProperties::formIsBuiltOnFirstUse()
 {
-    CodegenProperties dialog;
-    QVERIFY(dialog.findChildren<QWidget*>().isEmpty());
-    dialog.fillProperties();
-    QVERIFY(!dialog.findChildren<QWidget*>().isEmpty());
-}
-
-void TestCodegenProperties::formLayout()
-{
+    CodeGenerator generator;
+    QVERIFY(!generator.properties().parent());
+    QVERIFY(generator.properties().findChildren<QWidget*>().isEmpty());
     CodegenProperties dialog;
     dialog.fillProperties();
     QCOMPARE(dialog.windowTitle(), QStringLiteral("Korvel - Code Generator Properties"));
-    QCOMPARE(dialog.size(), QSize(463, 268));
     QStringList labels;
     for (QLabel* label : dialog.findChildren<QLabel*>())
         labels << label->text();
     labels.sort();
     QCOMPARE(labels, QStringList({"Author :", "File Path :", "Organization :", "Version :"}));
-    QDoubleSpinBox* version = spin(&dialog);
-    QVERIFY(version);
-    QCOMPARE(version->minimum(), 0.0);
-    QCOMPARE(version->maximum(), 99.99);
-    QCOMPARE(version->decimals(), 2);
-    QCOMPARE(version->singleStep(), 1.0);
-    QToolButton* chooser = dialog.findChild<QToolButton*>(QStringLiteral("toolButton"));
-    QVERIFY(chooser);
-    QCOMPARE(chooser->text(), QStringLiteral("..."));
-    auto* buttons = dialog.findChild<QDialogButtonBox*>(QStringLiteral("buttonBox"));
-    QVERIFY(buttons);
-    QCOMPARE(buttons->standardButtons(), QDialogButtonBox::Ok | QDialogButtonBox::Cancel);
-    QCOMPARE(buttons->orientation(), Qt::Horizontal);
+    QCOMPARE(spin(&dialog)->decimals(), 2);
+    QCOMPARE(spin(&dialog)->singleStep(), 1.0);
+    QVERIFY(dialog.findChild<QToolButton*>(QStringLiteral("toolButton")));
+    QCOMPARE(dialog.findChild<QDialogButtonBox*>(QStringLiteral("buttonBox"))->standardButtons(),
+             QDialogButtonBox::Ok | QDialogButtonBox::Cancel);
 }
 
 void TestCodegenProperties::fillShowsFields()
@@ -96,62 +79,46 @@ void TestCodegenProperties::fillShowsFields()
     QCOMPARE(edit(&dialog, "LE_FilePath")->text(), QStringLiteral("/tmp/out/"));
     QCOMPARE(spin(&dialog)->value(), 1.5);
 
-    // Shown clamped to the spin box range.
-    dialog.versionNo = 250.0;
-    dialog.fillProperties();
-    QCOMPARE(spin(&dialog)->value(), 99.99);
+    // Shown clamped to the spin box range, 0 to 99.99.
+    for (double version : {250.0, -3.0}) {
+        dialog.versionNo = version;
+        dialog.fillProperties();
+        QCOMPARE(spin(&dialog)->value(), version > 0 ? 99.99 : 0.0);
+    }
 }
 
-void TestCodegenProperties::okReadsAuthorOrganizationAndVersion()
+void TestCodegenProperties::answer_data()
 {
-    CodegenProperties dialog;
-    dialog.fillProperties();
-    ModalAnswerer answer;
-    answer.pressButton(QDialogButtonBox::Ok, [](QWidget* modal) {
-        edit(modal, "LE_Author")->setText(QStringLiteral("ann"));
-        edit(modal, "LE_Organization")->setText(QStringLiteral("works"));
-        spin(modal)->setValue(2.25);
-    });
-    QCOMPARE(dialog.exec(), int(QDialog::Accepted));
-    QCOMPARE(dialog.author, QStringLiteral("ann"));
-    QCOMPARE(dialog.organization, QStringLiteral("works"));
-    QCOMPARE(dialog.versionNo, 2.25);
+    QTest::addColumn<int>("button");
+    QTest::addColumn<int>("result");
+    QTest::addColumn<QStringList>("fields"); // author, organization, version, path
+    // The typed path is never read back: only the chooser sets it.
+    QTest::newRow("ok") << int(QDialogButtonBox::Ok) << int(QDialog::Accepted)
+                        << QStringList({"ann", "works", "2.25", "/chosen/"});
+    QTest::newRow("cancel") << int(QDialogButtonBox::Cancel) << int(QDialog::Rejected)
+                            << QStringList({"dev", "", "1", "/chosen/"});
 }
 
-void TestCodegenProperties::cancelKeepsFields()
+void TestCodegenProperties::answer()
 {
+    QFETCH(int, button);
+    QFETCH(int, result);
+    QFETCH(QStringList, fields);
     CodegenProperties dialog;
     dialog.author = QStringLiteral("dev");
     dialog.versionNo = 1.0;
-    dialog.fillProperties();
-    ModalAnswerer answer;
-    answer.pressButton(QDialogButtonBox::Cancel, [](QWidget* modal) {
-        edit(modal, "LE_Author")->setText(QStringLiteral("other"));
-        spin(modal)->setValue(7);
-    });
-    QCOMPARE(dialog.exec(), int(QDialog::Rejected));
-    QCOMPARE(dialog.author, QStringLiteral("dev"));
-    QCOMPARE(dialog.versionNo, 1.0);
-}
-
-void TestCodegenProperties::typedPathIsNotReadBack()
-{
-    CodegenProperties dialog;
     dialog.filePath = QStringLiteral("/chosen/");
     dialog.fillProperties();
     ModalAnswerer answer;
-    answer.pressButton(QDialogButtonBox::Ok, [](QWidget* modal) {
+    answer.pressButton(QDialogButtonBox::StandardButton(button), [](QWidget* modal) {
+        edit(modal, "LE_Author")->setText(QStringLiteral("ann"));
+        edit(modal, "LE_Organization")->setText(QStringLiteral("works"));
         edit(modal, "LE_FilePath")->setText(QStringLiteral("/typed/"));
+        spin(modal)->setValue(2.25);
     });
-    QCOMPARE(dialog.exec(), int(QDialog::Accepted));
-    QCOMPARE(dialog.filePath, QStringLiteral("/chosen/"));
-}
-
-void TestCodegenProperties::generatorHoldsItsDialog()
-{
-    CodeGenerator generator;
-    QVERIFY(!generator.properties().parent());
-    QVERIFY(generator.properties().findChildren<QWidget*>().isEmpty());
+    QCOMPARE(dialog.exec(), result);
+    QCOMPARE(QStringList({dialog.author, dialog.organization, QString::number(dialog.versionNo), dialog.filePath}),
+             fields);
 }
 
 QTEST_MAIN(TestCodegenProperties)

@@ -8,6 +8,8 @@
 #include <QVector>
 #include <QXmlStreamWriter>
 
+#include "itemrecords.h"
+
 // Builds project documents in the writer's layout, independently of XmlIO,
 // so that the reader can be tested on exact, hand-made content: items with
 // chosen values, missing fields, fields in another order, foreign tags.
@@ -163,6 +165,98 @@ public:
     static Item foreign()
     {
         return {QStringLiteral("Comment"), true, {{"text", "ignored"}}};
+    }
+
+    // An item of the given kind in the writer's child-element layout, one
+    // line per field, with values as they stand in the file (escaped).
+    static QByteArray layout(const Item& kind, int indent, const QStringList& values)
+    {
+        const QByteArray pad(indent, ' ');
+        QByteArray text = pad + '<' + kind.tag.toUtf8() + ">\n";
+        for (int i = 0; i < kind.fields.size(); ++i) {
+            const QByteArray name = kind.fields.at(i).first.toUtf8();
+            text += pad + "    <" + name + '>' + values.value(i).toUtf8() + "</" + name + ">\n";
+        }
+        return text + pad + "</" + kind.tag.toUtf8() + ">\n";
+    }
+
+    // The values of a record as text, in the order of the item's fields in a
+    // file, so that whole records compare in one go and failures show values.
+    static QStringList fields(const t_processItemReadFromXML& r)
+    {
+        return texts(r.level, r.Nos, r.id, r.label, r.parentId, r.grandParentId, r.xCoord, r.yCoord,
+                     r.width, r.height, r.shape, r.code, r.description, r.backgroundColour, r.polygon);
+    }
+    static QStringList fields(const t_linkItemReadFromXML& r)
+    {
+        return texts(r.level, r.parentId, r.grandParentId, r.xCoord, r.yCoord, r.label, r.description,
+                     r.datatype, r.startItem, r.endItem, r.backgroundColour, r.polygon);
+    }
+    static QStringList fields(const t_memoryItemReadFromXML& r)
+    {
+        return texts(r.level, r.parentId, r.grandParentId, r.xCoord, r.yCoord, r.label, r.description,
+                     r.datatype, r.backgroundColour, r.polygon);
+    }
+    static QStringList fields(const t_dataflowItemReadFromXML& r)
+    {
+        return texts(r.level, r.parentId, r.grandParentId, r.lineType, r.xCoord, r.yCoord, r.label,
+                     r.description, r.datatype, r.startItem, r.endItem, r.backgroundColour, r.polygon);
+    }
+    static QStringList fields(const t_stateItemReadFromXML& r)
+    {
+        return texts(r.level, r.parentId, r.grandParentId, r.label, r.ifInitialState, r.initialCondition,
+                     r.initialDescription, r.xCoord, r.yCoord, r.width, r.height, r.backgroundColour,
+                     r.polygon, r.action, r.description, r.numberOfTI, r.transitions);
+    }
+    static QStringList fields(const t_transitionItemReadFromXML& r)
+    {
+        return texts(r.level, r.parentId, r.grandParentId, r.label, r.condition, r.backgroundColour,
+                     r.xCoord, r.yCoord, r.width, r.height, r.polygon, r.startItem, r.endItem,
+                     r.description, r.action);
+    }
+    static QStringList fields(const t_textItemReadFromXML& r)
+    {
+        return texts(r.level, r.parentId, r.grandParentId, r.xCoord, r.yCoord, r.width, r.height, r.type,
+                     r.backgroundColour, r.textColour, r.polygon, r.action);
+    }
+    template <typename Record>
+    static QList<QStringList> fields(const QVector<Record>& records)
+    {
+        QList<QStringList> all;
+        for (const Record& record : records)
+            all.append(fields(record));
+        return all;
+    }
+    // What the reader should make of an item: colours in lower case, and no
+    // mid position, which a record does not keep.
+    static QStringList values(const Item& item)
+    {
+        QStringList all;
+        for (const auto& field : item.fields) {
+            if (field.first != QLatin1String("midPos"))
+                all << (field.first.endsWith(QLatin1String("Colour")) ? field.second.toLower() : field.second);
+        }
+        return all;
+    }
+
+private:
+    static QString text(int v) { return QString::number(v); }
+    static QString text(bool v) { return QString::number(int(v)); }
+    static QString text(double v) { return QString::number(v); }
+    static QString text(const QString& v) { return v; }
+    static QString text(const QStringList& v) { return v.join(QLatin1Char(',')); }
+    static QString text(const QColor& v) { return v.isValid() ? v.name() : QString(); }
+    static QString text(const QVector<QPoint>& points)
+    {
+        QStringList all;
+        for (const QPoint& p : points)
+            all << QString::number(p.x()) << QString::number(p.y());
+        return all.join(QLatin1Char(','));
+    }
+    template <typename... Values>
+    static QStringList texts(const Values&... values)
+    {
+        return {text(values)...};
     }
 };
 

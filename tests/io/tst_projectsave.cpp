@@ -18,12 +18,15 @@
 #include "mainwindow.h"
 #include "memoryitem.h"
 #include "processitem.h"
+#include "projectdocument.h"
 #include "projectplacer.h"
 #include "stateitem.h"
 #include "testenvironment.h"
 #include "textitem.h"
 #include "transitionitem.h"
 #include "xmlio.h"
+
+using Doc = ProjectDocument;
 
 namespace {
 
@@ -88,117 +91,27 @@ QByteArray everyKindProject()
             </MemoryItems>
             <DataflowItems number="0"/>
             <StateItems number="2">
-                <StateItem>
-                    <level>6</level>
-                    <parentId>1</parentId>
-                    <grandParentId>1</grandParentId>
-                    <label>Idle</label>
-                    <ifInitialState>1</ifInitialState>
-                    <initialCondition>ready</initialCondition>
-                    <initialDescription>start();</initialDescription>
-                    <xCoord>200</xCoord>
-                    <yCoord>400</yCoord>
-                    <width>280</width>
-                    <height>150</height>
-                    <backgroundColour>#e5e7e9</backgroundColour>
-                    <polygon>0,0,280,0,280,150,0,150,0,0</polygon>
-                    <action>run();</action>
-                    <description>waits</description>
-                    <numberOfTI>2</numberOfTI>
-                    <transitions>Go,Back</transitions>
-                </StateItem>
-                <StateItem>
-                    <level>6</level>
-                    <parentId>1</parentId>
-                    <grandParentId>1</grandParentId>
-                    <label>Busy</label>
-                    <ifInitialState>0</ifInitialState>
-                    <initialCondition></initialCondition>
-                    <initialDescription></initialDescription>
-                    <xCoord>1000</xCoord>
-                    <yCoord>-40</yCoord>
-                    <width>300</width>
-                    <height>160</height>
-                    <backgroundColour>#ccddee</backgroundColour>
-                    <polygon>0,0,300,0,300,160,0,160,0,0</polygon>
-                    <action>if (a &lt; b &amp;&amp; c &gt; d) work();</action>
-                    <description></description>
-                    <numberOfTI>2</numberOfTI>
-                    <transitions>Go,Back</transitions>
-                </StateItem>
-            </StateItems>
+)"
+    + Doc::layout(Doc::state(), 16, {"6", "1", "1", "Idle", "1", "ready", "start();", "200", "400", "280", "150",
+                                     "#e5e7e9", "0,0,280,0,280,150,0,150,0,0", "run();", "waits", "2", "Go,Back"})
+    + Doc::layout(Doc::state(), 16, {"6", "1", "1", "Busy", "0", "", "", "1000", "-40", "300", "160", "#ccddee",
+                                     "0,0,300,0,300,160,0,160,0,0", "if (a &lt; b &amp;&amp; c &gt; d) work();", "", "2",
+                                     "Go,Back"})
+    + R"(            </StateItems>
             <TransitionItems number="3">
-                <TransitionItem>
-                    <level>6</level>
-                    <parentId>1</parentId>
-                    <grandParentId>1</grandParentId>
-                    <label>Go</label>
-                    <condition>a &lt; b</condition>
-                    <backgroundColour>#e5e7e9</backgroundColour>
-                    <xCoord>650.5</xCoord>
-                    <yCoord>300</yCoord>
-                    <midPos>{MID}</midPos>
-                    <width>150</width>
-                    <height>75</height>
-                    <polygon>0,0,150,0,150,75,0,75,0,0</polygon>
-                    <startItem>Idle</startItem>
-                    <endItem>Busy</endItem>
-                    <description></description>
-                    <action>go();</action>
-                </TransitionItem>
-                <TransitionItem>
-                    <level>6</level>
-                    <parentId>1</parentId>
-                    <grandParentId>1</grandParentId>
-                    <label>Back</label>
-                    <condition></condition>
-                    <backgroundColour>#e5e7e9</backgroundColour>
-                    <xCoord>650</xCoord>
-                    <yCoord>600</yCoord>
-                    <midPos>{MID}</midPos>
-                    <width>160</width>
-                    <height>80</height>
-                    <polygon>0,0,160,0,160,80,0,80,0,0</polygon>
-                    <startItem>Busy</startItem>
-                    <endItem>Idle</endItem>
-                    <description>goes back</description>
-                    <action></action>
-                </TransitionItem>
-                <TransitionItem>
-                    <level>6</level>
-                    <parentId>1</parentId>
-                    <grandParentId>1</grandParentId>
-                    <label>Self</label>
-                    <condition>again</condition>
-                    <backgroundColour>#e5e7e9</backgroundColour>
-                    <xCoord>1400</xCoord>
-                    <yCoord>300</yCoord>
-                    <midPos>{MID}</midPos>
-                    <width>150</width>
-                    <height>75</height>
-                    <polygon>0,0,150,0,150,75,0,75,0,0</polygon>
-                    <startItem>Busy</startItem>
-                    <endItem>Busy</endItem>
-                    <description></description>
-                    <action></action>
-                </TransitionItem>
-            </TransitionItems>
+)"
+    + Doc::layout(Doc::transition(), 16, {"6", "1", "1", "Go", "a &lt; b", "#e5e7e9", "650.5", "300", "{MID}", "150",
+                                          "75", "0,0,150,0,150,75,0,75,0,0", "Idle", "Busy", "", "go();"})
+    + Doc::layout(Doc::transition(), 16, {"6", "1", "1", "Back", "", "#e5e7e9", "650", "600", "{MID}", "160", "80",
+                                          "0,0,160,0,160,80,0,80,0,0", "Busy", "Idle", "goes back", ""})
+    + Doc::layout(Doc::transition(), 16, {"6", "1", "1", "Self", "again", "#e5e7e9", "1400", "300", "{MID}", "150", "75",
+                                          "0,0,150,0,150,75,0,75,0,0", "Busy", "Busy", "", ""})
+    + R"(            </TransitionItems>
             <TextItems number="1">
-                <TextItem>
-                    <level>6</level>
-                    <parentId>1</parentId>
-                    <grandParentId>1</grandParentId>
-                    <xCoord>20.5</xCoord>
-                    <yCoord>30</yCoord>
-                    <width>200</width>
-                    <height>80</height>
-                    <type>1</type>
-                    <backgroundColour>#ffffff</backgroundColour>
-                    <textColour>#0000ff</textColour>
-                    <polygon>0,0,200,0,200,80,0,80,0,0</polygon>
-                    <action>#include &lt;stdio.h&gt;</action>
-                </TextItem>
-            </TextItems>
+)"
+    + Doc::layout(Doc::text(), 16, {"6", "1", "1", "20.5", "30", "200", "80", "1", "#ffffff", "#0000ff",
+                                    "0,0,200,0,200,80,0,80,0,0", "#include &lt;stdio.h&gt;"})
+    + R"(            </TextItems>
             <Process level="4" Nos="2" id="2" label="SW_B" parentId="1" grandParentId="1" xCoord="700" yCoord="150" width="300" height="250" shape="1" code="" description="" backgroundColour="#fec309" polygon="0,0,300,0,300,250,0,250,0,0"/>
             <LinkItems number="0"/>
             <MemoryItems number="0"/>
@@ -208,46 +121,15 @@ QByteArray everyKindProject()
             <MemoryItems number="0"/>
             <DataflowItems number="0"/>
             <StateItems number="1">
-                <StateItem>
-                    <level>6</level>
-                    <parentId>1</parentId>
-                    <grandParentId>2</grandParentId>
-                    <label>Only</label>
-                    <ifInitialState>0</ifInitialState>
-                    <initialCondition></initialCondition>
-                    <initialDescription></initialDescription>
-                    <xCoord>100</xCoord>
-                    <yCoord>100</yCoord>
-                    <width>280</width>
-                    <height>150</height>
-                    <backgroundColour>#e5e7e9</backgroundColour>
-                    <polygon>0,0,280,0,280,150,0,150,0,0</polygon>
-                    <action></action>
-                    <description></description>
-                    <numberOfTI>0</numberOfTI>
-                    <transitions></transitions>
-                </StateItem>
-            </StateItems>
+)"
+    + Doc::layout(Doc::state(), 16, {"6", "1", "2", "Only", "0", "", "", "100", "100", "280", "150", "#e5e7e9",
+                                     "0,0,280,0,280,150,0,150,0,0", "", "", "0", ""})
+    + R"(            </StateItems>
             <TransitionItems number="1">
-                <TransitionItem>
-                    <level>6</level>
-                    <parentId>1</parentId>
-                    <grandParentId>2</grandParentId>
-                    <label>Loop</label>
-                    <condition></condition>
-                    <backgroundColour>#e5e7e9</backgroundColour>
-                    <xCoord>500</xCoord>
-                    <yCoord>100</yCoord>
-                    <midPos>{MID}</midPos>
-                    <width>150</width>
-                    <height>75</height>
-                    <polygon>0,0,150,0,150,75,0,75,0,0</polygon>
-                    <startItem>Only</startItem>
-                    <endItem>Only</endItem>
-                    <description></description>
-                    <action></action>
-                </TransitionItem>
-            </TransitionItems>
+)"
+    + Doc::layout(Doc::transition(), 16, {"6", "1", "2", "Loop", "", "#e5e7e9", "500", "100", "{MID}", "150", "75",
+                                          "0,0,150,0,150,75,0,75,0,0", "Only", "Only", "", ""})
+    + R"(            </TransitionItems>
             <TextItems number="0"/>
         </GraphicsItemList>
     </SceneData>
@@ -263,140 +145,6 @@ QByteArray withoutMidPos(QByteArray bytes)
 {
     static const QRegularExpression mid(QStringLiteral("<midPos>[^<]*</midPos>"));
     return QString::fromUtf8(bytes).replace(mid, QStringLiteral("<midPos/>")).toUtf8();
-}
-
-template <typename Record>
-void compareVectors(const QVector<Record>& got, const QVector<Record>& expected,
-                    void (*compareOne)(const Record&, const Record&))
-{
-    QCOMPARE(got.size(), expected.size());
-    for (int i = 0; i < got.size(); ++i) {
-        compareOne(got.at(i), expected.at(i));
-        if (QTest::currentTestFailed())
-            return;
-    }
-}
-
-void sameProcess(const t_processItemReadFromXML& a, const t_processItemReadFromXML& b)
-{
-    QCOMPARE(a.level, b.level);
-    QCOMPARE(a.id, b.id);
-    QCOMPARE(a.Nos, b.Nos);
-    QCOMPARE(a.label, b.label);
-    QCOMPARE(a.parentId, b.parentId);
-    QCOMPARE(a.grandParentId, b.grandParentId);
-    QCOMPARE(a.code, b.code);
-    QCOMPARE(a.description, b.description);
-    QCOMPARE(a.xCoord, b.xCoord);
-    QCOMPARE(a.yCoord, b.yCoord);
-    QCOMPARE(a.width, b.width);
-    QCOMPARE(a.height, b.height);
-    QCOMPARE(a.shape, b.shape);
-    QCOMPARE(a.backgroundColour, b.backgroundColour);
-    QCOMPARE(a.polygon, b.polygon);
-}
-
-void sameLink(const t_linkItemReadFromXML& a, const t_linkItemReadFromXML& b)
-{
-    QCOMPARE(a.level, b.level);
-    QCOMPARE(a.parentId, b.parentId);
-    QCOMPARE(a.grandParentId, b.grandParentId);
-    QCOMPARE(a.xCoord, b.xCoord);
-    QCOMPARE(a.yCoord, b.yCoord);
-    QCOMPARE(a.label, b.label);
-    QCOMPARE(a.description, b.description);
-    QCOMPARE(a.datatype, b.datatype);
-    QCOMPARE(a.startItem, b.startItem);
-    QCOMPARE(a.endItem, b.endItem);
-    QCOMPARE(a.backgroundColour, b.backgroundColour);
-    QCOMPARE(a.polygon, b.polygon);
-}
-
-void sameMemory(const t_memoryItemReadFromXML& a, const t_memoryItemReadFromXML& b)
-{
-    QCOMPARE(a.level, b.level);
-    QCOMPARE(a.parentId, b.parentId);
-    QCOMPARE(a.grandParentId, b.grandParentId);
-    QCOMPARE(a.xCoord, b.xCoord);
-    QCOMPARE(a.yCoord, b.yCoord);
-    QCOMPARE(a.label, b.label);
-    QCOMPARE(a.description, b.description);
-    QCOMPARE(a.datatype, b.datatype);
-    QCOMPARE(a.backgroundColour, b.backgroundColour);
-    QCOMPARE(a.polygon, b.polygon);
-}
-
-void sameDataflow(const t_dataflowItemReadFromXML& a, const t_dataflowItemReadFromXML& b)
-{
-    QCOMPARE(a.level, b.level);
-    QCOMPARE(a.parentId, b.parentId);
-    QCOMPARE(a.grandParentId, b.grandParentId);
-    QCOMPARE(a.xCoord, b.xCoord);
-    QCOMPARE(a.yCoord, b.yCoord);
-    QCOMPARE(a.lineType, b.lineType);
-    QCOMPARE(a.label, b.label);
-    QCOMPARE(a.description, b.description);
-    QCOMPARE(a.datatype, b.datatype);
-    QCOMPARE(a.startItem, b.startItem);
-    QCOMPARE(a.endItem, b.endItem);
-    QCOMPARE(a.backgroundColour, b.backgroundColour);
-    QCOMPARE(a.polygon, b.polygon);
-}
-
-void sameState(const t_stateItemReadFromXML& a, const t_stateItemReadFromXML& b)
-{
-    QCOMPARE(a.level, b.level);
-    QCOMPARE(a.parentId, b.parentId);
-    QCOMPARE(a.grandParentId, b.grandParentId);
-    QCOMPARE(a.label, b.label);
-    QCOMPARE(a.ifInitialState, b.ifInitialState);
-    QCOMPARE(a.initialCondition, b.initialCondition);
-    QCOMPARE(a.initialDescription, b.initialDescription);
-    QCOMPARE(a.xCoord, b.xCoord);
-    QCOMPARE(a.yCoord, b.yCoord);
-    QCOMPARE(a.width, b.width);
-    QCOMPARE(a.height, b.height);
-    QCOMPARE(a.backgroundColour, b.backgroundColour);
-    QCOMPARE(a.polygon, b.polygon);
-    QCOMPARE(a.action, b.action);
-    QCOMPARE(a.description, b.description);
-    QCOMPARE(a.numberOfTI, b.numberOfTI);
-    QCOMPARE(a.transitions, b.transitions);
-}
-
-void sameTransition(const t_transitionItemReadFromXML& a, const t_transitionItemReadFromXML& b)
-{
-    QCOMPARE(a.level, b.level);
-    QCOMPARE(a.parentId, b.parentId);
-    QCOMPARE(a.grandParentId, b.grandParentId);
-    QCOMPARE(a.label, b.label);
-    QCOMPARE(a.condition, b.condition);
-    QCOMPARE(a.backgroundColour, b.backgroundColour);
-    QCOMPARE(a.xCoord, b.xCoord);
-    QCOMPARE(a.yCoord, b.yCoord);
-    QCOMPARE(a.width, b.width);
-    QCOMPARE(a.height, b.height);
-    QCOMPARE(a.polygon, b.polygon);
-    QCOMPARE(a.startItem, b.startItem);
-    QCOMPARE(a.endItem, b.endItem);
-    QCOMPARE(a.description, b.description);
-    QCOMPARE(a.action, b.action);
-}
-
-void sameText(const t_textItemReadFromXML& a, const t_textItemReadFromXML& b)
-{
-    QCOMPARE(a.level, b.level);
-    QCOMPARE(a.parentId, b.parentId);
-    QCOMPARE(a.grandParentId, b.grandParentId);
-    QCOMPARE(a.type, b.type);
-    QCOMPARE(a.backgroundColour, b.backgroundColour);
-    QCOMPARE(a.textColour, b.textColour);
-    QCOMPARE(a.xCoord, b.xCoord);
-    QCOMPARE(a.yCoord, b.yCoord);
-    QCOMPARE(a.width, b.width);
-    QCOMPARE(a.height, b.height);
-    QCOMPARE(a.polygon, b.polygon);
-    QCOMPARE(a.action, b.action);
 }
 
 t_strReadProcessItem node(int level, int id, int parentId, int grandParentId, const QString& label)
@@ -431,9 +179,9 @@ private slots:
     void treeTextOfEveryCanvas();
     void roundTripOfEveryKind();
     void savedFileIsReadBackAlike();
-    void upperCaseColoursAreWrittenLowerCase();
+    void colours_data();
+    void colours();
     void oddCharactersSurviveOrAreDropped();
-    void uncolouredItemsStayUncoloured();
     void dataflowOfOtherLineTypeHasNoEnds();
     void processesOnStateMachinesAreNotVisited();
     void firstCanvasOfAnIdentityIsTaken();
@@ -451,6 +199,18 @@ private:
     // Loads a document into the window the way a project is opened.
     bool load(MainWindow& window, const QByteArray& bytes);
     QString path(const QString& name) const { return dir.filePath(name); }
+    // Saves under the name and returns what was written.
+    QByteArray saveAs(MainWindow& window, const QString& name);
+    // Puts the every-kind project on disk and into the window, to be saved over.
+    bool prepareOverwrite(MainWindow& window, const QString& name);
+    // After a failed save: the old file as it was, Save still enabled, nothing beside it.
+    void expectOldFileKept(MainWindow& window, const QString& name);
+    static Canvas* canvas(MainWindow& window, int level)
+    {
+        bool found = false;
+        Canvas* canvas = window.getCanvasItem(level, 1, 1, &found);
+        return found ? canvas : nullptr;
+    }
 
     QTemporaryDir dir;
 };
@@ -475,6 +235,29 @@ bool TestProjectSave::load(MainWindow& window, const QByteArray& bytes)
         return false;
     ProjectPlacer::place(window, io);
     return true;
+}
+
+QByteArray TestProjectSave::saveAs(MainWindow& window, const QString& name)
+{
+    window.projectIO().setFilePath(path(name));
+    return window.saveDataToFile() ? readAll(path(name)) : QByteArray("<not saved>");
+}
+
+bool TestProjectSave::prepareOverwrite(MainWindow& window, const QString& name)
+{
+    if (!writeFile(path(name), everyKindProject()) || !load(window, everyKindProject()))
+        return false;
+    window.projectIO().setFilePath(path(name));
+    window.enableAction(POS_SAVE);
+    return true;
+}
+
+void TestProjectSave::expectOldFileKept(MainWindow& window, const QString& name)
+{
+    QCOMPARE(readAll(path(name)), everyKindProject());
+    QVERIFY(window.actionAt(POS_SAVE)->isEnabled());
+    QCOMPARE(QDir(dir.path()).entryList({QFileInfo(name).completeBaseName() + '*'}, QDir::Files | QDir::Hidden),
+             QStringList(name));
 }
 
 void TestProjectSave::formatReal_data()
@@ -591,18 +374,9 @@ void TestProjectSave::roundTripOfEveryKind()
     QVERIFY(!window.actionAt(POS_SAVE)->isEnabled());
 
     const QByteArray saved = readAll(target);
-    const QByteArray expected = everyKindProject();
-    if (withoutMidPos(saved) != withoutMidPos(expected)) {
-        const QList<QByteArray> got = withoutMidPos(saved).split('\n');
-        const QList<QByteArray> want = withoutMidPos(expected).split('\n');
-        for (int i = 0; i < qMin(got.size(), want.size()); ++i) {
-            if (got.at(i) != want.at(i)) {
-                qWarning() << "line" << i + 1 << "\n got " << got.at(i) << "\n want" << want.at(i);
-                break;
-            }
-        }
-    }
-    QCOMPARE(withoutMidPos(saved), withoutMidPos(expected));
+    // Line by line, so that a failure names the line.
+    QCOMPARE(withoutMidPos(saved).split('\n'), withoutMidPos(everyKindProject()).split('\n'));
+    QCOMPARE(withoutMidPos(saved), withoutMidPos(everyKindProject()));
 
     // Every transition writes its mid position as a point.
     static const QRegularExpression mid(QStringLiteral("<midPos>(-?[0-9.e+]+),(-?[0-9.e+]+)</midPos>"));
@@ -623,8 +397,6 @@ void TestProjectSave::savedFileIsReadBackAlike()
     QVERIFY(load(window, everyKindProject()));
     const XmlIO& original = window.projectIO();
     const QString target = path(QStringLiteral("Alike.vorn"));
-
-    XmlIO io;
     {
         // Save through a second window so that the first keeps its records.
         MainWindow writer;
@@ -632,37 +404,50 @@ void TestProjectSave::savedFileIsReadBackAlike()
         writer.projectIO().setFilePath(target);
         QVERIFY(writer.saveDataToFile());
     }
+    XmlIO io;
     io.setFilePath(target);
     QVERIFY(io.checkProjectFileCorrupt());
     QVERIFY(io.readProjectFile());
-    compareVectors(io.processItemRecords, original.processItemRecords, &sameProcess);
-    compareVectors(io.linkItemRecords, original.linkItemRecords, &sameLink);
-    compareVectors(io.memoryItemRecords, original.memoryItemRecords, &sameMemory);
-    compareVectors(io.dataflowItemRecords, original.dataflowItemRecords, &sameDataflow);
-    compareVectors(io.stateItemRecords, original.stateItemRecords, &sameState);
-    compareVectors(io.transitionItemRecords, original.transitionItemRecords, &sameTransition);
-    compareVectors(io.textItemRecords, original.textItemRecords, &sameText);
+    QCOMPARE(Doc::fields(io.processItemRecords), Doc::fields(original.processItemRecords));
+    QCOMPARE(Doc::fields(io.linkItemRecords), Doc::fields(original.linkItemRecords));
+    QCOMPARE(Doc::fields(io.memoryItemRecords), Doc::fields(original.memoryItemRecords));
+    QCOMPARE(Doc::fields(io.dataflowItemRecords), Doc::fields(original.dataflowItemRecords));
+    QCOMPARE(Doc::fields(io.stateItemRecords), Doc::fields(original.stateItemRecords));
+    QCOMPARE(Doc::fields(io.transitionItemRecords), Doc::fields(original.transitionItemRecords));
+    QCOMPARE(Doc::fields(io.textItemRecords), Doc::fields(original.textItemRecords));
     QCOMPARE(io.processItemRecords.size(), 7);
     QCOMPARE(io.stateItemRecords.size(), 3);
     QCOMPARE(io.transitionItemRecords.size(), 4);
     QCOMPARE(io.dataflowItemRecords.size(), 4);
+    // Values as written in the file, escaped characters and all.
+    QCOMPARE(Doc::fields(io.stateItemRecords.at(1)).at(13), QStringLiteral("if (a < b && c > d) work();"));
+    QCOMPARE(Doc::fields(io.linkItemRecords.first()),
+             QStringList({"4", "1", "1", "1234.57", "-12.5", "bus", "CAN & \"SPI\"\nsecond line", "frame_t",
+                          "SW_A", "SW_B", "#80ff00", "0,0,100,0,100,21,0,21,0,0"}));
 }
 
-void TestProjectSave::upperCaseColoursAreWrittenLowerCase()
+void TestProjectSave::colours_data()
 {
+    QTest::addColumn<QByteArray>("attribute");
+    QTest::addColumn<QByteArray>("child");
+    QTest::addColumn<bool>("savedAsGiven");
+    QTest::newRow("upper case is written lower case") << QByteArray("#AABBCC") << QByteArray("#CCDDEE") << false;
+    // Not black: an item without a colour takes its default when painted.
+    QTest::newRow("uncoloured stays uncoloured") << QByteArray() << QByteArray() << true;
+}
+
+void TestProjectSave::colours()
+{
+    QFETCH(QByteArray, attribute);
+    QFETCH(QByteArray, child);
+    QFETCH(bool, savedAsGiven);
     QByteArray project = everyKindProject();
-    project.replace("backgroundColour=\"#aabbcc\"", "backgroundColour=\"#AABBCC\"");
-    project.replace("<backgroundColour>#ccddee<", "<backgroundColour>#CCDDEE<");
+    project.replace("backgroundColour=\"#aabbcc\"", "backgroundColour=\"" + attribute + '"');
+    project.replace("<backgroundColour>#ccddee<", "<backgroundColour>" + child + '<');
     MainWindow window;
     QVERIFY(load(window, project));
-    const QString target = path(QStringLiteral("Colours.vorn"));
-    window.projectIO().setFilePath(target);
-    QVERIFY(window.saveDataToFile());
-    const QByteArray saved = readAll(target);
-    QVERIFY(saved.contains("backgroundColour=\"#aabbcc\""));
-    QVERIFY(saved.contains("<backgroundColour>#ccddee</backgroundColour>"));
-    QVERIFY(!saved.contains("#AABBCC"));
-    QVERIFY(!saved.contains("#CCDDEE"));
+    QCOMPARE(withoutMidPos(saveAs(window, QStringLiteral("Colours.vorn"))),
+             withoutMidPos(savedAsGiven ? project : everyKindProject()));
 }
 
 void TestProjectSave::oddCharactersSurviveOrAreDropped()
@@ -676,10 +461,7 @@ void TestProjectSave::oddCharactersSurviveOrAreDropped()
     MainWindow window;
     QVERIFY(load(window, project));
     // Characters XML cannot carry come in through the items' editors.
-    Canvas* machine = nullptr;
-    bool found = false;
-    machine = window.getCanvasItem(5, 1, 1, &found);
-    QVERIFY(found);
+    Canvas* machine = canvas(window, 5);
     QCOMPARE(machine->stateItems.first()->getAction(), odd);
     t_stateItemReadFromXML record;
     record.level = 6;
@@ -690,13 +472,10 @@ void TestProjectSave::oddCharactersSurviveOrAreDropped()
     record.width = 280;
     record.height = 150;
     QVERIFY(machine->addStateItem(&record));
-
-    const QString target = path(QStringLiteral("Odd.vorn"));
-    window.projectIO().setFilePath(target);
-    QVERIFY(window.saveDataToFile());
+    saveAs(window, QStringLiteral("Odd.vorn"));
 
     XmlIO io;
-    io.setFilePath(target);
+    io.setFilePath(path(QStringLiteral("Odd.vorn")));
     QVERIFY(io.checkProjectFileCorrupt());
     QVERIFY(io.readProjectFile());
     QCOMPARE(io.stateItemRecords.size(), 4);
@@ -706,27 +485,11 @@ void TestProjectSave::oddCharactersSurviveOrAreDropped()
     QCOMPARE(io.dataflowItemRecords.at(1).description, odd);
 }
 
-void TestProjectSave::uncolouredItemsStayUncoloured()
-{
-    QByteArray project = everyKindProject();
-    project.replace("<backgroundColour>#ccddee</backgroundColour>", "<backgroundColour></backgroundColour>");
-    project.replace("backgroundColour=\"#aabbcc\"", "backgroundColour=\"\"");
-    MainWindow window;
-    QVERIFY(load(window, project));
-    const QString target = path(QStringLiteral("Uncoloured.vorn"));
-    window.projectIO().setFilePath(target);
-    QVERIFY(window.saveDataToFile());
-    // Not black: an item without a colour takes its default when painted.
-    QCOMPARE(withoutMidPos(readAll(target)), withoutMidPos(project));
-}
-
 void TestProjectSave::dataflowOfOtherLineTypeHasNoEnds()
 {
     MainWindow window;
     QVERIFY(load(window, everyKindProject()));
-    bool found = false;
-    Canvas* micro = window.getCanvasItem(3, 1, 1, &found);
-    QVERIFY(found);
+    Canvas* micro = canvas(window, 3);
     t_dataflowItemReadFromXML record;
     record.level = 4;
     record.parentId = 1;
@@ -741,16 +504,13 @@ void TestProjectSave::dataflowOfOtherLineTypeHasNoEnds()
     micro->addItem(odd);
     micro->dataflowItems.append(odd);
 
-    const QString target = path(QStringLiteral("OddFlow.vorn"));
-    window.projectIO().setFilePath(target);
-    QVERIFY(window.saveDataToFile());
-    const QByteArray saved = readAll(target);
+    const QByteArray saved = saveAs(window, QStringLiteral("OddFlow.vorn"));
     QVERIFY(saved.contains("            <DataflowItems number=\"3\">\n"));
     QVERIFY(saved.contains("<Dataflow level=\"4\" parentId=\"1\" grandParentId=\"1\" lineType=\"3\" "
                            "xCoord=\"5\" yCoord=\"6\" label=\"odd\" description=\"\" datatype=\"\" "
                            "backgroundColour=\"\" polygon=\"\"/>"));
     XmlIO io;
-    io.setFilePath(target);
+    io.setFilePath(path(QStringLiteral("OddFlow.vorn")));
     QVERIFY(!io.checkProjectFileCorrupt());
 }
 
@@ -758,9 +518,6 @@ void TestProjectSave::processesOnStateMachinesAreNotVisited()
 {
     MainWindow window;
     QVERIFY(load(window, everyKindProject()));
-    bool found = false;
-    Canvas* machine = window.getCanvasItem(5, 1, 1, &found);
-    QVERIFY(found);
     // It owns no canvas; visiting it would fail the save.
     t_processItemReadFromXML record;
     record.level = 6;
@@ -768,14 +525,8 @@ void TestProjectSave::processesOnStateMachinesAreNotVisited()
     record.parentId = 1;
     record.grandParentId = 1;
     record.label = QStringLiteral("Stray");
-    QVERIFY(machine->addProcessItem(&record));
-
-    const QString target = path(QStringLiteral("Stray.vorn"));
-    window.projectIO().setFilePath(target);
-    QVERIFY(window.saveDataToFile());
-    const QByteArray saved = readAll(target);
-    QVERIFY(!saved.contains("Stray"));
-    QCOMPARE(withoutMidPos(saved), withoutMidPos(everyKindProject()));
+    QVERIFY(canvas(window, 5)->addProcessItem(&record));
+    QCOMPARE(withoutMidPos(saveAs(window, QStringLiteral("Stray.vorn"))), withoutMidPos(everyKindProject()));
 }
 
 void TestProjectSave::firstCanvasOfAnIdentityIsTaken()
@@ -789,57 +540,34 @@ void TestProjectSave::firstCanvasOfAnIdentityIsTaken()
     QVERIFY(window.getAllCanvasNames(&names));
     QVERIFY(names.contains(QStringLiteral("\r\n            SW_B\r\n")));
     QVERIFY(!names.contains(QStringLiteral("Shadow")));
-    const QString target = path(QStringLiteral("Shadow.vorn"));
-    window.projectIO().setFilePath(target);
-    QVERIFY(window.saveDataToFile());
-    QCOMPARE(withoutMidPos(readAll(target)), withoutMidPos(everyKindProject()));
+    QCOMPARE(withoutMidPos(saveAs(window, QStringLiteral("Shadow.vorn"))), withoutMidPos(everyKindProject()));
 }
 
 void TestProjectSave::missingCanvasInTreeKeepsOldFile()
 {
-    const QString target = path(QStringLiteral("KeepTree.vorn"));
-    const QByteArray old = everyKindProject();
-    QVERIFY(writeFile(target, old));
-
     MainWindow window;
-    QVERIFY(load(window, old));
-    window.projectIO().setFilePath(target);
-    window.enableAction(POS_SAVE);
+    QVERIFY(prepareOverwrite(window, QStringLiteral("KeepTree.vorn")));
     // The last state machine's canvas no longer answers to its identity.
     window.getCanvases().last()->setId(9);
     QString names = QStringLiteral("untouched");
     QVERIFY(!window.getAllCanvasNames(&names));
     QCOMPARE(names, QStringLiteral("untouched"));
     QVERIFY(!window.saveDataToFile());
-    QCOMPARE(readAll(target), old);
-    QVERIFY(window.actionAt(POS_SAVE)->isEnabled());
+    expectOldFileKept(window, QStringLiteral("KeepTree.vorn"));
 }
 
 void TestProjectSave::missingCanvasDuringWalkKeepsOldFile()
 {
-    const QString target = path(QStringLiteral("KeepWalk.vorn"));
-    const QByteArray old = everyKindProject();
-    QVERIFY(writeFile(target, old));
-
     MainWindow window;
-    QVERIFY(load(window, old));
-    window.projectIO().setFilePath(target);
-    window.enableAction(POS_SAVE);
+    QVERIFY(prepareOverwrite(window, QStringLiteral("KeepWalk.vorn")));
     // The tree text still finds every canvas by position; the walk, going by
     // the process's own identity, stops at the second module after writing
     // most of the project.
-    bool found = false;
-    Canvas* micro = window.getCanvasItem(3, 1, 1, &found);
-    QVERIFY(found);
-    micro->processItems.at(1)->setId(7);
+    canvas(window, 3)->processItems.at(1)->setId(7);
     QString names;
     QVERIFY(window.getAllCanvasNames(&names));
     QVERIFY(!window.saveDataToFile());
-    QCOMPARE(readAll(target), old);
-    QVERIFY(window.actionAt(POS_SAVE)->isEnabled());
-    // Nothing is left lying around next to the project.
-    QCOMPARE(QDir(dir.path()).entryList({QStringLiteral("KeepWalk*")}, QDir::Files | QDir::Hidden),
-             QStringList(QStringLiteral("KeepWalk.vorn")));
+    expectOldFileKept(window, QStringLiteral("KeepWalk.vorn"));
 }
 
 void TestProjectSave::rootThatIsNotTheProjectNodeKeepsOldFile()
@@ -895,14 +623,8 @@ void TestProjectSave::readOnlyFolderFails()
 
 void TestProjectSave::fullDiskKeepsOldFile()
 {
-    const QString target = path(QStringLiteral("Full.vorn"));
-    const QByteArray old = everyKindProject();
-    QVERIFY(writeFile(target, old));
     MainWindow window;
-    QVERIFY(load(window, old));
-    window.projectIO().setFilePath(target);
-    window.enableAction(POS_SAVE);
-
+    QVERIFY(prepareOverwrite(window, QStringLiteral("Full.vorn")));
     // A file-size limit makes every write past it fail as on a full disk.
     struct rlimit saved;
     QCOMPARE(getrlimit(RLIMIT_FSIZE, &saved), 0);
@@ -915,13 +637,10 @@ void TestProjectSave::fullDiskKeepsOldFile()
     std::signal(SIGXFSZ, previousHandler);
 
     QVERIFY(!written);
-    QCOMPARE(readAll(target), old);
-    QVERIFY(window.actionAt(POS_SAVE)->isEnabled());
-    QCOMPARE(QDir(dir.path()).entryList({QStringLiteral("Full*")}, QDir::Files | QDir::Hidden),
-             QStringList(QStringLiteral("Full.vorn")));
+    expectOldFileKept(window, QStringLiteral("Full.vorn"));
     // With room again the same save goes through.
     QVERIFY(window.saveDataToFile());
-    QCOMPARE(withoutMidPos(readAll(target)), withoutMidPos(old));
+    QCOMPARE(withoutMidPos(readAll(path(QStringLiteral("Full.vorn")))), withoutMidPos(everyKindProject()));
 }
 
 void TestProjectSave::killedSaveKeepsOldFile()
