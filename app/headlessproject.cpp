@@ -9,13 +9,7 @@ HeadlessProject::HeadlessProject()
 HeadlessProject::LoadResult HeadlessProject::load(const QString& path)
 {
     projectCanvases.clear();
-    xmlIO.processItemRecords.clear();
-    xmlIO.stateItemRecords.clear();
-    xmlIO.transitionItemRecords.clear();
-    xmlIO.textItemRecords.clear();
-    xmlIO.linkItemRecords.clear();
-    xmlIO.memoryItemRecords.clear();
-    xmlIO.dataflowItemRecords.clear();
+    xmlIO.clearRecords();
     xmlIO.setFilePath(path);
     if (!xmlIO.checkProjectFileCorrupt())
         return Corrupt;

@@ -111,13 +111,7 @@ void MainWindow::clearAllData()
     lastCreatedCanvas = nullptr;
     currentTreeNode = nullptr;
     projectCanvases.clear();
-    xmlIO.processItemRecords.clear();
-    xmlIO.stateItemRecords.clear();
-    xmlIO.transitionItemRecords.clear();
-    xmlIO.textItemRecords.clear();
-    xmlIO.linkItemRecords.clear();
-    xmlIO.memoryItemRecords.clear();
-    xmlIO.dataflowItemRecords.clear();
+    xmlIO.clearRecords();
     clearProjectModel();
 }
 

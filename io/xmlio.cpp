@@ -997,3 +997,14 @@ void XmlIO::clearDataflowItemStruct()
 {
     dataflowItemRecord = t_dataflowItemReadFromXML();
 }
+
+void XmlIO::clearRecords()
+{
+    processItemRecords.clear();
+    stateItemRecords.clear();
+    transitionItemRecords.clear();
+    textItemRecords.clear();
+    linkItemRecords.clear();
+    memoryItemRecords.clear();
+    dataflowItemRecords.clear();
+}

@@ -120,6 +120,9 @@ public:
     void clearMemoryItemStruct();
     void clearDataflowItemStruct();
 
+    // The reader only appends; a new project starts from empty vectors.
+    void clearRecords();
+
     QVector<t_processItemReadFromXML> processItemRecords;
     QVector<t_stateItemReadFromXML> stateItemRecords;
     QVector<t_transitionItemReadFromXML> transitionItemRecords;

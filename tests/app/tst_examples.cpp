@@ -9,6 +9,7 @@
 
 #include "canvas.h"
 #include "codegenerator.h"
+#include "headlessproject.h"
 #include "mainwindow.h"
 #include "processitem.h"
 #include "stateitem.h"
@@ -65,24 +66,13 @@ void TestExamples::examples()
     CodeGenerator generator;
     generator.setAuthor("Korvel tests");
     generator.setOutputFolder(out + "/");
+    // The generator runs headless over the state machines, as the tool does.
+    HeadlessProject project;
+    QCOMPARE(project.load(file), HeadlessProject::Loaded);
     int machines = 0;
-    for (Canvas* canvas : w.getCanvases()) {
-        if (canvas->getLevel() != 5)
-            continue;
-        bool found = false;
-        Canvas* parent = w.getCanvasItem(4, canvas->getParentId(), canvas->getGrandParentId(), &found);
-        QVERIFY(found);
-        t_strReadProcessItem node;
-        node.level = canvas->getLevel();
-        node.id = canvas->getId();
-        node.parentId = canvas->getParentId();
-        node.grandParentId = canvas->getGrandParentId();
-        node.Nos = canvas->getNos();
-        node.label = canvas->getLabel();
-        ProcessItem* owner = parent->getProcessItem(&node, &found);
-        QVERIFY(found);
-        generator.setCanvasItem(canvas);
-        generator.setProcessItem(owner);
+    for (const ProjectCanvases::StateMachine& machine : project.canvases().stateMachines()) {
+        generator.setCanvasItem(machine.canvas);
+        generator.setProcessItem(machine.process);
         QVERIFY(generator.writeStateMachineFiles());
         QVERIFY2(generator.getErrorList().isEmpty(), qPrintable(QStringList(generator.getErrorList().toList()).join('\n')));
         ++machines;

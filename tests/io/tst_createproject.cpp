@@ -10,7 +10,6 @@
 #include "mainwindow.h"
 #include "processitem.h"
 #include "projectdocument.h"
-#include "projectplacer.h"
 #include "stateitem.h"
 #include "testenvironment.h"
 #include "transitionitem.h"
@@ -254,12 +253,7 @@ void TestCreateProject::defaultFileLoadsIntoFiveCanvases()
     MainWindow window;
     const QString path = dir.filePath(QStringLiteral("Loaded.vorn"));
     QCOMPARE(CreateProject::getInstance(&window)->processNewProject(path), 1);
-    XmlIO& io = window.projectIO();
-    io.setFilePath(path);
-    QString names;
-    QVERIFY(io.readProjectFileNames(&names));
-    QVERIFY(io.readProjectFile());
-    ProjectPlacer::place(window, io);
+    window.openFile(path);
 
     QCOMPARE(window.getCanvases().size(), 5);
     for (int level = 1; level <= 5; ++level)

@@ -19,7 +19,6 @@
 #include "memoryitem.h"
 #include "processitem.h"
 #include "projectdocument.h"
-#include "projectplacer.h"
 #include "stateitem.h"
 #include "testenvironment.h"
 #include "textitem.h"
@@ -228,13 +227,13 @@ bool TestProjectSave::load(MainWindow& window, const QByteArray& bytes)
     const QString source = path(QStringLiteral("source-%1.vorn").arg(++counter));
     if (!writeFile(source, bytes))
         return false;
-    XmlIO& io = window.projectIO();
-    io.setFilePath(source);
-    QString names;
-    if (!io.checkProjectFileCorrupt() || !io.readProjectFileNames(&names) || !io.readProjectFile())
+    // Checked first so that a corrupt file fails here instead of in a box.
+    XmlIO check;
+    check.setFilePath(source);
+    if (!check.checkProjectFileCorrupt())
         return false;
-    ProjectPlacer::place(window, io);
-    return true;
+    window.openFile(source);
+    return window.projectIO().getFilePath() == source && !window.getCanvases().isEmpty();
 }
 
 QByteArray TestProjectSave::saveAs(MainWindow& window, const QString& name)
