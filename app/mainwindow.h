@@ -207,6 +207,7 @@ private:
     void zoomBy(double factor);
 
     void loadProject(const QString& outline);
+    void restoreBrowserTree();
     void restorePreviousPath();
     bool deleteProcess(ProcessItem* process);
     QString saveFailureReason() const;

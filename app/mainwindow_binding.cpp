@@ -420,6 +420,8 @@ bool MainWindow::deleteProcess(ProcessItem* process)
     if (canvas->newProcessItem == process)
         canvas->newProcessItem = nullptr;
     delete process;
+    if (dropped.contains(lastCreatedCanvas))
+        lastCreatedCanvas = nullptr;
     projectCanvases.remove(dropped);
 
     updateRestProcessItemsAndCanvasItems();

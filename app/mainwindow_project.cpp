@@ -112,6 +112,37 @@ void MainWindow::loadProject(const QString& outline)
     disableAction(POS_SAVE);
 }
 
+void MainWindow::restoreBrowserTree()
+{
+    clearProjectModel();
+    QString outline;
+    if (!projectCanvases.getAllCanvasNames(&outline))
+        return;
+    TreeItem* root = projectModel->getItem(QModelIndex());
+    projectModel->setupModelData(outline.split(QLatin1Char('\n')), root, true);
+    updateProjectModel();
+    ui->treeView->expandAll();
+    if (!currentCanvas)
+        return;
+
+    // The node of the shown canvas becomes the current tree node again.
+    QVector<TreeItem*> pending {root};
+    while (!pending.isEmpty()) {
+        TreeItem* node = pending.takeLast();
+        for (int row = 0; row < node->childCount(); ++row) {
+            TreeItem* child = node->child(row);
+            if (child->getLevel() == currentCanvas->getLevel() && child->getId() == currentCanvas->getId()
+                && child->getParentId() == currentCanvas->getParentId()
+                && child->getGrandParentId() == currentCanvas->getGrandParentId()
+                && child->data(0).toString() == currentCanvas->getLabel()) {
+                currentTreeNode = child;
+                return;
+            }
+            pending.append(child);
+        }
+    }
+}
+
 bool MainWindow::checkSaveChanges()
 {
     if (!ui->actionSave->isEnabled())
@@ -151,8 +182,13 @@ void MainWindow::on_actionNew_triggered()
     if (result != 1)
         return;
 
-    if (!checkSaveChanges())
+    // The dialog emptied the browser; its nodes are gone.
+    currentTreeNode = nullptr;
+    if (!checkSaveChanges()) {
+        // The old project stays open, so it gets its browser back.
+        restoreBrowserTree();
         return;
+    }
     clearAllData();
     previousProjectPath = xmlIO.getFilePath();
     xmlIO.setFilePath(dialog->getProjectFilePath());

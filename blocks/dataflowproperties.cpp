@@ -8,6 +8,7 @@
 DataflowProperties::DataflowProperties(QWidget* parent)
     : QDialog(parent)
 {
+    ensureForm();
 }
 
 DataflowProperties::~DataflowProperties()

@@ -8,6 +8,7 @@
 LinkProperties::LinkProperties(QWidget* parent)
     : QDialog(parent)
 {
+    ensureForm();
 }
 
 LinkProperties::~LinkProperties()

@@ -8,6 +8,7 @@
 MemoryProperties::MemoryProperties(QWidget* parent)
     : QDialog(parent)
 {
+    ensureForm();
 }
 
 MemoryProperties::~MemoryProperties()

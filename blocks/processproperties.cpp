@@ -8,6 +8,7 @@
 ProcessProperties::ProcessProperties(QWidget* parent)
     : QDialog(parent)
 {
+    ensureForm();
 }
 
 ProcessProperties::~ProcessProperties()

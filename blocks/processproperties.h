@@ -36,7 +36,7 @@ private slots:
     void on_buttonBox_rejected();
 
 private:
-    // Items keep their dialog by value; the widgets are built on first use.
+    // Builds the form once; the constructor calls it.
     void ensureForm();
 
     Ui::ProcessProperties* ui = nullptr;

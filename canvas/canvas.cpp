@@ -284,6 +284,10 @@ void Canvas::mouseReleaseEvent(QGraphicsSceneMouseEvent* event)
         }
     } else if (mode == InsertTransition || mode == InsertLink || mode == InsertDataflow) {
         finishDrag(event);
+    } else {
+        // The tool changed during the drag: the rubber band must not stay behind.
+        removeItem(tempLine);
+        delete tempLine;
     }
     tempLine = nullptr;
     update();

@@ -16,6 +16,7 @@
 #include "projectfixture.h"
 #include "stateitem.h"
 #include "testenvironment.h"
+#include "treeitem.h"
 #include "treemodel.h"
 
 namespace {
@@ -49,6 +50,14 @@ void modify(MainWindow& w, const QString& label = QStringLiteral("Extra"))
     w.slot_enableSaveAction();
 }
 
+int nodeCount(const QAbstractItemModel* model, const QModelIndex& parent = QModelIndex())
+{
+    int count = 0;
+    for (int row = 0; row < model->rowCount(parent); ++row)
+        count += 1 + nodeCount(model, model->index(row, 0, parent));
+    return count;
+}
+
 int stateCount(const MainWindow& w)
 {
     int count = 0;
@@ -71,6 +80,7 @@ private slots:
     void openRemembersTheFolderEvenWhenTheFileFails();
     void saveAsContinuesOnTheCopy();
     void saveFailureIsReportedAndKeepsSaveEnabled();
+    void newAfterAFailedSaveKeepsTheOldProjectAndItsBrowser();
     void closeWithChangesOffersSaveDiscardCancel();
     void closeWithoutChangesAsksNothing();
     void renameRelabelsBrowserCanvasAndFile();
@@ -233,6 +243,33 @@ void TestProjectCommands::saveFailureIsReportedAndKeepsSaveEnabled()
     w.show();
     QVERIFY(!w.close());
     QVERIFY(!w.getCanvases().isEmpty());
+}
+
+void TestProjectCommands::newAfterAFailedSaveKeepsTheOldProjectAndItsBrowser()
+{
+    ProjectFixture fixture;
+    const QString original = fixture.copyExample("Example_1.vorn");
+    MainWindow w;
+    w.openFile(original);
+    modify(w);
+    const int canvases = w.getCanvases().size();
+    w.projectIO().setFilePath(fixture.path("missing-folder/Example_1.vorn"));
+
+    ModalAnswerer answer;
+    answer.accept([&](QWidget* dialog) { ProjectFixture::chooseFile(dialog, fixture.path("Fresh")); });
+    answer.pressButton(QMessageBox::Save);
+    answer.accept();
+    action(w, "actionNew")->trigger();
+    QCOMPARE(answer.answeredCount(), 3);
+
+    // The old project stays open with its whole browser tree.
+    QCOMPARE(w.getCanvases().size(), canvases);
+    QVERIFY(action(w, "actionSave")->isEnabled());
+    const QAbstractItemModel* model = w.findChild<QTreeView*>("treeView")->model();
+    QCOMPARE(nodeCount(model), canvases);
+    QVERIFY(w.getCurrentTreeNode());
+    QCOMPARE(w.getCurrentTreeNode()->data(0).toString(), w.getCurrentCanvas()->getLabel());
+    QCOMPARE(w.getCurrentTreeNode()->getLevel(), w.getCurrentCanvas()->getLevel());
 }
 
 void TestProjectCommands::closeWithChangesOffersSaveDiscardCancel()

@@ -102,6 +102,8 @@ class TestPropertyDialogs : public QObject
 
 private slots:
     void initTestCase();
+    void constructorBuildsForm_data();
+    void constructorBuildsForm();
     void fieldsRoundTrip_data();
     void fieldsRoundTrip();
     void processOnlyFields();
@@ -116,6 +118,41 @@ void TestPropertyDialogs::initTestCase()
 {
     TestEnvironment::useThrowAwaySettings();
     TestEnvironment::loadResources();
+}
+
+void TestPropertyDialogs::constructorBuildsForm_data()
+{
+    QTest::addColumn<int>("kind");
+    QTest::addColumn<QString>("title");
+    QTest::addColumn<QString>("labelHint");
+    QTest::addColumn<QString>("descriptionHint");
+    QTest::newRow("process") << int(Process) << "Korvel - Process Item Properties"
+                             << "Enter label for process item"
+                             << "Write description for process item here";
+    QTest::newRow("link") << int(Link) << "Korvel - Link Item Properties"
+                          << "Enter label for link item" << "Write description for link item here";
+    QTest::newRow("memory") << int(Memory) << "Memory Item Properties" << "Enter variable name"
+                            << "Write description for memory item here";
+    QTest::newRow("dataflow") << int(Dataflow) << "Korvel - Dataflow Item Properties"
+                              << "Enter label for global variable"
+                              << "Write description for dataflow item here";
+}
+
+void TestPropertyDialogs::constructorBuildsForm()
+{
+    QFETCH(int, kind);
+    QFETCH(QString, title);
+    QFETCH(QString, labelHint);
+    QFETCH(QString, descriptionHint);
+    // Nothing filled in yet: the constructor alone builds the form.
+    AnyDialog any {Kind(kind)};
+    QCOMPARE(any.dialog->windowTitle(), title);
+    QCOMPARE(any.dialog->minimumSize(), QSize(592, 594));
+    QCOMPARE(any.dialog->maximumSize(), QSize(592, 594));
+    QVERIFY(any.find<QLineEdit>("LE_Label"));
+    QCOMPARE(any.find<QLineEdit>("LE_Label")->placeholderText(), labelHint);
+    QCOMPARE(any.find<QTextEdit>("textEdit")->placeholderText(), descriptionHint);
+    QCOMPARE(any.find<QLineEdit>("LE_Label")->isReadOnly(), kind == Dataflow);
 }
 
 void TestPropertyDialogs::fieldsRoundTrip_data()

@@ -87,6 +87,7 @@ private slots:
     void dragInsertionsAreOneShot();
     void failedDragsKeepTheMode_data();
     void failedDragsKeepTheMode();
+    void rubberBandGoesWhenTheToolChangesMidDrag();
     void rightButtonDoesNothing_data();
     void rightButtonDoesNothing();
     void movingAfterPressOnItemMarksChanged();
@@ -212,6 +213,23 @@ void TestCanvasGestures::failedDragsKeepTheMode()
     QVERIFY(f.canvas.transitionItems.isEmpty());
     QVERIFY(f.canvas.linkItems.isEmpty());
     QVERIFY(f.canvas.dataflowItems.isEmpty());
+}
+
+void TestCanvasGestures::rubberBandGoesWhenTheToolChangesMidDrag()
+{
+    Fixture f(5);
+    f.placeState(QPointF(200, 300));
+    const int itemsBefore = f.canvas.items().size();
+
+    f.canvas.setMode(Canvas::InsertTransition);
+    press(&f.canvas, QPointF(200, 300));
+    move(&f.canvas, QPointF(600, 350));
+    QCOMPARE(f.canvas.items().size(), itemsBefore + 1);
+    f.canvas.setMode(Canvas::SelectItem);
+    release(&f.canvas, QPointF(600, 350));
+
+    QCOMPARE(f.canvas.items().size(), itemsBefore);
+    QVERIFY(f.canvas.transitionItems.isEmpty());
 }
 
 void TestCanvasGestures::rightButtonDoesNothing_data()
