@@ -16,8 +16,8 @@
 #include <cstdio>
 #include <cstdlib>
 
-#include "mainwindow.h"
-#include "projectplacer.h"
+#include "headlessproject.h"
+#include "projectcanvases.h"
 #include "xmlio.h"
 
 namespace {
@@ -235,12 +235,12 @@ Row measure(int wanted, bool place, const QString& folder)
     Row row;
     const QString path = folder + QStringLiteral("/bench_%1.vorn").arg(wanted);
     {
-        MainWindow source;
-        row.items = generate(source.projectIO(), wanted);
-        ProjectPlacer::place(source, source.projectIO());
-        source.projectIO().setFilePath(path);
+        HeadlessProject source;
+        row.items = generate(source.io(), wanted);
+        source.canvases().createCanvasElementsOnFileRead(source.io());
+        source.canvases().placeRecords(source.io());
         row.save = bestOf([&] {
-            if (!source.saveDataToFile())
+            if (!source.saveAs(path))
                 fail("save", wanted);
         });
     }
@@ -271,15 +271,18 @@ Row measure(int wanted, bool place, const QString& folder)
     });
 
     if (place) {
-        MainWindow target;
-        XmlIO& io = target.projectIO();
+        // What Open does after the read: one canvas per process record, then
+        // every record placed on its canvas.
+        HeadlessProject target;
+        XmlIO& io = target.io();
         io.setFilePath(path);
         QString names;
         if (!io.readProjectFileNames(&names) || !io.readProjectFile())
             fail("read", wanted);
         QElapsedTimer timer;
         timer.start();
-        ProjectPlacer::place(target, io);
+        target.canvases().createCanvasElementsOnFileRead(io);
+        target.canvases().placeRecords(io);
         row.place = msSince(timer);
     }
     return row;

@@ -8,7 +8,6 @@
 DataflowProperties::DataflowProperties(QWidget* parent)
     : QDialog(parent)
 {
-    ensureForm();
 }
 
 DataflowProperties::~DataflowProperties()

@@ -8,7 +8,6 @@
 LinkProperties::LinkProperties(QWidget* parent)
     : QDialog(parent)
 {
-    ensureForm();
 }
 
 LinkProperties::~LinkProperties()

@@ -8,7 +8,6 @@
 MemoryProperties::MemoryProperties(QWidget* parent)
     : QDialog(parent)
 {
-    ensureForm();
 }
 
 MemoryProperties::~MemoryProperties()

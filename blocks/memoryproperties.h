@@ -33,7 +33,8 @@ private slots:
     void on_buttonBox_rejected();
 
 private:
-    // Builds the form once; the constructor calls it.
+    // Items keep their dialog by value; the widgets are built on first use,
+    // so a project of many items stays cheap to load.
     void ensureForm();
 
     Ui::MemoryProperties* ui = nullptr;

@@ -8,7 +8,6 @@
 ProcessProperties::ProcessProperties(QWidget* parent)
     : QDialog(parent)
 {
-    ensureForm();
 }
 
 ProcessProperties::~ProcessProperties()

@@ -102,8 +102,8 @@ class TestPropertyDialogs : public QObject
 
 private slots:
     void initTestCase();
-    void constructorBuildsForm_data();
-    void constructorBuildsForm();
+    void formAsShown_data();
+    void formAsShown();
     void fieldsRoundTrip_data();
     void fieldsRoundTrip();
     void processOnlyFields();
@@ -120,7 +120,7 @@ void TestPropertyDialogs::initTestCase()
     TestEnvironment::loadResources();
 }
 
-void TestPropertyDialogs::constructorBuildsForm_data()
+void TestPropertyDialogs::formAsShown_data()
 {
     QTest::addColumn<int>("kind");
     QTest::addColumn<QString>("title");
@@ -138,14 +138,15 @@ void TestPropertyDialogs::constructorBuildsForm_data()
                               << "Write description for dataflow item here";
 }
 
-void TestPropertyDialogs::constructorBuildsForm()
+void TestPropertyDialogs::formAsShown()
 {
     QFETCH(int, kind);
     QFETCH(QString, title);
     QFETCH(QString, labelHint);
     QFETCH(QString, descriptionHint);
-    // Nothing filled in yet: the constructor alone builds the form.
+    // The form as it is shown: built on first use, when the item fills it.
     AnyDialog any {Kind(kind)};
+    any.load(QString(), QString(), QColor());
     QCOMPARE(any.dialog->windowTitle(), title);
     QCOMPARE(any.dialog->minimumSize(), QSize(592, 594));
     QCOMPARE(any.dialog->maximumSize(), QSize(592, 594));
