@@ -16,6 +16,7 @@
 #include "deletetransitioncommand.h"
 #include "initialtransition.h"
 #include "initialtransitionline.h"
+#include "itemtype.h"
 #include "linkitem.h"
 #include "memoryitem.h"
 #include "processitem.h"
@@ -26,17 +27,6 @@
 #include "treemodel.h"
 
 namespace {
-
-// Item kinds as returned by QGraphicsItem::type().
-enum ItemKind {
-    TransitionKind = 33,
-    StateKind = 34,
-    TextKind = 35,
-    LinkKind = 36,
-    ProcessKind = 37,
-    MemoryKind = 38,
-    DataflowKind = 39
-};
 
 t_strReadProcessItem nodeOf(const ProcessItem* process)
 {
@@ -291,7 +281,7 @@ void MainWindow::on_actionDelete_triggered()
     // its links along), so each is looked at through a guarded pointer.
     QList<QPointer<QObject>> selection;
     for (QGraphicsItem* item : canvas->selectedItems()) {
-        if (item->type() >= TransitionKind && item->type() <= DataflowKind)
+        if (isEditableItemType(item->type()))
             selection.append(dynamic_cast<QObject*>(item));
     }
 
@@ -302,7 +292,7 @@ void MainWindow::on_actionDelete_triggered()
             continue;
         enableAction(POS_SAVE);
         switch (item->type()) {
-        case StateKind: {
+        case StateType: {
             auto* state = static_cast<StateItem*>(item);
             if (state->initialStatus()) {
                 canvas->initialTransition->setSafeToPaint(false);
@@ -315,14 +305,14 @@ void MainWindow::on_actionDelete_triggered()
             canvas->undoStack()->push(new DeleteStateCommand(canvas, state, nullptr));
             break;
         }
-        case TransitionKind:
+        case TransitionType:
             canvas->undoStack()->push(
                 new DeleteTransitionCommand(canvas, static_cast<TransitionItem*>(item), nullptr));
             break;
-        case TextKind:
+        case TextType:
             canvas->undoStack()->push(new DeleteTextCommand(canvas, static_cast<TextItem*>(item), nullptr));
             break;
-        case LinkKind: {
+        case LinkType: {
             auto* link = static_cast<LinkItem*>(item);
             if (link->startItem())
                 link->startItem()->removeLink(link);
@@ -338,7 +328,7 @@ void MainWindow::on_actionDelete_triggered()
             delete link;
             break;
         }
-        case MemoryKind: {
+        case MemoryType: {
             auto* memory = static_cast<MemoryItem*>(item);
             for (DataflowItem* dataflow : memory->getDataflows())
                 canvas->dataflowItems.removeOne(dataflow);
@@ -352,7 +342,7 @@ void MainWindow::on_actionDelete_triggered()
             delete memory;
             break;
         }
-        case DataflowKind: {
+        case DataflowType: {
             auto* dataflow = static_cast<DataflowItem*>(item);
             if (ProcessItem* process = dataflow->getProcess())
                 process->removeDataflow(dataflow);
@@ -368,7 +358,7 @@ void MainWindow::on_actionDelete_triggered()
             delete dataflow;
             break;
         }
-        case ProcessKind:
+        case ProcessType:
             deleteProcess(static_cast<ProcessItem*>(item));
             break;
         }

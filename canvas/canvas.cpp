@@ -16,6 +16,7 @@
 #include "floatinglinkitem.h"
 #include "floatingmemoryitem.h"
 #include "initialtransition.h"
+#include "itemtype.h"
 #include "initialtransitionline.h"
 #include "linkitem.h"
 #include "linkline.h"
@@ -28,20 +29,9 @@
 
 namespace {
 
-// Item kinds as returned by QGraphicsItem::type().
-enum ItemType {
-    TransitionType = 33,
-    StateType = 34,
-    TextType = 35,
-    LinkType = 36,
-    ProcessType = 37,
-    MemoryType = 38,
-    DataflowType = 39
-};
-
 bool isEditableItem(const QGraphicsItem* item)
 {
-    return item && item->type() >= TransitionType && item->type() <= DataflowType;
+    return item && isEditableItemType(item->type());
 }
 
 template <typename T>
