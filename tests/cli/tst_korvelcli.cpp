@@ -14,6 +14,7 @@
 #include "mainwindow.h"
 #include "modalanswerer.h"
 #include "testenvironment.h"
+#include "testfiles.h"
 
 namespace {
 
@@ -30,23 +31,6 @@ struct Result
     QByteArray err;
     QList<QByteArray> errLines() const { return err.trimmed().isEmpty() ? QList<QByteArray>() : err.trimmed().split('\n'); }
 };
-
-QByteArray readAll(const QString& path)
-{
-    QFile file(path);
-    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray("<missing>");
-}
-
-bool writeFile(const QString& path, const QByteArray& bytes)
-{
-    QFile file(path);
-    return file.open(QIODevice::WriteOnly) && file.write(bytes) == bytes.size();
-}
-
-QStringList filesIn(const QString& folder)
-{
-    return QDir(folder).entryList(QDir::Files | QDir::Hidden, QDir::Name);
-}
 
 } // namespace
 

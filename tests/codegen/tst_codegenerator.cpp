@@ -14,6 +14,7 @@
 #include "codegenerator.h"
 #include "statemachinefixture.h"
 #include "testenvironment.h"
+#include "testfiles.h"
 
 #include <functional>
 
@@ -24,14 +25,6 @@ namespace {
 
 // Sat Dec 5 2026, 12:00 UTC.
 const QByteArray fixedEpoch = "1796472000";
-
-QByteArray readAll(const QString& path)
-{
-    QFile file(path);
-    if (!file.open(QIODevice::ReadOnly))
-        return QByteArray("<missing ") + path.toUtf8() + '>';
-    return file.readAll();
-}
 
 QByteArray expected(const QString& name)
 {

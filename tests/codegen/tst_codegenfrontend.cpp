@@ -24,6 +24,7 @@
 #include "mainwindow.h"
 #include "modalanswerer.h"
 #include "testenvironment.h"
+#include "testfiles.h"
 
 namespace {
 
@@ -31,23 +32,6 @@ const QString twoMachines = QStringLiteral(KORVEL_SOURCE_DIR "/tests/codegen/dat
 const QStringList pumpErrors {"Datatype Input for Memory Item level is absent",
                               "Initial state item in state machine Pump is not assigned"};
 const QStringList valveErrors {"Initial state action present but condition absent for State Item Closed is absent"};
-
-QByteArray readAll(const QString& path)
-{
-    QFile file(path);
-    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray("<missing>");
-}
-
-bool writeFile(const QString& path, const QByteArray& bytes)
-{
-    QFile file(path);
-    return file.open(QIODevice::WriteOnly) && file.write(bytes) == bytes.size();
-}
-
-QStringList filesIn(const QString& folder)
-{
-    return QDir(folder).entryList(QDir::Files | QDir::Hidden, QDir::Name);
-}
 
 // Fills the settings dialog; the folder goes straight into the dialog's
 // field, as the "..." chooser would put it.

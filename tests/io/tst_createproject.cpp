@@ -12,6 +12,7 @@
 #include "projectdocument.h"
 #include "stateitem.h"
 #include "testenvironment.h"
+#include "testfiles.h"
 #include "transitionitem.h"
 #include "treemodel.h"
 #include "xmlio.h"
@@ -19,21 +20,6 @@
 using Doc = ProjectDocument;
 
 namespace {
-
-QByteArray readAll(const QString& path)
-{
-    QFile file(path);
-    if (!file.open(QIODevice::ReadOnly))
-        return QByteArray("<unreadable>");
-    return file.readAll();
-}
-
-void writeFile(const QString& path, const QByteArray& bytes)
-{
-    QFile file(path);
-    QVERIFY(file.open(QIODevice::WriteOnly));
-    QCOMPARE(file.write(bytes), qint64(bytes.size()));
-}
 
 QByteArray expectedDefaultFile(const QByteArray& name)
 {
@@ -172,7 +158,7 @@ void TestCreateProject::nameRule()
 void TestCreateProject::existingFileIsReplaced()
 {
     const QString path = dir.filePath(QStringLiteral("Existing.vorn"));
-    writeFile(path, QByteArray(100000, 'x'));
+    QVERIFY(writeFile(path, QByteArray(100000, 'x')));
     QCOMPARE(CreateProject::getInstance(nullptr)->processNewProject(path), 1);
     QCOMPARE(readAll(path), expectedDefaultFile("Existing"));
 }
@@ -181,7 +167,7 @@ void TestCreateProject::unwritableFolderStillAnswersOne()
 {
     // A file where the folder should be: nothing can be created below it.
     const QString blocker = dir.filePath(QStringLiteral("blocker"));
-    writeFile(blocker, "not a folder");
+    QVERIFY(writeFile(blocker, "not a folder"));
     const QString path = blocker + QStringLiteral("/Door.vorn");
     QCOMPARE(CreateProject::getInstance(nullptr)->processNewProject(path), 1);
     QVERIFY(!QFile::exists(path));

@@ -21,6 +21,7 @@
 #include "projectdocument.h"
 #include "stateitem.h"
 #include "testenvironment.h"
+#include "testfiles.h"
 #include "textitem.h"
 #include "transitionitem.h"
 #include "xmlio.h"
@@ -28,20 +29,6 @@
 using Doc = ProjectDocument;
 
 namespace {
-
-QByteArray readAll(const QString& path)
-{
-    QFile file(path);
-    if (!file.open(QIODevice::ReadOnly))
-        return QByteArray("<unreadable>");
-    return file.readAll();
-}
-
-bool writeFile(const QString& path, const QByteArray& bytes)
-{
-    QFile file(path);
-    return file.open(QIODevice::WriteOnly) && file.write(bytes) == bytes.size();
-}
 
 // A project with every item kind on every level it can lie on, written in
 // the order and layout of the save walk, with the values the items keep.

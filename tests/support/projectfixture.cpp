@@ -1,4 +1,5 @@
 #include "projectfixture.h"
+#include "testfiles.h"
 
 #include <QDir>
 #include <QFile>
@@ -32,8 +33,7 @@ QString ProjectFixture::copyExample(const QString& name) const
 
 QByteArray ProjectFixture::bytes(const QString& file) const
 {
-    QFile f(file);
-    return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
+    return readAll(file);
 }
 
 void ProjectFixture::enter()
