@@ -2,8 +2,8 @@
 
 #include "transitionitem.h"
 
-#include <QApplication>
-#include <QFontInfo>
+#include "textmetrics.h"
+
 #include <QFontMetrics>
 #include <QGraphicsDropShadowEffect>
 #include <QGraphicsSceneContextMenuEvent>
@@ -50,13 +50,7 @@ QRectF StateItem::boundingRect() const
 
 void StateItem::paint(QPainter* painter, const QStyleOptionGraphicsItem*, QWidget*)
 {
-    // Text follows the fonts of the screen the user works on.
-    QFont font = painter->font();
-    if (QWidget* window = QApplication::activeWindow()) {
-        font = window->font();
-        font.setPixelSize(QFontInfo(font).pixelSize());
-        painter->setFont(font);
-    }
+    painter->setFont(TextMetrics::itemFont());
     const QFontMetrics metrics(painter->font());
     const int cw = metrics.averageCharWidth();
     const int lineH = metrics.height();

@@ -2,20 +2,15 @@
 
 #include <QApplication>
 #include <QStringList>
-#include <QWidget>
 #include <cmath>
 
-namespace {
-QFont activeFont()
+QFont TextMetrics::itemFont()
 {
-    if (QWidget* window = QApplication::activeWindow())
-        return window->font();
     return QApplication::font();
 }
-} // namespace
 
 TextMetrics::TextMetrics()
-    : metrics(activeFont())
+    : metrics(itemFont())
     , cw(metrics.averageCharWidth())
     , lineH(metrics.height())
 {

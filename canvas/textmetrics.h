@@ -4,13 +4,16 @@
 #include <QFontMetricsF>
 #include <QString>
 
-// Font measures behind the automatic item sizes: those of the active window's
-// font, or of the application's font while no window is active, so that item
-// sizes follow the screen the user works on.
+// Font measures behind the automatic item sizes. Items are sized and painted
+// with the application's font, never the active window's, so that the same
+// text gives the same item whichever window has the focus.
 class TextMetrics
 {
 public:
     TextMetrics();
+
+    // The font state and transition items are sized and painted with.
+    static QFont itemFont();
 
     qreal charWidth() const { return cw; }
     qreal lineHeight() const { return lineH; }

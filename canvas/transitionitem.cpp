@@ -3,8 +3,8 @@
 #include "stateitem.h"
 #include "transitionline.h"
 
-#include <QApplication>
-#include <QFontInfo>
+#include "textmetrics.h"
+
 #include <QFontMetrics>
 #include <QGraphicsDropShadowEffect>
 #include <QGraphicsScene>
@@ -72,12 +72,7 @@ void TransitionItem::paint(QPainter* painter, const QStyleOptionGraphicsItem*, Q
     if (!selfTransition && startState && endState && startState->collidesWithItem(endState))
         return;
 
-    QFont font = painter->font();
-    if (QWidget* window = QApplication::activeWindow()) {
-        font = window->font();
-        font.setPixelSize(QFontInfo(font).pixelSize());
-        painter->setFont(font);
-    }
+    painter->setFont(TextMetrics::itemFont());
     const QFontMetrics metrics(painter->font());
     const int cw = metrics.averageCharWidth();
     const int lineH = metrics.height();

@@ -28,16 +28,15 @@ namespace {
 
 using Fixture = SmCanvas;
 
-// The measures of the font that sizes are computed from: the active window's
-// (the running dialog's), as a widget resolves it for its screen.
+// The measures of the font that sizes are computed from: the application's,
+// whichever window is active.
 struct Metrics
 {
     qreal cw = 0;
     qreal lineH = 0;
     void take()
     {
-        QWidget* window = QApplication::activeWindow();
-        const QFontMetricsF metrics(window ? window->font() : QApplication::font());
+        const QFontMetricsF metrics(QApplication::font());
         cw = metrics.averageCharWidth();
         lineH = metrics.height();
     }

@@ -7,13 +7,34 @@
 #include <QTest>
 #include <QWidget>
 
+namespace {
+QList<ModalAnswerer*>& liveAnswerers()
+{
+    static QList<ModalAnswerer*> answerers;
+    return answerers;
+}
+} // namespace
+
+bool ModalAnswerer::isHandling(QWidget* modal)
+{
+    for (const ModalAnswerer* answerer : liveAnswerers()) {
+        if (!answerer->m_queue.isEmpty() || answerer->m_lastAnswered == modal)
+            return true;
+    }
+    return false;
+}
+
 ModalAnswerer::ModalAnswerer()
 {
+    liveAnswerers().append(this);
     m_timer.setInterval(10);
     connect(&m_timer, &QTimer::timeout, this, &ModalAnswerer::poll);
 }
 
-ModalAnswerer::~ModalAnswerer() = default;
+ModalAnswerer::~ModalAnswerer()
+{
+    liveAnswerers().removeOne(this);
+}
 
 ModalAnswerer& ModalAnswerer::enqueue(Answer answer)
 {

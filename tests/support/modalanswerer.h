@@ -22,7 +22,8 @@ class QWidget;
 //
 // Several answers may be queued; each is used for one modal widget, in order.
 // An optional inspector runs on the widget before it is answered (fill fields,
-// read labels). Unanswered queues are reported by answeredCount().
+// read labels). Unanswered queues are reported by answeredCount(). A modal
+// widget that no answerer expects fails the test (UnexpectedDialogGuard).
 class ModalAnswerer : public QObject
 {
     Q_OBJECT
@@ -38,6 +39,10 @@ public:
     ModalAnswerer& pressButton(QMessageBox::StandardButton button, Inspector inspect = {});
     ModalAnswerer& pressButton(QDialogButtonBox::StandardButton button, Inspector inspect = {});
     ModalAnswerer& pressButton(const QString& buttonText, Inspector inspect = {});
+
+    // True while some answerer still has answers queued or is closing this
+    // very widget: the modal widget is then expected.
+    static bool isHandling(QWidget* modal);
 
     int answeredCount() const { return m_answered; }
     int pendingCount() const { return m_queue.size(); }

@@ -1,6 +1,7 @@
 #include "testenvironment.h"
 
 #include "korvelresources.h"
+#include "unexpecteddialogguard.h"
 
 #include <QCoreApplication>
 #include <QDir>
@@ -27,6 +28,7 @@ void TestEnvironment::useThrowAwaySettings()
     // Every main window checks for updates; a closed loopback port keeps
     // those checks off the network and lets them fail at once.
     qputenv("KORVEL_UPDATE_URL", "http://127.0.0.1:1/updates.json");
+    UnexpectedDialogGuard::install();
 }
 
 QString TestEnvironment::settingsFolder()

@@ -5,7 +5,8 @@
 
 // Points every settings location of this process at a fresh temporary folder
 // (removed at exit), so no test ever reads or writes the user's own settings,
-// and points the update check at a closed loopback port.
+// points the update check at a closed loopback port, and makes a modal dialog
+// that no ModalAnswerer expects fail the running test.
 // Call it first in initTestCase(), before anything creates a QSettings.
 namespace TestEnvironment {
 void useThrowAwaySettings();
