@@ -155,6 +155,7 @@ void MainWindow::setSceneScale(double sx, double sy)
     ui->graphicsView->resetTransform();
     ui->graphicsView->translate(old.dx(), old.dy());
     ui->graphicsView->scale(sx, sy);
+    GraphicsViewZoom::clampScale(ui->graphicsView);
 }
 
 // ---- Screens ----------------------------------------------------------------
@@ -222,7 +223,7 @@ enum Switch { D, E, U }; // disabled, enabled, unchanged
 // (blank, level 1 to 5, tour).
 const Switch actionTable[POS_COUNT][7] = {
     /* POS_SELECT           */ {D, E, E, E, E, E, E},
-    /* POS_SAVE             */ {D, U, U, U, U, U, E},
+    /* POS_SAVE             */ {D, U, U, U, U, U, U},
     /* POS_NEW              */ {E, E, E, E, E, E, D},
     /* POS_OPEN             */ {E, E, E, E, E, E, D},
     /* POS_BRING_TO_FRONT   */ {D, E, E, E, E, E, E},
@@ -315,13 +316,15 @@ void MainWindow::activateActionsFromKorvelState(enKorvelActionsState state)
 
 void MainWindow::slot_enableSaveAction()
 {
-    enableAction(POS_SAVE);
+    markModified();
 }
 
 void MainWindow::setKorvelInBlankState()
 {
     clearProjectModel();
+    changedOutsideUndo = false;
     activateActionsFromKorvelState(STATE_BLANK);
+    refreshModifiedState();
     displayTempStatusBarMessage(tr("Korvel is in blank state."), 0);
     displayPermStatusBarMessage(tr("Ready"));
 

@@ -105,13 +105,25 @@ public:
     enKorvelActionsState actionsState() const { return korvelState; }
 
     // Project commands.
-    bool openProjectFile(const QString& path);
-    void openFile(const QString& path);
+    // askAboutChanges false: the caller has already asked about the open
+    // project's unsaved changes.
+    bool openProjectFile(const QString& path, bool askAboutChanges = true);
+    void openFile(const QString& path, bool askAboutChanges = true);
     bool saveDataToFile();
     // Saves and, when that fails, tells the user why.
     bool saveAndReport();
     bool getAllCanvasNames(QString* out);
     bool checkSaveChanges();
+    // The project's modified state. Every change to the project sets it; a
+    // save, or undoing every canvas back to where the last save left it,
+    // clears it. Save is enabled, and the title carries Qt's modified
+    // marker, exactly while it is set.
+    bool isProjectModified() const;
+    // A change that no undo stack records (block items, processes, z-order,
+    // renames): it stays until the next save.
+    void markModified();
+    // The file now holds what the window shows.
+    void markSaved();
     bool getExampleFileName(QString& path);
     void clearAllData();
     void clearProjectModel();
@@ -211,11 +223,18 @@ private:
     void restorePreviousPath();
     bool deleteProcess(ProcessItem* process);
     QString saveFailureReason() const;
+    void refreshModifiedState();
+    void watchUndoStack(Canvas* canvas);
+    // Undo and Redo name what they would do on the shown canvas.
+    void updateUndoRedoTexts();
 
     // Filled by later features.
     void startAppTour();
+    // Hides the bubble and forgets the tour; the project stays as it is.
+    void endTour();
     void runCodeGenerator();
 
+    bool changedOutsideUndo = false;
     Canvas* lastCreatedCanvas = nullptr;
     Canvas* currentCanvas = nullptr;
     HomeScreen* homeScreen = nullptr;
@@ -260,6 +279,8 @@ private:
     QShortcut* fitShortcut = nullptr;
     GraphicsViewZoom* zoom = nullptr;
     TourBox* tourBox = nullptr;
+    // The example the running tour opened; empty while no tour runs.
+    QString tourExamplePath;
     QCursor* stateCursor = nullptr;
     QCursor* transitionCursor = nullptr;
     QCursor* textCursor = nullptr;

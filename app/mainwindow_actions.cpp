@@ -184,7 +184,7 @@ void MainWindow::zoomBy(double factor)
     view->centerOn(0, 0);
     const QTransform transform = view->transform();
     view->translate(transform.dx(), transform.dy());
-    view->scale(factor, factor);
+    GraphicsViewZoom::scaleWithinLimits(view, factor);
 }
 
 void MainWindow::on_actionzoom_in_triggered() { zoomBy(1.1); }
@@ -196,6 +196,7 @@ void MainWindow::on_actionFit_to_window_triggered()
         return;
     ui->graphicsView->ensureVisible(currentCanvas->sceneRect(), 50, 50);
     ui->graphicsView->fitInView(currentCanvas->itemsBoundingRect(), Qt::KeepAspectRatio);
+    GraphicsViewZoom::clampScale(ui->graphicsView);
 }
 
 void MainWindow::on_actionBringToFront_triggered()
@@ -206,7 +207,7 @@ void MainWindow::on_actionBringToFront_triggered()
     if (item->type() == QGraphicsLineItem::Type)
         return;
     item->setZValue(currentCanvas->nextZValue());
-    enableAction(POS_SAVE);
+    markModified();
 }
 
 void MainWindow::on_actionSendToBack_triggered()
@@ -217,7 +218,7 @@ void MainWindow::on_actionSendToBack_triggered()
     if (item->type() == QGraphicsLineItem::Type)
         return;
     item->setZValue(1.0);
-    enableAction(POS_SAVE);
+    markModified();
 }
 
 void MainWindow::on_actionSet_Canvas_Size_triggered()
@@ -245,7 +246,6 @@ void MainWindow::displaySIPropertiesFromScene()
     if (!currentCanvas)
         return;
     currentCanvas->displayStateProperties();
-    enableAction(POS_SAVE);
 }
 
 void MainWindow::displayTIPropertiesFromScene()
@@ -253,7 +253,6 @@ void MainWindow::displayTIPropertiesFromScene()
     if (!currentCanvas)
         return;
     currentCanvas->displayTransitionProperties();
-    enableAction(POS_SAVE);
 }
 
 void MainWindow::displayTextItemPropertiesFromScene()
@@ -261,7 +260,6 @@ void MainWindow::displayTextItemPropertiesFromScene()
     if (!currentCanvas)
         return;
     currentCanvas->displayTextItemProperties();
-    enableAction(POS_SAVE);
 }
 
 void MainWindow::displayLinkItemPropertiesFromScene()
@@ -269,7 +267,6 @@ void MainWindow::displayLinkItemPropertiesFromScene()
     if (!currentCanvas)
         return;
     currentCanvas->displayLinkItemProperties();
-    enableAction(POS_SAVE);
 }
 
 void MainWindow::displayMemoryItemPropertiesFromScene()
@@ -277,7 +274,6 @@ void MainWindow::displayMemoryItemPropertiesFromScene()
     if (!currentCanvas)
         return;
     currentCanvas->displayMemoryItemProperties();
-    enableAction(POS_SAVE);
 }
 
 void MainWindow::displayDataflowItemPropertiesFromScene()
@@ -285,7 +281,6 @@ void MainWindow::displayDataflowItemPropertiesFromScene()
     if (!currentCanvas)
         return;
     currentCanvas->displayDataflowItemProperties();
-    enableAction(POS_SAVE);
 }
 
 // ---- Help -------------------------------------------------------------------

@@ -57,6 +57,7 @@ bool MainWindow::createCanvasElement(t_strReadProcessItem* node)
 {
     projectCanvases.setCanvasSize(canvasWidth, canvasHeight);
     lastCreatedCanvas = projectCanvases.createCanvasElement(node);
+    watchUndoStack(lastCreatedCanvas);
     return true;
 }
 
@@ -74,6 +75,7 @@ bool MainWindow::setActiveScene(int pos)
 {
     currentCanvas = projectCanvases.at(pos);
     ui->graphicsView->setScene(currentCanvas);
+    updateUndoRedoTexts();
     return true;
 }
 
@@ -103,6 +105,9 @@ void MainWindow::clearAllData()
     projectCanvases.clear();
     xmlIO.clearRecords();
     clearProjectModel();
+    changedOutsideUndo = false;
+    refreshModifiedState();
+    updateUndoRedoTexts();
 }
 
 void MainWindow::clearProjectModel()
@@ -186,7 +191,7 @@ void MainWindow::slot_processItemAdded()
     updateRestProcessItemsAndCanvasItems();
     createTreeElement(&node);
     updateProjectModel();
-    enableAction(POS_SAVE);
+    markModified();
 }
 
 void MainWindow::updateRestProcessItemsAndCanvasItems()
@@ -262,11 +267,12 @@ void MainWindow::displayProcessItemPropertiesFromScene()
     if (!canvasFound || !rowFound)
         return;
 
-    currentCanvas->displayProcessItemProperties();
+    // The canvas reports a change itself; only the names need following.
+    if (!currentCanvas->displayProcessItemProperties())
+        return;
     projectCanvases.at(pos)->setLabel(process->getLabel());
     const QModelIndex parent = projectModel->indexOf(currentTreeNode);
     projectModel->setData(projectModel->index(row, 0, parent), process->getLabel(), Qt::EditRole);
-    enableAction(POS_SAVE);
 }
 
 // ---- Delete -----------------------------------------------------------------
@@ -290,7 +296,8 @@ void MainWindow::on_actionDelete_triggered()
         auto* item = dynamic_cast<QGraphicsItem*>(object);
         if (!item || item->scene() != canvas)
             continue;
-        enableAction(POS_SAVE);
+        // States, transitions and texts go through the undo stack, which
+        // reports itself; the other kinds are gone for good.
         switch (item->type()) {
         case StateType: {
             auto* state = static_cast<StateItem*>(item);
@@ -326,6 +333,7 @@ void MainWindow::on_actionDelete_triggered()
             if (canvas->newLinkItem == link)
                 canvas->newLinkItem = nullptr;
             delete link;
+            markModified();
             break;
         }
         case MemoryType: {
@@ -340,6 +348,7 @@ void MainWindow::on_actionDelete_triggered()
             if (canvas->newMemoryItem == memory)
                 canvas->newMemoryItem = nullptr;
             delete memory;
+            markModified();
             break;
         }
         case DataflowType: {
@@ -356,10 +365,12 @@ void MainWindow::on_actionDelete_triggered()
             if (canvas->newDataflowItem == dataflow)
                 canvas->newDataflowItem = nullptr;
             delete dataflow;
+            markModified();
             break;
         }
         case ProcessType:
-            deleteProcess(static_cast<ProcessItem*>(item));
+            if (deleteProcess(static_cast<ProcessItem*>(item)))
+                markModified();
             break;
         }
         canvas->update();
@@ -384,13 +395,6 @@ bool MainWindow::deleteProcess(ProcessItem* process)
     if (!canvasFound || !rowFound)
         return false;
 
-    for (LinkItem* link : process->getLinks())
-        canvas->linkItems.removeOne(link);
-    process->removeLinks();
-    for (DataflowItem* dataflow : process->getDataflows())
-        canvas->dataflowItems.removeOne(dataflow);
-    process->removeAllDataflowItems();
-
     // The process's canvas goes, and with it the canvases of the whole
     // subtree the browser is about to lose.
     QVector<Canvas*> dropped {projectCanvases.at(pos)};
@@ -402,6 +406,38 @@ bool MainWindow::deleteProcess(ProcessItem* process)
                 dropped.append(owned);
         }
     }
+
+    int itemsLost = 0;
+    for (Canvas* lost : qAsConst(dropped)) {
+        for (QGraphicsItem* item : lost->items()) {
+            if (isEditableItemType(item->type()))
+                ++itemsLost;
+        }
+    }
+    if (itemsLost > 0) {
+        // Nothing can bring a deleted subtree back, so the user decides first.
+        QMessageBox box(this);
+        box.setWindowTitle(QStringLiteral("Korvel"));
+        box.setIcon(QMessageBox::Warning);
+        box.setText(tr("Delete process %1?").arg(process->getLabel()));
+        const auto count = [](int n, const QString& one, const QString& many) {
+            return QStringLiteral("%1 %2").arg(n).arg(n == 1 ? one : many);
+        };
+        box.setInformativeText(tr("This also deletes %1 and the %2 on them. This cannot be undone.")
+                                   .arg(count(int(dropped.size()), tr("diagram"), tr("diagrams")),
+                                        count(itemsLost, tr("item"), tr("items"))));
+        box.setStandardButtons(QMessageBox::Yes | QMessageBox::Cancel);
+        box.setDefaultButton(QMessageBox::Cancel);
+        if (box.exec() != QMessageBox::Yes)
+            return false;
+    }
+
+    for (LinkItem* link : process->getLinks())
+        canvas->linkItems.removeOne(link);
+    process->removeLinks();
+    for (DataflowItem* dataflow : process->getDataflows())
+        canvas->dataflowItems.removeOne(dataflow);
+    process->removeAllDataflowItems();
 
     canvas->processItems.removeOne(process);
     canvas->removeItem(process);

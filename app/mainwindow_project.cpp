@@ -13,6 +13,7 @@
 #include <QMessageBox>
 #include <QSettings>
 #include <QStandardPaths>
+#include <QUndoStack>
 
 #include "createproject.h"
 #include "renameproject.h"
@@ -67,8 +68,64 @@ bool MainWindow::saveDataToFile()
 {
     if (!projectCanvases.save(xmlIO))
         return false;
-    disableAction(POS_SAVE);
+    markSaved();
     return true;
+}
+
+bool MainWindow::isProjectModified() const
+{
+    if (changedOutsideUndo)
+        return true;
+    for (Canvas* canvas : projectCanvases.all()) {
+        if (!canvas->undoStack()->isClean())
+            return true;
+    }
+    return false;
+}
+
+void MainWindow::markModified()
+{
+    changedOutsideUndo = true;
+    refreshModifiedState();
+}
+
+void MainWindow::markSaved()
+{
+    changedOutsideUndo = false;
+    for (Canvas* canvas : projectCanvases.all())
+        canvas->undoStack()->setClean();
+    refreshModifiedState();
+}
+
+void MainWindow::refreshModifiedState()
+{
+    const bool modified = isProjectModified();
+    if (modified)
+        enableAction(POS_SAVE);
+    else
+        disableAction(POS_SAVE);
+    const bool open = korvelState != STATE_BLANK && !projectCanvases.isEmpty();
+    setWindowTitle(open ? QFileInfo(xmlIO.getFilePath()).fileName() + QStringLiteral("[*] - Korvel")
+                        : QStringLiteral("Korvel"));
+    setWindowModified(modified);
+}
+
+void MainWindow::watchUndoStack(Canvas* canvas)
+{
+    if (!canvas)
+        return;
+    connect(canvas->undoStack(), &QUndoStack::cleanChanged, this, &MainWindow::refreshModifiedState,
+            Qt::UniqueConnection);
+    connect(canvas->undoStack(), &QUndoStack::indexChanged, this, &MainWindow::updateUndoRedoTexts,
+            Qt::UniqueConnection);
+}
+
+void MainWindow::updateUndoRedoTexts()
+{
+    const QString undo = currentCanvas ? currentCanvas->undoStack()->undoText() : QString();
+    const QString redo = currentCanvas ? currentCanvas->undoStack()->redoText() : QString();
+    ui->actionUndo->setText(undo.isEmpty() ? tr("Undo") : tr("Undo %1").arg(undo));
+    ui->actionRedo->setText(redo.isEmpty() ? tr("Redo") : tr("Redo %1").arg(redo));
 }
 
 bool MainWindow::saveAndReport()
@@ -80,7 +137,6 @@ bool MainWindow::saveAndReport()
                                  "the file was left unchanged.")
                                   .arg(QDir::toNativeSeparators(xmlIO.getFilePath()), saveFailureReason()));
         displayTempStatusBarMessage(tr("Saving failed."), 0);
-        enableAction(POS_SAVE);
         return false;
     }
     return true;
@@ -109,7 +165,9 @@ void MainWindow::loadProject(const QString& outline)
 
     activateActionsFromKorvelState(STATE_LEVEL1);
     on_actionSelect_triggered();
-    disableAction(POS_SAVE);
+    for (Canvas* canvas : projectCanvases.all())
+        watchUndoStack(canvas);
+    markSaved();
 }
 
 void MainWindow::restoreBrowserTree()
@@ -145,7 +203,7 @@ void MainWindow::restoreBrowserTree()
 
 bool MainWindow::checkSaveChanges()
 {
-    if (!ui->actionSave->isEnabled())
+    if (!isProjectModified())
         return true;
     QMessageBox box(this);
     box.setWindowTitle(QStringLiteral("Korvel"));
@@ -189,6 +247,7 @@ void MainWindow::on_actionNew_triggered()
         restoreBrowserTree();
         return;
     }
+    endTour();
     clearAllData();
     previousProjectPath = xmlIO.getFilePath();
     xmlIO.setFilePath(dialog->getProjectFilePath());
@@ -221,10 +280,11 @@ void MainWindow::on_actionOpen_triggered()
     settings->setValue(QStringLiteral("previousDirectory"), chooser.directory().absolutePath());
 }
 
-void MainWindow::openFile(const QString& path)
+void MainWindow::openFile(const QString& path, bool askAboutChanges)
 {
-    if (!checkSaveChanges())
+    if (askAboutChanges && !checkSaveChanges())
         return;
+    endTour();
     previousProjectPath = xmlIO.getFilePath();
     xmlIO.setFilePath(path);
     codegen.setFilePath(path);
@@ -250,7 +310,7 @@ void MainWindow::openFile(const QString& path)
     QMessageBox::critical(this, QStringLiteral("Korvel"), tr(corruptOnOpen));
 }
 
-bool MainWindow::openProjectFile(const QString& path)
+bool MainWindow::openProjectFile(const QString& path, bool askAboutChanges)
 {
     if (!QFileInfo(path).isFile()) {
         QMessageBox::critical(this, QStringLiteral("Korvel"),
@@ -259,15 +319,13 @@ bool MainWindow::openProjectFile(const QString& path)
         setKorvelInBlankState();
         return false;
     }
-    disableAction(POS_SAVE);
-    openFile(path);
+    openFile(path, askAboutChanges);
     return !projectCanvases.isEmpty();
 }
 
 void MainWindow::on_actionSave_triggered()
 {
     if (saveAndReport()) {
-        disableAction(POS_SAVE);
         displayTempStatusBarMessage(tr("Changes have been saved successfully"), 0);
     }
 }
@@ -295,7 +353,6 @@ void MainWindow::on_actionSave_As_triggered()
         codegen.setFilePath(oldPath);
         return;
     }
-    disableAction(POS_SAVE);
     openFile(path);
 }
 
@@ -326,7 +383,7 @@ void MainWindow::on_actionOpen_Examples_triggered()
 
 void MainWindow::on_actionClose_Project_triggered()
 {
-    if (ui->actionSave->isEnabled()) {
+    if (isProjectModified()) {
         QMessageBox box(this);
         box.setWindowTitle(QStringLiteral("Korvel"));
         box.setText(tr("Project has been modified."));
@@ -339,6 +396,7 @@ void MainWindow::on_actionClose_Project_triggered()
         if (answer == QMessageBox::Save && !saveAndReport())
             return; // keep the project open rather than lose the changes
     }
+    endTour();
     clearAllData();
     setKorvelInBlankState();
 }
@@ -359,12 +417,14 @@ void MainWindow::renameActiveProject(const QString& new_label)
     projectCanvases.at(0)->setLabel(new_label);
     if (projectModel->rowCount() > 0)
         projectModel->setData(projectModel->index(0, 0), new_label, Qt::EditRole);
+    // Should the save fail, the new name is still a change to keep.
+    markModified();
     on_actionSave_triggered();
 }
 
 void MainWindow::closeEvent(QCloseEvent* event)
 {
-    if (ui->actionSave->isEnabled()) {
+    if (isProjectModified()) {
         QMessageBox box(this);
         box.setWindowTitle(QStringLiteral("Korvel"));
         box.setText(tr("Project has been modified."));

@@ -80,11 +80,12 @@ void MainWindow::startAppTour()
         return;
     }
     // A corrupt example leaves whatever was open; the tour must not walk that.
-    if (!openProjectFile(path) || xmlIO.getFilePath() != path)
+    if (!openProjectFile(path, false) || xmlIO.getFilePath() != path)
         return;
 
     displayTempStatusBarMessage(tr("App Tour Started.."), 0);
     activateActionsFromKorvelState(STATE_TOUR);
+    tourExamplePath = path;
     tour_state = 0;
     stateMachineAppTour(false);
 }
@@ -92,13 +93,14 @@ void MainWindow::startAppTour()
 void MainWindow::stateMachineAppTour(bool quit)
 {
     if (quit) {
-        tour_state = 0;
-        if (tourBox)
-            tourBox->hide();
+        // The tour owns only its example: a project the user opened since
+        // stays open, and a changed example is asked about as usual.
+        const bool exampleOpen = !tourExamplePath.isEmpty() && !projectCanvases.isEmpty()
+            && xmlIO.getFilePath() == tourExamplePath;
+        endTour();
         clearStatusBarMessage();
-        // With Save disabled, closing discards whatever the tour changed.
-        activateActionsFromKorvelState(STATE_BLANK);
-        on_actionClose_Project_triggered();
+        if (exampleOpen)
+            on_actionClose_Project_triggered();
         return;
     }
 
@@ -188,6 +190,16 @@ void MainWindow::stateMachineAppTour(bool quit)
             return;
         }
     }
+}
+
+void MainWindow::endTour()
+{
+    tour_state = 0;
+    tourExamplePath.clear();
+    if (tourBox)
+        tourBox->hide();
+    if (korvelState == STATE_TOUR && currentCanvas)
+        activateActionsFromKorvelState(enKorvelActionsState(qBound(1, currentCanvas->getLevel(), 5)));
 }
 
 void MainWindow::tourNextLinkClicked()

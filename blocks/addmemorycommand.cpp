@@ -7,6 +7,7 @@ AddMemoryCommand::AddMemoryCommand(Canvas* target, QPointF position, QUndoComman
     : QUndoCommand(nullptr)
     , canvas(target)
 {
+    setText(QObject::tr("Add Memory Item"));
     auto* memory = new MemoryItem(canvas->contextMenus() ? canvas->contextMenus()->memoryMenu
                                                          : nullptr,
                                   position);

@@ -1,4 +1,5 @@
 #include "dataflowitem.h"
+#include "dataflowproperties.h"
 
 #include <QGraphicsScene>
 #include <QGraphicsSceneContextMenuEvent>
@@ -136,8 +137,9 @@ void DataflowItem::updatePolygon()
     polygon = QPolygonF(QRectF(0, 0, width, height));
 }
 
-void DataflowItem::displayProperties()
+bool DataflowItem::displayProperties()
 {
+    DataflowProperties properties;
     properties.label = label;
     properties.description = description;
     properties.datatype = datatype;
@@ -145,7 +147,9 @@ void DataflowItem::displayProperties()
     properties.chosenColor = backgroundColor;
     properties.fillProperties();
     if (properties.exec() != QDialog::Accepted)
-        return;
+        return false;
+    const bool changed = label != properties.label || description != properties.description
+        || datatype != properties.datatype || backgroundColor != properties.currentColor;
 
     // Name and type cannot be edited in the dialog; they come back unchanged.
     label = properties.label;
@@ -154,6 +158,7 @@ void DataflowItem::displayProperties()
     backgroundColor = properties.currentColor;
     updatePolygon();
     update(boundingRect());
+    return changed;
 }
 
 void DataflowItem::updatePropertiesfromXMLIO(t_dataflowItemReadFromXML* record)

@@ -10,7 +10,6 @@
 #include <QString>
 #include <QVector>
 
-#include "dataflowproperties.h"
 
 class QMenu;
 class Canvas;
@@ -65,7 +64,9 @@ public:
 
     void removeDataflowLines();
     void updatePolygon();
-    void displayProperties();
+    // Runs a properties dialog made for this one edit; true when it changed
+    // the item.
+    bool displayProperties();
     void updatePropertiesfromXMLIO(t_dataflowItemReadFromXML* record);
     void setHighlighted();
     void resetHighlighted();
@@ -101,7 +102,6 @@ private:
     QMenu* contextMenu = nullptr;
     QVector<QPointF> polygon;
     QPen pen;
-    DataflowProperties properties;
     DataflowLine* startLine = nullptr;
     DataflowLine* endLine = nullptr;
 };

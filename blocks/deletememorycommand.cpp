@@ -9,6 +9,7 @@ DeleteMemoryCommand::DeleteMemoryCommand(Canvas* target, MemoryItem* memoryItem,
     , canvas(target)
     , item(memoryItem)
 {
+    setText(QObject::tr("Delete Memory Item"));
 }
 
 DeleteMemoryCommand::~DeleteMemoryCommand()

@@ -1,4 +1,5 @@
 #include "linkitem.h"
+#include "linkproperties.h"
 
 #include <QFontMetricsF>
 #include <QGraphicsScene>
@@ -83,8 +84,9 @@ void LinkItem::resize(const QSize& size)
     height = size.height();
 }
 
-void LinkItem::displayProperties()
+bool LinkItem::displayProperties()
 {
+    LinkProperties properties;
     properties.label = label;
     properties.description = description;
     properties.datatype = datatype;
@@ -92,7 +94,9 @@ void LinkItem::displayProperties()
     properties.chosenColor = backgroundColor;
     properties.fillProperties();
     if (properties.exec() != QDialog::Accepted)
-        return;
+        return false;
+    const bool changed = label != properties.label || description != properties.description
+        || datatype != properties.datatype || backgroundColor != properties.currentColor;
 
     label = properties.label;
     description = properties.description;
@@ -100,6 +104,7 @@ void LinkItem::displayProperties()
     backgroundColor = properties.currentColor;
     updatePolygon();
     update(boundingRect());
+    return changed;
 }
 
 void LinkItem::updatePropertiesfromXMLIO(t_linkItemReadFromXML* record)

@@ -11,7 +11,6 @@
 #include <QString>
 #include <QVector>
 
-#include "linkproperties.h"
 
 class QMenu;
 class QPainter;
@@ -58,7 +57,9 @@ public:
 
     void removeLinkLines();
     void updatePolygon();
-    void displayProperties();
+    // Runs a properties dialog made for this one edit; true when it changed
+    // the item.
+    bool displayProperties();
     void updatePropertiesfromXMLIO(t_linkItemReadFromXML* record);
     void setHighlighted();
     void resetHighlighted();
@@ -95,7 +96,6 @@ private:
     QColor backgroundColor;
     ProcessItem* myStartItem = nullptr;
     ProcessItem* myEndItem = nullptr;
-    LinkProperties properties;
     QVector<QPointF> polygon;
     QMenu* contextMenu = nullptr;
     QPen pen;

@@ -1,4 +1,5 @@
 #include "memoryitem.h"
+#include "memoryproperties.h"
 
 #include <QFontMetricsF>
 #include <QGraphicsScene>
@@ -98,8 +99,9 @@ void MemoryItem::updatePolygon()
     polygon = QPolygonF(QRectF(0, 0, width, height));
 }
 
-void MemoryItem::displayProperties()
+bool MemoryItem::displayProperties()
 {
+    MemoryProperties properties;
     properties.label = label;
     properties.description = description;
     properties.datatype = datatype;
@@ -107,7 +109,9 @@ void MemoryItem::displayProperties()
     properties.chosenColor = backgroundColor;
     properties.fillProperties();
     if (properties.exec() != QDialog::Accepted)
-        return;
+        return false;
+    const bool changed = label != properties.label || description != properties.description
+        || datatype != properties.datatype || backgroundColor != properties.currentColor;
 
     label = properties.label;
     description = properties.description;
@@ -119,6 +123,7 @@ void MemoryItem::displayProperties()
     }
     updatePolygon();
     update(boundingRect());
+    return changed;
 }
 
 void MemoryItem::updatePropertiesfromXMLIO(t_memoryItemReadFromXML* record)

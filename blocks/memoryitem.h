@@ -10,7 +10,6 @@
 #include <QString>
 #include <QVector>
 
-#include "memoryproperties.h"
 
 class QMenu;
 class QPainter;
@@ -57,7 +56,9 @@ public:
     void removeAllDataflowItems();
 
     void updatePolygon();
-    void displayProperties();
+    // Runs a properties dialog made for this one edit; true when it changed
+    // the item.
+    bool displayProperties();
     void updatePropertiesfromXMLIO(t_memoryItemReadFromXML* record);
     // A selected memory item has no extra feedback.
     void setHighlighted() {}
@@ -102,7 +103,6 @@ private:
     QVector<QPointF> polygon;
     QPen pen;
     QMenu* contextMenu = nullptr;
-    MemoryProperties properties;
 };
 
 #endif // MEMORYITEM_H

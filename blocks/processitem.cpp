@@ -1,4 +1,5 @@
 #include "processitem.h"
+#include "processproperties.h"
 
 #include <QFontMetricsF>
 #include <QGraphicsDropShadowEffect>
@@ -152,8 +153,9 @@ void ProcessItem::removeAllDataflowItems()
     }
 }
 
-void ProcessItem::displayProperties()
+bool ProcessItem::displayProperties()
 {
+    ProcessProperties properties;
     properties.width = width;
     properties.height = height;
     properties.label = label;
@@ -164,7 +166,11 @@ void ProcessItem::displayProperties()
     properties.shape = shape;
     properties.fillProperties();
     if (properties.exec() != QDialog::Accepted)
-        return;
+        return false;
+    const bool changed = width != properties.width || height != properties.height
+        || label != properties.label || code != properties.code
+        || description != properties.description || backgroundColor != properties.currentColor
+        || shape != properties.shape;
 
     setSize(properties.width, properties.height);
     label = properties.label;
@@ -174,6 +180,7 @@ void ProcessItem::displayProperties()
     shape = properties.shape;
     updatePolygon();
     update(boundingRect());
+    return changed;
 }
 
 void ProcessItem::updatePropertiesfromXMLIO(t_processItemReadFromXML* record)

@@ -9,7 +9,6 @@
 #include <QString>
 #include <QVector>
 
-#include "processproperties.h"
 
 class QGraphicsDropShadowEffect;
 class QMenu;
@@ -66,7 +65,9 @@ public:
     void removeAllDataflowItems();
 
     void updatePolygon();
-    void displayProperties();
+    // Runs a properties dialog made for this one edit; true when it changed
+    // the item.
+    bool displayProperties();
     void updatePropertiesfromXMLIO(t_processItemReadFromXML* record);
     void setHighlighted();
     void resetHighlighted();
@@ -100,7 +101,6 @@ private:
     double x = 0.0;
     double y = 0.0;
     QGraphicsDropShadowEffect* shadow = nullptr;
-    ProcessProperties properties;
 };
 
 #endif // PROCESSITEM_H

@@ -36,8 +36,7 @@ private slots:
     void on_buttonBox_rejected();
 
 private:
-    // Items keep their dialog by value; the widgets are built on first use,
-    // so a project of many items stays cheap to load.
+    // The widgets are built when the dialog is first filled.
     void ensureForm();
 
     Ui::ProcessProperties* ui = nullptr;

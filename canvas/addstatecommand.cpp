@@ -6,6 +6,7 @@
 AddStateCommand::AddStateCommand(Canvas* target, QPointF position, QUndoCommand*)
     : CanvasCommand(target)
 {
+    setText(QObject::tr("Add State"));
     QMenu* menu = canvas->contextMenus() ? canvas->contextMenus()->stateMenu : nullptr;
     state = new StateItem(menu, position);
     state->setLevel(canvas->getLevel() + 1);

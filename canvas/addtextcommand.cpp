@@ -6,6 +6,7 @@
 AddTextCommand::AddTextCommand(Canvas* target, QPointF position, QUndoCommand*)
     : CanvasCommand(target)
 {
+    setText(QObject::tr("Add Text"));
     QMenu* menu = canvas->contextMenus() ? canvas->contextMenus()->textMenu : nullptr;
     text = new TextItem(menu, position, nullptr);
     text->initTextItem();

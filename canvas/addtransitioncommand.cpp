@@ -9,6 +9,7 @@ AddTransitionCommand::AddTransitionCommand(Canvas* target, StateItem* start, Sta
                                            QUndoCommand*)
     : CanvasCommand(target)
 {
+    setText(start == end ? QObject::tr("Add Self Transition") : QObject::tr("Add Transition"));
     // Only states of this canvas can be joined.
     if (!start || !end || !canvas->stateItems.contains(start) || !canvas->stateItems.contains(end))
         return;

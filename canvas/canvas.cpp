@@ -13,6 +13,7 @@
 #include "addmemorycommand.h"
 #include "dataflowitem.h"
 #include "dataflowline.h"
+#include "editpropertiescommand.h"
 #include "floatinglinkitem.h"
 #include "floatingmemoryitem.h"
 #include "initialtransition.h"
@@ -21,6 +22,7 @@
 #include "linkitem.h"
 #include "linkline.h"
 #include "memoryitem.h"
+#include "moveitemscommand.h"
 #include "processitem.h"
 #include "stateitem.h"
 #include "textitem.h"
@@ -110,6 +112,14 @@ bool Canvas::enableDisableStateSetInitChkBox(StateItem* state) const
     return false;
 }
 
+void Canvas::syncInitialMarker(StateItem* state)
+{
+    if (state->initialStatus())
+        placeInitialMarkerOn(state);
+    else if (initialTransition->getInitialState() == state)
+        takeInitialMarkerOff();
+}
+
 void Canvas::addSelfTransitionItem()
 {
     if (!currentState)
@@ -168,8 +178,8 @@ void Canvas::mousePressEvent(QGraphicsSceneMouseEvent* event)
         return;
 
     const QPointF point = event->scenePos();
+    pressPositions.clear();
     if (mode != SelectItem) {
-        trigger(saveAction);
         switch (mode) {
         case InsertState:
             m_undoStack->push(new AddStateCommand(this, point - QPointF(140, 75), nullptr));
@@ -221,6 +231,27 @@ void Canvas::mousePressEvent(QGraphicsSceneMouseEvent* event)
         }
     }
     QGraphicsScene::mousePressEvent(event);
+    if (mode == SelectItem) {
+        for (QGraphicsItem* item : selectedItems()) {
+            if (isEditableItem(item) && (item->flags() & QGraphicsItem::ItemIsMovable))
+                pressPositions.append({dynamic_cast<QObject*>(item), item->pos()});
+        }
+    }
+}
+
+void Canvas::recordMoves()
+{
+    QList<MoveItemsCommand::Move> moves;
+    for (const auto& pressed : qAsConst(pressPositions)) {
+        auto* item = dynamic_cast<QGraphicsItem*>(pressed.first.data());
+        // Only items still on this canvas: a press may have deleted some.
+        if (!item || item->scene() != this || item->pos() == pressed.second)
+            continue;
+        moves.append({pressed.first, pressed.second, item->pos()});
+    }
+    pressPositions.clear();
+    if (!moves.isEmpty())
+        m_undoStack->push(new MoveItemsCommand(moves));
 }
 
 void Canvas::insertProcessAt(const QPointF& point)
@@ -246,16 +277,12 @@ void Canvas::insertProcessAt(const QPointF& point)
     update();
     update();
     trigger(processAddedAction);
+    trigger(saveAction);
     trigger(returnToSelectAction);
 }
 
 void Canvas::mouseMoveEvent(QGraphicsSceneMouseEvent* event)
 {
-    // Any move after pressing on an item counts as a change, even when the
-    // item stays put: the user may be dragging it.
-    if (isEditableItem(topItemAt(event->buttonDownScenePos(Qt::LeftButton))))
-        trigger(saveAction);
-
     const bool dragging = mode == InsertTransition || mode == InsertLink || mode == InsertDataflow;
     if (dragging && tempLine) {
         tempLine->setLine(QLineF(tempLine->line().p1(), event->scenePos()));
@@ -272,7 +299,13 @@ void Canvas::mouseReleaseEvent(QGraphicsSceneMouseEvent* event)
             if (top && top->type() == StateType && static_cast<StateItem*>(top)->initialStatus())
                 initialTransition->updatePosition();
         }
-    } else if (mode == InsertTransition || mode == InsertLink || mode == InsertDataflow) {
+        QGraphicsScene::mouseReleaseEvent(event);
+        if (event->button() == Qt::LeftButton)
+            recordMoves();
+        update();
+        return;
+    }
+    if (mode == InsertTransition || mode == InsertLink || mode == InsertDataflow) {
         finishDrag(event);
     } else {
         // The tool changed during the drag: the rubber band must not stay behind.
@@ -323,6 +356,7 @@ void Canvas::finishDrag(QGraphicsSceneMouseEvent*)
         link->setParentId(id);
         link->setGrandParentId(parentId);
         placeLink(link, from, to);
+        trigger(saveAction);
         trigger(returnToSelectAction);
     } else if (mode == InsertDataflow) {
         const bool processToMemory = start->type() == ProcessType && end->type() == MemoryType;
@@ -336,6 +370,7 @@ void Canvas::finishDrag(QGraphicsSceneMouseEvent*)
         dataflow->setParentId(id);
         dataflow->setGrandParentId(parentId);
         placeDataflow(dataflow, start, end, process, memory);
+        trigger(saveAction);
         trigger(returnToSelectAction);
     }
 }
@@ -383,6 +418,11 @@ void Canvas::contextMenuEvent(QGraphicsSceneContextMenuEvent* event)
 {
     QGraphicsItem* top = topItemAt(event->scenePos());
     removeAllSelection();
+    // The menu's commands act on what was clicked, never on an older selection.
+    if (isEditableItem(top) && !top->isSelected()) {
+        clearSelection();
+        top->setSelected(true);
+    }
     if (isEditableItem(top)) {
         switch (top->type()) {
         case StateType: currentState = static_cast<StateItem*>(top); break;
@@ -399,57 +439,65 @@ void Canvas::contextMenuEvent(QGraphicsSceneContextMenuEvent* event)
 
 // ---- Property dialogs -----------------------------------------------------
 
-void Canvas::displayStateProperties()
+bool Canvas::displayStateProperties()
 {
     if (!currentState)
-        return;
-    const bool barred = enableDisableStateSetInitChkBox(currentState);
-    const bool wasInitial = currentState->initialStatus();
-    currentState->displayProperties(barred);
-    const bool isInitial = currentState->initialStatus();
-    if (wasInitial == isInitial)
-        return;
-    if (isInitial)
-        placeInitialMarkerOn(currentState);
-    else
-        takeInitialMarkerOff();
+        return false;
+    StateItem* state = currentState;
+    const StateItem::Values before = state->values();
+    if (!state->displayProperties(enableDisableStateSetInitChkBox(state)))
+        return false;
+    syncInitialMarker(state);
+    const StateItem::Values after = state->values();
+    m_undoStack->push(new EditPropertiesCommand<StateItem>(
+        this, state, before, after, tr("Edit State %1").arg(after.label).trimmed()));
+    return true;
 }
 
-void Canvas::displayTransitionProperties()
+bool Canvas::displayTransitionProperties()
 {
-    if (currentTransition)
-        currentTransition->displayProperties();
+    if (!currentTransition)
+        return false;
+    TransitionItem* transition = currentTransition;
+    const TransitionItem::Values before = transition->values();
+    if (!transition->displayProperties())
+        return false;
+    const TransitionItem::Values after = transition->values();
+    m_undoStack->push(new EditPropertiesCommand<TransitionItem>(
+        this, transition, before, after, tr("Edit Transition %1").arg(after.label).trimmed()));
+    return true;
 }
 
-void Canvas::displayTextItemProperties()
+bool Canvas::displayTextItemProperties()
 {
-    if (currentText)
-        currentText->displayProperties();
+    if (!currentText)
+        return false;
+    TextItem* text = currentText;
+    const TextItem::Values before = text->values();
+    if (!text->displayProperties())
+        return false;
+    m_undoStack->push(new EditPropertiesCommand<TextItem>(this, text, before, text->values(), tr("Edit Text")));
+    return true;
 }
 
-void Canvas::displayProcessItemProperties()
+namespace {
+// Block items cannot be edited through the undo stack; a change made in
+// their dialog is reported as one.
+template <typename Item>
+bool editBlock(Item* item, QAction* changed)
 {
-    if (currentProcess)
-        currentProcess->displayProperties();
+    if (!item || !item->displayProperties())
+        return false;
+    if (changed)
+        changed->activate(QAction::Trigger);
+    return true;
 }
+} // namespace
 
-void Canvas::displayLinkItemProperties()
-{
-    if (currentLink)
-        currentLink->displayProperties();
-}
-
-void Canvas::displayMemoryItemProperties()
-{
-    if (currentMemory)
-        currentMemory->displayProperties();
-}
-
-void Canvas::displayDataflowItemProperties()
-{
-    if (currentDataflow)
-        currentDataflow->displayProperties();
-}
+bool Canvas::displayProcessItemProperties() { return editBlock(currentProcess, saveAction); }
+bool Canvas::displayLinkItemProperties() { return editBlock(currentLink, saveAction); }
+bool Canvas::displayMemoryItemProperties() { return editBlock(currentMemory, saveAction); }
+bool Canvas::displayDataflowItemProperties() { return editBlock(currentDataflow, saveAction); }
 
 void Canvas::slot_changeInCanvasDetected()
 {

@@ -5,6 +5,7 @@
 #include <QGraphicsTextItem>
 #include <QHash>
 #include <QPointF>
+#include <QPointer>
 #include <QVector>
 
 #include "contextmenus.h"
@@ -81,6 +82,9 @@ public:
     double nextZValue() { zCounter += 1.0; return zCounter; }
 
     bool enableDisableStateSetInitChkBox(StateItem* state) const;
+    // Puts the initial marker on the state when it is initial, or takes it
+    // off when the state was the initial one and is no longer.
+    void syncInitialMarker(StateItem* state);
     void addSelfTransitionItem();
     void removeAllSelection();
 
@@ -151,13 +155,16 @@ public:
 
 public slots:
     void setMode(Canvas::Mode newMode);
-    void displayStateProperties();
-    void displayTransitionProperties();
-    void displayTextItemProperties();
-    void displayProcessItemProperties();
-    void displayLinkItemProperties();
-    void displayMemoryItemProperties();
-    void displayDataflowItemProperties();
+    // Each runs the current item's dialog and returns true when the item
+    // changed: state-machine edits go on the undo stack, the others are
+    // reported as a change through the save action.
+    bool displayStateProperties();
+    bool displayTransitionProperties();
+    bool displayTextItemProperties();
+    bool displayProcessItemProperties();
+    bool displayLinkItemProperties();
+    bool displayMemoryItemProperties();
+    bool displayDataflowItemProperties();
     void slot_changeInCanvasDetected();
 
 protected:
@@ -172,6 +179,8 @@ private:
     static void trigger(QAction* action);
     void insertProcessAt(const QPointF& point);
     void finishDrag(QGraphicsSceneMouseEvent* event);
+    // Makes the drag just finished one undo step, if it moved anything.
+    void recordMoves();
     // Put a new box on the canvas between its two ends, with its two lines,
     // and enter it in the registries.
     void placeLink(LinkItem* link, ProcessItem* from, ProcessItem* to);
@@ -199,6 +208,9 @@ private:
     QAction* saveAction = nullptr;
     QAction* returnToSelectAction = nullptr;
     QGraphicsLineItem* tempLine = nullptr;
+    // Where the items under a press in select mode stood, to tell a drag
+    // from a click.
+    QList<QPair<QPointer<QObject>, QPointF>> pressPositions;
     Mode mode = SelectItem;
     QString label;
     int level = 0;

@@ -7,6 +7,7 @@ DeleteStateCommand::DeleteStateCommand(Canvas* target, QGraphicsItem* item, QUnd
     : CanvasCommand(target)
     , state(qgraphicsitem_cast<StateItem*>(item))
 {
+    setText(state ? QObject::tr("Delete State %1").arg(state->getLabel()).trimmed() : QObject::tr("Delete State"));
 }
 
 void DeleteStateCommand::redo()

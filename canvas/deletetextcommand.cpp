@@ -7,6 +7,7 @@ DeleteTextCommand::DeleteTextCommand(Canvas* target, TextItem* item, QUndoComman
     : CanvasCommand(target)
     , text(item)
 {
+    setText(QObject::tr("Delete Text"));
 }
 
 void DeleteTextCommand::redo()

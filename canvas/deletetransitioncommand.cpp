@@ -8,6 +8,8 @@ DeleteTransitionCommand::DeleteTransitionCommand(Canvas* target, TransitionItem*
     : CanvasCommand(target)
     , transition(item)
 {
+    setText(transition ? QObject::tr("Delete Transition %1").arg(transition->getLabel()).trimmed()
+                       : QObject::tr("Delete Transition"));
     if (transition) {
         startLine = transition->getStartLine();
         endLine = transition->getEndLine();

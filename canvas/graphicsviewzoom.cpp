@@ -30,9 +30,28 @@ void GraphicsViewZoom::setEnable(bool on)
     enabled = on;
 }
 
+void GraphicsViewZoom::scaleWithinLimits(QGraphicsView* view, double factor)
+{
+    const double current = view->transform().m11();
+    if (current <= 0 || factor <= 0)
+        return;
+    const double target = qBound(minScale, current * factor, maxScale);
+    if (!qFuzzyCompare(target, current))
+        view->scale(target / current, target / current);
+}
+
+void GraphicsViewZoom::clampScale(QGraphicsView* view)
+{
+    const QTransform transform = view->transform();
+    const double sx = qBound(minScale, transform.m11(), maxScale);
+    const double sy = qBound(minScale, transform.m22(), maxScale);
+    if (sx != transform.m11() || sy != transform.m22())
+        view->setTransform(QTransform(sx, transform.m12(), transform.m21(), sy, transform.dx(), transform.dy()));
+}
+
 void GraphicsViewZoom::gentleZoom(double factor)
 {
-    view->scale(factor, factor);
+    scaleWithinLimits(view, factor);
     view->centerOn(targetScenePos);
     const QPointF delta = targetViewportPos
         - QPointF(view->viewport()->width() / 2.0, view->viewport()->height() / 2.0);

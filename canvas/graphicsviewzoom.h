@@ -15,6 +15,15 @@ class GraphicsViewZoom : public QObject
 public:
     explicit GraphicsViewZoom(QGraphicsView* view);
 
+    // Every way of zooming stays within 5 % and 2000 %: beyond that a wheel
+    // burst makes each repaint so costly that the window freezes.
+    static constexpr double minScale = 0.05;
+    static constexpr double maxScale = 20.0;
+    // Scales the view by factor, or by as much of it as the limits allow.
+    static void scaleWithinLimits(QGraphicsView* view, double factor);
+    // Brings a view whose scale was set directly back within the limits.
+    static void clampScale(QGraphicsView* view);
+
     void setModifiers(Qt::KeyboardModifiers modifiers);
     void setZoomFactorBase(double value);
     void setEnable(bool on);

@@ -2,6 +2,7 @@
 
 #include "transitionitem.h"
 
+#include "stateproperties.h"
 #include "textmetrics.h"
 
 #include <QFontMetrics>
@@ -77,9 +78,38 @@ void StateItem::paint(QPainter* painter, const QStyleOptionGraphicsItem*, QWidge
                       action, textOption);
 }
 
-void StateItem::setIfInitialState(bool initial)
+bool StateItem::Values::operator==(const Values& other) const
 {
-    dialog.setInitialStatus(initial);
+    return width == other.width && height == other.height && label == other.label
+        && action == other.action && description == other.description
+        && initDescription == other.initDescription && initCondition == other.initCondition
+        && backgroundColour == other.backgroundColour && initial == other.initial;
+}
+
+StateItem::Values StateItem::values() const
+{
+    return {width, height, label, action, description, initDescription, initCondition,
+            backgroundColour, initial};
+}
+
+void StateItem::setValues(const Values& values)
+{
+    prepareGeometryChange();
+    width = values.width;
+    height = values.height;
+    label = values.label;
+    action = values.action;
+    description = values.description;
+    initDescription = values.initDescription;
+    initCondition = values.initCondition;
+    backgroundColour = values.backgroundColour;
+    initial = values.initial;
+    updatePolygon();
+    for (TransitionItem* transition : qAsConst(transitions))
+        transition->followEnds();
+    for (TransitionItem* transition : qAsConst(selfTransitions))
+        transition->followEnds();
+    update();
 }
 
 void StateItem::addTransition(TransitionItem* transition)
@@ -124,14 +154,10 @@ void StateItem::updatePropertiesfromXMLIO(t_stateItemReadFromXML* record)
 
 void StateItem::setAutoDimensions()
 {
-    dialog.width = width;
-    dialog.height = height;
-    dialog.label = label;
-    dialog.action = action;
-    dialog.setAutoDimensions();
+    const QSize size = StateProperties::autoSize(label, action);
     prepareGeometryChange();
-    width = dialog.getAutoWidth();
-    height = dialog.getAutoHeight();
+    width = size.width();
+    height = size.height();
     updatePolygon();
     update();
 }
@@ -160,8 +186,10 @@ void StateItem::resetHighlighted()
     update();
 }
 
-void StateItem::displayProperties(bool initialBarred)
+bool StateItem::displayProperties(bool initialBarred)
 {
+    const Values before = values();
+    StateProperties dialog;
     dialog.width = width;
     dialog.height = height;
     dialog.label = label;
@@ -169,35 +197,33 @@ void StateItem::displayProperties(bool initialBarred)
     dialog.chosenColour = backgroundColour;
     dialog.pickedColour = backgroundColour;
     dialog.description = description;
-
+    dialog.setInitialStatus(initial);
     dialog.disableSetInitChkBox(initialBarred);
-    if (!initialBarred) {
-        if (initialStatus()) {
-            dialog.initCondition = initCondition;
-            dialog.initDescription = initDescription;
-        } else {
-            dialog.initCondition.clear();
-            dialog.initDescription.clear();
-        }
+    if (!initialBarred && initial) {
+        dialog.initCondition = initCondition;
+        dialog.initDescription = initDescription;
     }
 
     dialog.fillProperties();
-    if (dialog.exec() != QDialog::Accepted)
-        return;
-
-    prepareGeometryChange();
-    width = dialog.width;
-    height = dialog.height;
-    label = dialog.label;
-    action = dialog.action;
-    backgroundColour = dialog.chosenColour;
-    description = dialog.description;
-    updatePolygon();
-    if (initialStatus()) {
-        initCondition = dialog.initCondition;
-        initDescription = dialog.initDescription;
+    const bool accepted = dialog.exec() == QDialog::Accepted;
+    Values after = before;
+    after.initial = dialog.isInitialStatus();
+    if (accepted) {
+        after.width = dialog.width;
+        after.height = dialog.height;
+        after.label = dialog.label;
+        after.action = dialog.action;
+        after.backgroundColour = dialog.chosenColour;
+        after.description = dialog.description;
+        if (after.initial) {
+            after.initCondition = dialog.initCondition;
+            after.initDescription = dialog.initDescription;
+        }
     }
-    update();
+    if (after == before)
+        return false;
+    setValues(after);
+    return true;
 }
 
 QVariant StateItem::itemChange(GraphicsItemChange change, const QVariant& value)

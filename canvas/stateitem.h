@@ -12,7 +12,6 @@
 #include <QTextOption>
 
 #include "itemrecords.h"
-#include "stateproperties.h"
 
 class QGraphicsDropShadowEffect;
 class QMenu;
@@ -28,6 +27,23 @@ class StateItem : public QObject, public QGraphicsItem
 
 public:
     enum { Type = 34 };
+
+    // Everything the properties dialog edits, as one value, so that an edit
+    // can be undone and redone as a whole.
+    struct Values
+    {
+        int width = 280;
+        int height = 150;
+        QString label;
+        QString action;
+        QString description;
+        QString initDescription;
+        QString initCondition;
+        QColor backgroundColour;
+        bool initial = false;
+        bool operator==(const Values& other) const;
+        bool operator!=(const Values& other) const { return !(*this == other); }
+    };
 
     StateItem(QMenu* menu, QPointF position);
     ~StateItem() override;
@@ -54,8 +70,13 @@ public:
     QString getInitDescription() const { return initDescription; }
     QColor getBackgroundColour() const { return backgroundColour; }
 
-    bool initialStatus() const { return dialog.isInitialStatus(); }
-    void setIfInitialState(bool initial);
+    bool initialStatus() const { return initial; }
+    void setIfInitialState(bool status) { initial = status; }
+
+    Values values() const;
+    // Takes every value, the initial flag included; the canvas moves the
+    // initial marker.
+    void setValues(const Values& values);
 
     QPolygonF myPolygon() const { return polygon; }
 
@@ -71,7 +92,9 @@ public:
     void updatePolygon();
     void setHighlighted();
     void resetHighlighted();
-    void displayProperties(bool initialBarred);
+    // Runs a properties dialog made for this one edit; true when the state
+    // changed (the initial flag changes even when the dialog is cancelled).
+    bool displayProperties(bool initialBarred);
 
 protected:
     void contextMenuEvent(QGraphicsSceneContextMenuEvent* event) override;
@@ -101,7 +124,7 @@ private:
     QMenu* contextMenu = nullptr;
     QTextOption textOption;
     QGraphicsDropShadowEffect* shadow = nullptr;
-    StateProperties dialog;
+    bool initial = false;
 };
 
 #endif // STATEITEM_H

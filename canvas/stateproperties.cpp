@@ -65,6 +65,13 @@ void StateProperties::fillProperties()
 
 void StateProperties::setAutoDimensions()
 {
+    const QSize size = autoSize(label, action);
+    autoWidth = size.width();
+    autoHeight = size.height();
+}
+
+QSize StateProperties::autoSize(const QString& label, const QString& action)
+{
     const TextMetrics metrics;
     const qreal cw = metrics.charWidth();
     const qreal lineH = metrics.lineHeight();
@@ -79,8 +86,8 @@ void StateProperties::setAutoDimensions()
         base = labelWidth;
 
     const int lines = TextMetrics::lineCount(action);
-    autoWidth = qMax(MinWidth, int(std::floor(base + 6 * cw)));
-    autoHeight = qMax(MinHeight, int(std::floor(lineH * lines + lineH + 4 * halfH)));
+    return QSize(qMax(MinWidth, int(std::floor(base + 6 * cw))),
+                 qMax(MinHeight, int(std::floor(lineH * lines + lineH + 4 * halfH))));
 }
 
 void StateProperties::setInitialStatus(bool status)

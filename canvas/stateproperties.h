@@ -3,15 +3,16 @@
 
 #include <QColor>
 #include <QDialog>
+#include <QSize>
 #include <QString>
 
 namespace Ui {
 class StateProperties;
 }
 
-// Properties dialog of one state. Every state holds one by value, so the form
-// is built only when the dialog is first filled; until then the values live
-// in the plain fields below, which the state reads and writes directly.
+// Properties dialog of one state, made for one edit and gone after it. The
+// state writes the plain fields below, fillProperties() builds the form from
+// them, and an accepted dialog leaves the edited values there.
 class StateProperties : public QDialog
 {
     Q_OBJECT
@@ -22,6 +23,8 @@ public:
 
     void fillProperties();
     void setAutoDimensions();
+    // The size a state takes to show this label and action.
+    static QSize autoSize(const QString& label, const QString& action);
     int getAutoWidth() const { return autoWidth; }
     int getAutoHeight() const { return autoHeight; }
 

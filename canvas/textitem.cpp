@@ -1,5 +1,7 @@
 #include "textitem.h"
 
+#include "textproperties.h"
+
 #include <QFontMetricsF>
 #include <QGraphicsSceneContextMenuEvent>
 #include <QMenu>
@@ -107,14 +109,21 @@ void TextItem::updatePolygon()
 
 void TextItem::setAutoDimensions()
 {
-    dialog.width = width;
-    dialog.height = height;
-    dialog.text = action;
-    dialog.itemType = itemType;
-    dialog.setAutoDimensions();
+    const QSize size = TextProperties::autoSize(action);
     prepareGeometryChange();
-    width = dialog.getAutoWidth();
-    height = dialog.getAutoHeight();
+    width = size.width();
+    height = size.height();
+    updatePolygon();
+    update();
+}
+
+void TextItem::setValues(const Values& values)
+{
+    prepareGeometryChange();
+    width = values.width;
+    height = values.height;
+    itemType = values.itemType;
+    action = values.text;
     updatePolygon();
     update();
 }
@@ -129,23 +138,22 @@ void TextItem::resetHighlighted()
     setPen(framePen(Qt::SolidLine));
 }
 
-void TextItem::displayProperties()
+bool TextItem::displayProperties()
 {
+    TextProperties dialog;
     dialog.width = width;
     dialog.height = height;
     dialog.text = action;
     dialog.itemType = itemType;
     dialog.fillProperties();
     if (dialog.exec() != QDialog::Accepted)
-        return;
+        return false;
 
-    prepareGeometryChange();
-    width = dialog.width;
-    height = dialog.height;
-    action = dialog.text;
-    itemType = dialog.itemType;
-    updatePolygon();
-    update();
+    const Values after {dialog.width, dialog.height, dialog.itemType, dialog.text};
+    if (after == values())
+        return false;
+    setValues(after);
+    return true;
 }
 
 void TextItem::contextMenuEvent(QGraphicsSceneContextMenuEvent* event)

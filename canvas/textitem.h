@@ -10,7 +10,6 @@
 #include <QTextOption>
 
 #include "itemrecords.h"
-#include "textproperties.h"
 
 class QMenu;
 
@@ -57,7 +56,25 @@ public:
     void setAutoDimensions();
     void setHighlighted();
     void resetHighlighted();
-    void displayProperties();
+    // Everything the properties dialog edits, as one value for undo.
+    struct Values
+    {
+        int width = 150;
+        int height = 75;
+        int itemType = 0;
+        QString text;
+        bool operator==(const Values& other) const
+        {
+            return width == other.width && height == other.height && itemType == other.itemType
+                && text == other.text;
+        }
+        bool operator!=(const Values& other) const { return !(*this == other); }
+    };
+    Values values() const { return {width, height, itemType, action}; }
+    void setValues(const Values& values);
+    // Runs a properties dialog made for this one edit; true when it changed
+    // the text item.
+    bool displayProperties();
 
 protected:
     void contextMenuEvent(QGraphicsSceneContextMenuEvent* event) override;
@@ -74,7 +91,6 @@ private:
     QColor textColour;
     QMenu* contextMenu = nullptr;
     QColor backgroundColour;
-    TextProperties dialog;
     QPolygonF polygon;
     QTextOption textOption;
 };

@@ -42,6 +42,13 @@ void TextProperties::fillProperties()
 
 void TextProperties::setAutoDimensions()
 {
+    const QSize size = autoSize(text);
+    autoWidth = size.width();
+    autoHeight = size.height();
+}
+
+QSize TextProperties::autoSize(const QString& text)
+{
     const TextMetrics metrics;
     const qreal cw = metrics.charWidth();
     const qreal lineH = metrics.lineHeight();
@@ -49,8 +56,8 @@ void TextProperties::setAutoDimensions()
 
     const int widest = metrics.widestLine(text);
     const int lines = TextMetrics::lineCount(text);
-    autoWidth = qMax(MinWidth, int(std::floor(widest + 6 * cw)));
-    autoHeight = qMax(MinHeight, int(std::floor(lineH * lines + lineH + 3 * halfH)));
+    return QSize(qMax(MinWidth, int(std::floor(widest + 6 * cw))),
+                 qMax(MinHeight, int(std::floor(lineH * lines + lineH + 3 * halfH))));
 }
 
 void TextProperties::on_buttonBox_accepted()

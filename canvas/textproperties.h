@@ -2,6 +2,7 @@
 #define TEXTPROPERTIES_H
 
 #include <QDialog>
+#include <QSize>
 #include <QString>
 #include <QStringList>
 
@@ -9,9 +10,9 @@ namespace Ui {
 class TextProperties;
 }
 
-// Properties dialog of one text item. Held by value in every text item, so
-// the form is built only when the dialog is first filled; the values live in
-// the plain fields below, which the text item reads and writes directly.
+// Properties dialog of one text item, made for one edit and gone after it.
+// The item writes the plain fields below, fillProperties() builds the form
+// from them, and an accepted dialog leaves the edited values there.
 class TextProperties : public QDialog
 {
     Q_OBJECT
@@ -22,6 +23,8 @@ public:
 
     void fillProperties();
     void setAutoDimensions();
+    // The size a text item takes to show this text.
+    static QSize autoSize(const QString& text);
     int getAutoWidth() const { return autoWidth; }
     int getAutoHeight() const { return autoHeight; }
 

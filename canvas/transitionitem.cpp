@@ -4,6 +4,7 @@
 #include "transitionline.h"
 
 #include "textmetrics.h"
+#include "transitionproperties.h"
 
 #include <QFontMetrics>
 #include <QGraphicsDropShadowEffect>
@@ -66,10 +67,19 @@ QRectF TransitionItem::boundingRect() const
     return QRectF(0, 0, width, height);
 }
 
+bool TransitionItem::hiddenByOverlap() const
+{
+    return !selfTransition && startState && endState && startState->collidesWithItem(endState);
+}
+
+QPainterPath TransitionItem::shape() const
+{
+    return hiddenByOverlap() ? QPainterPath() : QGraphicsRectItem::shape();
+}
+
 void TransitionItem::paint(QPainter* painter, const QStyleOptionGraphicsItem*, QWidget*)
 {
-    // States lying on each other hide the transitions between them.
-    if (!selfTransition && startState && endState && startState->collidesWithItem(endState))
+    if (hiddenByOverlap())
         return;
 
     painter->setFont(TextMetrics::itemFont());
@@ -141,17 +151,38 @@ void TransitionItem::updatePolygon()
 
 void TransitionItem::setAutoDimensions()
 {
-    dialog.width = width;
-    dialog.height = height;
-    dialog.label = label;
-    dialog.action = action;
-    dialog.condition = condition;
-    dialog.setAutoDimensions();
+    const QSize size = TransitionProperties::autoSize(label, action, condition);
     prepareGeometryChange();
-    width = dialog.getAutoWidth();
-    height = dialog.getAutoHeight();
+    width = size.width();
+    height = size.height();
     updatePolygon();
     update();
+}
+
+bool TransitionItem::Values::operator==(const Values& other) const
+{
+    return width == other.width && height == other.height && label == other.label
+        && action == other.action && condition == other.condition
+        && description == other.description && backgroundColour == other.backgroundColour;
+}
+
+TransitionItem::Values TransitionItem::values() const
+{
+    return {width, height, label, action, condition, description, backgroundColour};
+}
+
+void TransitionItem::setValues(const Values& values)
+{
+    prepareGeometryChange();
+    width = values.width;
+    height = values.height;
+    label = values.label;
+    action = values.action;
+    condition = values.condition;
+    description = values.description;
+    backgroundColour = values.backgroundColour;
+    updatePolygon();
+    followEnds();
 }
 
 void TransitionItem::setHighlighted()
@@ -165,8 +196,9 @@ void TransitionItem::resetHighlighted()
     setPen(boxPen(Qt::SolidLine));
 }
 
-void TransitionItem::displayProperties()
+bool TransitionItem::displayProperties()
 {
+    TransitionProperties dialog;
     dialog.width = width;
     dialog.height = height;
     dialog.label = label;
@@ -177,18 +209,14 @@ void TransitionItem::displayProperties()
     dialog.description = description;
     dialog.fillProperties();
     if (dialog.exec() != QDialog::Accepted)
-        return;
+        return false;
 
-    prepareGeometryChange();
-    width = dialog.width;
-    height = dialog.height;
-    label = dialog.label;
-    action = dialog.action;
-    condition = dialog.condition;
-    backgroundColour = dialog.chosenColour;
-    description = dialog.description;
-    updatePolygon();
-    update();
+    const Values after {dialog.width, dialog.height, dialog.label, dialog.action,
+                        dialog.condition, dialog.description, dialog.chosenColour};
+    if (after == values())
+        return false;
+    setValues(after);
+    return true;
 }
 
 void TransitionItem::followEnds()

@@ -4,13 +4,13 @@
 #include <QColor>
 #include <QGraphicsRectItem>
 #include <QObject>
+#include <QPainterPath>
 #include <QPointF>
 #include <QPolygonF>
 #include <QString>
 #include <QTextOption>
 
 #include "itemrecords.h"
-#include "transitionproperties.h"
 
 class QGraphicsDropShadowEffect;
 class QMenu;
@@ -28,11 +28,29 @@ class TransitionItem : public QObject, public QGraphicsRectItem
 public:
     enum { Type = 33 };
 
+    // Everything the properties dialog edits, as one value for undo.
+    struct Values
+    {
+        int width = 150;
+        int height = 75;
+        QString label;
+        QString action;
+        QString condition;
+        QString description;
+        QColor backgroundColour;
+        bool operator==(const Values& other) const;
+        bool operator!=(const Values& other) const { return !(*this == other); }
+    };
+    Values values() const;
+    void setValues(const Values& values);
+
     TransitionItem(QMenu* menu, StateItem* start, StateItem* end, QGraphicsItem* parent = nullptr);
     ~TransitionItem() override;
 
     int type() const override { return Type; }
     QRectF boundingRect() const override;
+    // Nothing to hit while the transition is hidden.
+    QPainterPath shape() const override;
     void paint(QPainter* painter, const QStyleOptionGraphicsItem* option,
                QWidget* widget = nullptr) override;
 
@@ -62,6 +80,9 @@ public:
     QPolygonF myPolygon() const { return polygon; }
 
     bool isSelfTransition() const { return selfTransition; }
+    // States lying on each other hide the transitions between them: such a
+    // transition is neither painted nor hit.
+    bool hiddenByOverlap() const;
     void setIfSelfTransition(bool self) { selfTransition = self; }
 
     void removeTransitionLinesFromScene();
@@ -70,7 +91,9 @@ public:
     void setAutoDimensions();
     void setHighlighted();
     void resetHighlighted();
-    void displayProperties();
+    // Runs a properties dialog made for this one edit; true when it changed
+    // the transition.
+    bool displayProperties();
     // Reroutes both lines and repaints the box after one of its ends moved.
     void followEnds();
 
@@ -93,7 +116,6 @@ private:
     StateItem* startState = nullptr;
     StateItem* endState = nullptr;
     QMenu* contextMenu = nullptr;
-    TransitionProperties dialog;
     QPolygonF polygon;
     TransitionLine* startLine = nullptr;
     TransitionLine* endLine = nullptr;

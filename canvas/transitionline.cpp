@@ -91,6 +91,8 @@ QRectF TransitionLine::boundingRect() const
 
 QPainterPath TransitionLine::shape() const
 {
+    if (transition && transition->hiddenByOverlap())
+        return QPainterPath();
     QPainterPath path = QGraphicsLineItem::shape();
     path.addPolygon(arrowHead);
     return path;
@@ -106,10 +108,7 @@ void TransitionLine::paint(QPainter* painter, const QStyleOptionGraphicsItem*, Q
 {
     if (!state || !transition)
         return;
-    StateItem* from = transition->startItem();
-    StateItem* to = transition->endItem();
-    // States lying on each other hide the transitions between them.
-    if (!transition->isSelfTransition() && from && to && from->collidesWithItem(to))
+    if (transition->hiddenByOverlap())
         return;
 
     updateGeometry();

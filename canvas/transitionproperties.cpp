@@ -47,6 +47,13 @@ void TransitionProperties::fillProperties()
 
 void TransitionProperties::setAutoDimensions()
 {
+    const QSize size = autoSize(label, action, condition);
+    autoWidth = size.width();
+    autoHeight = size.height();
+}
+
+QSize TransitionProperties::autoSize(const QString& label, const QString& action, const QString& condition)
+{
     const TextMetrics metrics;
     const qreal cw = metrics.charWidth();
     const qreal lineH = metrics.lineHeight();
@@ -68,8 +75,8 @@ void TransitionProperties::setAutoDimensions()
         base = conditionWidth;
 
     const int lines = TextMetrics::lineCount(action);
-    autoWidth = qMax(MinWidth, int(std::floor(base + 6 * cw)));
-    autoHeight = qMax(MinHeight, int(std::floor(lineH * lines + 2 * lineH + 4 * halfH)));
+    return QSize(qMax(MinWidth, int(std::floor(base + 6 * cw))),
+                 qMax(MinHeight, int(std::floor(lineH * lines + 2 * lineH + 4 * halfH))));
 }
 
 bool TransitionProperties::eventFilter(QObject* watched, QEvent* event)

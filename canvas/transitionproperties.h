@@ -3,15 +3,16 @@
 
 #include <QColor>
 #include <QDialog>
+#include <QSize>
 #include <QString>
 
 namespace Ui {
 class TransitionProperties;
 }
 
-// Properties dialog of one transition. Held by value in every transition, so
-// the form is built only when the dialog is first filled; the values live in
-// the plain fields below, which the transition reads and writes directly.
+// Properties dialog of one transition, made for one edit and gone after it.
+// The transition writes the plain fields below, fillProperties() builds the
+// form from them, and an accepted dialog leaves the edited values there.
 class TransitionProperties : public QDialog
 {
     Q_OBJECT
@@ -22,6 +23,8 @@ public:
 
     void fillProperties();
     void setAutoDimensions();
+    // The size a transition takes to show this label, action and condition.
+    static QSize autoSize(const QString& label, const QString& action, const QString& condition);
     int getAutoWidth() const { return autoWidth; }
     int getAutoHeight() const { return autoHeight; }
 

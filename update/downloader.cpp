@@ -1,5 +1,6 @@
 #include "downloader.h"
 
+#include <QApplication>
 #include <QCoreApplication>
 #include <QDesktopServices>
 #include <QDir>
@@ -124,7 +125,7 @@ void Downloader::cancelDownload()
     reject();
     // Refusing a mandatory update ends the program, as declining it does.
     if (mandatoryUpdate)
-        QCoreApplication::quit();
+        QApplication::closeAllWindows();
 }
 
 void Downloader::fail(const QString& reason)

@@ -1,5 +1,6 @@
 #include "updater.h"
 
+#include <QApplication>
 #include <QCoreApplication>
 #include <QDesktopServices>
 #include <QHostAddress>
@@ -228,8 +229,9 @@ void Updater::askToDownload()
     box.setDefaultButton(QMessageBox::Yes);
 
     if (box.exec() != QMessageBox::Yes) {
+        // Through the window's own close path, so unsaved work is asked about.
         if (mandatoryUpdate)
-            QCoreApplication::quit();
+            QApplication::closeAllWindows();
         return;
     }
 

@@ -212,6 +212,8 @@ void TestBinding::deletingFirstOfTwoProcessesRenumbersTheSecond()
 {
     Session s;
     s.open("Microcontroller");
+    ModalAnswerer answer;
+    answer.pressButton(QMessageBox::Yes);
     s.deleteSelection({s.process("Signal_Control")});
 
     ProcessItem* remaining = s.process("Push_Button");
@@ -236,7 +238,21 @@ void TestBinding::deletingAProcessRemovesItsWholeSubtree()
 {
     Session s;
     s.open("Microcontroller");
+    // Nothing brings a subtree back, so the user is asked first.
+    ModalAnswerer answer;
+    QString informative;
+    answer.pressButton(QMessageBox::Cancel, [&](QWidget* box) {
+        informative = static_cast<QMessageBox*>(box)->informativeText();
+    });
     s.deleteSelection({s.process("Signal_Control")});
+    QCOMPARE(answer.text(), QString("Delete process Signal_Control?"));
+    QCOMPARE(informative, QString("This also deletes 2 diagrams and the 15 items on them. This cannot be undone."));
+    QCOMPARE(s.window.getCanvases().size(), 7);
+    QVERIFY(!s.window.isProjectModified());
+
+    answer.pressButton(QMessageBox::Yes);
+    s.deleteSelection({s.process("Signal_Control")});
+    QVERIFY(s.window.isProjectModified());
     QStringList labels;
     for (Canvas* canvas : s.window.getCanvases())
         labels << canvas->getLabel();
@@ -257,7 +273,7 @@ void TestBinding::lastProcessCannotBeDeleted()
     QCOMPARE(answer.title(), QString("Korvel"));
     QCOMPARE(answer.text(), QString("Last Process Item cannot be deleted"));
     QCOMPARE(s.window.getCanvases().size(), 7);
-    QVERIFY(s.window.findChild<QAction*>("actionSave")->isEnabled()); // marked before the refusal
+    QVERIFY(!s.window.findChild<QAction*>("actionSave")->isEnabled()); // nothing changed
 }
 
 void TestBinding::deletingTheInitialStateRemovesTheMarkerFirst()
@@ -284,6 +300,8 @@ void TestBinding::deletingALinkWithItsProcessRemovesItOnce()
     s.open("Microcontroller");
     Canvas* canvas = s.window.getCurrentCanvas();
     LinkItem* link = canvas->linkItems.first();
+    ModalAnswerer answer;
+    answer.pressButton(QMessageBox::Yes);
     s.deleteSelection({link, s.process("Signal_Control")});
     QVERIFY(canvas->linkItems.isEmpty());
     QVERIFY(s.process("Push_Button")->getLinks().isEmpty());

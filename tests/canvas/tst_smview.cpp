@@ -250,8 +250,10 @@ void TestSmView::drawEditMoveUndoRedo()
     QCOMPARE(d.canvas.textItems.at(0)->pos(), QPointF(125, 683));
 
     // Undo everything, newest first...
+    // Nine items, seven dialog edits and three moves.
     const int commands = d.canvas.undoStack()->count();
-    QCOMPARE(commands, 9);
+    QCOMPARE(commands, 19);
+    QCOMPARE(d.canvas.undoStack()->undoText(), QString("Move Item"));
     const QList<QGraphicsItem*> drawn = d.canvas.items();
     for (int i = 0; i < commands; ++i)
         d.undo();
@@ -276,6 +278,9 @@ void TestSmView::drawEditMoveUndoRedo()
     QCOMPARE(d.canvas.initialTransition->getInitialState(), closed);
     QCOMPARE(d.canvas.initialTransition->scene(), &d.canvas);
     QCOMPARE(d.canvas.textItems.at(2)->heading(), QString("DEFINES"));
+    QCOMPARE(closed->getLabel(), QString("Closed"));
+    QCOMPARE(closed->getAction(), QString("motor_off();"));
+    QCOMPARE(toOpening->getCondition(), QString("cmd == OPEN"));
 
     // What the user sees: the moved state's fill where it now is.
     const QImage shown = d.view.viewport()->grab().toImage();

@@ -169,7 +169,7 @@ void TestCodegenFrontEnd::errorLogForm()
 void TestCodegenFrontEnd::cancelledSettingsWriteNothingAndAskNothing()
 {
     openProject(twoMachines);
-    window->enableAction(POS_SAVE); // unsaved changes would be asked about
+    window->markModified(); // unsaved changes would be asked about
     const QString before = status();
     {
         ModalAnswerer answer;

@@ -234,7 +234,7 @@ bool TestProjectSave::prepareOverwrite(MainWindow& window, const QString& name)
     if (!writeFile(path(name), everyKindProject()) || !load(window, everyKindProject()))
         return false;
     window.projectIO().setFilePath(path(name));
-    window.enableAction(POS_SAVE);
+    window.markModified();
     return true;
 }
 
@@ -315,7 +315,7 @@ void TestProjectSave::projectWithOnlyProjectNode()
     MainWindow window;
     t_strReadProcessItem root = node(1, 1, 1, 1, QStringLiteral("Solo"));
     window.createCanvasElement(&root);
-    window.enableAction(POS_SAVE);
+    window.markModified();
     window.projectIO().setFilePath(path(QStringLiteral("Solo.vorn")));
     QVERIFY(window.saveDataToFile());
     QVERIFY(!window.actionAt(POS_SAVE)->isEnabled());
@@ -355,7 +355,7 @@ void TestProjectSave::roundTripOfEveryKind()
 
     const QString target = path(QStringLiteral("EveryKind.vorn"));
     window.projectIO().setFilePath(target);
-    window.enableAction(POS_SAVE);
+    window.markModified();
     QVERIFY(window.saveDataToFile());
     QVERIFY(!window.actionAt(POS_SAVE)->isEnabled());
 
@@ -568,7 +568,7 @@ void TestProjectSave::rootThatIsNotTheProjectNodeKeepsOldFile()
     window.createCanvasElement(&module);
     t_strReadProcessItem root = node(1, 1, 1, 1, QStringLiteral("Root"));
     window.createCanvasElement(&root);
-    window.enableAction(POS_SAVE);
+    window.markModified();
     QVERIFY(!window.saveDataToFile());
     QCOMPARE(readAll(target), QByteArray("previous"));
     QVERIFY(window.actionAt(POS_SAVE)->isEnabled());
@@ -580,7 +580,7 @@ void TestProjectSave::folderThatCannotHoldFilesFails()
     QVERIFY(writeFile(blocker, "x"));
     MainWindow window;
     QVERIFY(load(window, everyKindProject()));
-    window.enableAction(POS_SAVE);
+    window.markModified();
     for (const QString& target : {blocker + QStringLiteral("/P.vorn"),
                                   path(QStringLiteral("no/such/folder/P.vorn")), QString()}) {
         window.projectIO().setFilePath(target);
