@@ -1,5 +1,6 @@
 #include "korvelresources.h"
 
+#include <QCoreApplication>
 #include <QtGlobal>
 
 void initKorvelResources()
@@ -9,4 +10,10 @@ void initKorvelResources()
         return;
     done = true;
     Q_INIT_RESOURCE(resources);
+}
+
+void enableHighDpiScaling()
+{
+    QCoreApplication::setAttribute(Qt::AA_EnableHighDpiScaling);
+    QCoreApplication::setAttribute(Qt::AA_UseHighDpiPixmaps);
 }

@@ -1,6 +1,7 @@
 #include <QApplication>
 #include <QStringList>
 
+#include "korvelresources.h"
 #include "mainwindow.h"
 #include "runguard.h"
 
@@ -10,6 +11,7 @@ int main(int argc, char* argv[])
     if (!guard.tryToRun())
         return 0;
 
+    enableHighDpiScaling();
     QApplication app(argc, argv);
     MainWindow window;
     window.showMaximized();

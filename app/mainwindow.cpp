@@ -48,6 +48,14 @@ MainWindow::MainWindow(QWidget* parent)
     addDockWidget(Qt::LeftDockWidgetArea, projectBrowserDock);
     projectBrowserDock->setMaximumWidth(1000);
 
+    // Screen readers and UI automation find the tool buttons and the dock by
+    // these names; a tool button alone would only offer its icon.
+    projectBrowserDock->setAccessibleName(projectBrowserDock->windowTitle());
+    for (QAction* action : ui->mainToolBar->actions()) {
+        if (QWidget* button = ui->mainToolBar->widgetForAction(action))
+            button->setAccessibleName(action->text());
+    }
+
     addActionsToVector();
 
     // The window owns its model; the global points at the model of the window

@@ -80,13 +80,18 @@ void MainWindow::addActionsToGraphicsItems()
 
 void MainWindow::InitCursors()
 {
-    stateCursor = new QCursor(QPixmap(QStringLiteral(":/Images/Images/stateCursor.png")));
-    transitionCursor = new QCursor(QPixmap(QStringLiteral(":/Images/Images/transitionCursor.png")));
-    textCursor = new QCursor(QPixmap(QStringLiteral(":/Images/Images/TextCursor.png")));
-    processCursor = new QCursor(QPixmap(QStringLiteral(":/Images/Images/Process_Rect_Cursor.png")));
-    linkCursor = new QCursor(QPixmap(QStringLiteral(":/Images/Images/link_cursor.png")));
-    memoryCursor = new QCursor(QPixmap(QStringLiteral(":/Images/Images/Memory_cursor.png")));
-    dataflowCursor = new QCursor(QPixmap(QStringLiteral(":/Images/Images/Dataflow_cursor.png")));
+    // Through QIcon, which takes the @2x image on a scaled screen; the hot
+    // spot stays at the centre either way.
+    const auto cursorFrom = [](const char* file) {
+        return new QCursor(QIcon(QLatin1String(file)).pixmap(QSize(32, 32)));
+    };
+    stateCursor = cursorFrom(":/Images/Images/stateCursor.png");
+    transitionCursor = cursorFrom(":/Images/Images/transitionCursor.png");
+    textCursor = cursorFrom(":/Images/Images/TextCursor.png");
+    processCursor = cursorFrom(":/Images/Images/Process_Rect_Cursor.png");
+    linkCursor = cursorFrom(":/Images/Images/link_cursor.png");
+    memoryCursor = cursorFrom(":/Images/Images/Memory_cursor.png");
+    dataflowCursor = cursorFrom(":/Images/Images/Dataflow_cursor.png");
     selectCursor = new QCursor(Qt::ArrowCursor);
 }
 

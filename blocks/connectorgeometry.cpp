@@ -1,27 +1,87 @@
 #include "connectorgeometry.h"
 
+#include <QGraphicsItem>
 #include <QPainter>
 #include <QPen>
 #include <QtMath>
 
+#include "dataflowitem.h"
+#include "itemtype.h"
+#include "linkitem.h"
+#include "memoryitem.h"
+#include "processitem.h"
+
 namespace {
 const qreal arrowSize = 20;
+
+QPointF nearestPointOn(const QPolygonF& outline, const QPointF& target)
+{
+    QPointF best = outline.first();
+    qreal bestDistance = QLineF(best, target).length();
+    for (int i = 0; i + 1 < outline.size(); ++i) {
+        const QPointF a = outline.at(i);
+        const QPointF ab = outline.at(i + 1) - a;
+        const qreal lengthSquared = QPointF::dotProduct(ab, ab);
+        const qreal t = lengthSquared > 0
+            ? qBound(0.0, QPointF::dotProduct(target - a, ab) / lengthSquared, 1.0)
+            : 0.0;
+        const QPointF point = a + t * ab;
+        const qreal distance = QLineF(point, target).length();
+        if (distance < bestDistance) {
+            best = point;
+            bestDistance = distance;
+        }
+    }
+    return best;
+}
 } // namespace
 
 QLineF ConnectorGeometry::clippedLine(const QPointF& startCentre, const QPointF& endCentre,
                                       const QPolygonF& endOutline)
 {
     const QLineF centreLine(startCentre, endCentre);
-    QPointF intersection(0, 0);
     for (int i = 0; i + 1 < endOutline.size(); ++i) {
         QPointF point;
         if (QLineF(endOutline.at(i), endOutline.at(i + 1)).intersects(centreLine, &point)
-            == QLineF::BoundedIntersection) {
-            intersection = point;
-            break;
-        }
+            == QLineF::BoundedIntersection)
+            return QLineF(point, startCentre);
     }
-    return QLineF(intersection, startCentre);
+    if (endOutline.isEmpty())
+        return QLineF(endCentre, startCentre);
+    return QLineF(nearestPointOn(endOutline, startCentre), startCentre);
+}
+
+QPointF ConnectorGeometry::centreOf(const QGraphicsItem* item)
+{
+    // Integer halves, as the boxes are centred between their ends.
+    const QRectF bounds = item->boundingRect();
+    return item->pos() + QPointF(int(bounds.width()) / 2, int(bounds.height()) / 2);
+}
+
+QPolygonF ConnectorGeometry::outlineOf(const QGraphicsItem* item)
+{
+    QPolygonF outline;
+    switch (item->type()) {
+    case ProcessType:
+        outline = static_cast<const ProcessItem*>(item)->drawnOutline();
+        break;
+    case MemoryType:
+        outline = static_cast<const MemoryItem*>(item)->myPolygon();
+        break;
+    case LinkType:
+        outline = static_cast<const LinkItem*>(item)->myPolygon();
+        break;
+    case DataflowType:
+        outline = static_cast<const DataflowItem*>(item)->myPolygon();
+        break;
+    default:
+        break;
+    }
+    // An outline that no longer fits the item (a box not yet repainted after
+    // loading) is replaced by the item's own rectangle.
+    if (outline.isEmpty() || !item->boundingRect().adjusted(-1, -1, 1, 1).contains(outline.boundingRect()))
+        outline = QPolygonF(item->boundingRect());
+    return outline.translated(item->pos());
 }
 
 QPolygonF ConnectorGeometry::arrowHead(const QLineF& l)

@@ -4,6 +4,7 @@
 #include <QGraphicsScene>
 #include <QGraphicsSceneContextMenuEvent>
 #include <QMenu>
+#include <QFontMetricsF>
 #include <QPainter>
 
 #include "canvas.h"
@@ -19,6 +20,8 @@ const int processType = 37;
 const int memoryType = 38;
 const int emptyWidth = 100;
 const int emptyHeight = 21;
+// As long as the connectors' arrow heads, if the box has the room.
+const qreal arrowLength = 17;
 
 QPointF centreOf(const QGraphicsItem* item)
 {
@@ -216,7 +219,30 @@ void DataflowItem::paint(QPainter* painter, const QStyleOptionGraphicsItem*, QWi
     painter->drawRect(boundingRect());
     if (!label.isEmpty())
         painter->drawText(LinkItem::labelTextRect(painter, label), LinkItem::textFlags, label);
+    if (myEndItem && collidesWithItem(myEndItem))
+        paintDirectionOnEdge(painter);
     updatePolygon();
+}
+
+void DataflowItem::paintDirectionOnEdge(QPainter* painter)
+{
+    // The box covers the end it points to, so the line with the arrow head is
+    // hidden; an arrow head on the box's own edge still shows the direction,
+    // pointing on the way the flow comes in from the start item.
+    qreal dx = myStartItem ? centreOf(this).x() - centreOf(myStartItem).x() : 0;
+    if (qFuzzyIsNull(dx))
+        dx = centreOf(myEndItem).x() - centreOf(this).x();
+    const qreal direction = dx < 0 ? -1 : 1;
+    const qreal margin = QFontMetricsF(painter->font(), painter->device()).averageCharWidth() * 3;
+    const qreal length = qMin(arrowLength, margin - 2);
+    const qreal halfWidth = qMin(arrowLength / 2, height / 2.0 - 2);
+    if (length <= 0 || halfWidth <= 0)
+        return;
+    const QPointF tip(direction > 0 ? width : 0, height / 2.0);
+    const QPointF base = tip - QPointF(direction * length, 0);
+    painter->setPen(Qt::NoPen);
+    painter->setBrush(Qt::black);
+    painter->drawPolygon(QPolygonF({tip, base + QPointF(0, halfWidth), base - QPointF(0, halfWidth)}));
 }
 
 void DataflowItem::contextMenuEvent(QGraphicsSceneContextMenuEvent* event)

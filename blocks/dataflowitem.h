@@ -83,6 +83,8 @@ protected:
     void contextMenuEvent(QGraphicsSceneContextMenuEvent* event) override;
 
 private:
+    void paintDirectionOnEdge(QPainter* painter);
+
     QGraphicsItem* myStartItem = nullptr;
     QGraphicsItem* myEndItem = nullptr;
     QPointer<ProcessItem> process;

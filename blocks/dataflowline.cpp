@@ -11,35 +11,6 @@ namespace {
 const int processType = 37;
 const int memoryType = 38;
 const int dataflowType = 39;
-
-QPointF centreOf(const QGraphicsItem* item)
-{
-    int w = 0;
-    int h = 0;
-    if (item->type() == processType) {
-        w = static_cast<const ProcessItem*>(item)->getWidth();
-        h = static_cast<const ProcessItem*>(item)->getHeight();
-    } else if (item->type() == memoryType) {
-        w = static_cast<const MemoryItem*>(item)->getWidth();
-        h = static_cast<const MemoryItem*>(item)->getHeight();
-    } else if (item->type() == dataflowType) {
-        w = static_cast<const DataflowItem*>(item)->getWidth();
-        h = static_cast<const DataflowItem*>(item)->getHeight();
-    }
-    return item->pos() + QPointF(w / 2, h / 2);
-}
-
-QPolygonF outlineOf(const QGraphicsItem* item)
-{
-    QPolygonF outline;
-    if (item->type() == processType)
-        outline = static_cast<const ProcessItem*>(item)->myPolygon();
-    else if (item->type() == memoryType)
-        outline = static_cast<const MemoryItem*>(item)->myPolygon();
-    else if (item->type() == dataflowType)
-        outline = static_cast<const DataflowItem*>(item)->myPolygon();
-    return outline.translated(item->pos());
-}
 } // namespace
 
 DataflowLine::DataflowLine(QGraphicsItem* start, QGraphicsItem* end, QObject* /*parent*/)
@@ -84,7 +55,9 @@ DataflowLine::~DataflowLine()
 
 void DataflowLine::updateGeometry()
 {
-    setLine(ConnectorGeometry::clippedLine(centreOf(startItem), centreOf(endItem), outlineOf(endItem)));
+    setLine(ConnectorGeometry::clippedLine(ConnectorGeometry::centreOf(startItem),
+                                            ConnectorGeometry::centreOf(endItem),
+                                            ConnectorGeometry::outlineOf(endItem)));
 }
 
 void DataflowLine::updateArrowHead()

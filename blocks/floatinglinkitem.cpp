@@ -2,6 +2,7 @@
 
 #include <QPainter>
 
+#include "canvas.h"
 #include "linkitem.h"
 
 namespace {
@@ -57,6 +58,8 @@ void FloatingLinkItem::paint(QPainter* painter, const QStyleOptionGraphicsItem*,
         width = size.width();
         height = size.height();
         updatePolygon(direction);
+        if (auto* canvas = qobject_cast<Canvas*>(scene()))
+            canvas->floatingItemResized();
     }
     painter->setPen(pen);
     painter->setBrush(QBrush(colour, Qt::SolidPattern));

@@ -2,6 +2,7 @@
 
 #include <QPainter>
 
+#include "canvas.h"
 #include "memoryitem.h"
 
 namespace {
@@ -61,6 +62,8 @@ void FloatingMemoryItem::paint(QPainter* painter, const QStyleOptionGraphicsItem
         prepareGeometryChange();
         width = newWidth;
         height = storeHeight;
+        if (auto* canvas = qobject_cast<Canvas*>(scene()))
+            canvas->floatingItemResized();
     }
     MemoryItem::paintDataStore(painter, pen, width, height, colour, label, datatype);
     updatePolygon();

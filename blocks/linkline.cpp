@@ -9,23 +9,6 @@
 namespace {
 const int processType = 37;
 const int linkType = 36;
-
-QPointF centreOf(const QGraphicsItem* item)
-{
-    if (item->type() == processType) {
-        auto* process = static_cast<const ProcessItem*>(item);
-        return item->pos() + QPointF(process->getWidth() / 2, process->getHeight() / 2);
-    }
-    auto* box = static_cast<const LinkItem*>(item);
-    return item->pos() + QPointF(box->getWidth() / 2, box->getHeight() / 2);
-}
-
-QPolygonF outlineOf(const QGraphicsItem* item)
-{
-    if (item->type() == processType)
-        return static_cast<const ProcessItem*>(item)->myPolygon().translated(item->pos());
-    return static_cast<const LinkItem*>(item)->myPolygon().translated(item->pos());
-}
 } // namespace
 
 LinkLine::LinkLine(QGraphicsItem* start, QGraphicsItem* end, QObject* /*parent*/)
@@ -59,7 +42,9 @@ LinkLine::~LinkLine()
 
 void LinkLine::updateGeometry()
 {
-    setLine(ConnectorGeometry::clippedLine(centreOf(startItem), centreOf(endItem), outlineOf(endItem)));
+    setLine(ConnectorGeometry::clippedLine(ConnectorGeometry::centreOf(startItem),
+                                            ConnectorGeometry::centreOf(endItem),
+                                            ConnectorGeometry::outlineOf(endItem)));
 }
 
 void LinkLine::updateArrowHead()

@@ -7,6 +7,7 @@
 #include <QGraphicsSceneContextMenuEvent>
 #include <QMenu>
 #include <QPainter>
+#include <QPainterPath>
 #include <QPen>
 
 #include "canvas.h"
@@ -78,6 +79,12 @@ void ProcessItem::updatePolygon()
 {
     // The closed outline: the corners clockwise from the origin and back.
     polygon = QPolygonF(QRectF(0, 0, width, height));
+    QPainterPath drawn;
+    if (shape == 1)
+        drawn.addRoundedRect(boundingRect(), cornerRadius, cornerRadius, Qt::AbsoluteSize);
+    else
+        drawn.addEllipse(boundingRect());
+    outline = drawn.toFillPolygon();
 }
 
 void ProcessItem::setLabel(const QString& text)
@@ -195,9 +202,9 @@ void ProcessItem::updatePropertiesfromXMLIO(t_processItemReadFromXML* record)
     description = record->description;
     setSize(record->width, record->height);
     backgroundColor = record->backgroundColour;
-    polygon.clear();
-    for (const QPoint& point : qAsConst(record->polygon))
-        polygon << QPointF(point);
+    // The stored outline is not trusted: a file may give one that differs
+    // from the size drawn, and connectors must meet what the user sees.
+    updatePolygon();
     setPos(x, y);
 }
 

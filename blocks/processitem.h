@@ -46,6 +46,9 @@ public:
     QString getDescription() const { return description; }
     QColor getBackgroundColor() const { return backgroundColor; }
     QPolygonF myPolygon() const { return QPolygonF(polygon); }
+    // The outline as drawn (rounded rectangle or ellipse) in item coordinates;
+    // connectors end on it.
+    QPolygonF drawnOutline() const { return outline; }
     QList<LinkItem*> getLinks() const { return links; }
     QList<DataflowItem*> getDataflows() const { return dataflows; }
 
@@ -98,6 +101,7 @@ private:
     int shape = 1;
     QMenu* contextMenu = nullptr;
     QVector<QPointF> polygon;
+    QPolygonF outline;
     double x = 0.0;
     double y = 0.0;
     QGraphicsDropShadowEffect* shadow = nullptr;

@@ -7,6 +7,8 @@
 #include <QPen>
 #include <QUndoStack>
 
+#include <limits>
+
 #include "addstatecommand.h"
 #include "addtextcommand.h"
 #include "addtransitioncommand.h"
@@ -201,6 +203,8 @@ void Canvas::mousePressEvent(QGraphicsSceneMouseEvent* event)
         case InsertDataflow:
             tempLine = new QGraphicsLineItem(QLineF(point, point));
             tempLine->setPen(QPen(Qt::black, 2, Qt::SolidLine));
+            // Drawn over every item, so it stays visible across states and boxes.
+            tempLine->setZValue(std::numeric_limits<qreal>::max());
             addItem(tempLine);
             break;
         case InsertProcess:
@@ -740,18 +744,18 @@ ProcessItem* Canvas::getProcessItem(t_strReadProcessItem* node, bool* found) con
 
 void Canvas::addFloatingLinkItem(const QString& text, int kind)
 {
-    floatingLinkOrigin = QPointF(10, 40 * floatingLinkItems.size() + 40);
     auto* item = new FloatingLinkItem(floatingLinkOrigin, kind, text, nullptr);
     floatingLinkItems.append(item);
     newFloatingLinkItem = item;
     item->setZValue(nextZValue());
     addItem(item);
+    arrangeFloatingItems();
+    floatingLinkOrigin = item->pos();
     update();
 }
 
 void Canvas::addFloatingMemoryItem(const QString& text, const QString& datatype, const QColor& colour)
 {
-    floatingMemoryOrigin = QPointF(80 * floatingMemoryItems.size() + 160, 30);
     auto* item = new FloatingMemoryItem(floatingMemoryOrigin);
     item->setLabel(text);
     item->setDatatype(datatype);
@@ -760,7 +764,42 @@ void Canvas::addFloatingMemoryItem(const QString& text, const QString& datatype,
     newFloatingMemoryItem = item;
     item->setZValue(nextZValue());
     addItem(item);
+    arrangeFloatingItems();
+    floatingMemoryOrigin = item->pos();
     update();
+}
+
+void Canvas::arrangeFloatingItems()
+{
+    arrangePending = false;
+    const qreal gap = 10;
+    const qreal left = sceneRect().left() + gap;
+    qreal top = sceneRect().top() + 40;
+    if (titleItem.scene() == this)
+        top = qMax(top, titleItem.sceneBoundingRect().bottom() + gap);
+
+    qreal y = top;
+    qreal linkColumnWidth = 0;
+    for (FloatingLinkItem* item : qAsConst(floatingLinkItems)) {
+        item->setPos(left, y);
+        y += item->getHeight() + gap;
+        linkColumnWidth = qMax(linkColumnWidth, qreal(item->getWidth()));
+    }
+    const qreal memoryLeft = floatingLinkItems.isEmpty() ? left : left + linkColumnWidth + 2 * gap;
+    y = top;
+    for (FloatingMemoryItem* item : qAsConst(floatingMemoryItems)) {
+        item->setPos(memoryLeft, y);
+        y += item->getHeight() + gap;
+    }
+}
+
+void Canvas::floatingItemResized()
+{
+    // Moving items from inside a paint would disturb the paint under way.
+    if (arrangePending)
+        return;
+    arrangePending = true;
+    QMetaObject::invokeMethod(this, &Canvas::arrangeFloatingItems, Qt::QueuedConnection);
 }
 
 template <typename T>

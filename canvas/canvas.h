@@ -101,6 +101,11 @@ public:
     void addFloatingMemoryItem(const QString& label, const QString& datatype, const QColor& colour);
     void removeAllFloatingLinkItems();
     void removeAllFloatingMemoryItems();
+    // Stacks the link mirrors in one column below the title and the memory
+    // mirrors in a column to their right, none overlapping.
+    void arrangeFloatingItems();
+    // A mirror changed size while painted: arrange again once painting is over.
+    void floatingItemResized();
     void clearCanvas();
 
     // While a project file is placed, labels are looked up through indexes
@@ -195,6 +200,7 @@ private:
     MemoryItem* findMemoryByLabel(const QString& text) const;
 
     bool bulkLoading = false;
+    bool arrangePending = false;
     QHash<QString, StateItem*> stateByLabel;
     QHash<QString, ProcessItem*> processByLabel;
     QHash<QString, MemoryItem*> memoryByLabel;

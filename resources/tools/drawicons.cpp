@@ -593,6 +593,13 @@ void drawAppIcon(QPainter &p, int pixels)
 
 // ---------------------------------------------------------------------------
 
+// "name.png" -> "name@2x.png", the name Qt looks for at device pixel ratio 2.
+QString atTwoX(const QString &file)
+{
+    const int dot = file.lastIndexOf(QLatin1Char('.'));
+    return file.left(dot) + QStringLiteral("@2x") + file.mid(dot);
+}
+
 QImage render(int pixels, qreal grid, const DrawFn &draw)
 {
     QImage img(pixels, pixels, QImage::Format_ARGB32_Premultiplied);
@@ -812,10 +819,16 @@ int main(int argc, char **argv)
             ++failures;
         }
     };
+    // Each icon and cursor also gets an @2x file drawn from the same grid at
+    // 64 px, which Qt picks for high-DPI screens instead of a blurry upscale.
+    auto saveBoth = [&](const Entry &e) {
+        save(render(32, 32, e.draw), e.file);
+        save(render(64, 32, e.draw), atTwoX(e.file));
+    };
     for (const Entry &e : icons())
-        save(render(32, 32, e.draw), e.file);
+        saveBoth(e);
     for (const Entry &e : cursors())
-        save(render(32, 32, e.draw), e.file);
+        saveBoth(e);
 
     std::vector<QImage> frames;
     for (int s : kAppIconSizes)
@@ -831,7 +844,7 @@ int main(int argc, char **argv)
         ++failures;
     }
 
-    std::printf("drawicons: wrote %zu icons, %zu cursors and the app icon to %s\n",
+    std::printf("drawicons: wrote %zu icons, %zu cursors (each at 1x and 2x) and the app icon to %s\n",
                 icons().size(), cursors().size(), qPrintable(dir.absolutePath()));
     return failures == 0 ? 0 : 1;
 }

@@ -314,7 +314,8 @@ void TestLinkItem::floatingLinksMirrorProcessLinks()
         QCOMPARE(child.canvas.floatingLinkItems.size(), 3);
     }
     const QVector<FloatingLinkItem*>& mirrors = child.canvas.floatingLinkItems;
-    const QVector<QPointF> places {QPointF(10, 40), QPointF(10, 80), QPointF(10, 120)};
+    // One column, 10 apart, while the boxes have their unpainted 21 rows.
+    const QVector<QPointF> places {QPointF(10, 40), QPointF(10, 71), QPointF(10, 102)};
     const QVector<int> directions {1, 1, 0};
     const QVector<QColor> colours {QColor(255, 0, 0), QColor(255, 0, 0), QColor(0, 255, 0)};
     const QStringList labels {QStringLiteral("cmd"), QString(), QStringLiteral("status")};

@@ -1,6 +1,6 @@
 // Memory items: naming through the add command, undo and redo with their
 // dataflows, deletion, the data-store drawing and size, the dialog that
-// renames dataflows, loading, and floating memory mirrors.
+// renames dataflows, loading, and the floating mirrors of a child canvas.
 
 #include <QtTest>
 
@@ -13,6 +13,7 @@
 #include "blockcanvas.h"
 #include "dataflowline.h"
 #include "deletememorycommand.h"
+#include "floatinglinkitem.h"
 #include "floatingmemoryitem.h"
 #include "itemrecords.h"
 #include "modalanswerer.h"
@@ -55,7 +56,9 @@ private slots:
     void renameRenamesDataflowsAndMirrors();
     void loadingKeepsStoredPosition();
     void removeAllDataflowItemsDetachesBothEnds();
-    void floatingMemoriesAreCentredInARow();
+    void floatingMemoriesStackInAColumn();
+    void floatingMirrorsStayInsideWithoutOverlap_data();
+    void floatingMirrorsStayInsideWithoutOverlap();
 };
 
 void TestMemoryItem::initTestCase()
@@ -306,7 +309,7 @@ void TestMemoryItem::removeAllDataflowItemsDetachesBothEnds()
     QCOMPARE(board.canvas.items().size(), 3);
 }
 
-void TestMemoryItem::floatingMemoriesAreCentredInARow()
+void TestMemoryItem::floatingMemoriesStackInAColumn()
 {
     BlockCanvas board(3);
     ProcessItem* process = board.placeProcess(QPointF(200, 500));
@@ -328,12 +331,61 @@ void TestMemoryItem::floatingMemoriesAreCentredInARow()
     for (int k = 0; k < 3; ++k) {
         FloatingMemoryItem* mirror = mirrors.at(k);
         QCOMPARE(mirror->type(), 41);
-        QCOMPARE(mirror->pos() + QPointF(50, 32), QPointF(160 + 80 * k, 30));
+        QCOMPARE(mirror->pos(), QPointF(10, 40 + 74 * k));
         QCOMPARE(mirror->getLabel(), labels.at(k));
         QCOMPARE(mirror->getDatatype(), QString(labels.at(k)).replace(QLatin1String("var"),
                                                                        QLatin1String("type")));
         QCOMPARE(mirror->boundingRect(), QRectF(0, 0, 100, 64));
     }
+}
+
+void TestMemoryItem::floatingMirrorsStayInsideWithoutOverlap_data()
+{
+    QTest::addColumn<int>("count");
+    QTest::newRow("one of each") << 1;
+    QTest::newRow("three of each") << 3;
+    QTest::newRow("ten of each") << 10;
+}
+
+void TestMemoryItem::floatingMirrorsStayInsideWithoutOverlap()
+{
+    QFETCH(int, count);
+    BlockCanvas child(4);
+    child.canvas.setLabel(QStringLiteral("Signal_Control"));
+    for (int k = 0; k < count; ++k) {
+        child.canvas.addFloatingLinkItem(QStringLiteral("link_%1").arg(k) + QString(k, QLatin1Char('x')), k % 2);
+        child.canvas.addFloatingMemoryItem(QStringLiteral("var_%1").arg(k), QStringLiteral("unsigned long"),
+                                           QColor());
+    }
+
+    // Painting sizes the mirrors from their texts in the painter's font; they
+    // are arranged again once the paint is over.
+    QImage image(500, 263, QImage::Format_ARGB32_Premultiplied);
+    QPainter painter(&image);
+    QFont font;
+    font.setPixelSize(20);
+    painter.setFont(font);
+    child.canvas.render(&painter);
+    painter.end();
+    QCoreApplication::sendPostedEvents(&child.canvas, QEvent::MetaCall);
+    QVERIFY(child.canvas.floatingLinkItems.last()->getWidth() > 100);
+
+    QList<QGraphicsItem*> placed;
+    for (QGraphicsItem* item : child.canvas.items())
+        placed << item; // the mirrors and the canvas title
+    QCOMPARE(placed.size(), 2 * count + 1);
+    const QRectF canvasRect = child.canvas.sceneRect();
+    for (int i = 0; i < placed.size(); ++i) {
+        const QRectF rect = placed.at(i)->sceneBoundingRect();
+        QVERIFY2(canvasRect.contains(rect), qPrintable(QStringLiteral("item %1 outside").arg(i)));
+        for (int j = i + 1; j < placed.size(); ++j)
+            QVERIFY2(!rect.intersects(placed.at(j)->sceneBoundingRect()),
+                     qPrintable(QStringLiteral("items %1 and %2 overlap").arg(i).arg(j)));
+    }
+    for (FloatingLinkItem* link : child.canvas.floatingLinkItems)
+        QCOMPARE(link->x(), child.canvas.floatingLinkItems.first()->x());
+    for (FloatingMemoryItem* memory : child.canvas.floatingMemoryItems)
+        QCOMPARE(memory->x(), child.canvas.floatingMemoryItems.first()->x());
 }
 
 QTEST_MAIN(TestMemoryItem)

@@ -1,5 +1,6 @@
 // Process items: numbering and naming on placement, painting defaults, the
-// properties dialog round trip, loading, highlight and connection removal.
+// properties dialog round trip, loading, highlight, connectors meeting the
+// drawn outline and connection removal.
 
 #include <QtTest>
 
@@ -12,6 +13,7 @@
 #include <QTextEdit>
 
 #include "blockcanvas.h"
+#include "connectorgeometry.h"
 #include "dataflowline.h"
 #include "itemrecords.h"
 #include "linkline.h"
@@ -46,6 +48,9 @@ private slots:
     void dialogEditsAreTakenBack();
     void cancelledColourChooserGivesDefaultColour();
     void loadingKeepsStoredPositionAndValues();
+    void connectorsEndOnDrawnOutline_data();
+    void connectorsEndOnDrawnOutline();
+    void clippingWithoutCrossingEndsOnNearestEdge();
     void removeLinksDestroysLinksAndLines();
     void removeAllDataflowItemsDestroysDataflows();
 };
@@ -253,6 +258,93 @@ void TestProcessItem::loadingKeepsStoredPositionAndValues()
     QCOMPARE(process->getBackgroundColor(), QColor(1, 2, 3));
     QCOMPARE(process->myPolygon().at(2), QPointF(280, 150));
     QCOMPARE(process->boundingRect(), QRectF(0, 0, 280, 150));
+}
+
+void TestProcessItem::connectorsEndOnDrawnOutline_data()
+{
+    QTest::addColumn<int>("shape");
+    QTest::addColumn<bool>("dataflow");
+    QTest::addColumn<QPointF>("otherCentre");
+
+    // The loaded process is drawn 300 x 250 at (600, 400), centre (750, 525),
+    // while its file gives a 500 x 500 outline.
+    const QPointF left(150, 525), above(750, 60), diagonal(150, 60);
+    for (int shape : {1, 2}) {
+        const char* drawn = shape == 1 ? "rounded" : "ellipse";
+        QTest::addRow("%s, link from the left", drawn) << shape << false << left;
+        QTest::addRow("%s, link from above", drawn) << shape << false << above;
+        QTest::addRow("%s, link at the corner", drawn) << shape << false << diagonal;
+        QTest::addRow("%s, dataflow from the left", drawn) << shape << true << left;
+        QTest::addRow("%s, dataflow at the corner", drawn) << shape << true << diagonal;
+    }
+}
+
+void TestProcessItem::connectorsEndOnDrawnOutline()
+{
+    QFETCH(int, shape);
+    QFETCH(bool, dataflow);
+    QFETCH(QPointF, otherCentre);
+
+    BlockCanvas board(2);
+    t_processItemReadFromXML record;
+    record.level = 3;
+    record.id = 1;
+    record.Nos = 1;
+    record.label = QStringLiteral("Microcontroller");
+    record.parentId = 1;
+    record.grandParentId = 1;
+    record.xCoord = 600;
+    record.yCoord = 400;
+    record.width = 300;
+    record.height = 250;
+    record.shape = shape;
+    record.polygon = {QPoint(0, 0), QPoint(500, 0), QPoint(500, 500), QPoint(0, 500), QPoint(0, 0)};
+    QVERIFY(board.canvas.addProcessItem(&record));
+    ProcessItem* process = board.canvas.processItems.last();
+    QCOMPARE(process->myPolygon().at(2), QPointF(300, 250));
+
+    QGraphicsLineItem* line = nullptr;
+    if (dataflow) {
+        board.placeMemory(otherCentre);
+        DataflowItem* item = board.drawDataflow(otherCentre, QPointF(750, 525));
+        QVERIFY(item);
+        line = item->getEndLine();
+    } else {
+        board.placeProcess(otherCentre);
+        LinkItem* item = board.drawLink(otherCentre, QPointF(750, 525));
+        QVERIFY(item);
+        line = item->getEndLine();
+    }
+    QVERIFY(line);
+    paintOnce(line);
+
+    // The end point lies on the drawn edge: a step towards the centre is
+    // inside the shape, a step away is outside.
+    QPainterPath drawn;
+    const QRectF bounds(600, 400, 300, 250);
+    if (shape == 1)
+        drawn.addRoundedRect(bounds, 27, 27, Qt::AbsoluteSize);
+    else
+        drawn.addEllipse(bounds);
+    const QPointF end = line->line().p1();
+    QLineF inward(end, QPointF(750, 525));
+    inward.setLength(1.5);
+    QVERIFY2(drawn.contains(inward.p2()), qPrintable(QStringLiteral("%1,%2").arg(end.x()).arg(end.y())));
+    QVERIFY2(!drawn.contains(end - (inward.p2() - end)),
+             qPrintable(QStringLiteral("%1,%2").arg(end.x()).arg(end.y())));
+}
+
+void TestProcessItem::clippingWithoutCrossingEndsOnNearestEdge()
+{
+    const QPolygonF square(QRectF(100, 100, 200, 100));
+    // The start centre inside the outline: no edge is crossed.
+    QCOMPARE(ConnectorGeometry::clippedLine(QPointF(280, 150), QPointF(200, 150), square).p1(),
+             QPointF(300, 150));
+    QCOMPARE(ConnectorGeometry::clippedLine(QPointF(150, 110), QPointF(200, 150), square).p1(),
+             QPointF(150, 100));
+    // Without an outline the line ends at the end centre.
+    QCOMPARE(ConnectorGeometry::clippedLine(QPointF(0, 0), QPointF(200, 150), QPolygonF()).p1(),
+             QPointF(200, 150));
 }
 
 void TestProcessItem::removeLinksDestroysLinksAndLines()

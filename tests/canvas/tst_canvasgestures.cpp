@@ -163,12 +163,21 @@ void TestCanvasGestures::dragInsertionsAreOneShot()
         f.placeMemory(QPointF(1000, 400));
     }
     f.returned.clear();
-    const int itemsBefore = f.canvas.items().size();
+    const QList<QGraphicsItem*> before = f.canvas.items();
+    const int itemsBefore = before.size();
 
     f.canvas.setMode(Canvas::Mode(mode));
     press(&f.canvas, QPointF(mode == Canvas::InsertTransition ? 200 : 300, mode == Canvas::InsertTransition ? 300 : 400));
-    // While dragging, the rubber band is on the scene.
+    // While dragging, the rubber band is on the scene, above every item it
+    // may cross.
     QCOMPARE(f.canvas.items().size(), itemsBefore + 1);
+    QGraphicsItem* band = nullptr;
+    for (QGraphicsItem* item : f.canvas.items())
+        if (!before.contains(item))
+            band = item;
+    QVERIFY(band);
+    for (QGraphicsItem* item : before)
+        QVERIFY(band->zValue() > item->zValue());
     move(&f.canvas, QPointF(600, 350));
     move(&f.canvas, QPointF(mode == Canvas::InsertTransition ? 900 : 1000, mode == Canvas::InsertTransition ? 300 : 400));
     release(&f.canvas, QPointF(mode == Canvas::InsertTransition ? 900 : 1000, mode == Canvas::InsertTransition ? 300 : 400));

@@ -254,8 +254,9 @@ void TestCreateProject::defaultFileLoadsIntoFiveCanvases()
     Canvas* hardware = window.getCanvases().at(1);
     QCOMPARE(hardware->processItems.size(), 1);
     QCOMPARE(hardware->processItems.first()->getLabel(), QStringLiteral("Microcontroller"));
+    // The file's 500 x 500 outline gives way to the 300 x 250 block drawn.
     QCOMPARE(hardware->processItems.first()->myPolygon(),
-             QPolygonF(QVector<QPointF>{{0, 0}, {500, 0}, {500, 500}, {0, 500}, {0, 0}}));
+             QPolygonF(QVector<QPointF>{{0, 0}, {300, 0}, {300, 250}, {0, 250}, {0, 0}}));
 }
 
 QTEST_MAIN(TestCreateProject)

@@ -51,7 +51,7 @@ QByteArray everyKindProject()
             <DataflowItems number="1">
                 <Dataflow level="3" parentId="1" grandParentId="1" lineType="1" xCoord="500.5" yCoord="200" label="hwReg" description="" datatype="uint32_t" startItem="Microcontroller" endItem="hwReg" backgroundColour="#123456" polygon="0,0,100,0,100,21,0,21,0,0"/>
             </DataflowItems>
-            <Process level="3" Nos="1" id="1" label="Microcontroller" parentId="1" grandParentId="1" xCoord="300" yCoord="300" width="300" height="250" shape="1" code="" description="" backgroundColour="#fec309" polygon="0,0,500,0,500,500,0,500,0,0"/>
+            <Process level="3" Nos="1" id="1" label="Microcontroller" parentId="1" grandParentId="1" xCoord="300" yCoord="300" width="300" height="250" shape="1" code="" description="" backgroundColour="#fec309" polygon="0,0,300,0,300,250,0,250,0,0"/>
             <LinkItems number="1">
                 <Link level="4" parentId="1" grandParentId="1" xCoord="1234.57" yCoord="-12.5" label="bus" description="CAN &amp; &quot;SPI&quot;&#10;second line" datatype="frame_t" startItem="SW_A" endItem="SW_B" backgroundColour="#80ff00" polygon="0,0,100,0,100,21,0,21,0,0"/>
             </LinkItems>
