@@ -105,6 +105,8 @@ void MemoryItem::displayProperties()
     properties.datatype = datatype;
     properties.currentColor = backgroundColor;
     properties.chosenColor = backgroundColor;
+    if (auto* canvas = qobject_cast<Canvas*>(scene()))
+        properties.setSiblingLabels(canvas->siblingLabels(this));
     properties.fillProperties();
     if (properties.exec() != QDialog::Accepted)
         return;

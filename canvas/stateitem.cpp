@@ -1,5 +1,7 @@
 #include "stateitem.h"
 
+#include "canvas.h"
+
 #include "transitionitem.h"
 
 #include <QApplication>
@@ -187,6 +189,8 @@ void StateItem::displayProperties(bool initialBarred)
         }
     }
 
+    if (auto* canvas = qobject_cast<Canvas*>(scene()))
+        dialog.setSiblingLabels(canvas->siblingLabels(this));
     dialog.fillProperties();
     if (dialog.exec() != QDialog::Accepted)
         return;

@@ -4,6 +4,7 @@
 #include <QColor>
 #include <QDialog>
 #include <QString>
+#include <QStringList>
 
 namespace Ui {
 class StateProperties;
@@ -28,6 +29,8 @@ public:
     bool isInitialStatus() const { return initial; }
     void setInitialStatus(bool status);
     void disableSetInitChkBox(bool barred);
+    // The labels of the other states of the canvas; OK refuses them.
+    void setSiblingLabels(const QStringList& labels) { siblingLabels = labels; }
 
     // OK and Cancel, and any other way of closing, take the same road.
     void accept() override;
@@ -56,6 +59,7 @@ private:
     void buildForm();
 
     Ui::StateProperties* ui = nullptr;
+    QStringList siblingLabels;
     int autoWidth = 280;
     int autoHeight = 150;
     bool initial = false;
