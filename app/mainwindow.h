@@ -211,6 +211,7 @@ private:
     void restorePreviousPath();
     bool deleteProcess(ProcessItem* process);
     QString saveFailureReason() const;
+    void warnAboutLostItems();
 
     // Filled by later features.
     void startAppTour();
