@@ -227,6 +227,7 @@ private:
     void watchUndoStack(Canvas* canvas);
     // Undo and Redo name what they would do on the shown canvas.
     void updateUndoRedoTexts();
+    void warnAboutLostItems();
 
     // Filled by later features.
     void startAppTour();

@@ -40,23 +40,26 @@ bool examplesFolderUsable()
 
 QString MainWindow::saveFailureReason() const
 {
-    const QFileInfo file(xmlIO.getFilePath());
-    const QFileInfo folder(file.absolutePath());
-    if (projectCanvases.isEmpty())
-        return tr("No project is open.");
-    if (!folder.exists())
-        return tr("The folder %1 does not exist.").arg(QDir::toNativeSeparators(folder.absoluteFilePath()));
-    if (!folder.isDir())
-        return tr("%1 is not a folder.").arg(QDir::toNativeSeparators(folder.absoluteFilePath()));
-    if (!folder.isWritable())
-        return tr("You do not have permission to write to the folder %1.")
-            .arg(QDir::toNativeSeparators(folder.absoluteFilePath()));
-    if (file.exists() && !file.isWritable())
-        return tr("The file is read-only.");
-    QString names;
-    if (!projectCanvases.getAllCanvasNames(&names))
-        return tr("The project's diagrams do not match its browser tree.");
-    return tr("The file could not be written completely; the disk may be full.");
+    const QString reason = projectCanvases.saveError();
+    return reason.isEmpty() ? XmlIO::describeWriteFailure(xmlIO.getFilePath()) : reason;
+}
+
+// Says once, after opening, what the file holds that the project does not;
+// a save would leave it out.
+void MainWindow::warnAboutLostItems()
+{
+    const QStringList& lost = projectCanvases.lostItems();
+    if (lost.isEmpty())
+        return;
+    const int shown = 20;
+    QString list = QStringLiteral("- ") + QStringList(lost.mid(0, shown)).join(QStringLiteral("\n- "));
+    if (lost.size() > shown)
+        list += tr("\n... and %n more.", nullptr, lost.size() - shown);
+    QMessageBox::warning(this, QStringLiteral("Korvel"),
+                         tr("%n item(s) of this project could not be placed and will be missing if you "
+                            "save:\n\n%1",
+                            nullptr, lost.size())
+                             .arg(list));
 }
 
 bool MainWindow::getAllCanvasNames(QString* out)
@@ -237,6 +240,14 @@ void MainWindow::on_actionNew_triggered()
                               tr("File name cannot be blank or contain special characters. Creating Project Aborted."));
         return;
     }
+    if (result == 3) {
+        // Nothing was written and the open project, browser included, is as it was.
+        QMessageBox::critical(this, QStringLiteral("Korvel"),
+                              tr("The project file %1 could not be written.\n\n%2\n\nCreating Project Aborted.")
+                                  .arg(QDir::toNativeSeparators(dialog->getProjectFilePath()),
+                                       XmlIO::describeWriteFailure(dialog->getProjectFilePath())));
+        return;
+    }
     if (result != 1)
         return;
 
@@ -301,6 +312,7 @@ void MainWindow::openFile(const QString& path, bool askAboutChanges)
     if (projectCanvases.load(xmlIO, &outline)) {
         loadProject(outline);
         displayTempStatusBarMessage(tr("Project %1 opened successfully").arg(xmlIO.getFilePath()), 0);
+        warnAboutLostItems();
         return;
     }
     restorePreviousPath();

@@ -1,6 +1,8 @@
 #include "projectcanvases.h"
 
+#include <QCoreApplication>
 #include <QHash>
+#include <QSet>
 
 #include "canvas.h"
 #include "dataflowitem.h"
@@ -104,24 +106,69 @@ void writeStateMachineContainers(XmlIO& io, const Canvas* canvas)
     io.writeEndElement();
 }
 
-// Writes each process of the canvas (processes of the given level) and,
-// right after it, the canvas it owns, depth first down to level 5. The depth
-// comes from the walk, not from the items, so odd identities cannot make it
-// loop. False when an owned canvas is missing.
-bool writeProcessesOf(XmlIO& io, const CanvasIndex& index, const Canvas* canvas, int level)
+// One process of the save walk and the canvas it owns.
+struct Section
+{
+    ProcessItem* process;
+    const Canvas* canvas;
+};
+
+// Lists, depth first down to level 5, each process of the canvas and the
+// canvas it owns, in the order the file holds them. Each canvas is taken
+// once: a second process claiming it would write it twice (and, nested, an
+// exponential number of times). The depth comes from the walk, not from the
+// items, so odd identities cannot make it loop.
+bool planSections(const CanvasIndex& index, const Canvas* canvas, int level,
+                  QSet<const Canvas*>* taken, QVector<Section>* plan, QString* why)
 {
     for (ProcessItem* process : canvas->processItems) {
-        io.writeProcessItem(process);
         const Canvas* child = index.find(process->getLevel(), process->getId(), process->getParentId());
-        if (!child)
+        if (!child) {
+            *why = QCoreApplication::translate("ProjectCanvases",
+                                               "The diagram of the process \"%1\" is missing.")
+                       .arg(process->getLabel());
             return false;
-        writeHierarchyContainers(io, child);
-        if (level == 5)
-            writeStateMachineContainers(io, child);
-        else if (!writeProcessesOf(io, index, child, level + 1))
+        }
+        if (taken->contains(child)) {
+            *why = QCoreApplication::translate("ProjectCanvases",
+                                               "The process \"%1\" claims the diagram of another process.")
+                       .arg(process->getLabel());
+            return false;
+        }
+        taken->insert(child);
+        plan->append({process, child});
+        if (level < 5 && !planSections(index, child, level + 1, taken, plan, why))
             return false;
     }
     return true;
+}
+
+int itemCount(const Canvas* canvas)
+{
+    return canvas->processItems.size() + canvas->linkItems.size() + canvas->memoryItems.size()
+        + canvas->dataflowItems.size() + canvas->stateItems.size() + canvas->transitionItems.size()
+        + canvas->textItems.size();
+}
+
+// The items of the canvas that the file has a place for.
+int writableItemCount(const Canvas* canvas)
+{
+    int count = canvas->linkItems.size() + canvas->memoryItems.size() + canvas->dataflowItems.size();
+    if (canvas->getLevel() < 5)
+        count += canvas->processItems.size();
+    else
+        count += canvas->stateItems.size() + canvas->transitionItems.size() + canvas->textItems.size();
+    return count;
+}
+
+QString quoted(const QString& text)
+{
+    return QLatin1Char('"') + text + QLatin1Char('"');
+}
+
+QString lostLine(const char* text)
+{
+    return QCoreApplication::translate("ProjectCanvases", text);
 }
 
 bool appendChildNames(QString* out, const CanvasIndex& index, const Canvas* canvas, int level)
@@ -170,10 +217,20 @@ Canvas* ProjectCanvases::createCanvasElement(t_strReadProcessItem* node)
 
 bool ProjectCanvases::load(XmlIO& io, QString* outline)
 {
+    lost.clear();
     if (!io.readProjectFileNames(outline) || !io.readProjectFile())
         return false;
     createCanvasElementsOnFileRead(io);
     placeRecords(io);
+    // The browser shows what a save will write, whatever the file's tree says.
+    QString names;
+    if (getAllCanvasNames(&names)) {
+        if (outline)
+            *outline = names;
+    } else if (lost.isEmpty()) {
+        lost << lostLine("the numbering of the processes does not match the project tree, so the "
+                         "project cannot be saved as it is");
+    }
     return true;
 }
 
@@ -193,50 +250,146 @@ void ProjectCanvases::createCanvasElementsOnFileRead(const XmlIO& io)
 
 void ProjectCanvases::placeRecords(XmlIO& io)
 {
+    lost.clear();
     const CanvasIndex index(canvases);
     // Label lookups stay constant-time while a whole file is placed.
     for (Canvas* canvas : qAsConst(canvases))
         canvas->beginBulkLoad();
 
+    // Levels are checked before any arithmetic on them, so that no value in
+    // a file can overflow.
+    const auto onCanvas = [&index](int level, int parentId, int grandParentId, int minLevel,
+                                   int maxLevel) -> Canvas* {
+        if (level < minLevel || level > maxLevel)
+            return nullptr;
+        return index.find(level - 1, parentId, grandParentId);
+    };
+    const auto where = [](int level, int parentId, int grandParentId) {
+        return lostLine("no diagram (level %1, id %2, parent %3) to place it on")
+            .arg(qint64(level) - 1)
+            .arg(parentId)
+            .arg(grandParentId);
+    };
+
+    const Canvas* root = index.find(1, 1, 1);
+    bool rootSeen = false;
+    QSet<const Canvas*> owned;
     for (t_processItemReadFromXML& record : io.processItemRecords) {
-        if (record.level < 2 || record.level > 5)
+        const QString name = lostLine("process %1 (level %2, id %3)")
+                                 .arg(quoted(record.label))
+                                 .arg(record.level)
+                                 .arg(record.id);
+        if (record.level == 1 && !rootSeen && record.id == 1 && record.parentId == 1) {
+            rootSeen = true;
             continue;
-        if (Canvas* canvas = index.find(record.level - 1, record.parentId, record.grandParentId))
-            canvas->addProcessItem(&record);
+        }
+        if (record.level == 1) {
+            lost << lostLine("%1: a second project node").arg(name);
+            continue;
+        }
+        Canvas* canvas = onCanvas(record.level, record.parentId, record.grandParentId, 2, 5);
+        if (!canvas) {
+            lost << QStringLiteral("%1: %2").arg(
+                name, record.level < 2 || record.level > 5
+                          ? lostLine("its level is not between 1 and 5")
+                          : where(record.level, record.parentId, record.grandParentId));
+            continue;
+        }
+        const Canvas* own = index.find(record.level, record.id, record.parentId);
+        if (!own || owned.contains(own)) {
+            lost << lostLine("%1: its diagram belongs to another process").arg(name);
+            continue;
+        }
+        owned.insert(own);
+        canvas->addProcessItem(&record);
     }
+
+    const auto stateMachineCanvas = [&index](int level, int parentId, int grandParentId) -> Canvas* {
+        return level == 6 ? index.find(5, parentId, grandParentId) : nullptr;
+    };
     for (t_stateItemReadFromXML& record : io.stateItemRecords) {
-        if (record.level != 6)
-            continue;
-        if (Canvas* canvas = index.find(5, record.parentId, record.grandParentId))
+        if (Canvas* canvas = stateMachineCanvas(record.level, record.parentId, record.grandParentId))
             canvas->addStateItem(&record);
+        else
+            lost << lostLine("state %1: no state machine (id %2, parent %3) to place it on")
+                        .arg(quoted(record.label))
+                        .arg(record.parentId)
+                        .arg(record.grandParentId);
     }
     for (t_transitionItemReadFromXML& record : io.transitionItemRecords) {
-        if (record.level != 6)
-            continue;
-        if (Canvas* canvas = index.find(5, record.parentId, record.grandParentId))
-            canvas->addTransitionItem(&record);
+        Canvas* canvas = stateMachineCanvas(record.level, record.parentId, record.grandParentId);
+        if (!canvas)
+            lost << lostLine("transition %1: no state machine (id %2, parent %3) to place it on")
+                        .arg(quoted(record.label))
+                        .arg(record.parentId)
+                        .arg(record.grandParentId);
+        else if (!canvas->addTransitionItem(&record))
+            lost << lostLine("transition %1 from %2 to %3: its states are not found")
+                        .arg(quoted(record.label), quoted(record.startItem), quoted(record.endItem));
     }
     for (t_textItemReadFromXML& record : io.textItemRecords) {
-        if (record.level != 6)
-            continue;
-        if (Canvas* canvas = index.find(5, record.parentId, record.grandParentId))
+        if (Canvas* canvas = stateMachineCanvas(record.level, record.parentId, record.grandParentId))
             canvas->addTextItem(&record);
+        else
+            lost << lostLine("text %1: no state machine (id %2, parent %3) to place it on")
+                        .arg(quoted(record.action.left(40)))
+                        .arg(record.parentId)
+                        .arg(record.grandParentId);
     }
     for (t_linkItemReadFromXML& record : io.linkItemRecords) {
-        if (Canvas* canvas = index.find(record.level - 1, record.parentId, record.grandParentId))
-            canvas->addLinkItem(&record);
+        const QString name = lostLine("link %1 from %2 to %3")
+                                 .arg(quoted(record.label), quoted(record.startItem), quoted(record.endItem));
+        Canvas* canvas = onCanvas(record.level, record.parentId, record.grandParentId, 2, 6);
+        if (!canvas)
+            lost << QStringLiteral("%1: %2").arg(name, where(record.level, record.parentId, record.grandParentId));
+        else if (!canvas->addLinkItem(&record))
+            lost << lostLine("%1: its processes are not found").arg(name);
     }
     for (t_memoryItemReadFromXML& record : io.memoryItemRecords) {
-        if (Canvas* canvas = index.find(record.level - 1, record.parentId, record.grandParentId))
+        if (Canvas* canvas = onCanvas(record.level, record.parentId, record.grandParentId, 2, 6))
             canvas->addMemoryItem(&record);
+        else
+            lost << lostLine("memory item %1: %2")
+                        .arg(quoted(record.label), where(record.level, record.parentId, record.grandParentId));
     }
     for (t_dataflowItemReadFromXML& record : io.dataflowItemRecords) {
-        if (Canvas* canvas = index.find(record.level - 1, record.parentId, record.grandParentId))
-            canvas->addDataflowItem(&record);
+        const QString name = lostLine("dataflow %1 from %2 to %3")
+                                 .arg(quoted(record.label), quoted(record.startItem), quoted(record.endItem));
+        Canvas* canvas = onCanvas(record.level, record.parentId, record.grandParentId, 2, 6);
+        if (!canvas)
+            lost << QStringLiteral("%1: %2").arg(name, where(record.level, record.parentId, record.grandParentId));
+        else if (!canvas->addDataflowItem(&record))
+            lost << lostLine("%1: its process or memory item is not found").arg(name);
     }
 
     for (Canvas* canvas : qAsConst(canvases))
         canvas->endBulkLoad();
+
+    // Canvases that the save walk cannot reach would vanish on the next
+    // save; they go now, and what was on them is named.
+    // Without a project node in front nothing can be saved; the save says so.
+    if (!root || root != canvases.value(0)) {
+        lost << lostLine("the project node (level 1, id 1) is not the first process of the file");
+        return;
+    }
+    QSet<const Canvas*> reached {root};
+    QVector<Section> plan;
+    QString why;
+    planSections(index, root, 2, &reached, &plan, &why);
+    QVector<Canvas*> unreached;
+    for (Canvas* canvas : qAsConst(canvases)) {
+        if (reached.contains(canvas))
+            continue;
+        unreached << canvas;
+        if (const int count = itemCount(canvas))
+            lost << QCoreApplication::translate(
+                        "ProjectCanvases",
+                        "%n item(s) on the diagram %1 (level %2), which no process of the project owns",
+                        nullptr, count)
+                        .arg(quoted(canvas->getLabel()))
+                        .arg(canvas->getLevel());
+    }
+    remove(unreached);
 }
 
 Canvas* ProjectCanvases::getCanvasItem(int level, int id, int parentId, bool* found) const
@@ -328,34 +481,69 @@ bool ProjectCanvases::getAllCanvasNames(QString* out) const
 
 bool ProjectCanvases::save(XmlIO& io) const
 {
-    if (canvases.isEmpty())
+    lastSaveError.clear();
+    const auto fail = [this](const QString& why) {
+        lastSaveError = why;
         return false;
+    };
+    const auto structure = [&fail](const QString& detail) {
+        return fail(QCoreApplication::translate("ProjectCanvases", "The project's structure is damaged: %1")
+                        .arg(detail));
+    };
+    if (canvases.isEmpty())
+        return fail(QCoreApplication::translate("ProjectCanvases", "No project is open."));
     const Canvas* root = canvases.first();
     if (root->getLevel() != 1 || root->getId() != 1)
-        return false;
+        return structure(lostLine("the first diagram is not the project node."));
 
-    // The tree text is built before anything is written, so a missing canvas
-    // never costs the file; the writer only replaces it when all went well.
+    // Everything is checked before the file is opened: with the direct-write
+    // fallback an opened file is already truncated.
     QString names;
     if (!getAllCanvasNames(&names))
-        return false;
-    if (!io.eraseFile())
-        return false;
+        return structure(lostLine("the project's diagrams do not match its browser tree."));
+    const CanvasIndex index(canvases);
+    QSet<const Canvas*> taken {root};
+    QVector<Section> plan;
+    QString why;
+    if (!planSections(index, root, 2, &taken, &plan, &why))
+        return structure(why);
+    const int nodes = names.count(QLatin1String("\r\n")) - 1;
+    if (nodes != canvases.size() || plan.size() + 1 != canvases.size())
+        return structure(lostLine("%1 diagrams, %2 browser nodes and %3 processes do not agree.")
+                             .arg(canvases.size())
+                             .arg(nodes)
+                             .arg(plan.size()));
+    int total = 0;
+    int writable = 0;
+    for (const Canvas* canvas : canvases) {
+        total += itemCount(canvas);
+        writable += writableItemCount(canvas);
+    }
+    if (writable != total)
+        return structure(QCoreApplication::translate("ProjectCanvases",
+                                                     "%n item(s) lie where the file has no place for them.",
+                                                     nullptr, total - writable));
 
+    if (!io.eraseFile())
+        return fail(XmlIO::describeWriteFailure(io.getFilePath()));
     io.writeStartElement(QStringLiteral("VornProject"));
     io.writeTextElement(QStringLiteral("ProjectFiles"), names);
     io.writeStartElement(QStringLiteral("SceneData"));
     io.writeAttribute(QStringLiteral("version"), QStringLiteral("v1.0"));
     io.writeStartElement(QStringLiteral("GraphicsItemList"));
-    io.writeLevel1ProcessItem(root->getLabel());
-
-    if (!writeProcessesOf(io, CanvasIndex(canvases), root, 2)) {
-        io.discardFile();
-        return false;
+    // The project node's own links and memory items are kept too.
+    io.writeLevel1ProcessItem(root->getLabel(), false);
+    writeHierarchyContainers(io, root);
+    for (const Section& section : qAsConst(plan)) {
+        io.writeProcessItem(section.process);
+        writeHierarchyContainers(io, section.canvas);
+        if (section.canvas->getLevel() == 5)
+            writeStateMachineContainers(io, section.canvas);
     }
-
     io.writeEndElement();
     io.writeEndElement();
     io.writeEndElement();
-    return io.closeFile();
+    if (!io.closeFile())
+        return fail(XmlIO::describeWriteFailure(io.getFilePath()));
+    return true;
 }

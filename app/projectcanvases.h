@@ -2,6 +2,7 @@
 #define PROJECTCANVASES_H
 
 #include <QHash>
+#include <QStringList>
 #include <QVector>
 
 #include "strreadprocessitem.h"
@@ -45,7 +46,12 @@ public:
     void createCanvasElementsOnFileRead(const XmlIO& io);
     // Places every record of the file on its canvas, in the fixed order of
     // processes, states, transitions, texts, links, memory items, dataflows.
+    // What cannot be placed is named in lostItems(); canvases that no
+    // placed process owns are dropped with their items (named there too), so
+    // that the canvases left are exactly what a save writes.
     void placeRecords(XmlIO& io);
+    // One line per record of the last load that is not in the project.
+    const QStringList& lostItems() const { return lost; }
 
     Canvas* getCanvasItem(int level, int id, int parentId, bool* found) const;
     int getCanvasItemPos(t_strReadProcessItem* node, bool* found) const;
@@ -64,8 +70,11 @@ public:
 
     bool getAllCanvasNames(QString* out) const;
     // Writes the whole project to the file path of io; the previous file is
-    // replaced only when everything was written.
+    // replaced only when everything was written. Before anything is written
+    // it checks that every canvas and every item will be: one canvas per
+    // browser node, each owned by one process. On failure saveError() says why.
     bool save(XmlIO& io) const;
+    QString saveError() const { return lastSaveError; }
 
 private:
     t_strContextMenu* menus;
@@ -73,6 +82,8 @@ private:
     QVector<Canvas*> canvases;
     int canvasWidth = 2000;
     int canvasHeight = 1050;
+    QStringList lost;
+    mutable QString lastSaveError;
 };
 
 #endif // PROJECTCANVASES_H

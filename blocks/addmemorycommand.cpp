@@ -2,6 +2,7 @@
 
 #include "canvas.h"
 #include "memoryitem.h"
+#include "namerules.h"
 
 AddMemoryCommand::AddMemoryCommand(Canvas* target, QPointF position, QUndoCommand* /*parent*/)
     : QUndoCommand(nullptr)
@@ -19,9 +20,11 @@ AddMemoryCommand::AddMemoryCommand(Canvas* target, QPointF position, QUndoComman
     memory->setZValue(canvas->nextZValue());
     canvas->newMemoryItem = memory;
 
-    const int count = canvas->memoryItems.size();
-    memory->setLabel(QStringLiteral("var_%1%2").arg(level).arg(count));
-    memory->setDatatype(QStringLiteral("type_%1%2").arg(level).arg(count));
+    // The lowest free number: a name taken twice would misattach dataflows on reload.
+    const QString prefix = QStringLiteral("var_%1").arg(level);
+    const int number = NameRules::lowestFreeNumber(prefix, canvas->siblingLabels(memory), 0);
+    memory->setLabel(prefix + QString::number(number));
+    memory->setDatatype(QStringLiteral("type_%1%2").arg(level).arg(number));
     item = memory;
     canvas->update();
 }

@@ -107,6 +107,8 @@ bool MemoryItem::displayProperties()
     properties.datatype = datatype;
     properties.currentColor = backgroundColor;
     properties.chosenColor = backgroundColor;
+    if (auto* canvas = qobject_cast<Canvas*>(scene()))
+        properties.setSiblingLabels(canvas->siblingLabels(this));
     properties.fillProperties();
     if (properties.exec() != QDialog::Accepted)
         return false;

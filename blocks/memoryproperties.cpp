@@ -2,8 +2,10 @@
 #include "ui_memoryproperties.h"
 
 #include <QEvent>
+#include <QMessageBox>
 
 #include "colourswatch.h"
+#include "namerules.h"
 
 MemoryProperties::MemoryProperties(QWidget* parent)
     : QDialog(parent)
@@ -44,7 +46,14 @@ bool MemoryProperties::eventFilter(QObject* watched, QEvent* event)
 
 void MemoryProperties::on_buttonBox_accepted()
 {
-    label = ui->LE_Label->text();
+    const QString newLabel = ui->LE_Label->text().trimmed();
+    const QString problem = NameRules::labelProblem(newLabel, siblingLabels, tr("memory item"));
+    if (!problem.isEmpty()) {
+        // Stays open with the text, so that the user can correct it.
+        QMessageBox::warning(this, QStringLiteral("Korvel"), problem);
+        return;
+    }
+    label = newLabel;
     datatype = ui->LE_Datatype->text();
     description = ui->textEdit->toPlainText();
     currentColor = chosenColor;

@@ -171,6 +171,8 @@ bool ProcessItem::displayProperties()
     properties.currentColor = backgroundColor;
     properties.chosenColor = backgroundColor;
     properties.shape = shape;
+    if (auto* canvas = qobject_cast<Canvas*>(scene()))
+        properties.setSiblingLabels(canvas->siblingLabels(this));
     properties.fillProperties();
     if (properties.exec() != QDialog::Accepted)
         return false;

@@ -2,8 +2,10 @@
 #include "ui_processproperties.h"
 
 #include <QEvent>
+#include <QMessageBox>
 
 #include "colourswatch.h"
+#include "namerules.h"
 
 ProcessProperties::ProcessProperties(QWidget* parent)
     : QDialog(parent)
@@ -52,7 +54,14 @@ void ProcessProperties::on_buttonBox_accepted()
 {
     width = ui->spinBox->value();
     height = ui->spinBox_2->value();
-    label = ui->LE_Label->text();
+    const QString newLabel = ui->LE_Label->text().trimmed();
+    const QString problem = NameRules::labelProblem(newLabel, siblingLabels, tr("process"));
+    if (!problem.isEmpty()) {
+        // Stays open with the text, so that the user can correct it.
+        QMessageBox::warning(this, QStringLiteral("Korvel"), problem);
+        return;
+    }
+    label = newLabel;
     code = ui->LE_Meta->text();
     currentColor = chosenColor;
     shape = ui->radioButton->isChecked() ? 1 : 2;

@@ -3,6 +3,7 @@
 
 #include <QColor>
 #include <QDialog>
+#include <QStringList>
 #include <QString>
 
 namespace Ui {
@@ -31,6 +32,9 @@ public:
     QColor currentColor;
     QColor chosenColor;
 
+    // The labels of the other items of this kind on the canvas; OK refuses them.
+    void setSiblingLabels(const QStringList& labels) { siblingLabels = labels; }
+
 private slots:
     void on_buttonBox_accepted();
     void on_buttonBox_rejected();
@@ -40,6 +44,7 @@ private:
     void ensureForm();
 
     Ui::ProcessProperties* ui = nullptr;
+    QStringList siblingLabels;
 };
 
 #endif // PROCESSPROPERTIES_H

@@ -23,6 +23,7 @@
 #include "initialtransitionline.h"
 #include "linkitem.h"
 #include "linkline.h"
+#include "namerules.h"
 #include "memoryitem.h"
 #include "moveitemscommand.h"
 #include "processitem.h"
@@ -272,7 +273,10 @@ void Canvas::insertProcessAt(const QPointF& point)
     process->setGrandParentId(parentId);
     process->setNos(n);
     process->setLevel(childLevel);
-    process->setLabel(QStringLiteral("process_%1%2").arg(childLevel).arg(n));
+    // The lowest free number: a name taken twice would lose links on reload.
+    const QString prefix = QStringLiteral("process_%1").arg(childLevel);
+    process->setLabel(prefix
+                      + QString::number(NameRules::lowestFreeNumber(prefix, siblingLabels(process), 1)));
     if (level == 4)
         process->setBackgroundColor(Qt::red);
 
@@ -740,6 +744,29 @@ ProcessItem* Canvas::getProcessItem(t_strReadProcessItem* node, bool* found) con
     if (found)
         *found = false;
     return nullptr;
+}
+
+template <typename T>
+static QStringList labelsExcept(const QVector<T*>& registry, const QGraphicsItem* item)
+{
+    QStringList labels;
+    for (T* other : registry) {
+        if (other != item)
+            labels << other->getLabel();
+    }
+    return labels;
+}
+
+QStringList Canvas::siblingLabels(const QGraphicsItem* item) const
+{
+    if (!item)
+        return QStringList();
+    switch (item->type()) {
+    case ProcessType: return labelsExcept(processItems, item);
+    case MemoryType: return labelsExcept(memoryItems, item);
+    case StateType: return labelsExcept(stateItems, item);
+    default: return QStringList();
+    }
 }
 
 void Canvas::addFloatingLinkItem(const QString& text, int kind)

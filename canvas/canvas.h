@@ -97,6 +97,9 @@ public:
     bool addDataflowItem(t_dataflowItemReadFromXML* record);
 
     ProcessItem* getProcessItem(t_strReadProcessItem* node, bool* found) const;
+    // The labels of the other processes, memory items or states on this
+    // canvas (the kind of item decides which); names must not repeat there.
+    QStringList siblingLabels(const QGraphicsItem* item) const;
     void addFloatingLinkItem(const QString& label, int kind);
     void addFloatingMemoryItem(const QString& label, const QString& datatype, const QColor& colour);
     void removeAllFloatingLinkItems();

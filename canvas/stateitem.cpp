@@ -1,5 +1,7 @@
 #include "stateitem.h"
 
+#include "canvas.h"
+
 #include "transitionitem.h"
 
 #include "stateproperties.h"
@@ -204,6 +206,8 @@ bool StateItem::displayProperties(bool initialBarred)
         dialog.initDescription = initDescription;
     }
 
+    if (auto* canvas = qobject_cast<Canvas*>(scene()))
+        dialog.setSiblingLabels(canvas->siblingLabels(this));
     dialog.fillProperties();
     const bool accepted = dialog.exec() == QDialog::Accepted;
     Values after = before;

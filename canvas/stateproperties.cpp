@@ -2,9 +2,11 @@
 #include "ui_stateproperties.h"
 
 #include "colourswatch.h"
+#include "namerules.h"
 #include "textmetrics.h"
 
 #include <QEvent>
+#include <QMessageBox>
 #include <cmath>
 
 namespace {
@@ -144,7 +146,13 @@ void StateProperties::on_buttonBox_rejected()
 void StateProperties::accept()
 {
     if (ui) {
-        const QString newLabel = ui->LE_StateName->text();
+        const QString newLabel = ui->LE_StateName->text().trimmed();
+        const QString problem = NameRules::labelProblem(newLabel, siblingLabels, tr("state"));
+        if (!problem.isEmpty()) {
+            // Stays open with the text, so that the user can correct it.
+            QMessageBox::warning(this, QStringLiteral("Korvel"), problem);
+            return;
+        }
         const QString newAction = ui->TE_StateAction->toPlainText();
         if (newLabel != label) {
             label = newLabel;

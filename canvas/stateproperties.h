@@ -5,6 +5,7 @@
 #include <QDialog>
 #include <QSize>
 #include <QString>
+#include <QStringList>
 
 namespace Ui {
 class StateProperties;
@@ -31,6 +32,8 @@ public:
     bool isInitialStatus() const { return initial; }
     void setInitialStatus(bool status);
     void disableSetInitChkBox(bool barred);
+    // The labels of the other states of the canvas; OK refuses them.
+    void setSiblingLabels(const QStringList& labels) { siblingLabels = labels; }
 
     // OK and Cancel, and any other way of closing, take the same road.
     void accept() override;
@@ -59,6 +62,7 @@ private:
     void buildForm();
 
     Ui::StateProperties* ui = nullptr;
+    QStringList siblingLabels;
     int autoWidth = 280;
     int autoHeight = 150;
     bool initial = false;

@@ -93,11 +93,14 @@ QString refusal(const QString& path)
 }
 
 // The load of every command; false, with the reason, when the application
-// would refuse the file.
+// would refuse the file. What the file holds but the project cannot place
+// is named on stderr, one line each, as the application warns after Open.
 bool loadProject(HeadlessProject& project, const QString& path)
 {
     switch (project.load(path)) {
     case HeadlessProject::Loaded:
+        for (const QString& item : project.canvases().lostItems())
+            printError(QStringLiteral("%1: not placed: %2").arg(displayPath(path), item));
         return true;
     case HeadlessProject::Corrupt:
         printError(refusal(path));
@@ -107,24 +110,6 @@ bool loadProject(HeadlessProject& project, const QString& path)
     }
     printError(QStringLiteral("%1: design file is corrupt: its items cannot be read").arg(displayPath(path)));
     return false;
-}
-
-QString saveFailureReason(const QString& path)
-{
-    const QFileInfo file(path);
-    const QFileInfo folder(file.absolutePath());
-    if (!folder.exists())
-        return QStringLiteral("the folder %1 does not exist").arg(displayPath(folder.absoluteFilePath()));
-    if (!folder.isDir())
-        return QStringLiteral("%1 is not a folder").arg(displayPath(folder.absoluteFilePath()));
-    if (!folder.isWritable())
-        return QStringLiteral("the folder %1 is not writable").arg(displayPath(folder.absoluteFilePath()));
-    if (file.exists() && !file.isWritable())
-        return QStringLiteral("the file is read-only");
-    if (file.isDir())
-        return QStringLiteral("a folder of that name is in the way");
-    return QStringLiteral("the file could not be written completely; the disk may be full, or the "
-                          "project's canvases do not match its tree");
 }
 
 // A parser for one command: its name as the first positional argument,
@@ -162,7 +147,9 @@ int runCheck(const QStringList& arguments)
     QCommandLineParser parser;
     prepareParser(parser, command,
                   QStringLiteral("Runs the integrity check of a project file: exit code 0 for a sound file, "
-                                 "1 for a corrupt one (the reason on stderr), 2 for a usage error."));
+                                 "1 for a corrupt one (the reason on stderr) or one with items that cannot be\n"
+                                 "placed (one line each on stderr; they would be missing after a save), 2 for a "
+                                 "usage error."));
     QString file;
     const int parsed = parseCommand(parser, arguments, command, &file);
     if (parsed >= 0)
@@ -170,7 +157,7 @@ int runCheck(const QStringList& arguments)
 
     // Sound means that the application opens the file.
     HeadlessProject project;
-    return loadProject(project, file) ? Success : Failure;
+    return loadProject(project, file) && project.canvases().lostItems().isEmpty() ? Success : Failure;
 }
 
 int runGenerate(const QStringList& arguments)
@@ -184,7 +171,8 @@ int runGenerate(const QStringList& arguments)
                       "files were written but design errors were found (on stderr, one per line, after the\n"
                       "machine's name), 2 for a usage error, a corrupt or unreadable project, or a file that\n"
                       "was not written (also when existing files were kept because --force was not given).\n"
-                      "With SOURCE_DATE_EPOCH set, the date in the files is taken from it."));
+                      "With SOURCE_DATE_EPOCH set, the date in the files is taken from it.\n"
+                      "Items of the project that cannot be placed are named on stderr, one per line, and left out."));
     const QCommandLineOption output({QStringLiteral("o"), QStringLiteral("output")},
                                     QStringLiteral("The folder for the generated files; created when missing."),
                                     QStringLiteral("DIR"));
@@ -283,11 +271,14 @@ int runResave(const QStringList& arguments)
     prepareParser(parser, command,
                   QStringLiteral("Loads a project as the application opens it and saves it to OUT as Save As "
                                  "does.\nExit code 0 when OUT was written, 2 for a usage error, a corrupt or "
-                                 "unreadable project, or an OUT that could not be written (an existing OUT is "
-                                 "then left as it was)."));
+                                 "unreadable project, items of FILE that cannot be placed (one line each on "
+                                 "stderr; nothing is written unless --allow-loss is given), or an OUT that could "
+                                 "not be written (an existing OUT is then left as it was)."));
     const QCommandLineOption output({QStringLiteral("o"), QStringLiteral("output")},
                                     QStringLiteral("The project file to write."), QStringLiteral("OUT"));
-    parser.addOption(output);
+    const QCommandLineOption allowLoss(QStringLiteral("allow-loss"),
+                                       QStringLiteral("Write OUT without the items that cannot be placed."));
+    parser.addOptions({output, allowLoss});
 
     QString file;
     const int parsed = parseCommand(parser, arguments, command, &file);
@@ -300,9 +291,15 @@ int runResave(const QStringList& arguments)
     HeadlessProject project;
     if (!loadProject(project, file))
         return UsageOrFatal;
+    if (!project.canvases().lostItems().isEmpty() && !parser.isSet(allowLoss)) {
+        printError(QStringLiteral("%1: not written, as it would lack the items above (--allow-loss writes it "
+                                  "without them)")
+                       .arg(displayPath(target)));
+        return UsageOrFatal;
+    }
     if (!project.saveAs(target)) {
         printError(QStringLiteral("%1: the project could not be saved: %2")
-                       .arg(displayPath(target), saveFailureReason(target)));
+                       .arg(displayPath(target), project.canvases().saveError()));
         return UsageOrFatal;
     }
     return Success;
@@ -314,10 +311,12 @@ int runWithoutCommand(const QStringList& arguments)
     parser.setApplicationDescription(QStringLiteral(
         "Korvel on the command line, without a display.\n\n"
         "Commands:\n"
-        "  check FILE                  Integrity check: exit 0 if sound, 1 if corrupt.\n"
+        "  check FILE                  Integrity check: exit 0 if sound, 1 if corrupt or if\n"
+        "                              items cannot be placed.\n"
         "  generate FILE -o DIR [--author A] [--organization O] [--version V] [--force]\n"
         "                              Writes the C files of every state machine into DIR.\n"
-        "  resave FILE -o OUT          Loads FILE and saves it to OUT as Save As does.\n\n"
+        "  resave FILE -o OUT [--allow-loss]\n"
+        "                              Loads FILE and saves it to OUT as Save As does.\n\n"
         "'korvel-cli COMMAND --help' describes a command and its exit codes."));
     parser.addHelpOption();
     parser.addVersionOption();

@@ -1,7 +1,10 @@
 #include "xmlio.h"
 
 #include <QColor>
+#include <QCoreApplication>
+#include <QDir>
 #include <QFile>
+#include <QFileInfo>
 #include <QSaveFile>
 #include <QXmlStreamReader>
 #include <QXmlStreamWriter>
@@ -117,8 +120,24 @@ double toReal(QStringView text)
 {
     bool ok = false;
     const double value = text.toDouble(&ok);
-    // "inf" and "nan" parse, but no scene can hold such a position.
-    return ok && std::isfinite(value) ? value : 0.0;
+    // "inf" and "nan" parse, but no scene can hold such a position; a huge
+    // one would overflow the int conversions of the items.
+    if (!ok || !std::isfinite(value))
+        return 0.0;
+    return qBound(-XmlIO::coordinateLimit, value, XmlIO::coordinateLimit);
+}
+
+int toSize(QStringView text)
+{
+    const int limit = int(XmlIO::coordinateLimit);
+    return qBound(-limit, toInt(text), limit);
+}
+
+// A coordinate as an int within the limit, also from a real such as
+// "12.5" or "1e+06".
+int toCoordinate(QStringView text)
+{
+    return int(toReal(text));
 }
 
 QColor toColour(QStringView text)
@@ -163,14 +182,20 @@ QString XmlIO::formatReal(double value)
 
 QString XmlIO::formatPointList(const QPolygonF& polygon)
 {
+    const auto format = [](double value) {
+        QString text = formatReal(value);
+        if (text.contains(QLatin1Char('e')))
+            text = QString::number(value, 'f', 0);
+        return text;
+    };
     QString text;
     text.reserve(polygon.size() * 10);
     for (int i = 0; i < polygon.size(); ++i) {
         if (i > 0)
             text += QLatin1Char(',');
-        text += formatReal(polygon.at(i).x());
+        text += format(polygon.at(i).x());
         text += QLatin1Char(',');
-        text += formatReal(polygon.at(i).y());
+        text += format(polygon.at(i).y());
     }
     return text;
 }
@@ -223,15 +248,15 @@ QVector<QPoint> XmlIO::parsePointList(QStringView text)
         // A lone number cannot make a point; the list stops there.
         if (xEnd < 0)
             break;
-        const int x = toInt(rest.left(xEnd));
+        const int x = toCoordinate(rest.left(xEnd));
         rest = rest.mid(xEnd + 1);
         const int yEnd = rest.indexOf(QLatin1Char(','));
         int y = 0;
         if (yEnd >= 0) {
-            y = toInt(rest.left(yEnd));
+            y = toCoordinate(rest.left(yEnd));
             rest = rest.mid(yEnd + 1);
         } else {
-            y = toInt(rest);
+            y = toCoordinate(rest);
             rest = QStringView();
         }
         points.append(QPoint(x, y));
@@ -245,8 +270,9 @@ bool XmlIO::eraseFile()
 {
     discardFile();
     auto file = std::make_unique<QSaveFile>(filePath);
-    // Writing straight into the file would lose it if the save then failed.
-    file->setDirectWriteFallback(false);
+    // A folder that cannot take a temporary file still lets the file itself
+    // be written; the caller checks everything it can before this point.
+    file->setDirectWriteFallback(true);
     if (filePath.isEmpty() || !file->open(QIODevice::WriteOnly | QIODevice::Truncate))
         return false;
     saveFile = std::move(file);
@@ -311,6 +337,27 @@ bool XmlIO::commitSaveFile(QSaveFile* file)
     return file->commit();
 }
 
+QString XmlIO::describeWriteFailure(const QString& path)
+{
+    const auto tr = [](const char* text) { return QCoreApplication::translate("XmlIO", text); };
+    const QFileInfo file(path);
+    const QFileInfo folder(file.absolutePath());
+    const QString folderName = QDir::toNativeSeparators(folder.absoluteFilePath());
+    if (path.isEmpty())
+        return tr("No file name was given.");
+    if (!folder.exists())
+        return tr("The folder %1 does not exist.").arg(folderName);
+    if (!folder.isDir())
+        return tr("%1 is not a folder.").arg(folderName);
+    if (file.isDir())
+        return tr("A folder of that name is in the way.");
+    if (file.exists() && !file.isWritable())
+        return tr("You do not have permission to write the file; it is read-only.");
+    if (!file.exists() && !folder.isWritable())
+        return tr("You do not have permission to create files in the folder %1.").arg(folderName);
+    return tr("The file could not be written completely; the disk may be full.");
+}
+
 void XmlIO::discardFile()
 {
     writer.reset();
@@ -320,7 +367,7 @@ void XmlIO::discardFile()
     }
 }
 
-void XmlIO::writeLevel1ProcessItem(const QString& label)
+void XmlIO::writeLevel1ProcessItem(const QString& label, bool emptyContainers)
 {
     writeStartElement(tagProcess);
     writeAttribute(processAttributes[pLevel], QStringLiteral("1"));
@@ -339,6 +386,8 @@ void XmlIO::writeLevel1ProcessItem(const QString& label)
     writeAttribute(processAttributes[pColour], QStringLiteral("#ff3244"));
     writeAttribute(processAttributes[pPolygon], QStringLiteral("0,0,300,0,300,1000,0,1000,0,0"));
     writeEndElement();
+    if (!emptyContainers)
+        return;
     for (const char* container : {"LinkItems", "MemoryItems", "DataflowItems"}) {
         writeStartElement(QLatin1String(container));
         writeAttribute(QStringLiteral("number"), QStringLiteral("0"));
@@ -707,8 +756,8 @@ bool XmlIO::readProcessItem()
     r.grandParentId = toInt(value(pGrandParentId));
     r.xCoord = toReal(value(pX));
     r.yCoord = toReal(value(pY));
-    r.width = toInt(value(pWidth));
-    r.height = toInt(value(pHeight));
+    r.width = toSize(value(pWidth));
+    r.height = toSize(value(pHeight));
     r.shape = toInt(value(pShape));
     r.code = value(pCode).toString();
     r.description = value(pDescription).toString();
@@ -837,8 +886,8 @@ bool XmlIO::readStateItem()
     r.initialDescription = texts[sInitDescription];
     r.xCoord = toReal(texts[sX]);
     r.yCoord = toReal(texts[sY]);
-    r.width = toInt(texts[sWidth]);
-    r.height = toInt(texts[sHeight]);
+    r.width = toSize(texts[sWidth]);
+    r.height = toSize(texts[sHeight]);
     r.backgroundColour = toColour(texts[sColour]);
     readStateItemPolygon(texts[sPolygon]);
     // Older files may end a state early; what is there is kept.
@@ -871,8 +920,8 @@ bool XmlIO::readTransitionItem()
     r.backgroundColour = toColour(texts[tColour]);
     r.xCoord = toReal(texts[tX]);
     r.yCoord = toReal(texts[tY]);
-    r.width = toInt(texts[tWidth]);
-    r.height = toInt(texts[tHeight]);
+    r.width = toSize(texts[tWidth]);
+    r.height = toSize(texts[tHeight]);
     readTransitionItemPolygon(texts[tPolygon]);
     r.startItem = texts[tStart];
     r.endItem = texts[tEnd];
@@ -896,8 +945,8 @@ bool XmlIO::readTextItem()
     r.grandParentId = toInt(texts[xGrandParentId]);
     r.xCoord = toReal(texts[xX]);
     r.yCoord = toReal(texts[xY]);
-    r.width = toInt(texts[xWidth]);
-    r.height = toInt(texts[xHeight]);
+    r.width = toSize(texts[xWidth]);
+    r.height = toSize(texts[xHeight]);
     r.type = toInt(texts[xType]);
     r.backgroundColour = toColour(texts[xColour]);
     r.textColour = toColour(texts[xTextColour]);

@@ -49,7 +49,9 @@ public:
     void writeTextElement(const QString& name, const QString& text);
     void writeAttribute(const QString& name, const QString& value);
     void writeEndElement();
-    void writeLevel1ProcessItem(const QString& label);
+    // The root descriptor; the three empty containers after it unless the
+    // caller writes the project node's items itself.
+    void writeLevel1ProcessItem(const QString& label, bool emptyContainers = true);
     void writeProcessItem(ProcessItem* item);
     void writeLinkItem(LinkItem* item);
     void writeMemoryItem(MemoryItem* item);
@@ -65,15 +67,23 @@ public:
     // Flushes, syncs and puts the file in place; on any failure drops it and
     // leaves the previous file untouched. Shared with the new-project writer.
     static bool commitSaveFile(QSaveFile* file);
+    // Why a file could not be written at the path: a missing folder, missing
+    // permission, a folder in the way or, failing those, a full disk.
+    static QString describeWriteFailure(const QString& path);
     bool isWriting() const { return writer != nullptr; }
 
     // Value encodings shared with the new-project writer and the tests.
     static QString formatReal(double value);
+    // Like formatReal, but never in exponent form, which the integer
+    // point reader could not take back.
     static QString formatPointList(const QPolygonF& polygon);
     static QString formatColour(const QColor& colour);
     // Removes the characters that XML 1.0 cannot carry at all.
     static QString xmlSafe(const QString& text);
-    // At most five integer points; never loops, whatever the text.
+    // Coordinates and sizes read from a file are kept within this range.
+    static constexpr double coordinateLimit = 1000000.0;
+    // At most five integer points, each coordinate clamped to the range;
+    // never loops, whatever the text.
     static QVector<QPoint> parsePointList(QStringView text);
 
     // ---- Reading ----------------------------------------------------------

@@ -63,17 +63,20 @@ int CreateProject::processNewProject(QString path)
 
     projectName = name;
     levelLabels[0] = projectName;
+    // The open project keeps its browser when the file cannot be written.
+    if (!writeDefaultProjFile(projectFilePath))
+        return 3;
     if (projmodel && projmodel->rowCount() > 0)
         projmodel->removeRows(0, projmodel->rowCount());
-    writeDefaultProjFile(projectFilePath);
     return 1;
 }
 
 bool CreateProject::writeDefaultProjFile(const QString& path)
 {
     QSaveFile file(path);
-    // Never write into an existing file directly: a failure would destroy it.
-    file.setDirectWriteFallback(false);
+    // A folder that cannot take a temporary file still lets the file itself
+    // be written.
+    file.setDirectWriteFallback(true);
     if (!file.open(QIODevice::WriteOnly | QIODevice::Truncate))
         return false;
 

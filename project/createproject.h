@@ -16,9 +16,9 @@ public:
     static CreateProject* getInstance(QWidget* parent);
     ~CreateProject() override;
 
-    // 1 when the default file was written (or tried: a file that could not be
-    // opened shows up when it is read back), 2 when the name is not
-    // acceptable and nothing was written.
+    // 1 when the default file was written, 2 when the name is not acceptable
+    // and 3 when the file could not be written; the browser is emptied only
+    // on 1.
     int processNewProject(QString path);
     QString getProjectFilePath() const { return projectFilePath; }
     QString getProjectName() const { return projectName; }

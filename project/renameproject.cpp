@@ -4,6 +4,8 @@
 #include <QMessageBox>
 #include <QPointer>
 
+#include "namerules.h"
+
 RenameProject::RenameProject(QWidget* parent)
     : QDialog(parent)
     , ui(new Ui::RenameProject)
@@ -35,7 +37,7 @@ QString RenameProject::getNewName() const
 
 bool RenameProject::validateProjectName(const QString& name)
 {
-    if (name.isEmpty())
+    if (!NameRules::projectNameProblem(name).isEmpty())
         return false;
     for (const QChar c : name) {
         const ushort u = c.unicode();
@@ -58,6 +60,11 @@ void RenameProject::on_buttonBox_accepted()
         return;
     }
     ui->lineEdit->setStyleSheet(QStringLiteral("border: 1px solid red"));
+    const QString problem = NameRules::projectNameProblem(text);
+    if (!problem.isEmpty()) {
+        QMessageBox::critical(this, QStringLiteral("Korvel"), problem);
+        return;
+    }
     QMessageBox::critical(this, QStringLiteral("Korvel"),
                           tr("Korvel could not rename the project as the name contains special characters. "
                              "Please remove special characters from the project name and try again."));

@@ -346,14 +346,21 @@ void TestProjectCommands::renameRelabelsBrowserCanvasAndFile()
 void TestProjectCommands::renameRefusesSpecialCharacters_data()
 {
     QTest::addColumn<QString>("name");
-    QTest::newRow("hyphen") << "Door-Control";
-    QTest::newRow("umlaut") << QString::fromUtf8("T\xc3\xbcr");
-    QTest::newRow("empty") << "";
+    QTest::addColumn<QString>("message");
+    const QString special = QStringLiteral(
+        "Korvel could not rename the project as the name contains special characters. "
+        "Please remove special characters from the project name and try again.");
+    QTest::newRow("hyphen") << "Door-Control" << special;
+    QTest::newRow("umlaut") << QString::fromUtf8("T\xc3\xbcr") << special;
+    QTest::newRow("empty") << "" << "The project name cannot be blank.";
+    QTest::newRow("blanks") << "   " << "The project name cannot be blank.";
+    QTest::newRow("trailing blank") << "Door " << "The project name cannot begin or end with a blank.";
 }
 
 void TestProjectCommands::renameRefusesSpecialCharacters()
 {
     QFETCH(QString, name);
+    QFETCH(QString, message);
     ProjectFixture fixture;
     const QString file = fixture.copyExample("Example_1.vorn");
     const QByteArray before = fixture.bytes(file);
@@ -366,8 +373,7 @@ void TestProjectCommands::renameRefusesSpecialCharacters()
     answer.accept();
     action(w, "actionRename_Project")->trigger();
     QCOMPARE(answer.answeredCount(), 2);
-    QCOMPARE(answer.text(), QString("Korvel could not rename the project as the name contains special characters. "
-                                    "Please remove special characters from the project name and try again."));
+    QCOMPARE(answer.text(), message);
     QCOMPARE(w.getCanvases().first()->getLabel(), QString("Pedestrian_Crossing"));
     QCOMPARE(fixture.bytes(file), before);
 }

@@ -67,11 +67,16 @@ void TestProcessItem::placementNumbersAndNames_data()
     QTest::addColumn<int>("count");
     QTest::addColumn<QString>("label");
     QTest::addColumn<QColor>("colour");
+    // The first process is renamed to this before the others are placed.
+    QTest::addColumn<QString>("firstRenamed");
 
-    QTest::newRow("second on a level-2 canvas") << 2 << 2 << "process_32" << QColor();
-    QTest::newRow("third on a level-1 canvas") << 1 << 3 << "process_23" << QColor();
-    QTest::newRow("second on a level-3 canvas") << 3 << 2 << "process_42" << QColor();
-    QTest::newRow("state machine is red") << 4 << 1 << "process_51" << QColor(Qt::red);
+    QTest::newRow("second on a level-2 canvas") << 2 << 2 << "process_32" << QColor() << QString();
+    QTest::newRow("third on a level-1 canvas") << 1 << 3 << "process_23" << QColor() << QString();
+    QTest::newRow("second on a level-3 canvas") << 3 << 2 << "process_42" << QColor() << QString();
+    QTest::newRow("state machine is red") << 4 << 1 << "process_51" << QColor(Qt::red) << QString();
+    // As after deleting a process: the count alone would repeat a name.
+    QTest::newRow("lowest free name") << 3 << 2 << "process_41" << QColor() << "process_42";
+    QTest::newRow("taken names skipped") << 3 << 3 << "process_43" << QColor() << "process_42";
 }
 
 void TestProcessItem::placementNumbersAndNames()
@@ -80,6 +85,7 @@ void TestProcessItem::placementNumbersAndNames()
     QFETCH(int, count);
     QFETCH(QString, label);
     QFETCH(QColor, colour);
+    QFETCH(QString, firstRenamed);
 
     BlockCanvas board(canvasLevel, 3, 2, 1);
     QSignalSpy added(&board.processAdded, &QAction::triggered);
@@ -87,6 +93,8 @@ void TestProcessItem::placementNumbersAndNames()
     double previousZ = 0;
     for (int i = 0; i < count; ++i) {
         process = board.placeProcess(QPointF(200 + 400 * i, 300));
+        if (i == 0 && !firstRenamed.isEmpty())
+            process->setLabel(firstRenamed);
         QVERIFY(process->zValue() > previousZ);
         previousZ = process->zValue();
     }

@@ -22,6 +22,7 @@
 #include "memoryproperties.h"
 #include "modalanswerer.h"
 #include "processproperties.h"
+#include "stateproperties.h"
 #include "testenvironment.h"
 
 namespace {
@@ -112,6 +113,8 @@ private slots:
     void swatchChooser_data();
     void swatchChooser();
     void otherSwatchEventsAreIgnored();
+    void labelRules_data();
+    void labelRules();
 };
 
 void TestPropertyDialogs::initTestCase()
@@ -199,6 +202,7 @@ void TestPropertyDialogs::processOnlyFields()
     dialog.width = 300;
     dialog.height = 250;
     dialog.code = QStringLiteral("m");
+    dialog.label = QStringLiteral("p");
     dialog.shape = 2;
     dialog.fillProperties();
 
@@ -340,6 +344,84 @@ void TestPropertyDialogs::otherSwatchEventsAreIgnored()
     QTest::mouseClick(swatch, Qt::LeftButton);
     QCOMPARE(chooser.answeredCount(), 1);
     QCOMPARE(swatch->styleSheet(), QStringLiteral("background-color:rgb(0,0,0);"));
+}
+
+void TestPropertyDialogs::labelRules_data()
+{
+    QTest::addColumn<QString>("dialog");
+    QTest::addColumn<QString>("typed");
+    QTest::addColumn<QString>("label");   // taken back on OK; empty when refused
+    QTest::addColumn<QString>("message"); // the refusal, if any
+
+    const QString sameName = QStringLiteral(
+        "Another %1 on this diagram is already named \"taken\". Links, dataflows and transitions find "
+        "their ends by name, so each %1 needs a name of its own.");
+    for (const QString& kind : {QStringLiteral("process"), QStringLiteral("memory item"),
+                                QStringLiteral("state")}) {
+        const QByteArray tag = kind.toLatin1();
+        QTest::newRow(tag + " blank") << kind << "  \t " << QString()
+                                      << QStringLiteral("The name of a %1 cannot be blank.").arg(kind);
+        QTest::newRow(tag + " repeated") << kind << " taken " << QString() << sameName.arg(kind);
+        QTest::newRow(tag + " trimmed") << kind << "  Pump " << "Pump" << QString();
+        QTest::newRow(tag + " own name kept") << kind << "mine" << "mine" << QString();
+    }
+}
+
+// OK with a blank or repeated label says why and leaves the dialog open with
+// the text; anything else is taken back trimmed.
+void TestPropertyDialogs::labelRules()
+{
+    QFETCH(QString, dialog);
+    QFETCH(QString, typed);
+    QFETCH(QString, label);
+    QFETCH(QString, message);
+
+    const QStringList siblings {QStringLiteral("taken"), QStringLiteral("other")};
+    std::unique_ptr<QDialog> owner;
+    QString* taken = nullptr;
+    if (dialog == QLatin1String("process")) {
+        auto* d = new ProcessProperties;
+        owner.reset(d);
+        d->label = QStringLiteral("mine");
+        d->setSiblingLabels(siblings);
+        d->fillProperties();
+        taken = &d->label;
+    } else if (dialog == QLatin1String("memory item")) {
+        auto* d = new MemoryProperties;
+        owner.reset(d);
+        d->label = QStringLiteral("mine");
+        d->setSiblingLabels(siblings);
+        d->fillProperties();
+        taken = &d->label;
+    } else {
+        auto* d = new StateProperties;
+        owner.reset(d);
+        d->label = QStringLiteral("mine");
+        d->setSiblingLabels(siblings);
+        d->fillProperties();
+        taken = &d->label;
+    }
+    auto* edit = owner->findChild<QLineEdit*>(dialog == QLatin1String("state") ? "LE_StateName" : "LE_Label");
+    QVERIFY(edit);
+    edit->setText(typed);
+    owner->setResult(-1);
+
+    ModalAnswerer answer;
+    if (!message.isEmpty())
+        answer.pressButton(QMessageBox::Ok);
+    owner->findChild<QDialogButtonBox*>("buttonBox")->button(QDialogButtonBox::Ok)->click();
+
+    QCOMPARE(answer.answeredCount(), message.isEmpty() ? 0 : 1);
+    QCOMPARE(answer.text(), message);
+    if (!message.isEmpty()) {
+        QCOMPARE(answer.title(), QStringLiteral("Korvel"));
+        QCOMPARE(owner->result(), -1);
+        QCOMPARE(edit->text(), typed);
+        QCOMPARE(*taken, QStringLiteral("mine"));
+    } else {
+        QCOMPARE(owner->result(), int(QDialog::Accepted));
+        QCOMPARE(*taken, label);
+    }
 }
 
 QTEST_MAIN(TestPropertyDialogs)

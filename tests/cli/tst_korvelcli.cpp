@@ -54,6 +54,7 @@ private slots:
     void readsAndWritesNoSettings();
     void resaveOfApplicationFileIsIdentical();
     void resaveFailuresKeepTarget();
+    void lossyProjectNeedsAllowLoss();
 
 private:
     Result run(const QStringList& arguments, const QProcessEnvironment& extra = QProcessEnvironment());
@@ -339,8 +340,39 @@ void TestKorvelCli::resaveFailuresKeepTarget()
     const Result taken = run({"resave", twoMachines, "-o", "taken.vorn"});
     QCOMPARE(taken.code, 2);
     QCOMPARE(taken.errLines().size(), 1);
+    QCOMPARE(taken.err, QByteArray("korvel-cli: taken.vorn: the project could not be saved: A folder of that "
+                                   "name is in the way.\n"));
     QVERIFY(QFileInfo(path(QStringLiteral("taken.vorn"))).isDir());
-    QCOMPARE(run({"resave", twoMachines, "-o", "no/such/folder.vorn"}).code, 2);
+    const Result missing = run({"resave", twoMachines, "-o", "no/such/folder.vorn"});
+    QCOMPARE(missing.code, 2);
+    QVERIFY2(missing.err.contains("/no/such does not exist."), missing.err.constData());
+}
+
+void TestKorvelCli::lossyProjectNeedsAllowLoss()
+{
+    const QString lossy = QStringLiteral(KORVEL_SOURCE_DIR "/tests/fuzz/regressions/loss-orphan-subtree.vorn");
+    const QByteArray prefix = "korvel-cli: " + QDir::toNativeSeparators(lossy).toLocal8Bit() + ": not placed: ";
+    const QList<QByteArray> named {
+        prefix + "process \"Software Module\" (level 4, id 1): no diagram (level 3, id 1, parent -1) to place it on",
+        prefix + "1 item(s) on the diagram \"Software Module\" (level 4), which no process of the project owns",
+        prefix + "3 item(s) on the diagram \"StateMachine_1\" (level 5), which no process of the project owns"};
+
+    const Result check = run({"check", lossy});
+    QCOMPARE(check.code, 1);
+    QCOMPARE(check.errLines(), named);
+
+    const Result refused = run({"resave", lossy, "-o", "out.vorn"});
+    QCOMPARE(refused.code, 2);
+    QCOMPARE(refused.errLines().mid(0, 3), named);
+    QCOMPARE(refused.errLines().size(), 4);
+    QVERIFY(!QFileInfo::exists(path(QStringLiteral("out.vorn"))));
+
+    const Result allowed = run({"resave", lossy, "-o", "out.vorn", "--allow-loss"});
+    QCOMPARE(allowed.code, 0);
+    QCOMPARE(allowed.errLines(), named);
+    const Result again = run({"check", "out.vorn"});
+    QCOMPARE(again.code, 0);
+    QCOMPARE(again.err, QByteArray());
 }
 
 QTEST_MAIN(TestKorvelCli)

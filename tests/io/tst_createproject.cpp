@@ -69,7 +69,7 @@ private slots:
     void nameRule_data();
     void nameRule();
     void existingFileIsReplaced();
-    void unwritableFolderStillAnswersOne();
+    void unwritableFolderAnswersThree();
     void browserModelIsClearedOnlyForGoodNames();
     void defaultFilePassesCheckAndReads();
     void defaultFileLoadsIntoFiveCanvases();
@@ -163,13 +163,13 @@ void TestCreateProject::existingFileIsReplaced()
     QCOMPARE(readAll(path), expectedDefaultFile("Existing"));
 }
 
-void TestCreateProject::unwritableFolderStillAnswersOne()
+void TestCreateProject::unwritableFolderAnswersThree()
 {
     // A file where the folder should be: nothing can be created below it.
     const QString blocker = dir.filePath(QStringLiteral("blocker"));
     QVERIFY(writeFile(blocker, "not a folder"));
     const QString path = blocker + QStringLiteral("/Door.vorn");
-    QCOMPARE(CreateProject::getInstance(nullptr)->processNewProject(path), 1);
+    QCOMPARE(CreateProject::getInstance(nullptr)->processNewProject(path), 3);
     QVERIFY(!QFile::exists(path));
     QCOMPARE(readAll(blocker), QByteArray("not a folder"));
     QVERIFY(!CreateProject::getInstance(nullptr)->writeDefaultProjFile(path));

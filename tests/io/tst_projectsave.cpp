@@ -276,7 +276,7 @@ void TestProjectSave::formatPointList()
     QCOMPARE(XmlIO::formatPointList(QPolygonF(QRectF(0, 0, 280, 150))),
              QStringLiteral("0,0,280,0,280,150,0,150,0,0"));
     QCOMPARE(XmlIO::formatPointList(QPolygonF(QVector<QPointF>{{12.25, -0.5}, {1e6, 1234.5678}})),
-             QStringLiteral("12.25,-0.5,1e+06,1234.57"));
+             QStringLiteral("12.25,-0.5,1000000,1234.57"));
 }
 
 void TestProjectSave::formatColour()
@@ -504,7 +504,7 @@ void TestProjectSave::processesOnStateMachinesAreNotVisited()
 {
     MainWindow window;
     QVERIFY(load(window, everyKindProject()));
-    // It owns no canvas; visiting it would fail the save.
+    // The file has no place for it: the save refuses rather than drop it.
     t_processItemReadFromXML record;
     record.level = 6;
     record.id = 1;
@@ -512,21 +512,22 @@ void TestProjectSave::processesOnStateMachinesAreNotVisited()
     record.grandParentId = 1;
     record.label = QStringLiteral("Stray");
     QVERIFY(canvas(window, 5)->addProcessItem(&record));
-    QCOMPARE(withoutMidPos(saveAs(window, QStringLiteral("Stray.vorn"))), withoutMidPos(everyKindProject()));
+    QCOMPARE(saveAs(window, QStringLiteral("Stray.vorn")), QByteArray("<not saved>"));
 }
 
 void TestProjectSave::firstCanvasOfAnIdentityIsTaken()
 {
     MainWindow window;
     QVERIFY(load(window, everyKindProject()));
-    // A later canvas with the identity of the second module is never found.
+    // A later canvas with the identity of the second module is never found,
+    // so the save refuses rather than lose it.
     t_strReadProcessItem shadow = node(4, 2, 1, 1, QStringLiteral("Shadow"));
     window.createCanvasElement(&shadow);
     QString names;
     QVERIFY(window.getAllCanvasNames(&names));
     QVERIFY(names.contains(QStringLiteral("\r\n            SW_B\r\n")));
     QVERIFY(!names.contains(QStringLiteral("Shadow")));
-    QCOMPARE(withoutMidPos(saveAs(window, QStringLiteral("Shadow.vorn"))), withoutMidPos(everyKindProject()));
+    QCOMPARE(saveAs(window, QStringLiteral("Shadow.vorn")), QByteArray("<not saved>"));
 }
 
 void TestProjectSave::missingCanvasInTreeKeepsOldFile()

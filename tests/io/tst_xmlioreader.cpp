@@ -114,9 +114,11 @@ void TestXmlIOReader::pointList_data()
                                  << QVector<QPoint>{{1, 2}, {3, 4}, {5, 6}, {7, 8}};
     QTest::newRow("six points keep five") << "0,0,9,0,9,9,0,9,0,0,77,77" << rect(9, 9);
     QTest::newRow("negative") << "-3,-4" << QVector<QPoint>{{-3, -4}};
-    QTest::newRow("fraction reads as zero") << "12.5,3,4,7.25"
-                                            << QVector<QPoint>{{0, 3}, {4, 0}};
-    QTest::newRow("exponent reads as zero") << "1e+06,5" << QVector<QPoint>{{0, 5}};
+    QTest::newRow("fraction is cut") << "12.5,3,4,7.25"
+                                     << QVector<QPoint>{{12, 3}, {4, 7}};
+    QTest::newRow("exponent reads back") << "1e+06,5" << QVector<QPoint>{{1000000, 5}};
+    QTest::newRow("out of range is clamped") << "2147483648,-3e9,1e300,inf"
+                                             << QVector<QPoint>{{1000000, -1000000}, {1000000, 0}};
     QTest::newRow("words read as zero") << "a,b" << QVector<QPoint>{{0, 0}};
     QTest::newRow("empty") << "" << QVector<QPoint>{};
     QTest::newRow("single number") << "5" << QVector<QPoint>{};
