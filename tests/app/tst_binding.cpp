@@ -209,10 +209,10 @@ void TestBinding::placingAProcessAddsCanvasAndBrowserNode()
 
     QCOMPARE(s.window.getCanvases().size(), canvases + 1);
     Canvas* added = s.window.getCanvases().last();
-    QCOMPARE(added->getLabel(), QString("process_43"));
+    QCOMPARE(added->getLabel(), QString("process_41"));
     QCOMPARE(added->getLevel(), 4);
     QCOMPARE(added->getId(), 3);
-    const QModelIndex node = nodeNamed(s.tree()->model(), "process_43");
+    const QModelIndex node = nodeNamed(s.tree()->model(), "process_41");
     QVERIFY(node.isValid());
     QCOMPARE(node.parent().data().toString(), QString("Microcontroller"));
     TreeItem* item = static_cast<TreeModel*>(s.tree()->model())->getItem(node);
@@ -377,7 +377,7 @@ void TestBinding::newProjectBuiltOutSavesAndReopens()
     SceneMouse::click(w.getCurrentCanvas(), QPointF(900, 500));
     QCOMPARE(w.getCanvases().size(), 6);
     const QModelIndex machine = tree->model()->index(1, 0, module);
-    QCOMPARE(machine.data().toString(), QString("process_52"));
+    QCOMPARE(machine.data().toString(), QString("process_51"));
 
     w.on_treeView_doubleClicked(machine);
     QCOMPARE(w.actionsState(), STATE_LEVEL5);
@@ -407,7 +407,7 @@ void TestBinding::newProjectBuiltOutSavesAndReopens()
     const QByteArray saved = fixture.bytes(file);
     w.openFile(file);
     QCOMPARE(w.getCanvases().size(), 6);
-    QCOMPARE(w.getCanvases().last()->getLabel(), QString("process_52"));
+    QCOMPARE(w.getCanvases().last()->getLabel(), QString("process_51"));
     QCOMPARE(w.getCanvases().last()->stateItems.size(), 2);
     QCOMPARE(w.getCanvases().last()->transitionItems.size(), 1);
     QVERIFY(w.saveDataToFile());

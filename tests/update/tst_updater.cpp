@@ -13,6 +13,7 @@
 #include "downloader.h"
 #include "mainwindow.h"
 #include "modalanswerer.h"
+#include "projectfixture.h"
 #include "qsimpleupdater.h"
 #include "simpleupdateinterface.h"
 #include "testenvironment.h"
@@ -132,13 +133,15 @@ private slots:
     void manifestOutcomes_data();
     void manifestOutcomes();
     void acceptedUpdatePointsToTheAppImage();
-    void mandatoryUpdateRefusedQuitsTheApplication();
     void redirectFollowedOnce();
     void redirectLoopStopsAfterFiveRedirects();
     void networkErrorSilentOnlyInDefaultCheck_data();
     void networkErrorSilentOnlyInDefaultCheck();
     void checkAtStartNeverBlocksTheWindow();
     void downloaderKeepsTheFileInItsFolder();
+
+    // Last: the window it closes leaves update checks of its own behind.
+    void mandatoryUpdateRefusedClosesTheWindowAskingFirst();
 
 private:
     // Runs one check through the main window's front end and waits for it.
@@ -284,29 +287,38 @@ void TestUpdater::acceptedUpdatePointsToTheAppImage()
     QCOMPARE(server.userAgents.last(), QString("Korvel/1.1.3 (Qt; QSimpleUpdater)"));
 }
 
-void TestUpdater::mandatoryUpdateRefusedQuitsTheApplication()
+void TestUpdater::mandatoryUpdateRefusedClosesTheWindowAskingFirst()
 {
     server.route("/mandatory/updates.json", {200, manifest("1.2.0", "linux", ", \"mandatory-update\": true"), {}, false});
     qputenv("KORVEL_UPDATE_URL", server.url("/mandatory/updates.json").toUtf8());
+
+    // The window checks at start; its unsaved changes are asked about first.
+    ProjectFixture fixture;
+    auto* window = new MainWindow;
+    window->setAttribute(Qt::WA_DeleteOnClose);
+    window->show();
+    window->openFile(fixture.copyExample(QStringLiteral("Example_1.vorn")));
+    window->markModified();
 
     QString informative;
     ModalAnswerer answer;
     answer.pressButton(QMessageBox::No, [&](QWidget* box) {
         informative = static_cast<QMessageBox*>(box)->informativeText();
     });
+    // Going blank checks again; that check must find nothing to announce.
+    answer.pressButton(QMessageBox::Discard,
+                       [&](QWidget*) { server.route("/mandatory/updates.json", {404, {}, {}, false}); });
     QSignalSpy quitting(qApp, &QCoreApplication::aboutToQuit);
     // Only a running application can quit; a watchdog ends it if nothing does.
     QTimer watchdog;
     watchdog.setSingleShot(true);
     connect(&watchdog, &QTimer::timeout, [] { QCoreApplication::exit(1); });
     watchdog.start(10000);
-    SimpleUpdateInterface interface;
-    QTimer::singleShot(0, [&interface] { interface.checkForUpdates(true); });
 
     QCOMPARE(QCoreApplication::exec(), 0);
     watchdog.stop();
     QCOMPARE(quitting.size(), 1);
-    QCOMPARE(answer.texts(), QStringList {announcement("1.2.0")});
+    QCOMPARE(answer.texts(), QStringList({announcement("1.2.0"), "Project has been modified."}));
     QCOMPARE(informative, QString("Would you like to download the update now? This is a mandatory update, "
                                   "exiting now will close the application"));
 }
