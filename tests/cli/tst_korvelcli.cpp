@@ -392,7 +392,7 @@ void TestKorvelCli::lint_data()
                                         "\"Software Module/Valve/Opened\", \"message\": \"no transition leaves state "
                                         "\\\"Opened\\\"; the machine stays there\"}\n]\n");
     QTest::newRow("new project, warnings only") << QStringList {"lint", "$CLEAN"} << 3
-        << QByteArray("StateMachine_1/StateMachine_1/SecondaryState: warning: no transition leaves state "
+        << QByteArray("Software Module/StateMachine_1/SecondaryState: warning: no transition leaves state "
                       "\"SecondaryState\"; the machine stays there [dead-end-state]\n");
     QTest::newRow("corrupt") << QStringList {"lint", truncated} << 1
                              << (truncated.toUtf8() + ": error: design file is corrupt: ");
@@ -438,15 +438,15 @@ void TestKorvelCli::badNamesAreRefusedAndLinted()
 
     const Result generate = run({"generate", file, "-o", "out"});
     QCOMPARE(generate.code, 1);
-    QCOMPARE(generate.err, QByteArray("StateMachine_1/StateMachine_1: state \"2fast\" is not a C identifier\n"));
+    QCOMPARE(generate.err, QByteArray("Software Module/StateMachine_1: state \"2fast\" is not a C identifier\n"));
     QCOMPARE(generate.out, QByteArray());
     QCOMPARE(filesIn(path(QStringLiteral("out"))), QStringList());
 
     const Result lint = run({"lint", file});
     QCOMPARE(lint.code, 1);
-    QCOMPARE(lint.out, QByteArray("StateMachine_1/StateMachine_1/2fast: error: state \"2fast\" is not a C "
+    QCOMPARE(lint.out, QByteArray("Software Module/StateMachine_1/2fast: error: state \"2fast\" is not a C "
                                   "identifier [not-c-identifier]\n"
-                                  "StateMachine_1/StateMachine_1/2fast: warning: no transition leaves state "
+                                  "Software Module/StateMachine_1/2fast: warning: no transition leaves state "
                                   "\"2fast\"; the machine stays there [dead-end-state]\n"));
 }
 
