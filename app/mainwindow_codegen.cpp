@@ -30,13 +30,19 @@ void MainWindow::runCodeGenerator()
     if (projectCanvases.isEmpty())
         return;
 
-    for (const ProjectCanvases::StateMachine& machine : projectCanvases.stateMachines()) {
-        codegen.setCanvasItem(machine.canvas);
-        codegen.setProcessItem(machine.process);
+    const QVector<ProjectCanvases::StateMachine> machines = projectCanvases.stateMachines();
+    QVector<const ProcessItem*> processes;
+    for (const ProjectCanvases::StateMachine& machine : machines)
+        processes.append(machine.process);
+    const QVector<QVector<DesignLinter::Finding>> clashes = DesignLinter::fileNameClashes(processes);
+    for (int i = 0; i < machines.size(); ++i) {
+        codegen.setCanvasItem(machines.at(i).canvas);
+        codegen.setProcessItem(machines.at(i).process);
         codegen.setNumberOfInputOutputVariables();
+        codegen.setProjectDesignErrors(clashes.at(i));
         if (!codegen.generateStateMachineFiles())
             continue;
-        if (codegen.getWriteErrors().isEmpty())
+        if (codegen.getWriteErrors().isEmpty() && !codegen.refusedForDesignErrors())
             displayTempStatusBarMessage(tr("Source file successfully created at %1 ").arg(codegen.getFilePath()), 0);
         else
             displayTempStatusBarMessage(

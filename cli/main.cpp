@@ -15,13 +15,14 @@
 #include <cstdio>
 
 #include "codegenerator.h"
+#include "designlinter.h"
 #include "headlessproject.h"
 #include "korvelresources.h"
 #include "projectcanvases.h"
 
 namespace {
 
-enum ExitCode { Success = 0, Failure = 1, UsageOrFatal = 2 };
+enum ExitCode { Success = 0, Failure = 1, UsageOrFatal = 2, WarningsOnly = 3 };
 
 const char programName[] = "korvel-cli";
 const char programVersion[] = "1.1.3";
@@ -141,6 +142,22 @@ int parseCommand(QCommandLineParser& parser, const QStringList& arguments, const
     return -1;
 }
 
+QVector<QVector<DesignLinter::Finding>> fileNameClashes(const QVector<ProjectCanvases::StateMachine>& machines)
+{
+    QVector<const ProcessItem*> processes;
+    for (const ProjectCanvases::StateMachine& machine : machines)
+        processes.append(machine.process);
+    return DesignLinter::fileNameClashes(processes);
+}
+
+// A machine that was not written for its design errors: the lines carry the
+// machine's path already.
+void printRefusals(const CodeGenerator& generator)
+{
+    for (const QString& error : generator.getErrorList())
+        std::fputs((error + QLatin1Char('\n')).toLocal8Bit().constData(), stderr);
+}
+
 int runCheck(const QStringList& arguments)
 {
     const QString command = QStringLiteral("check");
@@ -167,11 +184,13 @@ int runGenerate(const QStringList& arguments)
     prepareParser(parser, command,
                   QStringLiteral(
                       "Writes the C header and source of every state machine of a project into DIR.\n"
-                      "Exit code 0 when every file was written and no design errors were found, 1 when the\n"
-                      "files were written but design errors were found (on stderr, one per line, after the\n"
-                      "machine's name), 2 for a usage error, a corrupt or unreadable project, or a file that\n"
-                      "was not written (also when existing files were kept because --force was not given).\n"
-                      "With SOURCE_DATE_EPOCH set, the date in the files is taken from it.\n"
+                      "Exit code 0 when every file was written and no design errors were found, 1 when\n"
+                      "design errors were found (on stderr, one per line, after the machine's name; a machine\n"
+                      "whose names would not compile as C is not written), 2 for a usage error, a corrupt or\n"
+                      "unreadable project, or a file that was not written (also when existing files were kept\n"
+                      "because --force was not given).\n"
+                      "With SOURCE_DATE_EPOCH set, the date in the files is taken from it; a value that is not\n"
+                      "a date is a usage error.\n"
                       "Items of the project that cannot be placed are named on stderr, one per line, and left out."));
     const QCommandLineOption output({QStringLiteral("o"), QStringLiteral("output")},
                                     QStringLiteral("The folder for the generated files; created when missing."),
@@ -195,6 +214,9 @@ int runGenerate(const QStringList& arguments)
     const QString folder = parser.value(output);
     if (!parser.isSet(output) || folder.isEmpty())
         return usageError(QStringLiteral("missing -o DIR"), command);
+    const QString epochProblem = CodeGenerator::sourceDateEpochProblem();
+    if (!epochProblem.isEmpty())
+        return usageError(epochProblem, command);
 
     CodeGenerator generator;
     generator.setAuthor(parser.value(author));
@@ -220,16 +242,21 @@ int runGenerate(const QStringList& arguments)
 
     bool allWritten = true;
     bool designErrors = false;
-    for (const ProjectCanvases::StateMachine& machine : project.canvases().stateMachines()) {
+    const QVector<ProjectCanvases::StateMachine> machines = project.canvases().stateMachines();
+    const QVector<QVector<DesignLinter::Finding>> clashes = fileNameClashes(machines);
+    for (int i = 0; i < machines.size(); ++i) {
+        const ProjectCanvases::StateMachine& machine = machines.at(i);
         generator.setCanvasItem(machine.canvas);
         generator.setProcessItem(machine.process);
         generator.setNumberOfInputOutputVariables();
+        generator.setProjectDesignErrors(clashes.at(i));
         const QString name = generator.getStateMachineName();
 
         // What the application's overwrite prompt asks; without --force the
         // answer is Cancel. Unsafe names are left to the writer to refuse.
         const QStringList existing = generator.existingOutputFiles();
-        if (!parser.isSet(force) && !existing.isEmpty() && CodeGenerator::isSafeFileStem(name)) {
+        if (!parser.isSet(force) && !existing.isEmpty() && CodeGenerator::isSafeFileStem(name)
+            && generator.designRefusals().isEmpty()) {
             QStringList shown;
             for (const QString& path : existing)
                 shown << displayPath(QDir::cleanPath(path));
@@ -243,6 +270,10 @@ int runGenerate(const QStringList& arguments)
         if (generator.writeStateMachineFiles()) {
             printOut(displayPath(QDir::cleanPath(generator.headerFilePath())) + QLatin1Char('\n'));
             printOut(displayPath(QDir::cleanPath(generator.sourceFilePath())) + QLatin1Char('\n'));
+        } else if (generator.refusedForDesignErrors()) {
+            printRefusals(generator);
+            designErrors = true;
+            continue;
         } else {
             allWritten = false;
         }
@@ -305,6 +336,60 @@ int runResave(const QStringList& arguments)
     return Success;
 }
 
+int runLint(const QStringList& arguments)
+{
+    const QString command = QStringLiteral("lint");
+    QCommandLineParser parser;
+    prepareParser(parser, command,
+                  QStringLiteral(
+                      "Reports what check and the code generator's design checks find, and what a reviewer\n"
+                      "would question, one finding per line on stdout: path, severity, message, rule.\n"
+                      "Exit code 0 when nothing was found, 1 when there are errors (a corrupt project\n"
+                      "included), 3 when there are warnings only, 2 for a usage error."));
+    const QCommandLineOption format(QStringLiteral("format"),
+                                    QStringLiteral("text (default) or json: an array with one object per finding "
+                                                   "(rule, severity, path, message)."),
+                                    QStringLiteral("FORMAT"), QStringLiteral("text"));
+    parser.addOption(format);
+
+    QString file;
+    const int parsed = parseCommand(parser, arguments, command, &file);
+    if (parsed >= 0)
+        return parsed;
+    const QString chosen = parser.value(format);
+    if (chosen != QLatin1String("text") && chosen != QLatin1String("json"))
+        return usageError(QStringLiteral("--format is text or json, not \"%1\"").arg(chosen), command);
+
+    QVector<DesignLinter::Finding> findings;
+    HeadlessProject project;
+    const HeadlessProject::LoadResult loaded = project.load(file);
+    if (loaded == HeadlessProject::Loaded) {
+        findings = DesignLinter::lintProject(project.canvases());
+    } else {
+        const QString shown = displayPath(file);
+        const QString reason = loaded == HeadlessProject::Corrupt
+            ? refusal(file).mid(shown.size() + 2)
+            : QStringLiteral("design file is corrupt: its items cannot be read");
+        findings.append({QStringLiteral("corrupt-file"), DesignLinter::Error, shown, reason});
+    }
+
+    if (chosen == QLatin1String("json")) {
+        printOut(DesignLinter::json(findings));
+    } else {
+        QString text;
+        for (const DesignLinter::Finding& finding : findings)
+            text += DesignLinter::textLine(finding) + QLatin1Char('\n');
+        printOut(text);
+    }
+    bool warnings = false;
+    for (const DesignLinter::Finding& finding : findings) {
+        if (finding.severity == DesignLinter::Error)
+            return Failure;
+        warnings = true;
+    }
+    return warnings ? WarningsOnly : Success;
+}
+
 int runWithoutCommand(const QStringList& arguments)
 {
     QCommandLineParser parser;
@@ -316,11 +401,13 @@ int runWithoutCommand(const QStringList& arguments)
         "  generate FILE -o DIR [--author A] [--organization O] [--version V] [--force]\n"
         "                              Writes the C files of every state machine into DIR.\n"
         "  resave FILE -o OUT [--allow-loss]\n"
-        "                              Loads FILE and saves it to OUT as Save As does.\n\n"
+        "                              Loads FILE and saves it to OUT as Save As does.\n"
+        "  lint FILE [--format text|json]\n"
+        "                              Design errors and warnings: exit 0 clean, 1 errors, 3 warnings.\n\n"
         "'korvel-cli COMMAND --help' describes a command and its exit codes."));
     parser.addHelpOption();
     parser.addVersionOption();
-    parser.addPositionalArgument(QStringLiteral("command"), QStringLiteral("check, generate or resave."),
+    parser.addPositionalArgument(QStringLiteral("command"), QStringLiteral("check, generate, resave or lint."),
                                  QStringLiteral("COMMAND ..."));
     if (!parser.parse(arguments))
         return usageError(parser.errorText());
@@ -357,5 +444,7 @@ int main(int argc, char* argv[])
         return runGenerate(arguments);
     if (command == QLatin1String("resave"))
         return runResave(arguments);
+    if (command == QLatin1String("lint"))
+        return runLint(arguments);
     return runWithoutCommand(arguments);
 }

@@ -6,8 +6,11 @@
 #include <QFile>
 #include <QFileInfo>
 #include <QMessageBox>
-#include <QSaveFile>
 #include <QTextStream>
+
+#include <cerrno>
+#include <cstdio>
+#include <cstring>
 
 #include "canvas.h"
 #include "dataflowitem.h"
@@ -26,7 +29,11 @@ QString blanksToUnderscores(QString text)
     return text.replace(QLatin1Char(' '), QLatin1Char('_'));
 }
 
-// A Unix time in the reproducible-builds form: decimal digits only.
+// The last second of the year 9999, the last date the header can show.
+const qint64 latestSourceDate = Q_INT64_C(253402300799);
+
+// A Unix time in the reproducible-builds form: decimal digits only, and a
+// date the header can show.
 bool readSourceDateEpoch(qint64* seconds)
 {
     const QByteArray value = qgetenv("SOURCE_DATE_EPOCH");
@@ -38,7 +45,38 @@ bool readSourceDateEpoch(qint64* seconds)
     }
     bool ok = false;
     *seconds = value.toLongLong(&ok);
-    return ok;
+    return ok && *seconds <= latestSourceDate;
+}
+
+// A transition without a guard is always taken; "if" alone would not compile.
+QString guardText(const QString& condition)
+{
+    return condition.trimmed().isEmpty() ? QStringLiteral("(1)") : condition;
+}
+
+// Fills %1 to %99 of a template in one pass, so that a marker inside a value
+// stays as the user typed it.
+QString substitute(const QString& pattern, const QStringList& values)
+{
+    QString text;
+    text.reserve(pattern.size() + 256);
+    for (int i = 0; i < pattern.size(); ++i) {
+        const QChar c = pattern.at(i);
+        int digits = 0;
+        int number = 0;
+        while (c == QLatin1Char('%') && digits < 2 && i + 1 + digits < pattern.size()
+               && pattern.at(i + 1 + digits).isDigit()) {
+            number = number * 10 + pattern.at(i + 1 + digits).digitValue();
+            ++digits;
+        }
+        if (digits > 0 && number >= 1 && number <= values.size()) {
+            text += values.at(number - 1);
+            i += digits;
+        } else {
+            text += c;
+        }
+    }
+    return text;
 }
 
 } // namespace
@@ -92,6 +130,33 @@ QString CodeGenerator::getCurrentDateTime()
     if (readSourceDateEpoch(&seconds))
         return QDateTime::fromSecsSinceEpoch(seconds, Qt::UTC).date().toString(Qt::TextDate);
     return QDate::currentDate().toString(Qt::TextDate);
+}
+
+QString CodeGenerator::sourceDateEpochProblem()
+{
+    const QByteArray value = qgetenv("SOURCE_DATE_EPOCH");
+    qint64 seconds = 0;
+    if (value.isEmpty() || readSourceDateEpoch(&seconds))
+        return QString();
+    return QStringLiteral("SOURCE_DATE_EPOCH must be a whole number of seconds from 0 to %1, not \"%2\"")
+        .arg(QString::number(latestSourceDate), QString::fromLocal8Bit(value));
+}
+
+QString CodeGenerator::commentText(const QString& text)
+{
+    QString safe;
+    safe.reserve(text.size());
+    for (int i = 0; i < text.size(); ++i) {
+        safe += text.at(i);
+        if (i + 1 < text.size()) {
+            const QChar c = text.at(i);
+            const QChar next = text.at(i + 1);
+            if ((c == QLatin1Char('*') && next == QLatin1Char('/'))
+                || (c == QLatin1Char('/') && next == QLatin1Char('*')))
+                safe += QLatin1Char('\\');
+        }
+    }
+    return safe;
 }
 
 bool CodeGenerator::isSourceState(StateItem* state) const
@@ -173,26 +238,18 @@ QString CodeGenerator::textItemsOfType(int type) const
 QString CodeGenerator::fileHeader(const QString& fileName) const
 {
     const QString description = processItem ? processItem->getDescription() : QString();
-    // Chained arg() on purpose: each call fills the lowest marker left.
-    return QStringLiteral("/** \n * @file: %1 \n * @project: %2 \n * @version: %3 \n \n"
+    return substitute(QStringLiteral("/** \n * @file: %1 \n * @project: %2 \n * @version: %3 \n \n"
                           " * @author: %4 \n * @organization: %5 \n * @date: %6 \n"
                           " * @description: Automatic codification of state machine %7 \n"
                           " * \n * Number of States: %8\n * Number of Transitions: %9 \n"
                           " * Input variables: %10 \n * Output variables: %11 \n"
-                          " * local variables : %12 \n * \n * %13 \n */")
-        .arg(fileName)
-        .arg(projectName)
-        .arg(versionNo)
-        .arg(author)
-        .arg(organization)
-        .arg(getCurrentDateTime())
-        .arg(stateMachineName)
-        .arg(states().size())
-        .arg(transitions().size())
-        .arg(numberOfInputVariables)
-        .arg(numberOfOutputVariables)
-        .arg(memories().size())
-        .arg(description);
+                          " * local variables : %12 \n * \n * %13 \n */"),
+                      {commentText(fileName), commentText(projectName), QString::number(versionNo),
+                       commentText(author), commentText(organization), getCurrentDateTime(),
+                       commentText(stateMachineName), QString::number(states().size()),
+                       QString::number(transitions().size()), QString::number(numberOfInputVariables),
+                       QString::number(numberOfOutputVariables), QString::number(memories().size()),
+                       commentText(description)});
 }
 
 void CodeGenerator::updateFileHeaderForHeaderString()
@@ -391,7 +448,7 @@ void CodeGenerator::updateStateCodeVector()
     stateCodeVector.reserve(all.size());
     for (StateItem* state : all) {
         QString code = QStringLiteral("/** \n * @function description  %1 \n */ \nstatic void %2(void) \n{")
-                           .arg(state->getDescription(), state->getLabel());
+                           .arg(commentText(state->getDescription()), state->getLabel());
         code += QStringLiteral("\n\n\t /* -- code of the current state -- */ \n\t")
             + state->getAction().replace(QLatin1Char('\n'), QStringLiteral("\n\t"))
             + QLatin1Char('\n');
@@ -400,9 +457,10 @@ void CodeGenerator::updateStateCodeVector()
         for (const TransitionItem* transition : state->getTransitions()) {
             if (transition->startItem() != state)
                 continue;
-            code += QStringLiteral("\n\t/* -- case where transition is executed ") + transition->getLabel()
+            code += QStringLiteral("\n\t/* -- case where transition is executed ")
+                + commentText(transition->getLabel())
                 + QStringLiteral(" -- */\n\t") + (first ? QStringLiteral("if ") : QStringLiteral("else if "))
-                + transition->getCondition() + QStringLiteral("\n\t{\n\t\t")
+                + guardText(transition->getCondition()) + QStringLiteral("\n\t{\n\t\t")
                 + transition->getAction().replace(QLatin1Char('\n'), QStringLiteral("\n\t\t"))
                 + QStringLiteral("\n\t\t/* -- state is changed -- */ \n\t\t") + stateVariableName
                 + QStringLiteral(" = ") + enumNames.value(positionOf(transition->endItem()))
@@ -480,24 +538,88 @@ QString CodeGenerator::sourceFilePath() const
     return filePath + QLatin1Char('/') + stateMachineName + QStringLiteral(".c");
 }
 
-bool CodeGenerator::writeFile(const QString& path, const QString& text)
+bool CodeGenerator::resolveTarget(const QString& path, QString* target)
 {
-    // Written aside and renamed into place, so a full disk or a failed write
-    // never costs the file that was there before.
-    QSaveFile file(path);
-    file.setDirectWriteFallback(false);
-    if (!file.open(QIODevice::WriteOnly)) {
+    // A link is followed only while it stays inside the output folder: a
+    // link planted there must not redirect the files anywhere else.
+    const QString folder = QFileInfo(filePath + QLatin1Char('/')).canonicalFilePath();
+    QString current = path;
+    for (int hops = 0; QFileInfo(current).isSymLink(); ++hops) {
+        const QFileInfo link(current);
+        const QString pointee = link.symLinkTarget();
+        const QFileInfo pointeeInfo(pointee);
+        const QString pointeeFolder = QFileInfo(pointeeInfo.absolutePath()).canonicalFilePath();
+        if (hops >= 8 || folder.isEmpty() || pointeeFolder.isEmpty()
+            || !(pointeeFolder == folder || pointeeFolder.startsWith(folder + QLatin1Char('/')))) {
+            writeErrors.append(QStringLiteral("File %1 of state machine %2 was not written: it is a symbolic "
+                                              "link to %3, outside the output folder")
+                                   .arg(path, stateMachineName, pointee));
+            return false;
+        }
+        current = pointeeFolder + QLatin1Char('/') + pointeeInfo.fileName();
+    }
+    if (QFileInfo(current).isDir()) {
         writeErrors.append(QStringLiteral("File %1 of state machine %2 could not be written: %3")
-                               .arg(path, stateMachineName, file.errorString()));
+                               .arg(path, stateMachineName, QStringLiteral("a folder of that name is in the way")));
         return false;
     }
-    QTextStream stream(&file);
-    stream << text;
-    stream.flush();
-    if (stream.status() != QTextStream::Ok || file.error() != QFileDevice::NoError || !file.commit()) {
-        writeErrors.append(QStringLiteral("File %1 of state machine %2 could not be written: %3")
-                               .arg(path, stateMachineName, file.errorString()));
-        return false;
+    *target = current;
+    return true;
+}
+
+bool CodeGenerator::writeFiles(const QVector<QString>& paths, const QVector<QString>& texts)
+{
+    // Every file is written aside first and the set is renamed into place
+    // only when all are complete: a full disk, a failed write or an
+    // interrupted run leaves the previous files as they were, together.
+    QVector<QString> targets(paths.size());
+    for (int i = 0; i < paths.size(); ++i) {
+        if (!resolveTarget(paths[i], &targets[i]))
+            return false;
+    }
+    QVector<QString> temporaries;
+    auto discard = [&temporaries]() {
+        for (const QString& temporary : qAsConst(temporaries))
+            QFile::remove(temporary);
+    };
+    for (int i = 0; i < paths.size(); ++i) {
+        const QFileInfo target(targets[i]);
+        QFile file;
+        for (int attempt = 0; attempt < 100 && !file.isOpen(); ++attempt) {
+            file.setFileName(target.absolutePath() + QStringLiteral("/.") + target.fileName()
+                             + QStringLiteral(".korvel-%1").arg(attempt));
+            // NewOnly: never into a file or link that is already there.
+            file.open(QIODevice::WriteOnly | QIODevice::NewOnly);
+        }
+        if (!file.isOpen()) {
+            writeErrors.append(QStringLiteral("File %1 of state machine %2 could not be written: %3")
+                                   .arg(paths[i], stateMachineName, file.errorString()));
+            discard();
+            return false;
+        }
+        temporaries.append(file.fileName());
+        QTextStream stream(&file);
+        stream << texts[i];
+        stream.flush();
+        file.close();
+        if (stream.status() != QTextStream::Ok || file.error() != QFileDevice::NoError) {
+            writeErrors.append(QStringLiteral("File %1 of state machine %2 could not be written: %3")
+                                   .arg(paths[i], stateMachineName, file.errorString()));
+            discard();
+            return false;
+        }
+        if (target.exists())
+            QFile::setPermissions(file.fileName(), QFile::permissions(targets[i]));
+    }
+    for (int i = 0; i < paths.size(); ++i) {
+        if (std::rename(QFile::encodeName(temporaries[i]).constData(), QFile::encodeName(targets[i]).constData())
+            != 0) {
+            writeErrors.append(QStringLiteral("File %1 of state machine %2 could not be written: %3")
+                                   .arg(paths[i], stateMachineName, QString::fromLocal8Bit(std::strerror(errno))));
+            temporaries.remove(0, i);
+            discard();
+            return false;
+        }
     }
     return true;
 }
@@ -505,13 +627,13 @@ bool CodeGenerator::writeFile(const QString& path, const QString& text)
 bool CodeGenerator::writeHeaderFile()
 {
     const QString text = headerFileText();
-    return writeFile(headerFilePath(), text);
+    return writeFiles({headerFilePath()}, {text});
 }
 
 bool CodeGenerator::writeSourceFile()
 {
     const QString text = sourceFileText();
-    return writeFile(sourceFilePath(), text);
+    return writeFiles({sourceFilePath()}, {text});
 }
 
 bool CodeGenerator::isSafeFileStem(const QString& name)
@@ -547,8 +669,18 @@ bool CodeGenerator::writeStateMachineFiles()
 {
     writeErrors.clear();
     errorList.clear();
+    refusedForDesign = false;
     if (!canvasItem || !processItem) {
         writeErrors.append(QStringLiteral("No state machine was given to the code generator"));
+        return false;
+    }
+    const QVector<DesignLinter::Finding> refusals = designRefusals();
+    projectDesignErrors.clear();
+    if (!refusals.isEmpty()) {
+        const QString path = DesignLinter::machinePath(processItem);
+        for (const DesignLinter::Finding& finding : refusals)
+            errorList.append(path + QStringLiteral(": ") + finding.message);
+        refusedForDesign = true;
         return false;
     }
     if (!isSafeFileStem(stateMachineName)) {
@@ -559,9 +691,15 @@ bool CodeGenerator::writeStateMachineFiles()
     }
     if (!outputFolderUsable())
         return false;
-    const bool header = writeHeaderFile();
-    const bool source = writeSourceFile();
-    return header && source;
+    // The source uses names set while the header is built.
+    const QString header = headerFileText();
+    const QString source = sourceFileText();
+    return writeFiles({headerFilePath(), sourceFilePath()}, {header, source});
+}
+
+QVector<DesignLinter::Finding> CodeGenerator::designRefusals() const
+{
+    return DesignLinter::nameErrors(canvasItem, processItem) + projectDesignErrors;
 }
 
 QStringList CodeGenerator::existingOutputFiles()
@@ -581,7 +719,8 @@ bool CodeGenerator::generateStateMachineFiles()
     writeErrors.clear();
     errorList.clear();
     // A machine the writer refuses anyway is not worth a question.
-    const bool writable = canvasItem && processItem && isSafeFileStem(stateMachineName);
+    const bool writable = canvasItem && processItem && isSafeFileStem(stateMachineName)
+        && designRefusals().isEmpty();
     if (writable && !existingOutputFiles().isEmpty()) {
         QMessageBox box;
         box.setText(QStringLiteral("Source files with the same name exists"));

@@ -8,6 +8,7 @@
 
 #include "codegenerrorlog.h"
 #include "codegenproperties.h"
+#include "designlinter.h"
 
 class QMainWindow;
 class Canvas;
@@ -52,6 +53,12 @@ public:
     void generateHeaderFileName();
     void generateSourceFileName();
     static QString getCurrentDateTime();
+    // Empty when SOURCE_DATE_EPOCH is unset, empty or a usable date;
+    // otherwise why it cannot be used (the date then falls back to today).
+    static QString sourceDateEpochProblem();
+    // User text for the inside of a C comment: "*/" and "/*" are broken up
+    // so that the comment ends where the generator ends it.
+    static QString commentText(const QString& text);
     bool isSourceState(StateItem* state) const;
 
     void updateFileHeaderForHeaderString();
@@ -80,9 +87,20 @@ public:
 
     // One run without any dialog: both files into the output folder. A
     // machine whose files would land outside the folder, or a folder that is
-    // missing or read-only, is skipped. False when a file was not written;
-    // the reasons are in getWriteErrors(), the design errors in getErrorList().
+    // missing or read-only, is skipped. So is a machine with design errors
+    // that would give C that does not compile (designRefusals). Both files
+    // are written aside and renamed into place together. False when a file
+    // was not written; the reasons are in getWriteErrors(), the design
+    // errors in getErrorList().
     bool writeStateMachineFiles();
+    // Errors found elsewhere in the project that stop the next run of this
+    // generator (two machines writing the same files); used up by that run.
+    void setProjectDesignErrors(const QVector<DesignLinter::Finding>& findings) { projectDesignErrors = findings; }
+    // The design errors that keep the current machine's files from being
+    // written; empty when they may be written.
+    QVector<DesignLinter::Finding> designRefusals() const;
+    // True when the last run wrote nothing because of designRefusals().
+    bool refusedForDesignErrors() const { return refusedForDesign; }
     // True when the machine's name keeps its files inside the output folder.
     static bool isSafeFileStem(const QString& name);
 
@@ -131,7 +149,8 @@ private:
     // First position of the state in the canvas's state registry, or -1.
     int positionOf(const StateItem* state) const;
     void indexStatePositions();
-    bool writeFile(const QString& path, const QString& text);
+    bool writeFiles(const QVector<QString>& paths, const QVector<QString>& texts);
+    bool resolveTarget(const QString& path, QString* target);
     bool outputFolderUsable();
     const QVector<StateItem*>& states() const;
     const QVector<TransitionItem*>& transitions() const;
@@ -180,6 +199,8 @@ private:
     // costs the same for ten states as for ten thousand.
     QHash<const StateItem*, int> statePositions;
     QVector<QString> writeErrors;
+    QVector<DesignLinter::Finding> projectDesignErrors;
+    bool refusedForDesign = false;
 };
 
 #endif // CODEGENERATOR_H

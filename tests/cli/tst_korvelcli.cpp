@@ -55,6 +55,9 @@ private slots:
     void resaveOfApplicationFileIsIdentical();
     void resaveFailuresKeepTarget();
     void lossyProjectNeedsAllowLoss();
+    void lint_data();
+    void lint();
+    void badNamesAreRefusedAndLinted();
 
 private:
     Result run(const QStringList& arguments, const QProcessEnvironment& extra = QProcessEnvironment());
@@ -117,7 +120,7 @@ void TestKorvelCli::helpAndVersion()
 {
     Result help = run({"--help"});
     QCOMPARE(help.code, 0);
-    for (const char* word : {"check", "generate", "resave", "--version"})
+    for (const char* word : {"check", "generate", "resave", "lint", "--version"})
         QVERIFY2(help.out.contains(word), word);
     QCOMPARE(help.err, QByteArray());
 
@@ -125,6 +128,7 @@ void TestKorvelCli::helpAndVersion()
     QCOMPARE(version.code, 0);
     QCOMPARE(version.out, QByteArray("korvel-cli 1.1.3\n"));
     QVERIFY(run({"generate", "--help"}).out.contains("--version <V>"));
+    QVERIFY(run({"lint", "--help"}).out.contains("3 when there are warnings only"));
 }
 
 void TestKorvelCli::exitCodes_data()
@@ -236,7 +240,7 @@ void TestKorvelCli::unwritableFileFails()
     QCOMPARE(result.code, 2);
     QVERIFY2(result.err.contains("korvel-cli: Pump: File out/Pump.h of state machine Pump could not be written: "),
              result.err.constData());
-    QCOMPARE(filesIn(path(QStringLiteral("out"))), QStringList({"Pump.c", "Valve.c", "Valve.h"}));
+    QCOMPARE(filesIn(path(QStringLiteral("out"))), QStringList({"Valve.c", "Valve.h"}));
     QVERIFY(!result.out.contains("Pump"));
 }
 
@@ -289,6 +293,17 @@ void TestKorvelCli::reproducibleWithSourceDateEpoch()
         QVERIFY(readAll(path(QStringLiteral("c/") + name)).contains(" * @date: Thu Jan 1 1970 \n"));
     }
     QCOMPARE(filesIn(path(QStringLiteral("a"))).size(), 4);
+
+    // A value that is no date is refused rather than dated 1969.
+    for (const char* bad : {"9223372036854775807", "soon"}) {
+        QProcessEnvironment wrong;
+        wrong.insert(QStringLiteral("SOURCE_DATE_EPOCH"), QString::fromLatin1(bad));
+        const Result refused = run({"generate", twoMachines, "-o", "d"}, wrong);
+        QCOMPARE(refused.code, 2);
+        QVERIFY2(refused.err.startsWith("korvel-cli: SOURCE_DATE_EPOCH must be a whole number of seconds"),
+                 refused.err.constData());
+        QVERIFY(!QFileInfo::exists(path(QStringLiteral("d"))));
+    }
 }
 
 void TestKorvelCli::readsAndWritesNoSettings()
@@ -373,6 +388,98 @@ void TestKorvelCli::lossyProjectNeedsAllowLoss()
     const Result again = run({"check", "out.vorn"});
     QCOMPARE(again.code, 0);
     QCOMPARE(again.err, QByteArray());
+}
+
+void TestKorvelCli::lint_data()
+{
+    QTest::addColumn<QStringList>("arguments");
+    QTest::addColumn<int>("code");
+    QTest::addColumn<QByteArray>("out");
+
+    const QByteArray twoMachinesText =
+        "Software Module/Pump/level: error: Datatype Input for Memory Item level is absent [memory-datatype-missing]\n"
+        "Software Module/Pump: error: Initial state item in state machine Pump is not assigned "
+        "[initial-state-missing]\n"
+        "Software Module/Pump/Idle: warning: no transition leaves state \"Idle\"; the machine stays there "
+        "[dead-end-state]\n"
+        "Software Module/Valve/Closed: error: Initial state action present but condition absent for State Item "
+        "Closed is absent [initial-action-without-condition]\n"
+        "Software Module/Valve/Opened: warning: no transition leaves state \"Opened\"; the machine stays there "
+        "[dead-end-state]\n";
+    QTest::newRow("text") << QStringList {"lint", twoMachines} << 1 << twoMachinesText;
+    QTest::newRow("json") << QStringList {"lint", twoMachines, "--format", "json"} << 1
+                          << QByteArray("[\n{\"rule\": \"memory-datatype-missing\", \"severity\": \"error\", \"path\": "
+                                        "\"Software Module/Pump/level\", \"message\": \"Datatype Input for Memory Item "
+                                        "level is absent\"},\n"
+                                        "{\"rule\": \"initial-state-missing\", \"severity\": \"error\", \"path\": "
+                                        "\"Software Module/Pump\", \"message\": \"Initial state item in state machine "
+                                        "Pump is not assigned\"},\n"
+                                        "{\"rule\": \"dead-end-state\", \"severity\": \"warning\", \"path\": "
+                                        "\"Software Module/Pump/Idle\", \"message\": \"no transition leaves state "
+                                        "\\\"Idle\\\"; the machine stays there\"},\n"
+                                        "{\"rule\": \"initial-action-without-condition\", \"severity\": \"error\", "
+                                        "\"path\": \"Software Module/Valve/Closed\", \"message\": \"Initial state action "
+                                        "present but condition absent for State Item Closed is absent\"},\n"
+                                        "{\"rule\": \"dead-end-state\", \"severity\": \"warning\", \"path\": "
+                                        "\"Software Module/Valve/Opened\", \"message\": \"no transition leaves state "
+                                        "\\\"Opened\\\"; the machine stays there\"}\n]\n");
+    QTest::newRow("new project, warnings only") << QStringList {"lint", "$CLEAN"} << 3
+        << QByteArray("Software Module/StateMachine_1/SecondaryState: warning: no transition leaves state "
+                      "\"SecondaryState\"; the machine stays there [dead-end-state]\n");
+    QTest::newRow("corrupt") << QStringList {"lint", truncated} << 1
+                             << (truncated.toUtf8() + ": error: design file is corrupt: ");
+    QTest::newRow("missing json") << QStringList {"lint", "nothing.vorn", "--format", "json"} << 1
+                                  << QByteArray("[\n{\"rule\": \"corrupt-file\", \"severity\": \"error\", \"path\": "
+                                                "\"nothing.vorn\", \"message\": \"cannot be read: the file does not "
+                                                "exist\"}\n]\n");
+    QTest::newRow("bad format") << QStringList {"lint", twoMachines, "--format", "xml"} << 2 << QByteArray();
+    QTest::newRow("no file") << QStringList {"lint"} << 2 << QByteArray();
+    for (const char* example : {"Example_1.vorn", "Example_2.vorn"}) {
+        QTest::newRow(example) << QStringList {"lint", QStringLiteral(KORVEL_SOURCE_DIR "/Examples/") + example}
+                               << 0 << QByteArray();
+    }
+}
+
+void TestKorvelCli::lint()
+{
+    QFETCH(QStringList, arguments);
+    QFETCH(int, code);
+    QFETCH(QByteArray, out);
+    arguments.replaceInStrings(QStringLiteral("$CLEAN"), cleanProject());
+    const Result result = run(arguments);
+    QCOMPARE(result.code, code);
+    if (code == 2) {
+        QCOMPARE(result.errLines().size(), 1);
+        return;
+    }
+    QCOMPARE(result.err, QByteArray());
+    if (arguments.contains(truncated))
+        QVERIFY2(result.out.startsWith(out) && result.out.count('\n') == 1, result.out.constData());
+    else
+        QCOMPARE(result.out, out);
+}
+
+void TestKorvelCli::badNamesAreRefusedAndLinted()
+{
+    // The new project, with its second state renamed to what C refuses.
+    const QString file = cleanProject();
+    QByteArray xml = readAll(file);
+    QVERIFY(xml.contains("SecondaryState"));
+    xml.replace("SecondaryState", "2fast");
+    QVERIFY(writeFile(file, xml));
+
+    const Result generate = run({"generate", file, "-o", "out"});
+    QCOMPARE(generate.code, 1);
+    QCOMPARE(generate.err, QByteArray("Software Module/StateMachine_1: state \"2fast\" is not a C identifier\n"));
+    QCOMPARE(generate.out, QByteArray());
+    QCOMPARE(filesIn(path(QStringLiteral("out"))), QStringList());
+
+    const Result lint = run({"lint", file});
+    QCOMPARE(lint.code, 1);
+    QCOMPARE(lint.out, QByteArray("Software Module/StateMachine_1/2fast: error: state \"2fast\" is not a C "
+                                  "identifier [not-c-identifier]\n"
+                                  "Software Module/StateMachine_1/2fast: warning: no transition leaves state "
+                                  "\"2fast\"; the machine stays there [dead-end-state]\n"));
 }
 
 QTEST_MAIN(TestKorvelCli)
