@@ -724,7 +724,12 @@ std::vector<Entry> cursors()
     };
 }
 
-const std::vector<int> kAppIconSizes = {16, 24, 32, 48, 64, 128, 256};
+// No frame above 128 px: Qt 5.15 converts a decoded image of 128 KiB or
+// more (a 256 px frame is 256 KiB) on pool threads, and its QSemaphore
+// race then clears bit 63 of a word in the caller's stack after the call has
+// returned, which aborts at random with "stack smashing detected" (see
+// tests/repro/qimageconversionrace.cpp). Every window loads this icon.
+const std::vector<int> kAppIconSizes = {16, 24, 32, 48, 64, 128};
 
 // A review sheet: every image at 2x (hard pixels), 1x and 16 px, on light
 // and dark backgrounds, plus the frames read back from the .ico file.

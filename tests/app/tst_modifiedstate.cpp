@@ -300,8 +300,11 @@ void TestModifiedState::wheelBurstStopsAtTheLimits()
 {
     Session s;
     s.open("Light_Sequencer");
+    s.window.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&s.window));
     QGraphicsView* view = s.window.graphicsView();
     QTest::keyPress(view->viewport(), Qt::Key_Control, Qt::ControlModifier);
+    QCOMPARE(QApplication::keyboardModifiers(), Qt::ControlModifier);
     for (int direction : {1, -1}) {
         for (int notch = 0; notch < 100; ++notch) {
             const QPoint at(100, 100);

@@ -9,6 +9,7 @@
 #include <QTemporaryDir>
 
 #include <csignal>
+#include <cstring>
 #include <sys/resource.h>
 #include <sys/wait.h>
 #include <unistd.h>
@@ -29,6 +30,8 @@
 using Doc = ProjectDocument;
 
 namespace {
+
+const char killedSaveOption[] = "--killed-save-child";
 
 // A project with every item kind on every level it can lie on, written in
 // the order and layout of the save walk, with the values the items keep.
@@ -636,23 +639,21 @@ void TestProjectSave::killedSaveKeepsOldFile()
     const QByteArray old = everyKindProject();
     QVERIFY(writeFile(target, old));
 
+    // The child execs at once: a forked copy of this process, whose other
+    // threads vanished holding whatever locks they held, must not run Qt code.
+    const QByteArray program = QFile::encodeName(QCoreApplication::applicationFilePath());
+    const QByteArray file = QFile::encodeName(target);
+    char* const arguments[] = {const_cast<char*>(program.constData()), const_cast<char*>(killedSaveOption),
+                               const_cast<char*>(file.constData()), nullptr};
     const pid_t child = fork();
     QVERIFY(child >= 0);
     if (child == 0) {
-        // Half a save, written out, then the process dies without warning.
-        XmlIO io;
-        io.setFilePath(target);
-        if (!io.eraseFile())
-            _exit(3);
-        io.writeStartElement(QStringLiteral("VornProject"));
-        for (int i = 0; i < 20000; ++i)
-            io.writeTextElement(QStringLiteral("ProjectFiles"), QStringLiteral("half"));
-        raise(SIGKILL);
-        _exit(4);
+        execv(arguments[0], arguments);
+        _exit(127);
     }
     int status = 0;
     QCOMPARE(waitpid(child, &status, 0), child);
-    QVERIFY(WIFSIGNALED(status));
+    QVERIFY2(WIFSIGNALED(status), qPrintable(QStringLiteral("exit %1").arg(WEXITSTATUS(status))));
     QCOMPARE(WTERMSIG(status), SIGKILL);
     QCOMPARE(readAll(target), old);
 
@@ -687,5 +688,30 @@ void TestProjectSave::abandonedWriterKeepsOldFile()
              QStringList(QStringLiteral("Abandoned.vorn")));
 }
 
-QTEST_MAIN(TestProjectSave)
+// Half a save, written out, then the process dies without warning.
+static int killedSaveChild(const QString& target)
+{
+    XmlIO io;
+    io.setFilePath(target);
+    if (!io.eraseFile())
+        return 3;
+    io.writeStartElement(QStringLiteral("VornProject"));
+    for (int i = 0; i < 20000; ++i)
+        io.writeTextElement(QStringLiteral("ProjectFiles"), QStringLiteral("half"));
+    raise(SIGKILL);
+    return 4;
+}
+
+int main(int argc, char* argv[])
+{
+    // The test binary doubles as the process killed in the middle of a save.
+    if (argc == 3 && std::strcmp(argv[1], killedSaveOption) == 0)
+        return killedSaveChild(QFile::decodeName(argv[2]));
+    QApplication app(argc, argv);
+    app.setAttribute(Qt::AA_Use96Dpi, true);
+    TestProjectSave test;
+    QTEST_SET_MAIN_SOURCE_PATH
+    return QTest::qExec(&test, argc, argv);
+}
+
 #include "tst_projectsave.moc"
