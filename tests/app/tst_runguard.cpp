@@ -49,12 +49,12 @@ public:
             // Attaching to the orphaned segment and detaching removes it.
             RunGuard leftover(QStringLiteral("instance_anchor"));
         }
-        {
-            // A semaphore opened in Create mode is removed on destruction.
-            QSystemSemaphore lock(RunGuard::generateKeyHash(QStringLiteral("instance_anchor"),
-                                                            QStringLiteral("_semTagName")),
-                                  1, QSystemSemaphore::Create);
-        }
+        // A semaphore opened in Create mode is removed on destruction: the
+        // guard's own lock, and the one Qt keeps for the segment's key.
+        const QString key = QStringLiteral("instance_anchor");
+        for (const QString& name : {RunGuard::generateKeyHash(key, QStringLiteral("_semTagName")),
+                                    RunGuard::generateKeyHash(key, QStringLiteral("_segmentLabel"))})
+            QSystemSemaphore(name, 1, QSystemSemaphore::Create);
         if (oldTemp.isNull())
             qunsetenv("TMPDIR");
         else
