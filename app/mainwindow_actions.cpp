@@ -325,7 +325,8 @@ void MainWindow::on_actionAbout_Qt_triggered()
 
 void MainWindow::on_actionCheck_for_update_triggered()
 {
-    updateInterface->checkForUpdates(true);
+    // Asked for by the user: the outcome is reported either way.
+    updateInterface->checkForUpdates(false);
 }
 
 void MainWindow::on_actionAppTour_triggered()

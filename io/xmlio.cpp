@@ -11,6 +11,7 @@
 
 #include <cmath>
 
+#include <fcntl.h>
 #include <unistd.h>
 
 #include "dataflowitem.h"
@@ -334,7 +335,18 @@ bool XmlIO::commitSaveFile(QSaveFile* file)
         file->commit(); // removes the temporary file
         return false;
     }
-    return file->commit();
+    if (!file->commit())
+        return false;
+    // The rename lives in the folder: sync it too, or a power cut right after
+    // the save can bring back the old file. The new file is in place either
+    // way, so a folder that refuses the sync does not fail the save.
+    const QByteArray folder = QFile::encodeName(QFileInfo(file->fileName()).absolutePath());
+    const int folderHandle = ::open(folder.constData(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+    if (folderHandle >= 0) {
+        ::fsync(folderHandle);
+        ::close(folderHandle);
+    }
+    return true;
 }
 
 QString XmlIO::describeWriteFailure(const QString& path)

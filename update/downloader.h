@@ -3,12 +3,14 @@
 
 #include <QDialog>
 #include <QString>
+#include <memory>
 
 class QLabel;
 class QNetworkAccessManager;
 class QNetworkReply;
 class QProgressBar;
 class QPushButton;
+class QSaveFile;
 class QUrl;
 
 // Fetches an update file into the download folder while showing its
@@ -30,10 +32,17 @@ public:
     QString getDownloadDir() const { return downloadDir; }
     QString getFileName() const { return fileName; }
 
+    // A larger download fails, and so does one still running after the
+    // deadline. Tests lower both.
+    static constexpr qint64 maxDownloadBytes = 512LL * 1024 * 1024;
+    static constexpr int downloadDeadlineMs = 30 * 60 * 1000;
+    void setLimits(qint64 maxBytes, int deadlineMs);
+
     void startDownload(const QUrl& url);
 
 signals:
     void downloadFinished(const QString& url, const QString& filepath);
+    void downloadFailed(const QString& url, const QString& reason);
 
 private slots:
     void updateProgress(qint64 received, qint64 total);
@@ -41,6 +50,10 @@ private slots:
     void cancelDownload();
 
 private:
+    // Moves what has arrived to the file; returns why the download must stop,
+    // or an empty string.
+    QString saveReceived(QNetworkReply* from);
+    void stop(QNetworkReply* running, const QString& reason);
     void fail(const QString& reason);
 
     QLabel* status = nullptr;
@@ -48,6 +61,13 @@ private:
     QPushButton* cancelButton = nullptr;
     QNetworkAccessManager* manager = nullptr;
     QNetworkReply* reply = nullptr;
+    // The download goes straight to disk, in chunks; it appears under its
+    // name only when complete.
+    std::unique_ptr<QSaveFile> file;
+    qint64 received = 0;
+    qint64 maxBytes = maxDownloadBytes;
+    int deadlineMs = downloadDeadlineMs;
+    QString stopReason;
     QString urlId;
     QString fileName = QStringLiteral("update");
     QString downloadDir;

@@ -2,6 +2,7 @@
 
 #include <QApplication>
 #include <QCoreApplication>
+#include <QDeadlineTimer>
 #include <QDesktopServices>
 #include <QHostAddress>
 #include <QJsonDocument>
@@ -21,15 +22,25 @@ namespace {
 // Carries the number of redirects behind a request, so that every chain of
 // requests is bounded on its own even while several checks overlap.
 const auto redirectCountAttribute = QNetworkRequest::Attribute(QNetworkRequest::User + 1);
+// The end of the whole check, on the steady clock, carried the same way.
+const auto deadlineAttribute = QNetworkRequest::Attribute(QNetworkRequest::User + 2);
+// Whether the check began as a default one: a later check of the other kind
+// must not change what this one reports.
+const auto quietAttribute = QNetworkRequest::Attribute(QNetworkRequest::User + 3);
+// Set on a reply this checker aborted: the reason to report, or a flag for a
+// manifest over the size cap.
+const char stopReasonProperty[] = "korvelStopReason";
+const char oversizedProperty[] = "korvelOversized";
 
 const char downloadPage[] = "https://korvel.example.org/download";
 const char makerSite[] = "https://korvel.example.org";
 
-void showRichBox(const QString& text, const QString& informative, QMessageBox::StandardButton button)
+void showRichBox(const QString& text, const QString& informative, QMessageBox::StandardButton button,
+                 QMessageBox::Icon icon = QMessageBox::Information)
 {
     QMessageBox box;
     box.setWindowTitle(QStringLiteral("Korvel"));
-    box.setIcon(QMessageBox::Information);
+    box.setIcon(icon);
     box.setTextFormat(Qt::RichText);
     box.setTextInteractionFlags(Qt::TextBrowserInteraction);
     box.setText(text);
@@ -101,56 +112,108 @@ bool Updater::isAllowedAddress(const QUrl& address)
 
 void Updater::checkForUpdates()
 {
-    startRequest(QUrl(url), 0);
+    startRequest(QUrl(url), 0, QDeadlineTimer(checkDeadline), defaultCheck);
 }
 
-void Updater::startRequest(const QUrl& address, int redirects)
+void Updater::startRequest(const QUrl& address, int redirects, const QDeadlineTimer& deadline, bool quiet)
 {
     if (!isAllowedAddress(address)) {
         // Fail from the event loop, the way a real reply would arrive.
-        QTimer::singleShot(0, this, &Updater::finishWithNetworkError);
+        QTimer::singleShot(0, this, [this, quiet] {
+            finishWithNetworkError(tr("the update address is not a secure one."), quiet);
+        });
         return;
     }
     QNetworkRequest request(address);
     request.setAttribute(QNetworkRequest::RedirectPolicyAttribute, QNetworkRequest::ManualRedirectPolicy);
     request.setAttribute(redirectCountAttribute, redirects);
+    request.setAttribute(deadlineAttribute, deadline.deadline());
+    request.setAttribute(quietAttribute, quiet);
     // A server that accepts but never answers must not hold a check open.
     request.setTransferTimeout(transferTimeoutMs);
     if (!userAgentString.isEmpty())
         request.setRawHeader("User-Agent", userAgentString.toUtf8());
-    manager->get(request);
+    QNetworkReply* reply = manager->get(request);
+    // Qt reads no further ahead than this, so an endless manifest costs no memory.
+    reply->setReadBufferSize(maxManifestBytes + 1);
+    connect(reply, &QNetworkReply::readyRead, this, [this, reply] { readManifestPart(reply); });
+    // A server that trickles a byte now and then resets every stall timeout.
+    QTimer::singleShot(int(qMax<qint64>(0, deadline.remainingTime())), reply, [reply] {
+        reply->setProperty(stopReasonProperty, tr("the server did not answer in time."));
+        reply->abort();
+    });
 }
 
-void Updater::finishWithNetworkError()
+void Updater::readManifestPart(QNetworkReply* reply)
+{
+    QByteArray& part = manifestParts[reply];
+    part += reply->read(maxManifestBytes + 1 - part.size());
+    if (part.size() > maxManifestBytes) {
+        manifestParts.remove(reply);
+        // onReply runs from inside abort() and sees the reason.
+        reply->setProperty(oversizedProperty, true);
+        reply->abort();
+    }
+}
+
+void Updater::finishWithNetworkError(const QString& reason, bool quiet)
 {
     networkError = true;
-    setUpdateAvailable(false);
+    report(false, reason, quiet);
+    emit checkingFinished(url);
+}
+
+void Updater::finishWithMalformedManifest(bool quiet)
+{
+    report(false, tr("the update information from the server is malformed."), quiet);
     emit checkingFinished(url);
 }
 
 void Updater::onReply(QNetworkReply* reply)
 {
     reply->deleteLater();
+    QByteArray data = manifestParts.take(reply);
+    const bool quiet = reply->request().attribute(quietAttribute).toBool();
+
+    if (reply->property(oversizedProperty).toBool()) {
+        finishWithMalformedManifest(quiet);
+        return;
+    }
+    const QString stopReason = reply->property(stopReasonProperty).toString();
+    if (!stopReason.isEmpty()) {
+        finishWithNetworkError(stopReason, quiet);
+        return;
+    }
 
     const QUrl target = reply->attribute(QNetworkRequest::RedirectionTargetAttribute).toUrl();
     if (!target.isEmpty()) {
         const int redirects = reply->request().attribute(redirectCountAttribute).toInt() + 1;
         const QUrl next = reply->url().resolved(target);
-        if (redirects > maxRedirects || !isAllowedAddress(next)) {
-            finishWithNetworkError();
+        if (redirects > maxRedirects) {
+            finishWithNetworkError(tr("the server redirected too often."), quiet);
             return;
         }
+        if (!isAllowedAddress(next)) {
+            finishWithNetworkError(tr("the server redirected to an address that is not a secure one."), quiet);
+            return;
+        }
+        QDeadlineTimer deadline;
+        deadline.setDeadline(reply->request().attribute(deadlineAttribute).toLongLong());
         url = next.toString();
-        startRequest(next, redirects);
+        startRequest(next, redirects, deadline, quiet);
         return;
     }
 
     if (reply->error() != QNetworkReply::NoError) {
-        finishWithNetworkError();
+        finishWithNetworkError(reply->errorString(), quiet);
         return;
     }
 
-    const QByteArray data = reply->readAll();
+    data += reply->read(maxManifestBytes + 1 - data.size());
+    if (data.size() > maxManifestBytes) {
+        finishWithMalformedManifest(quiet);
+        return;
+    }
     if (customAppcast) {
         emit appcastDownloaded(url, data);
         emit checkingFinished(url);
@@ -159,8 +222,7 @@ void Updater::onReply(QNetworkReply* reply)
 
     const QJsonDocument document = QJsonDocument::fromJson(data);
     if (document.isNull()) {
-        setUpdateAvailable(false);
-        emit checkingFinished(url);
+        finishWithMalformedManifest(quiet);
         return;
     }
 
@@ -173,7 +235,7 @@ void Updater::onReply(QNetworkReply* reply)
     if (entry.contains(QStringLiteral("mandatory-update")))
         mandatoryUpdate = entry.value(QStringLiteral("mandatory-update")).toBool();
 
-    setUpdateAvailable(compare(latestVersion, moduleVersion));
+    report(compare(latestVersion, moduleVersion), QString(), quiet);
     emit checkingFinished(url);
 }
 
@@ -195,21 +257,28 @@ bool Updater::compare(const QString& x, const QString& y)
 
 void Updater::setUpdateAvailable(bool available)
 {
+    report(available, QString(), defaultCheck);
+}
+
+void Updater::report(bool available, const QString& failure, bool quiet)
+{
     updateAvailable = available;
 
+    // Only the check the user asked for reports anything but an update.
     if (updateAvailable && (notifyOnUpdate || notifyOnFinish)) {
         askToDownload();
-    } else if (!defaultCheck && !networkError) {
-        showRichBox(QStringLiteral("<h3>") + tr("You're running the latest version of Korvel") + "</h3>",
+    } else if (!quiet && failure.isEmpty()) {
+        showRichBox(tr("%1 %2 is the latest version.").arg(moduleName.toHtmlEscaped(), moduleVersion.toHtmlEscaped()),
                     tr("Feature requests and error reports are welcome on <a href='%1'>%1</a>.")
                         .arg(QLatin1String(makerSite)),
                     QMessageBox::Close);
-    } else if (!defaultCheck && networkError) {
-        showRichBox(QStringLiteral("<h3>") + tr("Korvel is experiencing Network issues") + "</h3>",
+    } else if (!quiet) {
+        // The reason may quote the server; it must not become markup.
+        showRichBox(tr("Could not check for updates: %1").arg(failure.toHtmlEscaped()),
                     tr("Please check again after some time. If the issue persists, look for updates "
                        "on <a href='%1'>%1</a>.")
                         .arg(QLatin1String(downloadPage)),
-                    QMessageBox::Close);
+                    QMessageBox::Close, QMessageBox::Warning);
     }
 }
 
@@ -219,7 +288,8 @@ void Updater::askToDownload()
     box.setWindowTitle(QStringLiteral("Korvel"));
     box.setIcon(QMessageBox::Information);
     box.setTextFormat(Qt::RichText);
-    box.setText(QStringLiteral("<h3>") + tr("Version %1 of %2 has been released!").arg(latestVersion, moduleName)
+    box.setText(QStringLiteral("<h3>") + tr("Version %1 of %2 has been released!")
+                                                      .arg(latestVersion.toHtmlEscaped(), moduleName.toHtmlEscaped())
                 + "</h3>");
     box.setInformativeText(mandatoryUpdate
                                ? tr("Would you like to download the update now? This is a mandatory update, "
@@ -239,7 +309,7 @@ void Updater::askToDownload()
         showRichBox(tr("<p>Korvel %1 comes as an AppImage.</p><p>Get the updated AppImage from the "
                        "<a href='%2'>Korvel download page</a> and use it in place of the one you are "
                        "running.</p>")
-                        .arg(latestVersion, QLatin1String(downloadPage)),
+                        .arg(latestVersion.toHtmlEscaped(), QLatin1String(downloadPage)),
                     QString(), QMessageBox::Ok);
         return;
     }

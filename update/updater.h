@@ -5,7 +5,10 @@
 #include <QObject>
 #include <QString>
 
+#include <QHash>
+
 class Downloader;
+class QDeadlineTimer;
 class QNetworkAccessManager;
 class QNetworkReply;
 class QUrl;
@@ -46,7 +49,16 @@ public:
     static bool isAllowedAddress(const QUrl& address);
 
     static constexpr int maxRedirects = 5;
+    // A transfer that stalls this long fails.
     static constexpr int transferTimeoutMs = 30000;
+    // A whole check, redirects included, ends after this long however
+    // slowly the server keeps sending.
+    static constexpr int checkDeadlineMs = 30000;
+    // A larger manifest is treated as a malformed one.
+    static constexpr int maxManifestBytes = 64 * 1024;
+
+    // Checks started afterwards end after ms milliseconds (tests shorten it).
+    void setCheckDeadline(int ms) { checkDeadline = ms; }
 
 signals:
     void checkingFinished(const QString& url);
@@ -73,8 +85,13 @@ private slots:
     void setUpdateAvailable(bool available);
 
 private:
-    void startRequest(const QUrl& address, int redirects);
-    void finishWithNetworkError();
+    // quiet: started as a default check, which reports only an update.
+    void startRequest(const QUrl& address, int redirects, const QDeadlineTimer& deadline, bool quiet);
+    void readManifestPart(QNetworkReply* reply);
+    void finishWithNetworkError(const QString& reason, bool quiet);
+    void finishWithMalformedManifest(bool quiet);
+    // Stores the outcome and tells the user; failure is empty on success.
+    void report(bool available, const QString& failure, bool quiet);
     void askToDownload();
 
     QString url;
@@ -94,6 +111,9 @@ private:
     QString latestVersion;
     bool defaultCheck = false;
     bool networkError = false;
+    int checkDeadline = checkDeadlineMs;
+    // Manifest bytes received so far, per pending reply.
+    QHash<QNetworkReply*, QByteArray> manifestParts;
     Downloader* downloader = nullptr;
     QNetworkAccessManager* manager = nullptr;
 };
