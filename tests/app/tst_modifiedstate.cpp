@@ -314,7 +314,7 @@ void TestModifiedState::wheelBurstStopsAtTheLimits()
         QCOMPARE(view->transform().m11(),
                  direction > 0 ? GraphicsViewZoom::maxScale : GraphicsViewZoom::minScale);
     }
-    for (int i = 0; i < 60; ++i)
+    for (int i = 0; i < 100; ++i)
         s.window.findChild<QAction*>("actionzoom_in")->trigger();
     QCOMPARE(view->transform().m11(), GraphicsViewZoom::maxScale);
 }
