@@ -26,19 +26,6 @@
 
 namespace {
 
-QModelIndex nodeNamed(const QAbstractItemModel* model, const QString& label, const QModelIndex& parent = {})
-{
-    for (int row = 0; row < model->rowCount(parent); ++row) {
-        const QModelIndex index = model->index(row, 0, parent);
-        if (index.data().toString() == label)
-            return index;
-        const QModelIndex below = nodeNamed(model, label, index);
-        if (below.isValid())
-            return below;
-    }
-    return {};
-}
-
 struct Session
 {
     ProjectFixture fixture;
@@ -50,7 +37,7 @@ struct Session
     QTreeView* tree() { return window.findChild<QTreeView*>("treeView"); }
     void open(const QString& label)
     {
-        const QModelIndex index = nodeNamed(tree()->model(), label);
+        const QModelIndex index = ProjectFixture::nodeNamed(tree()->model(), label);
         QVERIFY2(index.isValid(), qPrintable(label));
         window.on_treeView_doubleClicked(index);
         QCOMPARE(window.getCurrentCanvas()->getLabel(), label);
@@ -163,7 +150,7 @@ void TestBinding::doubleClickOnActiveNodeChangesNothing()
     Session s;
     s.open("Microcontroller");
     s.window.activateActionsFromKorvelState(STATE_LEVEL2); // something the click would change
-    s.window.on_treeView_doubleClicked(nodeNamed(s.tree()->model(), "Microcontroller"));
+    s.window.on_treeView_doubleClicked(ProjectFixture::nodeNamed(s.tree()->model(), "Microcontroller"));
     QCOMPARE(s.window.actionsState(), STATE_LEVEL2);
 }
 
@@ -184,7 +171,7 @@ void TestBinding::doubleClickInBrowserKeepsFolding()
     s.window.show();
     QTreeView* tree = s.tree();
     tree->expandAll();
-    const QModelIndex index = nodeNamed(tree->model(), label);
+    const QModelIndex index = ProjectFixture::nodeNamed(tree->model(), label);
     QVERIFY(index.isValid());
     QVERIFY(tree->model()->hasChildren(index));
     tree->setExpanded(index, expanded);
@@ -212,7 +199,7 @@ void TestBinding::placingAProcessAddsCanvasAndBrowserNode()
     QCOMPARE(added->getLabel(), QString("process_41"));
     QCOMPARE(added->getLevel(), 4);
     QCOMPARE(added->getId(), 3);
-    const QModelIndex node = nodeNamed(s.tree()->model(), "process_41");
+    const QModelIndex node = ProjectFixture::nodeNamed(s.tree()->model(), "process_41");
     QVERIFY(node.isValid());
     QCOMPARE(node.parent().data().toString(), QString("Microcontroller"));
     TreeItem* item = static_cast<TreeModel*>(s.tree()->model())->getItem(node);
@@ -236,8 +223,8 @@ void TestBinding::renamingAProcessFollowsToCanvasAndBrowser()
     });
     s.window.displayProcessItemPropertiesFromScene();
     QCOMPARE(answer.answeredCount(), 1);
-    QVERIFY(nodeNamed(s.tree()->model(), "Walk_Button").isValid());
-    QVERIFY(!nodeNamed(s.tree()->model(), "Push_Button").isValid());
+    QVERIFY(ProjectFixture::nodeNamed(s.tree()->model(), "Walk_Button").isValid());
+    QVERIFY(!ProjectFixture::nodeNamed(s.tree()->model(), "Push_Button").isValid());
     QCOMPARE(s.window.getCanvases().at(5)->getLabel(), QString("Walk_Button"));
     s.open("Walk_Button");
     s.checkSavesAndLoadsIdentically();
@@ -259,7 +246,7 @@ void TestBinding::deletingFirstOfTwoProcessesRenumbersTheSecond()
     Canvas* own = s.window.getCanvasItem(4, 1, 1, &found);
     QVERIFY(found);
     QCOMPARE(own->getLabel(), QString("Push_Button"));
-    TreeItem* node = static_cast<TreeModel*>(s.tree()->model())->getItem(nodeNamed(s.tree()->model(), "Push_Button"));
+    TreeItem* node = static_cast<TreeModel*>(s.tree()->model())->getItem(ProjectFixture::nodeNamed(s.tree()->model(), "Push_Button"));
     QCOMPARE(node->getId(), 1);
     // The state machine below followed its parent's new number.
     Canvas* machine = s.window.getCanvasItem(5, 1, 1, &found);
@@ -293,7 +280,7 @@ void TestBinding::deletingAProcessRemovesItsWholeSubtree()
         labels << canvas->getLabel();
     QCOMPARE(labels, QStringList({"Pedestrian_Crossing", "Hardware Module", "Microcontroller", "Push_Button",
                                   "Button_Debounce"}));
-    QVERIFY(!nodeNamed(s.tree()->model(), "Light_Sequencer").isValid());
+    QVERIFY(!ProjectFixture::nodeNamed(s.tree()->model(), "Light_Sequencer").isValid());
     QVERIFY(s.window.getCurrentCanvas()->linkItems.isEmpty());
     s.checkSavesAndLoadsIdentically();
     QCOMPARE(s.window.getCanvases().size(), 5);

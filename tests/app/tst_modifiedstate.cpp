@@ -32,19 +32,6 @@ using namespace SceneMouse;
 
 namespace {
 
-QModelIndex nodeNamed(const QAbstractItemModel* model, const QString& label, const QModelIndex& parent = {})
-{
-    for (int row = 0; row < model->rowCount(parent); ++row) {
-        const QModelIndex index = model->index(row, 0, parent);
-        if (index.data().toString() == label)
-            return index;
-        const QModelIndex below = nodeNamed(model, label, index);
-        if (below.isValid())
-            return below;
-    }
-    return {};
-}
-
 struct Session
 {
     ProjectFixture fixture;
@@ -56,7 +43,7 @@ struct Session
     Canvas* open(const QString& label)
     {
         auto* tree = window.findChild<QTreeView*>("treeView");
-        window.on_treeView_doubleClicked(nodeNamed(tree->model(), label));
+        window.on_treeView_doubleClicked(ProjectFixture::nodeNamed(tree->model(), label));
         return window.getCurrentCanvas();
     }
     bool modified() const

@@ -5,6 +5,7 @@
 #include <QFile>
 #include <QFileDialog>
 #include <QFileInfo>
+#include <QAbstractItemModel>
 #include <QLineEdit>
 
 ProjectFixture::ProjectFixture()
@@ -54,4 +55,18 @@ void ProjectFixture::chooseFile(QWidget* dialog, const QString& file)
         edit->setText(info.fileName());
     else
         chooser->selectFile(file);
+}
+
+QModelIndex ProjectFixture::nodeNamed(const QAbstractItemModel* model, const QString& label,
+                                      const QModelIndex& parent)
+{
+    for (int row = 0; row < model->rowCount(parent); ++row) {
+        const QModelIndex index = model->index(row, 0, parent);
+        if (index.data().toString() == label)
+            return index;
+        const QModelIndex below = nodeNamed(model, label, index);
+        if (below.isValid())
+            return below;
+    }
+    return {};
 }

@@ -1,10 +1,12 @@
 #ifndef PROJECTFIXTURE_H
 #define PROJECTFIXTURE_H
 
+#include <QModelIndex>
 #include <QString>
 #include <QTemporaryDir>
 
 class MainWindow;
+class QAbstractItemModel;
 class QFileDialog;
 class QWidget;
 class Canvas;
@@ -28,6 +30,9 @@ public:
 
     // An inspector for ModalAnswerer that picks a file in a file dialog.
     static void chooseFile(QWidget* dialog, const QString& file);
+    // The first browser node with this label, depth first.
+    static QModelIndex nodeNamed(const QAbstractItemModel* model, const QString& label,
+                                 const QModelIndex& parent = {});
 
 private:
     QTemporaryDir dir;
