@@ -1,16 +1,22 @@
 #include "moveitemscommand.h"
 
+#include "canvas.h"
+#include "initialtransition.h"
+
 #include <QGraphicsItem>
-#include <QGraphicsScene>
 #include <QObject>
 
 namespace {
 void place(QObject* object, QPointF at)
 {
-    if (auto* item = dynamic_cast<QGraphicsItem*>(object)) {
-        item->setPos(at);
-        if (item->scene())
-            item->scene()->update();
+    auto* item = dynamic_cast<QGraphicsItem*>(object);
+    if (!item)
+        return;
+    item->setPos(at);
+    // The initial marker follows its state, as it does after a drag.
+    if (auto* canvas = qobject_cast<Canvas*>(item->scene())) {
+        canvas->initialTransition->updatePosition();
+        canvas->update();
     }
 }
 } // namespace
