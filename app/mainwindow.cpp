@@ -81,6 +81,7 @@ MainWindow::MainWindow(QWidget* parent)
 
     settings = new QSettings();
     readSettings();
+    initAutosave();
 
     initStatusBar();
     initShortcuts();
@@ -249,7 +250,7 @@ const Switch actionTable[POS_COUNT][7] = {
     /* POS_CLOSE_PROJECT    */ {D, E, E, E, E, E, E},
     /* POS_UNDO             */ {D, D, D, D, D, E, E},
     /* POS_REDO             */ {D, D, D, D, D, E, E},
-    /* POS_ENABLE_AUTOSAVE  */ {D, D, D, D, D, D, D},
+    /* POS_ENABLE_AUTOSAVE  */ {D, E, E, E, E, E, D},
     /* POS_ZOOM_IN          */ {D, E, E, E, E, E, D},
     /* POS_ZOOM_OUT         */ {D, E, E, E, E, E, D},
     /* POS_FIT_TO_WINDOW    */ {D, E, E, E, E, E, E},

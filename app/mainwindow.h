@@ -6,6 +6,7 @@
 #include <QMenu>
 #include <QVector>
 
+#include "autosave.h"
 #include "canvas.h"
 #include "canvassize.h"
 #include "codegenerator.h"
@@ -125,6 +126,10 @@ public:
     // The file now holds what the window shows.
     void markSaved();
     bool getExampleFileName(QString& path);
+    // Asks about every recovery copy left by a session that did not end
+    // normally, until one is recovered.
+    void offerRecoveryAtStart();
+    Autosave* autosaver() const;
     void clearAllData();
     void clearProjectModel();
 
@@ -229,6 +234,15 @@ private:
     void updateUndoRedoTexts();
     void warnAboutLostItems();
 
+    // Autosave and crash recovery.
+    enum RecoveryAnswer { RecoverNow, RecoveryDiscarded, RecoverLater };
+    void initAutosave();
+    RecoveryAnswer askAboutRecovery(const Autosave::Recovery& recovery);
+    // Opens the copy as a modified project bound to its original path.
+    bool recoverFrom(const Autosave::Recovery& recovery);
+    // True when the user chose to recover the copy of path instead.
+    bool recoverInsteadOfOpening(const QString& path);
+
     // Filled by later features.
     void startAppTour();
     // Hides the bubble and forgets the tour; the project stays as it is.
@@ -274,6 +288,7 @@ private:
     TreeModel* projectModel = nullptr;
     CodeGenerator codegen;
     QSettings* settings = nullptr;
+    Autosave* autosave = nullptr;
     QString buildNumber;
     SimpleUpdateInterface* updateInterface = nullptr;
     QShortcut* selectShortcut = nullptr;

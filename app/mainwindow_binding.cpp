@@ -103,6 +103,7 @@ void MainWindow::clearAllData()
     lastCreatedCanvas = nullptr;
     currentTreeNode = nullptr;
     projectCanvases.clear();
+    autosave->projectClosed();
     xmlIO.clearRecords();
     clearProjectModel();
     changedOutsideUndo = false;

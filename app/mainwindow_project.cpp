@@ -71,6 +71,7 @@ bool MainWindow::saveDataToFile()
 {
     if (!projectCanvases.save(xmlIO))
         return false;
+    autosave->projectSaved();
     markSaved();
     return true;
 }
@@ -90,6 +91,7 @@ void MainWindow::markModified()
 {
     changedOutsideUndo = true;
     refreshModifiedState();
+    autosave->noteChange();
 }
 
 void MainWindow::markSaved()
@@ -120,6 +122,8 @@ void MainWindow::watchUndoStack(Canvas* canvas)
     connect(canvas->undoStack(), &QUndoStack::cleanChanged, this, &MainWindow::refreshModifiedState,
             Qt::UniqueConnection);
     connect(canvas->undoStack(), &QUndoStack::indexChanged, this, &MainWindow::updateUndoRedoTexts,
+            Qt::UniqueConnection);
+    connect(canvas->undoStack(), &QUndoStack::indexChanged, autosave, &Autosave::noteChange,
             Qt::UniqueConnection);
 }
 
@@ -295,6 +299,8 @@ void MainWindow::openFile(const QString& path, bool askAboutChanges)
 {
     if (askAboutChanges && !checkSaveChanges())
         return;
+    if (recoverInsteadOfOpening(path))
+        return;
     endTour();
     previousProjectPath = xmlIO.getFilePath();
     xmlIO.setFilePath(path);
@@ -466,6 +472,7 @@ void MainWindow::closeEvent(QCloseEvent* event)
     box.setStandardButtons(QMessageBox::Yes | QMessageBox::Cancel);
     box.setDefaultButton(QMessageBox::Yes);
     if (box.exec() == QMessageBox::Yes) {
+        autosave->projectClosed();
         event->accept();
         writeSettings();
     } else {

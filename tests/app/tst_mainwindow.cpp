@@ -322,7 +322,7 @@ void TestMainWindow::actionStatesSwitchActions_data()
     QTest::newRow("close") << int(POS_CLOSE_PROJECT) << "actionClose_Project" << "DEEEEEE";
     QTest::newRow("undo") << int(POS_UNDO) << "actionUndo" << "DDDDDEE";
     QTest::newRow("redo") << int(POS_REDO) << "actionRedo" << "DDDDDEE";
-    QTest::newRow("autosave") << int(POS_ENABLE_AUTOSAVE) << "actionEnable_Autosave" << "DDDDDDD";
+    QTest::newRow("autosave") << int(POS_ENABLE_AUTOSAVE) << "actionEnable_Autosave" << "DEEEEED";
     QTest::newRow("zoom in") << int(POS_ZOOM_IN) << "actionzoom_in" << "DEEEEED";
     QTest::newRow("zoom out") << int(POS_ZOOM_OUT) << "actionzoom_out" << "DEEEEED";
     QTest::newRow("fit") << int(POS_FIT_TO_WINDOW) << "actionFit_to_window" << "DEEEEEE";
