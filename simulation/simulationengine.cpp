@@ -72,7 +72,8 @@ int SimulationEngine::findMachine(const QVector<ProjectCanvases::StateMachine>& 
 {
     for (int i = 0; i < machines.size(); ++i) {
         const ProcessItem* process = machines.at(i).process;
-        if (process && (process->getLabel() == name || baseName(process) == name))
+        // "Traffic Light" finds Traffic_Light as well, as its files are named.
+        if (process && (process->getLabel() == name || baseName(process) == cName(name)))
             return i;
     }
     return -1;
@@ -240,10 +241,13 @@ bool SimulationEngine::compile(const QString& folder, const QString& program)
     problems.append(QStringLiteral("the simulation of %1 did not compile with %2:")
                         .arg(baseName(processItem), program));
     const QStringList lines = QString::fromLocal8Bit(process.readAll()).split(QLatin1Char('\n'), Qt::SkipEmptyParts);
-    // The errors themselves, not the "In function" lines around them.
+    // The errors themselves, not the "In function" lines around them; the
+    // linker names what is missing in lines of its own.
     QStringList errors;
     for (const QString& line : lines) {
-        if (line.contains(QLatin1String("error"), Qt::CaseInsensitive) && errors.size() < firstErrorLines)
+        if ((line.contains(QLatin1String("error"), Qt::CaseInsensitive)
+             || line.contains(QLatin1String("undefined reference")))
+            && errors.size() < firstErrorLines)
             errors.append(line);
     }
     if (errors.isEmpty())
