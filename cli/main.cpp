@@ -1,5 +1,5 @@
-// korvel-cli: checks a project, generates the C files of its state machines
-// or saves it again, without a display. It loads, places, saves and generates
+// korvel-cli: checks a project, generates the C files of its state machines,
+// runs one of them or saves the project again, without a display. It loads, places, saves and generates
 // through the application's own classes.
 
 #include <QApplication>
@@ -8,6 +8,9 @@
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
+#include <QJsonArray>
+#include <QJsonDocument>
+#include <QRegularExpression>
 #include <QStringList>
 #include <QXmlStreamReader>
 
@@ -19,6 +22,8 @@
 #include "headlessproject.h"
 #include "korvelresources.h"
 #include "projectcanvases.h"
+#include "simulationengine.h"
+#include "simulationscenario.h"
 
 namespace {
 
@@ -390,6 +395,165 @@ int runLint(const QStringList& arguments)
     return warnings ? WarningsOnly : Success;
 }
 
+// A string in JSON, escaped by Qt.
+QString jsonString(const QString& value)
+{
+    const QByteArray array = QJsonDocument(QJsonArray {value}).toJson(QJsonDocument::Compact);
+    return QString::fromUtf8(array.mid(1, array.size() - 2));
+}
+
+// A value as the harness printed it: numbers stay numbers, anything else
+// (the bytes of a structure, "inf") becomes a string.
+QString jsonValue(const QString& value)
+{
+    static const QRegularExpression number(
+        QStringLiteral("^-?(0|[1-9][0-9]*)(\\.[0-9]+)?([eE][-+]?[0-9]+)?$"));
+    return number.match(value).hasMatch() ? value : jsonString(value);
+}
+
+QString simulationJson(const QVector<SimulationEngine::Step>& steps, const QStringList& names)
+{
+    // One object per line, keys in reading order.
+    QString text = QStringLiteral("[");
+    for (int i = 0; i < steps.size(); ++i) {
+        const SimulationEngine::Step& step = steps.at(i);
+        QStringList transitions;
+        for (const QString& transition : step.transitions)
+            transitions.append(jsonString(transition));
+        QStringList values;
+        for (int v = 0; v < names.size() && v < step.values.size(); ++v)
+            values.append(jsonString(names.at(v)) + QStringLiteral(": ") + jsonValue(step.values.at(v)));
+        text += QStringLiteral("%1\n{\"tick\": %2, \"state\": %3, \"transitions\": [%4], \"values\": {%5}}")
+                    .arg(i ? QStringLiteral(",") : QString(), QString::number(step.tick),
+                         jsonString(step.stateLabel), transitions.join(QStringLiteral(", ")),
+                         values.join(QStringLiteral(", ")));
+    }
+    text += steps.isEmpty() ? QStringLiteral("]\n") : QStringLiteral("\n]\n");
+    return text;
+}
+
+int runSimulate(const QStringList& arguments)
+{
+    const QString command = QStringLiteral("simulate");
+    QCommandLineParser parser;
+    prepareParser(parser, command,
+                  QStringLiteral(
+                      "Runs one state machine as the C that generate writes: its files are generated into a\n"
+                      "temporary folder, compiled with a harness by the system C compiler and run for N ticks.\n"
+                      "Tick 0 is the state after the machine's initialise function; each later tick applies\n"
+                      "the values set for it, then calls the machine's function once. Text output: one line per\n"
+                      "tick, the tick, a tab and the state's label ((start) before the initial state is\n"
+                      "entered). JSON output: an array with one object per tick (tick, state, transitions:\n"
+                      "those that lead from the previous state to this one, all of them when the diagram\n"
+                      "cannot tell, values: the memory items after the tick).\n"
+                      "Exit code 0 when all ticks ran, 1 for design errors (on stderr, as for generate), 2 for\n"
+                      "a usage error (an unknown machine or memory item included), a corrupt project, no C\n"
+                      "compiler, a compile failure (with the compiler's first errors) or a run that crashed or\n"
+                      "did not finish within 10 seconds (the ticks that ran are printed)."));
+    const QCommandLineOption machine(QStringLiteral("machine"),
+                                     QStringLiteral("The state machine: its label or the base name of its files."),
+                                     QStringLiteral("NAME"));
+    const QCommandLineOption ticks(QStringLiteral("ticks"),
+                                   QStringLiteral("How many times the machine's function is called (default 20)."),
+                                   QStringLiteral("N"), QStringLiteral("20"));
+    const QCommandLineOption set(QStringLiteral("set"),
+                                 QStringLiteral("Sets memory item VAR to the C expression VALUE before tick TICK "
+                                                "(default 0: before initialisation). Repeatable."),
+                                 QStringLiteral("VAR=VALUE[@TICK]"));
+    const QCommandLineOption scenario(QStringLiteral("scenario"),
+                                      QStringLiteral("A file of \"TICK VAR=VALUE\" lines (# starts a comment "
+                                                     "line), applied before the --set values."),
+                                      QStringLiteral("FILE"));
+    const QCommandLineOption format(QStringLiteral("format"), QStringLiteral("text (default) or json."),
+                                    QStringLiteral("FORMAT"), QStringLiteral("text"));
+    const QCommandLineOption cc(QStringLiteral("cc"), QStringLiteral("The C compiler (default: cc on the PATH)."),
+                                QStringLiteral("COMPILER"), QStringLiteral("cc"));
+    parser.addOptions({machine, ticks, set, scenario, format, cc});
+
+    QString file;
+    const int parsed = parseCommand(parser, arguments, command, &file);
+    if (parsed >= 0)
+        return parsed;
+    const QString name = parser.value(machine);
+    if (!parser.isSet(machine) || name.isEmpty())
+        return usageError(QStringLiteral("missing --machine NAME"), command);
+    bool ticksOk = false;
+    const int tickCount = parser.value(ticks).toInt(&ticksOk);
+    const int mostTicks = 10000000;
+    if (!ticksOk || tickCount < 0 || tickCount > mostTicks)
+        return usageError(QStringLiteral("--ticks needs a whole number from 0 to %1, not \"%2\"")
+                              .arg(QString::number(mostTicks), parser.value(ticks)),
+                          command);
+    const QString chosen = parser.value(format);
+    if (chosen != QLatin1String("text") && chosen != QLatin1String("json"))
+        return usageError(QStringLiteral("--format is text or json, not \"%1\"").arg(chosen), command);
+    QVector<SimulationScenario::Assignment> assignments;
+    QString problem;
+    if (parser.isSet(scenario)
+        && !SimulationScenario::parseFile(parser.value(scenario), &assignments, &problem))
+        return usageError(QStringLiteral("--scenario %1: %2").arg(displayPath(parser.value(scenario)), problem),
+                          command);
+    for (const QString& text : parser.values(set)) {
+        SimulationScenario::Assignment assignment;
+        if (!SimulationScenario::parseAssignment(text, &assignment, &problem))
+            return usageError(QStringLiteral("--set %1").arg(problem), command);
+        assignments.append(assignment);
+    }
+
+    HeadlessProject project;
+    if (!loadProject(project, file))
+        return UsageOrFatal;
+    const QVector<ProjectCanvases::StateMachine> machines = project.canvases().stateMachines();
+    const int found = SimulationEngine::findMachine(machines, name);
+    if (found < 0) {
+        QStringList known;
+        for (const ProjectCanvases::StateMachine& each : machines)
+            known.append(SimulationEngine::baseName(each.process));
+        return usageError(QStringLiteral("%1 has no state machine \"%2\" (it has: %3)")
+                              .arg(displayPath(file), name,
+                                   known.isEmpty() ? QStringLiteral("none") : known.join(QStringLiteral(", "))),
+                          command);
+    }
+
+    SimulationEngine engine(machines.at(found).canvas, machines.at(found).process);
+    engine.setTicks(tickCount);
+    engine.setAssignments(assignments);
+    engine.setCompiler(parser.value(cc));
+    const SimulationEngine::Outcome outcome = engine.run();
+    if (outcome == SimulationEngine::BadAssignment)
+        return usageError(engine.messages().value(0), command);
+    if (outcome == SimulationEngine::DesignErrors) {
+        for (const QString& error : engine.messages())
+            std::fputs((error + QLatin1Char('\n')).toLocal8Bit().constData(), stderr);
+        std::fflush(stderr);
+        return Failure;
+    }
+
+    // The ticks that ran are shown even when the run failed later.
+    if (chosen == QLatin1String("json")) {
+        printOut(simulationJson(engine.steps(), engine.memoryNames()));
+    } else {
+        QString text;
+        for (const SimulationEngine::Step& step : engine.steps())
+            text += QString::number(step.tick) + QLatin1Char('\t') + step.stateLabel + QLatin1Char('\n');
+        printOut(text);
+    }
+    if (outcome == SimulationEngine::Finished)
+        return Success;
+    const QStringList messages = engine.messages();
+    for (int i = 0; i < messages.size(); ++i) {
+        // The compiler's own lines follow the summary as they are.
+        if (i == 0)
+            printError(outcome == SimulationEngine::NoCompiler
+                           ? messages.at(i) + QStringLiteral(" (--cc names another)")
+                           : messages.at(i));
+        else
+            std::fputs((messages.at(i) + QLatin1Char('\n')).toLocal8Bit().constData(), stderr);
+    }
+    std::fflush(stderr);
+    return UsageOrFatal;
+}
+
 int runWithoutCommand(const QStringList& arguments)
 {
     QCommandLineParser parser;
@@ -403,11 +567,15 @@ int runWithoutCommand(const QStringList& arguments)
         "  resave FILE -o OUT [--allow-loss]\n"
         "                              Loads FILE and saves it to OUT as Save As does.\n"
         "  lint FILE [--format text|json]\n"
-        "                              Design errors and warnings: exit 0 clean, 1 errors, 3 warnings.\n\n"
+        "                              Design errors and warnings: exit 0 clean, 1 errors, 3 warnings.\n"
+        "  simulate FILE --machine NAME [--ticks N] [--set VAR=VALUE[@TICK]]... [--scenario FILE]\n"
+        "           [--format text|json] [--cc COMPILER]\n"
+        "                              Compiles one machine's generated C and prints its state per\n"
+        "                              tick: exit 0 ran, 1 design errors, 2 usage, compiler or run error.\n\n"
         "'korvel-cli COMMAND --help' describes a command and its exit codes."));
     parser.addHelpOption();
     parser.addVersionOption();
-    parser.addPositionalArgument(QStringLiteral("command"), QStringLiteral("check, generate, resave or lint."),
+    parser.addPositionalArgument(QStringLiteral("command"), QStringLiteral("check, generate, resave, lint or simulate."),
                                  QStringLiteral("COMMAND ..."));
     if (!parser.parse(arguments))
         return usageError(parser.errorText());
@@ -446,5 +614,7 @@ int main(int argc, char* argv[])
         return runResave(arguments);
     if (command == QLatin1String("lint"))
         return runLint(arguments);
+    if (command == QLatin1String("simulate"))
+        return runSimulate(arguments);
     return runWithoutCommand(arguments);
 }

@@ -1,0 +1,324 @@
+// korvel-cli simulate run as a process on small machines written in the
+// test: the walks they must take, the text and JSON output, and the ways a
+// simulation is refused (design errors, bad options, no or failing compiler).
+
+#include <QtTest>
+
+#include <QProcess>
+#include <QStandardPaths>
+#include <QTemporaryDir>
+
+#include "testenvironment.h"
+
+namespace {
+
+const QString cli = QStringLiteral(KORVEL_BINARY_DIR "/korvel-cli");
+
+struct State
+{
+    QString label;
+    QString initialCondition; // "-" for a state that is not the initial one
+    QString action;
+};
+
+struct Transition
+{
+    QString label;
+    QString from;
+    QString to;
+    QString condition;
+    QString action;
+};
+
+struct Machine
+{
+    QVector<State> states;
+    QVector<Transition> transitions;
+    QStringList memories; // "label:datatype"
+};
+
+QString escaped(const QString& text)
+{
+    return text.toHtmlEscaped();
+}
+
+// A project with one state machine, "Walk Test", in the layout Save writes.
+QByteArray projectText(const Machine& machine)
+{
+    const QString process = QStringLiteral(
+        "<Process level=\"%1\" Nos=\"1\" id=\"1\" label=\"%2\" parentId=\"1\" grandParentId=\"1\" xCoord=\"300\" "
+        "yCoord=\"300\" width=\"300\" height=\"250\" shape=\"1\" code=\"\" description=\"\" "
+        "backgroundColour=\"#fec309\" polygon=\"0,0,300,0,300,250,0,250,0,0\"/>\n"
+        "<LinkItems number=\"0\"/>\n");
+    QString text = QStringLiteral("<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n<VornProject>\n<ProjectFiles>\n"
+                                  "Plant\n    Board\n        MCU\n            Software\n                Walk Test\n"
+                                  "</ProjectFiles>\n<SceneData version=\"v1.0\">\n<GraphicsItemList>\n");
+    const QStringList levels = {"Plant", "Board", "MCU", "Software"};
+    for (int level = 1; level <= 4; ++level) {
+        text += process.arg(level).arg(levels.at(level - 1))
+            + QStringLiteral("<MemoryItems number=\"0\"/>\n<DataflowItems number=\"0\"/>\n");
+    }
+    text += process.arg(5).arg(QStringLiteral("Walk Test"));
+    text += QStringLiteral("<MemoryItems number=\"%1\">\n").arg(machine.memories.size());
+    for (int i = 0; i < machine.memories.size(); ++i) {
+        const QStringList parts = machine.memories.at(i).split(QLatin1Char(':'));
+        text += QStringLiteral("<Memory level=\"6\" parentId=\"1\" grandParentId=\"1\" xCoord=\"1500\" yCoord=\"%1\" "
+                               "label=\"%2\" description=\"\" datatype=\"%3\" backgroundColour=\"#00ff00\" "
+                               "polygon=\"0,0,100,0,100,64,0,64,0,0\"/>\n")
+                    .arg(QString::number(90 + 100 * i), escaped(parts.at(0)), escaped(parts.value(1)));
+    }
+    text += QStringLiteral("</MemoryItems>\n<DataflowItems number=\"0\"/>\n<StateItems number=\"%1\">\n")
+                .arg(machine.states.size());
+    for (int i = 0; i < machine.states.size(); ++i) {
+        const State& state = machine.states.at(i);
+        QStringList attached;
+        for (const Transition& transition : machine.transitions) {
+            if (transition.from == state.label || transition.to == state.label)
+                attached.append(transition.label);
+        }
+        const bool initial = state.initialCondition != QLatin1String("-");
+        text += QStringLiteral("<StateItem><level>6</level><parentId>1</parentId><grandParentId>1</grandParentId>"
+                               "<label>%1</label><ifInitialState>%2</ifInitialState>"
+                               "<initialCondition>%3</initialCondition><initialDescription></initialDescription>"
+                               "<xCoord>%4</xCoord><yCoord>400</yCoord><width>280</width><height>150</height>"
+                               "<backgroundColour>#e5e7e9</backgroundColour>"
+                               "<polygon>0,0,280,0,280,150,0,150,0,0</polygon><action>%5</action>"
+                               "<description></description><numberOfTI>%6</numberOfTI>"
+                               "<transitions>%7</transitions></StateItem>\n")
+                    .arg(escaped(state.label), initial ? QStringLiteral("1") : QStringLiteral("0"),
+                         initial ? escaped(state.initialCondition) : QString(), QString::number(200 + 600 * i),
+                         escaped(state.action), QString::number(attached.size()),
+                         escaped(attached.join(QLatin1Char(','))));
+    }
+    text += QStringLiteral("</StateItems>\n<TransitionItems number=\"%1\">\n").arg(machine.transitions.size());
+    for (int i = 0; i < machine.transitions.size(); ++i) {
+        const Transition& t = machine.transitions.at(i);
+        text += QStringLiteral("<TransitionItem><level>6</level><parentId>1</parentId><grandParentId>1</grandParentId>"
+                               "<label>%1</label><condition>%2</condition><backgroundColour>#e5e7e9</backgroundColour>"
+                               "<xCoord>%3</xCoord><yCoord>650</yCoord><midPos>%3,650</midPos><width>150</width>"
+                               "<height>75</height><polygon>0,0,150,0,150,75,0,75,0,0</polygon>"
+                               "<startItem>%4</startItem><endItem>%5</endItem><description></description>"
+                               "<action>%6</action></TransitionItem>\n")
+                    .arg(escaped(t.label), escaped(t.condition), QString::number(400 + 200 * i), escaped(t.from),
+                         escaped(t.to), escaped(t.action));
+    }
+    text += QStringLiteral("</TransitionItems>\n<TextItems number=\"0\"/>\n"
+                           "</GraphicsItemList>\n</SceneData>\n</VornProject>\n");
+    // The reader expects white space between an item's child elements.
+    text.replace(QRegularExpression(QStringLiteral("(</\\w+>)(?=<)")), QStringLiteral("\\1\n"));
+    text.replace(QRegularExpression(QStringLiteral("(<\\w+>)(?=<\\w)")), QStringLiteral("\\1\n"));
+    return text.toUtf8();
+}
+
+// Waits for Start: the initial condition is false until "go" is set.
+Machine lateStart()
+{
+    return {{{"Idle", "(go)", "n++;"}}, {}, {"go:int", "n:int"}};
+}
+
+// Leaves Idle for Busy when "req" is set, and comes back at once, clearing it.
+Machine guarded()
+{
+    return {{{"Idle", "(1)", ""}, {"Busy", "-", "n++;"}},
+            {{"start", "Idle", "Busy", "(req > 0)", ""}, {"done", "Busy", "Idle", "(1)", "req = 0;"}},
+            {"req:unsigned", "n:int", "level:float"}};
+}
+
+// Stays in Loop through its self transition; the state's code counts.
+Machine selfLoop()
+{
+    return {{{"Loop", "(1)", "n = n + 2;"}}, {{"again", "Loop", "Loop", "(1)", ""}}, {"n:long"}};
+}
+
+// Two transitions out of A are both true: the first listed is taken. From B
+// two transitions lead to C and cannot be told apart.
+Machine firstWins()
+{
+    return {{{"A", "(1)", ""}, {"B", "-", ""}, {"C", "-", ""}},
+            {{"first", "A", "B", "(1)", ""}, {"second", "A", "C", "(1)", ""}, {"p", "B", "C", "(x)", ""},
+             {"q", "B", "C", "(!x)", ""}},
+            {"x:_Bool"}};
+}
+
+struct Result
+{
+    int code = -1;
+    QByteArray out;
+    QByteArray err;
+};
+
+} // namespace
+
+Q_DECLARE_METATYPE(Machine)
+
+class TestSimulation : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    void initTestCase();
+    void init();
+    void walks_data();
+    void walks();
+    void refusals_data();
+    void refusals();
+
+private:
+    Result run(const Machine& machine, const QStringList& arguments);
+    std::unique_ptr<QTemporaryDir> dir;
+};
+
+void TestSimulation::initTestCase()
+{
+    TestEnvironment::useThrowAwaySettings();
+    QVERIFY2(QFileInfo(cli).isExecutable(), qPrintable(cli));
+    QVERIFY2(!QStandardPaths::findExecutable(QStringLiteral("cc")).isEmpty(), "a C compiler named cc is needed");
+}
+
+void TestSimulation::init()
+{
+    dir.reset(new QTemporaryDir);
+    QVERIFY(dir->isValid());
+}
+
+Result TestSimulation::run(const Machine& machine, const QStringList& arguments)
+{
+    QFile project(dir->filePath(QStringLiteral("walk.vorn")));
+    if (!project.open(QIODevice::WriteOnly) || project.write(projectText(machine)) < 0)
+        return Result();
+    project.close();
+    QFile scenario(dir->filePath(QStringLiteral("scenario.txt")));
+    if (!scenario.open(QIODevice::WriteOnly)
+        || scenario.write("# a request at tick 2\n\n2 req=1\n  # and one at tick 5\n5 req = 2 + 1\n") < 0)
+        return Result();
+    scenario.close();
+
+    QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+    env.insert(QStringLiteral("HOME"), dir->path());
+    env.insert(QStringLiteral("XDG_CONFIG_HOME"), dir->path());
+    QProcess process;
+    process.setProcessEnvironment(env);
+    process.setWorkingDirectory(dir->path());
+    process.start(cli, QStringList{"simulate", "walk.vorn"} + arguments);
+    Result result;
+    if (!process.waitForFinished(120000) || process.exitStatus() != QProcess::NormalExit)
+        return result;
+    result.code = process.exitCode();
+    result.out = process.readAllStandardOutput();
+    result.err = process.readAllStandardError();
+    return result;
+}
+
+void TestSimulation::walks_data()
+{
+    QTest::addColumn<Machine>("machine");
+    QTest::addColumn<QStringList>("arguments");
+    QTest::addColumn<QByteArray>("expected");
+
+    QTest::newRow("initial condition false, then true")
+        << lateStart() << QStringList{"--machine", "Walk Test", "--ticks", "3", "--set", "go=1@2"}
+        << QByteArray("0\t(start)\n1\t(start)\n2\tIdle\n3\tIdle\n");
+    QTest::newRow("guard set at a tick, base name")
+        << guarded() << QStringList{"--machine", "Walk_Test", "--ticks", "5", "--set", "req=1@3"}
+        << QByteArray("0\tIdle\n1\tIdle\n2\tIdle\n3\tBusy\n4\tIdle\n5\tIdle\n");
+    QTest::newRow("scenario file, --set after it")
+        << guarded()
+        << QStringList{"--machine", "Walk Test", "--ticks", "6", "--scenario", "scenario.txt", "--set", "req=0@5"}
+        << QByteArray("0\tIdle\n1\tIdle\n2\tBusy\n3\tIdle\n4\tIdle\n5\tIdle\n6\tIdle\n");
+    QTest::newRow("first listed transition wins")
+        << firstWins() << QStringList{"--machine", "Walk Test", "--ticks", "2"}
+        << QByteArray("0\tA\n1\tB\n2\tC\n");
+    QTest::newRow("json: self transition, values after the tick")
+        << selfLoop() << QStringList{"--machine", "Walk Test", "--ticks", "2", "--format", "json"}
+        << QByteArray("[\n{\"tick\": 0, \"state\": \"Loop\", \"transitions\": [\"(initial)\"], \"values\": {\"n\": 0}},\n"
+                      "{\"tick\": 1, \"state\": \"Loop\", \"transitions\": [\"again\"], \"values\": {\"n\": 2}},\n"
+                      "{\"tick\": 2, \"state\": \"Loop\", \"transitions\": [\"again\"], \"values\": {\"n\": 4}}\n]\n");
+    QTest::newRow("json: ambiguous transitions, types")
+        << guarded() << QStringList{"--machine", "Walk Test", "--ticks", "1", "--format", "json", "--set",
+                                    "req=7@1", "--set", "level=0.5", "--set", "n=-3"}
+        << QByteArray("[\n{\"tick\": 0, \"state\": \"Idle\", \"transitions\": [\"(initial)\"], "
+                      "\"values\": {\"req\": 0, \"n\": -3, \"level\": 0.5}},\n"
+                      "{\"tick\": 1, \"state\": \"Busy\", \"transitions\": [\"start\"], "
+                      "\"values\": {\"req\": 7, \"n\": -3, \"level\": 0.5}}\n]\n");
+    QTest::newRow("json: two transitions to one state")
+        << firstWins() << QStringList{"--machine", "Walk Test", "--ticks", "2", "--format", "json"}
+        << QByteArray("[\n{\"tick\": 0, \"state\": \"A\", \"transitions\": [\"(initial)\"], \"values\": {\"x\": 0}},\n"
+                      "{\"tick\": 1, \"state\": \"B\", \"transitions\": [\"first\"], \"values\": {\"x\": 0}},\n"
+                      "{\"tick\": 2, \"state\": \"C\", \"transitions\": [\"p\", \"q\"], \"values\": {\"x\": 0}}\n]\n");
+}
+
+void TestSimulation::walks()
+{
+    QFETCH(Machine, machine);
+    QFETCH(QStringList, arguments);
+    QFETCH(QByteArray, expected);
+    const Result result = run(machine, arguments);
+    QCOMPARE(result.err, QByteArray());
+    QCOMPARE(result.out, expected);
+    QCOMPARE(result.code, 0);
+}
+
+void TestSimulation::refusals_data()
+{
+    QTest::addColumn<Machine>("machine");
+    QTest::addColumn<QStringList>("arguments");
+    QTest::addColumn<int>("code");
+    QTest::addColumn<QByteArray>("firstError");
+
+    Machine noInitial = guarded();
+    noInitial.states[0].initialCondition = QStringLiteral("-");
+    Machine broken = guarded();
+    broken.states[1].action = QStringLiteral("n = ;");
+    const QStringList walk = {"--machine", "Walk Test"};
+
+    QTest::newRow("design error") << noInitial << walk << 1
+                                  << QByteArray("Walk_Test: Initial state item in state machine Walk_Test is not "
+                                                "assigned");
+    QTest::newRow("unknown machine") << guarded() << QStringList{"--machine", "Pump"} << 2
+                                     << QByteArray("korvel-cli: walk.vorn has no state machine \"Pump\" (it has: "
+                                                   "Walk_Test) (see korvel-cli simulate --help)");
+    QTest::newRow("unknown memory item") << guarded() << walk + QStringList{"--set", "speed=1"} << 2
+                                         << QByteArray("korvel-cli: \"speed\" is not a memory item of Walk_Test (its "
+                                                       "memory items: req, n, level) (see korvel-cli simulate --help)");
+    QTest::newRow("set after the last tick") << guarded() << walk + QStringList{"--set", "req=1@21"} << 2
+                                             << QByteArray("korvel-cli: req is set at tick 21, after the last tick "
+                                                           "(20) (see korvel-cli simulate --help)");
+    QTest::newRow("bad tick") << guarded() << walk + QStringList{"--set", "req=1@x"} << 2
+                              << QByteArray("korvel-cli: --set \"req=1@x\": the tick after \"@\" must be a whole "
+                                            "number (see korvel-cli simulate --help)");
+    QTest::newRow("bad scenario line") << guarded() << walk + QStringList{"--scenario", "walk.vorn"} << 2
+                                       << QByteArray("korvel-cli: --scenario walk.vorn: line 1: expected TICK "
+                                                     "VAR=VALUE, not \"<?xml version=\"1.0\" encoding=\"UTF-8\"?>\" "
+                                                     "(see korvel-cli simulate --help)");
+    QTest::newRow("no compiler") << guarded() << walk + QStringList{"--cc", "no-such-cc-korvel"} << 2
+                                 << QByteArray("korvel-cli: no C compiler: no-such-cc-korvel was not found on the "
+                                               "PATH (--cc names another)");
+    QTest::newRow("compile error") << broken << walk << 2
+                                   << QByteArray("korvel-cli: the simulation of Walk_Test did not compile with ");
+    QTest::newRow("compiler fails") << guarded() << walk + QStringList{"--cc", "false"} << 2
+                                    << QByteArray("korvel-cli: the simulation of Walk_Test did not compile with ");
+}
+
+void TestSimulation::refusals()
+{
+    QFETCH(Machine, machine);
+    QFETCH(QStringList, arguments);
+    QFETCH(int, code);
+    QFETCH(QByteArray, firstError);
+    const Result result = run(machine, arguments);
+    QCOMPARE(result.code, code);
+    QCOMPARE(result.out, QByteArray());
+    const QList<QByteArray> lines = result.err.split('\n');
+    QVERIFY2(lines.first().startsWith(firstError), result.err.constData());
+    const QByteArray tag = QTest::currentDataTag();
+    // The compiler's own first error follows its summary.
+    if (tag == "compile error")
+        QVERIFY2(lines.value(1).contains("error") && lines.value(1).contains("Walk_Test.c"), result.err.constData());
+    else if (tag == "compiler fails")
+        QCOMPARE(lines.value(1), QByteArray("(the compiler gave exit code 1 without a message)"));
+    else
+        QCOMPARE(lines.size(), 2);
+}
+
+QTEST_MAIN(TestSimulation)
+#include "tst_simulation.moc"
