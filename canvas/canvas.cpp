@@ -56,6 +56,9 @@ Canvas::Canvas(t_strContextMenu* contextMenus, QObject* /*parent*/)
     : QGraphicsScene(nullptr)
     , menus(contextMenus)
 {
+    // Lines follow every dragged state; keeping a spatial index of them up
+    // to date costs more than it saves, and its memory grows with the scene.
+    setItemIndexMethod(QGraphicsScene::NoIndex);
     m_undoStack = new QUndoStack(this);
     m_undoAction = m_undoStack->createUndoAction(this, tr("&Undo"));
     m_redoAction = m_undoStack->createRedoAction(this, tr("&Redo"));
