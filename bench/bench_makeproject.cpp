@@ -1,10 +1,13 @@
 // Writes a project with one state machine of N states, three transitions
 // leaving each (to the next state, to one a row further and to itself), laid
-// out on a grid: the input of the large-design benchmarks.
+// out on a grid: the input of the large-design benchmarks. With a third
+// argument, the same machine as SCXML too, for the Qt SCXML compiler.
 //
-//   bench_makeproject STATES OUT.vorn
+//   bench_makeproject STATES OUT.vorn [OUT.scxml]
 
 #include <QApplication>
+#include <QFile>
+#include <QXmlStreamWriter>
 #include <QSettings>
 #include <QStandardPaths>
 #include <QTemporaryDir>
@@ -45,7 +48,7 @@ constexpr int columns = 100;
 constexpr int pitchX = 700;
 constexpr int pitchY = 500;
 
-t_transitionItemReadFromXML transition(int from, int to, int n, int number)
+t_transitionItemReadFromXML transition(int from, int to, int number)
 {
     t_transitionItemReadFromXML t;
     t.level = 6;
@@ -66,8 +69,37 @@ t_transitionItemReadFromXML transition(int from, int to, int n, int number)
     // Next: to the right; a row further: below; itself: above right.
     t.xCoord = x + (number == 0 ? 400 : number == 1 ? 40 : 320);
     t.yCoord = y + (number == 0 ? 40 : number == 1 ? 260 : -100);
-    Q_UNUSED(n)
     return t;
+}
+
+bool writeScxml(const XmlIO& io, const QString& path)
+{
+    QFile file(path);
+    if (!file.open(QIODevice::WriteOnly))
+        return false;
+    QXmlStreamWriter xml(&file);
+    xml.setAutoFormatting(true);
+    xml.writeStartDocument();
+    xml.writeStartElement(QStringLiteral("scxml"));
+    xml.writeDefaultNamespace(QStringLiteral("http://www.w3.org/2005/07/scxml"));
+    xml.writeAttribute(QStringLiteral("version"), QStringLiteral("1.0"));
+    xml.writeAttribute(QStringLiteral("name"), QStringLiteral("BigMachine"));
+    xml.writeAttribute(QStringLiteral("initial"), QStringLiteral("S0"));
+    int t = 0;
+    for (const t_stateItemReadFromXML& state : io.stateItemRecords) {
+        xml.writeStartElement(QStringLiteral("state"));
+        xml.writeAttribute(QStringLiteral("id"), state.label);
+        for (int k = 0; k < 3; ++k, ++t) {
+            const t_transitionItemReadFromXML& transition = io.transitionItemRecords.at(t);
+            xml.writeStartElement(QStringLiteral("transition"));
+            xml.writeAttribute(QStringLiteral("event"), QStringLiteral("EV_%1").arg(k));
+            xml.writeAttribute(QStringLiteral("target"), transition.endItem);
+            xml.writeEndElement();
+        }
+        xml.writeEndElement();
+    }
+    xml.writeEndDocument();
+    return file.flush();
 }
 
 } // namespace
@@ -83,9 +115,9 @@ int main(int argc, char** argv)
     QSettings::setPath(QSettings::IniFormat, QSettings::UserScope, settingsFolder.path());
 
     const QStringList args = app.arguments();
-    const int n = args.size() == 3 ? args.at(1).toInt() : 0;
+    const int n = args.size() == 3 || args.size() == 4 ? args.at(1).toInt() : 0;
     if (n < 2) {
-        std::fprintf(stderr, "usage: bench_makeproject STATES OUT.vorn\n");
+        std::fprintf(stderr, "usage: bench_makeproject STATES OUT.vorn [OUT.scxml]\n");
         return 2;
     }
 
@@ -114,9 +146,13 @@ int main(int argc, char** argv)
         io.stateItemRecords.append(state);
     }
     for (int s = 0; s < n; ++s) {
-        io.transitionItemRecords.append(transition(s, (s + 1) % n, n, 0));
-        io.transitionItemRecords.append(transition(s, (s + columns) % n, n, 1));
-        io.transitionItemRecords.append(transition(s, s, n, 2));
+        io.transitionItemRecords.append(transition(s, (s + 1) % n, 0));
+        io.transitionItemRecords.append(transition(s, (s + columns) % n, 1));
+        io.transitionItemRecords.append(transition(s, s, 2));
+    }
+    if (args.size() == 4 && !writeScxml(io, args.at(3))) {
+        std::fprintf(stderr, "bench_makeproject: cannot write %s\n", qPrintable(args.at(3)));
+        return 1;
     }
     project.canvases().createCanvasElementsOnFileRead(io);
     project.canvases().placeRecords(io);
