@@ -1,8 +1,9 @@
 #include "processitem.h"
+
+#include "itemshadow.h"
 #include "processproperties.h"
 
 #include <QFontMetricsF>
-#include <QGraphicsDropShadowEffect>
 #include <QGraphicsScene>
 #include <QGraphicsSceneContextMenuEvent>
 #include <QMenu>
@@ -52,8 +53,15 @@ ProcessItem::ProcessItem(QMenu* menu, QPointF pos, int shapeKind, QGraphicsItem*
     setFlag(QGraphicsItem::ItemIsSelectable, true);
     setPen(outlinePen(Qt::SolidLine));
     // Created once; the item owns the effect from here on.
-    shadow = new QGraphicsDropShadowEffect();
-    shadow->setBlurRadius(50);
+    shadow = new ItemShadow([this] {
+        QPainterPath path;
+        const QRectF around = boundingRect().adjusted(-0.5, -0.5, 0.5, 0.5);
+        if (shape == 1)
+            path.addRoundedRect(around, cornerRadius, cornerRadius, Qt::AbsoluteSize);
+        else
+            path.addEllipse(around);
+        return path;
+    });
     setGraphicsEffect(shadow);
 }
 

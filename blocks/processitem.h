@@ -10,7 +10,7 @@
 #include <QVector>
 
 
-class QGraphicsDropShadowEffect;
+class ItemShadow;
 class QMenu;
 class LinkItem;
 class DataflowItem;
@@ -104,7 +104,7 @@ private:
     QPolygonF outline;
     double x = 0.0;
     double y = 0.0;
-    QGraphicsDropShadowEffect* shadow = nullptr;
+    ItemShadow* shadow = nullptr;
 };
 
 #endif // PROCESSITEM_H

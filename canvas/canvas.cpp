@@ -56,6 +56,9 @@ Canvas::Canvas(t_strContextMenu* contextMenus, QObject* /*parent*/)
     : QGraphicsScene(nullptr)
     , menus(contextMenus)
 {
+    // Lines follow every dragged state; keeping a spatial index of them up
+    // to date costs more than it saves, and its memory grows with the scene.
+    setItemIndexMethod(QGraphicsScene::NoIndex);
     m_undoStack = new QUndoStack(this);
     m_undoAction = m_undoStack->createUndoAction(this, tr("&Undo"));
     m_redoAction = m_undoStack->createRedoAction(this, tr("&Redo"));
@@ -74,6 +77,7 @@ Canvas::~Canvas()
     // scene deletes the items that are on it.
     delete m_undoStack;
     m_undoStack = nullptr;
+    polishPendingItems();
     takeInitialMarkerOff();
     delete initialTransitionLine;
     delete initialTransition;
@@ -829,6 +833,16 @@ void Canvas::floatingItemResized()
     QMetaObject::invokeMethod(this, &Canvas::arrangeFloatingItems, Qt::QueuedConnection);
 }
 
+void Canvas::polishPendingItems()
+{
+    // The scene lists every added item until its queued polish runs, and
+    // finds each deleted item in that list by a linear search. Without an
+    // event loop (korvel-cli, a project closed right after loading) the list
+    // still holds everything, so deleting the items would cost N^2: polish
+    // them now, once.
+    QMetaObject::invokeMethod(this, "_q_polishItems", Qt::DirectConnection);
+}
+
 template <typename T>
 void Canvas::takeOff(QVector<T*>& registry)
 {
@@ -895,6 +909,7 @@ void Canvas::clearCanvas()
     currentMemory = nullptr;
     currentDataflow = nullptr;
 
+    polishPendingItems();
     clear();
     if (!label.isEmpty())
         addItem(&titleItem);

@@ -198,6 +198,7 @@ private:
     void takeInitialMarkerOff();
     // Takes an item off the scene and out of the registry without deleting it.
     template <typename T> void takeOff(QVector<T*>& registry);
+    void polishPendingItems();
     StateItem* findStateByLabel(const QString& text) const;
     ProcessItem* findProcessByLabel(const QString& text) const;
     MemoryItem* findMemoryByLabel(const QString& text) const;

@@ -1,16 +1,20 @@
 #include "initialtransition.h"
 
+#include "itemshadow.h"
+
 #include "stateitem.h"
 
-#include <QGraphicsDropShadowEffect>
 #include <QPainter>
 #include <QtGlobal>
 
 InitialTransition::InitialTransition()
 {
     // One effect for the item's whole life, owned by the item.
-    shadow = new QGraphicsDropShadowEffect();
-    shadow->setBlurRadius(50);
+    shadow = new ItemShadow([this] {
+        QPainterPath path;
+        path.addEllipse(boundingRect().adjusted(-0.5, -0.5, 0.5, 0.5));
+        return path;
+    }, [this] { return safeToPaint && state; });
     setGraphicsEffect(shadow);
 }
 

@@ -4,7 +4,7 @@
 #include <QGraphicsItem>
 #include <QObject>
 
-class QGraphicsDropShadowEffect;
+class ItemShadow;
 class StateItem;
 
 // The black dot above the initial state. It can be neither selected nor
@@ -36,7 +36,7 @@ protected:
 private:
     StateItem* state = nullptr;
     bool safeToPaint = false;
-    QGraphicsDropShadowEffect* shadow = nullptr;
+    ItemShadow* shadow = nullptr;
 };
 
 #endif // INITIALTRANSITION_H

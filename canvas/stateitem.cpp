@@ -1,5 +1,7 @@
 #include "stateitem.h"
 
+#include "itemshadow.h"
+
 #include "canvas.h"
 
 #include "transitionitem.h"
@@ -8,10 +10,10 @@
 #include "textmetrics.h"
 
 #include <QFontMetrics>
-#include <QGraphicsDropShadowEffect>
 #include <QGraphicsSceneContextMenuEvent>
 #include <QMenu>
 #include <QPainter>
+#include <QStyleOptionGraphicsItem>
 #include <QWidget>
 
 StateItem::StateItem(QMenu* menu, QPointF position)
@@ -32,8 +34,12 @@ void StateItem::initStateItem(QPointF at)
     initialPen = QPen(QBrush(Qt::red), 1, Qt::SolidLine);
     // One effect for the item's whole life, owned by the item.
     if (!shadow) {
-        shadow = new QGraphicsDropShadowEffect();
-        shadow->setBlurRadius(50);
+        shadow = new ItemShadow([this] {
+            QPainterPath path;
+            path.addRoundedRect(QRectF(-0.5, -0.5, width + 1, height + 1), radiusX, radiusY,
+                                Qt::AbsoluteSize);
+            return path;
+        });
         setGraphicsEffect(shadow);
     }
     position = at;
@@ -53,6 +59,8 @@ QRectF StateItem::boundingRect() const
 
 void StateItem::paint(QPainter* painter, const QStyleOptionGraphicsItem*, QWidget*)
 {
+    const bool farOut = QStyleOptionGraphicsItem::levelOfDetailFromTransform(painter->worldTransform())
+        < ItemShadow::farOut;
     painter->setFont(TextMetrics::itemFont());
     const QFontMetrics metrics(painter->font());
     const int cw = metrics.averageCharWidth();
@@ -73,6 +81,9 @@ void StateItem::paint(QPainter* painter, const QStyleOptionGraphicsItem*, QWidge
     painter->drawRoundedRect(QRectF(0, 0, width, height), radiusX, radiusY, Qt::AbsoluteSize);
 
     painter->drawLine(QLineF(0, lineH + 2 * halfH, width, lineH + 2 * halfH));
+    // Too small to read far out.
+    if (farOut)
+        return;
     painter->drawText(QRectF(3 * cw, halfH, width - 6 * cw, lineH),
                       Qt::AlignCenter | Qt::TextSingleLine, label);
     painter->drawText(QRectF(3 * cw, lineH + 3 * halfH, width - 6 * cw,
@@ -161,6 +172,10 @@ void StateItem::setAutoDimensions()
     width = size.width();
     height = size.height();
     updatePolygon();
+    for (TransitionItem* transition : qAsConst(transitions))
+        transition->followEnds();
+    for (TransitionItem* transition : qAsConst(selfTransitions))
+        transition->followEnds();
     update();
 }
 

@@ -13,7 +13,7 @@
 
 #include "itemrecords.h"
 
-class QGraphicsDropShadowEffect;
+class ItemShadow;
 class QMenu;
 class TransitionItem;
 
@@ -123,7 +123,7 @@ private:
     QPen initialPen;
     QMenu* contextMenu = nullptr;
     QTextOption textOption;
-    QGraphicsDropShadowEffect* shadow = nullptr;
+    ItemShadow* shadow = nullptr;
     bool initial = false;
 };
 

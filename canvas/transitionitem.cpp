@@ -1,5 +1,7 @@
 #include "transitionitem.h"
 
+#include "itemshadow.h"
+
 #include "stateitem.h"
 #include "transitionline.h"
 
@@ -7,11 +9,11 @@
 #include "transitionproperties.h"
 
 #include <QFontMetrics>
-#include <QGraphicsDropShadowEffect>
 #include <QGraphicsScene>
 #include <QGraphicsSceneContextMenuEvent>
 #include <QMenu>
 #include <QPainter>
+#include <QStyleOptionGraphicsItem>
 #include <QWidget>
 
 namespace {
@@ -40,8 +42,11 @@ TransitionItem::TransitionItem(QMenu* menu, StateItem* start, StateItem* end, QG
     setFlag(QGraphicsItem::ItemSendsGeometryChanges, true);
     setPen(boxPen(Qt::SolidLine));
     // One effect for the item's whole life, owned by the item.
-    shadow = new QGraphicsDropShadowEffect();
-    shadow->setBlurRadius(50);
+    shadow = new ItemShadow([this] {
+        QPainterPath path;
+        path.addRect(QRectF(-0.5, -0.5, width + 1, height + 1));
+        return path;
+    }, [this] { return !hiddenByOverlap(); });
     setGraphicsEffect(shadow);
 
     if (start && end) {
@@ -56,6 +61,7 @@ TransitionItem::TransitionItem(QMenu* menu, StateItem* start, StateItem* end, QG
     }
 
     updatePolygon();
+    updateOverlap();
     textOption.setWrapMode(QTextOption::NoWrap);
     setPos(midPos - QPointF(width / 2, height / 2));
 }
@@ -69,7 +75,16 @@ QRectF TransitionItem::boundingRect() const
 
 bool TransitionItem::hiddenByOverlap() const
 {
-    return !selfTransition && startState && endState && startState->collidesWithItem(endState);
+    return overlapped;
+}
+
+void TransitionItem::updateOverlap()
+{
+    const bool now = !selfTransition && startState && endState && startState->collidesWithItem(endState);
+    if (now != overlapped) {
+        prepareGeometryChange();
+        overlapped = now;
+    }
 }
 
 QPainterPath TransitionItem::shape() const
@@ -95,8 +110,11 @@ void TransitionItem::paint(QPainter* painter, const QStyleOptionGraphicsItem*, Q
     if (!backgroundColour.isValid())
         backgroundColour = QColor(0xe5, 0xe7, 0xe9);
     painter->setBrush(QBrush(backgroundColour, Qt::SolidPattern));
-    setRect(0, 0, width, height);
     painter->drawRect(rect());
+    // Too small to read far out.
+    if (QStyleOptionGraphicsItem::levelOfDetailFromTransform(painter->worldTransform())
+        < ItemShadow::farOut)
+        return;
 
     const qreal textWidth = width - 6 * cw;
     painter->setPen(Qt::black);
@@ -156,7 +174,7 @@ void TransitionItem::setAutoDimensions()
     width = size.width();
     height = size.height();
     updatePolygon();
-    update();
+    followEnds();
 }
 
 bool TransitionItem::Values::operator==(const Values& other) const
@@ -221,6 +239,7 @@ bool TransitionItem::displayProperties()
 
 void TransitionItem::followEnds()
 {
+    updateOverlap();
     if (startLine)
         startLine->updateGeometry();
     if (endLine)

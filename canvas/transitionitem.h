@@ -12,14 +12,14 @@
 
 #include "itemrecords.h"
 
-class QGraphicsDropShadowEffect;
+class ItemShadow;
 class QMenu;
 class StateItem;
 class TransitionLine;
 
 // The label box of a transition between two states (or from a state to
 // itself), showing its name, guard condition and action. Two TransitionLines
-// join it to its states; they route themselves whenever they are painted.
+// join it to its states; followEnds() reroutes them when a state moves.
 class TransitionItem : public QObject, public QGraphicsRectItem
 {
     Q_OBJECT
@@ -83,6 +83,8 @@ public:
     // States lying on each other hide the transitions between them: such a
     // transition is neither painted nor hit.
     bool hiddenByOverlap() const;
+    // Works out again whether the states overlap; followEnds() does it.
+    void updateOverlap();
     void setIfSelfTransition(bool self) { selfTransition = self; }
 
     void removeTransitionLinesFromScene();
@@ -120,8 +122,10 @@ private:
     TransitionLine* startLine = nullptr;
     TransitionLine* endLine = nullptr;
     QTextOption textOption;
-    QGraphicsDropShadowEffect* shadow = nullptr;
+    ItemShadow* shadow = nullptr;
     bool selfTransition = false;
+    // Whether the two states overlap, as of the last move of an end.
+    bool overlapped = false;
 };
 
 #endif // TRANSITIONITEM_H

@@ -1,10 +1,12 @@
 #include "transitionline.h"
 
+#include "itemshadow.h"
 #include "stateitem.h"
 #include "transitionitem.h"
 
 #include <QPainter>
 #include <QPen>
+#include <QStyleOptionGraphicsItem>
 #include <QtMath>
 #include <cmath>
 
@@ -111,13 +113,16 @@ void TransitionLine::paint(QPainter* painter, const QStyleOptionGraphicsItem*, Q
     if (transition->hiddenByOverlap())
         return;
 
-    updateGeometry();
-
+    // The geometry follows the ends when they move (updateGeometry), never
+    // here: changing it while painting would disturb the paint under way.
     QPen linePen = pen();
     linePen.setColor(Qt::black);
     painter->setPen(linePen);
     painter->setBrush(Qt::black);
-    painter->setRenderHint(QPainter::Antialiasing, true);
+    // Far out the smoothing of long lines costs much and shows nothing.
+    painter->setRenderHint(QPainter::Antialiasing,
+                           QStyleOptionGraphicsItem::levelOfDetailFromTransform(painter->worldTransform())
+                               >= ItemShadow::farOut);
     painter->drawLine(line());
     if (lineType == 2)
         painter->drawPolygon(arrowHead, Qt::OddEvenFill);

@@ -11,7 +11,7 @@ class TransitionItem;
 
 // One of the two lines of a transition: from the source state to the box
 // (start line) or from the box to the target state (end line, with the
-// arrow head). It reroutes itself on every paint, so it follows its ends.
+// arrow head). Its transition reroutes it whenever an end moves or resizes.
 class TransitionLine : public QObject, public QGraphicsLineItem
 {
     Q_OBJECT

@@ -2,6 +2,7 @@
 
 #include <QColor>
 #include <QCoreApplication>
+#include <QDateTime>
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
@@ -574,14 +575,55 @@ void XmlIO::writeTextItem(TextItem* item)
 
 // ---- Reading: the document passes -------------------------------------------
 
+bool XmlIO::FileStamp::operator==(const FileStamp& other) const
+{
+    return size >= 0 && path == other.path && size == other.size && modified == other.modified;
+}
+
+XmlIO::FileStamp XmlIO::stampOf(const QString& path)
+{
+    const QFileInfo info(path);
+    FileStamp stamp;
+    stamp.path = info.absoluteFilePath();
+    if (info.isFile()) {
+        stamp.size = info.size();
+        stamp.modified = info.lastModified().toMSecsSinceEpoch();
+    }
+    return stamp;
+}
+
+void XmlIO::swapRecords(Records& other)
+{
+    processItemRecords.swap(other.processes);
+    stateItemRecords.swap(other.states);
+    transitionItemRecords.swap(other.transitions);
+    textItemRecords.swap(other.texts);
+    linkItemRecords.swap(other.links);
+    memoryItemRecords.swap(other.memories);
+    dataflowItemRecords.swap(other.dataflows);
+}
+
 bool XmlIO::checkProjectFileCorrupt()
 {
+    // Opening a file checks it and then reads it: one pass does both, the
+    // records waiting here for the read.
+    checkedRecords = Records();
+    checkedFile = FileStamp();
     if (filePath.isEmpty() || !QFile::exists(filePath))
         return false;
+    const FileStamp before = stampOf(filePath);
     QFile file(filePath);
     if (!file.open(QIODevice::ReadOnly))
         return false;
-    return checkProjectFileCorrupt(&file);
+    Records own;
+    swapRecords(own);
+    const bool sound = runItemPass(&file, Pass::CheckAndRead);
+    swapRecords(own);
+    if (sound && stampOf(filePath) == before) {
+        checkedRecords = std::move(own);
+        checkedFile = before;
+    }
+    return sound;
 }
 
 bool XmlIO::readProjectFileNames(QString* names)
@@ -594,6 +636,19 @@ bool XmlIO::readProjectFileNames(QString* names)
 
 bool XmlIO::readProjectFile()
 {
+    if (checkedFile == stampOf(filePath)) {
+        Records checked = std::move(checkedRecords);
+        checkedRecords = Records();
+        checkedFile = FileStamp();
+        processItemRecords += checked.processes;
+        stateItemRecords += checked.states;
+        transitionItemRecords += checked.transitions;
+        textItemRecords += checked.texts;
+        linkItemRecords += checked.links;
+        memoryItemRecords += checked.memories;
+        dataflowItemRecords += checked.dataflows;
+        return true;
+    }
     QFile file(filePath);
     if (filePath.isEmpty() || !file.open(QIODevice::ReadOnly))
         return false;
@@ -655,8 +710,12 @@ bool XmlIO::runItemPass(QIODevice* device, Pass pass)
             continue;
 
         const QStringRef name = reader.name();
+        // Reading an item checks what the check needs, except that a state
+        // read alone may end early.
         const bool check = pass == Pass::Check;
-        if (name == tagProcess)
+        if (name == tagStateItem && pass == Pass::CheckAndRead)
+            ok = readStateItem(true);
+        else if (name == tagProcess)
             ok = check ? checkProcessItem() : readProcessItem();
         else if (name == tagLink)
             ok = check ? checkLinkItem() : readLinkItem();
@@ -881,11 +940,19 @@ bool XmlIO::checkTextItem()
 
 bool XmlIO::readStateItem()
 {
+    return readStateItem(false);
+}
+
+// Strict: only what the check accepts, every field present and the initial
+// flag 0 or 1.
+bool XmlIO::readStateItem(bool strict)
+{
     if (!xml)
         return false;
     QString texts[stateChildCount];
     const int present = readChildTexts(stateChildren, stateChildCount, texts);
-    if (present < stateRequiredForRead)
+    if (strict ? present != stateChildCount || toInt(texts[sInitial]) > 1
+               : present < stateRequiredForRead)
         return false;
     clearStateItemReadStruct();
     t_stateItemReadFromXML& r = stateItemRecord;

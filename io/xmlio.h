@@ -87,7 +87,9 @@ public:
     static QVector<QPoint> parsePointList(QStringView text);
 
     // ---- Reading ----------------------------------------------------------
-    // True when the file is sound (the name notwithstanding).
+    // True when the file is sound (the name notwithstanding). The file is
+    // read in the same pass; a following readProjectFile() of the unchanged
+    // file takes those records instead of parsing it again.
     bool checkProjectFileCorrupt();
     bool readProjectFileNames(QString* names);
     bool readProjectFile();
@@ -142,7 +144,28 @@ public:
     QVector<t_dataflowItemReadFromXML> dataflowItemRecords;
 
 private:
-    enum class Pass { Check, Read };
+    enum class Pass { Check, Read, CheckAndRead };
+    struct Records
+    {
+        QVector<t_processItemReadFromXML> processes;
+        QVector<t_stateItemReadFromXML> states;
+        QVector<t_transitionItemReadFromXML> transitions;
+        QVector<t_textItemReadFromXML> texts;
+        QVector<t_linkItemReadFromXML> links;
+        QVector<t_memoryItemReadFromXML> memories;
+        QVector<t_dataflowItemReadFromXML> dataflows;
+    };
+    // The file a check read, as far as can be told without reading it again.
+    struct FileStamp
+    {
+        QString path;
+        qint64 size = -1;
+        qint64 modified = 0;
+        bool operator==(const FileStamp& other) const;
+    };
+    static FileStamp stampOf(const QString& path);
+    void swapRecords(Records& other);
+    bool readStateItem(bool strict);
     bool runItemPass(QIODevice* device, Pass pass);
     bool readHeader();
     void skip(int tokens);
@@ -163,6 +186,10 @@ private:
     t_stateItemReadFromXML stateItemRecord;
     t_transitionItemReadFromXML transitionItemRecord;
     t_textItemReadFromXML textItemRecord;
+
+    // What the last successful check read, until readProjectFile() takes it.
+    Records checkedRecords;
+    FileStamp checkedFile;
 };
 
 #endif // XMLIO_H
