@@ -54,12 +54,11 @@ void MainWindow::warnAboutLostItems()
     const int shown = 20;
     QString list = QStringLiteral("- ") + QStringList(lost.mid(0, shown)).join(QStringLiteral("\n- "));
     if (lost.size() > shown)
-        list += tr("\n... and %n more.", nullptr, lost.size() - shown);
+        list += tr("\n... and %1 more.").arg(lost.size() - shown);
+    const QString count = lost.size() == 1 ? tr("1 item of this project could not be placed")
+                                           : tr("%1 items of this project could not be placed").arg(lost.size());
     QMessageBox::warning(this, QStringLiteral("Korvel"),
-                         tr("%n item(s) of this project could not be placed and will be missing if you "
-                            "save:\n\n%1",
-                            nullptr, lost.size())
-                             .arg(list));
+                         count + tr(" and will be missing if you save:\n\n%1").arg(list));
 }
 
 bool MainWindow::getAllCanvasNames(QString* out)

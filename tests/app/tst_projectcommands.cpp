@@ -77,6 +77,7 @@ private slots:
     void newWritesAndOpensTheDefaultProject();
     void newRefusesABadName();
     void openOfCorruptFileKeepsTheOpenProject();
+    void openNamesWhatCannotBePlaced();
     void openRemembersTheFolderEvenWhenTheFileFails();
     void saveAsContinuesOnTheCopy();
     void saveFailureIsReportedAndKeepsSaveEnabled();
@@ -434,6 +435,30 @@ void TestProjectCommands::openExamplesOpensTheChosenExample()
     QCOMPARE(w.getCanvases().first()->getLabel(), QString("Battery_Charger"));
     QString example;
     QVERIFY(!w.getExampleFileName(example)); // no Example_1 in this folder
+}
+
+void TestProjectCommands::openNamesWhatCannotBePlaced()
+{
+    ProjectFixture fixture;
+    const QString file = fixture.path("orphan.vorn");
+    QVERIFY(QFile::copy(QStringLiteral(KORVEL_SOURCE_DIR "/tests/fuzz/regressions/loss-orphan-subtree.vorn"), file));
+    MainWindow w;
+    ModalAnswerer answer;
+    answer.accept();
+    w.openFile(file);
+    QCOMPARE(answer.title(), QString("Korvel"));
+    QCOMPARE(answer.text(),
+             QString("3 items of this project could not be placed and will be missing if you save:\n\n"
+                     "- process \"Software Module\" (level 4, id 1): no diagram (level 3, id 1, parent -1) to "
+                     "place it on\n"
+                     "- 1 item(s) on the diagram \"Software Module\" (level 4), which no process of the "
+                     "project owns\n"
+                     "- 3 item(s) on the diagram \"StateMachine_1\" (level 5), which no process of the "
+                     "project owns"));
+    // What could be placed is open; nothing was changed by opening.
+    QCOMPARE(w.projectIO().getFilePath(), file);
+    QVERIFY(!w.getCanvases().isEmpty());
+    QVERIFY(!w.isProjectModified());
 }
 
 QTEST_MAIN(TestProjectCommands)
