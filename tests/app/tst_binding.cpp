@@ -215,14 +215,24 @@ void TestBinding::renamingAProcessFollowsToCanvasAndBrowser()
     Session s;
     s.open("Microcontroller");
     s.window.getCurrentCanvas()->currentProcess = s.process("Push_Button");
+    // A sibling's name is refused, and the dialog stays open with the text.
+    QString kept;
     ModalAnswerer answer;
     answer.pressButton(QDialogButtonBox::Ok, [](QWidget* dialog) {
+        dialog->findChild<QLineEdit*>("LE_Label")->setText(" Signal_Control ");
+    });
+    answer.accept();
+    answer.pressButton(QDialogButtonBox::Ok, [&kept](QWidget* dialog) {
         auto* edit = dialog->findChild<QLineEdit*>("LE_Label");
-        QVERIFY(edit);
+        kept = edit->text();
         edit->setText("Walk_Button");
     });
     s.window.displayProcessItemPropertiesFromScene();
-    QCOMPARE(answer.answeredCount(), 1);
+    QCOMPARE(answer.answeredCount(), 3);
+    QCOMPARE(answer.text(), QString("Another process on this diagram is already named \"Signal_Control\". Links, "
+                                    "dataflows and transitions find their ends by name, so each process needs "
+                                    "a name of its own."));
+    QCOMPARE(kept, QString(" Signal_Control "));
     QVERIFY(ProjectFixture::nodeNamed(s.tree()->model(), "Walk_Button").isValid());
     QVERIFY(!ProjectFixture::nodeNamed(s.tree()->model(), "Push_Button").isValid());
     QCOMPARE(s.window.getCanvases().at(5)->getLabel(), QString("Walk_Button"));
