@@ -31,19 +31,6 @@ namespace {
 constexpr int fileWait = 20000;
 const char shortInterval[] = "50";
 
-QModelIndex nodeNamed(const QAbstractItemModel* model, const QString& label, const QModelIndex& parent = {})
-{
-    for (int row = 0; row < model->rowCount(parent); ++row) {
-        const QModelIndex index = model->index(row, 0, parent);
-        if (index.data().toString() == label)
-            return index;
-        const QModelIndex below = nodeNamed(model, label, index);
-        if (below.isValid())
-            return below;
-    }
-    return {};
-}
-
 Canvas* canvasNamed(const MainWindow& window, const QString& label)
 {
     for (Canvas* canvas : window.getCanvases()) {
@@ -57,7 +44,7 @@ Canvas* canvasNamed(const MainWindow& window, const QString& label)
 int addState(MainWindow& window)
 {
     auto* tree = window.findChild<QTreeView*>("treeView");
-    window.on_treeView_doubleClicked(nodeNamed(tree->model(), "Light_Sequencer"));
+    window.on_treeView_doubleClicked(ProjectFixture::nodeNamed(tree->model(), "Light_Sequencer"));
     Canvas* canvas = window.getCurrentCanvas();
     canvas->setMode(Canvas::InsertState);
     click(canvas, QPointF(1500, 900));
