@@ -207,7 +207,7 @@ void DataflowItem::paint(QPainter* painter, const QStyleOptionGraphicsItem*, QWi
 
     painter->setPen(pen);
     if (!backgroundColor.isValid())
-        backgroundColor = defaultDataflowColor;
+        backgroundColor = defaultBackgroundColour();
     painter->setBrush(QBrush(backgroundColor, Qt::SolidPattern));
 
     const QSize size = LinkItem::labelBoxSize(painter, label);
@@ -249,4 +249,9 @@ void DataflowItem::contextMenuEvent(QGraphicsSceneContextMenuEvent* event)
 {
     if (contextMenu)
         contextMenu->exec(event->screenPos());
+}
+
+QColor DataflowItem::defaultBackgroundColour()
+{
+    return defaultDataflowColor;
 }

@@ -41,6 +41,8 @@ public:
     int getParentId() const { return parentId; }
     int getGrandParentId() const { return grandParentId; }
     QColor getBackgroundColor() const { return backgroundColor; }
+    // What an item whose colour was never set is drawn in.
+    static QColor defaultBackgroundColour();
     QPointF getMidPos() const { return QPointF(midX, midY); }
     int getLineType() const { return lineType; }
     int getWidth() const { return width; }

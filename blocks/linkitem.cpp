@@ -167,7 +167,7 @@ void LinkItem::paint(QPainter* painter, const QStyleOptionGraphicsItem*, QWidget
 
     painter->setPen(pen);
     if (!backgroundColor.isValid())
-        backgroundColor = defaultLinkColor;
+        backgroundColor = defaultBackgroundColour();
     painter->setBrush(QBrush(backgroundColor, Qt::SolidPattern));
 
     resize(labelBoxSize(painter, label));
@@ -181,4 +181,9 @@ void LinkItem::contextMenuEvent(QGraphicsSceneContextMenuEvent* event)
 {
     if (contextMenu)
         contextMenu->exec(event->screenPos());
+}
+
+QColor LinkItem::defaultBackgroundColour()
+{
+    return defaultLinkColor;
 }

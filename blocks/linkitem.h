@@ -42,6 +42,8 @@ public:
     int getParentId() const { return parentId; }
     int getGrandParentId() const { return grandParentId; }
     QColor getBackgroundColor() const { return backgroundColor; }
+    // What an item whose colour was never set is drawn in.
+    static QColor defaultBackgroundColour();
     QPointF getMidPos() const { return QPointF(midX, midY); }
     ProcessItem* startItem() const { return myStartItem; }
     ProcessItem* endItem() const { return myEndItem; }

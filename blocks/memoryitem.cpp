@@ -241,7 +241,7 @@ void MemoryItem::paintDataStore(QPainter* painter, const QPen& pen, int w, int h
 void MemoryItem::paint(QPainter* painter, const QStyleOptionGraphicsItem*, QWidget*)
 {
     if (!backgroundColor.isValid())
-        backgroundColor = defaultMemoryColor;
+        backgroundColor = defaultBackgroundColour();
     const int newWidth = dataStoreWidth(painter, label, datatype);
     if (newWidth != width || height != storeHeight) {
         prepareGeometryChange();
@@ -256,4 +256,9 @@ void MemoryItem::contextMenuEvent(QGraphicsSceneContextMenuEvent* event)
 {
     if (contextMenu)
         contextMenu->exec(event->screenPos());
+}
+
+QColor MemoryItem::defaultBackgroundColour()
+{
+    return defaultMemoryColor;
 }

@@ -39,6 +39,8 @@ public:
     QString getDatatype() const { return datatype; }
     QString getDescription() const { return description; }
     QColor getBackgroundColor() const { return backgroundColor; }
+    // What an item whose colour was never set is drawn in.
+    static QColor defaultBackgroundColour();
     int getLevel() const { return level; }
     int getParentId() const { return parentId; }
     int getGrandParentId() const { return grandParentId; }

@@ -244,7 +244,7 @@ void ProcessItem::paint(QPainter* painter, const QStyleOptionGraphicsItem*, QWid
     painter->setRenderHint(QPainter::Antialiasing, true);
 
     if (!backgroundColor.isValid())
-        backgroundColor = defaultProcessColor;
+        backgroundColor = defaultBackgroundColour();
     painter->setBrush(QBrush(backgroundColor, Qt::SolidPattern));
 
     if (rect() != boundingRect())
@@ -265,4 +265,9 @@ void ProcessItem::contextMenuEvent(QGraphicsSceneContextMenuEvent* event)
 {
     if (contextMenu)
         contextMenu->exec(event->screenPos());
+}
+
+QColor ProcessItem::defaultBackgroundColour()
+{
+    return defaultProcessColor;
 }

@@ -45,6 +45,8 @@ public:
     QString getCode() const { return code; }
     QString getDescription() const { return description; }
     QColor getBackgroundColor() const { return backgroundColor; }
+    // What an item whose colour was never set is drawn in.
+    static QColor defaultBackgroundColour();
     QPolygonF myPolygon() const { return QPolygonF(polygon); }
     // The outline as drawn (rounded rectangle or ellipse) in item coordinates;
     // connectors end on it.

@@ -76,7 +76,7 @@ void StateItem::paint(QPainter* painter, const QStyleOptionGraphicsItem*, QWidge
     painter->setRenderHint(QPainter::Antialiasing, true);
 
     if (!backgroundColour.isValid())
-        backgroundColour = QColor(0xe5, 0xe7, 0xe9);
+        backgroundColour = defaultBackgroundColour();
     painter->setBrush(QBrush(backgroundColour, Qt::SolidPattern));
     painter->drawRoundedRect(QRectF(0, 0, width, height), radiusX, radiusY, Qt::AbsoluteSize);
 
@@ -262,4 +262,9 @@ void StateItem::contextMenuEvent(QGraphicsSceneContextMenuEvent* event)
 {
     if (contextMenu)
         contextMenu->exec(event->screenPos());
+}
+
+QColor StateItem::defaultBackgroundColour()
+{
+    return QColor(0xe5, 0xe7, 0xe9);
 }

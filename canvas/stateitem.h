@@ -69,6 +69,8 @@ public:
     QString getInitCondition() const { return initCondition; }
     QString getInitDescription() const { return initDescription; }
     QColor getBackgroundColour() const { return backgroundColour; }
+    // What an item whose colour was never set is drawn in.
+    static QColor defaultBackgroundColour();
 
     bool initialStatus() const { return initial; }
     void setIfInitialState(bool status) { initial = status; }

@@ -85,7 +85,7 @@ void TextItem::paint(QPainter* painter, const QStyleOptionGraphicsItem*, QWidget
     frame.setWidth(1);
     painter->setPen(frame);
     if (!backgroundColour.isValid())
-        backgroundColour = QColor(255, 255, 255, 255);
+        backgroundColour = defaultBackgroundColour();
     painter->setBrush(QBrush(backgroundColour, Qt::SolidPattern));
     setRect(0, 0, width, height);
     painter->drawRect(rect());
@@ -160,4 +160,9 @@ void TextItem::contextMenuEvent(QGraphicsSceneContextMenuEvent* event)
 {
     if (contextMenu)
         contextMenu->exec(event->screenPos());
+}
+
+QColor TextItem::defaultBackgroundColour()
+{
+    return QColor(255, 255, 255, 255);
 }

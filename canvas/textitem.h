@@ -42,6 +42,8 @@ public:
     QString getAction() const { return action; }
     QColor getTextColor() const { return textColour; }
     QColor getBackgroundColor() const { return backgroundColour; }
+    // What an item whose colour was never set is drawn in.
+    static QColor defaultBackgroundColour();
     int getLevel() const { return level; }
     int getParentId() const { return parentId; }
     int getGrandParentId() const { return grandParentId; }

@@ -108,7 +108,7 @@ void TransitionItem::paint(QPainter* painter, const QStyleOptionGraphicsItem*, Q
     outline.setWidth(1);
     painter->setPen(outline);
     if (!backgroundColour.isValid())
-        backgroundColour = QColor(0xe5, 0xe7, 0xe9);
+        backgroundColour = defaultBackgroundColour();
     painter->setBrush(QBrush(backgroundColour, Qt::SolidPattern));
     painter->drawRect(rect());
     // Too small to read far out.
@@ -262,4 +262,9 @@ void TransitionItem::contextMenuEvent(QGraphicsSceneContextMenuEvent* event)
 {
     if (contextMenu)
         contextMenu->exec(event->screenPos());
+}
+
+QColor TransitionItem::defaultBackgroundColour()
+{
+    return QColor(0xe5, 0xe7, 0xe9);
 }

@@ -67,6 +67,8 @@ public:
     QString getAction() const { return action; }
     QString getDescription() const { return description; }
     QColor getBackgroundColour() const { return backgroundColour; }
+    // What an item whose colour was never set is drawn in.
+    static QColor defaultBackgroundColour();
     QPointF getMidPos() const { return midPos; }
     int getLevel() const { return level; }
     int getParentId() const { return parentId; }

@@ -202,11 +202,12 @@ QString XmlIO::formatPointList(const QPolygonF& polygon)
     return text;
 }
 
-QString XmlIO::formatColour(const QColor& colour)
+QString XmlIO::formatColour(const QColor& colour, const QColor& shownAs)
 {
-    // An item not yet painted has no colour; an empty value reads back as
-    // invalid, so it gets its default colour again instead of black.
-    return colour.isValid() ? colour.name() : QString();
+    // An item not painted yet, or read with a colour that did not parse, has
+    // none; writing the colour it is drawn in keeps the reloaded item as the
+    // window showed it. With nothing to fall back to this is "#000000".
+    return (colour.isValid() ? colour : shownAs).name();
 }
 
 QString XmlIO::xmlSafe(const QString& text)
@@ -427,7 +428,7 @@ void XmlIO::writeProcessItem(ProcessItem* item)
     writeAttribute(processAttributes[pShape], QString::number(item->getShape()));
     writeAttribute(processAttributes[pCode], item->getCode());
     writeAttribute(processAttributes[pDescription], item->getDescription());
-    writeAttribute(processAttributes[pColour], formatColour(item->getBackgroundColor()));
+    writeAttribute(processAttributes[pColour], formatColour(item->getBackgroundColor(), ProcessItem::defaultBackgroundColour()));
     writeAttribute(processAttributes[pPolygon], formatPointList(item->myPolygon()));
     writeEndElement();
 }
@@ -448,7 +449,7 @@ void XmlIO::writeLinkItem(LinkItem* item)
     writeAttribute(linkAttributes[lDatatype], item->getDatatype());
     writeAttribute(linkAttributes[lStart], item->startItem() ? item->startItem()->getLabel() : QString());
     writeAttribute(linkAttributes[lEnd], item->endItem() ? item->endItem()->getLabel() : QString());
-    writeAttribute(linkAttributes[lColour], formatColour(item->getBackgroundColor()));
+    writeAttribute(linkAttributes[lColour], formatColour(item->getBackgroundColor(), LinkItem::defaultBackgroundColour()));
     writeAttribute(linkAttributes[lPolygon], formatPointList(item->myPolygon()));
     writeEndElement();
 }
@@ -467,7 +468,7 @@ void XmlIO::writeMemoryItem(MemoryItem* item)
     writeAttribute(memoryAttributes[mLabel], item->getLabel());
     writeAttribute(memoryAttributes[mDescription], item->getDescription());
     writeAttribute(memoryAttributes[mDatatype], item->getDatatype());
-    writeAttribute(memoryAttributes[mColour], formatColour(item->getBackgroundColor()));
+    writeAttribute(memoryAttributes[mColour], formatColour(item->getBackgroundColor(), MemoryItem::defaultBackgroundColour()));
     writeAttribute(memoryAttributes[mPolygon], formatPointList(item->myPolygon()));
     writeEndElement();
 }
@@ -494,7 +495,7 @@ void XmlIO::writeDataflowItem(DataflowItem* item)
         writeAttribute(dataflowAttributes[dStart], lineType == 1 ? process : memory);
         writeAttribute(dataflowAttributes[dEnd], lineType == 1 ? memory : process);
     }
-    writeAttribute(dataflowAttributes[dColour], formatColour(item->getBackgroundColor()));
+    writeAttribute(dataflowAttributes[dColour], formatColour(item->getBackgroundColor(), DataflowItem::defaultBackgroundColour()));
     writeAttribute(dataflowAttributes[dPolygon], formatPointList(item->myPolygon()));
     writeEndElement();
 }
@@ -517,7 +518,7 @@ void XmlIO::writeStateItem(StateItem* item)
     writeTextElement(stateChildren[sY], formatReal(at.y()));
     writeTextElement(stateChildren[sWidth], QString::number(item->getWidth()));
     writeTextElement(stateChildren[sHeight], QString::number(item->getHeight()));
-    writeTextElement(stateChildren[sColour], formatColour(item->getBackgroundColour()));
+    writeTextElement(stateChildren[sColour], formatColour(item->getBackgroundColour(), StateItem::defaultBackgroundColour()));
     writeTextElement(stateChildren[sPolygon], formatPointList(item->myPolygon()));
     writeTextElement(stateChildren[sAction], item->getAction());
     writeTextElement(stateChildren[sDescription], item->getDescription());
@@ -538,7 +539,7 @@ void XmlIO::writeTransitionItem(TransitionItem* item)
     writeTextElement(transitionChildren[tGrandParentId], QString::number(item->getGrandParentId()));
     writeTextElement(transitionChildren[tLabel], item->getLabel());
     writeTextElement(transitionChildren[tCondition], item->getCondition());
-    writeTextElement(transitionChildren[tColour], formatColour(item->getBackgroundColour()));
+    writeTextElement(transitionChildren[tColour], formatColour(item->getBackgroundColour(), TransitionItem::defaultBackgroundColour()));
     writeTextElement(transitionChildren[tX], formatReal(at.x()));
     writeTextElement(transitionChildren[tY], formatReal(at.y()));
     writeTextElement(transitionChildren[tMidPos], formatReal(mid.x()) + QLatin1Char(',') + formatReal(mid.y()));
@@ -566,7 +567,7 @@ void XmlIO::writeTextItem(TextItem* item)
     writeTextElement(textChildren[xWidth], QString::number(item->getWidth()));
     writeTextElement(textChildren[xHeight], QString::number(item->getHeight()));
     writeTextElement(textChildren[xType], QString::number(item->getItemType()));
-    writeTextElement(textChildren[xColour], formatColour(item->getBackgroundColor()));
+    writeTextElement(textChildren[xColour], formatColour(item->getBackgroundColor(), TextItem::defaultBackgroundColour()));
     writeTextElement(textChildren[xTextColour], formatColour(item->getTextColor()));
     writeTextElement(textChildren[xPolygon], formatPointList(item->myPolygon()));
     writeTextElement(textChildren[xAction], item->getAction());

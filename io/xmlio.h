@@ -77,7 +77,7 @@ public:
     // Like formatReal, but never in exponent form, which the integer
     // point reader could not take back.
     static QString formatPointList(const QPolygonF& polygon);
-    static QString formatColour(const QColor& colour);
+    static QString formatColour(const QColor& colour, const QColor& shownAs = QColor());
     // Removes the characters that XML 1.0 cannot carry at all.
     static QString xmlSafe(const QString& text);
     // Coordinates and sizes read from a file are kept within this range.

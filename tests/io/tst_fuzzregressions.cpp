@@ -146,7 +146,7 @@ QHash<QString, Expectation> expectations()
                   {},
                   {QStringLiteral("xCoord=\"1e+06\" yCoord=\"-1e+06\" width=\"1000000\" height=\"-1000000\"")}});
     table.insert(QStringLiteral("colour-invalid.vorn"),
-                 {{}, {}, {QStringLiteral("<backgroundColour></backgroundColour>")}});
+                 {{}, {}, {QStringLiteral("<backgroundColour>#e5e7e9</backgroundColour>")}});
     return table;
 }
 
