@@ -42,22 +42,16 @@ private slots:
     void initTestCase();
     void init();
 
-    void helpAndVersion();
     void exitCodes_data();
     void exitCodes();
-    void designErrorsArePrefixedAndInOrder();
-    void corruptProjectWritesNothing();
     void existingFilesNeedForce();
     void unwritableFileFails();
     void sameBytesAsTheApplication();
     void reproducibleWithSourceDateEpoch();
-    void readsAndWritesNoSettings();
     void resaveOfApplicationFileIsIdentical();
-    void resaveFailuresKeepTarget();
     void lossyProjectNeedsAllowLoss();
     void lint_data();
     void lint();
-    void badNamesAreRefusedAndLinted();
 
 private:
     Result run(const QStringList& arguments, const QProcessEnvironment& extra = QProcessEnvironment());
@@ -116,21 +110,6 @@ QString TestKorvelCli::cleanProject()
     return file;
 }
 
-void TestKorvelCli::helpAndVersion()
-{
-    Result help = run({"--help"});
-    QCOMPARE(help.code, 0);
-    for (const char* word : {"check", "generate", "resave", "lint", "--version"})
-        QVERIFY2(help.out.contains(word), word);
-    QCOMPARE(help.err, QByteArray());
-
-    Result version = run({"--version"});
-    QCOMPARE(version.code, 0);
-    QCOMPARE(version.out, QByteArray("korvel-cli 1.1.3\n"));
-    QVERIFY(run({"generate", "--help"}).out.contains("--version <V>"));
-    QVERIFY(run({"lint", "--help"}).out.contains("3 when there are warnings only"));
-}
-
 void TestKorvelCli::exitCodes_data()
 {
     QTest::addColumn<QStringList>("arguments");
@@ -154,6 +133,10 @@ void TestKorvelCli::exitCodes_data()
     QTest::newRow("generate unknown option") << QStringList{"generate", sound, "-o", "out", "--frob"} << 2 << 0 << 1;
     QTest::newRow("generate into a file") << QStringList{"generate", sound, "-o", "Door.vorn"} << 2 << 0 << 1;
     QTest::newRow("resave without -o") << QStringList{"resave", sound} << 2 << 0 << 1;
+    QTest::newRow("generate corrupt") << QStringList{"generate", truncated, "-o", "out"} << 2 << 0 << 1;
+    QTest::newRow("resave corrupt") << QStringList{"resave", corrupt, "-o", "out/a.vorn"} << 2 << 0 << 1;
+    QTest::newRow("resave over a folder") << QStringList{"resave", sound, "-o", "."} << 2 << 0 << 1;
+    QTest::newRow("resave into no folder") << QStringList{"resave", sound, "-o", "out/a.vorn"} << 2 << 0 << 1;
     QTest::newRow("unknown command") << QStringList{"frob", sound} << 2 << 0 << 1;
     QTest::newRow("no command") << QStringList{} << 2 << 0 << 1;
 }
@@ -179,34 +162,11 @@ void TestKorvelCli::exitCodes()
     QCOMPARE(result.out.count('\n'), files);
     if (files == 0)
         QVERIFY(!QFileInfo::exists(path(QStringLiteral("out"))));
-}
-
-void TestKorvelCli::designErrorsArePrefixedAndInOrder()
-{
-    const Result result = run({"generate", twoMachines, "-o", "out"});
-    QCOMPARE(result.code, 1);
-    QCOMPARE(result.err, QByteArray("Pump: Datatype Input for Memory Item level is absent\n"
-                                     "Pump: Initial state item in state machine Pump is not assigned\n"
-                                     "Valve: Initial state action present but condition absent for State Item "
-                                     "Closed is absent\n"));
-    QCOMPARE(result.out, QByteArray("out/Pump.h\nout/Pump.c\nout/Valve.h\nout/Valve.c\n"));
-}
-
-void TestKorvelCli::corruptProjectWritesNothing()
-{
-    for (const QString& file : {corrupt, truncated}) {
-        const Result check = run({"check", file});
-        QCOMPARE(check.code, 1);
-        QVERIFY(check.err.startsWith("korvel-cli: " + file.toUtf8() + ": design file is corrupt: "));
-        const Result generate = run({"generate", file, "-o", "out"});
-        QCOMPARE(generate.code, 2);
-        QCOMPARE(generate.err, check.err);
-        const Result resave = run({"resave", file, "-o", "again.vorn"});
-        QCOMPARE(resave.code, 2);
-        QCOMPARE(resave.err, check.err);
-        QCOMPARE(filesIn(dir->path()), QStringList());
-        QVERIFY(!QFileInfo::exists(path(QStringLiteral("out"))));
-    }
+    if (arguments.contains(twoMachines) && code == 1)
+        QCOMPARE(result.err, QByteArray("Pump: Datatype Input for Memory Item level is absent\n"
+                                         "Pump: Initial state item in state machine Pump is not assigned\n"
+                                         "Valve: Initial state action present but condition absent for State Item "
+                                         "Closed is absent\n"));
 }
 
 void TestKorvelCli::existingFilesNeedForce()
@@ -306,27 +266,6 @@ void TestKorvelCli::reproducibleWithSourceDateEpoch()
     }
 }
 
-void TestKorvelCli::readsAndWritesNoSettings()
-{
-    const QString store = config + QStringLiteral("/Pelmora/Korvel.conf");
-    QVERIFY(QDir(config).mkdir(QStringLiteral("Pelmora")));
-    const QByteArray settings = "[General]\nauthor=Someone\norganization=Elsewhere\nversion=7.5\n";
-    QVERIFY(writeFile(store, settings));
-    const QDateTime before = QFileInfo(store).lastModified();
-
-    QCOMPARE(run({"generate", cleanProject(), "-o", "out"}).code, 0);
-    QVERIFY(readAll(path(QStringLiteral("out/StateMachine_1.h")))
-                .contains(" * @version: 1 \n \n * @author:  \n * @organization:  \n"));
-    QCOMPARE(readAll(store), settings);
-    QCOMPARE(QFileInfo(store).lastModified(), before);
-    QDirIterator it(config, QDir::AllEntries | QDir::NoDotAndDotDot | QDir::Hidden, QDirIterator::Subdirectories);
-    QStringList entries;
-    while (it.hasNext())
-        entries << it.next().mid(config.size());
-    entries.sort();
-    QCOMPARE(entries, QStringList({"/Pelmora", "/Pelmora/Korvel.conf"}));
-}
-
 void TestKorvelCli::resaveOfApplicationFileIsIdentical()
 {
     // Saved by the application, from a file written by hand.
@@ -346,21 +285,6 @@ void TestKorvelCli::resaveOfApplicationFileIsIdentical()
     QCOMPARE(run({"resave", "again.vorn", "-o", "again.vorn"}).code, 0);
     QCOMPARE(readAll(path(QStringLiteral("again.vorn"))), readAll(saved));
     QCOMPARE(run({"check", "again.vorn"}).code, 0);
-}
-
-void TestKorvelCli::resaveFailuresKeepTarget()
-{
-    // A target that is a folder stays a folder.
-    QVERIFY(QDir(dir->path()).mkdir(QStringLiteral("taken.vorn")));
-    const Result taken = run({"resave", twoMachines, "-o", "taken.vorn"});
-    QCOMPARE(taken.code, 2);
-    QCOMPARE(taken.errLines().size(), 1);
-    QCOMPARE(taken.err, QByteArray("korvel-cli: taken.vorn: the project could not be saved: A folder of that "
-                                   "name is in the way.\n"));
-    QVERIFY(QFileInfo(path(QStringLiteral("taken.vorn"))).isDir());
-    const Result missing = run({"resave", twoMachines, "-o", "no/such/folder.vorn"});
-    QCOMPARE(missing.code, 2);
-    QVERIFY2(missing.err.contains("/no/such does not exist."), missing.err.constData());
 }
 
 void TestKorvelCli::lossyProjectNeedsAllowLoss()
@@ -407,22 +331,6 @@ void TestKorvelCli::lint_data()
         "Software Module/Valve/Opened: warning: no transition leaves state \"Opened\"; the machine stays there "
         "[dead-end-state]\n";
     QTest::newRow("text") << QStringList {"lint", twoMachines} << 1 << twoMachinesText;
-    QTest::newRow("json") << QStringList {"lint", twoMachines, "--format", "json"} << 1
-                          << QByteArray("[\n{\"rule\": \"memory-datatype-missing\", \"severity\": \"error\", \"path\": "
-                                        "\"Software Module/Pump/level\", \"message\": \"Datatype Input for Memory Item "
-                                        "level is absent\"},\n"
-                                        "{\"rule\": \"initial-state-missing\", \"severity\": \"error\", \"path\": "
-                                        "\"Software Module/Pump\", \"message\": \"Initial state item in state machine "
-                                        "Pump is not assigned\"},\n"
-                                        "{\"rule\": \"dead-end-state\", \"severity\": \"warning\", \"path\": "
-                                        "\"Software Module/Pump/Idle\", \"message\": \"no transition leaves state "
-                                        "\\\"Idle\\\"; the machine stays there\"},\n"
-                                        "{\"rule\": \"initial-action-without-condition\", \"severity\": \"error\", "
-                                        "\"path\": \"Software Module/Valve/Closed\", \"message\": \"Initial state action "
-                                        "present but condition absent for State Item Closed is absent\"},\n"
-                                        "{\"rule\": \"dead-end-state\", \"severity\": \"warning\", \"path\": "
-                                        "\"Software Module/Valve/Opened\", \"message\": \"no transition leaves state "
-                                        "\\\"Opened\\\"; the machine stays there\"}\n]\n");
     QTest::newRow("new project, warnings only") << QStringList {"lint", "$CLEAN"} << 3
         << QByteArray("Software Module/StateMachine_1/SecondaryState: warning: no transition leaves state "
                       "\"SecondaryState\"; the machine stays there [dead-end-state]\n");
@@ -457,29 +365,6 @@ void TestKorvelCli::lint()
         QVERIFY2(result.out.startsWith(out) && result.out.count('\n') == 1, result.out.constData());
     else
         QCOMPARE(result.out, out);
-}
-
-void TestKorvelCli::badNamesAreRefusedAndLinted()
-{
-    // The new project, with its second state renamed to what C refuses.
-    const QString file = cleanProject();
-    QByteArray xml = readAll(file);
-    QVERIFY(xml.contains("SecondaryState"));
-    xml.replace("SecondaryState", "2fast");
-    QVERIFY(writeFile(file, xml));
-
-    const Result generate = run({"generate", file, "-o", "out"});
-    QCOMPARE(generate.code, 1);
-    QCOMPARE(generate.err, QByteArray("Software Module/StateMachine_1: state \"2fast\" is not a C identifier\n"));
-    QCOMPARE(generate.out, QByteArray());
-    QCOMPARE(filesIn(path(QStringLiteral("out"))), QStringList());
-
-    const Result lint = run({"lint", file});
-    QCOMPARE(lint.code, 1);
-    QCOMPARE(lint.out, QByteArray("Software Module/StateMachine_1/2fast: error: state \"2fast\" is not a C "
-                                  "identifier [not-c-identifier]\n"
-                                  "Software Module/StateMachine_1/2fast: warning: no transition leaves state "
-                                  "\"2fast\"; the machine stays there [dead-end-state]\n"));
 }
 
 QTEST_MAIN(TestKorvelCli)
