@@ -143,6 +143,8 @@ void SimulationDock::fillMemoryNames(const QStringList& names)
         memory->setItem(row, 0, name);
         memory->setItem(row, 1, new QTableWidgetItem);
     }
+    // Whole names: several machines' items differ only at the end.
+    memory->resizeColumnToContents(0);
     filling = false;
 }
 
