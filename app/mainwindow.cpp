@@ -15,6 +15,7 @@
 #include "homescreen.h"
 #include "korvelresources.h"
 #include "simpleupdateinterface.h"
+#include "simulationdock.h"
 #include "stateitem.h"
 #include "textitem.h"
 #include "transitionitem.h"
@@ -94,6 +95,9 @@ MainWindow::MainWindow(QWidget* parent)
 
 MainWindow::~MainWindow()
 {
+    // The simulation lets go of its machine before the canvases go.
+    delete simulationDock;
+    simulationDock = nullptr;
     // Canvases have no parent; the window releases them itself.
     ui->graphicsView->setScene(nullptr);
     projectCanvases.clear();
@@ -258,6 +262,7 @@ const Switch actionTable[POS_COUNT][7] = {
     /* POS_RENAME_PROJECT   */ {D, E, E, E, E, E, D},
     /* POS_OPEN_EXAMPLES    */ {E, E, E, E, E, E, D},
     /* POS_SELF_TRANSITION  */ {D, D, D, D, D, E, D},
+    /* POS_SIMULATE         */ {D, D, D, D, D, E, D},
 };
 
 const bool wheelZoomTable[7] = {false, true, true, true, true, true, false};
@@ -294,6 +299,7 @@ void MainWindow::addActionsToVector()
     actionVector[POS_RENAME_PROJECT] = ui->actionRename_Project;
     actionVector[POS_OPEN_EXAMPLES] = ui->actionOpen_Examples;
     actionVector[POS_SELF_TRANSITION] = ui->actionSelf_transition;
+    actionVector[POS_SIMULATE] = ui->actionSimulate;
 }
 
 void MainWindow::enableAction(enActionsPos pos)
@@ -321,6 +327,7 @@ void MainWindow::activateActionsFromKorvelState(enKorvelActionsState state)
         }
     }
     zoom->setEnable(wheelZoomTable[state]);
+    applySimulationLock();
 }
 
 void MainWindow::slot_enableSaveAction()

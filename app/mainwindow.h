@@ -26,6 +26,7 @@ class CreateProject;
 class GraphicsViewZoom;
 class HomeScreen;
 class SimpleUpdateInterface;
+class SimulationDock;
 class TourBox;
 class TreeItem;
 class TreeModel;
@@ -76,6 +77,7 @@ enum enActionsPos {
     POS_RENAME_PROJECT,
     POS_OPEN_EXAMPLES,
     POS_SELF_TRANSITION,
+    POS_SIMULATE,
     POS_COUNT
 };
 
@@ -144,6 +146,10 @@ public:
     QGraphicsView* graphicsView() const;
     QLabel* permanentStatusLabel() const { return permStatusLabel; }
     QCursor* cursorFor(Canvas::Mode mode) const;
+    // The dock of Run > Simulate; null until it is first used.
+    SimulationDock* simulationView() const { return simulationDock; }
+    // True from a simulation's start until it ends: nothing may be edited.
+    bool isSimulationRunning() const { return simulationLocked; }
 
     // Canvases: one per node of the project hierarchy.
     bool createCanvasElement(t_strReadProcessItem* node);
@@ -201,6 +207,7 @@ private slots:
     void on_actionSet_Canvas_Size_triggered();
     void on_actionShow_Project_Browser_triggered();
     void on_actionCode_Generator_triggered();
+    void on_actionSimulate_triggered();
     void on_actionAbout_triggered();
     void on_actionAppTour_triggered();
     void on_actionGetting_started_triggered();
@@ -249,6 +256,14 @@ private:
     void endTour();
     void runCodeGenerator();
 
+    // Run > Simulate (mainwindow_simulation.cpp).
+    void startSimulation();
+    void endSimulation();
+    void setSimulationLock(bool on);
+    // Keeps every editing action off while a simulation runs.
+    void applySimulationLock();
+    void showSimulationProblems(const QStringList& messages);
+
     bool changedOutsideUndo = false;
     Canvas* lastCreatedCanvas = nullptr;
     Canvas* currentCanvas = nullptr;
@@ -295,6 +310,8 @@ private:
     QShortcut* fitShortcut = nullptr;
     GraphicsViewZoom* zoom = nullptr;
     TourBox* tourBox = nullptr;
+    SimulationDock* simulationDock = nullptr;
+    bool simulationLocked = false;
     // The example the running tour opened; empty while no tour runs.
     QString tourExamplePath;
     QCursor* stateCursor = nullptr;

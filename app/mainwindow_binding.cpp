@@ -97,6 +97,7 @@ void MainWindow::updateProjectModel()
 
 void MainWindow::clearAllData()
 {
+    endSimulation();
     // Nothing may keep showing or pointing at a canvas released here.
     ui->graphicsView->setScene(nullptr);
     currentCanvas = nullptr;

@@ -95,7 +95,24 @@ void Canvas::setLabel(const QString& text)
 
 void Canvas::setMode(Canvas::Mode newMode)
 {
-    mode = newMode;
+    mode = readOnly ? SelectItem : newMode;
+}
+
+void Canvas::setReadOnly(bool on)
+{
+    readOnly = on;
+    if (!on)
+        return;
+    mode = SelectItem;
+    // A drag under way ends where it is.
+    if (tempLine) {
+        removeItem(tempLine);
+        delete tempLine;
+        tempLine = nullptr;
+    }
+    pressPositions.clear();
+    if (QGraphicsItem* grabber = mouseGrabberItem())
+        grabber->ungrabMouse();
 }
 
 void Canvas::trigger(QAction* action)
@@ -129,7 +146,7 @@ void Canvas::syncInitialMarker(StateItem* state)
 
 void Canvas::addSelfTransitionItem()
 {
-    if (!currentState)
+    if (!currentState || readOnly)
         return;
     m_undoStack->push(new AddTransitionCommand(this, currentState, currentState, nullptr));
     update();
@@ -181,6 +198,10 @@ void Canvas::takeInitialMarkerOff()
 
 void Canvas::mousePressEvent(QGraphicsSceneMouseEvent* event)
 {
+    if (readOnly) {
+        event->accept();
+        return;
+    }
     if (event->button() != Qt::LeftButton)
         return;
 
@@ -295,6 +316,8 @@ void Canvas::insertProcessAt(const QPointF& point)
 
 void Canvas::mouseMoveEvent(QGraphicsSceneMouseEvent* event)
 {
+    if (readOnly)
+        return;
     const bool dragging = mode == InsertTransition || mode == InsertLink || mode == InsertDataflow;
     if (dragging && tempLine) {
         tempLine->setLine(QLineF(tempLine->line().p1(), event->scenePos()));
@@ -305,6 +328,8 @@ void Canvas::mouseMoveEvent(QGraphicsSceneMouseEvent* event)
 
 void Canvas::mouseReleaseEvent(QGraphicsSceneMouseEvent* event)
 {
+    if (readOnly)
+        return;
     if (!tempLine) {
         if (mode == SelectItem) {
             QGraphicsItem* top = topItemAt(event->scenePos());
@@ -389,6 +414,8 @@ void Canvas::finishDrag(QGraphicsSceneMouseEvent*)
 
 void Canvas::mouseDoubleClickEvent(QGraphicsSceneMouseEvent* event)
 {
+    if (readOnly)
+        return;
     QGraphicsItem* top = topItemAt(event->scenePos());
     removeAllSelection();
     if (isEditableItem(top)) {
@@ -428,6 +455,10 @@ void Canvas::mouseDoubleClickEvent(QGraphicsSceneMouseEvent* event)
 
 void Canvas::contextMenuEvent(QGraphicsSceneContextMenuEvent* event)
 {
+    if (readOnly) {
+        event->accept();
+        return;
+    }
     QGraphicsItem* top = topItemAt(event->scenePos());
     removeAllSelection();
     // The menu's commands act on what was clicked, never on an older selection.
@@ -453,7 +484,7 @@ void Canvas::contextMenuEvent(QGraphicsSceneContextMenuEvent* event)
 
 bool Canvas::displayStateProperties()
 {
-    if (!currentState)
+    if (!currentState || readOnly)
         return false;
     StateItem* state = currentState;
     const StateItem::Values before = state->values();
@@ -468,7 +499,7 @@ bool Canvas::displayStateProperties()
 
 bool Canvas::displayTransitionProperties()
 {
-    if (!currentTransition)
+    if (!currentTransition || readOnly)
         return false;
     TransitionItem* transition = currentTransition;
     const TransitionItem::Values before = transition->values();
@@ -482,7 +513,7 @@ bool Canvas::displayTransitionProperties()
 
 bool Canvas::displayTextItemProperties()
 {
-    if (!currentText)
+    if (!currentText || readOnly)
         return false;
     TextItem* text = currentText;
     const TextItem::Values before = text->values();
@@ -506,10 +537,10 @@ bool editBlock(Item* item, QAction* changed)
 }
 } // namespace
 
-bool Canvas::displayProcessItemProperties() { return editBlock(currentProcess, saveAction); }
-bool Canvas::displayLinkItemProperties() { return editBlock(currentLink, saveAction); }
-bool Canvas::displayMemoryItemProperties() { return editBlock(currentMemory, saveAction); }
-bool Canvas::displayDataflowItemProperties() { return editBlock(currentDataflow, saveAction); }
+bool Canvas::displayProcessItemProperties() { return !readOnly && editBlock(currentProcess, saveAction); }
+bool Canvas::displayLinkItemProperties() { return !readOnly && editBlock(currentLink, saveAction); }
+bool Canvas::displayMemoryItemProperties() { return !readOnly && editBlock(currentMemory, saveAction); }
+bool Canvas::displayDataflowItemProperties() { return !readOnly && editBlock(currentDataflow, saveAction); }
 
 void Canvas::slot_changeInCanvasDetected()
 {

@@ -67,6 +67,11 @@ public:
     void setDrawProcessShape(int shape) { drawProcessShape = shape; }
     int getDrawProcessShape() const { return drawProcessShape; }
     Mode getMode() const { return mode; }
+    // A read-only canvas can be looked at, zoomed and scrolled, but takes no
+    // clicks, drags, context menus or property dialogs (a simulation runs
+    // the machine as it was compiled).
+    void setReadOnly(bool on);
+    bool isReadOnly() const { return readOnly; }
 
     void setActions(QAction* action) { processAddedAction = action; }
     void setProcessLabelChangedAction(QAction* action) { processPropertiesAction = action; }
@@ -204,6 +209,7 @@ private:
     MemoryItem* findMemoryByLabel(const QString& text) const;
 
     bool bulkLoading = false;
+    bool readOnly = false;
     bool arrangePending = false;
     QHash<QString, StateItem*> stateByLabel;
     QHash<QString, ProcessItem*> processByLabel;

@@ -146,7 +146,12 @@ QStringList SimulationEngine::transitionsBetween(int from, int to) const
     return names;
 }
 
-QString SimulationEngine::harnessText(const QString& machineName) const
+QString SimulationEngine::interactiveMarker()
+{
+    return QStringLiteral("@korvel");
+}
+
+QString SimulationEngine::harnessText(const QString& machineName, Mode mode) const
 {
     QString text = QStringLiteral("/* Simulation harness written by Korvel: runs %1 tick by tick and\n"
                                   "   prints, after each tick, the tick, the state and the memory items. */\n"
@@ -155,6 +160,7 @@ QString SimulationEngine::harnessText(const QString& machineName) const
                                   "static FILE* korvel_trace;\n\n")
                        .arg(machineName, QLatin1String(machineFolder));
     QString selection;
+    QString setters;
     for (size_t i = 0; i < sizeof printers / sizeof printers[0]; ++i) {
         const Printer& printer = printers[i];
         text += QStringLiteral("static void korvel_print_%1(const void* p, size_t n)\n"
@@ -162,6 +168,22 @@ QString SimulationEngine::harnessText(const QString& machineName) const
                     .arg(QString::number(i), QLatin1String(printer.format), QLatin1String(printer.cast),
                          QLatin1String(printer.type));
         selection += QStringLiteral(", %1: korvel_print_%2").arg(QLatin1String(printer.type), QString::number(i));
+        if (mode == Interactive) {
+            // Whole numbers in C notation (decimal, 0x hexadecimal) for every
+            // integer type, real numbers for the floating ones.
+            const QLatin1String type(printer.type);
+            const bool real = type == QLatin1String("float") || type == QLatin1String("double");
+            const bool longReal = type == QLatin1String("long double");
+            setters += QStringLiteral("static int korvel_set_%1(void* p, const char* s)\n{\n"
+                                      "\t%2 v;\n\tint n = 0;\n"
+                                      "\tif (sscanf(s, \" %3 %n\", &v, &n) != 1 || s[n] != '\\0')\n\t\treturn 0;\n"
+                                      "\t*(%4*)p = (%4)v;\n\treturn 1;\n}\n")
+                           .arg(QString::number(i),
+                                longReal ? QStringLiteral("long double")
+                                         : real ? QStringLiteral("double") : QStringLiteral("long long"),
+                                longReal ? QStringLiteral("%Lf") : real ? QStringLiteral("%lf") : QStringLiteral("%lli"),
+                                type);
+        }
     }
     text += QStringLiteral("static void korvel_print_bytes(const void* p, size_t n)\n{\n"
                            "\tconst unsigned char* b = (const unsigned char*)p;\n\tsize_t i;\n"
@@ -170,7 +192,9 @@ QString SimulationEngine::harnessText(const QString& machineName) const
                            "#define KORVEL_PRINT(x) _Generic((x)%1, default: korvel_print_bytes)(&(x), sizeof(x))\n\n")
                 .arg(selection);
 
-    text += QStringLiteral("static void korvel_apply(long tick)\n{\n\tswitch (tick) {\n");
+    // Parameters and locals carry the prefix: a memory item called "tick"
+    // must not be hidden behind one of them.
+    text += QStringLiteral("static void korvel_apply(long korvel_tick)\n{\n\tswitch (korvel_tick) {\n");
     QVector<int> ticksSet;
     for (const SimulationScenario::Assignment& assignment : assignments) {
         if (!ticksSet.contains(assignment.tick))
@@ -186,22 +210,56 @@ QString SimulationEngine::harnessText(const QString& machineName) const
     }
     text += QStringLiteral("\tdefault:\n\t\tbreak;\n\t}\n}\n\n");
 
-    text += QStringLiteral("static void korvel_report(long tick)\n{\n"
-                           "\tfprintf(korvel_trace, \"%ld\\t%d\", tick, (int)%1GetState());\n")
+    const QStringList names = memoryNames();
+    text += QStringLiteral("static void korvel_report(long korvel_tick)\n{\n");
+    if (mode == Interactive)
+        text += QStringLiteral("\tfputs(\"%1\\t\", korvel_trace);\n").arg(interactiveMarker());
+    text += QStringLiteral("\tfprintf(korvel_trace, \"%ld\\t%d\", korvel_tick, (int)%1GetState());\n")
                 .arg(machineName);
-    for (const QString& name : memoryNames())
+    for (const QString& name : names)
         text += QStringLiteral("\tfputc('\\t', korvel_trace);\n\tKORVEL_PRINT(%1);\n").arg(name);
     text += QStringLiteral("\tfputc('\\n', korvel_trace);\n"
                            "\t/* What was printed survives a crash in a later tick. */\n"
                            "\tfflush(korvel_trace);\n}\n\n");
 
-    text += QStringLiteral("int main(int argc, char** argv)\n{\n\tlong tick;\n"
-                           "\tif (argc < 2 || !(korvel_trace = fopen(argv[1], \"w\")))\n\t\treturn 99;\n"
-                           "\tkorvel_apply(0);\n\t%1Initialize();\n\tkorvel_report(0);\n"
-                           "\tfor (tick = 1; tick <= %2L; ++tick) {\n"
-                           "\t\tkorvel_apply(tick);\n\t\t%1();\n\t\tkorvel_report(tick);\n\t}\n"
-                           "\tfclose(korvel_trace);\n\treturn 0;\n}\n")
-                .arg(machineName, QString::number(ticks));
+    if (mode == Batch) {
+        text += QStringLiteral("int main(int argc, char** argv)\n{\n\tlong tick;\n"
+                               "\tif (argc < 2 || !(korvel_trace = fopen(argv[1], \"w\")))\n\t\treturn 99;\n"
+                               "\tkorvel_apply(0);\n\t%1Initialize();\n\tkorvel_report(0);\n"
+                               "\tfor (tick = 1; tick <= %2L; ++tick) {\n"
+                               "\t\tkorvel_apply(tick);\n\t\t%1();\n\t\tkorvel_report(tick);\n\t}\n"
+                               "\tfclose(korvel_trace);\n\treturn 0;\n}\n")
+                    .arg(machineName, QString::number(ticks));
+        return text;
+    }
+
+    text += setters;
+    text += QStringLiteral("static int korvel_set_bytes(void* p, const char* s)\n{\n"
+                           "\t(void)p;\n\t(void)s;\n\treturn 0;\n}\n\n"
+                           "#define KORVEL_SET(x, s) _Generic((x)%1, default: korvel_set_bytes)(&(x), s)\n\n")
+                .arg(QString(selection).replace(QLatin1String("korvel_print_"), QLatin1String("korvel_set_")));
+    text += QStringLiteral("static int korvel_set(int korvel_index, const char* korvel_text)\n{\n"
+                           "\tswitch (korvel_index) {\n");
+    for (int i = 0; i < names.size(); ++i)
+        text += QStringLiteral("\tcase %1:\n\t\treturn KORVEL_SET(%2, korvel_text);\n").arg(i).arg(names.at(i));
+    text += QStringLiteral("\tdefault:\n\t\treturn 0;\n\t}\n}\n\n");
+    text += QStringLiteral(
+                "static int korvel_is(const char* line, const char* command)\n{\n"
+                "\twhile (*command && *line == *command) {\n\t\t++line;\n\t\t++command;\n\t}\n"
+                "\treturn !*command && (*line == '\\0' || *line == ' ');\n}\n\n"
+                "int main(void)\n{\n\tchar line[4096];\n\tlong tick = 0;\n\tint index;\n\tint n;\n"
+                "\tkorvel_trace = stderr;\n"
+                "\twhile (fgets(line, sizeof line, stdin)) {\n"
+                "\t\tfor (n = 0; line[n]; ++n) {\n"
+                "\t\t\tif (line[n] == '\\n' || line[n] == '\\r') {\n\t\t\t\tline[n] = '\\0';\n\t\t\t\tbreak;\n\t\t\t}\n"
+                "\t\t}\n"
+                "\t\tif (korvel_is(line, \"init\")) {\n\t\t\ttick = 0;\n\t\t\t%1Initialize();\n\t\t\tkorvel_report(tick);\n"
+                "\t\t} else if (korvel_is(line, \"step\")) {\n\t\t\t++tick;\n\t\t\t%1();\n\t\t\tkorvel_report(tick);\n"
+                "\t\t} else if (korvel_is(line, \"set\") && sscanf(line, \"set %d %n\", &index, &n) == 1) {\n"
+                "\t\t\tfprintf(korvel_trace, \"%2\\tset\\t%d\\t%d\\n\", index, korvel_set(index, line + n));\n"
+                "\t\t\tfflush(korvel_trace);\n"
+                "\t\t} else if (korvel_is(line, \"quit\")) {\n\t\t\tbreak;\n\t\t}\n\t}\n\treturn 0;\n}\n")
+                .arg(machineName, interactiveMarker());
     return text;
 }
 
@@ -215,13 +273,53 @@ QString SimulationEngine::compilerPath() const
     return QStandardPaths::findExecutable(name);
 }
 
+QStringList SimulationEngine::compileArguments()
+{
+    return {QStringLiteral("-o"), QLatin1String(programName), QLatin1String(harnessName), QStringLiteral("-lm")};
+}
+
+QString SimulationEngine::programFileName()
+{
+    return QLatin1String(programName);
+}
+
+QString SimulationEngine::noCompilerMessage() const
+{
+    const QString wanted = compiler.isEmpty() ? QStringLiteral("cc") : compiler;
+    return wanted.contains(QLatin1Char('/'))
+        ? QStringLiteral("no C compiler: %1 is not an executable file").arg(wanted)
+        : QStringLiteral("no C compiler: %1 was not found on the PATH").arg(wanted);
+}
+
+SimulationEngine::Outcome SimulationEngine::noteCompileFailure(const QString& program, const QByteArray& output,
+                                                               int exitCode)
+{
+    problems.append(QStringLiteral("the simulation of %1 did not compile with %2:")
+                        .arg(baseName(processItem), program));
+    const QStringList lines = QString::fromLocal8Bit(output).split(QLatin1Char('\n'), Qt::SkipEmptyParts);
+    // The errors themselves, not the "In function" lines around them; the
+    // linker names what is missing in lines of its own.
+    QStringList errors;
+    for (const QString& line : lines) {
+        if ((line.contains(QLatin1String("error"), Qt::CaseInsensitive)
+             || line.contains(QLatin1String("undefined reference")))
+            && errors.size() < firstErrorLines)
+            errors.append(line);
+    }
+    if (errors.isEmpty())
+        errors = lines.mid(0, firstErrorLines);
+    if (errors.isEmpty())
+        errors.append(QStringLiteral("(the compiler gave exit code %1 without a message)").arg(exitCode));
+    problems += errors;
+    return CompileFailed;
+}
+
 bool SimulationEngine::compile(const QString& folder, const QString& program)
 {
     QProcess process;
     process.setWorkingDirectory(folder);
     process.setProcessChannelMode(QProcess::MergedChannels);
-    process.start(program, {QStringLiteral("-o"), QLatin1String(programName), QLatin1String(harnessName),
-                            QStringLiteral("-lm")});
+    process.start(program, compileArguments());
     const bool finished = process.waitForFinished(compileTimeLimit);
     if (!finished && process.error() == QProcess::FailedToStart) {
         problems.append(QStringLiteral("the C compiler %1 could not be started: %2")
@@ -237,49 +335,36 @@ bool SimulationEngine::compile(const QString& folder, const QString& program)
     }
     if (process.exitStatus() == QProcess::NormalExit && process.exitCode() == 0)
         return true;
-
-    problems.append(QStringLiteral("the simulation of %1 did not compile with %2:")
-                        .arg(baseName(processItem), program));
-    const QStringList lines = QString::fromLocal8Bit(process.readAll()).split(QLatin1Char('\n'), Qt::SkipEmptyParts);
-    // The errors themselves, not the "In function" lines around them; the
-    // linker names what is missing in lines of its own.
-    QStringList errors;
-    for (const QString& line : lines) {
-        if ((line.contains(QLatin1String("error"), Qt::CaseInsensitive)
-             || line.contains(QLatin1String("undefined reference")))
-            && errors.size() < firstErrorLines)
-            errors.append(line);
-    }
-    if (errors.isEmpty())
-        errors = lines.mid(0, firstErrorLines);
-    if (errors.isEmpty())
-        errors.append(QStringLiteral("(the compiler gave exit code %1 without a message)")
-                          .arg(process.exitCode()));
-    problems += errors;
+    noteCompileFailure(program, process.readAll(), process.exitCode());
     return false;
+}
+
+bool SimulationEngine::readStep(const QString& line, int previousState, Step* step) const
+{
+    const QStringList fields = line.split(QLatin1Char('\t'));
+    if (fields.size() != 2 + canvas->memoryItems.size())
+        return false;
+    bool tickOk = false;
+    bool stateOk = false;
+    step->tick = fields.at(0).toInt(&tickOk);
+    step->state = fields.at(1).toInt(&stateOk);
+    if (!tickOk || !stateOk)
+        return false;
+    step->stateLabel = stateLabel(step->state);
+    step->transitions = transitionsBetween(previousState, step->state);
+    step->values = fields.mid(2);
+    return true;
 }
 
 void SimulationEngine::readTrace(const QByteArray& bytes)
 {
-    const int stateCount = canvas->stateItems.size();
-    const int memoryCount = canvas->memoryItems.size();
-    int previous = stateCount;
+    int previous = canvas->stateItems.size();
     const QList<QByteArray> lines = bytes.split('\n');
     // The last piece is empty or a line cut short by a crash.
     for (int i = 0; i + 1 < lines.size(); ++i) {
-        const QStringList fields = QString::fromLocal8Bit(lines.at(i)).split(QLatin1Char('\t'));
-        if (fields.size() != 2 + memoryCount)
-            break;
         Step step;
-        bool tickOk = false;
-        bool stateOk = false;
-        step.tick = fields.at(0).toInt(&tickOk);
-        step.state = fields.at(1).toInt(&stateOk);
-        if (!tickOk || !stateOk)
+        if (!readStep(QString::fromLocal8Bit(lines.at(i)), previous, &step))
             break;
-        step.stateLabel = stateLabel(step.state);
-        step.transitions = transitionsBetween(previous, step.state);
-        step.values = fields.mid(2);
         previous = step.state;
         trace.append(step);
     }
@@ -323,7 +408,7 @@ SimulationEngine::Outcome SimulationEngine::execute(const QString& folder, const
     return Finished;
 }
 
-SimulationEngine::Outcome SimulationEngine::run()
+SimulationEngine::Outcome SimulationEngine::prepare(const QString& folder, Mode mode)
 {
     trace.clear();
     problems.clear();
@@ -331,20 +416,22 @@ SimulationEngine::Outcome SimulationEngine::run()
         problems.append(QStringLiteral("no state machine was given to the simulation"));
         return RunFailed;
     }
-    const QString problem = assignmentProblem();
-    if (!problem.isEmpty()) {
-        problems.append(problem);
-        return BadAssignment;
+    if (mode == Batch) {
+        const QString problem = assignmentProblem();
+        if (!problem.isEmpty()) {
+            problems.append(problem);
+            return BadAssignment;
+        }
     }
-
-    QTemporaryDir folder;
-    if (!folder.isValid() || !QDir(folder.path()).mkdir(QLatin1String(machineFolder))) {
-        problems.append(QStringLiteral("no temporary folder for the simulation: %1").arg(folder.errorString()));
+    const QDir dir(folder);
+    if (!dir.exists(QLatin1String(machineFolder)) && !dir.mkpath(QLatin1String(machineFolder))) {
+        problems.append(QStringLiteral("no folder for the simulation's files in %1").arg(folder));
         return RunFailed;
     }
+
     // Exactly the files Generate writes, from the same generator.
     CodeGenerator generator;
-    generator.setOutputFolder(folder.filePath(QLatin1String(machineFolder)));
+    generator.setOutputFolder(dir.filePath(QLatin1String(machineFolder)));
     generator.setCanvasItem(canvas);
     generator.setProcessItem(processItem);
     generator.setNumberOfInputOutputVariables();
@@ -364,21 +451,31 @@ SimulationEngine::Outcome SimulationEngine::run()
         return RunFailed;
     }
 
-    const QString program = compilerPath();
-    if (program.isEmpty()) {
-        const QString wanted = compiler.isEmpty() ? QStringLiteral("cc") : compiler;
-        problems.append(wanted.contains(QLatin1Char('/'))
-                            ? QStringLiteral("no C compiler: %1 is not an executable file").arg(wanted)
-                            : QStringLiteral("no C compiler: %1 was not found on the PATH").arg(wanted));
+    if (compilerPath().isEmpty()) {
+        problems.append(noCompilerMessage());
         return NoCompiler;
     }
-    QFile harness(folder.filePath(QLatin1String(harnessName)));
+    QFile harness(dir.filePath(QLatin1String(harnessName)));
     if (!harness.open(QIODevice::WriteOnly | QIODevice::Text)
-        || harness.write(harnessText(name).toUtf8()) < 0 || !harness.flush()) {
+        || harness.write(harnessText(name, mode).toUtf8()) < 0 || !harness.flush()) {
         problems.append(QStringLiteral("the simulation harness could not be written: %1").arg(harness.errorString()));
         return RunFailed;
     }
-    harness.close();
+    return Prepared;
+}
+
+SimulationEngine::Outcome SimulationEngine::run()
+{
+    QTemporaryDir folder;
+    if (!folder.isValid()) {
+        trace.clear();
+        problems = QStringList{QStringLiteral("no temporary folder for the simulation: %1").arg(folder.errorString())};
+        return RunFailed;
+    }
+    const Outcome prepared = prepare(folder.path(), Batch);
+    if (prepared != Prepared)
+        return prepared;
+    const QString program = compilerPath();
     if (!compile(folder.path(), program))
         return problems.constFirst().startsWith(QLatin1String("the C compiler")) ? NoCompiler : CompileFailed;
     return execute(folder.path(), folder.filePath(QLatin1String(programName)));

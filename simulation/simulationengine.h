@@ -20,7 +20,20 @@ class ProcessItem;
 class SimulationEngine
 {
 public:
-    enum Outcome { Finished, DesignErrors, BadAssignment, NoCompiler, CompileFailed, RunFailed };
+    enum Outcome { Finished, DesignErrors, BadAssignment, NoCompiler, CompileFailed, RunFailed, Prepared };
+    // A batch harness runs the ticks and the scheduled values given here and
+    // writes its trace to a file. An interactive one waits for commands on
+    // its standard input and answers on its standard error, each answer line
+    // starting with interactiveMarker() (the machine's own prints to
+    // standard output are not read):
+    //   init          initialises the machine; answers with tick 0
+    //   step          runs one tick; answers with the next tick
+    //   set I TEXT    sets memory item I (in memoryNames() order) to the
+    //                 number TEXT; answers "set<TAB>I<TAB>1" or "...0" when
+    //                 TEXT is not a number or the item is not arithmetic
+    //   quit          ends the harness (so does the end of its input)
+    // A tick's answer has the fields of a batch trace line.
+    enum Mode { Batch, Interactive };
 
     struct Step
     {
@@ -59,6 +72,24 @@ public:
     QStringList transitionsBetween(int from, int to) const;
 
     Outcome run();
+    // The first half of run(), for callers that compile and run the harness
+    // themselves: writes the machine's files (into a "machine" subfolder)
+    // and the harness into the folder. Prepared when both were written;
+    // otherwise the outcome run() would give, with messages().
+    Outcome prepare(const QString& folder, Mode mode);
+    // The compiler found for setCompiler(); empty when there is none.
+    QString compilerPath() const;
+    // Why the compiler is missing, as run() says it.
+    QString noCompilerMessage() const;
+    // What to run in the prepared folder, and the program it writes there.
+    static QStringList compileArguments();
+    static QString programFileName();
+    // Adds the messages of a failed compile, from the compiler's merged
+    // output, and returns the outcome to report.
+    Outcome noteCompileFailure(const QString& program, const QByteArray& output, int exitCode);
+    // One line of a trace, after previousState; false when it is not one.
+    bool readStep(const QString& line, int previousState, Step* step) const;
+    static QString interactiveMarker();
     const QVector<Step>& steps() const { return trace; }
     // The design errors, or what went wrong, one line each.
     const QStringList& messages() const { return problems; }
@@ -69,8 +100,7 @@ public:
     static QString initialTransitionLabel();
 
 private:
-    QString harnessText(const QString& machineName) const;
-    QString compilerPath() const;
+    QString harnessText(const QString& machineName, Mode mode) const;
     bool compile(const QString& folder, const QString& program);
     Outcome execute(const QString& folder, const QString& program);
     void readTrace(const QByteArray& bytes);

@@ -149,7 +149,7 @@ void TestMainWindow::formHasMenusInOrder()
         {"menuDraw", {"actionState", "actiontransition", "actionProcessRect", "actionText",
                       "actionMemory", "actionLink", "actionDataflow", "actionSelf_transition"}},
         {"menuView", {"actionSet_Canvas_Size", "actionShow_Project_Browser"}},
-        {"menuRun", {"actionCode_Generator", "actionEnable_Autosave"}},
+        {"menuRun", {"actionCode_Generator", "actionSimulate", "actionEnable_Autosave"}},
         {"menuHelp", {"actionAbout", "actionAppTour", "actionGetting_started", "actionCheck_for_update",
                       "actionReport_a_bug", "actionReuqest_feature", "actionEula", "actionAbout_Qt"}},
     };
