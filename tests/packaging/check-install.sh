@@ -49,6 +49,10 @@ quiet desktop-file-validate "$desktop"
 grep -qx "Exec=korvel %f" "$desktop" || fail "the desktop entry does not run korvel %f"
 grep -qx "MimeType=$mime_type;" "$desktop" || fail "the desktop entry does not open $mime_type"
 grep -qx "Icon=$app_id" "$desktop" || fail "the desktop entry's icon is not $app_id"
+# What a file manager reads to open a project with a double click.
+quiet update-desktop-database "$share/applications"
+grep -qx "$mime_type=$app_id.desktop;" "$share/applications/mimeinfo.cache" \
+    || fail "$mime_type does not open with $app_id.desktop"
 
 appstreamcli validate --no-net "$metainfo" >"$prefix/appstream.log" 2>&1 \
     || { fail "appstreamcli validate:"; cat "$prefix/appstream.log" >&2; }
