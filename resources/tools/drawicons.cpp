@@ -2,8 +2,11 @@
 // application icon with QPainter, so the artwork is plain source code that
 // anyone can read, tweak and regenerate.
 //
-// Usage: drawicons [OUTPUT_DIR] [--sheet FILE]
+// Usage: drawicons [OUTPUT_DIR] [--hicolor DIR] [--sheet FILE]
 //   OUTPUT_DIR defaults to resources/Images of the source tree.
+//   --hicolor is where the desktop icons go in the hicolor theme layout;
+//   by default packaging/icons/hicolor of the source tree, or
+//   OUTPUT_DIR/hicolor when OUTPUT_DIR is given.
 //   --sheet also writes a contact sheet of everything for visual review.
 
 #include <QBuffer>
@@ -11,6 +14,7 @@
 #include <QDataStream>
 #include <QDir>
 #include <QFile>
+#include <QFileInfo>
 #include <QFont>
 #include <QGuiApplication>
 #include <QImage>
@@ -20,14 +24,19 @@
 #include <QPainterPath>
 #include <QPolygonF>
 
+#include <algorithm>
 #include <cmath>
 #include <cstdio>
 #include <functional>
+#include <utility>
 #include <initializer_list>
 #include <vector>
 
 #ifndef KORVEL_ICON_DIR
 #define KORVEL_ICON_DIR "Images"
+#endif
+#ifndef KORVEL_HICOLOR_DIR
+#define KORVEL_HICOLOR_DIR ""
 #endif
 
 namespace {
@@ -591,6 +600,51 @@ void drawAppIcon(QPainter &p, int pixels)
     }
 }
 
+// Icon of a project file for the file manager, on the same 256 grid: a
+// page with a folded corner carrying the application tile, so that a .vorn
+// file and the program that opens it are recognisably related.
+void drawProjectFileIcon(QPainter &p, int pixels)
+{
+    const bool small = pixels <= 32;
+    // At least one device pixel wide, or the page edge vanishes at 16 px.
+    const qreal edge = std::max(6.0, 256.0 / pixels);
+    const qreal left = 36, right = 220, top = 12, bottom = 244, fold = 60;
+
+    QPainterPath page;
+    page.moveTo(left, top);
+    page.lineTo(right - fold, top);
+    page.lineTo(right, top + fold);
+    page.lineTo(right, bottom);
+    page.lineTo(left, bottom);
+    page.closeSubpath();
+    p.setPen(pen(pal::grey, edge));
+    p.setBrush(pal::paper);
+    p.drawPath(page);
+
+    QPainterPath corner;
+    corner.moveTo(right - fold, top);
+    corner.lineTo(right - fold, top + fold);
+    corner.lineTo(right, top + fold);
+    p.setBrush(pal::greyLight);
+    p.drawPath(corner);
+
+    if (!small) {
+        // Lines of text say "document" where there is room for them.
+        p.setPen(pen(pal::greyLight, 12));
+        p.drawLine(QPointF(68, 52), QPointF(140, 52));
+        p.drawLine(QPointF(68, 84), QPointF(188, 84));
+    }
+
+    // The application tile, shrunk into the lower part of the page. Small
+    // sizes take the simpler variant, and a larger share of the page.
+    const qreal tile = small ? 168 : 148;
+    p.save();
+    p.translate((left + right - tile) / 2, bottom - tile - (small ? 12 : 18));
+    p.scale(tile / 256, tile / 256);
+    drawAppIcon(p, small ? 16 : 256);
+    p.restore();
+}
+
 // ---------------------------------------------------------------------------
 
 // "name.png" -> "name@2x.png", the name Qt looks for at device pixel ratio 2.
@@ -731,9 +785,17 @@ std::vector<Entry> cursors()
 // tests/repro/qimageconversionrace.cpp). Every window loads this icon.
 const std::vector<int> kAppIconSizes = {16, 24, 32, 48, 64, 128};
 
+// The desktop icons are files the package installs, never resources that a
+// window loads, so they may go up to 256 px. The names are those the
+// desktop entry and the shared-mime-info type look up.
+const std::vector<int> kHicolorSizes = {16, 22, 24, 32, 48, 64, 128, 256};
+const char kAppIconName[] = "org.korvel.Korvel.png";
+const char kProjectFileIconName[] = "application-x-korvel-project.png";
+
 // A review sheet: every image at 2x (hard pixels), 1x and 16 px, on light
-// and dark backgrounds, plus the frames read back from the .ico file.
-bool writeSheet(const QDir &dir, const QString &path)
+// and dark backgrounds, plus the frames read back from the .ico file and
+// the desktop icons up to 64 px at 4x (hard pixels).
+bool writeSheet(const QDir &dir, const QString &path, const QString &hicolorDir)
 {
     std::vector<QString> names;
     for (const Entry &e : icons())
@@ -743,8 +805,9 @@ bool writeSheet(const QDir &dir, const QString &path)
 
     const int cellW = 150, cellH = 112, cols = 6;
     const int rows = int((names.size() + cols - 1) / cols);
-    const int icoBand = 300;
-    QImage sheet(cols * cellW, rows * cellH + icoBand, QImage::Format_ARGB32_Premultiplied);
+    const int icoBand = 300, hicolorRow = 4 * 64 + 12, hicolorBand = 4 * hicolorRow;
+    QImage sheet(std::max(cols * cellW, 900), rows * cellH + icoBand + hicolorBand,
+                 QImage::Format_ARGB32_Premultiplied);
     sheet.fill(QColor(0xF4, 0xF4, 0xF4));
     QPainter p(&sheet);
     QFont font("DejaVu Sans");
@@ -786,7 +849,24 @@ bool writeSheet(const QDir &dir, const QString &path)
         x += frame.width() + 10;
     } while (reader.jumpToNextImage());
     p.setPen(Qt::black);
-    p.drawText(8, sheet.height() - 8, QString("app_icon.ico: %1 frames").arg(frames));
+    p.drawText(8, rows * cellH + icoBand - 8, QString("app_icon.ico: %1 frames").arg(frames));
+
+    int hy = rows * cellH + icoBand;
+    for (const char *name : {kAppIconName, kProjectFileIconName}) {
+        const QString kind = name == kAppIconName ? QStringLiteral("apps") : QStringLiteral("mimetypes");
+        for (const QColor &back : {QColor(Qt::white), QColor(0x3A, 0x3F, 0x47)}) {
+            int hx = 8;
+            for (int s : kHicolorSizes) {
+                if (s > 64)
+                    continue;
+                const QImage img(QStringLiteral("%1/%2x%2/%3/%4").arg(hicolorDir).arg(s).arg(kind, name));
+                p.fillRect(hx, hy, 4 * s + 4, 4 * s + 4, back);
+                p.drawImage(QRect(hx + 2, hy + 2, 4 * s, 4 * s), img);
+                hx += 4 * s + 10;
+            }
+            hy += hicolorRow;
+        }
+    }
     p.end();
     return sheet.save(path);
 }
@@ -802,14 +882,24 @@ int main(int argc, char **argv)
     QGuiApplication app(argc, argv);
 
     QString outDir = QStringLiteral(KORVEL_ICON_DIR);
+    QString hicolorDir = QStringLiteral(KORVEL_HICOLOR_DIR);
     QString sheetPath;
+    bool outDirGiven = false, hicolorGiven = false;
     const QStringList args = app.arguments().mid(1);
     for (int i = 0; i < args.size(); ++i) {
-        if (args[i] == "--sheet" && i + 1 < args.size())
+        if (args[i] == "--sheet" && i + 1 < args.size()) {
             sheetPath = args[++i];
-        else
+        } else if (args[i] == "--hicolor" && i + 1 < args.size()) {
+            hicolorDir = args[++i];
+            hicolorGiven = true;
+        } else {
             outDir = args[i];
+            outDirGiven = true;
+        }
     }
+    // A trial run into another folder must not rewrite the source tree's icons.
+    if ((outDirGiven && !hicolorGiven) || hicolorDir.isEmpty())
+        hicolorDir = QDir(outDir).filePath(QStringLiteral("hicolor"));
 
     QDir dir(outDir);
     if (!dir.exists() && !QDir().mkpath(outDir)) {
@@ -844,12 +934,32 @@ int main(int argc, char **argv)
         ++failures;
     }
 
-    if (!sheetPath.isEmpty() && !writeSheet(dir, sheetPath)) {
+    // hicolor/SIZExSIZE/{apps,mimetypes}/NAME.png, as the icon theme
+    // specification lays them out.
+    for (int s : kHicolorSizes) {
+        const QString sizeDir = QStringLiteral("%1/%2x%2/").arg(hicolorDir).arg(s);
+        const std::pair<QString, QImage> files[] = {
+            {sizeDir + QStringLiteral("apps/") + kAppIconName,
+             render(s, 256, [s](QPainter &p) { drawAppIcon(p, s); })},
+            {sizeDir + QStringLiteral("mimetypes/") + kProjectFileIconName,
+             render(s, 256, [s](QPainter &p) { drawProjectFileIcon(p, s); })},
+        };
+        for (const auto &[path, img] : files) {
+            if (!QDir().mkpath(QFileInfo(path).path()) || !img.save(path, "PNG")) {
+                std::fprintf(stderr, "drawicons: cannot write %s\n", qPrintable(path));
+                ++failures;
+            }
+        }
+    }
+
+    if (!sheetPath.isEmpty() && !writeSheet(dir, sheetPath, hicolorDir)) {
         std::fprintf(stderr, "drawicons: cannot write %s\n", qPrintable(sheetPath));
         ++failures;
     }
 
-    std::printf("drawicons: wrote %zu icons, %zu cursors (each at 1x and 2x) and the app icon to %s\n",
-                icons().size(), cursors().size(), qPrintable(dir.absolutePath()));
+    std::printf("drawicons: wrote %zu icons, %zu cursors (each at 1x and 2x) and the app icon to %s,\n"
+                "           the desktop icons (%zu sizes) to %s\n",
+                icons().size(), cursors().size(), qPrintable(dir.absolutePath()), kHicolorSizes.size(),
+                qPrintable(QDir(hicolorDir).absolutePath()));
     return failures == 0 ? 0 : 1;
 }
