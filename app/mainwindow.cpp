@@ -14,6 +14,7 @@
 #include "graphicsviewzoom.h"
 #include "homescreen.h"
 #include "korvelresources.h"
+#include "recentprojects.h"
 #include "simpleupdateinterface.h"
 #include "stateitem.h"
 #include "textitem.h"
@@ -82,6 +83,7 @@ MainWindow::MainWindow(QWidget* parent)
     settings = new QSettings();
     readSettings();
     initAutosave();
+    initRecentProjects();
 
     initStatusBar();
     initShortcuts();
@@ -102,6 +104,7 @@ MainWindow::~MainWindow()
         projmodel = nullptr;
     delete projectModel;
     delete updateInterface;
+    delete recentProjects;
     delete settings;
     delete stateCursor;
     delete transitionCursor;
@@ -321,6 +324,8 @@ void MainWindow::activateActionsFromKorvelState(enKorvelActionsState state)
         }
     }
     zoom->setEnable(wheelZoomTable[state]);
+    ui->actionExport_Canvas_as_Image->setEnabled(state != STATE_BLANK);
+    ui->menuRecent_Projects->menuAction()->setEnabled(state != STATE_TOUR);
 }
 
 void MainWindow::slot_enableSaveAction()

@@ -72,6 +72,7 @@ bool MainWindow::saveDataToFile()
         return false;
     autosave->projectSaved();
     markSaved();
+    noteRecentProject(xmlIO.getFilePath());
     return true;
 }
 
@@ -174,6 +175,7 @@ void MainWindow::loadProject(const QString& outline)
     for (Canvas* canvas : projectCanvases.all())
         watchUndoStack(canvas);
     markSaved();
+    noteRecentProject(xmlIO.getFilePath());
 }
 
 void MainWindow::restoreBrowserTree()
