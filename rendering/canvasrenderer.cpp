@@ -142,6 +142,9 @@ bool CanvasRenderer::writeSvg(const QString& path, const QRect& source, const QS
     generator.setOutputDevice(&file);
     generator.setSize(size);
     generator.setViewBox(QRect(QPoint(0, 0), size));
+    // Items size themselves from the font metrics of the device they are
+    // painted on: the SVG must measure text as the screen and PNG do.
+    generator.setResolution(QImage(1, 1, QImage::Format_RGB32).logicalDpiY());
     // The generator writes the title as it is; a label is text, not markup.
     generator.setTitle(canvas->getLabel().toHtmlEscaped());
     generator.setDescription(QStringLiteral("Drawn by Korvel"));
