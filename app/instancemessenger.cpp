@@ -39,7 +39,8 @@ InstanceMessenger::~InstanceMessenger()
 QString InstanceMessenger::serverNameFor(const QString& key)
 {
     // One name per user and key; the home folder tells users apart.
-    return QStringLiteral("korvel-") + RunGuard::generateKeyHash(key, QStringLiteral("_openRequests") + QDir::homePath()).left(20);
+    const QString salt = QStringLiteral("_openRequests") + QDir::homePath();
+    return QStringLiteral("korvel-") + RunGuard::generateKeyHash(key, salt).left(20);
 }
 
 bool InstanceMessenger::listen()

@@ -1,6 +1,7 @@
 // korvel-cli: checks a project, generates the C files of its state machines,
-// runs one of them, draws its canvases or saves the project again, without a display. It loads, places, saves and generates
-// through the application's own classes.
+// runs one of them, draws its canvases or saves the project again, without a
+// display. It loads, places, saves and generates through the application's
+// own classes.
 
 #include <QApplication>
 #include <QCommandLineOption>
@@ -625,12 +626,14 @@ int runRender(const QStringList& arguments)
             continue;
         // The mirrors a visit from the browser would show.
         project.canvases().refillMirrors(canvases.at(i));
-        const QString target = QDir(folder).filePath(stems.at(i) + QLatin1Char('.') + CanvasRenderer::suffix(chosen));
+        const QString target =
+            QDir(folder).filePath(stems.at(i) + QLatin1Char('.') + CanvasRenderer::suffix(chosen));
         CanvasRenderer renderer(canvases.at(i));
         if (renderer.write(target, chosen, factor)) {
             printOut(displayPath(QDir::cleanPath(target)) + QLatin1Char('\n'));
         } else {
-            printError(QStringLiteral("%1: not written: %2").arg(displayPath(QDir::cleanPath(target)), renderer.errorString()));
+            printError(QStringLiteral("%1: not written: %2")
+                           .arg(displayPath(QDir::cleanPath(target)), renderer.errorString()));
             allWritten = false;
         }
     }
@@ -660,7 +663,8 @@ int runWithoutCommand(const QStringList& arguments)
         "'korvel-cli COMMAND --help' describes a command and its exit codes."));
     parser.addHelpOption();
     parser.addVersionOption();
-    parser.addPositionalArgument(QStringLiteral("command"), QStringLiteral("check, generate, resave, lint, simulate or render."),
+    parser.addPositionalArgument(QStringLiteral("command"),
+                                 QStringLiteral("check, generate, resave, lint, simulate or render."),
                                  QStringLiteral("COMMAND ..."));
     if (!parser.parse(arguments))
         return usageError(parser.errorText());

@@ -166,7 +166,8 @@ bool CanvasRenderer::writePng(const QString& path, const QRect& source, const QS
 {
     QImage image(size, QImage::Format_RGB32);
     if (image.isNull()) {
-        error = QCoreApplication::translate("CanvasRenderer", "there is not enough memory for a picture of %1 by %2 pixels")
+        error = QCoreApplication::translate("CanvasRenderer",
+                                            "there is not enough memory for a picture of %1 by %2 pixels")
                     .arg(size.width())
                     .arg(size.height());
         return false;
