@@ -1,20 +1,32 @@
 #include <QApplication>
+#include <QCoreApplication>
 #include <QStringList>
 
+#include "instancemessenger.h"
 #include "korvelresources.h"
 #include "mainwindow.h"
 #include "runguard.h"
 
 int main(int argc, char* argv[])
 {
-    RunGuard guard(QStringLiteral("instance_anchor"));
-    if (!guard.tryToRun())
+    const QString key = QStringLiteral("instance_anchor");
+    RunGuard guard(key);
+    if (!guard.tryToRun()) {
+        // The running instance comes forward and opens the file, if one was
+        // named; one that does not answer is left alone, silently as before.
+        QCoreApplication app(argc, argv);
+        InstanceMessenger::send(key, QCoreApplication::arguments().value(1));
         return 0;
+    }
 
     enableHighDpiScaling();
     QApplication app(argc, argv);
     MainWindow window;
     window.showMaximized();
+
+    InstanceMessenger messenger(key);
+    QObject::connect(&messenger, &InstanceMessenger::openRequested, &window, &MainWindow::openRequestedFile);
+    messenger.listen();
 
     const QStringList arguments = QApplication::arguments();
     if (arguments.size() > 1)

@@ -14,6 +14,7 @@
 #include "graphicsviewzoom.h"
 #include "homescreen.h"
 #include "korvelresources.h"
+#include "recentprojects.h"
 #include "simpleupdateinterface.h"
 #include "simulationdock.h"
 #include "stateitem.h"
@@ -83,6 +84,7 @@ MainWindow::MainWindow(QWidget* parent)
     settings = new QSettings();
     readSettings();
     initAutosave();
+    initRecentProjects();
 
     initStatusBar();
     initShortcuts();
@@ -106,6 +108,7 @@ MainWindow::~MainWindow()
         projmodel = nullptr;
     delete projectModel;
     delete updateInterface;
+    delete recentProjects;
     delete settings;
     delete stateCursor;
     delete transitionCursor;
@@ -327,6 +330,8 @@ void MainWindow::activateActionsFromKorvelState(enKorvelActionsState state)
         }
     }
     zoom->setEnable(wheelZoomTable[state]);
+    ui->actionExport_Canvas_as_Image->setEnabled(state != STATE_BLANK);
+    ui->menuRecent_Projects->menuAction()->setEnabled(state != STATE_TOUR);
     applySimulationLock();
 }
 

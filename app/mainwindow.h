@@ -32,6 +32,7 @@ class TreeItem;
 class TreeModel;
 class ProcessItem;
 class QModelIndex;
+class RecentProjects;
 
 namespace Ui {
 class MainWindow;
@@ -161,7 +162,18 @@ public:
     void updateRestProcessItemsAndCanvasItems();
     TreeItem* getCurrentTreeNode() const { return currentTreeNode; }
 
+    // Recent projects, files handed over by a second start, pictures.
+    QStringList recentProjectPaths() const;
+    // Writes the shown canvas as SVG or PNG by the file's suffix; says why
+    // when it cannot.
+    bool exportCanvasImage(const QString& path);
+
 public slots:
+    // Opens the file after asking about unsaved changes, or drops it from
+    // the list with a note when it no longer exists.
+    void openRecentProject(const QString& path);
+    // Comes forward and opens the file once no dialog is running.
+    void openRequestedFile(const QString& path);
     void renameActiveProject(const QString& new_label);
     void on_treeView_doubleClicked(const QModelIndex& index);
     void sscreenChanged(QScreen* screen);
@@ -184,6 +196,7 @@ private slots:
     void on_actionSave_triggered();
     void on_actionSave_As_triggered();
     void on_actionOpen_Examples_triggered();
+    void on_actionExport_Canvas_as_Image_triggered();
     void on_actionClose_Project_triggered();
     void on_actionRename_Project_triggered();
     void on_actionExit_triggered();
@@ -249,6 +262,11 @@ private:
     bool recoverFrom(const Autosave::Recovery& recovery);
     // True when the user chose to recover the copy of path instead.
     bool recoverInsteadOfOpening(const QString& path);
+
+    void initRecentProjects();
+    void refreshRecentProjects();
+    void noteRecentProject(const QString& path);
+    void openRequestedFiles();
 
     // Filled by later features.
     void startAppTour();
@@ -323,6 +341,10 @@ private:
     QCursor* dataflowCursor = nullptr;
     QCursor* selectCursor = nullptr;
     enKorvelActionsState korvelState = STATE_BLANK;
+    RecentProjects* recentProjects = nullptr;
+    QStringList requestedFiles;
+    bool openingRequested = false;
+    bool requestRetryPending = false;
 };
 
 #endif // MAINWINDOW_H

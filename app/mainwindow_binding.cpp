@@ -151,35 +151,7 @@ void MainWindow::on_treeView_doubleClicked(const QModelIndex& index)
     // A tool chosen on another canvas does not carry over.
     on_actionSelect_triggered();
 
-    if (canvas->getLevel() == 1)
-        return;
-    Canvas* parentCanvas = getCanvasItem(canvas->getLevel() - 1, canvas->getParentId(),
-                                         canvas->getGrandParentId(), &found);
-    if (!found)
-        return;
-    t_strReadProcessItem owner;
-    owner.level = canvas->getLevel();
-    owner.id = canvas->getId();
-    owner.parentId = canvas->getParentId();
-    owner.grandParentId = canvas->getGrandParentId();
-    owner.Nos = canvas->getNos();
-    owner.label = canvas->getLabel();
-    ProcessItem* process = parentCanvas->getProcessItem(&owner, &found);
-    if (!found)
-        return;
-
-    // The mirrors are rebuilt on every visit and never saved.
-    canvas->removeAllFloatingLinkItems();
-    for (LinkItem* link : process->getLinks()) {
-        if (link->startItem() == process)
-            canvas->addFloatingLinkItem(link->getLabel(), 1);
-        else if (link->endItem() == process)
-            canvas->addFloatingLinkItem(link->getLabel(), 0);
-    }
-    canvas->removeAllFloatingMemoryItems();
-    for (DataflowItem* dataflow : process->getDataflows())
-        canvas->addFloatingMemoryItem(dataflow->getLabel(), dataflow->getDatatype(),
-                                      dataflow->getBackgroundColor());
+    projectCanvases.refillMirrors(canvas);
 }
 
 // ---- Processes ----------------------------------------------------------------

@@ -16,6 +16,7 @@
 #include <QUndoStack>
 
 #include "createproject.h"
+#include "examplesfolder.h"
 #include "renameproject.h"
 #include "treeitem.h"
 #include "treemodel.h"
@@ -27,13 +28,12 @@ const char corruptOnCreate[] = "Design file is corrupt and cannot be opened. Cre
 
 QString examplesFolder()
 {
-    return QDir::current().absoluteFilePath(QStringLiteral("Examples"));
+    return ExamplesFolder::path();
 }
 
 bool examplesFolderUsable()
 {
-    const QDir folder(examplesFolder());
-    return folder.exists() && !folder.entryList(QDir::AllEntries | QDir::NoDotAndDotDot).isEmpty();
+    return ExamplesFolder::usable(examplesFolder());
 }
 
 } // namespace
@@ -72,6 +72,7 @@ bool MainWindow::saveDataToFile()
         return false;
     autosave->projectSaved();
     markSaved();
+    noteRecentProject(xmlIO.getFilePath());
     return true;
 }
 
@@ -174,6 +175,7 @@ void MainWindow::loadProject(const QString& outline)
     for (Canvas* canvas : projectCanvases.all())
         watchUndoStack(canvas);
     markSaved();
+    noteRecentProject(xmlIO.getFilePath());
 }
 
 void MainWindow::restoreBrowserTree()

@@ -423,26 +423,69 @@ int ProjectCanvases::getCanvasItemPos(t_strReadProcessItem* node, bool* found) c
     return 0;
 }
 
+ProcessItem* ProjectCanvases::owningProcess(const Canvas* canvas) const
+{
+    if (!canvas || canvas->getLevel() <= 1)
+        return nullptr;
+    bool found = false;
+    const Canvas* parent = getCanvasItem(canvas->getLevel() - 1, canvas->getParentId(),
+                                         canvas->getGrandParentId(), &found);
+    if (!found)
+        return nullptr;
+    t_strReadProcessItem node;
+    node.level = canvas->getLevel();
+    node.id = canvas->getId();
+    node.parentId = canvas->getParentId();
+    node.grandParentId = canvas->getGrandParentId();
+    node.Nos = canvas->getNos();
+    node.label = canvas->getLabel();
+    ProcessItem* process = parent->getProcessItem(&node, &found);
+    return found ? process : nullptr;
+}
+
+void ProjectCanvases::refillMirrors(Canvas* canvas) const
+{
+    ProcessItem* process = owningProcess(canvas);
+    if (!process)
+        return;
+    // The mirrors are rebuilt on every visit and never saved.
+    canvas->removeAllFloatingLinkItems();
+    for (LinkItem* link : process->getLinks()) {
+        if (link->startItem() == process)
+            canvas->addFloatingLinkItem(link->getLabel(), 1);
+        else if (link->endItem() == process)
+            canvas->addFloatingLinkItem(link->getLabel(), 0);
+    }
+    canvas->removeAllFloatingMemoryItems();
+    for (DataflowItem* dataflow : process->getDataflows())
+        canvas->addFloatingMemoryItem(dataflow->getLabel(), dataflow->getDatatype(),
+                                      dataflow->getBackgroundColor());
+}
+
+QString ProjectCanvases::browserPath(const Canvas* canvas) const
+{
+    QStringList labels;
+    const Canvas* node = canvas;
+    // Five levels at most; odd identities must not make the walk loop.
+    while (node && labels.size() < 5) {
+        labels.prepend(node->getLabel());
+        if (node->getLevel() <= 1)
+            return labels.join(QLatin1Char('/'));
+        bool found = false;
+        node = getCanvasItem(node->getLevel() - 1, node->getParentId(), node->getGrandParentId(), &found);
+        if (!found)
+            break;
+    }
+    return QString();
+}
+
 QVector<ProjectCanvases::StateMachine> ProjectCanvases::stateMachines() const
 {
     QVector<StateMachine> machines;
     for (Canvas* canvas : canvases) {
         if (canvas->getLevel() != 5)
             continue;
-        bool found = false;
-        const Canvas* parent = getCanvasItem(canvas->getLevel() - 1, canvas->getParentId(),
-                                             canvas->getGrandParentId(), &found);
-        if (!found)
-            continue;
-        t_strReadProcessItem node;
-        node.level = canvas->getLevel();
-        node.id = canvas->getId();
-        node.parentId = canvas->getParentId();
-        node.grandParentId = canvas->getGrandParentId();
-        node.Nos = canvas->getNos();
-        node.label = canvas->getLabel();
-        ProcessItem* process = parent->getProcessItem(&node, &found);
-        if (found)
+        if (ProcessItem* process = owningProcess(canvas))
             machines.append({canvas, process});
     }
     return machines;

@@ -64,6 +64,16 @@ public:
     // it on its parent canvas; one whose process is not found is left out.
     QVector<StateMachine> stateMachines() const;
 
+    // The process on the canvas one level up that owns this canvas; null
+    // for the project node's canvas or when none is found.
+    ProcessItem* owningProcess(const Canvas* canvas) const;
+    // Rebuilds the canvas's mirrors of its owning process's links and
+    // dataflows, as a visit from the browser shows them.
+    void refillMirrors(Canvas* canvas) const;
+    // The labels from the project node down to the canvas, joined by "/",
+    // as the browser shows the path; empty when a canvas above is missing.
+    QString browserPath(const Canvas* canvas) const;
+
     // Drops canvases from the set and releases them with their items.
     void remove(const QVector<Canvas*>& dropped);
     void clear();

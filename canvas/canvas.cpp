@@ -172,6 +172,27 @@ void Canvas::removeAllSelection()
         item->resetHighlighted();
 }
 
+void Canvas::highlight(QGraphicsItem* item)
+{
+    if (!isEditableItem(item))
+        return;
+    switch (item->type()) {
+    case StateType: {
+        auto* state = static_cast<StateItem*>(item);
+        state->setHighlighted();
+        if (state->initialStatus())
+            initialTransition->updatePosition();
+        break;
+    }
+    case TransitionType: static_cast<TransitionItem*>(item)->setHighlighted(); break;
+    case TextType: static_cast<TextItem*>(item)->setHighlighted(); break;
+    case ProcessType: static_cast<ProcessItem*>(item)->setHighlighted(); break;
+    case LinkType: static_cast<LinkItem*>(item)->setHighlighted(); break;
+    case MemoryType: static_cast<MemoryItem*>(item)->setHighlighted(); break;
+    case DataflowType: static_cast<DataflowItem*>(item)->setHighlighted(); break;
+    }
+}
+
 void Canvas::placeInitialMarkerOn(StateItem* state)
 {
     initialTransition->setInitialState(state);
@@ -242,23 +263,7 @@ void Canvas::mousePressEvent(QGraphicsSceneMouseEvent* event)
     } else {
         QGraphicsItem* top = topItemAt(point);
         removeAllSelection();
-        if (isEditableItem(top)) {
-            switch (top->type()) {
-            case StateType: {
-                auto* state = static_cast<StateItem*>(top);
-                state->setHighlighted();
-                if (state->initialStatus())
-                    initialTransition->updatePosition();
-                break;
-            }
-            case TransitionType: static_cast<TransitionItem*>(top)->setHighlighted(); break;
-            case TextType: static_cast<TextItem*>(top)->setHighlighted(); break;
-            case ProcessType: static_cast<ProcessItem*>(top)->setHighlighted(); break;
-            case LinkType: static_cast<LinkItem*>(top)->setHighlighted(); break;
-            case MemoryType: static_cast<MemoryItem*>(top)->setHighlighted(); break;
-            case DataflowType: static_cast<DataflowItem*>(top)->setHighlighted(); break;
-            }
-        }
+        highlight(top);
     }
     QGraphicsScene::mousePressEvent(event);
     if (mode == SelectItem) {

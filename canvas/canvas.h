@@ -92,6 +92,8 @@ public:
     void syncInitialMarker(StateItem* state);
     void addSelfTransitionItem();
     void removeAllSelection();
+    // The dotted outline a click in select mode gives an editable item.
+    void highlight(QGraphicsItem* item);
 
     bool addStateItem(t_stateItemReadFromXML* record);
     bool addTransitionItem(t_transitionItemReadFromXML* record);

@@ -1,6 +1,7 @@
 // korvel-cli: checks a project, generates the C files of its state machines,
-// runs one of them or saves the project again, without a display. It loads, places, saves and generates
-// through the application's own classes.
+// runs one of them, draws its canvases or saves the project again, without a
+// display. It loads, places, saves and generates through the application's
+// own classes.
 
 #include <QApplication>
 #include <QCommandLineOption>
@@ -17,6 +18,8 @@
 #include <cmath>
 #include <cstdio>
 
+#include "canvas.h"
+#include "canvasrenderer.h"
 #include "codegenerator.h"
 #include "designlinter.h"
 #include "headlessproject.h"
@@ -554,6 +557,89 @@ int runSimulate(const QStringList& arguments)
     return UsageOrFatal;
 }
 
+int runRender(const QStringList& arguments)
+{
+    const QString command = QStringLiteral("render");
+    QCommandLineParser parser;
+    prepareParser(parser, command,
+                  QStringLiteral(
+                      "Draws every canvas of a project (or the one --canvas names) as the window shows it,\n"
+                      "cropped to its items, into one file per canvas in DIR, named after the canvas's path\n"
+                      "in the project browser; the paths of the files written go to stdout.\n"
+                      "Exit code 0 when every file was written, 2 for a usage error, a corrupt or unreadable\n"
+                      "project, or a file that could not be written."));
+    const QCommandLineOption output({QStringLiteral("o"), QStringLiteral("output")},
+                                    QStringLiteral("The folder for the pictures; created when missing."),
+                                    QStringLiteral("DIR"));
+    const QCommandLineOption format(QStringLiteral("format"), QStringLiteral("svg (default) or png."),
+                                    QStringLiteral("FORMAT"), QStringLiteral("svg"));
+    const QCommandLineOption scale(QStringLiteral("scale"),
+                                   QStringLiteral("Picture size per canvas unit, from %1 to %2 (default: 1).")
+                                       .arg(CanvasRenderer::smallestScale)
+                                       .arg(CanvasRenderer::largestScale),
+                                   QStringLiteral("S"), QStringLiteral("1"));
+    const QCommandLineOption canvas(QStringLiteral("canvas"),
+                                    QStringLiteral("Only the canvas with this browser path, such as "
+                                                   "\"Project/Hardware Module/Microcontroller\"."),
+                                    QStringLiteral("PATH"));
+    parser.addOptions({output, format, scale, canvas});
+
+    QString file;
+    const int parsed = parseCommand(parser, arguments, command, &file);
+    if (parsed >= 0)
+        return parsed;
+    const QString folder = parser.value(output);
+    if (!parser.isSet(output) || folder.isEmpty())
+        return usageError(QStringLiteral("missing -o DIR"), command);
+    const CanvasRenderer::Format chosen =
+        parser.value(format) == QLatin1String("png") ? CanvasRenderer::Png : CanvasRenderer::Svg;
+    if (parser.value(format) != QLatin1String("svg") && parser.value(format) != QLatin1String("png"))
+        return usageError(QStringLiteral("--format is svg or png, not \"%1\"").arg(parser.value(format)), command);
+    bool scaleOk = false;
+    const double factor = parser.value(scale).toDouble(&scaleOk);
+    if (!scaleOk || !CanvasRenderer::scaleProblem(factor).isEmpty())
+        return usageError(QStringLiteral("--scale: %1, not \"%2\"")
+                              .arg(CanvasRenderer::scaleProblem(scaleOk ? factor : -1), parser.value(scale)),
+                          command);
+
+    HeadlessProject project;
+    if (!loadProject(project, file))
+        return UsageOrFatal;
+    const QVector<Canvas*>& canvases = project.canvases().all();
+    QStringList paths;
+    for (Canvas* each : canvases)
+        paths << project.canvases().browserPath(each);
+    const QStringList stems = CanvasRenderer::fileStems(paths);
+    const int only = parser.isSet(canvas) ? paths.indexOf(parser.value(canvas)) : -1;
+    if (parser.isSet(canvas) && only < 0)
+        return usageError(QStringLiteral("%1 has no canvas \"%2\" (it has: %3)")
+                              .arg(displayPath(file), parser.value(canvas), paths.join(QStringLiteral(", "))),
+                          command);
+
+    if (!QDir().mkpath(folder)) {
+        printError(QStringLiteral("%1: the output folder cannot be created").arg(displayPath(folder)));
+        return UsageOrFatal;
+    }
+    bool allWritten = true;
+    for (int i = 0; i < canvases.size(); ++i) {
+        if (only >= 0 && i != only)
+            continue;
+        // The mirrors a visit from the browser would show.
+        project.canvases().refillMirrors(canvases.at(i));
+        const QString target =
+            QDir(folder).filePath(stems.at(i) + QLatin1Char('.') + CanvasRenderer::suffix(chosen));
+        CanvasRenderer renderer(canvases.at(i));
+        if (renderer.write(target, chosen, factor)) {
+            printOut(displayPath(QDir::cleanPath(target)) + QLatin1Char('\n'));
+        } else {
+            printError(QStringLiteral("%1: not written: %2")
+                           .arg(displayPath(QDir::cleanPath(target)), renderer.errorString()));
+            allWritten = false;
+        }
+    }
+    return allWritten ? Success : UsageOrFatal;
+}
+
 int runWithoutCommand(const QStringList& arguments)
 {
     QCommandLineParser parser;
@@ -571,11 +657,14 @@ int runWithoutCommand(const QStringList& arguments)
         "  simulate FILE --machine NAME [--ticks N] [--set VAR=VALUE[@TICK]]... [--scenario FILE]\n"
         "           [--format text|json] [--cc COMPILER]\n"
         "                              Compiles one machine's generated C and prints its state per\n"
-        "                              tick: exit 0 ran, 1 design errors, 2 usage, compiler or run error.\n\n"
+        "                              tick: exit 0 ran, 1 design errors, 2 usage, compiler or run error.\n"
+        "  render FILE -o DIR [--format svg|png] [--scale S] [--canvas PATH]\n"
+        "                              Draws every canvas (or one) into a picture per canvas in DIR.\n\n"
         "'korvel-cli COMMAND --help' describes a command and its exit codes."));
     parser.addHelpOption();
     parser.addVersionOption();
-    parser.addPositionalArgument(QStringLiteral("command"), QStringLiteral("check, generate, resave, lint or simulate."),
+    parser.addPositionalArgument(QStringLiteral("command"),
+                                 QStringLiteral("check, generate, resave, lint, simulate or render."),
                                  QStringLiteral("COMMAND ..."));
     if (!parser.parse(arguments))
         return usageError(parser.errorText());
@@ -616,5 +705,7 @@ int main(int argc, char* argv[])
         return runLint(arguments);
     if (command == QLatin1String("simulate"))
         return runSimulate(arguments);
+    if (command == QLatin1String("render"))
+        return runRender(arguments);
     return runWithoutCommand(arguments);
 }

@@ -143,8 +143,8 @@ void TestMainWindow::formHasMenusInOrder()
     QCOMPARE(titles, QStringList({"File", "Edit", "Draw", "View", "Run", "Help"}));
 
     const QMap<QString, QStringList> expected {
-        {"menuFile", {"actionNew", "actionOpen", "actionSave", "actionSave_As", "actionOpen_Examples",
-                      "actionClose_Project", "actionRename_Project", "actionExit"}},
+        {"menuFile", {"actionNew", "actionOpen", "", "actionSave", "actionSave_As", "actionExport_Canvas_as_Image",
+                      "actionOpen_Examples", "actionClose_Project", "actionRename_Project", "actionExit"}},
         {"menuEdit", {"actionBringToFront", "actionSendToBack", "actionDelete"}},
         {"menuDraw", {"actionState", "actiontransition", "actionProcessRect", "actionText",
                       "actionMemory", "actionLink", "actionDataflow", "actionSelf_transition"}},
