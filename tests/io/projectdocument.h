@@ -4,11 +4,9 @@
 #include <QBuffer>
 #include <QByteArray>
 #include <QPair>
-#include <QString>
+#include <QStringList>
 #include <QVector>
 #include <QXmlStreamWriter>
-
-#include "itemrecords.h"
 
 // Builds project documents in the writer's layout, independently of XmlIO,
 // so that the reader can be tested on exact, hand-made content: items with
@@ -22,27 +20,28 @@ public:
         bool attributes = true; // attribute-style, else one text child per field
         QVector<QPair<QString, QString>> fields;
 
+        int indexOf(const QString& name) const
+        {
+            for (int i = 0; i < fields.size(); ++i) {
+                if (fields.at(i).first == name)
+                    return i;
+            }
+            return -1;
+        }
         Item without(const QString& name) const
         {
             Item copy = *this;
-            for (int i = 0; i < copy.fields.size(); ++i) {
-                if (copy.fields.at(i).first == name) {
-                    copy.fields.remove(i);
-                    break;
-                }
-            }
+            copy.fields.remove(indexOf(name));
             return copy;
         }
         Item with(const QString& name, const QString& value) const
         {
             Item copy = *this;
-            for (auto& field : copy.fields) {
-                if (field.first == name) {
-                    field.second = value;
-                    return copy;
-                }
-            }
-            copy.fields.append({name, value});
+            const int i = indexOf(name);
+            if (i < 0)
+                copy.fields.append({name, value});
+            else
+                copy.fields[i].second = value;
             return copy;
         }
         Item swapped(int a, int b) const
@@ -54,12 +53,7 @@ public:
         Item truncatedAfter(const QString& name) const
         {
             Item copy = *this;
-            for (int i = 0; i < copy.fields.size(); ++i) {
-                if (copy.fields.at(i).first == name) {
-                    copy.fields.resize(i + 1);
-                    break;
-                }
-            }
+            copy.fields.resize(indexOf(name) + 1);
             return copy;
         }
     };
@@ -95,9 +89,6 @@ public:
             }
             w.writeEndElement();
         }
-        w.writeEndElement();
-        w.writeEndElement();
-        w.writeEndElement();
         w.writeEndDocument();
         return buffer.data();
     }
@@ -162,9 +153,9 @@ public:
                  {"backgroundColour", "#ffffff"}, {"textColour", "#0000ff"},
                  {"polygon", "0,0,150,0,150,75,0,75,0,0"}, {"action", "#include <stdio.h>"}}};
     }
-    static Item foreign()
+    static QVector<Item> kinds()
     {
-        return {QStringLiteral("Comment"), true, {{"text", "ignored"}}};
+        return {process(), link(), memory(), dataflow(), state(), transition(), text()};
     }
 
     // An item of the given kind in the writer's child-element layout, one
@@ -178,85 +169,6 @@ public:
             text += pad + "    <" + name + '>' + values.value(i).toUtf8() + "</" + name + ">\n";
         }
         return text + pad + "</" + kind.tag.toUtf8() + ">\n";
-    }
-
-    // The values of a record as text, in the order of the item's fields in a
-    // file, so that whole records compare in one go and failures show values.
-    static QStringList fields(const t_processItemReadFromXML& r)
-    {
-        return texts(r.level, r.Nos, r.id, r.label, r.parentId, r.grandParentId, r.xCoord, r.yCoord,
-                     r.width, r.height, r.shape, r.code, r.description, r.backgroundColour, r.polygon);
-    }
-    static QStringList fields(const t_linkItemReadFromXML& r)
-    {
-        return texts(r.level, r.parentId, r.grandParentId, r.xCoord, r.yCoord, r.label, r.description,
-                     r.datatype, r.startItem, r.endItem, r.backgroundColour, r.polygon);
-    }
-    static QStringList fields(const t_memoryItemReadFromXML& r)
-    {
-        return texts(r.level, r.parentId, r.grandParentId, r.xCoord, r.yCoord, r.label, r.description,
-                     r.datatype, r.backgroundColour, r.polygon);
-    }
-    static QStringList fields(const t_dataflowItemReadFromXML& r)
-    {
-        return texts(r.level, r.parentId, r.grandParentId, r.lineType, r.xCoord, r.yCoord, r.label,
-                     r.description, r.datatype, r.startItem, r.endItem, r.backgroundColour, r.polygon);
-    }
-    static QStringList fields(const t_stateItemReadFromXML& r)
-    {
-        return texts(r.level, r.parentId, r.grandParentId, r.label, r.ifInitialState, r.initialCondition,
-                     r.initialDescription, r.xCoord, r.yCoord, r.width, r.height, r.backgroundColour,
-                     r.polygon, r.action, r.description, r.numberOfTI, r.transitions);
-    }
-    static QStringList fields(const t_transitionItemReadFromXML& r)
-    {
-        return texts(r.level, r.parentId, r.grandParentId, r.label, r.condition, r.backgroundColour,
-                     r.xCoord, r.yCoord, r.width, r.height, r.polygon, r.startItem, r.endItem,
-                     r.description, r.action);
-    }
-    static QStringList fields(const t_textItemReadFromXML& r)
-    {
-        return texts(r.level, r.parentId, r.grandParentId, r.xCoord, r.yCoord, r.width, r.height, r.type,
-                     r.backgroundColour, r.textColour, r.polygon, r.action);
-    }
-    template <typename Record>
-    static QList<QStringList> fields(const QVector<Record>& records)
-    {
-        QList<QStringList> all;
-        for (const Record& record : records)
-            all.append(fields(record));
-        return all;
-    }
-    // What the reader should make of an item: colours in lower case, and no
-    // mid position, which a record does not keep.
-    static QStringList values(const Item& item)
-    {
-        QStringList all;
-        for (const auto& field : item.fields) {
-            if (field.first != QLatin1String("midPos"))
-                all << (field.first.endsWith(QLatin1String("Colour")) ? field.second.toLower() : field.second);
-        }
-        return all;
-    }
-
-private:
-    static QString text(int v) { return QString::number(v); }
-    static QString text(bool v) { return QString::number(int(v)); }
-    static QString text(double v) { return QString::number(v); }
-    static QString text(const QString& v) { return v; }
-    static QString text(const QStringList& v) { return v.join(QLatin1Char(',')); }
-    static QString text(const QColor& v) { return v.isValid() ? v.name() : QString(); }
-    static QString text(const QVector<QPoint>& points)
-    {
-        QStringList all;
-        for (const QPoint& p : points)
-            all << QString::number(p.x()) << QString::number(p.y());
-        return all.join(QLatin1Char(','));
-    }
-    template <typename... Values>
-    static QStringList texts(const Values&... values)
-    {
-        return {text(values)...};
     }
 };
 
