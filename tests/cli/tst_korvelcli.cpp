@@ -47,7 +47,6 @@ private slots:
     void existingFilesNeedForce();
     void unwritableFileFails();
     void sameBytesAsTheApplication();
-    void reproducibleWithSourceDateEpoch();
     void resaveOfApplicationFileIsIdentical();
     void lossyProjectNeedsAllowLoss();
     void lint_data();
@@ -236,33 +235,6 @@ void TestKorvelCli::sameBytesAsTheApplication()
         const QByteArray mine = readAll(path(QStringLiteral("cli/") + name));
         QVERIFY(mine.contains(" * @author: Ann Example \n * @organization: Lab & Co \n * @date: Sat Dec 5 2026 \n"));
         QCOMPARE(mine, readAll(appOut + '/' + name));
-    }
-}
-
-void TestKorvelCli::reproducibleWithSourceDateEpoch()
-{
-    QCOMPARE(run({"generate", twoMachines, "-o", "a"}).code, 1);
-    QCOMPARE(run({"generate", twoMachines, "-o", "b"}).code, 1);
-    QProcessEnvironment other;
-    other.insert(QStringLiteral("SOURCE_DATE_EPOCH"), QStringLiteral("0"));
-    QCOMPARE(run({"generate", twoMachines, "-o", "c"}, other).code, 1);
-    for (const QString& name : filesIn(path(QStringLiteral("a")))) {
-        const QByteArray a = readAll(path(QStringLiteral("a/") + name));
-        QCOMPARE(a, readAll(path(QStringLiteral("b/") + name)));
-        QVERIFY(a.contains(" * @date: Sat Dec 5 2026 \n"));
-        QVERIFY(readAll(path(QStringLiteral("c/") + name)).contains(" * @date: Thu Jan 1 1970 \n"));
-    }
-    QCOMPARE(filesIn(path(QStringLiteral("a"))).size(), 4);
-
-    // A value that is no date is refused rather than dated 1969.
-    for (const char* bad : {"9223372036854775807", "soon"}) {
-        QProcessEnvironment wrong;
-        wrong.insert(QStringLiteral("SOURCE_DATE_EPOCH"), QString::fromLatin1(bad));
-        const Result refused = run({"generate", twoMachines, "-o", "d"}, wrong);
-        QCOMPARE(refused.code, 2);
-        QVERIFY2(refused.err.startsWith("korvel-cli: SOURCE_DATE_EPOCH must be a whole number of seconds"),
-                 refused.err.constData());
-        QVERIFY(!QFileInfo::exists(path(QStringLiteral("d"))));
     }
 }
 
