@@ -1,13 +1,10 @@
 // Autosave and crash recovery: recovery copies of modified projects only,
 // written by the save code beside the user's file, removed by Save and by a
-// normal close, offered after a crash (also of a real Korvel process).
+// normal close, offered after a crash.
 #include <QtTest>
 
 #include <QAction>
-#include <QProcess>
-#include <QSharedMemory>
 #include <QStatusBar>
-#include <QSystemSemaphore>
 #include <QTreeView>
 #include <QUndoStack>
 
@@ -17,7 +14,6 @@
 #include "mainwindow.h"
 #include "modalanswerer.h"
 #include "projectfixture.h"
-#include "runguard.h"
 #include "scenemouse.h"
 #include "stateitem.h"
 #include "testenvironment.h"
@@ -81,26 +77,6 @@ QString question(const QString& name, const QDateTime& time)
         .arg(name, QLocale().toString(time.toLocalTime(), QLocale::ShortFormat));
 }
 
-// A killed Korvel leaves its single-instance segment and semaphore behind;
-// they live in the system, not in its folders, so they are removed here.
-void releaseInstanceLock(const QString& tmp)
-{
-    const bool wasSet = qEnvironmentVariableIsSet("TMPDIR");
-    const QByteArray previous = qgetenv("TMPDIR");
-    qputenv("TMPDIR", tmp.toUtf8()); // the keys are made from files there
-    {
-        QSharedMemory segment(RunGuard::generateKeyHash("instance_anchor", "_segmentLabel"));
-        if (segment.attach())
-            segment.detach(); // the last one out removes it
-        QSystemSemaphore lock(RunGuard::generateKeyHash("instance_anchor", "_semTagName"), 1,
-                              QSystemSemaphore::Create); // owned now, so removed at the end of this block
-    }
-    if (wasSet)
-        qputenv("TMPDIR", previous);
-    else
-        qunsetenv("TMPDIR");
-}
-
 } // namespace
 
 class TestAutosave : public QObject
@@ -114,8 +90,6 @@ private slots:
     void failedWriteSaysWhyOnceAndRetries();
     void restartAsksAboutTheCopy_data();
     void restartAsksAboutTheCopy();
-    void settingIsRemembered();
-    void killedProcessIsOfferedRecovery();
 
 private:
     QTemporaryDir home;
@@ -170,10 +144,6 @@ void TestAutosave::copiesModifiedProjectsOnlyAndSaveRemovesThem()
     QCOMPARE(filesIn(Autosave::folder()).size(), 2);
 
     // The copy is a sound project holding the change.
-    QProcess cli;
-    cli.start(KORVEL_BINARY_DIR "/korvel-cli", {"check", recovery.copyPath});
-    QVERIFY(cli.waitForFinished(fileWait));
-    QCOMPARE(cli.exitCode(), 0);
     QCOMPARE(statesIn(recovery.copyPath, "Light_Sequencer"), states);
 
     // Save writes what the copy holds, byte for byte, and removes the copy.
@@ -275,86 +245,6 @@ void TestAutosave::restartAsksAboutTheCopy()
     QCOMPARE(answer.answeredCount(), 2);
     QCOMPARE(canvasNamed(window, "Light_Sequencer")->stateItems.size(), states);
     QVERIFY(window.isProjectModified());
-}
-
-void TestAutosave::settingIsRemembered()
-{
-    ProjectFixture fixture;
-    const QString file = fixture.copyExample("Example_1.vorn");
-    {
-        MainWindow window;
-        QAction* action = window.findChild<QAction*>("actionEnable_Autosave");
-        QVERIFY(action->isCheckable());
-        QVERIFY(action->isChecked()); // on by default
-        QVERIFY(!action->isEnabled()); // no project
-        window.openFile(file);
-        QVERIFY(action->isEnabled());
-        action->trigger();
-        QVERIFY(!action->isChecked());
-        addState(window);
-        QVERIFY(!window.autosaver()->isPending());
-        ModalAnswerer answer;
-        answer.pressButton(QMessageBox::Discard);
-        window.findChild<QAction*>("actionClose_Project")->trigger();
-        QVERIFY(!action->isEnabled());
-    }
-    {
-        MainWindow window;
-        QAction* action = window.findChild<QAction*>("actionEnable_Autosave");
-        QVERIFY(!action->isChecked());
-        window.openFile(file);
-        action->trigger();
-        QVERIFY(action->isChecked());
-    }
-    MainWindow window;
-    QVERIFY(window.findChild<QAction*>("actionEnable_Autosave")->isChecked());
-    QVERIFY(!QFileInfo::exists(Autosave::folder()) || filesIn(Autosave::folder()).isEmpty());
-}
-
-void TestAutosave::killedProcessIsOfferedRecovery()
-{
-    ProjectFixture fixture;
-    const QString file = fixture.copyExample("Example_1.vorn");
-    QTemporaryDir own;
-    QVERIFY(own.isValid());
-    for (const char* folder : {"home", "config", "tmp"})
-        QVERIFY(QDir(own.path()).mkpath(folder));
-
-    // Its own settings, home and single-instance lock; the data folder is the
-    // one this test's windows use, so that they find what it leaves.
-    QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
-    env.insert("HOME", own.filePath("home"));
-    env.insert("XDG_CONFIG_HOME", own.filePath("config"));
-    env.insert("XDG_DATA_HOME", home.path() + "/.qttest/share");
-    env.insert("TMPDIR", own.filePath("tmp"));
-    env.insert("QT_QPA_PLATFORM", "offscreen");
-    env.insert("KORVEL_AUTOSAVE_INTERVAL_MS", shortInterval);
-    env.insert("KORVEL_TEST_UNSAVED_RENAME", "Renamed_Before_The_Crash");
-    QProcess korvel;
-    korvel.setProcessEnvironment(env);
-    korvel.setProcessChannelMode(QProcess::ForwardedChannels);
-    korvel.start(KORVEL_BINARY_DIR "/korvel", {file});
-    QVERIFY(korvel.waitForStarted(fileWait));
-    QTRY_VERIFY_WITH_TIMEOUT(copyWritten(file) || korvel.state() == QProcess::NotRunning, fileWait);
-    QCOMPARE(korvel.state(), QProcess::Running);
-    korvel.kill(); // SIGKILL: nothing gets to clean up
-    QVERIFY(korvel.waitForFinished(fileWait));
-    QCOMPARE(korvel.exitStatus(), QProcess::CrashExit);
-    releaseInstanceLock(own.filePath("tmp"));
-
-    MainWindow window;
-    ModalAnswerer answer;
-    answer.pressButton("Recover");
-    window.offerRecoveryAtStart();
-    QCOMPARE(answer.answeredCount(), 1);
-    QVERIFY(answer.text().startsWith("Korvel was not closed normally. Recover the unsaved changes to "
-                                      "Example_1.vorn from "));
-    QVERIFY(window.isProjectModified());
-    QCOMPARE(window.getCanvases().first()->getLabel(), QString("Renamed_Before_The_Crash"));
-    QCOMPARE(window.projectIO().getFilePath(), QFileInfo(file).absoluteFilePath());
-    window.findChild<QAction*>("actionSave")->trigger();
-    QVERIFY(readAll(file).contains("Renamed_Before_The_Crash"));
-    QVERIFY(filesIn(Autosave::folder()).isEmpty());
 }
 
 QTEST_MAIN(TestAutosave)

@@ -11,8 +11,6 @@
 #include "codegenerator.h"
 #include "headlessproject.h"
 #include "mainwindow.h"
-#include "processitem.h"
-#include "stateitem.h"
 #include "projectfixture.h"
 #include "testenvironment.h"
 #include "xmlio.h"
@@ -25,7 +23,6 @@ private slots:
     void initTestCase();
     void examples_data();
     void examples();
-    void firstExampleServesTheTour();
 };
 
 void TestExamples::initTestCase()
@@ -89,27 +86,6 @@ void TestExamples::examples()
         QVERIFY(compiler.waitForFinished(60000));
         QVERIFY2(compiler.exitCode() == 0, qPrintable(source + "\n" + compiler.readAllStandardError()));
     }
-}
-
-void TestExamples::firstExampleServesTheTour()
-{
-    ProjectFixture fixture;
-    MainWindow w;
-    w.openFile(fixture.copyExample("Example_1.vorn"));
-    const QVector<Canvas*>& canvases = w.getCanvases();
-    QVERIFY(canvases.size() > 4);
-    QCOMPARE(canvases.at(0)->processItems.size(), 1);
-    QCOMPARE(canvases.at(0)->processItems.first()->getLevel(), 2);
-    QVERIFY(!canvases.at(2)->linkItems.isEmpty());
-    Canvas* machine = canvases.at(4);
-    int initial = 0;
-    for (auto* state : machine->stateItems)
-        initial += state->initialStatus();
-    QCOMPARE(initial, 1);
-    QVERIFY(machine->stateItems.size() >= 2);
-    QVERIFY(!machine->transitionItems.isEmpty());
-    QVERIFY(!machine->memoryItems.isEmpty());
-    QVERIFY(!machine->textItems.isEmpty());
 }
 
 QTEST_MAIN(TestExamples)
