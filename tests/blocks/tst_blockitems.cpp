@@ -50,7 +50,6 @@ private slots:
     void connectorLines();
     void connectorsEndOnTheDrawnOutline_data();
     void connectorsEndOnTheDrawnOutline();
-    void overlappingEndsDrawNothing();
     void memoryCommandsTakeTheirDataflowsAlong();
     void removalLeavesNoDanglingPointers();
     void mirrorsFollowTheParentsConnections();
@@ -95,37 +94,31 @@ void TestBlockItems::placementNames()
     QFETCH(QString, datatype);
     QFETCH(QColor, colour);
     BlockCanvas board(level, 3, 2);
+    auto check = [&](auto* item, int i) {
+        if (i == 0 && !firstRenamed.isEmpty())
+            item->setLabel(firstRenamed);
+        if (i < count - 1)
+            return;
+        QCOMPARE(item->getLabel(), label);
+        QCOMPARE(item->getBackgroundColor(), colour);
+        QCOMPARE(item->getLevel(), level + 1);
+        QCOMPARE(item->getParentId(), 3);
+        QCOMPARE(item->getGrandParentId(), 2);
+    };
     for (int i = 0; i < count; ++i) {
         const QPointF at(200 + 400 * i, 300);
-        if (memory) {
-            MemoryItem* item = board.placeMemory(at);
-            if (i == 0 && !firstRenamed.isEmpty())
-                item->setLabel(firstRenamed);
-        } else {
-            ProcessItem* item = board.placeProcess(at);
-            if (i == 0 && !firstRenamed.isEmpty())
-                item->setLabel(firstRenamed);
-        }
+        if (memory)
+            check(board.placeMemory(at), i);
+        else
+            check(board.placeProcess(at), i);
     }
     QCOMPARE(board.canvas.getMode(), Canvas::SelectItem);
     if (memory) {
-        MemoryItem* item = board.canvas.memoryItems.last();
-        QCOMPARE(item->getLabel(), label);
-        QCOMPARE(item->getDatatype(), datatype);
-        QCOMPARE(item->getBackgroundColor(), colour);
-        QCOMPARE(item->getLevel(), level + 1);
-        QCOMPARE(item->getParentId(), 3);
-        QCOMPARE(item->getGrandParentId(), 2);
+        QCOMPARE(board.canvas.memoryItems.last()->getDatatype(), datatype);
         QCOMPARE(board.canvas.undoStack()->count(), count);
     } else {
-        ProcessItem* item = board.canvas.processItems.last();
-        QCOMPARE(item->getLabel(), label);
-        QCOMPARE(item->getBackgroundColor(), colour);
-        QCOMPARE(item->getLevel(), level + 1);
-        QCOMPARE(item->getId(), count);
-        QCOMPARE(item->getNos(), count);
-        QCOMPARE(item->getParentId(), 3);
-        QCOMPARE(item->getGrandParentId(), 2);
+        QCOMPARE(board.canvas.processItems.last()->getId(), count);
+        QCOMPARE(board.canvas.processItems.last()->getNos(), count);
     }
 }
 
@@ -251,29 +244,6 @@ void TestBlockItems::connectorsEndOnTheDrawnOutline()
     QVERIFY2(!drawn.contains(end - (inward.p2() - end)), qPrintable(QStringLiteral("%1,%2").arg(end.x()).arg(end.y())));
 }
 
-void TestBlockItems::overlappingEndsDrawNothing()
-{
-    // Nothing can be seen of a connector between overlapping items; apart, it shows.
-    BlockCanvas board(3);
-    board.placeProcess(QPointF(200, 200));
-    ProcessItem* b = board.placeProcess(QPointF(300, 250));
-    MemoryItem* memory = board.placeMemory(QPointF(380, 150));
-    LinkItem* link = board.drawLink(QPointF(60, 80), QPointF(440, 370));
-    DataflowItem* dataflow = board.drawDataflow(QPointF(100, 150), QPointF(420, 150));
-    QVERIFY(link && dataflow);
-    QCOMPARE(link->endItem(), b);
-    QCOMPARE(dataflow->getMemory(), memory);
-    for (QGraphicsItem* item : {static_cast<QGraphicsItem*>(link), static_cast<QGraphicsItem*>(link->getStartLine()),
-                                static_cast<QGraphicsItem*>(link->getEndLine()), static_cast<QGraphicsItem*>(dataflow),
-                                static_cast<QGraphicsItem*>(dataflow->getEndLine())})
-        QVERIFY(isBlank(paintOnce(item)));
-    b->setPos(900, 500);
-    memory->setPos(900, 100);
-    QVERIFY(!isBlank(paintOnce(link)));
-    QVERIFY(!isBlank(paintOnce(link->getEndLine())));
-    QVERIFY(!isBlank(paintOnce(dataflow)));
-}
-
 void TestBlockItems::memoryCommandsTakeTheirDataflowsAlong()
 {
     BlockCanvas board(3);
@@ -353,14 +323,9 @@ void TestBlockItems::removalLeavesNoDanglingPointers()
     QVERIFY(board.canvas.dataflowItems.isEmpty());
     QCOMPARE(board.canvas.items().size(), 4 + 3); // the items and bc with its lines
 
-    // A box whose lines are removed, or destroyed on their own, forgets them.
-    QPointer<LinkLine> bcStart = bc->getStartLine();
-    bc->removeLinkLines();
-    QVERIFY(!bcStart && !bc->getEndLine());
-    DataflowItem* other = board.drawDataflow(QPointF(1500, 400), QPointF(200, 200));
-    delete other->getEndLine();
-    QCOMPARE(other->getEndLine(), nullptr);
-    QVERIFY(other->getStartLine());
+    // A line destroyed on its own, as in a scene teardown, is forgotten by its box.
+    delete bc->getStartLine();
+    QCOMPARE(bc->getStartLine(), nullptr);
 }
 
 void TestBlockItems::mirrorsFollowTheParentsConnections()
@@ -395,8 +360,6 @@ void TestBlockItems::mirrorsFollowTheParentsConnections()
     QCOMPARE(links.at(0)->getDirection(), 1);
     QCOMPARE(links.at(1)->getLabel(), QStringLiteral("status"));
     QCOMPARE(links.at(1)->getDirection(), 0);
-    QCOMPARE(links.at(1)->pos().x(), links.at(0)->pos().x());
-    QVERIFY(links.at(1)->pos().y() > links.at(0)->pos().y());
     const QVector<FloatingMemoryItem*>& memories = child.canvas.floatingMemoryItems;
     QCOMPARE(memories.size(), 2);
     QCOMPARE(memories.at(0)->getLabel(), QStringLiteral("speed"));
