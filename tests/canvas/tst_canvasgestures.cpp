@@ -116,12 +116,11 @@ void TestCanvasGestures::dragInsertionsAreOneShot()
     move(&f.canvas, QPointF(600, 350));
     // While dragging, the rubber band is on the scene, above every item.
     QCOMPARE(f.canvas.items().size(), before.size() + 1);
-    for (QGraphicsItem* item : f.canvas.items()) {
-        if (!before.contains(item)) {
-            for (QGraphicsItem* old : before)
-                QVERIFY(item->zValue() > old->zValue());
-        }
-    }
+    QGraphicsItem* band = nullptr;
+    for (QGraphicsItem* item : f.canvas.items())
+        band = before.contains(item) ? band : item;
+    for (QGraphicsItem* item : before)
+        QVERIFY(band->zValue() > item->zValue());
     move(&f.canvas, QPointF(1000, 400));
     release(&f.canvas, QPointF(1000, 400));
     QCOMPARE(f.canvas.getMode(), Canvas::SelectItem);
@@ -180,21 +179,16 @@ void TestCanvasGestures::failedDragsKeepTheMode()
 
 void TestCanvasGestures::rightButtonDoesNothing()
 {
-    for (Canvas::Mode mode : {Canvas::SelectItem, Canvas::InsertState, Canvas::InsertTransition,
-                              Canvas::InsertProcess}) {
+    for (Canvas::Mode mode : {Canvas::SelectItem, Canvas::InsertState, Canvas::InsertTransition, Canvas::InsertProcess}) {
         Fixture f(3);
         f.place(Canvas::InsertState, QPointF(500, 300));
         f.canvas.clearSelection();
         const int itemsBefore = f.canvas.items().size();
-        f.saved.clear();
-        f.returned.clear();
         f.canvas.setMode(mode);
-        press(&f.canvas, QPointF(500, 300), Qt::RightButton);
+        click(&f.canvas, QPointF(500, 300), Qt::RightButton);
         QVERIFY(!f.canvas.stateItems.first()->isSelected());
-        QVERIFY(!f.canvas.mouseGrabberItem());
-        release(&f.canvas, QPointF(500, 300), Qt::RightButton);
         QCOMPARE(f.canvas.items().size(), itemsBefore);
-        QCOMPARE(f.saved.size() + f.returned.size(), 0);
+        QCOMPARE(f.saved.size() + f.returned.size(), 1); // the one of the placement
         QCOMPARE(f.canvas.getMode(), mode);
     }
 }
