@@ -1,13 +1,11 @@
 #ifndef BLOCKCANVAS_H
 #define BLOCKCANVAS_H
 
-// A block-diagram canvas wired like the main window wires it, plus helpers to
-// draw processes, memory items, links and dataflows with real gestures and to
+// A block-diagram canvas wired like the main window wires it, with helpers to
+// draw processes, memory items, links and dataflows by real gestures and to
 // paint single items the way a view would.
 
 #include <QAction>
-#include <QFont>
-#include <QGraphicsItem>
 #include <QImage>
 #include <QLineEdit>
 #include <QMenu>
@@ -26,24 +24,22 @@
 struct BlockCanvas
 {
     QMenu menus[7];
-    t_strContextMenu set {&menus[0], &menus[1], &menus[2], &menus[3],
-                          &menus[4], &menus[5], &menus[6]};
+    t_strContextMenu set {&menus[0], &menus[1], &menus[2], &menus[3], &menus[4], &menus[5], &menus[6]};
     QAction processAdded, processProperties, save, returnToSelect;
     Canvas canvas {&set};
 
-    explicit BlockCanvas(int level, int id = 1, int parentId = 1, int grandParentId = 1)
+    explicit BlockCanvas(int level, int id = 1, int parentId = 1)
     {
         canvas.setLevel(level);
         canvas.setId(id);
         canvas.setParentId(parentId);
-        canvas.setGrandParentId(grandParentId);
+        canvas.setGrandParentId(1);
         canvas.setSceneRect(0, 0, 2000, 1050);
         canvas.setActions(&processAdded);
         canvas.setProcessLabelChangedAction(&processProperties);
         canvas.setSaveAction(&save);
         canvas.setReturnToSelectAction(&returnToSelect);
-        QObject::connect(&returnToSelect, &QAction::triggered,
-                         [this] { canvas.setMode(Canvas::SelectItem); });
+        QObject::connect(&returnToSelect, &QAction::triggered, [this] { canvas.setMode(Canvas::SelectItem); });
     }
 
     ProcessItem* placeProcess(const QPointF& centre, int shape = 1)
@@ -75,21 +71,13 @@ struct BlockCanvas
     }
 };
 
-// Centre of an item whose bounding rectangle starts at its position.
-inline QPointF centreOf(const QGraphicsItem* item)
-{
-    const QRectF bounds = item->boundingRect();
-    return item->pos() + QPointF(int(bounds.width()) / 2, int(bounds.height()) / 2);
-}
-
-// Paints an item once in its own coordinates (or in scene coordinates for
-// lines) on a transparent image, with the given font.
-inline QImage paintOnce(QGraphicsItem* item, const QFont& font = QFont(), QSize size = QSize(1200, 700))
+// Paints an item once in its own coordinates (lines: in scene coordinates)
+// on a transparent image.
+inline QImage paintOnce(QGraphicsItem* item, QSize size = QSize(1200, 700))
 {
     QImage image(size, QImage::Format_ARGB32_Premultiplied);
     image.fill(Qt::transparent);
     QPainter painter(&image);
-    painter.setFont(font);
     QStyleOptionGraphicsItem option;
     item->paint(&painter, &option, nullptr);
     return image;
@@ -97,16 +85,14 @@ inline QImage paintOnce(QGraphicsItem* item, const QFont& font = QFont(), QSize 
 
 inline bool isBlank(const QImage& image)
 {
-    for (int y = 0; y < image.height(); ++y) {
-        for (int x = 0; x < image.width(); ++x) {
-            if (qAlpha(image.pixel(x, y)) != 0)
+    for (int y = 0; y < image.height(); ++y)
+        for (int x = 0; x < image.width(); ++x)
+            if (qAlpha(image.pixel(x, y)))
                 return false;
-        }
-    }
     return true;
 }
 
-// Gives a link or memory item its texts through its own dialog, as a user would.
+// Gives a link, memory or dataflow item its texts through its own dialog.
 template <typename Item>
 void editTexts(Item* item, const QString& label, const QString& datatype = QString(),
                const QString& description = QString())

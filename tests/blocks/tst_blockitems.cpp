@@ -1,0 +1,410 @@
+// Processes, memory items, links and dataflows drawn by gestures: names on
+// placement, where connectors run and stop, the memory commands with their
+// dataflows, removal without dangling pointers, and the floating mirrors of
+// a process's connections on its child canvas.
+
+#include <QtTest>
+
+#include <QPointer>
+#include <QUndoStack>
+
+#include "blockcanvas.h"
+#include "dataflowline.h"
+#include "deletememorycommand.h"
+#include "floatinglinkitem.h"
+#include "floatingmemoryitem.h"
+#include "itemrecords.h"
+#include "linkline.h"
+#include "testenvironment.h"
+
+namespace {
+
+// What the main window does when a process's child canvas is opened.
+void refreshMirrors(Canvas* child, ProcessItem* process)
+{
+    child->removeAllFloatingLinkItems();
+    child->removeAllFloatingMemoryItems();
+    for (LinkItem* link : process->getLinks())
+        child->addFloatingLinkItem(link->getLabel(), link->startItem() == process ? 1 : 0);
+    for (DataflowItem* dataflow : process->getDataflows())
+        child->addFloatingMemoryItem(dataflow->getLabel(), dataflow->getDatatype(), dataflow->getBackgroundColor());
+}
+
+// Half way between an arrow head's middle and one wing: off the line itself.
+QPoint insideHead(const QPolygonF& head)
+{
+    return (((head.at(0) + head.at(1) + head.at(2)) / 3 + head.at(1)) / 2).toPoint();
+}
+
+} // namespace
+
+class TestBlockItems : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    void initTestCase();
+    void placementNames_data();
+    void placementNames();
+    void connectorLines_data();
+    void connectorLines();
+    void connectorsEndOnTheDrawnOutline_data();
+    void connectorsEndOnTheDrawnOutline();
+    void memoryCommandsTakeTheirDataflowsAlong();
+    void removalLeavesNoDanglingPointers();
+    void mirrorsFollowTheParentsConnections();
+    void mirrorsStayInsideWithoutOverlap_data();
+    void mirrorsStayInsideWithoutOverlap();
+};
+
+void TestBlockItems::initTestCase()
+{
+    TestEnvironment::useThrowAwaySettings();
+    TestEnvironment::loadResources();
+}
+
+void TestBlockItems::placementNames_data()
+{
+    QTest::addColumn<bool>("memory");
+    QTest::addColumn<int>("level");
+    QTest::addColumn<int>("count");
+    QTest::addColumn<QString>("firstRenamed"); // before the others are placed
+    QTest::addColumn<QString>("label");        // of the last one placed
+    QTest::addColumn<QString>("datatype");
+    QTest::addColumn<QColor>("colour");
+
+    QTest::newRow("process, second on level 2") << false << 2 << 2 << "" << "process_32" << "" << QColor();
+    QTest::newRow("process, third on level 1") << false << 1 << 3 << "" << "process_23" << "" << QColor();
+    QTest::newRow("state machine is red") << false << 4 << 1 << "" << "process_51" << "" << QColor(Qt::red);
+    // As after deleting a process: the count alone would repeat a name.
+    QTest::newRow("process, lowest free name") << false << 3 << 2 << "process_42" << "process_41" << "" << QColor();
+    QTest::newRow("process, taken names skipped") << false << 3 << 3 << "process_42" << "process_43" << "" << QColor();
+    QTest::newRow("memory, level 0") << true << 0 << 1 << "" << "var_10" << "type_10" << QColor(192, 192, 192);
+    QTest::newRow("memory, third on level 5") << true << 5 << 3 << "" << "var_62" << "type_62" << QColor(192, 192, 192);
+    QTest::newRow("memory, lowest free name") << true << 2 << 2 << "var_31" << "var_30" << "type_30" << QColor(192, 192, 192);
+}
+
+void TestBlockItems::placementNames()
+{
+    QFETCH(bool, memory);
+    QFETCH(int, level);
+    QFETCH(int, count);
+    QFETCH(QString, firstRenamed);
+    QFETCH(QString, label);
+    QFETCH(QString, datatype);
+    QFETCH(QColor, colour);
+    BlockCanvas board(level, 3, 2);
+    auto check = [&](auto* item, int i) {
+        if (i == 0 && !firstRenamed.isEmpty())
+            item->setLabel(firstRenamed);
+        if (i < count - 1)
+            return;
+        QCOMPARE(item->getLabel(), label);
+        QCOMPARE(item->getBackgroundColor(), colour);
+        QCOMPARE(item->getLevel(), level + 1);
+        QCOMPARE(item->getParentId(), 3);
+        QCOMPARE(item->getGrandParentId(), 2);
+    };
+    for (int i = 0; i < count; ++i) {
+        const QPointF at(200 + 400 * i, 300);
+        if (memory)
+            check(board.placeMemory(at), i);
+        else
+            check(board.placeProcess(at), i);
+    }
+    QCOMPARE(board.canvas.getMode(), Canvas::SelectItem);
+    if (memory) {
+        QCOMPARE(board.canvas.memoryItems.last()->getDatatype(), datatype);
+        QCOMPARE(board.canvas.undoStack()->count(), count);
+    } else {
+        QCOMPARE(board.canvas.processItems.last()->getId(), count);
+        QCOMPARE(board.canvas.processItems.last()->getNos(), count);
+    }
+}
+
+void TestBlockItems::connectorLines_data()
+{
+    QTest::addColumn<bool>("dataflow");
+    QTest::addColumn<bool>("leftwards");
+    QTest::addColumn<int>("firstType");
+    QTest::addColumn<int>("secondType");
+    QTest::addColumn<qreal>("secondStart"); // where the second line meets the far end
+    // A process centred at (200, 200); at (800, 200) another process, 650..950
+    // wide, or a memory item, 750..850. The box sits at (500, 200).
+    QTest::newRow("link rightwards") << false << false << 1 << 2 << 650.0;
+    QTest::newRow("link leftwards") << false << true << 1 << 2 << 350.0;
+    QTest::newRow("process writes memory") << true << false << 11 << 22 << 750.0;
+    QTest::newRow("process reads memory") << true << true << 12 << 21 << 350.0;
+}
+
+void TestBlockItems::connectorLines()
+{
+    QFETCH(bool, dataflow);
+    QFETCH(bool, leftwards);
+    QFETCH(int, firstType);
+    QFETCH(int, secondType);
+    QFETCH(qreal, secondStart);
+    BlockCanvas board(3);
+    ProcessItem* process = board.placeProcess(QPointF(200, 200));
+    QGraphicsItem* other = dataflow ? static_cast<QGraphicsItem*>(board.placeMemory(QPointF(800, 200)))
+                                    : board.placeProcess(QPointF(800, 200));
+    const QPointF from = leftwards ? QPointF(800, 200) : QPointF(200, 200);
+    const QPointF to = leftwards ? QPointF(200, 200) : QPointF(800, 200);
+    QGraphicsItem* end = leftwards ? static_cast<QGraphicsItem*>(process) : other;
+    auto check = [&](auto* box) {
+        QVERIFY(box);
+        QCOMPARE(box->pos(), QPointF(450, 190));
+        QVERIFY(box->zValue() > other->zValue());
+        auto* first = box->getStartLine();
+        auto* second = box->getEndLine();
+        QCOMPARE(first->getLineType(), firstType);
+        QCOMPARE(second->getLineType(), secondType);
+        // The first line runs from the box outline back to the start centre, the
+        // second from the far end's outline to the box centre; only it has a head.
+        const QImage firstImage = paintOnce(first);
+        const QImage secondImage = paintOnce(second);
+        QCOMPARE(first->line(), QLineF(QPointF(leftwards ? 550 : 450, 200), from));
+        QCOMPARE(second->line(), QLineF(QPointF(secondStart, 200), QPointF(500, 200)));
+        QCOMPARE(qAlpha(firstImage.pixel(insideHead(first->getArrowHead()))), 0);
+        QCOMPARE(QColor(secondImage.pixel(insideHead(second->getArrowHead()))), QColor(Qt::black));
+        // The lines follow a moved end on their next paint.
+        end->setPos(end->pos() + QPointF(0, 100));
+        paintOnce(second);
+        QCOMPARE(second->line().p2(), QPointF(500, 200));
+        QCOMPARE(second->line().p1().x(), secondStart);
+        QVERIFY(second->line().p1().y() > 200);
+    };
+    if (dataflow) {
+        DataflowItem* item = board.drawDataflow(from, to);
+        check(item);
+        QCOMPARE(item->getMemory(), static_cast<MemoryItem*>(other));
+        QCOMPARE(process->getDataflows(), QList<DataflowItem*>({item}));
+    } else {
+        LinkItem* item = board.drawLink(from, to);
+        check(item);
+        QCOMPARE(item->endItem(), end);
+        QCOMPARE(process->getLinks(), QList<LinkItem*>({item}));
+        QCOMPARE(static_cast<ProcessItem*>(other)->getLinks(), QList<LinkItem*>({item}));
+    }
+}
+
+void TestBlockItems::connectorsEndOnTheDrawnOutline_data()
+{
+    QTest::addColumn<int>("shape");
+    QTest::addColumn<bool>("dataflow");
+    QTest::addColumn<QPointF>("otherCentre");
+    // The loaded process is drawn 300 x 250 at (600, 400), centre (750, 525),
+    // while its file gives a 500 x 500 outline.
+    for (int shape : {1, 2}) {
+        const char* drawn = shape == 1 ? "rounded" : "ellipse";
+        QTest::addRow("%s, link from the left", drawn) << shape << false << QPointF(150, 525);
+        QTest::addRow("%s, link from above", drawn) << shape << false << QPointF(750, 60);
+        QTest::addRow("%s, dataflow at the corner", drawn) << shape << true << QPointF(150, 60);
+    }
+}
+
+void TestBlockItems::connectorsEndOnTheDrawnOutline()
+{
+    QFETCH(int, shape);
+    QFETCH(bool, dataflow);
+    QFETCH(QPointF, otherCentre);
+    BlockCanvas board(2);
+    t_processItemReadFromXML record;
+    record.level = 3;
+    record.id = record.Nos = record.parentId = record.grandParentId = 1;
+    record.label = QStringLiteral("Microcontroller");
+    record.xCoord = 600;
+    record.yCoord = 400;
+    record.width = 300;
+    record.height = 250;
+    record.shape = shape;
+    record.polygon = {QPoint(0, 0), QPoint(500, 0), QPoint(500, 500), QPoint(0, 500), QPoint(0, 0)};
+    QVERIFY(board.canvas.addProcessItem(&record));
+
+    QGraphicsLineItem* line = nullptr;
+    if (dataflow) {
+        board.placeMemory(otherCentre);
+        line = board.drawDataflow(otherCentre, QPointF(750, 525))->getEndLine();
+    } else {
+        board.placeProcess(otherCentre);
+        line = board.drawLink(otherCentre, QPointF(750, 525))->getEndLine();
+    }
+    paintOnce(line);
+
+    // A step from the end towards the centre is inside the drawn shape, a step away outside.
+    QPainterPath drawn;
+    if (shape == 1)
+        drawn.addRoundedRect(QRectF(600, 400, 300, 250), 27, 27, Qt::AbsoluteSize);
+    else
+        drawn.addEllipse(QRectF(600, 400, 300, 250));
+    const QPointF end = line->line().p1();
+    QLineF inward(end, QPointF(750, 525));
+    inward.setLength(1.5);
+    QVERIFY2(drawn.contains(inward.p2()), qPrintable(QStringLiteral("%1,%2").arg(end.x()).arg(end.y())));
+    QVERIFY2(!drawn.contains(end - (inward.p2() - end)), qPrintable(QStringLiteral("%1,%2").arg(end.x()).arg(end.y())));
+}
+
+void TestBlockItems::memoryCommandsTakeTheirDataflowsAlong()
+{
+    BlockCanvas board(3);
+    ProcessItem* process = board.placeProcess(QPointF(200, 200));
+    MemoryItem* kept = board.placeMemory(QPointF(800, 600));
+    QPointer<MemoryItem> memory = board.placeMemory(QPointF(800, 200));
+    QPointer<DataflowItem> dataflow = board.drawDataflow(QPointF(200, 200), QPointF(800, 200));
+    QPointer<DataflowLine> line = dataflow->getStartLine();
+    QUndoStack* stack = board.canvas.undoStack();
+
+    stack->push(new DeleteMemoryCommand(&board.canvas, memory));
+    QVERIFY(!memory->scene() && !dataflow->scene() && !line->scene());
+    QVERIFY(board.canvas.dataflowItems.isEmpty());
+    QVERIFY(process->getDataflows().isEmpty());
+    QCOMPARE(board.canvas.memoryItems, QVector<MemoryItem*>({kept}));
+    stack->undo();
+    QCOMPARE(board.canvas.memoryItems, QVector<MemoryItem*>({kept, memory}));
+    QCOMPARE(dataflow->scene(), &board.canvas);
+    QCOMPARE(line->scene(), &board.canvas);
+    QCOMPARE(process->getDataflows(), QList<DataflowItem*>({dataflow}));
+    QCOMPARE(memory->getDataflows(), QList<DataflowItem*>({dataflow}));
+
+    // Undoing the addition takes the dataflow too; redoing brings both back.
+    stack->undo();
+    QVERIFY(!memory->scene() && !dataflow->scene());
+    QVERIFY(process->getDataflows().isEmpty());
+    stack->redo();
+    QCOMPARE(board.canvas.dataflowItems, QVector<DataflowItem*>({dataflow}));
+    QCOMPARE(process->getDataflows(), QList<DataflowItem*>({dataflow}));
+    QCOMPARE(dataflow->getEndLine()->scene(), &board.canvas);
+
+    // A new command drops the undone ones, and with them the item and its dataflow.
+    stack->undo();
+    MemoryItem* next = board.placeMemory(QPointF(800, 200));
+    QVERIFY(!memory && !dataflow && !line);
+    QCOMPARE(board.canvas.newMemoryItem, next);
+    QCOMPARE(next->getLabel(), QStringLiteral("var_41"));
+    // Items on the scene stay when the stack goes.
+    stack->clear();
+    QCOMPARE(next->scene(), &board.canvas);
+    QCOMPARE(kept->scene(), &board.canvas);
+}
+
+void TestBlockItems::removalLeavesNoDanglingPointers()
+{
+    BlockCanvas board(3);
+    ProcessItem* a = board.placeProcess(QPointF(200, 200));
+    ProcessItem* b = board.placeProcess(QPointF(800, 200));
+    ProcessItem* c = board.placeProcess(QPointF(800, 700));
+    MemoryItem* memory = board.placeMemory(QPointF(1500, 400));
+    QPointer<LinkItem> ab = board.drawLink(QPointF(200, 200), QPointF(800, 200));
+    QPointer<LinkItem> ca = board.drawLink(QPointF(800, 700), QPointF(200, 200));
+    QPointer<LinkItem> bc = board.drawLink(QPointF(800, 200), QPointF(800, 700));
+    QPointer<DataflowItem> writes = board.drawDataflow(QPointF(200, 200), QPointF(1500, 400));
+    QPointer<DataflowItem> reads = board.drawDataflow(QPointF(1500, 400), QPointF(800, 700));
+    QPointer<LinkLine> abStart = ab->getStartLine();
+    QPointer<DataflowLine> readsEnd = reads->getEndLine();
+
+    board.canvas.currentLink = ab;
+    a->removeLinks();
+    QVERIFY(!ab && !ca && !abStart);
+    QCOMPARE(board.canvas.linkItems, QVector<LinkItem*>({bc}));
+    QCOMPARE(board.canvas.currentLink, nullptr);
+    QCOMPARE(board.canvas.newLinkItem, bc.data());
+    QCOMPARE(b->getLinks(), QList<LinkItem*>({bc}));
+    QCOMPARE(c->getLinks(), QList<LinkItem*>({bc}));
+
+    board.canvas.currentDataflow = writes;
+    a->removeAllDataflowItems();
+    QVERIFY(!writes);
+    QCOMPARE(board.canvas.currentDataflow, nullptr);
+    QCOMPARE(memory->getDataflows(), QList<DataflowItem*>({reads}));
+    memory->removeAllDataflowItems();
+    QVERIFY(!reads && !readsEnd);
+    QVERIFY(c->getDataflows().isEmpty());
+    QCOMPARE(board.canvas.newDataflowItem, nullptr);
+    QVERIFY(board.canvas.dataflowItems.isEmpty());
+    QCOMPARE(board.canvas.items().size(), 4 + 3); // the items and bc with its lines
+
+    // A line destroyed on its own, as in a scene teardown, is forgotten by its box.
+    delete bc->getStartLine();
+    QCOMPARE(bc->getStartLine(), nullptr);
+}
+
+void TestBlockItems::mirrorsFollowTheParentsConnections()
+{
+    BlockCanvas board(3);
+    ProcessItem* p = board.placeProcess(QPointF(1000, 500));
+    board.placeProcess(QPointF(200, 150));
+    board.placeProcess(QPointF(1700, 500));
+    MemoryItem* memory = board.placeMemory(QPointF(1000, 900));
+    board.placeMemory(QPointF(200, 900));
+    LinkItem* out = board.drawLink(QPointF(1000, 500), QPointF(200, 150));
+    LinkItem* in = board.drawLink(QPointF(1700, 500), QPointF(1000, 500));
+    DataflowItem* writes = board.drawDataflow(QPointF(1000, 500), QPointF(1000, 900));
+    board.drawDataflow(QPointF(200, 900), QPointF(1000, 500));
+    editTexts(out, QStringLiteral("cmd"));
+    editTexts(in, QStringLiteral("status"));
+    QCOMPARE(writes->getLabel(), QStringLiteral("var_40"));
+
+    // Renaming a memory item renames its dataflows.
+    editTexts(memory, QStringLiteral("speed"), QStringLiteral("uint16_t"), QStringLiteral("rpm"));
+    QCOMPARE(memory->getDescription(), QStringLiteral("rpm"));
+    QCOMPARE(writes->getLabel(), QStringLiteral("speed"));
+    QCOMPARE(writes->getDatatype(), QStringLiteral("uint16_t"));
+
+    BlockCanvas child(4);
+    for (int visit = 0; visit < 2; ++visit)
+        refreshMirrors(&child.canvas, p);
+    QCOMPARE(child.canvas.items().size(), 4);
+    const QVector<FloatingLinkItem*>& links = child.canvas.floatingLinkItems;
+    QCOMPARE(links.size(), 2);
+    QCOMPARE(links.at(0)->getLabel(), QStringLiteral("cmd"));
+    QCOMPARE(links.at(0)->getDirection(), 1);
+    QCOMPARE(links.at(1)->getLabel(), QStringLiteral("status"));
+    QCOMPARE(links.at(1)->getDirection(), 0);
+    const QVector<FloatingMemoryItem*>& memories = child.canvas.floatingMemoryItems;
+    QCOMPARE(memories.size(), 2);
+    QCOMPARE(memories.at(0)->getLabel(), QStringLiteral("speed"));
+    QCOMPARE(memories.at(0)->getDatatype(), QStringLiteral("uint16_t"));
+    QCOMPARE(memories.at(1)->getLabel(), QStringLiteral("var_41"));
+}
+
+void TestBlockItems::mirrorsStayInsideWithoutOverlap_data()
+{
+    QTest::addColumn<int>("count");
+    QTest::newRow("one of each") << 1;
+    QTest::newRow("ten of each") << 10;
+}
+
+void TestBlockItems::mirrorsStayInsideWithoutOverlap()
+{
+    QFETCH(int, count);
+    BlockCanvas child(4);
+    child.canvas.setLabel(QStringLiteral("Signal_Control"));
+    for (int k = 0; k < count; ++k) {
+        child.canvas.addFloatingLinkItem(QStringLiteral("link_%1").arg(k) + QString(k, QLatin1Char('x')), k % 2);
+        child.canvas.addFloatingMemoryItem(QStringLiteral("var_%1").arg(k), QStringLiteral("unsigned long"), QColor());
+    }
+    // Painting sizes the mirrors from their texts in the painter's font; they
+    // are arranged again once the paint is over.
+    QImage image(500, 263, QImage::Format_ARGB32_Premultiplied);
+    QPainter painter(&image);
+    QFont font;
+    font.setPixelSize(20);
+    painter.setFont(font);
+    child.canvas.render(&painter);
+    painter.end();
+    QCoreApplication::sendPostedEvents(&child.canvas, QEvent::MetaCall);
+    QVERIFY(child.canvas.floatingLinkItems.last()->getWidth() > 100);
+
+    const QList<QGraphicsItem*> placed = child.canvas.items(); // the mirrors and the title
+    QCOMPARE(placed.size(), 2 * count + 1);
+    for (int i = 0; i < placed.size(); ++i) {
+        const QRectF rect = placed.at(i)->sceneBoundingRect();
+        QVERIFY2(child.canvas.sceneRect().contains(rect), qPrintable(QStringLiteral("item %1 outside").arg(i)));
+        for (int j = i + 1; j < placed.size(); ++j)
+            QVERIFY2(!rect.intersects(placed.at(j)->sceneBoundingRect()),
+                     qPrintable(QStringLiteral("items %1 and %2 overlap").arg(i).arg(j)));
+    }
+}
+
+QTEST_MAIN(TestBlockItems)
+#include "tst_blockitems.moc"
