@@ -10,6 +10,8 @@
 #include <QSet>
 #include <QUndoStack>
 
+#include <algorithm>
+
 #include "dataflowitem.h"
 #include "deletestatecommand.h"
 #include "deletetextcommand.h"
@@ -265,6 +267,13 @@ void MainWindow::on_actionDelete_triggered()
             selection.append(dynamic_cast<QObject*>(item));
     }
 
+    // Processes first: deleting one may be refused or cancelled, and then
+    // nothing else of the selection may be gone either.
+    std::stable_partition(selection.begin(), selection.end(), [](const QPointer<QObject>& guarded) {
+        auto* item = dynamic_cast<QGraphicsItem*>(guarded.data());
+        return item && item->type() == ProcessType;
+    });
+
     for (const QPointer<QObject>& guarded : qAsConst(selection)) {
         QObject* object = guarded.data();
         auto* item = dynamic_cast<QGraphicsItem*>(object);
@@ -343,8 +352,9 @@ void MainWindow::on_actionDelete_triggered()
             break;
         }
         case ProcessType:
-            if (deleteProcess(static_cast<ProcessItem*>(item)))
-                markModified();
+            if (!deleteProcess(static_cast<ProcessItem*>(item)))
+                return;
+            markModified();
             break;
         }
         canvas->update();

@@ -87,7 +87,6 @@ private slots:
     void initTestCase();
     void init();
     void copiesModifiedProjectsOnlyAndSaveRemovesThem();
-    void failedWriteSaysWhyOnceAndRetries();
     void restartAsksAboutTheCopy_data();
     void restartAsksAboutTheCopy();
 
@@ -161,29 +160,6 @@ void TestAutosave::copiesModifiedProjectsOnlyAndSaveRemovesThem()
     QCOMPARE(answer.answeredCount(), 1);
     QVERIFY(filesIn(Autosave::folder()).isEmpty());
     QCOMPARE(readAll(file), copied);
-}
-
-void TestAutosave::failedWriteSaysWhyOnceAndRetries()
-{
-    ProjectFixture fixture;
-    const QString file = fixture.copyExample("Example_1.vorn");
-    MainWindow window;
-    window.openFile(file);
-    // A file where the recovery folder should be: nothing can be written.
-    QDir().mkpath(QFileInfo(Autosave::folder()).path());
-    QVERIFY(writeFile(Autosave::folder(), "in the way"));
-    QSignalSpy failed(window.autosaver(), &Autosave::failed);
-    addState(window);
-    QTRY_COMPARE_WITH_TIMEOUT(failed.count(), 1, fileWait);
-    QVERIFY(!failed.first().first().toString().isEmpty());
-    QVERIFY(window.statusBar()->currentMessage().startsWith("Autosave failed: "));
-    QTest::qWait(10 * QByteArray(shortInterval).toInt()); // further attempts fail silently
-    QCOMPARE(failed.count(), 1);
-    QVERIFY(window.autosaver()->isPending());
-
-    QVERIFY(QFile::remove(Autosave::folder()));
-    QTRY_VERIFY_WITH_TIMEOUT(copyWritten(file), fileWait);
-    QCOMPARE(failed.count(), 1);
 }
 
 void TestAutosave::restartAsksAboutTheCopy_data()

@@ -155,10 +155,12 @@ void TestBinding::deletingAProcessAsksAndRemovesItsSubtree()
     answer.pressButton(QMessageBox::Cancel, [&](QWidget* box) {
         informative = static_cast<QMessageBox*>(box)->informativeText();
     });
-    s.deleteSelection({s.process("Signal_Control")});
+    // Cancel keeps the whole selection, the link selected with it too.
+    s.deleteSelection({canvas->linkItems.first(), s.process("Signal_Control")});
     QCOMPARE(answer.text(), QString("Delete process Signal_Control?"));
     QCOMPARE(informative, QString("This also deletes 2 diagrams and the 15 items on them. This cannot be undone."));
     QCOMPARE(s.window.getCanvases().size(), 7);
+    QCOMPARE(canvas->linkItems.size(), 1);
     QVERIFY(!s.window.isProjectModified());
 
     answer.pressButton(QMessageBox::Yes);

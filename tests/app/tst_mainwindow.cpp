@@ -59,11 +59,7 @@ private slots:
     void init() { writeSettings({}); }
     void toolsFollowTheDiagramShown_data();
     void toolsFollowTheDiagramShown();
-    void settingsAreReadWithDefaults_data();
-    void settingsAreReadWithDefaults();
     void settingsWrittenAtCloseAreReadBack();
-    void toolActionsSetModeAndEscapeEndsThem();
-    void canvasSizeAppliesToShownCanvasOnly();
     void imagesAreConvertedOnTheCallingThread();
 };
 
@@ -118,55 +114,6 @@ void TestMainWindow::toolsFollowTheDiagramShown()
     QCOMPARE(s.window.zoomController()->isEnabled(), !canvas.isEmpty());
 }
 
-void TestMainWindow::settingsAreReadWithDefaults_data()
-{
-    QTest::addColumn<QVariantMap>("stored");
-    QTest::addColumn<double>("scaleX");
-    QTest::addColumn<double>("scaleY");
-    QTest::addColumn<int>("width");
-    QTest::addColumn<int>("height");
-    QTest::addColumn<QString>("author");
-    QTest::addColumn<double>("version");
-
-    QTest::newRow("nothing stored") << QVariantMap() << 1.0 << 1.0 << 2000 << 1050 << "" << 1.0;
-    QTest::newRow("only scale_x") << QVariantMap {{"scale_x", 2.5}} << 1.0 << 1.0 << 2000 << 1050 << "" << 1.0;
-    QTest::newRow("both scales") << QVariantMap {{"scale_x", 2.5}, {"scale_y", 0.5}}
-                                 << 2.5 << 0.5 << 2000 << 1050 << "" << 1.0;
-    QTest::newRow("only canvas_width") << QVariantMap {{"canvas_width", 3000}}
-                                       << 1.0 << 1.0 << 2000 << 1050 << "" << 1.0;
-    QTest::newRow("both sizes") << QVariantMap {{"canvas_width", 3000}, {"canvas_height", 900}}
-                                << 1.0 << 1.0 << 3000 << 900 << "" << 1.0;
-    QTest::newRow("author and version") << QVariantMap {{"author", "Ada"}, {"version", 2.25}}
-                                        << 1.0 << 1.0 << 2000 << 1050 << "Ada" << 2.25;
-    QTest::newRow("unconvertible width") << QVariantMap {{"canvas_width", "wide"}, {"canvas_height", 700}}
-                                         << 1.0 << 1.0 << 0 << 700 << "" << 1.0;
-}
-
-void TestMainWindow::settingsAreReadWithDefaults()
-{
-    QFETCH(QVariantMap, stored);
-    QFETCH(double, scaleX);
-    QFETCH(double, scaleY);
-    QFETCH(int, width);
-    QFETCH(int, height);
-    QFETCH(QString, author);
-    QFETCH(double, version);
-
-    writeSettings(stored);
-    MainWindow w;
-    QCOMPARE(w.getCanvasWidth(), width);
-    QCOMPARE(w.getCanvasHeight(), height);
-    QCOMPARE(w.codeGenerator().getAuthor(), author);
-    QCOMPARE(w.codeGenerator().getVersionNo(), version);
-    // The blank window shows the home screen at scale 1, whatever is stored.
-    QCOMPARE(w.actionsState(), STATE_BLANK);
-    QCOMPARE(w.graphicsView()->scene(), static_cast<QGraphicsScene*>(HomeScreen::getInstance()));
-    QCOMPARE(w.graphicsView()->transform().m11(), 1.0);
-    w.readSettings();
-    QCOMPARE(w.graphicsView()->transform().m11(), scaleX);
-    QCOMPARE(w.graphicsView()->transform().m22(), scaleY);
-}
-
 void TestMainWindow::settingsWrittenAtCloseAreReadBack()
 {
     {
@@ -186,62 +133,6 @@ void TestMainWindow::settingsWrittenAtCloseAreReadBack()
     again.readSettings();
     QCOMPARE(again.graphicsView()->transform().m11(), 1.5);
     QCOMPARE(again.graphicsView()->transform().m22(), 1.25);
-}
-
-void TestMainWindow::toolActionsSetModeAndEscapeEndsThem()
-{
-    Session s;
-    s.window.show();
-    QVERIFY(QTest::qWaitForWindowExposed(&s.window));
-    const QList<QPair<QString, Canvas::Mode>> tools {
-        {"actionState", Canvas::InsertState}, {"actiontransition", Canvas::InsertTransition},
-        {"actionText", Canvas::InsertText},   {"actionProcessRect", Canvas::InsertProcess},
-        {"actionLink", Canvas::InsertLink},   {"actionMemory", Canvas::InsertMemory},
-        {"actionDataflow", Canvas::InsertDataflow}};
-    for (const auto& tool : tools) {
-        s.open(tool.second == Canvas::InsertState || tool.second == Canvas::InsertTransition
-                       || tool.second == Canvas::InsertText
-                   ? "Light_Sequencer"
-                   : "Microcontroller");
-        s.action(tool.first)->trigger();
-        QCOMPARE(s.window.getCurrentCanvas()->getMode(), tool.second);
-        QCOMPARE(s.window.cursor().shape(), Qt::BitmapCursor);
-        // Pixmap cursors keep the default hot spot, the centre of the image.
-        const QPixmap pixmap = s.window.cursor().pixmap();
-        QCOMPARE(s.window.cursor().hotSpot(), QPoint(pixmap.width() / 2, pixmap.height() / 2));
-        QTest::keyClick(&s.window, Qt::Key_Escape);
-        QCOMPARE(s.window.getCurrentCanvas()->getMode(), Canvas::SelectItem);
-        QCOMPARE(s.window.cursor().shape(), Qt::ArrowCursor);
-    }
-}
-
-void TestMainWindow::canvasSizeAppliesToShownCanvasOnly()
-{
-    Session s;
-    s.open("Microcontroller");
-    ModalAnswerer answer;
-    answer.reject([](QWidget* dialog) { dialog->findChild<QSpinBox*>("widthBox")->setValue(10); });
-    answer.accept([](QWidget* dialog) {
-        auto* width = dialog->findChild<QSpinBox*>("widthBox");
-        QCOMPARE(width->value(), 2000);
-        QCOMPARE(dialog->findChild<QSpinBox*>("heightBox")->value(), 1050);
-        width->setValue(4000);
-        dialog->findChild<QSpinBox*>("heightBox")->setValue(3000);
-        // OK reads the boxes back; press it the way a user does.
-        dialog->findChild<QDialogButtonBox*>("buttonBox")->button(QDialogButtonBox::Ok)->click();
-    });
-    s.action("actionSet_Canvas_Size")->trigger(); // cancelled
-    QCOMPARE(s.window.getCanvasWidth(), 2000);
-    s.action("actionSet_Canvas_Size")->trigger();
-    QCOMPARE(answer.answeredCount(), 2);
-    for (Canvas* canvas : s.window.getCanvases()) {
-        QCOMPARE(canvas->sceneRect(), canvas->getLabel() == "Microcontroller" ? QRectF(0, 0, 4000, 3000)
-                                                                               : QRectF(0, 0, 2000, 1050));
-    }
-    // Diagrams made from now on take the new size.
-    s.action("actionProcessRect")->trigger();
-    SceneMouse::click(s.window.getCurrentCanvas(), QPointF(700, 900));
-    QCOMPARE(s.window.getCanvases().last()->sceneRect(), QRectF(0, 0, 4000, 3000));
 }
 
 void TestMainWindow::imagesAreConvertedOnTheCallingThread()

@@ -5,7 +5,6 @@
 
 #include <QAction>
 #include <QGraphicsView>
-#include <QTextBlock>
 
 #include "createproject.h"
 #include "homescreen.h"
@@ -22,25 +21,6 @@ const QString bundledExample = QStringLiteral(KORVEL_SOURCE_DIR "/Examples/Examp
 const QString askText = QStringLiteral(
     "App tour can can only be taken on sample project. Korvel would attempt to save changes and close "
     "this project to open a sample project from this system.");
-const QStringList allTitles = {"Project Browser", "Process Item",   "Link Item",   "Initial State Item",
-                               "State Item",      "Transition Item", "Memory Item", "Text Item"};
-
-// Clicks a footer link where it is drawn, as a user does.
-bool clickLink(TourText* text, const QString& href)
-{
-    for (QTextBlock block = text->document()->begin(); block.isValid(); block = block.next()) {
-        for (auto it = block.begin(); !it.atEnd(); ++it) {
-            const QTextFragment fragment = it.fragment();
-            if (fragment.charFormat().anchorHref() != href)
-                continue;
-            QTextCursor cursor(text->document());
-            cursor.setPosition(fragment.position() + fragment.length() / 2);
-            QTest::mouseClick(text->viewport(), Qt::LeftButton, {}, text->cursorRect(cursor).center());
-            return true;
-        }
-    }
-    return false;
-}
 
 QString shownTitle(TourBox* box)
 {
@@ -60,15 +40,10 @@ private slots:
 
     void modifiedProjectAsksThenOffersToSave_data();
     void modifiedProjectAsksThenOffersToSave();
-    void nextWalksEveryStepOfTheBundledExample();
-    void quitAtAnyStepReturnsHome_data();
-    void quitAtAnyStepReturnsHome();
 
 private:
     MainWindow* newWindow();
     QString installExample();
-    // Clicks "Next" until the tour ends; returns the titles shown on the way.
-    QStringList walk(MainWindow* window);
 
     QScopedPointer<QTemporaryDir> work;
     QString previousCurrent;
@@ -115,18 +90,6 @@ QString TestTour::installExample()
     return target;
 }
 
-QStringList TestTour::walk(MainWindow* w)
-{
-    auto* box = w->findChild<TourBox*>();
-    QStringList titles;
-    while (box && box->isVisible() && titles.size() < 10) {
-        titles << shownTitle(box);
-        if (!clickLink(box->textBrowser(), QStringLiteral("next")))
-            break;
-    }
-    return titles;
-}
-
 void TestTour::modifiedProjectAsksThenOffersToSave_data()
 {
     QTest::addColumn<bool>("goOn");
@@ -171,59 +134,6 @@ void TestTour::modifiedProjectAsksThenOffersToSave()
         QVERIFY(w->actionAt(POS_SAVE)->isEnabled());
         QVERIFY(!box->isVisible());
     }
-}
-
-void TestTour::nextWalksEveryStepOfTheBundledExample()
-{
-    const QString example = installExample();
-    QVERIFY(!example.isEmpty());
-    const QByteArray original = readAll(example);
-    MainWindow* w = newWindow();
-    w->findChild<QAction*>(QStringLiteral("actionAppTour"))->trigger();
-    QCOMPARE(w->actionsState(), STATE_TOUR);
-    QCOMPARE(walk(w), allTitles);
-    QCOMPARE(w->actionsState(), STATE_BLANK);
-    QCOMPARE(w->graphicsView()->scene(), static_cast<QGraphicsScene*>(HomeScreen::getInstance()));
-    QVERIFY(w->getCanvases().isEmpty());
-    QVERIFY(!w->actionAt(POS_SAVE)->isEnabled());
-    QCOMPARE(readAll(example), original);
-}
-
-void TestTour::quitAtAnyStepReturnsHome_data()
-{
-    QTest::addColumn<int>("step");
-    for (int step = 0; step < allTitles.size(); ++step)
-        QTest::newRow(qPrintable(allTitles.at(step))) << step;
-}
-
-void TestTour::quitAtAnyStepReturnsHome()
-{
-    QFETCH(int, step);
-    const QString example = installExample();
-    QVERIFY(!example.isEmpty());
-    MainWindow* w = newWindow();
-    w->findChild<QAction*>(QStringLiteral("actionAppTour"))->trigger();
-    auto* box = w->findChild<TourBox*>();
-    for (int i = 0; i < step; ++i)
-        QVERIFY(clickLink(box->textBrowser(), QStringLiteral("next")));
-    QCOMPARE(shownTitle(box), allTitles.at(step));
-    QVERIFY(!w->isProjectModified()); // the untouched example offers no save
-    w->markModified(); // a changed example is asked about as usual
-
-    ModalAnswerer answer;
-    answer.pressButton(QMessageBox::Discard);
-    QVERIFY(clickLink(box->textBrowser(), QStringLiteral("quit")));
-    QCOMPARE(answer.texts(), QStringList({"Project has been modified."}));
-
-    QVERIFY(!box->isVisible());
-    QCOMPARE(w->actionsState(), STATE_BLANK);
-    QCOMPARE(w->graphicsView()->scene(), static_cast<QGraphicsScene*>(HomeScreen::getInstance()));
-    QVERIFY(w->getCanvases().isEmpty());
-
-    // The next tour starts from the beginning again.
-    w->findChild<QAction*>(QStringLiteral("actionAppTour"))->trigger();
-    QVERIFY(box->isVisible());
-    QCOMPARE(shownTitle(box), allTitles.first());
 }
 
 QTEST_MAIN(TestTour)

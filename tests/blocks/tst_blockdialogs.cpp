@@ -29,8 +29,6 @@ private slots:
     void processDialogRoundTrip();
     void connectorTexts_data();
     void connectorTexts();
-    void swatchColour_data();
-    void swatchColour();
     void namesAreCheckedOnOk_data();
     void namesAreCheckedOnOk();
 };
@@ -124,44 +122,6 @@ void TestBlockDialogs::connectorTexts()
     QCOMPARE(texts, dataflow ? QStringLiteral("var_40 type_40 bytes\nout")
                     : accept ? QStringLiteral("spizzz uint8_t*zzz bytes\nout")
                              : QStringLiteral("spi uint8_t* "));
-}
-
-void TestBlockDialogs::swatchColour_data()
-{
-    QTest::addColumn<bool>("pick");
-    QTest::addColumn<QColor>("stored");
-    QTest::addColumn<QColor>("painted");
-    QTest::newRow("picked") << true << QColor(200, 100, 50) << QColor(200, 100, 50);
-    // A cancelled chooser leaves no colour: the item paints in its default.
-    QTest::newRow("chooser cancelled") << false << QColor() << QColor(254, 195, 9);
-}
-
-void TestBlockDialogs::swatchColour()
-{
-    QFETCH(bool, pick);
-    QFETCH(QColor, stored);
-    QFETCH(QColor, painted);
-    BlockCanvas board(4);
-    ProcessItem* process = board.placeProcess(QPointF(400, 300));
-    process->setBackgroundColor(QColor(1, 2, 3));
-    QString swatch;
-    ModalAnswerer properties;
-    ModalAnswerer chooser;
-    properties.pressButton(QDialogButtonBox::Ok, [&](QWidget* dialog) {
-        auto inspect = [](QWidget* colourDialog) { colourDialog->setProperty("currentColor", QColor(200, 100, 50)); };
-        if (pick)
-            chooser.accept(inspect);
-        else
-            chooser.reject(inspect);
-        QTest::mouseClick(field<QLabel>(dialog, "LB_Color"), Qt::LeftButton);
-        swatch = field<QLabel>(dialog, "LB_Color")->styleSheet();
-    });
-    process->displayProperties();
-    QCOMPARE(chooser.answeredCount(), 1);
-    QCOMPARE(swatch, QStringLiteral("background-color:rgb(%1,%2,%3);").arg(stored.red()).arg(stored.green()).arg(stored.blue()));
-    QCOMPARE(process->getBackgroundColor(), stored);
-    const QImage image = paintOnce(process);
-    QCOMPARE(QColor(image.pixel(150, 60)), painted);
 }
 
 void TestBlockDialogs::namesAreCheckedOnOk_data()

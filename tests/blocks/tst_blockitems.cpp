@@ -48,13 +48,9 @@ private slots:
     void placementNames();
     void connectorLines_data();
     void connectorLines();
-    void connectorsEndOnTheDrawnOutline_data();
-    void connectorsEndOnTheDrawnOutline();
     void memoryCommandsTakeTheirDataflowsAlong();
     void removalLeavesNoDanglingPointers();
     void mirrorsFollowTheParentsConnections();
-    void mirrorsStayInsideWithoutOverlap_data();
-    void mirrorsStayInsideWithoutOverlap();
 };
 
 void TestBlockItems::initTestCase()
@@ -188,62 +184,6 @@ void TestBlockItems::connectorLines()
     }
 }
 
-void TestBlockItems::connectorsEndOnTheDrawnOutline_data()
-{
-    QTest::addColumn<int>("shape");
-    QTest::addColumn<bool>("dataflow");
-    QTest::addColumn<QPointF>("otherCentre");
-    // The loaded process is drawn 300 x 250 at (600, 400), centre (750, 525),
-    // while its file gives a 500 x 500 outline.
-    for (int shape : {1, 2}) {
-        const char* drawn = shape == 1 ? "rounded" : "ellipse";
-        QTest::addRow("%s, link from the left", drawn) << shape << false << QPointF(150, 525);
-        QTest::addRow("%s, link from above", drawn) << shape << false << QPointF(750, 60);
-        QTest::addRow("%s, dataflow at the corner", drawn) << shape << true << QPointF(150, 60);
-    }
-}
-
-void TestBlockItems::connectorsEndOnTheDrawnOutline()
-{
-    QFETCH(int, shape);
-    QFETCH(bool, dataflow);
-    QFETCH(QPointF, otherCentre);
-    BlockCanvas board(2);
-    t_processItemReadFromXML record;
-    record.level = 3;
-    record.id = record.Nos = record.parentId = record.grandParentId = 1;
-    record.label = QStringLiteral("Microcontroller");
-    record.xCoord = 600;
-    record.yCoord = 400;
-    record.width = 300;
-    record.height = 250;
-    record.shape = shape;
-    record.polygon = {QPoint(0, 0), QPoint(500, 0), QPoint(500, 500), QPoint(0, 500), QPoint(0, 0)};
-    QVERIFY(board.canvas.addProcessItem(&record));
-
-    QGraphicsLineItem* line = nullptr;
-    if (dataflow) {
-        board.placeMemory(otherCentre);
-        line = board.drawDataflow(otherCentre, QPointF(750, 525))->getEndLine();
-    } else {
-        board.placeProcess(otherCentre);
-        line = board.drawLink(otherCentre, QPointF(750, 525))->getEndLine();
-    }
-    paintOnce(line);
-
-    // A step from the end towards the centre is inside the drawn shape, a step away outside.
-    QPainterPath drawn;
-    if (shape == 1)
-        drawn.addRoundedRect(QRectF(600, 400, 300, 250), 27, 27, Qt::AbsoluteSize);
-    else
-        drawn.addEllipse(QRectF(600, 400, 300, 250));
-    const QPointF end = line->line().p1();
-    QLineF inward(end, QPointF(750, 525));
-    inward.setLength(1.5);
-    QVERIFY2(drawn.contains(inward.p2()), qPrintable(QStringLiteral("%1,%2").arg(end.x()).arg(end.y())));
-    QVERIFY2(!drawn.contains(end - (inward.p2() - end)), qPrintable(QStringLiteral("%1,%2").arg(end.x()).arg(end.y())));
-}
-
 void TestBlockItems::memoryCommandsTakeTheirDataflowsAlong()
 {
     BlockCanvas board(3);
@@ -365,45 +305,6 @@ void TestBlockItems::mirrorsFollowTheParentsConnections()
     QCOMPARE(memories.at(0)->getLabel(), QStringLiteral("speed"));
     QCOMPARE(memories.at(0)->getDatatype(), QStringLiteral("uint16_t"));
     QCOMPARE(memories.at(1)->getLabel(), QStringLiteral("var_41"));
-}
-
-void TestBlockItems::mirrorsStayInsideWithoutOverlap_data()
-{
-    QTest::addColumn<int>("count");
-    QTest::newRow("one of each") << 1;
-    QTest::newRow("ten of each") << 10;
-}
-
-void TestBlockItems::mirrorsStayInsideWithoutOverlap()
-{
-    QFETCH(int, count);
-    BlockCanvas child(4);
-    child.canvas.setLabel(QStringLiteral("Signal_Control"));
-    for (int k = 0; k < count; ++k) {
-        child.canvas.addFloatingLinkItem(QStringLiteral("link_%1").arg(k) + QString(k, QLatin1Char('x')), k % 2);
-        child.canvas.addFloatingMemoryItem(QStringLiteral("var_%1").arg(k), QStringLiteral("unsigned long"), QColor());
-    }
-    // Painting sizes the mirrors from their texts in the painter's font; they
-    // are arranged again once the paint is over.
-    QImage image(500, 263, QImage::Format_ARGB32_Premultiplied);
-    QPainter painter(&image);
-    QFont font;
-    font.setPixelSize(20);
-    painter.setFont(font);
-    child.canvas.render(&painter);
-    painter.end();
-    QCoreApplication::sendPostedEvents(&child.canvas, QEvent::MetaCall);
-    QVERIFY(child.canvas.floatingLinkItems.last()->getWidth() > 100);
-
-    const QList<QGraphicsItem*> placed = child.canvas.items(); // the mirrors and the title
-    QCOMPARE(placed.size(), 2 * count + 1);
-    for (int i = 0; i < placed.size(); ++i) {
-        const QRectF rect = placed.at(i)->sceneBoundingRect();
-        QVERIFY2(child.canvas.sceneRect().contains(rect), qPrintable(QStringLiteral("item %1 outside").arg(i)));
-        for (int j = i + 1; j < placed.size(); ++j)
-            QVERIFY2(!rect.intersects(placed.at(j)->sceneBoundingRect()),
-                     qPrintable(QStringLiteral("items %1 and %2 overlap").arg(i).arg(j)));
-    }
 }
 
 QTEST_MAIN(TestBlockItems)

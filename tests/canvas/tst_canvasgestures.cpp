@@ -46,9 +46,7 @@ private slots:
     void dragInsertionsAreOneShot();
     void failedDragsKeepTheMode_data();
     void failedDragsKeepTheMode();
-    void rightButtonDoesNothing();
     void onlyARealMoveIsOneUndoStep();
-    void doubleClickOnProcessGoesThroughTheWindow();
     void clearCanvasLeavesAUsableCanvas();
 };
 
@@ -177,22 +175,6 @@ void TestCanvasGestures::failedDragsKeepTheMode()
     QCOMPARE(f.joined(), 0);
 }
 
-void TestCanvasGestures::rightButtonDoesNothing()
-{
-    for (Canvas::Mode mode : {Canvas::SelectItem, Canvas::InsertState, Canvas::InsertTransition, Canvas::InsertProcess}) {
-        Fixture f(3);
-        f.place(Canvas::InsertState, QPointF(500, 300));
-        f.canvas.clearSelection();
-        const int itemsBefore = f.canvas.items().size();
-        f.canvas.setMode(mode);
-        click(&f.canvas, QPointF(500, 300), Qt::RightButton);
-        QVERIFY(!f.canvas.stateItems.first()->isSelected());
-        QCOMPARE(f.canvas.items().size(), itemsBefore);
-        QCOMPARE(f.saved.size() + f.returned.size(), 1); // the one of the placement
-        QCOMPARE(f.canvas.getMode(), mode);
-    }
-}
-
 void TestCanvasGestures::onlyARealMoveIsOneUndoStep()
 {
     Fixture f;
@@ -228,16 +210,6 @@ void TestCanvasGestures::onlyARealMoveIsOneUndoStep()
     QVERIFY(!state->isSelected());
     click(&f.canvas, QPointF(1500, 900));
     QVERIFY(f.canvas.selectedItems().isEmpty());
-}
-
-void TestCanvasGestures::doubleClickOnProcessGoesThroughTheWindow()
-{
-    Fixture f(3);
-    f.place(Canvas::InsertProcess, QPointF(400, 400));
-    f.canvas.setMode(Canvas::InsertLink);
-    doubleClick(&f.canvas, QPointF(400, 400));
-    QCOMPARE(f.properties.size(), 1);
-    QCOMPARE(f.canvas.currentProcess, f.canvas.processItems.last());
 }
 
 void TestCanvasGestures::clearCanvasLeavesAUsableCanvas()

@@ -22,7 +22,6 @@ private slots:
     void linesJoinTheCentresAndStopAtTheOutline();
     void selfTransitionsStackAndFollow();
     void initialMarkerFollowsItsState();
-    void initialCheckbox();
 };
 
 void TestSmItems::initTestCase()
@@ -113,49 +112,6 @@ void TestSmItems::initialMarkerFollowsItsState()
     QCOMPARE(dot->pos(), QPointF(630, 325));
     f.render();
     QCOMPARE(line->line().p1(), QPointF(640, 400));
-}
-
-void TestSmItems::initialCheckbox()
-{
-    SmCanvas f;
-    StateItem* first = f.state("First", QPointF(100, 300), true);
-    StateItem* second = f.state("Second", QPointF(800, 300));
-
-    // Another state's box is barred while one state is initial.
-    bool open = true;
-    ModalAnswerer barred;
-    barred.pressButton(QDialogButtonBox::Ok, [&](QWidget* dialog) {
-        auto* box = child<QCheckBox>(dialog, "checkBox");
-        box->click();
-        open = box->isChecked() || child<QTextEdit>(dialog, "init_condition")->isEnabled();
-    });
-    f.canvas.currentState = second;
-    f.canvas.displayStateProperties();
-    QVERIFY(!open);
-    QVERIFY(!second->initialStatus());
-
-    // Unchecking takes effect even when the dialog is cancelled.
-    ModalAnswerer uncheck;
-    uncheck.pressButton(QDialogButtonBox::Cancel, [](QWidget* dialog) { child<QCheckBox>(dialog, "checkBox")->click(); });
-    f.canvas.currentState = first;
-    f.canvas.displayStateProperties();
-    QVERIFY(!first->initialStatus());
-    QVERIFY(!f.canvas.initialTransition->scene());
-    QVERIFY(!f.canvas.initialTransitionLine->scene());
-    QVERIFY(!f.canvas.initialTransition->getInitialState());
-
-    // Now the second may become initial, and takes the marker.
-    ModalAnswerer check;
-    check.pressButton(QDialogButtonBox::Ok, [](QWidget* dialog) {
-        child<QCheckBox>(dialog, "checkBox")->click();
-        child<QTextEdit>(dialog, "init_condition")->setPlainText("power_on");
-    });
-    f.canvas.currentState = second;
-    f.canvas.displayStateProperties();
-    QVERIFY(second->initialStatus());
-    QCOMPARE(second->getInitCondition(), QString("power_on"));
-    QCOMPARE(f.canvas.initialTransition->scene(), &f.canvas);
-    QCOMPARE(f.canvas.initialTransition->getInitialState(), second);
 }
 
 QTEST_MAIN(TestSmItems)

@@ -57,7 +57,6 @@ private slots:
     void initTestCase();
     void picturesFollowTheItems_data();
     void picturesFollowTheItems();
-    void selectionIsLeftOutAndKept();
     void fileStemsAreSafeAndDistinct();
     void cliWritesEachCanvasOrOneTheSameEachTime();
 };
@@ -124,24 +123,6 @@ void TestRender::picturesFollowTheItems()
             QVERIFY2(texts.contains(process->getLabel()), qPrintable(process->getLabel()));
     }
     QVERIFY(states > 0);
-}
-
-void TestRender::selectionIsLeftOutAndKept()
-{
-    HeadlessProject project;
-    QCOMPARE(project.load(example("Example_1.vorn")), HeadlessProject::Loaded);
-    Canvas* machine = project.canvases().stateMachines().value(0).canvas;
-    QTemporaryDir dir;
-    const QString plain = dir.filePath("plain.svg"), chosen = dir.filePath("chosen.svg");
-    QVERIFY(CanvasRenderer(machine).write(plain, CanvasRenderer::Svg));
-
-    StateItem* state = machine->stateItems.first();
-    state->setSelected(true);
-    machine->highlight(state);
-    QVERIFY(CanvasRenderer(machine).write(chosen, CanvasRenderer::Svg));
-    QCOMPARE(readAll(chosen), readAll(plain));
-    QVERIFY(state->isSelected());
-    QCOMPARE(machine->undoStack()->count(), 0);
 }
 
 void TestRender::fileStemsAreSafeAndDistinct()

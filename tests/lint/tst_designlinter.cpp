@@ -60,8 +60,6 @@ private slots:
     void designs();
     void textStaysVerbatim_data();
     void textStaysVerbatim();
-    void filesReachTheFolderTogether_data();
-    void filesReachTheFolderTogether();
 
 private:
     QString compile(const QString& folder, const QString& source);
@@ -280,80 +278,6 @@ void TestDesignLinter::textStaysVerbatim()
     // The counts after the user's text are filled as they are everywhere else.
     QVERIFY(header.contains(" * Number of States: 2\n * Number of Transitions: 2 \n"));
     QCOMPARE(compile(dir.path(), QStringLiteral("M.c")), QString());
-}
-
-void TestDesignLinter::filesReachTheFolderTogether_data()
-{
-    QTest::addColumn<QString>("setup");
-    QTest::addColumn<QStringList>("files"); // in the output folder afterwards, with their first bytes
-    QTest::addColumn<QString>("error");     // start of the one write error; empty when written
-
-    QTest::newRow("new files") << "" << QStringList {"M.c:/** ", "M.h:/** "} << "";
-    QTest::newRow("old files replaced") << "old" << QStringList {"M.c:/** ", "M.h:/** "} << "";
-    QTest::newRow("dangling link out") << "dangling" << QStringList {"M.c:old", "M.h:->"}
-                                       << "File %1/M.h of state machine M was not written: it is a symbolic link to ";
-    QTest::newRow("link to a file out") << "outside" << QStringList {"M.c:old", "M.h:->"}
-                                        << "File %1/M.h of state machine M was not written: it is a symbolic link to ";
-    QTest::newRow("link inside followed") << "inside" << QStringList {"M.c:/** ", "M.h:->", "real.h:/** "} << "";
-    QTest::newRow("folder in the way") << "folder" << QStringList {"M.c/", "M.h:old"}
-                                       << "File %1/M.c of state machine M could not be written: ";
-}
-
-void TestDesignLinter::filesReachTheFolderTogether()
-{
-    QFETCH(QString, setup);
-    QFETCH(QStringList, files);
-    QFETCH(QString, error);
-    QTemporaryDir root;
-    const QString out = root.filePath(QStringLiteral("out"));
-    const QString elsewhere = root.filePath(QStringLiteral("elsewhere.h"));
-    QVERIFY(QDir().mkpath(out));
-    if (setup == QLatin1String("old") || setup == QLatin1String("dangling") || setup == QLatin1String("outside")) {
-        QVERIFY(writeFile(out + QStringLiteral("/M.c"), "old"));
-        if (setup == QLatin1String("old"))
-            QVERIFY(writeFile(out + QStringLiteral("/M.h"), "old"));
-    }
-    if (setup == QLatin1String("outside"))
-        QVERIFY(writeFile(elsewhere, "theirs"));
-    if (setup == QLatin1String("dangling") || setup == QLatin1String("outside"))
-        QVERIFY(QFile::link(elsewhere, out + QStringLiteral("/M.h")));
-    if (setup == QLatin1String("inside"))
-        QVERIFY(QFile::link(QStringLiteral("real.h"), out + QStringLiteral("/M.h")));
-    if (setup == QLatin1String("folder")) {
-        QVERIFY(writeFile(out + QStringLiteral("/M.h"), "old"));
-        QVERIFY(QDir(out).mkdir(QStringLiteral("M.c")));
-    }
-
-    StateMachineFixture f(QStringLiteral("M"));
-    twoStates(f);
-    CodeGenerator generator;
-    generator.setOutputFolder(out);
-    f.prepare(generator);
-    QCOMPARE(generator.writeStateMachineFiles(), error.isEmpty());
-    if (error.isEmpty()) {
-        QVERIFY(generator.getWriteErrors().isEmpty());
-    } else {
-        QCOMPARE(generator.getWriteErrors().size(), 1);
-        const QString message = generator.getWriteErrors().constFirst();
-        QVERIFY2(message.startsWith(error.arg(out)), qPrintable(message));
-    }
-
-    QStringList found;
-    for (const QFileInfo& info : QDir(out).entryInfoList(QDir::AllEntries | QDir::NoDotAndDotDot | QDir::Hidden
-                                                              | QDir::System,
-                                                          QDir::Name)) {
-        if (info.isSymLink())
-            found << info.fileName() + QStringLiteral(":->");
-        else if (info.isDir())
-            found << info.fileName() + QLatin1Char('/');
-        else
-            found << info.fileName() + QLatin1Char(':') + QString::fromUtf8(readAll(info.filePath()).left(4));
-    }
-    QCOMPARE(found, files);
-    // Nothing was written through a link out of the folder.
-    if (setup == QLatin1String("outside"))
-        QCOMPARE(readAll(elsewhere), QByteArray("theirs"));
-    QVERIFY(!QFileInfo::exists(elsewhere) || setup == QLatin1String("outside"));
 }
 
 QTEST_MAIN(TestDesignLinter)

@@ -47,7 +47,6 @@ private slots:
     void buildsFromLines_data();
     void buildsFromLines();
     void childPositionNeedsLabelAndIdentity();
-    void notificationsAreConsistent();
     void nodeOperationBounds_data();
     void nodeOperationBounds();
 };
@@ -97,31 +96,6 @@ void TestTreeModel::childPositionNeedsLabelAndIdentity()
     found = true;
     QCOMPARE(p->getChildPos(2, 1, 1, 1, QStringLiteral("a"), &found), 0); // right identity, wrong label
     QVERIFY(!found);
-}
-
-void TestTreeModel::notificationsAreConsistent()
-{
-    TreeModel model(QStringList {QString()}, QString());
-    QAbstractItemModelTester tester(&model, QAbstractItemModelTester::FailureReportingMode::QtTest);
-    QSignalSpy inserted(&model, &QAbstractItemModel::rowsInserted);
-    TreeItem* root = model.getItem(QModelIndex());
-    model.setupModelData(QStringLiteral("P\n    A\n        B\n    C").split('\n'), root, true);
-    QCOMPARE(inserted.count(), 4);
-    QCOMPARE(model.data(inserted.at(2).at(0).toModelIndex(), Qt::DisplayRole).toString(), QString("A"));
-
-    // Reloading replaces the project node, with notifications too.
-    model.setupModelData(QStringList {"Q", "    Fresh"}, root, true);
-    QCOMPARE(describe(model), (QStringList {"Q (0,0,0,0)", "  Fresh (0,0,0,0)"}));
-
-    // The main window's additions and removals.
-    const QModelIndex q = model.index(0, 0);
-    QVERIFY(model.insertRows(0, 2, q));
-    QVERIFY(model.setData(model.index(1, 0, q), QStringLiteral("second")));
-    QVERIFY(model.removeRows(0, 1, q));
-    QCOMPARE(model.data(model.index(0, 0, q), Qt::DisplayRole).toString(), QString("second"));
-    QVERIFY(!model.removeRows(0, 5, q));
-    QVERIFY(model.removeRows(0, model.rowCount()));
-    QCOMPARE(model.rowCount(), 0);
 }
 
 void TestTreeModel::nodeOperationBounds_data()

@@ -75,7 +75,6 @@ private slots:
     void stepsAndMarksTheWalk();
     void editedValueChangesTheWalk();
     void canvasRefusesEditsWhileRunning();
-    void designErrorsGoToTheErrorLog();
 };
 
 void TestSimulationDock::initTestCase()
@@ -175,34 +174,6 @@ void TestSimulationDock::canvasRefusesEditsWhileRunning()
     QVERIFY(!canvas->isReadOnly());
     QVERIFY(s.window.findChild<QAction*>("actionDelete")->isEnabled());
     QVERIFY(!s.window.isProjectModified());
-}
-
-void TestSimulationDock::designErrorsGoToTheErrorLog()
-{
-    // A memory item named like a C keyword cannot be generated: the
-    // simulation says so in Generate's error log, and the project stays
-    // editable.
-    ProjectFixture fixture;
-    MainWindow window;
-    window.openFile(fixture.copyExample("Example_1.vorn"));
-    auto* tree = window.findChild<QTreeView*>("treeView");
-    window.on_treeView_doubleClicked(ProjectFixture::nodeNamed(tree->model(), "Light_Sequencer"));
-    window.getCurrentCanvas()->memoryItems.first()->setLabel(QStringLiteral("while"));
-
-    ModalAnswerer answer;
-    QStringList rows;
-    answer.accept([&rows](QWidget* log) {
-        QTableWidget* table = static_cast<CodegenErrorLog*>(log)->table();
-        for (int row = 0; row < table->rowCount(); ++row)
-            rows.append(table->item(row, 0)->text());
-    });
-    window.findChild<QAction*>("actionSimulate")->trigger();
-    QTRY_COMPARE(answer.answeredCount(), 1);
-    QVERIFY(!rows.isEmpty());
-    QVERIFY2(rows.join('\n').contains("while"), qPrintable(rows.join('\n')));
-    QVERIFY(!window.isSimulationRunning());
-    QVERIFY(!window.getCurrentCanvas()->isReadOnly());
-    QVERIFY(window.simulationView()->statusLabel()->text().contains("design errors"));
 }
 
 QTEST_MAIN(TestSimulationDock)

@@ -126,8 +126,6 @@ private slots:
     void allowedAddresses();
     void checkOutcomes_data();
     void checkOutcomes();
-    void downloads_data();
-    void downloads();
     // Last: the window it closes leaves update checks of its own behind.
     void mandatoryUpdateRefusedClosesTheWindowAskingFirst();
 
@@ -251,48 +249,6 @@ void TestUpdater::checkOutcomes()
     QCOMPARE(answer.texts(), message.isEmpty() ? QStringList() : QStringList {message});
     QCOMPARE(QSimpleUpdater::getInstance()->getUpdateAvailable(url), message.startsWith("<h3>"));
     QCOMPARE(server.requests.size() - requestsBefore, hits);
-}
-
-void TestUpdater::downloads_data()
-{
-    QTest::addColumn<bool>("endless");
-    QTest::addColumn<int>("trickleMs");
-    QTest::addColumn<QString>("failure");
-    QTest::newRow("kept in its folder") << false << 0 << QString();
-    QTest::newRow("larger than the cap") << true << 0 << "The update is larger than 16 MiB.";
-    QTest::newRow("past the deadline") << false << 1000 << "The download did not finish in time.";
-}
-
-void TestUpdater::downloads()
-{
-    QFETCH(bool, endless);
-    QFETCH(int, trickleMs);
-    QFETCH(QString, failure);
-    const QString path = QStringLiteral("/files/%1.bin").arg(QTest::currentDataTag()).replace(' ', '_');
-    server.route(path, {200, "update bytes", {}, endless, trickleMs});
-
-    QTemporaryDir folder;
-    Downloader downloader;
-    downloader.setDownloadDir(folder.path());
-    downloader.setFileName("../../korvel.bin"); // the name from the server never leaves the folder
-    downloader.setUseCustomInstallProcedures(true); // never hand the file to the desktop
-    downloader.setUrlId("manifest");
-    downloader.setLimits(16 * 1024 * 1024, 1500);
-    QSignalSpy failed(&downloader, &Downloader::downloadFailed);
-    QSignalSpy finished(&downloader, &Downloader::downloadFinished);
-    downloader.startDownload(QUrl(server.url(path)));
-    QTRY_VERIFY_WITH_TIMEOUT(failed.size() + finished.size() > 0, 20000);
-
-    if (failure.isEmpty()) {
-        QCOMPARE(finished.first(), QVariantList({"manifest", folder.filePath("korvel.bin")}));
-        QFile file(folder.filePath("korvel.bin"));
-        QVERIFY(file.open(QIODevice::ReadOnly));
-        QCOMPARE(file.readAll(), QByteArray("update bytes"));
-        return;
-    }
-    QCOMPARE(failed.first(), QVariantList({"manifest", failure}));
-    QVERIFY(finished.isEmpty());
-    QCOMPARE(QDir(folder.path()).entryList(QDir::Files | QDir::Hidden), QStringList());
 }
 
 void TestUpdater::mandatoryUpdateRefusedClosesTheWindowAskingFirst()
