@@ -572,27 +572,29 @@ bool ProjectFileReader::run(QIODevice* device, Pass pass, Records* records, bool
         *scanned = false;
     if (!device || !device->isOpen() || !device->isReadable())
         return runWithStreamReader(device, pass, records);
-    // The scanner reads the bytes in place: a buffer's own, or a file mapped
-    // into memory. It is several times faster than the stream reader, and
-    // gives up, leaving the file to it, on anything unusual.
+    // The scanner reads the bytes at once: a buffer's own, or a whole file
+    // (not mapped: a file cut short meanwhile must not crash the reader). It
+    // is several times faster than the stream reader, and gives up, leaving
+    // the file to it, on anything unusual.
     const qint64 from = device->pos();
+    QByteArray whole;
     const char* data = nullptr;
     qint64 size = 0;
-    uchar* mapped = nullptr;
     auto* file = qobject_cast<QFile*>(device);
     if (auto* buffer = qobject_cast<QBuffer*>(device)) {
         data = buffer->data().constData() + from;
         size = buffer->data().size() - from;
-    } else if (file && file->size() > from && (mapped = file->map(from, file->size() - from))) {
-        data = reinterpret_cast<const char*>(mapped);
-        size = file->size() - from;
+    } else if (file && !file->isSequential()) {
+        whole = file->readAll();
+        if (!file->seek(from))
+            return runWithStreamReader(device, pass, records);
+        data = whole.constData();
+        size = whole.size();
     }
     if (data && size > 0) {
         Records read;
         ProjectFileScanner scanner(data, size);
         const bool sound = ItemWalk<ProjectFileScanner>(scanner, &read).run(pass);
-        if (mapped)
-            file->unmap(mapped);
         if (!scanner.left()) {
             if (scanned)
                 *scanned = true;
@@ -600,8 +602,6 @@ bool ProjectFileReader::run(QIODevice* device, Pass pass, Records* records, bool
                 appendRecords(records, read);
             return sound;
         }
-    } else if (mapped) {
-        file->unmap(mapped);
     }
     return runWithStreamReader(device, pass, records);
 }
