@@ -99,6 +99,11 @@ QString XmlIO::xmlSafe(const QString& text)
 {
     const int size = text.size();
     int i = 0;
+    // Most text is plain: no controls, no surrogates, nothing near U+FFFE.
+    const ushort* units = text.utf16();
+    while (i < size && (units[i] >= 0x20 || units[i] == 0x9 || units[i] == 0xA || units[i] == 0xD)
+           && units[i] < 0xD800)
+        ++i;
     for (; i < size; ++i) {
         const QChar c = text.at(i);
         if (c.isHighSurrogate() && i + 1 < size && text.at(i + 1).isLowSurrogate()) {

@@ -70,11 +70,20 @@ void XmlTextWriter::writeAttribute(const QString& name, const QString& value)
 
 void XmlTextWriter::writeTextElement(QLatin1String name, const QString& text)
 {
-    writeStartElement(name);
+    // What start, text and end would write, without the element ever
+    // standing on the stack.
     bool hadContents = false;
-    finishStartElement(true, &hadContents);
+    finishStartElement(false, &hadContents);
+    if (!hadContents)
+        indent(open.size());
+    *out += QLatin1Char('<');
+    *out += name;
+    *out += QLatin1Char('>');
     writeEscaped(text, false);
-    writeEndElement();
+    *out += QLatin1String("</");
+    *out += name;
+    *out += QLatin1Char('>');
+    inStartElement = lastWasStartElement = wroteSomething = false;
 }
 
 void XmlTextWriter::writeTextElement(const QString& name, const QString& text)

@@ -187,6 +187,13 @@ void TestFastProjectIO::textWriterWritesAsStreamWriter()
         writer.writeStartElement(QStringLiteral("Texts"));
         writer.writeTextElement(QStringLiteral("label"), tricky);
         writer.writeTextElement(QStringLiteral("none"), QString());
+        writer.writeStartElement(QLatin1String("State"));
+        writer.writeTextElement(QLatin1String("label"), tricky);
+        writer.writeTextElement(QLatin1String("none"), QString());
+        writer.writeEndElement();
+        writer.writeStartElement(QLatin1String("Empty"));
+        writer.writeAttribute(QLatin1String("number"), tricky);
+        writer.writeEndElement();
         writer.writeStartElement(QStringLiteral("Inner"));
         writer.writeStartElement(QStringLiteral("Deep"));
         writer.writeEndElement();
