@@ -215,13 +215,13 @@ Canvas* ProjectCanvases::createCanvasElement(t_strReadProcessItem* node)
     return canvas;
 }
 
-bool ProjectCanvases::load(XmlIO& io, QString* outline)
+bool ProjectCanvases::load(XmlIO& io, QString* outline, Placement placement)
 {
     lost.clear();
     if (!io.readProjectFileNames(outline) || !io.readProjectFile())
         return false;
     createCanvasElementsOnFileRead(io);
-    placeRecords(io);
+    placeRecords(io, placement);
     // The browser shows what a save will write, whatever the file's tree says.
     QString names;
     if (getAllCanvasNames(&names)) {
@@ -248,9 +248,34 @@ void ProjectCanvases::createCanvasElementsOnFileRead(const XmlIO& io)
     }
 }
 
-void ProjectCanvases::placeRecords(XmlIO& io)
+void ProjectCanvases::placeRecords(XmlIO& io, Placement placement)
 {
     lost.clear();
+    const bool build = placement == Placement::Items;
+    // Without items, what decides the placement of a state machine's items
+    // is kept per canvas: the labels of its states and how many were placed.
+    struct Counted
+    {
+        QSet<QString> states;
+        int items = 0;
+    };
+    QHash<const Canvas*, Counted> counted;
+    const auto countOn = [&counted](const Canvas* canvas) -> Counted& {
+        auto found = counted.find(canvas);
+        if (found == counted.end()) {
+            found = counted.insert(canvas, Counted());
+            for (const StateItem* state : canvas->stateItems)
+                found->states.insert(state->getLabel());
+        }
+        return *found;
+    };
+    // What Canvas::addTransitionItem asks: both states are on the canvas.
+    const auto countTransition = [](Counted& on, const t_transitionItemReadFromXML& record) {
+        if (!on.states.contains(record.startItem) || !on.states.contains(record.endItem))
+            return false;
+        ++on.items;
+        return true;
+    };
     const CanvasIndex index(canvases);
     // Label lookups stay constant-time while a whole file is placed.
     for (Canvas* canvas : qAsConst(canvases))
@@ -308,9 +333,15 @@ void ProjectCanvases::placeRecords(XmlIO& io)
         return level == 6 ? index.find(5, parentId, grandParentId) : nullptr;
     };
     for (t_stateItemReadFromXML& record : io.stateItemRecords) {
-        if (Canvas* canvas = stateMachineCanvas(record.level, record.parentId, record.grandParentId))
-            canvas->addStateItem(&record);
-        else
+        if (Canvas* canvas = stateMachineCanvas(record.level, record.parentId, record.grandParentId)) {
+            if (build) {
+                canvas->addStateItem(&record);
+            } else {
+                Counted& on = countOn(canvas);
+                on.states.insert(record.label);
+                ++on.items;
+            }
+        } else
             lost << lostLine("state %1: no state machine (id %2, parent %3) to place it on")
                         .arg(quoted(record.label))
                         .arg(record.parentId)
@@ -323,14 +354,17 @@ void ProjectCanvases::placeRecords(XmlIO& io)
                         .arg(quoted(record.label))
                         .arg(record.parentId)
                         .arg(record.grandParentId);
-        else if (!canvas->addTransitionItem(&record))
+        else if (build ? !canvas->addTransitionItem(&record) : !countTransition(countOn(canvas), record))
             lost << lostLine("transition %1 from %2 to %3: its states are not found")
                         .arg(quoted(record.label), quoted(record.startItem), quoted(record.endItem));
     }
     for (t_textItemReadFromXML& record : io.textItemRecords) {
-        if (Canvas* canvas = stateMachineCanvas(record.level, record.parentId, record.grandParentId))
-            canvas->addTextItem(&record);
-        else
+        if (Canvas* canvas = stateMachineCanvas(record.level, record.parentId, record.grandParentId)) {
+            if (build)
+                canvas->addTextItem(&record);
+            else
+                ++countOn(canvas).items;
+        } else
             lost << lostLine("text %1: no state machine (id %2, parent %3) to place it on")
                         .arg(quoted(record.action.left(40)))
                         .arg(record.parentId)
@@ -381,7 +415,7 @@ void ProjectCanvases::placeRecords(XmlIO& io)
         if (reached.contains(canvas))
             continue;
         unreached << canvas;
-        if (const int count = itemCount(canvas))
+        if (const int count = itemCount(canvas) + counted.value(canvas).items)
             lost << QCoreApplication::translate(
                         "ProjectCanvases",
                         "%n item(s) on the diagram %1 (level %2), which no process of the project owns",

@@ -42,14 +42,19 @@ public:
     // of io into its records, then creates the canvases and places the
     // records. Nothing is created when the file cannot be read; outline
     // receives the tree text for the browser.
-    bool load(XmlIO& io, QString* outline);
+    // Items builds every item; CountStateMachineItems places the states,
+    // transitions and texts of state machines only in the count, for a
+    // check that needs lostItems() alone: they are then missing from the
+    // canvases, and the verdicts are those of Items.
+    enum class Placement { Items, CountStateMachineItems };
+    bool load(XmlIO& io, QString* outline, Placement placement = Placement::Items);
     void createCanvasElementsOnFileRead(const XmlIO& io);
     // Places every record of the file on its canvas, in the fixed order of
     // processes, states, transitions, texts, links, memory items, dataflows.
     // What cannot be placed is named in lostItems(); canvases that no
     // placed process owns are dropped with their items (named there too), so
     // that the canvases left are exactly what a save writes.
-    void placeRecords(XmlIO& io);
+    void placeRecords(XmlIO& io, Placement placement = Placement::Items);
     // One line per record of the last load that is not in the project.
     const QStringList& lostItems() const { return lost; }
 

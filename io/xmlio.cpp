@@ -7,8 +7,6 @@
 #include <QFile>
 #include <QFileInfo>
 #include <QSaveFile>
-#include <QXmlStreamReader>
-#include <QXmlStreamWriter>
 
 #include <cmath>
 
@@ -19,133 +17,16 @@
 #include "linkitem.h"
 #include "memoryitem.h"
 #include "processitem.h"
+#include "projectfilelayout.h"
+#include "projectfilereader.h"
 #include "stateitem.h"
 #include "textitem.h"
 #include "transitionitem.h"
+#include "xmltextwriter.h"
+
+using namespace ProjectFileLayout;
 
 namespace {
-
-const QLatin1String tagVornProject("VornProject");
-const QLatin1String tagProjectFiles("ProjectFiles");
-const QLatin1String tagSceneData("SceneData");
-const QLatin1String tagGraphicsItemList("GraphicsItemList");
-const QLatin1String tagProcess("Process");
-const QLatin1String tagLink("Link");
-const QLatin1String tagMemory("Memory");
-const QLatin1String tagDataflow("Dataflow");
-const QLatin1String tagStateItem("StateItem");
-const QLatin1String tagTransitionItem("TransitionItem");
-const QLatin1String tagTextItem("TextItem");
-
-// Attributes and children in the order they are written; the reader needs
-// all of them (a state only its first thirteen children).
-const QLatin1String processAttributes[] = {
-    QLatin1String("level"), QLatin1String("Nos"), QLatin1String("id"), QLatin1String("label"),
-    QLatin1String("parentId"), QLatin1String("grandParentId"), QLatin1String("xCoord"),
-    QLatin1String("yCoord"), QLatin1String("width"), QLatin1String("height"),
-    QLatin1String("shape"), QLatin1String("code"), QLatin1String("description"),
-    QLatin1String("backgroundColour"), QLatin1String("polygon")};
-enum { pLevel, pNos, pId, pLabel, pParentId, pGrandParentId, pX, pY, pWidth, pHeight, pShape,
-       pCode, pDescription, pColour, pPolygon, processAttributeCount };
-
-const QLatin1String linkAttributes[] = {
-    QLatin1String("level"), QLatin1String("parentId"), QLatin1String("grandParentId"),
-    QLatin1String("xCoord"), QLatin1String("yCoord"), QLatin1String("label"),
-    QLatin1String("description"), QLatin1String("datatype"), QLatin1String("startItem"),
-    QLatin1String("endItem"), QLatin1String("backgroundColour"), QLatin1String("polygon")};
-enum { lLevel, lParentId, lGrandParentId, lX, lY, lLabel, lDescription, lDatatype, lStart, lEnd,
-       lColour, lPolygon, linkAttributeCount };
-
-const QLatin1String memoryAttributes[] = {
-    QLatin1String("level"), QLatin1String("parentId"), QLatin1String("grandParentId"),
-    QLatin1String("xCoord"), QLatin1String("yCoord"), QLatin1String("label"),
-    QLatin1String("description"), QLatin1String("datatype"), QLatin1String("backgroundColour"),
-    QLatin1String("polygon")};
-enum { mLevel, mParentId, mGrandParentId, mX, mY, mLabel, mDescription, mDatatype, mColour,
-       mPolygon, memoryAttributeCount };
-
-const QLatin1String dataflowAttributes[] = {
-    QLatin1String("level"), QLatin1String("parentId"), QLatin1String("grandParentId"),
-    QLatin1String("lineType"), QLatin1String("xCoord"), QLatin1String("yCoord"),
-    QLatin1String("label"), QLatin1String("description"), QLatin1String("datatype"),
-    QLatin1String("startItem"), QLatin1String("endItem"), QLatin1String("backgroundColour"),
-    QLatin1String("polygon")};
-enum { dLevel, dParentId, dGrandParentId, dLineType, dX, dY, dLabel, dDescription, dDatatype,
-       dStart, dEnd, dColour, dPolygon, dataflowAttributeCount };
-
-const QLatin1String stateChildren[] = {
-    QLatin1String("level"), QLatin1String("parentId"), QLatin1String("grandParentId"),
-    QLatin1String("label"), QLatin1String("ifInitialState"), QLatin1String("initialCondition"),
-    QLatin1String("initialDescription"), QLatin1String("xCoord"), QLatin1String("yCoord"),
-    QLatin1String("width"), QLatin1String("height"), QLatin1String("backgroundColour"),
-    QLatin1String("polygon"), QLatin1String("action"), QLatin1String("description"),
-    QLatin1String("numberOfTI"), QLatin1String("transitions")};
-enum { sLevel, sParentId, sGrandParentId, sLabel, sInitial, sInitCondition, sInitDescription,
-       sX, sY, sWidth, sHeight, sColour, sPolygon, sAction, sDescription, sNumberOfTI,
-       sTransitions, stateChildCount, stateRequiredForRead = sPolygon + 1 };
-
-const QLatin1String transitionChildren[] = {
-    QLatin1String("level"), QLatin1String("parentId"), QLatin1String("grandParentId"),
-    QLatin1String("label"), QLatin1String("condition"), QLatin1String("backgroundColour"),
-    QLatin1String("xCoord"), QLatin1String("yCoord"), QLatin1String("midPos"),
-    QLatin1String("width"), QLatin1String("height"), QLatin1String("polygon"),
-    QLatin1String("startItem"), QLatin1String("endItem"), QLatin1String("description"),
-    QLatin1String("action")};
-enum { tLevel, tParentId, tGrandParentId, tLabel, tCondition, tColour, tX, tY, tMidPos, tWidth,
-       tHeight, tPolygon, tStart, tEnd, tDescription, tAction, transitionChildCount };
-
-const QLatin1String textChildren[] = {
-    QLatin1String("level"), QLatin1String("parentId"), QLatin1String("grandParentId"),
-    QLatin1String("xCoord"), QLatin1String("yCoord"), QLatin1String("width"),
-    QLatin1String("height"), QLatin1String("type"), QLatin1String("backgroundColour"),
-    QLatin1String("textColour"), QLatin1String("polygon"), QLatin1String("action")};
-enum { xLevel, xParentId, xGrandParentId, xX, xY, xWidth, xHeight, xType, xColour, xTextColour,
-       xPolygon, xAction, textChildCount };
-
-static_assert(sizeof(processAttributes) / sizeof(processAttributes[0]) == processAttributeCount, "");
-static_assert(sizeof(linkAttributes) / sizeof(linkAttributes[0]) == linkAttributeCount, "");
-static_assert(sizeof(memoryAttributes) / sizeof(memoryAttributes[0]) == memoryAttributeCount, "");
-static_assert(sizeof(dataflowAttributes) / sizeof(dataflowAttributes[0]) == dataflowAttributeCount, "");
-static_assert(sizeof(stateChildren) / sizeof(stateChildren[0]) == stateChildCount, "");
-static_assert(sizeof(transitionChildren) / sizeof(transitionChildren[0]) == transitionChildCount, "");
-static_assert(sizeof(textChildren) / sizeof(textChildren[0]) == textChildCount, "");
-
-// Conversions never fail: what does not parse becomes 0 or an invalid colour.
-int toInt(QStringView text)
-{
-    bool ok = false;
-    const int value = text.toInt(&ok, 10);
-    return ok ? value : 0;
-}
-
-double toReal(QStringView text)
-{
-    bool ok = false;
-    const double value = text.toDouble(&ok);
-    // "inf" and "nan" parse, but no scene can hold such a position; a huge
-    // one would overflow the int conversions of the items.
-    if (!ok || !std::isfinite(value))
-        return 0.0;
-    return qBound(-XmlIO::coordinateLimit, value, XmlIO::coordinateLimit);
-}
-
-int toSize(QStringView text)
-{
-    const int limit = int(XmlIO::coordinateLimit);
-    return qBound(-limit, toInt(text), limit);
-}
-
-// A coordinate as an int within the limit, also from a real such as
-// "12.5" or "1e+06".
-int toCoordinate(QStringView text)
-{
-    return int(toReal(text));
-}
-
-QColor toColour(QStringView text)
-{
-    return QColor(text.toString());
-}
 
 bool isValidXmlChar(uint code)
 {
@@ -179,6 +60,10 @@ XmlIO::~XmlIO()
 
 QString XmlIO::formatReal(double value)
 {
+    // Whole numbers below a million come out of 'g' as plain integers; those
+    // are nearly all of a file, and far cheaper to write as such.
+    if (value == std::trunc(value) && std::abs(value) < 999999.5 && !(value == 0.0 && std::signbit(value)))
+        return QString::number(qint64(value));
     return QString::number(value, 'g', 6);
 }
 
@@ -214,6 +99,11 @@ QString XmlIO::xmlSafe(const QString& text)
 {
     const int size = text.size();
     int i = 0;
+    // Most text is plain: no controls, no surrogates, nothing near U+FFFE.
+    const ushort* units = text.utf16();
+    while (i < size && (units[i] >= 0x20 || units[i] == 0x9 || units[i] == 0xA || units[i] == 0xD)
+           && units[i] < 0xD800)
+        ++i;
     for (; i < size; ++i) {
         const QChar c = text.at(i);
         if (c.isHighSurrogate() && i + 1 < size && text.at(i + 1).isLowSurrogate()) {
@@ -244,27 +134,7 @@ QString XmlIO::xmlSafe(const QString& text)
 
 QVector<QPoint> XmlIO::parsePointList(QStringView text)
 {
-    QVector<QPoint> points;
-    QStringView rest = text;
-    while (points.size() < 5 && !rest.isEmpty()) {
-        const int xEnd = rest.indexOf(QLatin1Char(','));
-        // A lone number cannot make a point; the list stops there.
-        if (xEnd < 0)
-            break;
-        const int x = toCoordinate(rest.left(xEnd));
-        rest = rest.mid(xEnd + 1);
-        const int yEnd = rest.indexOf(QLatin1Char(','));
-        int y = 0;
-        if (yEnd >= 0) {
-            y = toCoordinate(rest.left(yEnd));
-            rest = rest.mid(yEnd + 1);
-        } else {
-            y = toCoordinate(rest);
-            rest = QStringView();
-        }
-        points.append(QPoint(x, y));
-    }
-    return points;
+    return ProjectFileReader::parsePointList(text);
 }
 
 // ---- Writing ----------------------------------------------------------------
@@ -279,10 +149,24 @@ bool XmlIO::eraseFile()
     if (filePath.isEmpty() || !file->open(QIODevice::WriteOnly | QIODevice::Truncate))
         return false;
     saveFile = std::move(file);
-    writer = std::make_unique<QXmlStreamWriter>(saveFile.get());
-    writer->setAutoFormatting(true);
-    writer->writeStartDocument();
+    writeFailed = false;
+    // The document is built as text and goes to the file in large UTF-8
+    // pieces.
+    pending.resize(0);
+    pending.reserve(flushSize + flushSize / 4);
+    pending += QLatin1String("<?xml version=\"1.0\" encoding=\"UTF-8\"?>");
+    writer = std::make_unique<XmlTextWriter>(&pending);
     return true;
+}
+
+void XmlIO::flushPending()
+{
+    if (pending.isEmpty() || !saveFile)
+        return;
+    const QByteArray bytes = pending.toUtf8();
+    if (saveFile->write(bytes) != bytes.size())
+        writeFailed = true;
+    pending.resize(0);
 }
 
 void XmlIO::writeStartElement(const QString& name)
@@ -303,18 +187,42 @@ void XmlIO::writeAttribute(const QString& name, const QString& value)
         writer->writeAttribute(name, xmlSafe(value));
 }
 
-void XmlIO::writeEndElement()
+void XmlIO::writeStartElement(QLatin1String name)
 {
     if (writer)
-        writer->writeEndElement();
+        writer->writeStartElement(name);
+}
+
+void XmlIO::writeTextElement(QLatin1String name, const QString& text)
+{
+    if (writer)
+        writer->writeTextElement(name, xmlSafe(text));
+}
+
+void XmlIO::writeAttribute(QLatin1String name, const QString& value)
+{
+    if (writer)
+        writer->writeAttribute(name, xmlSafe(value));
+}
+
+void XmlIO::writeEndElement()
+{
+    if (!writer)
+        return;
+    writer->writeEndElement();
+    // Only after a whole element, so that no character is cut in two.
+    if (pending.size() >= flushSize)
+        flushPending();
 }
 
 bool XmlIO::closeFile()
 {
     if (!writer || !saveFile)
         return false;
-    const bool written = !writer->hasError();
+    flushPending();
+    const bool written = !writeFailed;
     writer.reset();
+    pending = QString();
     if (!written)
         saveFile->cancelWriting();
     const bool committed = commitSaveFile(saveFile.get());
@@ -375,6 +283,7 @@ QString XmlIO::describeWriteFailure(const QString& path)
 void XmlIO::discardFile()
 {
     writer.reset();
+    pending = QString();
     if (saveFile) {
         saveFile->cancelWriting();
         saveFile.reset();
@@ -617,9 +526,7 @@ bool XmlIO::checkProjectFileCorrupt()
     if (!file.open(QIODevice::ReadOnly))
         return false;
     Records own;
-    swapRecords(own);
-    const bool sound = runItemPass(&file, Pass::CheckAndRead);
-    swapRecords(own);
+    const bool sound = ProjectFileReader::run(&file, ProjectFileReader::Pass::CheckAndRead, &own);
     if (sound && stampOf(filePath) == before) {
         checkedRecords = std::move(own);
         checkedFile = before;
@@ -658,473 +565,23 @@ bool XmlIO::readProjectFile()
 
 bool XmlIO::checkProjectFileCorrupt(QIODevice* device)
 {
-    return runItemPass(device, Pass::Check);
+    return ProjectFileReader::run(device, ProjectFileReader::Pass::Check, nullptr);
 }
 
 bool XmlIO::readProjectFile(QIODevice* device)
 {
-    return runItemPass(device, Pass::Read);
+    // The records are appended to those already here, also when the file
+    // turns out broken halfway.
+    Records own;
+    swapRecords(own);
+    const bool ok = ProjectFileReader::run(device, ProjectFileReader::Pass::Read, &own);
+    swapRecords(own);
+    return ok;
 }
 
 bool XmlIO::readProjectFileNames(QIODevice* device, QString* names)
 {
-    if (!device)
-        return false;
-    QXmlStreamReader reader(device);
-    xml = &reader;
-    bool ok = reader.readNext() == QXmlStreamReader::StartDocument
-        && nextIsStartTag(tagVornProject);
-    if (ok) {
-        skip(1);
-        ok = nextIsStartTag(tagProjectFiles);
-    }
-    QString text;
-    if (ok) {
-        text = reader.readElementText();
-        ok = !reader.hasError();
-    }
-    if (ok) {
-        skip(2);
-        if (names)
-            *names = text;
-    }
-    xml = nullptr;
-    return ok;
-}
-
-bool XmlIO::runItemPass(QIODevice* device, Pass pass)
-{
-    if (!device)
-        return false;
-    QXmlStreamReader reader(device);
-    xml = &reader;
-    bool ok = readHeader();
-    while (ok) {
-        const QXmlStreamReader::TokenType token = reader.readNext();
-        if (token == QXmlStreamReader::Invalid || token == QXmlStreamReader::EndDocument) {
-            ok = false;
-            break;
-        }
-        if (token == QXmlStreamReader::EndElement && reader.name() == tagGraphicsItemList)
-            break;
-        if (token != QXmlStreamReader::StartElement)
-            continue;
-
-        const QStringRef name = reader.name();
-        // Reading an item checks what the check needs, except that a state
-        // read alone may end early.
-        const bool check = pass == Pass::Check;
-        if (name == tagStateItem && pass == Pass::CheckAndRead)
-            ok = readStateItem(true);
-        else if (name == tagProcess)
-            ok = check ? checkProcessItem() : readProcessItem();
-        else if (name == tagLink)
-            ok = check ? checkLinkItem() : readLinkItem();
-        else if (name == tagMemory)
-            ok = check ? checkMemoryItem() : readMemoryItem();
-        else if (name == tagDataflow)
-            ok = check ? checkDataflowItem() : readDataflowItem();
-        else if (name == tagStateItem)
-            ok = check ? checkStateItem() : readStateItem();
-        else if (name == tagTransitionItem)
-            ok = check ? checkTransitionItem() : readTransitionItem();
-        else if (name == tagTextItem)
-            ok = check ? checkTextItem() : readTextItem();
-    }
-    xml = nullptr;
-    return ok;
-}
-
-bool XmlIO::readHeader()
-{
-    if (xml->readNext() != QXmlStreamReader::StartDocument)
-        return false;
-    if (!nextIsStartTag(tagVornProject))
-        return false;
-    skip(1);
-    if (!nextIsStartTag(tagProjectFiles))
-        return false;
-    // The tree text, the end tag and the whitespace after it.
-    skip(3);
-    if (!nextIsStartTag(tagSceneData))
-        return false;
-    skip(1);
-    return nextIsStartTag(tagGraphicsItemList);
-}
-
-void XmlIO::skip(int tokens)
-{
-    for (int i = 0; i < tokens && !xml->atEnd(); ++i)
-        xml->readNext();
-}
-
-bool XmlIO::nextIsStartTag(QLatin1String name)
-{
-    return xml->readNext() == QXmlStreamReader::StartElement && xml->name() == name;
-}
-
-bool XmlIO::hasAttributes(const QLatin1String* names, int count) const
-{
-    const QXmlStreamAttributes attributes = xml->attributes();
-    for (int i = 0; i < count; ++i) {
-        if (!attributes.hasAttribute(names[i]))
-            return false;
-    }
-    return true;
-}
-
-// Reads the children in the given order into texts; returns how many were
-// present before the first missing one.
-int XmlIO::readChildTexts(const QLatin1String* names, int count, QString* texts)
-{
-    for (int i = 0; i < count; ++i) {
-        skip(1);
-        if (!nextIsStartTag(names[i]))
-            return i;
-        texts[i] = xml->readElementText();
-        if (xml->hasError())
-            return i;
-    }
-    // The whitespace, the item's end tag and the whitespace after it.
-    skip(3);
-    return count;
-}
-
-// ---- Reading: attribute items -----------------------------------------------
-
-bool XmlIO::checkProcessItem()
-{
-    return xml && hasAttributes(processAttributes, processAttributeCount);
-}
-
-bool XmlIO::checkLinkItem()
-{
-    return xml && hasAttributes(linkAttributes, linkAttributeCount);
-}
-
-bool XmlIO::checkMemoryItem()
-{
-    return xml && hasAttributes(memoryAttributes, memoryAttributeCount);
-}
-
-bool XmlIO::checkDataflowItem()
-{
-    return xml && hasAttributes(dataflowAttributes, dataflowAttributeCount);
-}
-
-bool XmlIO::readProcessItem()
-{
-    if (!checkProcessItem())
-        return false;
-    const QXmlStreamAttributes a = xml->attributes();
-    const auto value = [&a](int field) { return a.value(processAttributes[field]); };
-    clearProcessItemStruct();
-    t_processItemReadFromXML& r = processItemRecord;
-    r.level = toInt(value(pLevel));
-    r.Nos = toInt(value(pNos));
-    r.id = toInt(value(pId));
-    r.label = value(pLabel).toString();
-    r.parentId = toInt(value(pParentId));
-    r.grandParentId = toInt(value(pGrandParentId));
-    r.xCoord = toReal(value(pX));
-    r.yCoord = toReal(value(pY));
-    r.width = toSize(value(pWidth));
-    r.height = toSize(value(pHeight));
-    r.shape = toInt(value(pShape));
-    r.code = value(pCode).toString();
-    r.description = value(pDescription).toString();
-    r.backgroundColour = toColour(value(pColour));
-    readProcessItemPolygon(value(pPolygon).toString());
-    processItemRecords.append(r);
-    return true;
-}
-
-bool XmlIO::readLinkItem()
-{
-    if (!checkLinkItem())
-        return false;
-    const QXmlStreamAttributes a = xml->attributes();
-    const auto value = [&a](int field) { return a.value(linkAttributes[field]); };
-    clearLinkItemStruct();
-    t_linkItemReadFromXML& r = linkItemRecord;
-    r.level = toInt(value(lLevel));
-    r.parentId = toInt(value(lParentId));
-    r.grandParentId = toInt(value(lGrandParentId));
-    r.xCoord = toReal(value(lX));
-    r.yCoord = toReal(value(lY));
-    r.label = value(lLabel).toString();
-    r.description = value(lDescription).toString();
-    r.datatype = value(lDatatype).toString();
-    r.startItem = value(lStart).toString();
-    r.endItem = value(lEnd).toString();
-    r.backgroundColour = toColour(value(lColour));
-    readLinkItemPolygon(value(lPolygon).toString());
-    linkItemRecords.append(r);
-    return true;
-}
-
-bool XmlIO::readMemoryItem()
-{
-    if (!checkMemoryItem())
-        return false;
-    const QXmlStreamAttributes a = xml->attributes();
-    const auto value = [&a](int field) { return a.value(memoryAttributes[field]); };
-    clearMemoryItemStruct();
-    t_memoryItemReadFromXML& r = memoryItemRecord;
-    r.level = toInt(value(mLevel));
-    r.parentId = toInt(value(mParentId));
-    r.grandParentId = toInt(value(mGrandParentId));
-    r.xCoord = toReal(value(mX));
-    r.yCoord = toReal(value(mY));
-    r.label = value(mLabel).toString();
-    r.description = value(mDescription).toString();
-    r.datatype = value(mDatatype).toString();
-    r.backgroundColour = toColour(value(mColour));
-    readMemoryItemPolygon(value(mPolygon).toString());
-    memoryItemRecords.append(r);
-    return true;
-}
-
-bool XmlIO::readDataflowItem()
-{
-    if (!checkDataflowItem())
-        return false;
-    const QXmlStreamAttributes a = xml->attributes();
-    const auto value = [&a](int field) { return a.value(dataflowAttributes[field]); };
-    clearDataflowItemStruct();
-    t_dataflowItemReadFromXML& r = dataflowItemRecord;
-    r.level = toInt(value(dLevel));
-    r.parentId = toInt(value(dParentId));
-    r.grandParentId = toInt(value(dGrandParentId));
-    r.lineType = toInt(value(dLineType));
-    r.xCoord = toReal(value(dX));
-    r.yCoord = toReal(value(dY));
-    r.label = value(dLabel).toString();
-    r.description = value(dDescription).toString();
-    r.datatype = value(dDatatype).toString();
-    r.startItem = value(dStart).toString();
-    r.endItem = value(dEnd).toString();
-    r.backgroundColour = toColour(value(dColour));
-    readDataflowItemPolygon(value(dPolygon).toString());
-    dataflowItemRecords.append(r);
-    return true;
-}
-
-// ---- Reading: text-element items --------------------------------------------
-
-bool XmlIO::checkStateItem()
-{
-    if (!xml)
-        return false;
-    QString texts[stateChildCount];
-    if (readChildTexts(stateChildren, stateChildCount, texts) != stateChildCount)
-        return false;
-    // Only 0 and 1 mean anything; larger values come from a foreign writer.
-    return toInt(texts[sInitial]) <= 1;
-}
-
-bool XmlIO::checkTransitionItem()
-{
-    if (!xml)
-        return false;
-    QString texts[transitionChildCount];
-    return readChildTexts(transitionChildren, transitionChildCount, texts) == transitionChildCount;
-}
-
-bool XmlIO::checkTextItem()
-{
-    if (!xml)
-        return false;
-    QString texts[textChildCount];
-    return readChildTexts(textChildren, textChildCount, texts) == textChildCount;
-}
-
-bool XmlIO::readStateItem()
-{
-    return readStateItem(false);
-}
-
-// Strict: only what the check accepts, every field present and the initial
-// flag 0 or 1.
-bool XmlIO::readStateItem(bool strict)
-{
-    if (!xml)
-        return false;
-    QString texts[stateChildCount];
-    const int present = readChildTexts(stateChildren, stateChildCount, texts);
-    if (strict ? present != stateChildCount || toInt(texts[sInitial]) > 1
-               : present < stateRequiredForRead)
-        return false;
-    clearStateItemReadStruct();
-    t_stateItemReadFromXML& r = stateItemRecord;
-    r.level = toInt(texts[sLevel]);
-    r.parentId = toInt(texts[sParentId]);
-    r.grandParentId = toInt(texts[sGrandParentId]);
-    r.label = texts[sLabel];
-    r.ifInitialState = toInt(texts[sInitial]) != 0;
-    r.initialCondition = texts[sInitCondition];
-    r.initialDescription = texts[sInitDescription];
-    r.xCoord = toReal(texts[sX]);
-    r.yCoord = toReal(texts[sY]);
-    r.width = toSize(texts[sWidth]);
-    r.height = toSize(texts[sHeight]);
-    r.backgroundColour = toColour(texts[sColour]);
-    readStateItemPolygon(texts[sPolygon]);
-    // Older files may end a state early; what is there is kept.
-    if (present > sAction)
-        r.action = texts[sAction];
-    if (present > sDescription)
-        r.description = texts[sDescription];
-    if (present > sNumberOfTI)
-        r.numberOfTI = toInt(texts[sNumberOfTI]);
-    if (present > sTransitions)
-        readStateItemTransitions(texts[sTransitions]);
-    stateItemRecords.append(r);
-    return true;
-}
-
-bool XmlIO::readTransitionItem()
-{
-    if (!xml)
-        return false;
-    QString texts[transitionChildCount];
-    if (readChildTexts(transitionChildren, transitionChildCount, texts) != transitionChildCount)
-        return false;
-    clearTransitionItemStruct();
-    t_transitionItemReadFromXML& r = transitionItemRecord;
-    r.level = toInt(texts[tLevel]);
-    r.parentId = toInt(texts[tParentId]);
-    r.grandParentId = toInt(texts[tGrandParentId]);
-    r.label = texts[tLabel];
-    r.condition = texts[tCondition];
-    r.backgroundColour = toColour(texts[tColour]);
-    r.xCoord = toReal(texts[tX]);
-    r.yCoord = toReal(texts[tY]);
-    r.width = toSize(texts[tWidth]);
-    r.height = toSize(texts[tHeight]);
-    readTransitionItemPolygon(texts[tPolygon]);
-    r.startItem = texts[tStart];
-    r.endItem = texts[tEnd];
-    r.description = texts[tDescription];
-    r.action = texts[tAction];
-    transitionItemRecords.append(r);
-    return true;
-}
-
-bool XmlIO::readTextItem()
-{
-    if (!xml)
-        return false;
-    QString texts[textChildCount];
-    if (readChildTexts(textChildren, textChildCount, texts) != textChildCount)
-        return false;
-    clearTextItemStruct();
-    t_textItemReadFromXML& r = textItemRecord;
-    r.level = toInt(texts[xLevel]);
-    r.parentId = toInt(texts[xParentId]);
-    r.grandParentId = toInt(texts[xGrandParentId]);
-    r.xCoord = toReal(texts[xX]);
-    r.yCoord = toReal(texts[xY]);
-    r.width = toSize(texts[xWidth]);
-    r.height = toSize(texts[xHeight]);
-    r.type = toInt(texts[xType]);
-    r.backgroundColour = toColour(texts[xColour]);
-    r.textColour = toColour(texts[xTextColour]);
-    readTextItemPolygon(texts[xPolygon]);
-    r.action = texts[xAction];
-    textItemRecords.append(r);
-    return true;
-}
-
-// ---- Field parsers and record resets ----------------------------------------
-
-void XmlIO::readStateItemPolygon(const QString& text)
-{
-    stateItemRecord.polygon = parsePointList(text);
-}
-
-void XmlIO::readTransitionItemPolygon(const QString& text)
-{
-    transitionItemRecord.polygon = parsePointList(text);
-}
-
-void XmlIO::readTextItemPolygon(const QString& text)
-{
-    textItemRecord.polygon = parsePointList(text);
-}
-
-void XmlIO::readProcessItemPolygon(const QString& text)
-{
-    processItemRecord.polygon = parsePointList(text);
-}
-
-void XmlIO::readLinkItemPolygon(const QString& text)
-{
-    linkItemRecord.polygon = parsePointList(text);
-}
-
-void XmlIO::readMemoryItemPolygon(const QString& text)
-{
-    memoryItemRecord.polygon = parsePointList(text);
-}
-
-void XmlIO::readDataflowItemPolygon(const QString& text)
-{
-    dataflowItemRecord.polygon = parsePointList(text);
-}
-
-void XmlIO::readStateItemTransitions(const QString& text)
-{
-    QStringList& names = stateItemRecord.transitions;
-    names.clear();
-    if (text.isEmpty())
-        return;
-    const int keep = stateItemRecord.numberOfTI;
-    int from = 0;
-    while (names.size() < keep) {
-        const int comma = text.indexOf(QLatin1Char(','), from);
-        if (comma < 0) {
-            names.append(text.mid(from));
-            break;
-        }
-        names.append(text.mid(from, comma - from));
-        from = comma + 1;
-    }
-}
-
-void XmlIO::clearStateItemReadStruct()
-{
-    stateItemRecord = t_stateItemReadFromXML();
-}
-
-void XmlIO::clearTransitionItemStruct()
-{
-    transitionItemRecord = t_transitionItemReadFromXML();
-}
-
-void XmlIO::clearTextItemStruct()
-{
-    textItemRecord = t_textItemReadFromXML();
-}
-
-void XmlIO::clearProcessItemStruct()
-{
-    processItemRecord = t_processItemReadFromXML();
-}
-
-void XmlIO::clearLinkItemStruct()
-{
-    linkItemRecord = t_linkItemReadFromXML();
-}
-
-void XmlIO::clearMemoryItemStruct()
-{
-    memoryItemRecord = t_memoryItemReadFromXML();
-}
-
-void XmlIO::clearDataflowItemStruct()
-{
-    dataflowItemRecord = t_dataflowItemReadFromXML();
+    return ProjectFileReader::readNames(device, names);
 }
 
 void XmlIO::clearRecords()

@@ -10,11 +10,11 @@
 #include <memory>
 
 #include "itemrecords.h"
+#include "projectfilereader.h"
 
 class QIODevice;
 class QSaveFile;
-class QXmlStreamReader;
-class QXmlStreamWriter;
+class XmlTextWriter;
 class ProcessItem;
 class LinkItem;
 class MemoryItem;
@@ -23,12 +23,10 @@ class StateItem;
 class TransitionItem;
 class TextItem;
 
-// Reads and writes project files. The records read from a file are kept in
-// one vector per item kind, in document order, until the main window places
-// them on their canvases.
+// Reads and writes project files. The records read from a file (by
+// ProjectFileReader) are kept in one vector per item kind, in document order,
+// until the main window places them on their canvases.
 //
-// The reader is position based: it expects exactly the layout the writer
-// produces (one whitespace token between tags, fields in a fixed order).
 // The writer goes through a temporary file that replaces the project file
 // only when closeFile() succeeds, so a failed save never harms the old file.
 class XmlIO
@@ -48,6 +46,9 @@ public:
     void writeStartElement(const QString& name);
     void writeTextElement(const QString& name, const QString& text);
     void writeAttribute(const QString& name, const QString& value);
+    void writeStartElement(QLatin1String name);
+    void writeTextElement(QLatin1String name, const QString& text);
+    void writeAttribute(QLatin1String name, const QString& value);
     void writeEndElement();
     // The root descriptor; the three empty containers after it unless the
     // caller writes the project node's items itself.
@@ -81,7 +82,7 @@ public:
     // Removes the characters that XML 1.0 cannot carry at all.
     static QString xmlSafe(const QString& text);
     // Coordinates and sizes read from a file are kept within this range.
-    static constexpr double coordinateLimit = 1000000.0;
+    static constexpr double coordinateLimit = ProjectFileReader::coordinateLimit;
     // At most five integer points, each coordinate clamped to the range;
     // never loops, whatever the text.
     static QVector<QPoint> parsePointList(QStringView text);
@@ -98,40 +99,6 @@ public:
     bool readProjectFileNames(QIODevice* device, QString* names);
     bool readProjectFile(QIODevice* device);
 
-    // Per-item operations of the passes; the reader stands on the start tag.
-    bool checkProcessItem();
-    bool checkLinkItem();
-    bool checkMemoryItem();
-    bool checkDataflowItem();
-    bool checkStateItem();
-    bool checkTransitionItem();
-    bool checkTextItem();
-    bool readProcessItem();
-    bool readLinkItem();
-    bool readMemoryItem();
-    bool readDataflowItem();
-    bool readStateItem();
-    bool readTransitionItem();
-    bool readTextItem();
-
-    // Field parsers filling the working records.
-    void readStateItemPolygon(const QString& text);
-    void readTransitionItemPolygon(const QString& text);
-    void readTextItemPolygon(const QString& text);
-    void readProcessItemPolygon(const QString& text);
-    void readLinkItemPolygon(const QString& text);
-    void readMemoryItemPolygon(const QString& text);
-    void readDataflowItemPolygon(const QString& text);
-    void readStateItemTransitions(const QString& text);
-
-    void clearStateItemReadStruct();
-    void clearTransitionItemStruct();
-    void clearTextItemStruct();
-    void clearProcessItemStruct();
-    void clearLinkItemStruct();
-    void clearMemoryItemStruct();
-    void clearDataflowItemStruct();
-
     // The reader only appends; a new project starts from empty vectors.
     void clearRecords();
 
@@ -144,17 +111,7 @@ public:
     QVector<t_dataflowItemReadFromXML> dataflowItemRecords;
 
 private:
-    enum class Pass { Check, Read, CheckAndRead };
-    struct Records
-    {
-        QVector<t_processItemReadFromXML> processes;
-        QVector<t_stateItemReadFromXML> states;
-        QVector<t_transitionItemReadFromXML> transitions;
-        QVector<t_textItemReadFromXML> texts;
-        QVector<t_linkItemReadFromXML> links;
-        QVector<t_memoryItemReadFromXML> memories;
-        QVector<t_dataflowItemReadFromXML> dataflows;
-    };
+    using Records = ProjectFileReader::Records;
     // The file a check read, as far as can be told without reading it again.
     struct FileStamp
     {
@@ -165,27 +122,15 @@ private:
     };
     static FileStamp stampOf(const QString& path);
     void swapRecords(Records& other);
-    bool readStateItem(bool strict);
-    bool runItemPass(QIODevice* device, Pass pass);
-    bool readHeader();
-    void skip(int tokens);
-    bool nextIsStartTag(QLatin1String name);
-    bool hasAttributes(const QLatin1String* names, int count) const;
-    int readChildTexts(const QLatin1String* names, int count, QString* texts);
+    void flushPending();
 
     QString filePath;
     std::unique_ptr<QSaveFile> saveFile;
-    std::unique_ptr<QXmlStreamWriter> writer;
-    // The reader of the pass that is running; null between passes.
-    QXmlStreamReader* xml = nullptr;
-
-    t_processItemReadFromXML processItemRecord;
-    t_linkItemReadFromXML linkItemRecord;
-    t_memoryItemReadFromXML memoryItemRecord;
-    t_dataflowItemReadFromXML dataflowItemRecord;
-    t_stateItemReadFromXML stateItemRecord;
-    t_transitionItemReadFromXML transitionItemRecord;
-    t_textItemReadFromXML textItemRecord;
+    std::unique_ptr<XmlTextWriter> writer;
+    // What the writer produced and the file has not received yet.
+    QString pending;
+    static constexpr int flushSize = 1 << 16;
+    bool writeFailed = false;
 
     // What the last successful check read, until readProjectFile() takes it.
     Records checkedRecords;

@@ -1,0 +1,56 @@
+#ifndef PROJECTFILEREADER_H
+#define PROJECTFILEREADER_H
+
+#include <QPoint>
+#include <QString>
+#include <QStringView>
+#include <QVector>
+
+#include "itemrecords.h"
+
+class QIODevice;
+
+// Reads the items of a project file into plain records, one vector per item
+// kind in document order.
+//
+// The reader is position based: it expects exactly the layout the writer
+// produces (one whitespace token between tags, fields in a fixed order).
+// The integrity check is the same walk, stricter about what it accepts; it
+// can keep what it read, so that opening a file parses it once.
+class ProjectFileReader
+{
+public:
+    struct Records
+    {
+        QVector<t_processItemReadFromXML> processes;
+        QVector<t_stateItemReadFromXML> states;
+        QVector<t_transitionItemReadFromXML> transitions;
+        QVector<t_textItemReadFromXML> texts;
+        QVector<t_linkItemReadFromXML> links;
+        QVector<t_memoryItemReadFromXML> memories;
+        QVector<t_dataflowItemReadFromXML> dataflows;
+    };
+    // Check only answers whether the file is sound; CheckAndRead also keeps
+    // the records; Read keeps them and is lenient about states that end early.
+    enum class Pass { Check, Read, CheckAndRead };
+
+    // One pass over the item list; the records read are appended to records
+    // (which may be null for Check). False when the file is not sound. A file
+    // or buffer is scanned in memory when the scanner can read it.
+    // scanned, when given, tells whether the scanner could read the file.
+    static bool run(QIODevice* device, Pass pass, Records* records, bool* scanned = nullptr);
+    // The project tree text stored in front of the items.
+    static bool readNames(QIODevice* device, QString* names);
+
+    // Coordinates and sizes read from a file are kept within this range.
+    static constexpr double coordinateLimit = 1000000.0;
+    // At most five integer points, each coordinate clamped to the range;
+    // never loops, whatever the text.
+    static QVector<QPoint> parsePointList(QStringView text);
+
+    // As run(), reading only with QXmlStreamReader, never with the faster
+    // ProjectFileScanner; for comparing the two.
+    static bool runWithStreamReader(QIODevice* device, Pass pass, Records* records);
+};
+
+#endif // PROJECTFILEREADER_H

@@ -1,0 +1,255 @@
+// The fast project-file paths give exactly what the general ones give: the
+// scanner and QXmlStreamReader the same verdicts and records, the text
+// writer the bytes of QXmlStreamWriter, a check without state-machine items
+// the losses of a full load.
+
+#include <QtTest>
+
+#include <QBuffer>
+#include <QDir>
+#include <QTemporaryDir>
+#include <QXmlStreamWriter>
+
+#include "headlessproject.h"
+#include "projectdocument.h"
+#include "projectfilereader.h"
+#include "testenvironment.h"
+#include "xmlio.h"
+#include "xmltextwriter.h"
+
+namespace {
+
+using Pass = ProjectFileReader::Pass;
+
+QString points(const QVector<QPoint>& polygon)
+{
+    QStringList parts;
+    for (const QPoint& point : polygon)
+        parts << QStringLiteral("%1;%2").arg(point.x()).arg(point.y());
+    return parts.join(QLatin1Char(' '));
+}
+
+// Every field of every record, one line each.
+QString dump(const ProjectFileReader::Records& r)
+{
+    QStringList lines;
+    const auto colour = [](const QColor& c) { return c.isValid() ? c.name(QColor::HexArgb) : QStringLiteral("-"); };
+    for (const auto& p : r.processes)
+        lines << QStringList {"P", QString::number(p.level), QString::number(p.id), QString::number(p.Nos), p.label,
+                              QString::number(p.parentId), QString::number(p.grandParentId), p.code, p.description,
+                              QString::number(p.xCoord), QString::number(p.yCoord), QString::number(p.width),
+                              QString::number(p.height), QString::number(p.shape), colour(p.backgroundColour),
+                              points(p.polygon)}.join('|');
+    for (const auto& s : r.states)
+        lines << QStringList {"S", QString::number(s.level), QString::number(s.parentId),
+                              QString::number(s.grandParentId), s.label, QString::number(s.ifInitialState),
+                              s.initialCondition, s.initialDescription, QString::number(s.xCoord),
+                              QString::number(s.yCoord), QString::number(s.width), QString::number(s.height),
+                              colour(s.backgroundColour), points(s.polygon), s.action, s.description,
+                              QString::number(s.numberOfTI), s.transitions.join(',')}.join('|');
+    for (const auto& t : r.transitions)
+        lines << QStringList {"T", QString::number(t.level), QString::number(t.parentId),
+                              QString::number(t.grandParentId), t.label, t.condition, colour(t.backgroundColour),
+                              QString::number(t.xCoord), QString::number(t.yCoord), QString::number(t.width),
+                              QString::number(t.height), points(t.polygon), t.startItem, t.endItem,
+                              t.description, t.action}.join('|');
+    for (const auto& x : r.texts)
+        lines << QStringList {"X", QString::number(x.level), QString::number(x.type), colour(x.backgroundColour),
+                              colour(x.textColour), QString::number(x.xCoord), QString::number(x.yCoord),
+                              QString::number(x.width), QString::number(x.height), points(x.polygon),
+                              x.action}.join('|');
+    for (const auto& l : r.links)
+        lines << QStringList {"L", QString::number(l.level), l.label, l.description, l.datatype, l.startItem,
+                              l.endItem, QString::number(l.xCoord), colour(l.backgroundColour),
+                              points(l.polygon)}.join('|');
+    for (const auto& m : r.memories)
+        lines << QStringList {"M", QString::number(m.level), m.label, m.description, m.datatype,
+                              QString::number(m.yCoord), colour(m.backgroundColour), points(m.polygon)}.join('|');
+    for (const auto& d : r.dataflows)
+        lines << QStringList {"D", QString::number(d.level), QString::number(d.lineType), d.label,
+                              d.startItem, d.endItem, d.datatype, colour(d.backgroundColour),
+                              points(d.polygon)}.join('|');
+    return lines.join('\n');
+}
+
+QString outcome(const QByteArray& bytes, Pass pass, bool scanner, bool* scanned = nullptr)
+{
+    QBuffer buffer;
+    buffer.setData(bytes);
+    buffer.open(QIODevice::ReadOnly);
+    ProjectFileReader::Records records;
+    const bool sound = scanner ? ProjectFileReader::run(&buffer, pass, &records, scanned)
+                               : ProjectFileReader::runWithStreamReader(&buffer, pass, &records);
+    return (sound ? QStringLiteral("sound\n") : QStringLiteral("refused\n")) + dump(records);
+}
+
+QByteArray fileBytes(const QString& path)
+{
+    QFile file(path);
+    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
+}
+
+} // namespace
+
+class TestFastProjectIO : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    void initTestCase() { TestEnvironment::useThrowAwaySettings(); }
+
+    void scannerReadsAsStreamReader_data();
+    void scannerReadsAsStreamReader();
+    void textWriterWritesAsStreamWriter();
+    void wholeNumbersAreFormattedAsBefore();
+    void checkWithoutItemsLosesTheSame_data();
+    void checkWithoutItemsLosesTheSame();
+};
+
+void TestFastProjectIO::scannerReadsAsStreamReader_data()
+{
+    QTest::addColumn<QByteArray>("bytes");
+    QStringList files;
+    for (const QString& folder : {QStringLiteral("tests/fuzz/corpus"), QStringLiteral("tests/fuzz/regressions"),
+                                  QStringLiteral("Examples")}) {
+        const QDir dir(QStringLiteral(KORVEL_SOURCE_DIR "/") + folder);
+        for (const QString& name : dir.entryList({QStringLiteral("*.vorn")}, QDir::Files))
+            files << dir.filePath(name);
+    }
+    QVERIFY(files.size() > 10);
+    for (const QString& path : qAsConst(files))
+        QTest::newRow(qPrintable(QFileInfo(path).fileName())) << fileBytes(path);
+
+    // Each a small step off the writer's layout, into what the scanner
+    // leaves to the stream reader or what makes the file unsound.
+    const QByteArray sound = fileBytes(QStringLiteral(KORVEL_SOURCE_DIR "/Examples/Example_1.vorn"));
+    QVERIFY(sound.contains("<StateItem>"));
+    QTest::newRow("the writer's layout") << sound;
+    const auto replaced = [&sound](const char* from, const char* to) {
+        QByteArray copy = sound;
+        return copy.replace(from, to);
+    };
+    QTest::newRow("entities in text") << replaced("<label>", "<label>a&amp;b&lt;&gt;&quot;&apos;");
+    QTest::newRow("character reference") << replaced("<label>", "<label>&#65;");
+    QTest::newRow("unknown entity") << replaced("<label>", "<label>&nope;");
+    QTest::newRow("non-ASCII") << replaced("<label>", "<label>\xc3\xa4\xe2\x82\xac");
+    QTest::newRow("bad UTF-8") << replaced("<label>", "<label>\xc3(");
+    QTest::newRow("carriage return") << replaced("<label>", "<label>a\r\nb");
+    QTest::newRow("control character") << replaced("<label>", "<label>\x01");
+    QTest::newRow("CDATA end") << replaced("<label>", "<label>]]>");
+    QTest::newRow("comment") << replaced("<StateItem>", "<!-- c --><StateItem>");
+    QTest::newRow("processing instruction") << replaced("<StateItem>", "<?pi x?><StateItem>");
+    QTest::newRow("CDATA") << replaced("<label>", "<label><![CDATA[x]]>");
+    QTest::newRow("empty leaf") << replaced("<action></action>", "<action/>");
+    QTest::newRow("child in leaf") << replaced("<label>", "<label><b/>");
+    QTest::newRow("wrong end tag") << replaced("</label>", "</lable>");
+    QTest::newRow("blank in end tag") << replaced("</label>", "</label >");
+    QTest::newRow("tab in attribute") << replaced("level=\"", "level=\"\t");
+    QTest::newRow("entity in attribute") << replaced("level=\"", "level=\"&amp;");
+    QTest::newRow("single quotes") << replaced("level=\"2\"", "level='2'");
+    QTest::newRow("duplicate attribute") << replaced("level=\"2\"", "level=\"2\" level=\"2\"");
+    QTest::newRow("no blank between attributes") << replaced("\" Nos=", "\"Nos=");
+    QTest::newRow("namespace prefix") << replaced("<StateItem>", "<x:StateItem>");
+    QTest::newRow("other declaration") << replaced("encoding=\"UTF-8\"", "encoding=\"ISO-8859-1\"");
+    QTest::newRow("byte order mark") << QByteArray("\xef\xbb\xbf") + sound;
+    QTest::newRow("doctype") << replaced("<VornProject>", "<!DOCTYPE VornProject><VornProject>");
+    QTest::newRow("signed numbers") << replaced("<level>", "<level>+");
+    QTest::newRow("negative zero") << replaced("<xCoord>", "<xCoord>-0");
+    QTest::newRow("trailing garbage") << sound + "<x/>";
+    for (int percent = 5; percent < 100; percent += 9)
+        QTest::newRow(qPrintable(QStringLiteral("cut at %1%").arg(percent))) << sound.left(sound.size() * percent / 100);
+}
+
+void TestFastProjectIO::scannerReadsAsStreamReader()
+{
+    QFETCH(QByteArray, bytes);
+    bool scanned = false;
+    for (const Pass pass : {Pass::Check, Pass::Read, Pass::CheckAndRead})
+        QCOMPARE(outcome(bytes, pass, true, &scanned), outcome(bytes, pass, false));
+    // Files as the application writes them never need the stream reader.
+    if (QByteArray(QTest::currentDataTag()).startsWith("Example") || QTest::currentDataTag() == QByteArray("the writer's layout"))
+        QVERIFY(scanned);
+}
+
+void TestFastProjectIO::textWriterWritesAsStreamWriter()
+{
+    const QString tricky = XmlIO::xmlSafe(QStringLiteral("a<b>&c\"d'e\tf\ng\rh \u00e4\u20ac\U0001F600 ]]> &amp;"));
+    const auto write = [&tricky](auto& writer) {
+        writer.writeStartElement(QStringLiteral("Root"));
+        writer.writeTextElement(QStringLiteral("ProjectFiles"), QStringLiteral("\r\nP\r\n    Q\r\n"));
+        writer.writeStartElement(QStringLiteral("Empty"));
+        writer.writeAttribute(QStringLiteral("number"), QStringLiteral("0"));
+        writer.writeEndElement();
+        writer.writeStartElement(QStringLiteral("Item"));
+        writer.writeAttribute(QStringLiteral("label"), tricky);
+        writer.writeAttribute(QStringLiteral("blank"), QString());
+        writer.writeEndElement();
+        writer.writeStartElement(QStringLiteral("Texts"));
+        writer.writeTextElement(QStringLiteral("label"), tricky);
+        writer.writeTextElement(QStringLiteral("none"), QString());
+        writer.writeStartElement(QLatin1String("State"));
+        writer.writeTextElement(QLatin1String("label"), tricky);
+        writer.writeTextElement(QLatin1String("none"), QString());
+        writer.writeEndElement();
+        writer.writeStartElement(QLatin1String("Empty"));
+        writer.writeAttribute(QLatin1String("number"), tricky);
+        writer.writeEndElement();
+        writer.writeStartElement(QStringLiteral("Inner"));
+        writer.writeStartElement(QStringLiteral("Deep"));
+        writer.writeEndElement();
+        writer.writeEndElement();
+        writer.writeEndElement();
+        writer.writeEndElement();
+    };
+    QString expected;
+    QXmlStreamWriter stream(&expected);
+    stream.setAutoFormatting(true);
+    write(stream);
+    QString actual;
+    XmlTextWriter text(&actual);
+    write(text);
+    QCOMPARE(actual, expected);
+}
+
+void TestFastProjectIO::wholeNumbersAreFormattedAsBefore()
+{
+    for (const double value : {0.0, -0.0, 1.0, -1.0, 42.0, 999999.0, -999999.0, 1000000.0, -1000000.0, 12.5,
+                               0.1, 1e7, 123456.7, 999999.4})
+        QCOMPARE(XmlIO::formatReal(value), QString::number(value, 'g', 6));
+}
+
+void TestFastProjectIO::checkWithoutItemsLosesTheSame_data()
+{
+    QTest::addColumn<QString>("path");
+    for (const QString& folder : {QStringLiteral("tests/fuzz/corpus"), QStringLiteral("tests/fuzz/regressions"),
+                                  QStringLiteral("Examples")}) {
+        const QDir dir(QStringLiteral(KORVEL_SOURCE_DIR "/") + folder);
+        for (const QString& name : dir.entryList({QStringLiteral("*.vorn")}, QDir::Files))
+            QTest::newRow(qPrintable(name)) << dir.filePath(name);
+    }
+}
+
+void TestFastProjectIO::checkWithoutItemsLosesTheSame()
+{
+    QFETCH(QString, path);
+    QTemporaryDir folder;
+    QByteArray bytes = fileBytes(path);
+    // A transition to a state that is not there, and one whose states are.
+    bytes.replace("<startItem>", "<startItem>missing");
+    const QString copy = folder.filePath(QStringLiteral("copy.vorn"));
+    for (const QString& file : {path, copy}) {
+        if (file == copy) {
+            QFile out(copy);
+            QVERIFY(out.open(QIODevice::WriteOnly));
+            out.write(bytes);
+        }
+        HeadlessProject full;
+        HeadlessProject counted;
+        const HeadlessProject::LoadResult loaded = full.load(file);
+        QCOMPARE(counted.load(file, ProjectCanvases::Placement::CountStateMachineItems), loaded);
+        QCOMPARE(counted.canvases().lostItems(), full.canvases().lostItems());
+    }
+}
+
+QTEST_MAIN(TestFastProjectIO)
+#include "tst_fastprojectio.moc"
