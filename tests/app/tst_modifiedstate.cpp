@@ -98,6 +98,8 @@ private slots:
     void everyDialogEditSetsModifiedAndCloseAsks_data();
     void everyDialogEditSetsModifiedAndCloseAsks();
     void undoBackToTheSavedPointClearsModified();
+    void drawnConnectorsSetModified_data();
+    void drawnConnectorsSetModified();
     void gesturesThatChangeNothingLeaveItClean();
 };
 
@@ -192,6 +194,32 @@ void TestModifiedState::undoBackToTheSavedPointClearsModified()
     s.open("Light_Sequencer");
     s.action("actionUndo")->trigger();
     s.action("actionRedo")->trigger();
+    QVERIFY(s.modified());
+}
+
+void TestModifiedState::drawnConnectorsSetModified_data()
+{
+    QTest::addColumn<bool>("link");
+    QTest::newRow("link") << true;
+    QTest::newRow("dataflow") << false;
+}
+
+void TestModifiedState::drawnConnectorsSetModified()
+{
+    QFETCH(bool, link);
+    Session s;
+    Canvas* c = s.open("Microcontroller");
+    s.action("actionProcessRect")->trigger();
+    click(c, QPointF(1200, 800));
+    QVERIFY(s.window.saveDataToFile());
+    QVERIFY(s.clean());
+
+    // Links and dataflows are no undo steps: the window must hear of them.
+    const int before = link ? c->linkItems.size() : c->dataflowItems.size();
+    QGraphicsItem* target = link ? static_cast<QGraphicsItem*>(c->processItems.first()) : c->memoryItems.first();
+    s.action(link ? "actionLink" : "actionDataflow")->trigger();
+    drag(c, c->processItems.last()->sceneBoundingRect().center(), target->sceneBoundingRect().center());
+    QCOMPARE(link ? c->linkItems.size() : c->dataflowItems.size(), before + 1);
     QVERIFY(s.modified());
 }
 
