@@ -21,6 +21,8 @@ int main(int argc, char* argv[])
 
     enableHighDpiScaling();
     QApplication app(argc, argv);
+    // Lets the desktop match the window to the installed entry and its icon.
+    QGuiApplication::setDesktopFileName(QStringLiteral("org.korvel.Korvel"));
     MainWindow window;
     window.showMaximized();
 
@@ -33,14 +35,6 @@ int main(int argc, char* argv[])
         window.openProjectFile(arguments.at(1));
     else
         window.offerRecoveryAtStart();
-
-    // For the crash-recovery test only: an unsaved change in a real process,
-    // which nothing outside the process could make otherwise.
-    const QString testRename = qEnvironmentVariable("KORVEL_TEST_UNSAVED_RENAME");
-    if (!testRename.isEmpty() && !window.getCanvases().isEmpty()) {
-        window.getCanvases().first()->setLabel(testRename);
-        window.markModified();
-    }
 
     return app.exec();
 }
