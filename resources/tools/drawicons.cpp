@@ -934,8 +934,8 @@ int main(int argc, char **argv)
         ++failures;
     }
 
-    // hicolor/SIZExSIZE/{apps,mimetypes}/NAME.png, as the icon theme
-    // specification lays them out.
+    // hicolor/SIZExSIZE/{apps,mimetypes}/NAME.png: where desktops look for
+    // theme icons.
     for (int s : kHicolorSizes) {
         const QString sizeDir = QStringLiteral("%1/%2x%2/").arg(hicolorDir).arg(s);
         const std::pair<QString, QImage> files[] = {

@@ -5,7 +5,6 @@
 
 #include <QAction>
 #include <QStatusBar>
-#include <QTreeView>
 #include <QUndoStack>
 
 #include "autosave.h"
@@ -39,9 +38,7 @@ Canvas* canvasNamed(const MainWindow& window, const QString& label)
 // Adds a state to the example's state machine: one undoable change.
 int addState(MainWindow& window)
 {
-    auto* tree = window.findChild<QTreeView*>("treeView");
-    window.on_treeView_doubleClicked(ProjectFixture::nodeNamed(tree->model(), "Light_Sequencer"));
-    Canvas* canvas = window.getCurrentCanvas();
+    Canvas* canvas = ProjectFixture::showCanvas(window, "Light_Sequencer");
     canvas->setMode(Canvas::InsertState);
     click(canvas, QPointF(1500, 900));
     return canvas->stateItems.size();

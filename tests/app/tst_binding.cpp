@@ -31,11 +31,7 @@ struct Session
 
     QAbstractItemModel* model() { return window.findChild<QTreeView*>("treeView")->model(); }
     QAction* action(const char* name) { return window.findChild<QAction*>(QString::fromLatin1(name)); }
-    Canvas* open(const QString& label)
-    {
-        window.on_treeView_doubleClicked(ProjectFixture::nodeNamed(model(), label));
-        return window.getCurrentCanvas();
-    }
+    Canvas* open(const QString& label) { return ProjectFixture::showCanvas(window, label); }
     ProcessItem* process(const QString& label)
     {
         for (ProcessItem* p : window.getCurrentCanvas()->processItems)

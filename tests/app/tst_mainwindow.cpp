@@ -11,7 +11,6 @@
 #include <QPushButton>
 #include <QSettings>
 #include <QSpinBox>
-#include <QTreeView>
 
 #include "canvas.h"
 #include "graphicsviewzoom.h"
@@ -39,12 +38,7 @@ struct Session
     MainWindow window;
 
     Session() { window.openFile(fixture.copyExample("Example_1.vorn")); }
-    Canvas* open(const QString& label)
-    {
-        auto* tree = window.findChild<QTreeView*>("treeView");
-        window.on_treeView_doubleClicked(ProjectFixture::nodeNamed(tree->model(), label));
-        return window.getCurrentCanvas();
-    }
+    Canvas* open(const QString& label) { return ProjectFixture::showCanvas(window, label); }
     QAction* action(const QString& name) { return window.findChild<QAction*>(name); }
 };
 

@@ -6,7 +6,6 @@
 #include <QAction>
 #include <QDialogButtonBox>
 #include <QTextEdit>
-#include <QTreeView>
 
 #include "canvas.h"
 #include "dataflowitem.h"
@@ -32,12 +31,7 @@ struct Session
     MainWindow window;
 
     Session() { window.openFile(fixture.copyExample("Example_1.vorn")); }
-    Canvas* open(const QString& label)
-    {
-        auto* tree = window.findChild<QTreeView*>("treeView");
-        window.on_treeView_doubleClicked(ProjectFixture::nodeNamed(tree->model(), label));
-        return window.getCurrentCanvas();
-    }
+    Canvas* open(const QString& label) { return ProjectFixture::showCanvas(window, label); }
     QAction* action(const char* name) { return window.findChild<QAction*>(QString::fromLatin1(name)); }
     // All three signs agree: the flag, the title's mark and the Save action.
     bool modified()

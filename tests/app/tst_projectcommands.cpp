@@ -28,9 +28,7 @@ QAction* action(MainWindow& w, const char* name)
 // Places a state by hand on the example's state machine: an unsaved change.
 void addState(MainWindow& w)
 {
-    auto* tree = w.findChild<QTreeView*>("treeView");
-    w.on_treeView_doubleClicked(ProjectFixture::nodeNamed(tree->model(), "Light_Sequencer"));
-    w.getCurrentCanvas()->setMode(Canvas::InsertState);
+    ProjectFixture::showCanvas(w, "Light_Sequencer")->setMode(Canvas::InsertState);
     SceneMouse::click(w.getCurrentCanvas(), QPointF(1500, 900));
 }
 

@@ -7,7 +7,6 @@
 #include <QMenu>
 #include <QSettings>
 #include <QStatusBar>
-#include <QTreeView>
 
 #include "canvas.h"
 #include "canvasrenderer.h"
@@ -134,9 +133,7 @@ void TestRecentProjects::exportWritesThePictureWithoutChangingTheProject()
     MainWindow w;
     QVERIFY(!action(w, "actionExport_Canvas_as_Image")->isEnabled());
     w.openFile(file);
-    auto* tree = w.findChild<QTreeView*>("treeView");
-    w.on_treeView_doubleClicked(ProjectFixture::nodeNamed(tree->model(), "Light_Sequencer"));
-    Canvas* shown = w.getCurrentCanvas();
+    Canvas* shown = ProjectFixture::showCanvas(w, "Light_Sequencer");
     shown->stateItems.first()->setSelected(true);
 
     const QString picture = fixture.path("shot.svg");

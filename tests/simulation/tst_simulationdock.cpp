@@ -12,7 +12,6 @@
 #include <QPushButton>
 #include <QStandardPaths>
 #include <QTableWidget>
-#include <QTreeView>
 
 #include "canvas.h"
 #include "codegenerrorlog.h"
@@ -41,8 +40,7 @@ struct Session
     explicit Session(const QString& machine = QStringLiteral("Light_Sequencer"))
     {
         window.openFile(fixture.copyExample("Example_1.vorn"));
-        auto* tree = window.findChild<QTreeView*>("treeView");
-        window.on_treeView_doubleClicked(ProjectFixture::nodeNamed(tree->model(), machine));
+        ProjectFixture::showCanvas(window, machine);
         window.findChild<QAction*>("actionSimulate")->trigger();
         dock = window.simulationView();
     }

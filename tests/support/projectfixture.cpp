@@ -7,6 +7,9 @@
 #include <QFileInfo>
 #include <QAbstractItemModel>
 #include <QLineEdit>
+#include <QTreeView>
+
+#include "mainwindow.h"
 
 ProjectFixture::ProjectFixture()
     : previousCurrent(QDir::currentPath())
@@ -69,4 +72,11 @@ QModelIndex ProjectFixture::nodeNamed(const QAbstractItemModel* model, const QSt
             return below;
     }
     return {};
+}
+
+Canvas* ProjectFixture::showCanvas(MainWindow& window, const QString& label)
+{
+    auto* tree = window.findChild<QTreeView*>(QStringLiteral("treeView"));
+    window.on_treeView_doubleClicked(nodeNamed(tree->model(), label));
+    return window.getCurrentCanvas();
 }

@@ -33,6 +33,9 @@ public:
     // The first browser node with this label, depth first.
     static QModelIndex nodeNamed(const QAbstractItemModel* model, const QString& label,
                                  const QModelIndex& parent = {});
+    // Shows the canvas of the browser node with this label, as a double click
+    // in the browser does, and returns the canvas then shown.
+    static Canvas* showCanvas(MainWindow& window, const QString& label);
 
 private:
     QTemporaryDir dir;
