@@ -18,6 +18,7 @@
 #include <cmath>
 #include <cstdio>
 
+#include "batchheap.h"
 #include "canvas.h"
 #include "canvasrenderer.h"
 #include "codegenerator.h"
@@ -116,6 +117,10 @@ HeadlessProject& commandProject()
 bool loadProject(HeadlessProject& project, const QString& path,
                  ProjectCanvases::Placement placement = ProjectCanvases::Placement::Items)
 {
+    // What a project needs in memory grows with its file: about eight
+    // times the file's size for its items and the generated text.
+    const qint64 minimum = qint64(64) * 1024 * 1024;
+    BatchHeap::reserve(std::size_t(qMax(minimum, QFileInfo(path).size() * 8)));
     switch (project.load(path, placement)) {
     case HeadlessProject::Loaded:
         for (const QString& item : project.canvases().lostItems())

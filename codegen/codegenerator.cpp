@@ -472,7 +472,13 @@ void CodeGenerator::updateStateCodeVector()
     }
 
     updateState0CodeString();
-    stateCodeString = state0CodeString + QStringLiteral("\n\n");
+    // Sized once: on large machines this is most of the source file.
+    int length = state0CodeString.size() + 2;
+    for (const QString& code : qAsConst(stateCodeVector))
+        length += code.size() + 2;
+    stateCodeString.clear();
+    stateCodeString.reserve(length);
+    stateCodeString += state0CodeString + QStringLiteral("\n\n");
     for (const QString& code : qAsConst(stateCodeVector))
         stateCodeString += code + QStringLiteral("\n\n");
 }
@@ -598,8 +604,18 @@ bool CodeGenerator::writeFiles(const QVector<QString>& paths, const QVector<QStr
             return false;
         }
         temporaries.append(file.fileName());
+        // In pieces, so that the stream never holds a second copy of a
+        // large file's text; a piece never ends inside a surrogate pair.
         QTextStream stream(&file);
-        stream << texts[i];
+        const QString& text = texts[i];
+        const int piece = 1 << 16;
+        for (int at = 0; at < text.size();) {
+            int length = qMin(piece, text.size() - at);
+            if (at + length < text.size() && text.at(at + length - 1).isHighSurrogate())
+                --length;
+            stream << QStringView(text).mid(at, length);
+            at += length;
+        }
         stream.flush();
         file.close();
         if (stream.status() != QTextStream::Ok || file.error() != QFileDevice::NoError) {
