@@ -17,6 +17,7 @@
 
 #include "createproject.h"
 #include "examplesfolder.h"
+#include "heapreserve.h"
 #include "renameproject.h"
 #include "treeitem.h"
 #include "treemodel.h"
@@ -307,6 +308,7 @@ void MainWindow::openFile(const QString& path, bool askAboutChanges)
     xmlIO.setFilePath(path);
     codegen.setFilePath(path);
 
+    const HeapReserve room(HeapReserve::forProjectFile(path));
     if (!xmlIO.checkProjectFileCorrupt()) {
         restorePreviousPath();
         QMessageBox::critical(this, QStringLiteral("Korvel"), tr(corruptOnOpen));

@@ -18,12 +18,12 @@
 #include <cmath>
 #include <cstdio>
 
-#include "batchheap.h"
 #include "canvas.h"
 #include "canvasrenderer.h"
 #include "codegenerator.h"
 #include "designlinter.h"
 #include "headlessproject.h"
+#include "heapreserve.h"
 #include "korvelresources.h"
 #include "projectcanvases.h"
 #include "simulationengine.h"
@@ -117,10 +117,6 @@ HeadlessProject& commandProject()
 bool loadProject(HeadlessProject& project, const QString& path,
                  ProjectCanvases::Placement placement = ProjectCanvases::Placement::Items)
 {
-    // What a project needs in memory grows with its file: about eight
-    // times the file's size for its items and the generated text.
-    const qint64 minimum = qint64(64) * 1024 * 1024;
-    BatchHeap::reserve(std::size_t(qMax(minimum, QFileInfo(path).size() * 8)));
     switch (project.load(path, placement)) {
     case HeadlessProject::Loaded:
         for (const QString& item : project.canvases().lostItems())
@@ -704,6 +700,9 @@ int runWithoutCommand(const QStringList& arguments)
 
 int main(int argc, char* argv[])
 {
+    // The tool exits soon after its peak, so the room a load takes stays:
+    // the generated text and the saved file fill it too.
+    HeapReserve::keepForLife();
     qInstallMessageHandler(quietMessageHandler);
     // The canvas items need a GUI application, never a display.
     qputenv("QT_QPA_PLATFORM", "offscreen");

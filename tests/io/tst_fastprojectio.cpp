@@ -104,6 +104,7 @@ private slots:
     void wholeNumbersAreFormattedAsBefore();
     void checkWithoutItemsLosesTheSame_data();
     void checkWithoutItemsLosesTheSame();
+    void largeProjectSavesAsItWasRead();
 };
 
 void TestFastProjectIO::scannerReadsAsStreamReader_data()
@@ -249,6 +250,30 @@ void TestFastProjectIO::checkWithoutItemsLosesTheSame()
         QCOMPARE(counted.load(file, ProjectCanvases::Placement::CountStateMachineItems), loaded);
         QCOMPARE(counted.canvases().lostItems(), full.canvases().lostItems());
     }
+}
+
+// Megabytes of action text: the load takes the room of a large project, and
+// the text crosses the writer's flushes.
+void TestFastProjectIO::largeProjectSavesAsItWasRead()
+{
+    QTemporaryDir folder;
+    QByteArray bytes = fileBytes(QStringLiteral(KORVEL_SOURCE_DIR "/Examples/Example_1.vorn"));
+    QByteArray action;
+    for (int line = 0; action.size() < 3 * 1024 * 1024; ++line)
+        action += "if (x &amp;&amp; y &lt; " + QByteArray::number(line) + ") { y++; }\n";
+    QVERIFY(bytes.contains("<action>lamp_red = 1;"));
+    bytes.replace("<action>lamp_red = 1;", "<action>" + action + "lamp_red = 1;");
+    const QString large = folder.filePath(QStringLiteral("large.vorn"));
+    QFile file(large);
+    QVERIFY(file.open(QIODevice::WriteOnly));
+    file.write(bytes);
+    file.close();
+
+    HeadlessProject project;
+    QCOMPARE(project.load(large), HeadlessProject::Loaded);
+    const QString saved = folder.filePath(QStringLiteral("saved.vorn"));
+    QVERIFY(project.saveAs(saved));
+    QVERIFY(fileBytes(saved) == bytes);
 }
 
 QTEST_MAIN(TestFastProjectIO)
