@@ -8,6 +8,7 @@
 #include <QStandardPaths>
 #include <QTemporaryDir>
 
+#include "../io/projectdocument.h"
 #include "testenvironment.h"
 
 namespace {
@@ -37,77 +38,39 @@ struct Machine
     QStringList memories; // "label:datatype"
 };
 
-QString escaped(const QString& text)
-{
-    return text.toHtmlEscaped();
-}
-
 // A project with one state machine, "Walk Test", in the layout Save writes.
 QByteArray projectText(const Machine& machine)
 {
-    const QString process = QStringLiteral(
-        "<Process level=\"%1\" Nos=\"1\" id=\"1\" label=\"%2\" parentId=\"1\" grandParentId=\"1\" xCoord=\"300\" "
-        "yCoord=\"300\" width=\"300\" height=\"250\" shape=\"1\" code=\"\" description=\"\" "
-        "backgroundColour=\"#fec309\" polygon=\"0,0,300,0,300,250,0,250,0,0\"/>\n"
-        "<LinkItems number=\"0\"/>\n");
-    QString text = QStringLiteral("<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n<VornProject>\n<ProjectFiles>\n"
-                                  "Plant\n    Board\n        MCU\n            Software\n                Walk Test\n"
-                                  "</ProjectFiles>\n<SceneData version=\"v1.0\">\n<GraphicsItemList>\n");
-    const QStringList levels = {"Plant", "Board", "MCU", "Software"};
-    for (int level = 1; level <= 4; ++level) {
-        text += process.arg(level).arg(levels.at(level - 1))
-            + QStringLiteral("<MemoryItems number=\"0\"/>\n<DataflowItems number=\"0\"/>\n");
+    using Doc = ProjectDocument;
+    Doc doc;
+    doc.treeText = QStringLiteral("\r\nPlant\r\n    Board\r\n        MCU\r\n            Software\r\n"
+                                  "                Walk Test\r\n");
+    const QStringList levels = {"Plant", "Board", "MCU", "Software", "Walk Test"};
+    for (int level = 1; level <= 5; ++level) {
+        doc.add(Doc::process().with("level", QString::number(level)).with("Nos", "1").with("id", "1")
+                    .with("label", levels.at(level - 1)).with("code", "").with("description", ""));
     }
-    text += process.arg(5).arg(QStringLiteral("Walk Test"));
-    text += QStringLiteral("<MemoryItems number=\"%1\">\n").arg(machine.memories.size());
-    for (int i = 0; i < machine.memories.size(); ++i) {
-        const QStringList parts = machine.memories.at(i).split(QLatin1Char(':'));
-        text += QStringLiteral("<Memory level=\"6\" parentId=\"1\" grandParentId=\"1\" xCoord=\"1500\" yCoord=\"%1\" "
-                               "label=\"%2\" description=\"\" datatype=\"%3\" backgroundColour=\"#00ff00\" "
-                               "polygon=\"0,0,100,0,100,64,0,64,0,0\"/>\n")
-                    .arg(QString::number(90 + 100 * i), escaped(parts.at(0)), escaped(parts.value(1)));
+    for (const QString& memory : machine.memories) {
+        doc.add(Doc::memory().with("level", "6").with("parentId", "1").with("label", memory.section(':', 0, 0))
+                    .with("datatype", memory.section(':', 1)));
     }
-    text += QStringLiteral("</MemoryItems>\n<DataflowItems number=\"0\"/>\n<StateItems number=\"%1\">\n")
-                .arg(machine.states.size());
-    for (int i = 0; i < machine.states.size(); ++i) {
-        const State& state = machine.states.at(i);
+    for (const State& state : machine.states) {
         QStringList attached;
         for (const Transition& transition : machine.transitions) {
             if (transition.from == state.label || transition.to == state.label)
                 attached.append(transition.label);
         }
         const bool initial = state.initialCondition != QLatin1String("-");
-        text += QStringLiteral("<StateItem><level>6</level><parentId>1</parentId><grandParentId>1</grandParentId>"
-                               "<label>%1</label><ifInitialState>%2</ifInitialState>"
-                               "<initialCondition>%3</initialCondition><initialDescription></initialDescription>"
-                               "<xCoord>%4</xCoord><yCoord>400</yCoord><width>280</width><height>150</height>"
-                               "<backgroundColour>#e5e7e9</backgroundColour>"
-                               "<polygon>0,0,280,0,280,150,0,150,0,0</polygon><action>%5</action>"
-                               "<description></description><numberOfTI>%6</numberOfTI>"
-                               "<transitions>%7</transitions></StateItem>\n")
-                    .arg(escaped(state.label), initial ? QStringLiteral("1") : QStringLiteral("0"),
-                         initial ? escaped(state.initialCondition) : QString(), QString::number(200 + 600 * i),
-                         escaped(state.action), QString::number(attached.size()),
-                         escaped(attached.join(QLatin1Char(','))));
+        doc.add(Doc::state().with("label", state.label).with("ifInitialState", initial ? "1" : "0")
+                    .with("initialCondition", initial ? state.initialCondition : QString())
+                    .with("initialDescription", "").with("action", state.action).with("description", "")
+                    .with("numberOfTI", QString::number(attached.size())).with("transitions", attached.join(',')));
     }
-    text += QStringLiteral("</StateItems>\n<TransitionItems number=\"%1\">\n").arg(machine.transitions.size());
-    for (int i = 0; i < machine.transitions.size(); ++i) {
-        const Transition& t = machine.transitions.at(i);
-        text += QStringLiteral("<TransitionItem><level>6</level><parentId>1</parentId><grandParentId>1</grandParentId>"
-                               "<label>%1</label><condition>%2</condition><backgroundColour>#e5e7e9</backgroundColour>"
-                               "<xCoord>%3</xCoord><yCoord>650</yCoord><midPos>%3,650</midPos><width>150</width>"
-                               "<height>75</height><polygon>0,0,150,0,150,75,0,75,0,0</polygon>"
-                               "<startItem>%4</startItem><endItem>%5</endItem><description></description>"
-                               "<action>%6</action></TransitionItem>\n")
-                    .arg(escaped(t.label), escaped(t.condition), QString::number(400 + 200 * i), escaped(t.from),
-                         escaped(t.to), escaped(t.action));
+    for (const Transition& t : machine.transitions) {
+        doc.add(Doc::transition().with("label", t.label).with("condition", t.condition).with("startItem", t.from)
+                    .with("endItem", t.to).with("description", "").with("action", t.action));
     }
-    text += QStringLiteral("</TransitionItems>\n<TextItems number=\"0\"/>\n"
-                           "</GraphicsItemList>\n</SceneData>\n</VornProject>\n");
-    // The reader expects white space between an item's child elements.
-    text.replace(QRegularExpression(QStringLiteral("(</\\w+>)(?=<)")), QStringLiteral("\\1\n"));
-    text.replace(QRegularExpression(QStringLiteral("(<\\w+>)(?=<\\w)")), QStringLiteral("\\1\n"));
-    return text.toUtf8();
+    return doc.toXml();
 }
 
 // Waits for Start: the initial condition is false until "go" is set.
