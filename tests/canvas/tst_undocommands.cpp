@@ -1,12 +1,10 @@
-// Undo and redo of every state-machine command (add, delete, edit; moves are
-// in the gesture tests), and who deletes the items that commands hold off
-// the scene.
+// Undo and redo of the state-machine commands that add and delete (edits are
+// in the view test, moves in the gesture tests), and who deletes the items
+// that commands hold off the scene.
 
 #include <QtTest>
 
-#include <QLineEdit>
 #include <QPointer>
-#include <QTextEdit>
 
 #include "addtextcommand.h"
 #include "deletestatecommand.h"
@@ -14,7 +12,6 @@
 #include "deletetransitioncommand.h"
 #include "initialtransition.h"
 #include "initialtransitionline.h"
-#include "modalanswerer.h"
 #include "smcanvas.h"
 #include "testenvironment.h"
 
@@ -37,8 +34,6 @@ private slots:
     void deletingTransitionGoneWithItsStateIsDropped();
     void commandsOnItemsOffTheCanvasAreDropped_data();
     void commandsOnItemsOffTheCanvasAreDropped();
-    void dialogEditIsOneStep_data();
-    void dialogEditIsOneStep();
     void deletedInitialStateGetsItsMarkerBack();
 
     void truncatedCommandsDeleteTheirItems();
@@ -198,60 +193,6 @@ void TestUndoCommands::commandsOnItemsOffTheCanvasAreDropped()
     QCOMPARE(f.canvas.stateItems, States({kept}));
     QVERIFY(f.canvas.textItems.isEmpty());
     QVERIFY(kept->getTransitions().isEmpty());
-}
-
-void TestUndoCommands::dialogEditIsOneStep_data()
-{
-    QTest::addColumn<int>("kind");
-    QTest::addColumn<QString>("field");
-    QTest::addColumn<QString>("typed");
-    QTest::addColumn<QString>("undoText");
-    QTest::newRow("state") << 0 << "LE_StateName" << "Idle" << "Edit State Idle";
-    QTest::newRow("transition") << 1 << "LE_TransitionName" << "stop" << "Edit Transition stop";
-    QTest::newRow("text") << 2 << "textEdit" << "int x;" << "Edit Text";
-}
-
-void TestUndoCommands::dialogEditIsOneStep()
-{
-    QFETCH(int, kind);
-    QFETCH(QString, field);
-    QFETCH(QString, typed);
-    QFETCH(QString, undoText);
-    SmCanvas f;
-    StateItem* a = f.state("A", QPointF(0, 0));
-    TransitionItem* t = f.join(a, f.state("B", QPointF(800, 0)));
-    f.stack()->push(new AddTextCommand(&f.canvas, QPointF(300, 600)));
-    TextItem* text = f.canvas.textItems.last();
-    f.stack()->clear();
-    f.canvas.currentState = a;
-    f.canvas.currentTransition = t;
-    f.canvas.currentText = text;
-    auto value = [&] { return kind == 0 ? a->getLabel() : kind == 1 ? t->getLabel() : text->getAction(); };
-    auto edit = [&](QDialogButtonBox::StandardButton button, const QString& entered) {
-        ModalAnswerer answer;
-        answer.pressButton(button, [&](QWidget* dialog) {
-            if (auto* line = child<QLineEdit>(dialog, qPrintable(field)))
-                line->setText(entered);
-            else
-                child<QTextEdit>(dialog, qPrintable(field))->setPlainText(entered);
-        });
-        return kind == 0 ? f.canvas.displayStateProperties()
-            : kind == 1  ? f.canvas.displayTransitionProperties()
-                         : f.canvas.displayTextItemProperties();
-    };
-    const QString original = value();
-    QVERIFY(edit(QDialogButtonBox::Ok, typed));
-    QCOMPARE(value(), typed);
-    QCOMPARE(f.stack()->count(), 1);
-    QCOMPARE(f.stack()->undoText(), undoText);
-    f.stack()->undo();
-    QCOMPARE(value(), original);
-    f.stack()->redo();
-    QCOMPARE(value(), typed);
-    // A cancelled dialog changes nothing and adds no step.
-    QVERIFY(!edit(QDialogButtonBox::Cancel, QStringLiteral("dropped")));
-    QCOMPARE(value(), typed);
-    QCOMPARE(f.stack()->count(), 1);
 }
 
 void TestUndoCommands::deletedInitialStateGetsItsMarkerBack()

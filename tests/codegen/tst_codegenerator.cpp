@@ -1,20 +1,28 @@
 // The code generator: the exact files of a complete machine, the texts it
 // writes for the unusual cases, its design errors and their order, the date
-// line, writing that fails, and the generated C compiled and run.
+// line, writing that fails, and the generated C compiled and run; and the
+// main window's Code Generator command, which asks before it replaces a
+// user's files and writes nothing until the answer is given.
 
 #include <QtTest>
 
 #include <QDate>
+#include <QDialogButtonBox>
 #include <QDir>
 #include <QDirIterator>
 #include <QProcess>
+#include <QSettings>
 #include <QStandardPaths>
+#include <QStatusBar>
 #include <QTemporaryDir>
 
 #include <ctime>
 #include <functional>
 
 #include "codegenerator.h"
+#include "createproject.h"
+#include "mainwindow.h"
+#include "modalanswerer.h"
 #include "statemachinefixture.h"
 #include "testenvironment.h"
 #include "testfiles.h"
@@ -129,7 +137,11 @@ class TestCodeGenerator : public QObject
     Q_OBJECT
 
 private slots:
-    void initTestCase() { TestEnvironment::useThrowAwaySettings(); }
+    void initTestCase()
+    {
+        TestEnvironment::useThrowAwaySettings();
+        TestEnvironment::loadResources();
+    }
     void init() { qputenv("SOURCE_DATE_EPOCH", "1796472000"); } // Sat Dec 5 2026, 12:00 UTC
     void doorControllerFilesAreExact();
     void texts_data();
@@ -141,6 +153,8 @@ private slots:
     void compilesWithoutWarnings_data();
     void compilesWithoutWarnings();
     void generatedMachineBehavesAsDrawn();
+    void windowAsksBeforeReplacingFiles_data();
+    void windowAsksBeforeReplacingFiles();
 };
 
 void TestCodeGenerator::doorControllerFilesAreExact()
@@ -458,6 +472,58 @@ void TestCodeGenerator::generatedMachineBehavesAsDrawn()
         "finished=1 stop_requested=0",
     };
     QCOMPARE(output.trimmed().split('\n'), expectedLines);
+}
+
+void TestCodeGenerator::windowAsksBeforeReplacingFiles_data()
+{
+    QTest::addColumn<int>("button");
+    QTest::addColumn<bool>("headerPresent");
+    QTest::newRow("only source present, Yes replaces") << int(QMessageBox::Yes) << false;
+    QTest::newRow("both present, Cancel keeps them") << int(QMessageBox::Cancel) << true;
+}
+
+void TestCodeGenerator::windowAsksBeforeReplacingFiles()
+{
+    QFETCH(int, button);
+    QFETCH(bool, headerPresent);
+    // The default new project: one machine, StateMachine_1, without errors.
+    QSettings(QStringLiteral("Pelmora"), QStringLiteral("Korvel")).clear();
+    QTemporaryDir dir;
+    MainWindow window;
+    const QString project = dir.filePath(QStringLiteral("Door.vorn"));
+    CreateProject::getInstance(&window)->processNewProject(project);
+    window.openFile(project);
+    const auto status = [&window] { return window.statusBar()->currentMessage(); };
+    const QString source = dir.filePath(QStringLiteral("StateMachine_1.c"));
+    const QString header = dir.filePath(QStringLiteral("StateMachine_1.h"));
+    QVERIFY(writeFile(source, "old source"));
+    if (headerPresent)
+        QVERIFY(writeFile(header, "old header"));
+    const QString before = status();
+    {
+        ModalAnswerer answer;
+        answer.pressButton(QDialogButtonBox::Ok);
+        answer.pressButton(QMessageBox::StandardButton(button), [&](QWidget*) {
+            // Nothing has been written before the answer.
+            QCOMPARE(QFile::exists(header), headerPresent);
+            QCOMPARE(readAll(source), QByteArray("old source"));
+        });
+        answer.reject();
+        window.actionAt(POS_CODE_GENERATOR)->trigger();
+        // No error log for a machine without design errors.
+        QCOMPARE(answer.answeredCount(), 2);
+    }
+    if (button == QMessageBox::Cancel) {
+        QCOMPARE(readAll(source), QByteArray("old source"));
+        QCOMPARE(readAll(header), QByteArray("old header"));
+        QCOMPARE(status(), before);
+        return;
+    }
+    QVERIFY(readAll(source).startsWith("/** \n * @file: StateMachine_1.c \n"));
+    QVERIFY(readAll(header).startsWith("/** \n * @file: StateMachine_1.h \n"));
+    // The default folder is the project's.
+    QCOMPARE(filesIn(dir.path()), QStringList({"Door.vorn", "StateMachine_1.c", "StateMachine_1.h"}));
+    QCOMPARE(status(), QStringLiteral("Source file successfully created at %1/ ").arg(dir.path()));
 }
 
 QTEST_MAIN(TestCodeGenerator)

@@ -1,9 +1,7 @@
 // The project browser model: the tree built from indented lines, the
-// numbers each node gets, finding a node again, and the model's notifications.
+// numbers each node gets, and finding a node again.
 
 #include <QtTest>
-
-#include <QAbstractItemModelTester>
 
 #include "testenvironment.h"
 #include "treeitem.h"
@@ -47,8 +45,6 @@ private slots:
     void buildsFromLines_data();
     void buildsFromLines();
     void childPositionNeedsLabelAndIdentity();
-    void nodeOperationBounds_data();
-    void nodeOperationBounds();
 };
 
 void TestTreeModel::buildsFromLines_data()
@@ -96,37 +92,6 @@ void TestTreeModel::childPositionNeedsLabelAndIdentity()
     found = true;
     QCOMPARE(p->getChildPos(2, 1, 1, 1, QStringLiteral("a"), &found), 0); // right identity, wrong label
     QVERIFY(!found);
-}
-
-void TestTreeModel::nodeOperationBounds_data()
-{
-    QTest::addColumn<bool>("insert");
-    QTest::addColumn<int>("position");
-    QTest::addColumn<int>("count");
-    QTest::addColumn<bool>("result");
-    QTest::addColumn<int>("children");
-    // The node starts with two children.
-    QTest::newRow("insert at end") << true << 2 << 1 << true << 3;
-    QTest::newRow("insert past end") << true << 3 << 1 << false << 2;
-    QTest::newRow("insert negative") << true << -1 << 1 << false << 2;
-    QTest::newRow("remove last") << false << 1 << 1 << true << 1;
-    QTest::newRow("remove too many") << false << 1 << 2 << false << 2;
-    QTest::newRow("remove negative") << false << -1 << 1 << false << 2;
-}
-
-void TestTreeModel::nodeOperationBounds()
-{
-    QFETCH(bool, insert);
-    QFETCH(int, position);
-    QFETCH(int, count);
-    QFETCH(bool, result);
-    QFETCH(int, children);
-    TreeItem node(QVector<QVariant> {QStringLiteral("n")});
-    QVERIFY(node.insertChildren(0, 2, 1));
-    QCOMPARE(insert ? node.insertChildren(position, count, 1) : node.removeChildren(position, count), result);
-    QCOMPARE(node.childCount(), children);
-    QCOMPARE(node.child(children), nullptr);
-    QCOMPARE(node.child(-1), nullptr);
 }
 
 QTEST_MAIN(TestTreeModel)
