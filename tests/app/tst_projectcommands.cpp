@@ -1,6 +1,7 @@
-// New, Open, Save, Save As, Close, Quit and Rename on a real main window, with
-// the dialogs and message boxes answered as a user would: no answer and no
-// failed save may lose unsaved changes.
+// New, Open, Save, Save As, Close, Quit, Rename and the guided tour (which
+// opens the example project) on a real main window, with the dialogs and
+// message boxes answered as a user would: no answer and no failed save may
+// lose unsaved changes.
 
 #include <QtTest>
 
@@ -10,12 +11,15 @@
 #include <QTreeView>
 
 #include "canvas.h"
+#include "createproject.h"
 #include "mainwindow.h"
 #include "modalanswerer.h"
 #include "projectfixture.h"
 #include "scenemouse.h"
 #include "stateitem.h"
 #include "testenvironment.h"
+#include "tourbox.h"
+#include "tourtext.h"
 #include "treeitem.h"
 
 namespace {
@@ -45,6 +49,16 @@ QString firstLabel(const MainWindow& w)
     return w.getCanvases().isEmpty() ? QString() : w.getCanvases().first()->getLabel();
 }
 
+
+const QString askText = QStringLiteral(
+    "App tour can can only be taken on sample project. Korvel would attempt to save changes and close "
+    "this project to open a sample project from this system.");
+
+QString shownTitle(TourBox* box)
+{
+    return box->textBrowser()->toPlainText().section(QLatin1Char('\n'), 0, 0);
+}
+
 } // namespace
 
 class TestProjectCommands : public QObject
@@ -63,6 +77,8 @@ private slots:
     void openNamesWhatCannotBePlaced();
     void rename_data();
     void rename();
+    void tourOnAModifiedProjectAsksThenOffersToSave_data();
+    void tourOnAModifiedProjectAsksThenOffersToSave();
 };
 
 void TestProjectCommands::initTestCase()
@@ -332,6 +348,58 @@ void TestProjectCommands::rename()
     QVERIFY(fixture.bytes(file).contains("\r\n" + name.toUtf8() + "\r\n"));
     QVERIFY(fixture.bytes(file).contains("label=\"" + name.toUtf8() + "\""));
     QVERIFY(!w.isProjectModified());
+}
+
+void TestProjectCommands::tourOnAModifiedProjectAsksThenOffersToSave_data()
+{
+    QTest::addColumn<bool>("goOn");
+    QTest::newRow("Yes, then Discard") << true;
+    QTest::newRow("No") << false;
+}
+
+void TestProjectCommands::tourOnAModifiedProjectAsksThenOffersToSave()
+{
+    QFETCH(bool, goOn);
+    // The examples folder is looked up relative to the working folder.
+    ProjectFixture fixture;
+    fixture.enter();
+    const QString example = fixture.path("Examples/Example_1.vorn");
+    QVERIFY(QDir().mkpath(fixture.path("Examples")) && QFile::copy(fixture.copyExample("Example_1.vorn"), example));
+    const std::unique_ptr<MainWindow> window(new MainWindow);
+    MainWindow* w = window.get();
+    w->resize(1600, 1000);
+    w->show();
+    const QString mine = fixture.path(QStringLiteral("Mine.vorn"));
+    QCOMPARE(CreateProject::getInstance(w)->processNewProject(mine), 1);
+    w->openFile(mine);
+    w->markModified(); // as after an edit
+
+    QString informative;
+    ModalAnswerer answer;
+    answer.pressButton(goOn ? QMessageBox::Yes : QMessageBox::No, [&](QWidget* box) {
+        informative = static_cast<QMessageBox*>(box)->informativeText();
+    });
+    if (goOn)
+        answer.pressButton(QMessageBox::Discard);
+    answer.reject();
+    w->findChild<QAction*>(QStringLiteral("actionAppTour"))->trigger();
+
+    QCOMPARE(informative, QString("Do you wish to continue?"));
+    auto* box = w->findChild<TourBox*>();
+    QVERIFY(box);
+    if (goOn) {
+        QCOMPARE(answer.texts(), QStringList({askText, "There are unsaved changes in project."}));
+        QCOMPARE(w->projectIO().getFilePath(), example);
+        QCOMPARE(w->actionsState(), STATE_TOUR);
+        QVERIFY(box->isVisible());
+        QCOMPARE(shownTitle(box), QString("Project Browser"));
+    } else {
+        QCOMPARE(answer.texts(), QStringList({askText}));
+        QCOMPARE(w->projectIO().getFilePath(), mine);
+        QCOMPARE(w->actionsState(), STATE_LEVEL1);
+        QVERIFY(w->actionAt(POS_SAVE)->isEnabled());
+        QVERIFY(!box->isVisible());
+    }
 }
 
 QTEST_MAIN(TestProjectCommands)
