@@ -13,7 +13,6 @@
 #include <QSpinBox>
 #include <QUndoStack>
 
-#include "blockcanvas.h"
 #include "dataflowline.h"
 #include "deletememorycommand.h"
 #include "floatinglinkitem.h"
@@ -21,6 +20,7 @@
 #include "itemrecords.h"
 #include "linkline.h"
 #include "stateitem.h"
+#include "testcanvas.h"
 #include "testenvironment.h"
 
 namespace {
@@ -106,7 +106,7 @@ void TestBlockItems::placementNames()
     QFETCH(QString, label);
     QFETCH(QString, datatype);
     QFETCH(QColor, colour);
-    BlockCanvas board(level, 3, 2);
+    TestCanvas board(level, 3, 2);
     auto check = [&](auto* item, int i) {
         if (i == 0 && !firstRenamed.isEmpty())
             item->setLabel(firstRenamed);
@@ -157,7 +157,7 @@ void TestBlockItems::connectorLines()
     QFETCH(int, firstType);
     QFETCH(int, secondType);
     QFETCH(qreal, secondStart);
-    BlockCanvas board(3);
+    TestCanvas board(3);
     ProcessItem* process = board.placeProcess(QPointF(200, 200));
     QGraphicsItem* other = dataflow ? static_cast<QGraphicsItem*>(board.placeMemory(QPointF(800, 200)))
                                     : board.placeProcess(QPointF(800, 200));
@@ -203,7 +203,7 @@ void TestBlockItems::connectorLines()
 
 void TestBlockItems::memoryCommandsTakeTheirDataflowsAlong()
 {
-    BlockCanvas board(3);
+    TestCanvas board(3);
     ProcessItem* process = board.placeProcess(QPointF(200, 200));
     MemoryItem* kept = board.placeMemory(QPointF(800, 600));
     QPointer<MemoryItem> memory = board.placeMemory(QPointF(800, 200));
@@ -246,7 +246,7 @@ void TestBlockItems::memoryCommandsTakeTheirDataflowsAlong()
 
 void TestBlockItems::removalLeavesNoDanglingPointers()
 {
-    BlockCanvas board(3);
+    TestCanvas board(3);
     ProcessItem* a = board.placeProcess(QPointF(200, 200));
     ProcessItem* b = board.placeProcess(QPointF(800, 200));
     ProcessItem* c = board.placeProcess(QPointF(800, 700));
@@ -287,7 +287,7 @@ void TestBlockItems::removalLeavesNoDanglingPointers()
 
 void TestBlockItems::mirrorsFollowTheParentsConnections()
 {
-    BlockCanvas board(3);
+    TestCanvas board(3);
     ProcessItem* p = board.placeProcess(QPointF(1000, 500));
     board.placeProcess(QPointF(200, 150));
     board.placeProcess(QPointF(1700, 500));
@@ -307,7 +307,7 @@ void TestBlockItems::mirrorsFollowTheParentsConnections()
     QCOMPARE(writes->getLabel(), QStringLiteral("speed"));
     QCOMPARE(writes->getDatatype(), QStringLiteral("uint16_t"));
 
-    BlockCanvas child(4);
+    TestCanvas child(4);
     for (int visit = 0; visit < 2; ++visit)
         refreshMirrors(&child.canvas, p);
     QCOMPARE(child.canvas.items().size(), 4);
@@ -326,7 +326,7 @@ void TestBlockItems::mirrorsFollowTheParentsConnections()
 
 void TestBlockItems::processDialogRoundTrip()
 {
-    BlockCanvas board(3);
+    TestCanvas board(3);
     ProcessItem* process = board.placeProcess(QPointF(400, 300), 2);
     auto fill = [](QWidget* dialog) {
         field<QLineEdit>(dialog, "LE_Label")->setText(QStringLiteral("Door_Ctrl"));
@@ -380,7 +380,7 @@ void TestBlockItems::connectorTexts()
 {
     QFETCH(bool, dataflow);
     QFETCH(bool, accept);
-    BlockCanvas board(3);
+    TestCanvas board(3);
     board.placeProcess(QPointF(200, 200));
     if (dataflow)
         board.placeMemory(QPointF(800, 200));
@@ -432,7 +432,7 @@ void TestBlockItems::namesAreCheckedOnOk()
     QFETCH(QString, kind);
     QFETCH(QString, typed);
     QFETCH(QString, message);
-    BlockCanvas board(kind == QLatin1String("state") ? 5 : 3);
+    TestCanvas board(kind == QLatin1String("state") ? 5 : 3);
     const char* edit = kind == QLatin1String("state") ? "LE_StateName" : "LE_Label";
     std::function<bool()> open;
     std::function<QString()> label;

@@ -12,20 +12,20 @@
 #include "graphicsviewzoom.h"
 #include "initialtransition.h"
 #include "processitem.h"
-#include "smcanvas.h"
+#include "testcanvas.h"
 #include "testenvironment.h"
 
 using namespace SceneMouse;
 
 namespace {
 
-struct Fixture : SmCanvas
+struct Fixture : TestCanvas
 {
     QSignalSpy added {&processAdded, &QAction::triggered};
     QSignalSpy properties {&processProperties, &QAction::triggered};
     QSignalSpy saved {&save, &QAction::triggered};
     QSignalSpy returned {&returnToSelect, &QAction::triggered};
-    using SmCanvas::SmCanvas;
+    using TestCanvas::TestCanvas;
 
     int placed() const
     {
@@ -279,7 +279,7 @@ void TestCanvasGestures::linesJoinTheCentresAndStopAtTheOutline()
 {
     QFETCH(QPointF, from);
     QFETCH(QPointF, to);
-    SmCanvas f;
+    TestCanvas f;
     f.addState(from - QPointF(140, 75));
     StateItem* b = f.addState(to - QPointF(140, 75));
     TransitionItem* t = f.join(f.canvas.stateItems.first(), b);
@@ -309,7 +309,7 @@ void TestCanvasGestures::linesJoinTheCentresAndStopAtTheOutline()
 
 void TestCanvasGestures::selfTransitionsStackAndFollow()
 {
-    SmCanvas f;
+    TestCanvas f;
     StateItem* s = f.addState(QPointF(0, 0));
     TransitionItem* first = f.join(s, s);
     TransitionItem* second = f.join(s, s);

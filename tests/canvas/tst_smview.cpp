@@ -15,14 +15,14 @@
 #include "initialtransition.h"
 #include "initialtransitionline.h"
 #include "modalanswerer.h"
-#include "smcanvas.h"
+#include "testcanvas.h"
 #include "testenvironment.h"
 
 namespace {
 
 // The canvas in a view; the self-transition entry of the state menu as the
 // main window adds it.
-struct Desk : SmCanvas
+struct Desk : TestCanvas
 {
     QAction* selfTransition = menus[0].addAction(QStringLiteral("Self transition"));
     QGraphicsView view;

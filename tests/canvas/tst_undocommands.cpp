@@ -12,7 +12,7 @@
 #include "deletetransitioncommand.h"
 #include "initialtransition.h"
 #include "initialtransitionline.h"
-#include "smcanvas.h"
+#include "testcanvas.h"
 #include "testenvironment.h"
 
 namespace {
@@ -47,7 +47,7 @@ void TestUndoCommands::initTestCase()
 
 void TestUndoCommands::textAddAndDelete()
 {
-    SmCanvas f;
+    TestCanvas f;
     f.stack()->push(new AddTextCommand(&f.canvas, QPointF(400, 200)));
     TextItem* text = f.canvas.textItems.last();
     StateItem* state = f.addState(QPointF(300, 150));
@@ -75,7 +75,7 @@ void TestUndoCommands::textAddAndDelete()
 
 void TestUndoCommands::transitionAddAndDelete()
 {
-    SmCanvas f;
+    TestCanvas f;
     StateItem* a = f.addState(QPointF(0, 0));
     StateItem* b = f.addState(QPointF(600, 0));
     TransitionItem* ab = f.join(a, b);
@@ -113,7 +113,7 @@ void TestUndoCommands::transitionAddAndDelete()
 
 void TestUndoCommands::deleteStateTakesItsTransitions()
 {
-    SmCanvas f;
+    TestCanvas f;
     StateItem* a = f.addState(QPointF(0, 0));
     StateItem* b = f.addState(QPointF(600, 0));
     StateItem* c = f.addState(QPointF(0, 600));
@@ -149,7 +149,7 @@ void TestUndoCommands::deleteStateTakesItsTransitions()
 void TestUndoCommands::deletingTransitionGoneWithItsStateIsDropped()
 {
     // A selection holding a state and its transition deletes the state first.
-    SmCanvas f;
+    TestCanvas f;
     StateItem* a = f.addState(QPointF(0, 0));
     StateItem* b = f.addState(QPointF(600, 0));
     TransitionItem* ab = f.join(a, b);
@@ -176,7 +176,7 @@ void TestUndoCommands::commandsOnItemsOffTheCanvasAreDropped_data()
 void TestUndoCommands::commandsOnItemsOffTheCanvasAreDropped()
 {
     QFETCH(int, kind);
-    SmCanvas f;
+    TestCanvas f;
     StateItem* kept = f.state("Kept", QPointF(900, 0));
     StateItem* state = f.addState(QPointF(0, 0));
     f.stack()->push(new AddTextCommand(&f.canvas, QPointF(900, 500)));
@@ -197,7 +197,7 @@ void TestUndoCommands::commandsOnItemsOffTheCanvasAreDropped()
 
 void TestUndoCommands::deletedInitialStateGetsItsMarkerBack()
 {
-    SmCanvas f;
+    TestCanvas f;
     StateItem* state = f.state("Start", QPointF(100, 300), true);
     InitialTransition* dot = f.canvas.initialTransition;
     InitialTransitionLine* line = f.canvas.initialTransitionLine;
@@ -226,7 +226,7 @@ void TestUndoCommands::deletedInitialStateGetsItsMarkerBack()
 
 void TestUndoCommands::truncatedCommandsDeleteTheirItems()
 {
-    SmCanvas f;
+    TestCanvas f;
     StateItem* a = f.addState(QPointF(0, 0));
     QPointer<StateItem> b = f.addState(QPointF(600, 0));
     QPointer<TransitionItem> ab = f.join(a, b);
@@ -248,7 +248,7 @@ void TestUndoCommands::truncatedCommandsDeleteTheirItems()
 
 void TestUndoCommands::destroyingTheCanvasWithDeletedItemsIsClean()
 {
-    auto* f = new SmCanvas;
+    auto* f = new TestCanvas;
     StateItem* a = f->addState(QPointF(0, 0));
     StateItem* b = f->addState(QPointF(600, 0));
     QPointer<TransitionItem> ab = f->join(a, b);
