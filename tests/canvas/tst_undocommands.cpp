@@ -1,6 +1,6 @@
-// Undo and redo of the state-machine commands that add and delete (edits are
-// in the view test, moves in the gesture tests), and who deletes the items
-// that commands hold off the scene.
+// Undo and redo of the state-machine commands that delete (additions and
+// edits are in the view test, moves in the gesture tests), and who deletes
+// the items that commands hold off the scene.
 
 #include <QtTest>
 
@@ -28,8 +28,8 @@ class TestUndoCommands : public QObject
 private slots:
     void initTestCase();
 
-    void textAddAndDelete();
-    void transitionAddAndDelete();
+    void textDelete();
+    void transitionDelete();
     void deleteStateTakesItsTransitions();
     void deletingTransitionGoneWithItsStateIsDropped();
     void commandsOnItemsOffTheCanvasAreDropped_data();
@@ -45,23 +45,13 @@ void TestUndoCommands::initTestCase()
     TestEnvironment::useThrowAwaySettings();
 }
 
-void TestUndoCommands::textAddAndDelete()
+void TestUndoCommands::textDelete()
 {
     TestCanvas f;
     f.stack()->push(new AddTextCommand(&f.canvas, QPointF(400, 200)));
     TextItem* text = f.canvas.textItems.last();
-    StateItem* state = f.addState(QPointF(300, 150));
+    f.addState(QPointF(300, 150));
     QCOMPARE(text->pos(), QPointF(325, 163));
-    f.stack()->undo();
-    f.stack()->undo();
-    QVERIFY(f.canvas.textItems.isEmpty());
-    QVERIFY(!text->scene());
-    f.stack()->redo();
-    QCOMPARE(f.canvas.textItems, QVector<TextItem*>({text}));
-    QCOMPARE(text->scene(), &f.canvas);
-    QVERIFY(!state->scene());
-
-    f.stack()->redo();
     f.stack()->push(new DeleteTextCommand(&f.canvas, text));
     QVERIFY(!text->scene());
     QVERIFY(f.canvas.textItems.isEmpty());
@@ -73,7 +63,7 @@ void TestUndoCommands::textAddAndDelete()
     QVERIFY(f.canvas.textItems.isEmpty());
 }
 
-void TestUndoCommands::transitionAddAndDelete()
+void TestUndoCommands::transitionDelete()
 {
     TestCanvas f;
     StateItem* a = f.addState(QPointF(0, 0));
@@ -83,19 +73,6 @@ void TestUndoCommands::transitionAddAndDelete()
     TransitionItem* aa = f.join(a, a);
     QCOMPARE(a->getTransitions(), TransitionList({ab, ba}));
     QCOMPARE(b->getTransitions(), TransitionList({ab, ba}));
-    QCOMPARE(a->getSelfTransitions(), TransitionList({aa}));
-
-    f.stack()->undo();
-    QVERIFY(a->getSelfTransitions().isEmpty());
-    QVERIFY(f.fullyOff(aa));
-    f.stack()->undo();
-    QCOMPARE(a->getTransitions(), TransitionList({ab}));
-    QCOMPARE(b->getTransitions(), TransitionList({ab}));
-    QVERIFY(f.fullyOff(ba));
-    f.stack()->redo();
-    f.stack()->redo();
-    QCOMPARE(f.canvas.transitionItems, Transitions({ab, ba, aa}));
-    QVERIFY(f.fullyOn(ba) && f.fullyOn(aa));
     QCOMPARE(a->getSelfTransitions(), TransitionList({aa}));
 
     const double z = ab->zValue();
