@@ -7,6 +7,7 @@
 
 #include <QAction>
 #include <QLineEdit>
+#include <QStatusBar>
 #include <QTreeView>
 
 #include "canvas.h"
@@ -230,6 +231,11 @@ void TestBinding::newProjectBuiltOutSavesAndReopens()
     ModalAnswerer answer;
     answer.accept([&](QWidget* dialog) { ProjectFixture::chooseFile(dialog, file); });
     w.findChild<QAction*>("actionNew")->trigger();
+    // New opens the default project at once, unmodified.
+    QCOMPARE(w.statusBar()->currentMessage(), QString("Project %1 created successfully").arg(file));
+    QCOMPARE(w.actionsState(), STATE_LEVEL1);
+    QVERIFY(!w.isProjectModified());
+    QCOMPARE(w.getCanvases().size(), 5);
 
     // Down to the software module, add a second state machine there.
     QAbstractItemModel* model = w.findChild<QTreeView*>("treeView")->model();
