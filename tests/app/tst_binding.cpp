@@ -1,10 +1,13 @@
 // The browser, the canvases and the process items of an open project kept in
-// step: placing, renaming and deleting, each saved and read back.
+// step: placing, renaming and deleting, each saved and read back; and the
+// browser's model, built from indented lines, numbering each node and finding
+// a node again.
 
 #include <QtTest>
 
 #include <QAction>
 #include <QLineEdit>
+#include <QStatusBar>
 #include <QTreeView>
 
 #include "canvas.h"
@@ -66,6 +69,32 @@ struct Session
     }
 };
 
+
+// One line per node, indented by depth: "label (level,id,parent,grandparent)".
+void describe(const TreeItem* node, int depth, QStringList* out)
+{
+    for (int row = 0; row < node->childCount(); ++row) {
+        const TreeItem* child = node->child(row);
+        out->append(QString(depth * 2, QLatin1Char(' '))
+                    + QStringLiteral("%1 (%2,%3,%4,%5)")
+                          .arg(child->data(0).toString())
+                          .arg(child->getLevel())
+                          .arg(child->getId())
+                          .arg(child->getParentId())
+                          .arg(child->getGrandParentId()));
+        QCOMPARE(child->parent(), node);
+        QCOMPARE(child->childNumber(), row);
+        describe(child, depth + 1, out);
+    }
+}
+
+QStringList describe(TreeModel& model)
+{
+    QStringList out;
+    describe(model.getItem(QModelIndex()), 0, &out);
+    return out;
+}
+
 } // namespace
 
 class TestBinding : public QObject
@@ -79,6 +108,9 @@ private slots:
     void deletingAProcessAsksAndRemovesItsSubtree();
     void lastProcessCannotBeDeleted();
     void newProjectBuiltOutSavesAndReopens();
+    void modelBuildsFromLines_data();
+    void modelBuildsFromLines();
+    void childPositionNeedsLabelAndIdentity();
 };
 
 void TestBinding::initTestCase()
@@ -199,6 +231,11 @@ void TestBinding::newProjectBuiltOutSavesAndReopens()
     ModalAnswerer answer;
     answer.accept([&](QWidget* dialog) { ProjectFixture::chooseFile(dialog, file); });
     w.findChild<QAction*>("actionNew")->trigger();
+    // New opens the default project at once, unmodified.
+    QCOMPARE(w.statusBar()->currentMessage(), QString("Project %1 created successfully").arg(file));
+    QCOMPARE(w.actionsState(), STATE_LEVEL1);
+    QVERIFY(!w.isProjectModified());
+    QCOMPARE(w.getCanvases().size(), 5);
 
     // Down to the software module, add a second state machine there.
     QAbstractItemModel* model = w.findChild<QTreeView*>("treeView")->model();
@@ -240,6 +277,53 @@ void TestBinding::newProjectBuiltOutSavesAndReopens()
     QCOMPARE(w.getCanvases().last()->transitionItems.size(), 1);
     QVERIFY(w.saveDataToFile());
     QCOMPARE(fixture.bytes(file), saved);
+}
+
+void TestBinding::modelBuildsFromLines_data()
+{
+    QTest::addColumn<QString>("text");
+    QTest::addColumn<QStringList>("tree");
+
+    QTest::newRow("numbered down to level five")
+        << "Proj\n    HW\n        MCU\n            SW1\n                SM1\n            SW2\n"
+           "                SM1\n                SM2\n                    Six\n    HW2"
+        << QStringList {"Proj (1,1,1,1)", "  HW (2,1,1,1)", "    MCU (3,1,1,1)", "      SW1 (4,1,1,1)",
+                        "        SM1 (5,1,1,1)", "      SW2 (4,2,1,1)", "        SM1 (5,1,2,1)",
+                        "        SM2 (5,2,2,1)", "          Six (0,0,0,0)", "  HW2 (2,2,1,1)"};
+    // The root has no children when X comes: X joins it without starting a
+    // level, so Y nests under X and Z pops back to the root.
+    QTest::newRow("deeper line under a parent without children")
+        << "        X\n            Y\n    Z" << QStringList {"X (1,1,1,1)", "  Y (2,1,1,1)", "Z (1,2,1,1)"};
+    QTest::newRow("same indentation after an indented first line nests")
+        << "    X\n    Y" << QStringList {"X (1,1,1,1)", "  Y (2,1,1,1)"};
+    QTest::newRow("blank lines, carriage returns, inner spaces")
+        << "\nMy Project\r\n\n    \n    Hardware Module  \r\n\r\n"
+        << QStringList {"My Project (1,1,1,1)", "  Hardware Module (2,1,1,1)"};
+    QTest::newRow("empty text gives no rows") << QString() << QStringList();
+}
+
+void TestBinding::modelBuildsFromLines()
+{
+    QFETCH(QString, text);
+    QFETCH(QStringList, tree);
+    TreeModel model(QStringList {QString()}, text);
+    model.updateProjectModel();
+    QCOMPARE(describe(model), tree);
+}
+
+void TestBinding::childPositionNeedsLabelAndIdentity()
+{
+    TreeModel model(QStringList {QString()}, QStringLiteral("P\n    A\n    B\n    B"));
+    model.updateProjectModel();
+    TreeItem* p = model.getItem(model.index(0, 0));
+    bool found = false;
+    QCOMPARE(p->getChildPos(2, 3, 1, 1, QStringLiteral("B"), &found), 2);
+    QVERIFY(found);
+    QCOMPARE(p->getChildPos(2, 1, 1, 1, QStringLiteral("B"), &found), 0); // right label, wrong identity
+    QVERIFY(!found);
+    found = true;
+    QCOMPARE(p->getChildPos(2, 1, 1, 1, QStringLiteral("a"), &found), 0); // right identity, wrong label
+    QVERIFY(!found);
 }
 
 QTEST_MAIN(TestBinding)

@@ -1,6 +1,7 @@
-// The main window's tools per diagram level, its settings and its view
-// commands, on the example project.
-
+// The main window on the example project: its modified state as a user meets
+// it (every edit sets it, a close then asks, undo back to the saved point
+// clears it, gestures that change nothing leave it alone), its tools per
+// diagram level, its settings and its images.
 #include <QtTest>
 
 #include <QAction>
@@ -8,29 +9,27 @@
 #include <QDirIterator>
 #include <QGraphicsView>
 #include <QImageReader>
-#include <QPushButton>
 #include <QSettings>
-#include <QSpinBox>
+#include <QTextEdit>
 
 #include "canvas.h"
+#include "dataflowitem.h"
 #include "graphicsviewzoom.h"
-#include "homescreen.h"
+#include "linkitem.h"
 #include "mainwindow.h"
+#include "memoryitem.h"
 #include "modalanswerer.h"
+#include "processitem.h"
 #include "projectfixture.h"
 #include "scenemouse.h"
+#include "stateitem.h"
 #include "testenvironment.h"
+#include "textitem.h"
+#include "transitionitem.h"
+
+using namespace SceneMouse;
 
 namespace {
-
-void writeSettings(const QVariantMap& values)
-{
-    QSettings store(QStringLiteral("Pelmora"), QStringLiteral("Korvel"));
-    store.clear();
-    for (auto it = values.cbegin(); it != values.cend(); ++it)
-        store.setValue(it.key(), it.value());
-    store.sync();
-}
 
 struct Session
 {
@@ -39,8 +38,54 @@ struct Session
 
     Session() { window.openFile(fixture.copyExample("Example_1.vorn")); }
     Canvas* open(const QString& label) { return ProjectFixture::showCanvas(window, label); }
-    QAction* action(const QString& name) { return window.findChild<QAction*>(name); }
+    QAction* action(const char* name) { return window.findChild<QAction*>(QString::fromLatin1(name)); }
+    // All three signs agree: the flag, the title's mark and the Save action.
+    bool modified()
+    {
+        const bool flag = window.isProjectModified();
+        return flag == window.isWindowModified() && flag == action("actionSave")->isEnabled() && flag;
+    }
+    bool clean()
+    {
+        return !window.isProjectModified() && !window.isWindowModified() && !action("actionSave")->isEnabled();
+    }
 };
+
+// Changes the description (or the text) that every properties dialog has.
+void editDescription(QWidget* dialog)
+{
+    auto* edit = dialog->findChild<QTextEdit*>("textEdit");
+    edit->setPlainText(edit->toPlainText() + " (edited)");
+}
+
+// The first item of a kind, made the canvas's current one, and the window's
+// context menu command for its properties.
+QGraphicsItem* pick(MainWindow& w, Canvas* c, int kind, std::function<void()>* viaMenu)
+{
+    switch (kind) {
+    case StateItem::Type:
+        *viaMenu = [&w] { w.displaySIPropertiesFromScene(); };
+        return c->currentState = c->stateItems.first();
+    case TransitionItem::Type:
+        *viaMenu = [&w] { w.displayTIPropertiesFromScene(); };
+        return c->currentTransition = c->transitionItems.first();
+    case TextItem::Type:
+        *viaMenu = [&w] { w.displayTextItemPropertiesFromScene(); };
+        return c->currentText = c->textItems.first();
+    case ProcessItem::Type:
+        *viaMenu = [&w] { w.displayProcessItemPropertiesFromScene(); };
+        return c->currentProcess = c->processItems.first();
+    case LinkItem::Type:
+        *viaMenu = [&w] { w.displayLinkItemPropertiesFromScene(); };
+        return c->currentLink = c->linkItems.first();
+    case MemoryItem::Type:
+        *viaMenu = [&w] { w.displayMemoryItemPropertiesFromScene(); };
+        return c->currentMemory = c->memoryItems.first();
+    default:
+        *viaMenu = [&w] { w.displayDataflowItemPropertiesFromScene(); };
+        return c->currentDataflow = c->dataflowItems.first();
+    }
+}
 
 } // namespace
 
@@ -50,7 +95,12 @@ class TestMainWindow : public QObject
 
 private slots:
     void initTestCase();
-    void init() { writeSettings({}); }
+    void everyDialogEditSetsModifiedAndCloseAsks_data();
+    void everyDialogEditSetsModifiedAndCloseAsks();
+    void undoBackToTheSavedPointClearsModified();
+    void drawnConnectorsSetModified_data();
+    void drawnConnectorsSetModified();
+    void gesturesThatChangeNothingLeaveItClean();
     void toolsFollowTheDiagramShown_data();
     void toolsFollowTheDiagramShown();
     void settingsWrittenAtCloseAreReadBack();
@@ -61,6 +111,133 @@ void TestMainWindow::initTestCase()
 {
     TestEnvironment::useThrowAwaySettings();
     TestEnvironment::loadResources();
+}
+
+void TestMainWindow::everyDialogEditSetsModifiedAndCloseAsks_data()
+{
+    QTest::addColumn<QString>("canvas");
+    QTest::addColumn<int>("kind");
+    QTest::addColumn<bool>("fromMenu");
+    const QList<QPair<QString, int>> kinds {{"Light_Sequencer", StateItem::Type},
+                                            {"Light_Sequencer", TransitionItem::Type},
+                                            {"Light_Sequencer", TextItem::Type},
+                                            {"Microcontroller", ProcessItem::Type},
+                                            {"Microcontroller", LinkItem::Type},
+                                            {"Microcontroller", MemoryItem::Type},
+                                            {"Microcontroller", DataflowItem::Type}};
+    for (const auto& kind : kinds) {
+        for (bool menu : {false, true})
+            QTest::addRow("%d %s", kind.second, menu ? "menu" : "double-click") << kind.first << kind.second << menu;
+    }
+}
+
+void TestMainWindow::everyDialogEditSetsModifiedAndCloseAsks()
+{
+    QFETCH(QString, canvas);
+    QFETCH(int, kind);
+    QFETCH(bool, fromMenu);
+    Session s;
+    Canvas* c = s.open(canvas);
+    QVERIFY(s.clean());
+    QCOMPARE(s.window.windowTitle(), QString("Example_1.vorn[*] - Korvel"));
+    std::function<void()> viaMenu;
+    QGraphicsItem* item = pick(s.window, c, kind, &viaMenu);
+
+    ModalAnswerer answer;
+    answer.pressButton(QDialogButtonBox::Cancel, editDescription); // a cancelled edit is no change
+    answer.pressButton(QDialogButtonBox::Ok); // nor is an OK without changes
+    answer.pressButton(QDialogButtonBox::Ok, editDescription);
+    for (int i = 0; i < 3; ++i) {
+        if (fromMenu)
+            viaMenu();
+        else
+            doubleClick(c, item->sceneBoundingRect().center());
+        QCOMPARE(s.window.isProjectModified(), i == 2);
+    }
+    QCOMPARE(answer.answeredCount(), 3);
+    QVERIFY(s.modified());
+
+    answer.pressButton(QMessageBox::Cancel);
+    s.action("actionClose_Project")->trigger();
+    QCOMPARE(answer.text(), QString("Project has been modified."));
+    QCOMPARE(s.window.getCanvases().size(), 7);
+}
+
+void TestMainWindow::undoBackToTheSavedPointClearsModified()
+{
+    Session s;
+    Canvas* c = s.open("Light_Sequencer");
+    StateItem* state = c->stateItems.first();
+    const QString before = state->getDescription();
+    c->currentState = state;
+    ModalAnswerer answer;
+    answer.pressButton(QDialogButtonBox::Ok, editDescription);
+    s.window.displaySIPropertiesFromScene();
+    QCOMPARE(s.action("actionUndo")->text(), QString("Undo Edit State %1").arg(state->getLabel()));
+    QVERIFY(s.window.saveDataToFile());
+    QVERIFY(s.clean());
+
+    c->setMode(Canvas::InsertState);
+    click(c, QPointF(1500, 900));
+    QVERIFY(s.modified());
+    QCOMPARE(s.action("actionUndo")->text(), QString("Undo Add State"));
+    s.action("actionUndo")->trigger(); // back to the saved point
+    QVERIFY(s.clean());
+    s.action("actionUndo")->trigger(); // past it: the edit is undone exactly
+    QVERIFY(s.modified());
+    QCOMPARE(state->getDescription(), before);
+    s.action("actionRedo")->trigger();
+    QVERIFY(s.clean());
+    QCOMPARE(state->getDescription(), before + " (edited)");
+
+    // Placing a process is a change no undo stack records: it stays until saved.
+    s.open("Microcontroller");
+    s.action("actionProcessRect")->trigger();
+    click(s.window.getCurrentCanvas(), QPointF(1200, 800));
+    QVERIFY(s.modified());
+    s.open("Light_Sequencer");
+    s.action("actionUndo")->trigger();
+    s.action("actionRedo")->trigger();
+    QVERIFY(s.modified());
+}
+
+void TestMainWindow::drawnConnectorsSetModified_data()
+{
+    QTest::addColumn<bool>("link");
+    QTest::newRow("link") << true;
+    QTest::newRow("dataflow") << false;
+}
+
+void TestMainWindow::drawnConnectorsSetModified()
+{
+    QFETCH(bool, link);
+    Session s;
+    Canvas* c = s.open("Microcontroller");
+    s.action("actionProcessRect")->trigger();
+    click(c, QPointF(1200, 800));
+    QVERIFY(s.window.saveDataToFile());
+    QVERIFY(s.clean());
+
+    // Links and dataflows are no undo steps: the window must hear of them.
+    const int before = link ? c->linkItems.size() : c->dataflowItems.size();
+    QGraphicsItem* target = link ? static_cast<QGraphicsItem*>(c->processItems.first()) : c->memoryItems.first();
+    s.action(link ? "actionLink" : "actionDataflow")->trigger();
+    drag(c, c->processItems.last()->sceneBoundingRect().center(), target->sceneBoundingRect().center());
+    QCOMPARE(link ? c->linkItems.size() : c->dataflowItems.size(), before + 1);
+    QVERIFY(s.modified());
+}
+
+void TestMainWindow::gesturesThatChangeNothingLeaveItClean()
+{
+    Session s;
+    Canvas* c = s.open("Light_Sequencer");
+    const QPointF onState = c->stateItems.first()->sceneBoundingRect().center();
+    click(c, onState);
+    move(c, onState + QPointF(200, 100), Qt::NoButton);
+    s.open("Microcontroller");
+    s.action("actionzoom_in")->trigger();
+    click(s.window.getCurrentCanvas(), QPointF(5, 5));
+    QVERIFY(s.clean());
 }
 
 void TestMainWindow::toolsFollowTheDiagramShown_data()
@@ -110,6 +287,7 @@ void TestMainWindow::toolsFollowTheDiagramShown()
 
 void TestMainWindow::settingsWrittenAtCloseAreReadBack()
 {
+    QSettings(QStringLiteral("Pelmora"), QStringLiteral("Korvel")).clear();
     {
         MainWindow w;
         w.codeGenerator().setAuthor("Grace");

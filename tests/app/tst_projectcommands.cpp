@@ -1,21 +1,31 @@
-// New, Open, Save, Save As, Close, Quit and Rename on a real main window, with
-// the dialogs and message boxes answered as a user would: no answer and no
-// failed save may lose unsaved changes.
+// New, Open, Save, Save As, Close, Quit, Rename, the guided tour (which
+// opens the example project), recent projects and Export Canvas as Image on a
+// real main window, with the dialogs and message boxes answered as a user
+// would: no answer and no failed save may lose unsaved changes.
 
 #include <QtTest>
 
 #include <QAction>
+#include <QGraphicsView>
 #include <QLineEdit>
+#include <QMenu>
+#include <QSettings>
 #include <QStatusBar>
 #include <QTreeView>
 
 #include "canvas.h"
+#include "canvasrenderer.h"
+#include "createproject.h"
+#include "homescreen.h"
 #include "mainwindow.h"
 #include "modalanswerer.h"
 #include "projectfixture.h"
+#include "recentprojects.h"
 #include "scenemouse.h"
 #include "stateitem.h"
 #include "testenvironment.h"
+#include "tourbox.h"
+#include "tourtext.h"
 #include "treeitem.h"
 
 namespace {
@@ -45,6 +55,22 @@ QString firstLabel(const MainWindow& w)
     return w.getCanvases().isEmpty() ? QString() : w.getCanvases().first()->getLabel();
 }
 
+
+const QString askText = QStringLiteral(
+    "App tour can can only be taken on sample project. Korvel would attempt to save changes and close "
+    "this project to open a sample project from this system.");
+
+QString shownTitle(TourBox* box)
+{
+    return box->textBrowser()->toPlainText().section(QLatin1Char('\n'), 0, 0);
+}
+
+
+QList<QAction*> recentMenu(MainWindow& w)
+{
+    return w.findChild<QMenu*>("menuRecent_Projects")->actions();
+}
+
 } // namespace
 
 class TestProjectCommands : public QObject
@@ -56,13 +82,18 @@ private slots:
     void unsavedChangesAreAskedAbout_data();
     void unsavedChangesAreAskedAbout();
     void withoutChangesOnlyQuittingAsks();
-    void newCreatesTheDefaultProject_data();
-    void newCreatesTheDefaultProject();
+    void newRefusesABadName();
     void saveAsContinuesOnTheCopy();
     void badFilesKeepTheOpenProject();
     void openNamesWhatCannotBePlaced();
     void rename_data();
     void rename();
+    void tourOnAModifiedProjectAsksThenOffersToSave_data();
+    void tourOnAModifiedProjectAsksThenOffersToSave();
+    void recentListKeepsOrderWithoutDuplicatesUpToEight();
+    void recentProjectsFillMenuAndHomeScreen();
+    void recentEntriesOpenAfterAskingAboutChanges();
+    void exportWritesThePictureWithoutChangingTheProject();
 };
 
 void TestProjectCommands::initTestCase()
@@ -173,47 +204,17 @@ void TestProjectCommands::withoutChangesOnlyQuittingAsks()
     QVERIFY(w.close());
 }
 
-void TestProjectCommands::newCreatesTheDefaultProject_data()
+void TestProjectCommands::newRefusesABadName()
 {
-    QTest::addColumn<QString>("name");
-    QTest::addColumn<QString>("refusal");
-    QTest::newRow("good name") << "Door_Control" << QString();
-    QTest::newRow("bad name") << "bad-name"
-                              << "File name cannot be blank or contain special characters. Creating Project Aborted.";
-}
-
-void TestProjectCommands::newCreatesTheDefaultProject()
-{
-    QFETCH(QString, name);
-    QFETCH(QString, refusal);
     ProjectFixture fixture;
-    const QString file = fixture.path(name + ".vorn");
     MainWindow w;
     ModalAnswerer answer;
-    answer.accept([&](QWidget* dialog) { ProjectFixture::chooseFile(dialog, fixture.path(name)); });
-    if (!refusal.isEmpty())
-        answer.accept();
+    answer.accept([&](QWidget* dialog) { ProjectFixture::chooseFile(dialog, fixture.path("bad-name")); });
+    answer.accept();
     action(w, "actionNew")->trigger();
-    QCOMPARE(answer.text(), refusal);
-    QCOMPARE(QFile::exists(file), refusal.isEmpty());
-    if (!refusal.isEmpty()) {
-        QVERIFY(w.getCanvases().isEmpty());
-        return;
-    }
-    QCOMPARE(w.projectIO().getFilePath(), file);
-    QCOMPARE(w.actionsState(), STATE_LEVEL1);
-    QVERIFY(!w.isProjectModified());
-    QCOMPARE(w.getCanvases().size(), 5);
-    QCOMPARE(firstLabel(w), name);
-    QCOMPARE(w.getCanvases().last()->stateItems.size(), 2);
-    QCOMPARE(w.statusBar()->currentMessage(), QString("Project %1 created successfully").arg(file));
-    // The browser shows the five levels, one below the other.
-    const QAbstractItemModel* model = w.findChild<QTreeView*>("treeView")->model();
-    QModelIndex node = model->index(0, 0);
-    for (int depth = 1; depth < 5; ++depth)
-        node = model->index(0, 0, node);
-    QVERIFY(node.isValid());
-    QCOMPARE(nodeCount(model), 5);
+    QCOMPARE(answer.text(), QString("File name cannot be blank or contain special characters. Creating Project Aborted."));
+    QVERIFY(!QFile::exists(fixture.path("bad-name.vorn")));
+    QVERIFY(w.getCanvases().isEmpty());
 }
 
 void TestProjectCommands::saveAsContinuesOnTheCopy()
@@ -332,6 +333,168 @@ void TestProjectCommands::rename()
     QVERIFY(fixture.bytes(file).contains("\r\n" + name.toUtf8() + "\r\n"));
     QVERIFY(fixture.bytes(file).contains("label=\"" + name.toUtf8() + "\""));
     QVERIFY(!w.isProjectModified());
+}
+
+void TestProjectCommands::tourOnAModifiedProjectAsksThenOffersToSave_data()
+{
+    QTest::addColumn<bool>("goOn");
+    QTest::newRow("Yes, then Discard") << true;
+    QTest::newRow("No") << false;
+}
+
+void TestProjectCommands::tourOnAModifiedProjectAsksThenOffersToSave()
+{
+    QFETCH(bool, goOn);
+    // The examples folder is looked up relative to the working folder.
+    ProjectFixture fixture;
+    fixture.enter();
+    const QString example = fixture.path("Examples/Example_1.vorn");
+    QVERIFY(QDir().mkpath(fixture.path("Examples")) && QFile::copy(fixture.copyExample("Example_1.vorn"), example));
+    const std::unique_ptr<MainWindow> window(new MainWindow);
+    MainWindow* w = window.get();
+    w->resize(1600, 1000);
+    w->show();
+    const QString mine = fixture.path(QStringLiteral("Mine.vorn"));
+    QCOMPARE(CreateProject::getInstance(w)->processNewProject(mine), 1);
+    w->openFile(mine);
+    w->markModified(); // as after an edit
+
+    QString informative;
+    ModalAnswerer answer;
+    answer.pressButton(goOn ? QMessageBox::Yes : QMessageBox::No, [&](QWidget* box) {
+        informative = static_cast<QMessageBox*>(box)->informativeText();
+    });
+    if (goOn)
+        answer.pressButton(QMessageBox::Discard);
+    answer.reject();
+    w->findChild<QAction*>(QStringLiteral("actionAppTour"))->trigger();
+
+    QCOMPARE(informative, QString("Do you wish to continue?"));
+    auto* box = w->findChild<TourBox*>();
+    QVERIFY(box);
+    if (goOn) {
+        QCOMPARE(answer.texts(), QStringList({askText, "There are unsaved changes in project."}));
+        QCOMPARE(w->projectIO().getFilePath(), example);
+        QCOMPARE(w->actionsState(), STATE_TOUR);
+        QVERIFY(box->isVisible());
+        QCOMPARE(shownTitle(box), QString("Project Browser"));
+    } else {
+        QCOMPARE(answer.texts(), QStringList({askText}));
+        QCOMPARE(w->projectIO().getFilePath(), mine);
+        QCOMPARE(w->actionsState(), STATE_LEVEL1);
+        QVERIFY(w->actionAt(POS_SAVE)->isEnabled());
+        QVERIFY(!box->isVisible());
+    }
+}
+
+void TestProjectCommands::recentListKeepsOrderWithoutDuplicatesUpToEight()
+{
+    QSettings().remove("recentProjects");
+    QSettings settings;
+    RecentProjects recent(&settings);
+    for (int i = 1; i <= 10; ++i)
+        recent.add(QString("/p/%1.vorn").arg(i));
+    recent.add("/p/x/../5.vorn");
+    QCOMPARE(recent.paths(), QStringList({"/p/5.vorn", "/p/10.vorn", "/p/9.vorn", "/p/8.vorn", "/p/7.vorn",
+                                          "/p/6.vorn", "/p/4.vorn", "/p/3.vorn"}));
+    // A store edited by hand is read back tidy.
+    settings.setValue("recentProjects", QStringList({"/a.vorn", "/a.vorn", "", "/b/./c.vorn"}));
+    QCOMPARE(recent.paths(), QStringList({"/a.vorn", "/b/c.vorn"}));
+}
+
+void TestProjectCommands::recentProjectsFillMenuAndHomeScreen()
+{
+    QSettings().remove("recentProjects");
+    ProjectFixture fixture;
+    const QString one = fixture.copyExample("Example_1.vorn");
+    const QString two = fixture.copyExample("Example_2.vorn");
+    MainWindow w;
+    QCOMPARE(recentMenu(w).size(), 2); // separator, Clear
+    QVERIFY(!action(w, "actionClear_Recent_Projects")->isEnabled());
+
+    w.openFile(one);
+    w.openFile(two);
+    w.openFile(one);
+    QCOMPARE(recentMenu(w).at(0)->text(), "&1 " + one);
+    QCOMPARE(recentMenu(w).at(1)->text(), "&2 " + two);
+    QCOMPARE(recentMenu(w).last()->text(), QString("Clear Recent Projects"));
+    w.openFile(two);
+    QVERIFY(w.saveDataToFile());
+    QCOMPARE(w.recentProjectPaths(), QStringList({two, one}));
+    QCOMPARE(HomeScreen::getInstance()->recentProjects(), QStringList({two, one}));
+
+    // A file gone since is dropped when chosen, with a note; nothing else changes.
+    QVERIFY(QFile::remove(one));
+    recentMenu(w).at(1)->trigger();
+    QCOMPARE(w.recentProjectPaths(), QStringList({two}));
+    QCOMPARE(w.statusBar()->currentMessage(), one + " no longer exists; it was removed from the recent projects.");
+    QCOMPARE(w.projectIO().getFilePath(), two);
+
+    action(w, "actionClear_Recent_Projects")->trigger();
+    QCOMPARE(recentMenu(w).size(), 2);
+    QVERIFY(HomeScreen::getInstance()->recentProjects().isEmpty());
+    QVERIFY(!QSettings().contains("recentProjects"));
+}
+
+void TestProjectCommands::recentEntriesOpenAfterAskingAboutChanges()
+{
+    ProjectFixture fixture;
+    const QString first = fixture.copyExample("Example_1.vorn");
+    const QString second = fixture.copyExample("Example_2.vorn");
+    MainWindow w;
+    w.openFile(second);
+    w.openFile(first);
+    w.markModified();
+
+    ModalAnswerer answer;
+    answer.pressButton(QMessageBox::Discard);
+    recentMenu(w).at(1)->trigger();
+    QCOMPARE(answer.text(), QString("There are unsaved changes in project."));
+    QCOMPARE(w.projectIO().getFilePath(), second);
+
+    // On the home screen, a click on an entry opens it.
+    action(w, "actionClose_Project")->trigger();
+    QCOMPARE(w.actionsState(), STATE_BLANK);
+    w.resize(900, 700);
+    w.show();
+    QGraphicsView* view = w.graphicsView();
+    view->viewport()->grab();
+    const QRectF entry = HomeScreen::getInstance()->recentEntryRect(1);
+    QVERIFY(!entry.isEmpty());
+    QTest::mouseClick(view->viewport(), Qt::LeftButton, {}, view->mapFromScene(entry.center()));
+    QTRY_COMPARE(w.projectIO().getFilePath(), first);
+}
+
+void TestProjectCommands::exportWritesThePictureWithoutChangingTheProject()
+{
+    ProjectFixture fixture;
+    const QString file = fixture.copyExample("Example_1.vorn");
+    MainWindow w;
+    QVERIFY(!action(w, "actionExport_Canvas_as_Image")->isEnabled());
+    w.openFile(file);
+    Canvas* shown = ProjectFixture::showCanvas(w, "Light_Sequencer");
+    shown->stateItems.first()->setSelected(true);
+
+    const QString picture = fixture.path("shot.svg");
+    ModalAnswerer answer;
+    answer.accept([&](QWidget* dialog) { ProjectFixture::chooseFile(dialog, picture); });
+    action(w, "actionExport_Canvas_as_Image")->trigger();
+    QCOMPARE(w.statusBar()->currentMessage(), "Canvas exported to " + picture);
+    // What korvel-cli render writes for the canvas, with the selection kept.
+    QVERIFY(CanvasRenderer(shown).write(fixture.path("reference.svg"), CanvasRenderer::Svg));
+    QCOMPARE(fixture.bytes(picture), fixture.bytes(fixture.path("reference.svg")));
+    QVERIFY(shown->stateItems.first()->isSelected());
+    QVERIFY(!w.isProjectModified());
+    QVERIFY(!action(w, "actionSave")->isEnabled());
+
+    // Bad names and folders are refused in plain words.
+    answer.accept().accept();
+    QVERIFY(!w.exportCanvasImage(fixture.path("shot.jpg")));
+    QVERIFY(!w.exportCanvasImage(fixture.path("missing/shot.png")));
+    QCOMPARE(answer.texts().value(0), "Canvas pictures are saved as SVG or PNG: choose a file name ending in .svg or "
+                                      ".png instead of " + fixture.path("shot.jpg") + ".");
+    QVERIFY(answer.texts().value(1).startsWith("The picture of the canvas could not be written to "
+                                               + fixture.path("missing/shot.png")));
 }
 
 QTEST_MAIN(TestProjectCommands)

@@ -1,20 +1,26 @@
 // Processes, memory items, links and dataflows drawn by gestures: names on
 // placement, where connectors run and stop, the memory commands with their
 // dataflows, removal without dangling pointers, and the floating mirrors of
-// a process's connections on its child canvas.
+// a process's connections on its child canvas; and their dialogs, opened
+// through the items as a double click does: what OK takes back and Cancel
+// leaves, read-only dataflow names, and the names a process, memory item or
+// state may not take.
 
 #include <QtTest>
 
 #include <QPointer>
+#include <QRadioButton>
+#include <QSpinBox>
 #include <QUndoStack>
 
-#include "blockcanvas.h"
 #include "dataflowline.h"
 #include "deletememorycommand.h"
 #include "floatinglinkitem.h"
 #include "floatingmemoryitem.h"
 #include "itemrecords.h"
 #include "linkline.h"
+#include "stateitem.h"
+#include "testcanvas.h"
 #include "testenvironment.h"
 
 namespace {
@@ -36,6 +42,12 @@ QPoint insideHead(const QPolygonF& head)
     return (((head.at(0) + head.at(1) + head.at(2)) / 3 + head.at(1)) / 2).toPoint();
 }
 
+
+template <typename T>
+T* field(QWidget* dialog, const char* name)
+{
+    return dialog->findChild<T*>(QLatin1String(name));
+}
 } // namespace
 
 class TestBlockItems : public QObject
@@ -51,6 +63,11 @@ private slots:
     void memoryCommandsTakeTheirDataflowsAlong();
     void removalLeavesNoDanglingPointers();
     void mirrorsFollowTheParentsConnections();
+    void processDialogRoundTrip();
+    void connectorTexts_data();
+    void connectorTexts();
+    void namesAreCheckedOnOk_data();
+    void namesAreCheckedOnOk();
 };
 
 void TestBlockItems::initTestCase()
@@ -89,7 +106,7 @@ void TestBlockItems::placementNames()
     QFETCH(QString, label);
     QFETCH(QString, datatype);
     QFETCH(QColor, colour);
-    BlockCanvas board(level, 3, 2);
+    TestCanvas board(level, 3, 2);
     auto check = [&](auto* item, int i) {
         if (i == 0 && !firstRenamed.isEmpty())
             item->setLabel(firstRenamed);
@@ -140,7 +157,7 @@ void TestBlockItems::connectorLines()
     QFETCH(int, firstType);
     QFETCH(int, secondType);
     QFETCH(qreal, secondStart);
-    BlockCanvas board(3);
+    TestCanvas board(3);
     ProcessItem* process = board.placeProcess(QPointF(200, 200));
     QGraphicsItem* other = dataflow ? static_cast<QGraphicsItem*>(board.placeMemory(QPointF(800, 200)))
                                     : board.placeProcess(QPointF(800, 200));
@@ -186,7 +203,7 @@ void TestBlockItems::connectorLines()
 
 void TestBlockItems::memoryCommandsTakeTheirDataflowsAlong()
 {
-    BlockCanvas board(3);
+    TestCanvas board(3);
     ProcessItem* process = board.placeProcess(QPointF(200, 200));
     MemoryItem* kept = board.placeMemory(QPointF(800, 600));
     QPointer<MemoryItem> memory = board.placeMemory(QPointF(800, 200));
@@ -229,7 +246,7 @@ void TestBlockItems::memoryCommandsTakeTheirDataflowsAlong()
 
 void TestBlockItems::removalLeavesNoDanglingPointers()
 {
-    BlockCanvas board(3);
+    TestCanvas board(3);
     ProcessItem* a = board.placeProcess(QPointF(200, 200));
     ProcessItem* b = board.placeProcess(QPointF(800, 200));
     ProcessItem* c = board.placeProcess(QPointF(800, 700));
@@ -270,7 +287,7 @@ void TestBlockItems::removalLeavesNoDanglingPointers()
 
 void TestBlockItems::mirrorsFollowTheParentsConnections()
 {
-    BlockCanvas board(3);
+    TestCanvas board(3);
     ProcessItem* p = board.placeProcess(QPointF(1000, 500));
     board.placeProcess(QPointF(200, 150));
     board.placeProcess(QPointF(1700, 500));
@@ -290,7 +307,7 @@ void TestBlockItems::mirrorsFollowTheParentsConnections()
     QCOMPARE(writes->getLabel(), QStringLiteral("speed"));
     QCOMPARE(writes->getDatatype(), QStringLiteral("uint16_t"));
 
-    BlockCanvas child(4);
+    TestCanvas child(4);
     for (int visit = 0; visit < 2; ++visit)
         refreshMirrors(&child.canvas, p);
     QCOMPARE(child.canvas.items().size(), 4);
@@ -305,6 +322,160 @@ void TestBlockItems::mirrorsFollowTheParentsConnections()
     QCOMPARE(memories.at(0)->getLabel(), QStringLiteral("speed"));
     QCOMPARE(memories.at(0)->getDatatype(), QStringLiteral("uint16_t"));
     QCOMPARE(memories.at(1)->getLabel(), QStringLiteral("var_41"));
+}
+
+void TestBlockItems::processDialogRoundTrip()
+{
+    TestCanvas board(3);
+    ProcessItem* process = board.placeProcess(QPointF(400, 300), 2);
+    auto fill = [](QWidget* dialog) {
+        field<QLineEdit>(dialog, "LE_Label")->setText(QStringLiteral("Door_Ctrl"));
+        field<QLineEdit>(dialog, "LE_Meta")->setText(QStringLiteral("rev 2"));
+        field<QSpinBox>(dialog, "spinBox")->setValue(420);
+        field<QSpinBox>(dialog, "spinBox_2")->setValue(180);
+        field<QRadioButton>(dialog, "radioButton")->setChecked(true);
+        field<QTextEdit>(dialog, "textEdit")->setPlainText(QStringLiteral("Opens\nthe door"));
+    };
+    ModalAnswerer cancel;
+    cancel.pressButton(QDialogButtonBox::Cancel, fill);
+    QVERIFY(!process->displayProperties());
+    QCOMPARE(process->getLabel(), QStringLiteral("process_41"));
+    QCOMPARE(process->getCode(), QString());
+    QCOMPARE(process->getWidth(), 300);
+    QCOMPARE(process->getShape(), 2);
+    QCOMPARE(process->getDescription(), QString());
+
+    ModalAnswerer ok;
+    ok.pressButton(QDialogButtonBox::Ok, fill);
+    QVERIFY(process->displayProperties());
+    QCOMPARE(process->getLabel(), QStringLiteral("Door_Ctrl"));
+    QCOMPARE(process->getCode(), QStringLiteral("rev 2"));
+    QCOMPARE(QSize(process->getWidth(), process->getHeight()), QSize(420, 180));
+    QCOMPARE(process->getShape(), 1);
+    QCOMPARE(process->getDescription(), QStringLiteral("Opens\nthe door"));
+    QCOMPARE(process->boundingRect(), QRectF(0, 0, 420, 180));
+
+    // The next opening shows what was stored; OK without edits is no change.
+    QString shown;
+    ModalAnswerer again;
+    again.pressButton(QDialogButtonBox::Ok, [&](QWidget* dialog) {
+        shown = field<QLineEdit>(dialog, "LE_Label")->text() + ' '
+            + QString::number(field<QSpinBox>(dialog, "spinBox")->value()) + ' '
+            + QString::number(field<QRadioButton>(dialog, "radioButton")->isChecked());
+    });
+    QVERIFY(!process->displayProperties());
+    QCOMPARE(shown, QStringLiteral("Door_Ctrl 420 1"));
+}
+
+void TestBlockItems::connectorTexts_data()
+{
+    QTest::addColumn<bool>("dataflow");
+    QTest::addColumn<bool>("accept");
+    QTest::newRow("link, OK") << false << true;
+    QTest::newRow("link, Cancel") << false << false;
+    QTest::newRow("dataflow, OK") << true << true;
+}
+
+void TestBlockItems::connectorTexts()
+{
+    QFETCH(bool, dataflow);
+    QFETCH(bool, accept);
+    TestCanvas board(3);
+    board.placeProcess(QPointF(200, 200));
+    if (dataflow)
+        board.placeMemory(QPointF(800, 200));
+    else
+        board.placeProcess(QPointF(800, 200));
+    LinkItem* link = dataflow ? nullptr : board.drawLink(QPointF(200, 200), QPointF(800, 200));
+    DataflowItem* flow = dataflow ? board.drawDataflow(QPointF(200, 200), QPointF(800, 200)) : nullptr;
+    if (link)
+        editTexts(link, QStringLiteral("spi"), QStringLiteral("uint8_t*"));
+    QString shown;
+    ModalAnswerer answer;
+    answer.pressButton(accept ? QDialogButtonBox::Ok : QDialogButtonBox::Cancel, [&](QWidget* dialog) {
+        auto* label = field<QLineEdit>(dialog, "LE_Label");
+        auto* type = field<QLineEdit>(dialog, "LE_Datatype");
+        shown = label->text() + ' ' + type->text();
+        QTest::keyClicks(label, QStringLiteral("zzz"));
+        QTest::keyClicks(type, QStringLiteral("zzz"));
+        field<QTextEdit>(dialog, "textEdit")->setPlainText(QStringLiteral("bytes\nout"));
+    });
+    const QString texts = link ? (link->displayProperties(), link->getLabel() + ' ' + link->getDatatype() + ' ' + link->getDescription())
+                               : (flow->displayProperties(), flow->getLabel() + ' ' + flow->getDatatype() + ' ' + flow->getDescription());
+    // A dataflow's name and type are its memory item's, not to be typed over.
+    QCOMPARE(shown, dataflow ? QStringLiteral("var_40 type_40") : QStringLiteral("spi uint8_t*"));
+    QCOMPARE(texts, dataflow ? QStringLiteral("var_40 type_40 bytes\nout")
+                    : accept ? QStringLiteral("spizzz uint8_t*zzz bytes\nout")
+                             : QStringLiteral("spi uint8_t* "));
+}
+
+void TestBlockItems::namesAreCheckedOnOk_data()
+{
+    QTest::addColumn<QString>("kind");
+    QTest::addColumn<QString>("typed");
+    QTest::addColumn<QString>("message"); // the refusal, if any
+    const QString sameName = QStringLiteral(
+        "Another %1 on this diagram is already named \"taken\". Links, dataflows and transitions find "
+        "their ends by name, so each %1 needs a name of its own.");
+    for (const QString& kind : {QStringLiteral("process"), QStringLiteral("memory item"), QStringLiteral("state")}) {
+        const QByteArray tag = kind.toLatin1();
+        QTest::newRow(tag + " repeated") << kind << " taken " << sameName.arg(kind);
+        QTest::newRow(tag + " blank") << kind << "  \t " << QStringLiteral("The name of a %1 cannot be blank.").arg(kind);
+        QTest::newRow(tag + " trimmed") << kind << "  Pump " << QString();
+    }
+}
+
+// OK with a blank or repeated name says why and leaves the dialog open with
+// the text; anything else is taken back trimmed.
+void TestBlockItems::namesAreCheckedOnOk()
+{
+    QFETCH(QString, kind);
+    QFETCH(QString, typed);
+    QFETCH(QString, message);
+    TestCanvas board(kind == QLatin1String("state") ? 5 : 3);
+    const char* edit = kind == QLatin1String("state") ? "LE_StateName" : "LE_Label";
+    std::function<bool()> open;
+    std::function<QString()> label;
+    for (const QString& name : {QStringLiteral("taken"), QStringLiteral("mine")}) {
+        const QPointF at(name == QLatin1String("taken") ? 300 : 900, 400);
+        if (kind == QLatin1String("process")) {
+            ProcessItem* item = board.placeProcess(at);
+            item->setLabel(name);
+            open = [item] { return item->displayProperties(); };
+            label = [item] { return item->getLabel(); };
+        } else if (kind == QLatin1String("memory item")) {
+            MemoryItem* item = board.placeMemory(at);
+            item->setLabel(name);
+            open = [item] { return item->displayProperties(); };
+            label = [item] { return item->getLabel(); };
+        } else {
+            board.canvas.setMode(Canvas::InsertState);
+            SceneMouse::click(&board.canvas, at);
+            StateItem* item = board.canvas.stateItems.last();
+            StateItem::Values values = item->values();
+            values.label = name;
+            item->setValues(values);
+            open = [item] { return item->displayProperties(false); };
+            label = [item] { return item->getLabel(); };
+        }
+    }
+    QString kept;
+    ModalAnswerer answer;
+    answer.pressButton(QDialogButtonBox::Ok, [&](QWidget* dialog) { field<QLineEdit>(dialog, edit)->setText(typed); });
+    if (!message.isEmpty()) {
+        answer.pressButton(QMessageBox::Ok);
+        answer.reject([&](QWidget* dialog) { kept = field<QLineEdit>(dialog, edit)->text(); });
+    }
+    open();
+    QCOMPARE(answer.pendingCount(), 0);
+    QCOMPARE(answer.text(), message);
+    if (!message.isEmpty()) {
+        QCOMPARE(answer.title(), QStringLiteral("Korvel"));
+        QCOMPARE(kept, typed);
+        QCOMPARE(label(), QStringLiteral("mine"));
+    } else {
+        QCOMPARE(label(), typed.trimmed());
+    }
 }
 
 QTEST_MAIN(TestBlockItems)

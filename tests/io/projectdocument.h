@@ -157,19 +157,6 @@ public:
     {
         return {process(), link(), memory(), dataflow(), state(), transition(), text()};
     }
-
-    // An item of the given kind in the writer's child-element layout, one
-    // line per field, with values as they stand in the file (escaped).
-    static QByteArray layout(const Item& kind, int indent, const QStringList& values)
-    {
-        const QByteArray pad(indent, ' ');
-        QByteArray text = pad + '<' + kind.tag.toUtf8() + ">\n";
-        for (int i = 0; i < kind.fields.size(); ++i) {
-            const QByteArray name = kind.fields.at(i).first.toUtf8();
-            text += pad + "    <" + name + '>' + values.value(i).toUtf8() + "</" + name + ">\n";
-        }
-        return text + pad + "</" + kind.tag.toUtf8() + ">\n";
-    }
 };
 
 #endif // PROJECTDOCUMENT_H

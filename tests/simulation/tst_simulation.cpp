@@ -1,14 +1,36 @@
 // korvel-cli simulate run as a process on small machines written in the
 // test: the walks they must take, the text and JSON output, and the ways a
-// simulation is refused (design errors, bad options, no or failing compiler).
+// simulation is refused (design errors, bad options, no or failing compiler);
+// and Run > Simulate in the window, offscreen: the example's traffic lights
+// are compiled in the background, stepped, marked on the canvas and steered
+// by an edited memory value, while the canvas takes no edits and the project
+// stays unmodified.
 
 #include <QtTest>
 
+#include <QAction>
+#include <QGraphicsSceneContextMenuEvent>
+#include <QLabel>
+#include <QListWidget>
 #include <QProcess>
+#include <QProgressBar>
+#include <QPushButton>
 #include <QStandardPaths>
+#include <QTableWidget>
 #include <QTemporaryDir>
 
+#include "../io/projectdocument.h"
+#include "canvas.h"
+#include "codegenerrorlog.h"
+#include "mainwindow.h"
+#include "memoryitem.h"
+#include "modalanswerer.h"
+#include "projectfixture.h"
+#include "scenemouse.h"
+#include "simulationdock.h"
+#include "stateitem.h"
 #include "testenvironment.h"
+#include "transitionitem.h"
 
 namespace {
 
@@ -37,77 +59,39 @@ struct Machine
     QStringList memories; // "label:datatype"
 };
 
-QString escaped(const QString& text)
-{
-    return text.toHtmlEscaped();
-}
-
 // A project with one state machine, "Walk Test", in the layout Save writes.
 QByteArray projectText(const Machine& machine)
 {
-    const QString process = QStringLiteral(
-        "<Process level=\"%1\" Nos=\"1\" id=\"1\" label=\"%2\" parentId=\"1\" grandParentId=\"1\" xCoord=\"300\" "
-        "yCoord=\"300\" width=\"300\" height=\"250\" shape=\"1\" code=\"\" description=\"\" "
-        "backgroundColour=\"#fec309\" polygon=\"0,0,300,0,300,250,0,250,0,0\"/>\n"
-        "<LinkItems number=\"0\"/>\n");
-    QString text = QStringLiteral("<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n<VornProject>\n<ProjectFiles>\n"
-                                  "Plant\n    Board\n        MCU\n            Software\n                Walk Test\n"
-                                  "</ProjectFiles>\n<SceneData version=\"v1.0\">\n<GraphicsItemList>\n");
-    const QStringList levels = {"Plant", "Board", "MCU", "Software"};
-    for (int level = 1; level <= 4; ++level) {
-        text += process.arg(level).arg(levels.at(level - 1))
-            + QStringLiteral("<MemoryItems number=\"0\"/>\n<DataflowItems number=\"0\"/>\n");
+    using Doc = ProjectDocument;
+    Doc doc;
+    doc.treeText = QStringLiteral("\r\nPlant\r\n    Board\r\n        MCU\r\n            Software\r\n"
+                                  "                Walk Test\r\n");
+    const QStringList levels = {"Plant", "Board", "MCU", "Software", "Walk Test"};
+    for (int level = 1; level <= 5; ++level) {
+        doc.add(Doc::process().with("level", QString::number(level)).with("Nos", "1").with("id", "1")
+                    .with("label", levels.at(level - 1)).with("code", "").with("description", ""));
     }
-    text += process.arg(5).arg(QStringLiteral("Walk Test"));
-    text += QStringLiteral("<MemoryItems number=\"%1\">\n").arg(machine.memories.size());
-    for (int i = 0; i < machine.memories.size(); ++i) {
-        const QStringList parts = machine.memories.at(i).split(QLatin1Char(':'));
-        text += QStringLiteral("<Memory level=\"6\" parentId=\"1\" grandParentId=\"1\" xCoord=\"1500\" yCoord=\"%1\" "
-                               "label=\"%2\" description=\"\" datatype=\"%3\" backgroundColour=\"#00ff00\" "
-                               "polygon=\"0,0,100,0,100,64,0,64,0,0\"/>\n")
-                    .arg(QString::number(90 + 100 * i), escaped(parts.at(0)), escaped(parts.value(1)));
+    for (const QString& memory : machine.memories) {
+        doc.add(Doc::memory().with("level", "6").with("parentId", "1").with("label", memory.section(':', 0, 0))
+                    .with("datatype", memory.section(':', 1)));
     }
-    text += QStringLiteral("</MemoryItems>\n<DataflowItems number=\"0\"/>\n<StateItems number=\"%1\">\n")
-                .arg(machine.states.size());
-    for (int i = 0; i < machine.states.size(); ++i) {
-        const State& state = machine.states.at(i);
+    for (const State& state : machine.states) {
         QStringList attached;
         for (const Transition& transition : machine.transitions) {
             if (transition.from == state.label || transition.to == state.label)
                 attached.append(transition.label);
         }
         const bool initial = state.initialCondition != QLatin1String("-");
-        text += QStringLiteral("<StateItem><level>6</level><parentId>1</parentId><grandParentId>1</grandParentId>"
-                               "<label>%1</label><ifInitialState>%2</ifInitialState>"
-                               "<initialCondition>%3</initialCondition><initialDescription></initialDescription>"
-                               "<xCoord>%4</xCoord><yCoord>400</yCoord><width>280</width><height>150</height>"
-                               "<backgroundColour>#e5e7e9</backgroundColour>"
-                               "<polygon>0,0,280,0,280,150,0,150,0,0</polygon><action>%5</action>"
-                               "<description></description><numberOfTI>%6</numberOfTI>"
-                               "<transitions>%7</transitions></StateItem>\n")
-                    .arg(escaped(state.label), initial ? QStringLiteral("1") : QStringLiteral("0"),
-                         initial ? escaped(state.initialCondition) : QString(), QString::number(200 + 600 * i),
-                         escaped(state.action), QString::number(attached.size()),
-                         escaped(attached.join(QLatin1Char(','))));
+        doc.add(Doc::state().with("label", state.label).with("ifInitialState", initial ? "1" : "0")
+                    .with("initialCondition", initial ? state.initialCondition : QString())
+                    .with("initialDescription", "").with("action", state.action).with("description", "")
+                    .with("numberOfTI", QString::number(attached.size())).with("transitions", attached.join(',')));
     }
-    text += QStringLiteral("</StateItems>\n<TransitionItems number=\"%1\">\n").arg(machine.transitions.size());
-    for (int i = 0; i < machine.transitions.size(); ++i) {
-        const Transition& t = machine.transitions.at(i);
-        text += QStringLiteral("<TransitionItem><level>6</level><parentId>1</parentId><grandParentId>1</grandParentId>"
-                               "<label>%1</label><condition>%2</condition><backgroundColour>#e5e7e9</backgroundColour>"
-                               "<xCoord>%3</xCoord><yCoord>650</yCoord><midPos>%3,650</midPos><width>150</width>"
-                               "<height>75</height><polygon>0,0,150,0,150,75,0,75,0,0</polygon>"
-                               "<startItem>%4</startItem><endItem>%5</endItem><description></description>"
-                               "<action>%6</action></TransitionItem>\n")
-                    .arg(escaped(t.label), escaped(t.condition), QString::number(400 + 200 * i), escaped(t.from),
-                         escaped(t.to), escaped(t.action));
+    for (const Transition& t : machine.transitions) {
+        doc.add(Doc::transition().with("label", t.label).with("condition", t.condition).with("startItem", t.from)
+                    .with("endItem", t.to).with("description", "").with("action", t.action));
     }
-    text += QStringLiteral("</TransitionItems>\n<TextItems number=\"0\"/>\n"
-                           "</GraphicsItemList>\n</SceneData>\n</VornProject>\n");
-    // The reader expects white space between an item's child elements.
-    text.replace(QRegularExpression(QStringLiteral("(</\\w+>)(?=<)")), QStringLiteral("\\1\n"));
-    text.replace(QRegularExpression(QStringLiteral("(<\\w+>)(?=<\\w)")), QStringLiteral("\\1\n"));
-    return text.toUtf8();
+    return doc.toXml();
 }
 
 // Waits for Start: the initial condition is false until "go" is set.
@@ -147,6 +131,42 @@ struct Result
     QByteArray err;
 };
 
+
+// Compiling on a loaded machine can take long; nothing here depends on it.
+const int compileWait = 60000;
+
+struct Session
+{
+    ProjectFixture fixture;
+    MainWindow window;
+    SimulationDock* dock = nullptr;
+
+    // Opens the example, shows the machine and starts Run > Simulate.
+    explicit Session(const QString& machine = QStringLiteral("Light_Sequencer"))
+    {
+        window.openFile(fixture.copyExample("Example_1.vorn"));
+        ProjectFixture::showCanvas(window, machine);
+        window.findChild<QAction*>("actionSimulate")->trigger();
+        dock = window.simulationView();
+    }
+    bool ready() const { return dock && dock->phase() == SimulationSession::Ready; }
+    QString lastLine() const { return dock->traceList()->item(dock->traceList()->count() - 1)->text(); }
+    int row(const QString& memory) const
+    {
+        const auto found = dock->memoryTable()->findItems(memory, Qt::MatchExactly);
+        return found.isEmpty() ? -1 : found.first()->row();
+    }
+    QString value(const QString& memory) const { return dock->memoryTable()->item(row(memory), 1)->text(); }
+    void edit(const QString& memory, const QString& text) { dock->memoryTable()->item(row(memory), 1)->setText(text); }
+    // Presses Step and waits for the tick's line.
+    bool step()
+    {
+        const int lines = dock->traceList()->count();
+        dock->stepButton()->click();
+        return QTest::qWaitFor([&] { return dock->traceList()->count() == lines + 1 && ready(); }, compileWait);
+    }
+};
+
 } // namespace
 
 Q_DECLARE_METATYPE(Machine)
@@ -162,6 +182,9 @@ private slots:
     void walks();
     void refusals_data();
     void refusals();
+    void dockStepsAndMarksTheWalk();
+    void dockEditedValueChangesTheWalk();
+    void canvasRefusesEditsWhileRunning();
 
 private:
     Result run(const Machine& machine, const QStringList& arguments);
@@ -171,6 +194,7 @@ private:
 void TestSimulation::initTestCase()
 {
     TestEnvironment::useThrowAwaySettings();
+    TestEnvironment::loadResources();
     QVERIFY2(QFileInfo(cli).isExecutable(), qPrintable(cli));
     QVERIFY2(!QStandardPaths::findExecutable(QStringLiteral("cc")).isEmpty(), "a C compiler named cc is needed");
 }
@@ -318,6 +342,97 @@ void TestSimulation::refusals()
         QCOMPARE(lines.value(1), QByteArray("(the compiler gave exit code 1 without a message)"));
     else
         QCOMPARE(lines.size(), 2);
+}
+
+void TestSimulation::dockStepsAndMarksTheWalk()
+{
+    Session s;
+    QVERIFY(s.dock);
+    QVERIFY(!s.dock->isHidden());
+    QVERIFY(s.window.isSimulationRunning());
+    QTRY_VERIFY_WITH_TIMEOUT(s.ready(), compileWait);
+    QVERIFY(!s.dock->progressBar()->isVisible());
+
+    QCOMPARE(s.dock->traceList()->count(), 1);
+    QCOMPARE(s.lastLine(), QString("0: Red  \u2190 (initial)"));
+    QCOMPARE(s.dock->markedState()->getLabel(), QString("Red"));
+    QVERIFY(s.dock->markedTransitions().isEmpty());
+    QCOMPARE(s.dock->memoryTable()->rowCount(), 5);
+
+    QVERIFY(s.step());
+    QCOMPARE(s.lastLine(), QString("1: Red"));
+    QCOMPARE(s.value("ticks"), QString("1"));
+
+    // The walk leaves Red when its time is up: the transition is marked for
+    // that tick only.
+    s.edit("ticks", "40");
+    QVERIFY(s.step());
+    QCOMPARE(s.lastLine(), QString("2: Green  \u2190 T_go"));
+    QCOMPARE(s.dock->markedState()->getLabel(), QString("Green"));
+    QCOMPARE(s.dock->markedTransitions().size(), 1);
+    QCOMPARE(s.dock->markedTransitions().first()->getLabel(), QString("T_go"));
+    QCOMPARE(s.value("ticks"), QString("0"));
+    QVERIFY(s.step());
+    QCOMPARE(s.lastLine(), QString("3: Green"));
+    QVERIFY(s.dock->markedTransitions().isEmpty());
+
+    QVERIFY(!s.window.isProjectModified());
+    s.dock->resetButton()->click();
+    QVERIFY(!s.window.isSimulationRunning());
+    QVERIFY(!s.dock->markedState());
+    QCOMPARE(s.dock->traceList()->count(), 0);
+    QVERIFY(!s.window.isProjectModified());
+}
+
+void TestSimulation::dockEditedValueChangesTheWalk()
+{
+    Session s;
+    QTRY_VERIFY_WITH_TIMEOUT(s.ready(), compileWait);
+    s.edit("ticks", "40");
+    QVERIFY(s.step());
+    QCOMPARE(s.dock->markedState()->getLabel(), QString("Green"));
+    QVERIFY(s.step());
+    QCOMPARE(s.dock->markedState()->getLabel(), QString("Green"));
+
+    // A walk request cuts Green short; a value that is no number is refused
+    // and changes nothing.
+    s.edit("lamp_red", "not a number");
+    s.edit("walk_requested", "1");
+    QVERIFY(s.step());
+    QCOMPARE(s.lastLine(), QString("3: Yellow  \u2190 T_slow"));
+    QCOMPARE(s.value("walk_requested"), QString("0"));
+    QVERIFY(s.dock->statusLabel()->text().contains("lamp_red was not set"));
+    QCOMPARE(s.value("lamp_red"), QString("0"));
+}
+
+void TestSimulation::canvasRefusesEditsWhileRunning()
+{
+    Session s;
+    QTRY_VERIFY_WITH_TIMEOUT(s.ready(), compileWait);
+    Canvas* canvas = s.window.getCurrentCanvas();
+    QVERIFY(canvas->isReadOnly());
+    StateItem* red = canvas->stateItems.first();
+    const QPointF before = red->pos();
+    const QPointF inside = red->sceneBoundingRect().center();
+
+    // A drag, a double click (which would open a dialog) and a right click
+    // do nothing; the editing commands are off.
+    SceneMouse::drag(canvas, inside, inside + QPointF(120, 80));
+    SceneMouse::doubleClick(canvas, inside);
+    QGraphicsSceneContextMenuEvent menu(QEvent::GraphicsSceneContextMenu);
+    menu.setScenePos(inside);
+    QApplication::sendEvent(canvas, &menu);
+    QCOMPARE(red->pos(), before);
+    QVERIFY(!canvas->displayStateProperties());
+    for (const char* name : {"actionDelete", "actionState", "actiontransition", "actionUndo", "actionText"})
+        QVERIFY2(!s.window.findChild<QAction*>(name)->isEnabled(), name);
+    QVERIFY(!s.window.isProjectModified());
+
+    // Closing the dock ends the simulation and gives the canvas back.
+    s.dock->close();
+    QVERIFY(!canvas->isReadOnly());
+    QVERIFY(s.window.findChild<QAction*>("actionDelete")->isEnabled());
+    QVERIFY(!s.window.isProjectModified());
 }
 
 QTEST_MAIN(TestSimulation)

@@ -23,17 +23,16 @@ namespace {
 class LocalHttpServer
 {
 public:
+    // After the body, trickleMs > 0 sends a space every trickleMs
+    // milliseconds, trickleMs < 0 spaces without end as fast as the client
+    // reads; either way without a length, so the body never ends.
     struct Response
     {
-        // After the body: spaces without end as fast as the client reads
-        // (endless), or one every trickleMs milliseconds.
-        Response(int status = 200, const QByteArray& body = {}, const QByteArray& location = {},
-                 bool endless = false, int trickleMs = 0)
-            : status(status), body(body), location(location), endless(endless), trickleMs(trickleMs) {}
+        Response(int status = 200, const QByteArray& body = {}, const QByteArray& location = {}, int trickleMs = 0)
+            : status(status), body(body), location(location), trickleMs(trickleMs) {}
         int status;
         QByteArray body;
         QByteArray location;
-        bool endless;
         int trickleMs;
     };
 
@@ -62,27 +61,25 @@ private:
             return;
         const QString path = QString::fromLatin1(received.left(end).split(' ').value(1));
         requests << path;
-        const Response response = routes.value(path, Response {404, "not found", {}});
-        const bool unending = response.endless || response.trickleMs > 0;
+        const Response response = routes.value(path, Response {404, "not found"});
         QByteArray reply = "HTTP/1.1 " + QByteArray::number(response.status)
             + " Answer\r\nContent-Type: application/json\r\nConnection: close\r\n";
-        if (!unending) // without a length the body runs until the connection closes
+        if (response.trickleMs == 0)
             reply += "Content-Length: " + QByteArray::number(response.body.size()) + "\r\n";
         if (!response.location.isEmpty())
             reply += "Location: " + response.location + "\r\n";
         socket->write(reply + "\r\n" + response.body);
-        if (response.endless) {
-            const QByteArray filler(64 * 1024, ' ');
-            QObject::connect(socket, &QTcpSocket::bytesWritten, socket, [socket, filler] {
-                if (socket->state() == QAbstractSocket::ConnectedState && socket->bytesToWrite() < filler.size())
-                    socket->write(filler);
+        if (response.trickleMs == 0) {
+            socket->disconnectFromHost();
+        } else if (response.trickleMs < 0) {
+            QObject::connect(socket, &QTcpSocket::bytesWritten, socket, [socket] {
+                if (socket->state() == QAbstractSocket::ConnectedState && socket->bytesToWrite() < 65536)
+                    socket->write(QByteArray(65536, ' '));
             });
-        } else if (response.trickleMs > 0) {
+        } else {
             auto* trickle = new QTimer(socket);
             QObject::connect(trickle, &QTimer::timeout, socket, [socket] { socket->write(" "); });
             trickle->start(response.trickleMs);
-        } else {
-            socket->disconnectFromHost();
         }
     }
 
@@ -213,10 +210,10 @@ void TestUpdater::checkOutcomes_data()
     QTest::newRow("exactly the cap") << Response {200, atCap} << true << announcement("9.0.0") << 1;
     QTest::newRow("over the cap") << Response {200, atCap + ' '} << false << malformedText << 1;
     QTest::newRow("over the cap, default") << Response {200, atCap + ' '} << true << QString() << 1;
-    QTest::newRow("endless") << Response {200, manifest("9.0.0"), {}, true} << false << malformedText << 1;
+    QTest::newRow("endless") << Response {200, manifest("9.0.0"), {}, -1} << false << malformedText << 1;
     // One byte a second keeps every stall timeout happy; only the deadline ends it.
-    QTest::newRow("trickle") << Response {200, "{", {}, false, 1000} << false << lateText << 1;
-    QTest::newRow("trickle, default") << Response {200, "{", {}, false, 1000} << true << QString() << 1;
+    QTest::newRow("trickle") << Response {200, "{", {}, 1000} << false << lateText << 1;
+    QTest::newRow("trickle, default") << Response {200, "{", {}, 1000} << true << QString() << 1;
 }
 
 void TestUpdater::checkOutcomes()

@@ -1,25 +1,50 @@
-// The single-instance guard, within one process and across processes.
+// One Korvel at a time: ten simultaneous starts leave one running, and a
+// second start hands its file to the running instance (the server part and a
+// real window in this process, the client part sending from another thread as
+// a second process would).
 
 #include <QtTest>
 
 #include <QProcess>
-#include <QSharedMemory>
 #include <QSystemSemaphore>
 #include <QTcpServer>
-#include <QTemporaryDir>
-#include <QUuid>
+#include <QThread>
+
 #include <algorithm>
+#include <atomic>
 #include <memory>
 #include <vector>
 
+#include "instancemessenger.h"
+#include "mainwindow.h"
+#include "modalanswerer.h"
+#include "projectfixture.h"
 #include "runguard.h"
+#include "testenvironment.h"
 
 namespace {
 
-QString uniqueKey()
+// A key of its own, so that no Korvel running on this machine takes part.
+const QString key = QStringLiteral("instance_anchor_handover_test");
+
+// Sends from a thread of its own while this thread runs the event loop.
+class Sender
 {
-    return QStringLiteral("korvel_test_") + QUuid::createUuid().toString(QUuid::Id128);
-}
+public:
+    explicit Sender(const QString& path)
+        : thread(QThread::create([this, path] { sent = InstanceMessenger::send(key, path, 10000); }))
+    {
+        thread->start();
+    }
+    ~Sender() { thread->wait(); }
+    bool finished() const { return thread->isFinished(); }
+    bool wasSent() const { return sent; }
+
+private:
+    std::atomic<bool> sent {false};
+    std::unique_ptr<QThread> thread;
+};
+
 
 // Korvel's guard lives in IPC objects named after files in TMPDIR. A killed
 // Korvel leaves them behind; this removes them when the test ends, however
@@ -54,34 +79,68 @@ private:
 
 } // namespace
 
-class TestRunGuard : public QObject
+class TestSingleInstance : public QObject
 {
     Q_OBJECT
 
 private slots:
-    void secondGuardIsRefusedWhileFirstHolds();
+    void initTestCase() { TestEnvironment::useThrowAwaySettings(); }
+    void fileIsOpenedAfterAskingAboutChanges();
+    void requestsWaitForARunningDialog();
     void tenSimultaneousStartsLeaveOneRunning();
 };
 
-void TestRunGuard::secondGuardIsRefusedWhileFirstHolds()
+void TestSingleInstance::fileIsOpenedAfterAskingAboutChanges()
 {
-    const QString key = uniqueKey();
-    RunGuard first(key);
-    QVERIFY(first.tryToRun());
-    QVERIFY(!first.isAnotherRunning()); // it is the running one
+    ProjectFixture fixture;
+    const QString first = fixture.copyExample("Example_1.vorn");
+    const QString second = fixture.copyExample("Example_2.vorn");
+    MainWindow w;
+    InstanceMessenger messenger(key);
+    connect(&messenger, &InstanceMessenger::openRequested, &w, &MainWindow::openRequestedFile);
+    QVERIFY(messenger.listen());
+    w.openFile(first);
+    w.markModified();
 
-    {
-        RunGuard second(key);
-        QVERIFY(second.isAnotherRunning());
-        QVERIFY(!second.tryToRun());
-    }
-    first.release();
-    RunGuard next(key);
-    QVERIFY(!next.isAnotherRunning());
-    QVERIFY(next.tryToRun());
+    // A relative path is made absolute by the sender, against its own folder.
+    fixture.enter();
+    ModalAnswerer answer;
+    answer.pressButton(QMessageBox::Discard);
+    Sender sender("Example_2.vorn");
+    QTRY_VERIFY(sender.finished());
+    QVERIFY(sender.wasSent());
+    QTRY_COMPARE(w.projectIO().getFilePath(), second);
+    QCOMPARE(answer.text(), QString("There are unsaved changes in project."));
+    QVERIFY(w.isVisible());
+
+    // A missing file is named; the open project stays.
+    answer.accept();
+    Sender missing(fixture.path("gone.vorn"));
+    QTRY_COMPARE(answer.answeredCount(), 2);
+    QCOMPARE(answer.text(), "The project file " + fixture.path("gone.vorn") + " cannot be opened: it does not exist.");
+    QCOMPARE(w.projectIO().getFilePath(), second);
+    QVERIFY(!w.getCanvases().isEmpty());
 }
 
-void TestRunGuard::tenSimultaneousStartsLeaveOneRunning()
+void TestSingleInstance::requestsWaitForARunningDialog()
+{
+    ProjectFixture fixture;
+    const QString file = fixture.copyExample("Example_1.vorn");
+    MainWindow w;
+    QMessageBox dialog(QMessageBox::Information, "Korvel", "busy", QMessageBox::Ok, &w);
+    QString openWhileBusy = "not asked";
+    ModalAnswerer answer;
+    // The request comes while the box runs: the project must not change under it.
+    answer.accept([&](QWidget*) {
+        w.openRequestedFile(file);
+        openWhileBusy = w.projectIO().getFilePath();
+    });
+    dialog.exec();
+    QCOMPARE(openWhileBusy, QString());
+    QTRY_COMPARE(w.projectIO().getFilePath(), file);
+}
+
+void TestSingleInstance::tenSimultaneousStartsLeaveOneRunning()
 {
     const QString korvel = QStringLiteral(KORVEL_BINARY_DIR "/korvel");
     QVERIFY2(QFile::exists(korvel), "the korvel executable is not built");
@@ -137,5 +196,5 @@ void TestRunGuard::tenSimultaneousStartsLeaveOneRunning()
     QVERIFY(survivor->waitForFinished(10000));
 }
 
-QTEST_GUILESS_MAIN(TestRunGuard)
-#include "tst_runguard.moc"
+QTEST_MAIN(TestSingleInstance)
+#include "tst_singleinstance.moc"

@@ -1,37 +1,48 @@
 // A canvas wired like the main window wires it (the select action really
-// returns to select mode), id 3 under 2 under 1, 2000 x 1050, with helpers
-// that build items by gestures, by commands or from file records.
+// returns to select mode), 2000 x 1050, with helpers that build items by
+// gestures, by commands or from file records, and paint them as a view would.
 #pragma once
 
 #include <QAction>
 #include <QImage>
+#include <QLineEdit>
 #include <QMenu>
 #include <QPainter>
+#include <QStyleOptionGraphicsItem>
+#include <QTextEdit>
 #include <QUndoStack>
 
 #include "addstatecommand.h"
 #include "addtransitioncommand.h"
 #include "canvas.h"
+#include "dataflowitem.h"
+#include "linkitem.h"
+#include "memoryitem.h"
+#include "modalanswerer.h"
+#include "processitem.h"
 #include "scenemouse.h"
 #include "stateitem.h"
 #include "textitem.h"
 #include "transitionitem.h"
 #include "transitionline.h"
 
-struct SmCanvas
+struct TestCanvas
 {
     QMenu menus[7];
     t_strContextMenu set {&menus[0], &menus[1], &menus[2], &menus[3], &menus[4], &menus[5], &menus[6]};
     QAction processAdded, processProperties, save, returnToSelect;
     Canvas canvas {&set};
 
-    explicit SmCanvas(int level = 5)
+    // By default a state machine, id 3 under 2 under 1.
+    explicit TestCanvas(int level = 5, int id = 3, int parentId = 2)
     {
         canvas.setLevel(level);
-        canvas.setId(3);
-        canvas.setParentId(2);
+        canvas.setId(id);
+        canvas.setParentId(parentId);
         canvas.setGrandParentId(1);
-        canvas.setLabel(QStringLiteral("machine"));
+        // The title is an item of its own; the block tests count items without it.
+        if (level == 5)
+            canvas.setLabel(QStringLiteral("machine"));
         canvas.setSceneRect(0, 0, 2000, 1050);
         canvas.setActions(&processAdded);
         canvas.setProcessLabelChangedAction(&processProperties);
@@ -93,6 +104,34 @@ struct SmCanvas
         QPainter painter(&image);
         canvas.render(&painter);
     }
+    // Block items by real gestures; null for a refused connector.
+    ProcessItem* placeProcess(const QPointF& centre, int shape = 1)
+    {
+        canvas.setDrawProcessShape(shape);
+        canvas.setMode(Canvas::InsertProcess);
+        SceneMouse::click(&canvas, centre);
+        return canvas.processItems.last();
+    }
+    MemoryItem* placeMemory(const QPointF& centre)
+    {
+        canvas.setMode(Canvas::InsertMemory);
+        SceneMouse::click(&canvas, centre);
+        return canvas.memoryItems.last();
+    }
+    LinkItem* drawLink(const QPointF& from, const QPointF& to)
+    {
+        const int before = canvas.linkItems.size();
+        canvas.setMode(Canvas::InsertLink);
+        SceneMouse::drag(&canvas, from, to);
+        return canvas.linkItems.size() > before ? canvas.linkItems.last() : nullptr;
+    }
+    DataflowItem* drawDataflow(const QPointF& from, const QPointF& to)
+    {
+        const int before = canvas.dataflowItems.size();
+        canvas.setMode(Canvas::InsertDataflow);
+        SceneMouse::drag(&canvas, from, to);
+        return canvas.dataflowItems.size() > before ? canvas.dataflowItems.last() : nullptr;
+    }
 };
 
 // Whether the point lies on one of the edges of the item's closed outline.
@@ -116,4 +155,39 @@ template <typename T>
 T* child(QWidget* dialog, const char* name)
 {
     return dialog->findChild<T*>(QString::fromLatin1(name));
+}
+
+// Paints an item once in its own coordinates (lines: in scene coordinates)
+// on a transparent image.
+inline QImage paintOnce(QGraphicsItem* item, QSize size = QSize(1200, 700))
+{
+    QImage image(size, QImage::Format_ARGB32_Premultiplied);
+    image.fill(Qt::transparent);
+    QPainter painter(&image);
+    QStyleOptionGraphicsItem option;
+    item->paint(&painter, &option, nullptr);
+    return image;
+}
+
+inline bool isBlank(const QImage& image)
+{
+    for (int y = 0; y < image.height(); ++y)
+        for (int x = 0; x < image.width(); ++x)
+            if (qAlpha(image.pixel(x, y)))
+                return false;
+    return true;
+}
+
+// Gives a link, memory or dataflow item its texts through its own dialog.
+template <typename Item>
+void editTexts(Item* item, const QString& label, const QString& datatype = QString(),
+               const QString& description = QString())
+{
+    ModalAnswerer answer;
+    answer.pressButton(QDialogButtonBox::Ok, [&](QWidget* dialog) {
+        dialog->findChild<QLineEdit*>(QStringLiteral("LE_Label"))->setText(label);
+        dialog->findChild<QLineEdit*>(QStringLiteral("LE_Datatype"))->setText(datatype);
+        dialog->findChild<QTextEdit*>(QStringLiteral("textEdit"))->setPlainText(description);
+    });
+    item->displayProperties();
 }
