@@ -11,7 +11,6 @@
 #include <QXmlStreamWriter>
 
 #include "headlessproject.h"
-#include "projectdocument.h"
 #include "projectfilereader.h"
 #include "testenvironment.h"
 #include "xmlio.h"

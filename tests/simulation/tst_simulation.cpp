@@ -19,12 +19,12 @@
 #include <QTableWidget>
 #include <QTemporaryDir>
 
-#include "../io/projectdocument.h"
 #include "canvas.h"
 #include "codegenerrorlog.h"
 #include "mainwindow.h"
 #include "memoryitem.h"
 #include "modalanswerer.h"
+#include "projectdocument.h"
 #include "projectfixture.h"
 #include "scenemouse.h"
 #include "simulationdock.h"
