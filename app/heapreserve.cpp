@@ -62,7 +62,7 @@ HeapReserve::HeapReserve(qint64 bytes)
         madvise(reinterpret_cast<void*>(begin), end - begin, MADV_HUGEPAGE);
     for (void* probe : probes)
         std::free(probe);
-    grown = true;
+    topPadChanged = true;
 #else
     Q_UNUSED(bytes);
 #endif
@@ -71,7 +71,7 @@ HeapReserve::HeapReserve(qint64 bytes)
 HeapReserve::~HeapReserve()
 {
 #if defined(KORVEL_HEAP_CONTROL)
-    if (grown)
+    if (topPadChanged)
         mallopt(M_TOP_PAD, usualTopPad);
 #endif
 }

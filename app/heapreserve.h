@@ -27,7 +27,7 @@ public:
     static qint64 forProjectFile(const QString& path);
 
 private:
-    bool grown = false;
+    bool topPadChanged = false;
 };
 
 #endif // HEAPRESERVE_H

@@ -478,9 +478,12 @@ void CodeGenerator::updateStateCodeVector()
         length += code.size() + 2;
     stateCodeString.clear();
     stateCodeString.reserve(length);
-    stateCodeString += state0CodeString + QStringLiteral("\n\n");
-    for (const QString& code : qAsConst(stateCodeVector))
-        stateCodeString += code + QStringLiteral("\n\n");
+    stateCodeString += state0CodeString;
+    stateCodeString += QLatin1String("\n\n");
+    for (const QString& code : qAsConst(stateCodeVector)) {
+        stateCodeString += code;
+        stateCodeString += QLatin1String("\n\n");
+    }
 }
 
 // ---- Whole files ---------------------------------------------------------
