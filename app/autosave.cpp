@@ -13,6 +13,7 @@
 #include <algorithm>
 
 #include "projectcanvases.h"
+#include "safesavefile.h"
 #include "xmlio.h"
 
 namespace {
@@ -47,11 +48,20 @@ bool readSidecar(const QString& sidecarPath, Autosave::Recovery* out)
            && out->copyPath == Autosave::copyPathFor(out->originalPath);
 }
 
-// A copy older than its project file holds nothing the file lacks.
-bool worthOffering(const Autosave::Recovery& recovery)
+// Whatever the times say, a copy that differs from the file may hold work
+// the file lacks; one that equals it holds nothing and goes.
+bool worthOffering(Autosave::Recovery& recovery)
 {
     const QFileInfo original(recovery.originalPath);
-    return !original.exists() || recovery.time > original.lastModified();
+    if (!original.exists())
+        return true;
+    if (SafeSaveFile::sameContent(recovery.copyPath, recovery.originalPath)) {
+        Autosave::remove(recovery.copyPath);
+        return false;
+    }
+    recovery.fileTime = original.lastModified();
+    recovery.fileChangedLater = recovery.fileTime > recovery.time;
+    return true;
 }
 
 } // namespace
@@ -123,7 +133,7 @@ bool Autosave::writeNow()
 bool Autosave::writeCopy(const QString& original)
 {
     if (!QDir().mkpath(folder())) {
-        error = XmlIO::describeWriteFailure(folder() + QStringLiteral("/x"));
+        error = SafeSaveFile::describeWriteFailure(folder() + QStringLiteral("/x"));
         return false;
     }
     const QString copy = copyPathFor(original);
@@ -133,7 +143,7 @@ bool Autosave::writeCopy(const QString& original)
     if (!canvases->save(io)) {
         error = canvases->saveError();
         if (error.isEmpty())
-            error = XmlIO::describeWriteFailure(copy);
+            error = SafeSaveFile::describeWriteFailure(copy);
         return false;
     }
     ownedCopy = copy;
@@ -144,7 +154,7 @@ bool Autosave::writeCopy(const QString& original)
     QSaveFile sidecar(sidecarPathFor(copy));
     if (!sidecar.open(QIODevice::WriteOnly)
         || sidecar.write(QJsonDocument(object).toJson()) < 0 || !sidecar.commit()) {
-        error = XmlIO::describeWriteFailure(sidecar.fileName());
+        error = SafeSaveFile::describeWriteFailure(sidecar.fileName());
         return false;
     }
     error.clear();
@@ -214,6 +224,19 @@ void Autosave::remove(const QString& copyPath)
         return;
     QFile::remove(sidecarPathFor(copyPath));
     QFile::remove(copyPath);
+}
+
+QString Autosave::keepAside(const QString& copyPath)
+{
+    if (!isRecoveryCopy(copyPath))
+        return copyPath;
+    // Out of the offers by its name; nothing of it is deleted.
+    const QString stamp = QDateTime::currentDateTimeUtc().toString(QStringLiteral("yyyyMMdd-hhmmss"));
+    const QString aside = copyPath + QStringLiteral(".unreadable-") + stamp;
+    if (!QFile::rename(copyPath, aside))
+        return copyPath;
+    QFile::rename(sidecarPathFor(copyPath), aside + sidecarSuffix);
+    return aside;
 }
 
 bool Autosave::isRecoveryCopy(const QString& path)

@@ -30,6 +30,10 @@ public:
         QString originalPath;
         QString copyPath;
         QDateTime time;
+        // The file was written after the copy (a sync tool, a checkout, a
+        // touch): the copy may still hold work, but not the newest file.
+        bool fileChangedLater = false;
+        QDateTime fileTime;
     };
 
     Autosave(const ProjectCanvases* canvases, std::function<QString()> projectPath,
@@ -56,11 +60,14 @@ public:
 
     static QString folder();
     static QString copyPathFor(const QString& projectPath);
-    // Copies worth offering: the copy is newer than the project file, or the
-    // file is gone. Oldest first.
+    // Copies worth offering: their content differs from the project file,
+    // or the file is gone. A copy equal to its file is removed. Oldest first.
     static QVector<Recovery> offers();
     static bool offerFor(const QString& projectPath, Recovery* out);
     static void remove(const QString& copyPath);
+    // Moves a copy that cannot be read out of the offers, keeping it; returns
+    // where it now is.
+    static QString keepAside(const QString& copyPath);
     static bool isRecoveryCopy(const QString& path);
     // Milliseconds between a change and its copy; KORVEL_AUTOSAVE_INTERVAL_MS
     // shortens it for tests.

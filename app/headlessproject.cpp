@@ -1,7 +1,5 @@
 #include "headlessproject.h"
 
-#include "heapreserve.h"
-
 HeadlessProject::HeadlessProject()
     : menus {&stateMenu, &transitionMenu, &textMenu, &processMenu, &linkMenu, &memoryMenu, &dataflowMenu}
     , projectCanvases(&menus, {&processAdded, &processLabelChanged, &saveAction, &returnToSelect})
@@ -13,7 +11,6 @@ HeadlessProject::LoadResult HeadlessProject::load(const QString& path, ProjectCa
     projectCanvases.clear();
     xmlIO.clearRecords();
     xmlIO.setFilePath(path);
-    const HeapReserve room(HeapReserve::forProjectFile(path));
     if (!xmlIO.checkProjectFileCorrupt())
         return Corrupt;
     QString outline;

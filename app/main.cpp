@@ -30,6 +30,7 @@ int main(int argc, char* argv[])
     QObject::connect(&messenger, &InstanceMessenger::openRequested, &window, &MainWindow::openRequestedFile);
     messenger.listen();
 
+    window.restoreInterruptedSaves();
     const QStringList arguments = QApplication::arguments();
     if (arguments.size() > 1)
         window.openProjectFile(arguments.at(1));

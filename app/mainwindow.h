@@ -132,6 +132,8 @@ public:
     // Asks about every recovery copy left by a session that did not end
     // normally, until one is recovered.
     void offerRecoveryAtStart();
+    // Puts back files whose save was cut off by a kill or crash, and says so.
+    void restoreInterruptedSaves();
     Autosave* autosaver() const;
     void clearAllData();
     void clearProjectModel();
@@ -248,6 +250,9 @@ private:
     void restorePreviousPath();
     bool deleteProcess(ProcessItem* process);
     QString saveFailureReason() const;
+    // Tells the user that memory ran out while doing what; the caller has
+    // left the project as it was.
+    void reportOutOfMemory(const QString& doing, const QString& outcome);
     void refreshModifiedState();
     void watchUndoStack(Canvas* canvas);
     // Undo and Redo name what they would do on the shown canvas.
@@ -255,11 +260,15 @@ private:
     void warnAboutLostItems();
 
     // Autosave and crash recovery.
-    enum RecoveryAnswer { RecoverNow, RecoveryDiscarded, RecoverLater };
+    enum RecoveryAnswer { RecoverNow, RecoverAsCopy, RecoveryDiscarded, RecoverLater };
     void initAutosave();
     RecoveryAnswer askAboutRecovery(const Autosave::Recovery& recovery);
     // Opens the copy as a modified project bound to its original path.
     bool recoverFrom(const Autosave::Recovery& recovery);
+    bool recoverAsCopy(const Autosave::Recovery& recovery);
+    bool recover(const Autosave::Recovery& recovery, RecoveryAnswer answer);
+    // False, after saying so, when the copy cannot be read; it is kept aside.
+    bool recoveryCopyReadable(const Autosave::Recovery& recovery);
     // True when the user chose to recover the copy of path instead.
     bool recoverInsteadOfOpening(const QString& path);
 
@@ -273,6 +282,8 @@ private:
     // Hides the bubble and forgets the tour; the project stays as it is.
     void endTour();
     void runCodeGenerator();
+    void generateMachine(const ProjectCanvases::StateMachine& machine,
+                         const QVector<DesignLinter::Finding>& clashes);
 
     // Run > Simulate (mainwindow_simulation.cpp).
     void startSimulation();
@@ -317,6 +328,8 @@ private:
     QAction returnToSelectAction;
     ProjectCanvases projectCanvases;
     QString previousProjectPath;
+    // Why the last save failed when the save walk itself could not say.
+    QString saveFailure;
     TreeItem* currentTreeNode = nullptr;
     TreeModel* projectModel = nullptr;
     CodeGenerator codegen;

@@ -12,6 +12,10 @@
 
 #include <algorithm>
 
+#ifdef __GLIBC__
+#include <malloc.h>
+#endif
+
 #include "dataflowitem.h"
 #include "deletestatecommand.h"
 #include "deletetextcommand.h"
@@ -112,6 +116,10 @@ void MainWindow::clearAllData()
     changedOutsideUndo = false;
     refreshModifiedState();
     updateUndoRedoTexts();
+#ifdef __GLIBC__
+    // A large project leaves much of the heap free; give it back at once.
+    malloc_trim(0);
+#endif
 }
 
 void MainWindow::clearProjectModel()

@@ -36,16 +36,28 @@ void MainWindow::runCodeGenerator()
         processes.append(machine.process);
     const QVector<QVector<DesignLinter::Finding>> clashes = DesignLinter::fileNameClashes(processes);
     for (int i = 0; i < machines.size(); ++i) {
-        codegen.setCanvasItem(machines.at(i).canvas);
-        codegen.setProcessItem(machines.at(i).process);
-        codegen.setNumberOfInputOutputVariables();
-        codegen.setProjectDesignErrors(clashes.at(i));
-        if (!codegen.generateStateMachineFiles())
-            continue;
-        if (codegen.getWriteErrors().isEmpty() && !codegen.refusedForDesignErrors())
-            displayTempStatusBarMessage(tr("Source file successfully created at %1 ").arg(codegen.getFilePath()), 0);
-        else
-            displayTempStatusBarMessage(
-                tr("The files of state machine %1 were not written").arg(codegen.getStateMachineName()), 0);
+        try {
+            generateMachine(machines.at(i), clashes.at(i));
+        } catch (const std::bad_alloc&) {
+            reportOutOfMemory(tr("generating the code of state machine %1").arg(codegen.getStateMachineName()),
+                              tr("Its files were not written; the project is unchanged."));
+            return;
+        }
     }
+}
+
+void MainWindow::generateMachine(const ProjectCanvases::StateMachine& machine,
+                                 const QVector<DesignLinter::Finding>& clashes)
+{
+    codegen.setCanvasItem(machine.canvas);
+    codegen.setProcessItem(machine.process);
+    codegen.setNumberOfInputOutputVariables();
+    codegen.setProjectDesignErrors(clashes);
+    if (!codegen.generateStateMachineFiles())
+        return;
+    if (codegen.getWriteErrors().isEmpty() && !codegen.refusedForDesignErrors())
+        displayTempStatusBarMessage(tr("Source file successfully created at %1 ").arg(codegen.getFilePath()), 0);
+    else
+        displayTempStatusBarMessage(
+            tr("The files of state machine %1 were not written").arg(codegen.getStateMachineName()), 0);
 }

@@ -17,8 +17,8 @@
 
 #include "createproject.h"
 #include "examplesfolder.h"
-#include "heapreserve.h"
 #include "renameproject.h"
+#include "safesavefile.h"
 #include "treeitem.h"
 #include "treemodel.h"
 
@@ -41,8 +41,8 @@ bool examplesFolderUsable()
 
 QString MainWindow::saveFailureReason() const
 {
-    const QString reason = projectCanvases.saveError();
-    return reason.isEmpty() ? XmlIO::describeWriteFailure(xmlIO.getFilePath()) : reason;
+    const QString reason = saveFailure.isEmpty() ? projectCanvases.saveError() : saveFailure;
+    return reason.isEmpty() ? SafeSaveFile::describeWriteFailure(xmlIO.getFilePath()) : reason;
 }
 
 // Says once, after opening, what the file holds that the project does not;
@@ -67,9 +67,24 @@ bool MainWindow::getAllCanvasNames(QString* out)
     return projectCanvases.getAllCanvasNames(out);
 }
 
+void MainWindow::reportOutOfMemory(const QString& doing, const QString& outcome)
+{
+    QMessageBox::critical(this, QStringLiteral("Korvel"),
+                          tr("Korvel ran out of memory while %1.\n\n%2").arg(doing, outcome));
+}
+
 bool MainWindow::saveDataToFile()
 {
-    if (!projectCanvases.save(xmlIO))
+    saveFailure.clear();
+    bool saved = false;
+    try {
+        saved = projectCanvases.save(xmlIO);
+    } catch (const std::bad_alloc&) {
+        // The writer puts the previous file back as it is dropped.
+        xmlIO.discardFile();
+        saveFailure = tr("There was not enough memory to write it.");
+    }
+    if (!saved)
         return false;
     autosave->projectSaved();
     markSaved();
@@ -139,11 +154,13 @@ void MainWindow::updateUndoRedoTexts()
 bool MainWindow::saveAndReport()
 {
     if (!saveDataToFile()) {
-        // The previous file is still intact; say why and keep Save enabled.
+        // Say why, and what became of the previous file; Save stays enabled.
+        const QString text = xmlIO.previousFileKept()
+            ? tr("The project could not be saved to %1.\n\n%2\n\nThe previous version of "
+                 "the file was left unchanged.")
+            : tr("The project could not be saved to %1.\n\n%2");
         QMessageBox::critical(this, QStringLiteral("Korvel"),
-                              tr("The project could not be saved to %1.\n\n%2\n\nThe previous version of "
-                                 "the file was left unchanged.")
-                                  .arg(QDir::toNativeSeparators(xmlIO.getFilePath()), saveFailureReason()));
+                              text.arg(QDir::toNativeSeparators(xmlIO.getFilePath()), saveFailureReason()));
         displayTempStatusBarMessage(tr("Saving failed."), 0);
         return false;
     }
@@ -251,7 +268,7 @@ void MainWindow::on_actionNew_triggered()
         QMessageBox::critical(this, QStringLiteral("Korvel"),
                               tr("The project file %1 could not be written.\n\n%2\n\nCreating Project Aborted.")
                                   .arg(QDir::toNativeSeparators(dialog->getProjectFilePath()),
-                                       XmlIO::describeWriteFailure(dialog->getProjectFilePath())));
+                                       dialog->writeError()));
         return;
     }
     if (result != 1)
@@ -308,8 +325,17 @@ void MainWindow::openFile(const QString& path, bool askAboutChanges)
     xmlIO.setFilePath(path);
     codegen.setFilePath(path);
 
-    const HeapReserve room(HeapReserve::forProjectFile(path));
-    if (!xmlIO.checkProjectFileCorrupt()) {
+    bool sound = false;
+    try {
+        sound = xmlIO.checkProjectFileCorrupt();
+    } catch (const std::bad_alloc&) {
+        xmlIO.clearRecords();
+        restorePreviousPath();
+        reportOutOfMemory(tr("reading %1").arg(QDir::toNativeSeparators(path)),
+                          tr("The open project stays as it was."));
+        return;
+    }
+    if (!sound) {
         restorePreviousPath();
         QMessageBox::critical(this, QStringLiteral("Korvel"), tr(corruptOnOpen));
         return;
@@ -318,7 +344,19 @@ void MainWindow::openFile(const QString& path, bool askAboutChanges)
     clearAllData();
     QString outline;
     projectCanvases.setCanvasSize(canvasWidth, canvasHeight);
-    if (projectCanvases.load(xmlIO, &outline)) {
+    bool loaded = false;
+    try {
+        loaded = projectCanvases.load(xmlIO, &outline);
+    } catch (const std::bad_alloc&) {
+        restorePreviousPath();
+        clearAllData();
+        clearProjectModel();
+        setKorvelInBlankState();
+        reportOutOfMemory(tr("opening %1").arg(QDir::toNativeSeparators(path)),
+                          tr("The project was not opened; its file is unchanged."));
+        return;
+    }
+    if (loaded) {
         loadProject(outline);
         displayTempStatusBarMessage(tr("Project %1 opened successfully").arg(xmlIO.getFilePath()), 0);
         warnAboutLostItems();

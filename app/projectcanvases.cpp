@@ -573,8 +573,8 @@ bool ProjectCanvases::save(XmlIO& io) const
     if (root->getLevel() != 1 || root->getId() != 1)
         return structure(lostLine("the first diagram is not the project node."));
 
-    // Everything is checked before the file is opened: with the direct-write
-    // fallback an opened file is already truncated.
+    // Everything is checked before the file is opened, so that a damaged
+    // project never costs the previous file.
     QString names;
     if (!getAllCanvasNames(&names))
         return structure(lostLine("the project's diagrams do not match its browser tree."));
@@ -602,7 +602,7 @@ bool ProjectCanvases::save(XmlIO& io) const
                                                      nullptr, total - writable));
 
     if (!io.eraseFile())
-        return fail(XmlIO::describeWriteFailure(io.getFilePath()));
+        return fail(io.lastWriteError());
     io.writeStartElement(QStringLiteral("VornProject"));
     io.writeTextElement(QStringLiteral("ProjectFiles"), names);
     io.writeStartElement(QStringLiteral("SceneData"));
@@ -621,6 +621,6 @@ bool ProjectCanvases::save(XmlIO& io) const
     io.writeEndElement();
     io.writeEndElement();
     if (!io.closeFile())
-        return fail(XmlIO::describeWriteFailure(io.getFilePath()));
+        return fail(io.lastWriteError());
     return true;
 }

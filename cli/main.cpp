@@ -23,9 +23,9 @@
 #include "codegenerator.h"
 #include "designlinter.h"
 #include "headlessproject.h"
-#include "heapreserve.h"
 #include "korvelresources.h"
 #include "projectcanvases.h"
+#include "safesavefile.h"
 #include "simulationengine.h"
 #include "simulationscenario.h"
 
@@ -696,22 +696,8 @@ int runWithoutCommand(const QStringList& arguments)
     return usageError(QStringLiteral("unknown command \"%1\"").arg(parser.positionalArguments().constFirst()));
 }
 
-} // namespace
-
-int main(int argc, char* argv[])
+int runCommand(const QStringList& arguments)
 {
-    // The tool exits soon after its peak, so the room a load takes stays:
-    // the generated text and the saved file fill it too.
-    HeapReserve::keepForLife();
-    qInstallMessageHandler(quietMessageHandler);
-    // The canvas items need a GUI application, never a display.
-    qputenv("QT_QPA_PLATFORM", "offscreen");
-    QApplication app(argc, argv);
-    QCoreApplication::setApplicationName(QLatin1String(programName));
-    QCoreApplication::setApplicationVersion(QLatin1String(programVersion));
-    initKorvelResources();
-
-    const QStringList arguments = QCoreApplication::arguments();
     const QString command = arguments.value(1);
     if (command == QLatin1String("check"))
         return runCheck(arguments);
@@ -726,4 +712,29 @@ int main(int argc, char* argv[])
     if (command == QLatin1String("render"))
         return runRender(arguments);
     return runWithoutCommand(arguments);
+}
+
+} // namespace
+
+int main(int argc, char* argv[])
+{
+    qInstallMessageHandler(quietMessageHandler);
+    // The canvas items need a GUI application, never a display.
+    qputenv("QT_QPA_PLATFORM", "offscreen");
+    QApplication app(argc, argv);
+    QCoreApplication::setApplicationName(QLatin1String(programName));
+    QCoreApplication::setApplicationVersion(QLatin1String(programVersion));
+    initKorvelResources();
+
+    // A save cut off in place (by a kill or a crash) is undone first, so
+    // that no command reads a half-written file.
+    for (const QString& message : SafeSaveFile::restoreInterrupted())
+        printError(message);
+    try {
+        return runCommand(QCoreApplication::arguments());
+    } catch (const std::bad_alloc&) {
+        // Unwinding has dropped any file half written; the previous ones stay.
+        printError(QStringLiteral("out of memory; nothing was written"));
+        return UsageOrFatal;
+    }
 }

@@ -6,7 +6,6 @@
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
-#include <QSaveFile>
 
 #include <cmath>
 
@@ -19,6 +18,7 @@
 #include "processitem.h"
 #include "projectfilelayout.h"
 #include "projectfilereader.h"
+#include "safesavefile.h"
 #include "stateitem.h"
 #include "textitem.h"
 #include "transitionitem.h"
@@ -142,13 +142,14 @@ QVector<QPoint> XmlIO::parsePointList(QStringView text)
 bool XmlIO::eraseFile()
 {
     discardFile();
-    auto file = std::make_unique<QSaveFile>(filePath);
-    // A folder that cannot take a temporary file still lets the file itself
-    // be written; the caller checks everything it can before this point.
-    file->setDirectWriteFallback(true);
-    if (filePath.isEmpty() || !file->open(QIODevice::WriteOnly | QIODevice::Truncate))
+    previousKept = true;
+    auto file = std::make_unique<SafeSaveFile>(filePath);
+    if (!file->open()) {
+        writeError = file->errorString();
         return false;
+    }
     saveFile = std::move(file);
+    writeError.clear();
     writeFailed = false;
     // The document is built as text and goes to the file in large UTF-8
     // pieces.
@@ -164,8 +165,15 @@ void XmlIO::flushPending()
     if (pending.isEmpty() || !saveFile)
         return;
     const QByteArray bytes = pending.toUtf8();
-    if (saveFile->write(bytes) != bytes.size())
-        writeFailed = true;
+    // A short write says nothing of its cause; the next one fails with it
+    // (a full disk, a size limit), which the commit then reports.
+    const char* data = bytes.constData();
+    for (qint64 left = bytes.size(); left > 0 && !writeFailed;) {
+        const qint64 done = saveFile->device()->write(data, left);
+        writeFailed = done <= 0;
+        data += qMax<qint64>(done, 0);
+        left -= done;
+    }
     pending.resize(0);
 }
 
@@ -220,74 +228,30 @@ bool XmlIO::closeFile()
     if (!writer || !saveFile)
         return false;
     flushPending();
-    const bool written = !writeFailed;
     writer.reset();
     pending = QString();
-    if (!written)
-        saveFile->cancelWriting();
-    const bool committed = commitSaveFile(saveFile.get());
+    // A failed write leaves its error on the device, which the commit sees:
+    // it then keeps or puts back the previous file.
+    bool committed = false;
+    if (writeFailed && saveFile->device()->error() == QFileDevice::NoError)
+        saveFile->cancel();
+    else
+        committed = saveFile->commit();
+    if (!committed) {
+        writeError = saveFile->errorString();
+        if (writeError.isEmpty())
+            writeError = SafeSaveFile::describeWriteFailure(filePath);
+    }
+    previousKept = committed || saveFile->previousIntact();
     saveFile.reset();
     return committed;
-}
-
-bool XmlIO::commitSaveFile(QSaveFile* file)
-{
-    if (!file || !file->isOpen())
-        return false;
-    // QSaveFile::commit() does not notice a failure of its own final flush
-    // (a full disk); it would then put a truncated file in place. So flush
-    // and sync here, where a failure can still be seen.
-    bool sound = file->error() == QFileDevice::NoError && file->flush();
-    if (sound && file->handle() >= 0)
-        sound = ::fsync(file->handle()) == 0;
-    if (!sound) {
-        file->cancelWriting();
-        file->commit(); // removes the temporary file
-        return false;
-    }
-    if (!file->commit())
-        return false;
-    // The rename lives in the folder: sync it too, or a power cut right after
-    // the save can bring back the old file. The new file is in place either
-    // way, so a folder that refuses the sync does not fail the save.
-    const QByteArray folder = QFile::encodeName(QFileInfo(file->fileName()).absolutePath());
-    const int folderHandle = ::open(folder.constData(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
-    if (folderHandle >= 0) {
-        ::fsync(folderHandle);
-        ::close(folderHandle);
-    }
-    return true;
-}
-
-QString XmlIO::describeWriteFailure(const QString& path)
-{
-    const auto tr = [](const char* text) { return QCoreApplication::translate("XmlIO", text); };
-    const QFileInfo file(path);
-    const QFileInfo folder(file.absolutePath());
-    const QString folderName = QDir::toNativeSeparators(folder.absoluteFilePath());
-    if (path.isEmpty())
-        return tr("No file name was given.");
-    if (!folder.exists())
-        return tr("The folder %1 does not exist.").arg(folderName);
-    if (!folder.isDir())
-        return tr("%1 is not a folder.").arg(folderName);
-    if (file.isDir())
-        return tr("A folder of that name is in the way.");
-    if (file.exists() && !file.isWritable())
-        return tr("You do not have permission to write the file; it is read-only.");
-    if (!file.exists() && !folder.isWritable())
-        return tr("You do not have permission to create files in the folder %1.").arg(folderName);
-    return tr("The file could not be written completely; the disk may be full.");
 }
 
 void XmlIO::discardFile()
 {
     writer.reset();
     pending = QString();
-    if (saveFile) {
-        saveFile->cancelWriting();
-        saveFile.reset();
-    }
+    saveFile.reset();
 }
 
 void XmlIO::writeLevel1ProcessItem(const QString& label, bool emptyContainers)

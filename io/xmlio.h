@@ -13,7 +13,7 @@
 #include "projectfilereader.h"
 
 class QIODevice;
-class QSaveFile;
+class SafeSaveFile;
 class XmlTextWriter;
 class ProcessItem;
 class LinkItem;
@@ -27,8 +27,8 @@ class TextItem;
 // ProjectFileReader) are kept in one vector per item kind, in document order,
 // until the main window places them on their canvases.
 //
-// The writer goes through a temporary file that replaces the project file
-// only when closeFile() succeeds, so a failed save never harms the old file.
+// The writer goes through SafeSaveFile, so a failed save never harms the old
+// file.
 class XmlIO
 {
 public:
@@ -65,12 +65,10 @@ public:
     bool closeFile();
     // Drops the document being written; the previous file stays as it was.
     void discardFile();
-    // Flushes, syncs and puts the file in place; on any failure drops it and
-    // leaves the previous file untouched. Shared with the new-project writer.
-    static bool commitSaveFile(QSaveFile* file);
-    // Why a file could not be written at the path: a missing folder, missing
-    // permission, a folder in the way or, failing those, a full disk.
-    static QString describeWriteFailure(const QString& path);
+    // Why the last eraseFile() or closeFile() failed, and whether the file
+    // still holds its previous bytes.
+    QString lastWriteError() const { return writeError; }
+    bool previousFileKept() const { return previousKept; }
     bool isWriting() const { return writer != nullptr; }
 
     // Value encodings shared with the new-project writer and the tests.
@@ -125,12 +123,14 @@ private:
     void flushPending();
 
     QString filePath;
-    std::unique_ptr<QSaveFile> saveFile;
+    std::unique_ptr<SafeSaveFile> saveFile;
     std::unique_ptr<XmlTextWriter> writer;
     // What the writer produced and the file has not received yet.
     QString pending;
     static constexpr int flushSize = 1 << 16;
     bool writeFailed = false;
+    QString writeError;
+    bool previousKept = true;
 
     // What the last successful check read, until readProjectFile() takes it.
     Records checkedRecords;

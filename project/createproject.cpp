@@ -1,9 +1,7 @@
 #include "createproject.h"
 
-#include <QSaveFile>
-
+#include "safesavefile.h"
 #include "treemodel.h"
-#include "xmlio.h"
 
 CreateProject* CreateProject::instance = nullptr;
 
@@ -73,14 +71,13 @@ int CreateProject::processNewProject(QString path)
 
 bool CreateProject::writeDefaultProjFile(const QString& path)
 {
-    QSaveFile file(path);
-    // A folder that cannot take a temporary file still lets the file itself
-    // be written.
-    file.setDirectWriteFallback(true);
-    if (!file.open(QIODevice::WriteOnly | QIODevice::Truncate))
+    SafeSaveFile file(path);
+    if (!file.open()) {
+        lastWriteError = file.errorString();
         return false;
+    }
 
-    writer.setDevice(&file);
+    writer.setDevice(file.device());
     writer.setAutoFormatting(true);
     writer.writeStartDocument();
 
@@ -102,9 +99,10 @@ bool CreateProject::writeDefaultProjFile(const QString& path)
 
     const bool written = !writer.hasError();
     writer.setDevice(nullptr);
-    if (!written)
-        file.cancelWriting();
-    return XmlIO::commitSaveFile(&file) && written;
+    if (written && file.commit())
+        return true;
+    lastWriteError = file.errorString().isEmpty() ? SafeSaveFile::describeWriteFailure(path) : file.errorString();
+    return false;
 }
 
 void CreateProject::writeDefaultProcess(int level)

@@ -27,6 +27,8 @@ public:
     // Writers of the default file; writeDefaultProjFile returns whether the
     // file was written completely.
     bool writeDefaultProjFile(const QString& path);
+    // Why the last writeDefaultProjFile() failed.
+    QString writeError() const { return lastWriteError; }
     void writeDefaultProcess(int level);
     void writeDefaultStateMachineDesign();
     void writeStateItem(bool initial);
@@ -41,6 +43,7 @@ private:
     QString fileName;
     QString projectName;
     QString levelLabels[5];
+    QString lastWriteError;
     QXmlStreamWriter writer;
 };
 

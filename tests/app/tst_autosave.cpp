@@ -162,17 +162,21 @@ void TestAutosave::copiesModifiedProjectsOnlyAndSaveRemovesThem()
 void TestAutosave::restartAsksAboutTheCopy_data()
 {
     QTest::addColumn<QString>("button");
-    QTest::addColumn<bool>("fileGone");
-    QTest::newRow("recover") << "Recover" << false;
-    QTest::newRow("recover, file gone") << "Recover" << true;
-    QTest::newRow("discard") << "Discard" << false;
-    QTest::newRow("later") << "Later" << false;
+    QTest::addColumn<QString>("afterCrash"); // what happened to the files before the restart
+    QTest::newRow("recover") << "Recover" << "";
+    QTest::newRow("recover, file gone") << "Recover" << "file gone";
+    // A sync tool, a checkout or a touch must not hide the copy's work.
+    QTest::newRow("recover, file touched") << "Recover" << "file touched";
+    QTest::newRow("open as copy, file touched") << "Open as Copy..." << "file touched";
+    QTest::newRow("recover, copy damaged") << "Recover" << "copy damaged";
+    QTest::newRow("discard") << "Discard" << "";
+    QTest::newRow("later") << "Later" << "";
 }
 
 void TestAutosave::restartAsksAboutTheCopy()
 {
     QFETCH(QString, button);
-    QFETCH(bool, fileGone);
+    QFETCH(QString, afterCrash);
     ProjectFixture fixture;
     const QString file = fixture.copyExample("Example_1.vorn");
     int states = 0;
@@ -183,17 +187,58 @@ void TestAutosave::restartAsksAboutTheCopy()
         states = addState(crashed);
         QTRY_VERIFY_WITH_TIMEOUT(copyWritten(file), fileWait);
     }
-    if (fileGone)
+    const QByteArray original = readAll(file);
+    const QString copy = Autosave::copyPathFor(file);
+    const QDateTime later = QDateTime::currentDateTime().addSecs(3600);
+    QFile touched(file);
+    if (afterCrash == "file gone")
         QVERIFY(QFile::remove(file));
+    if (afterCrash == "file touched")
+        QVERIFY(touched.open(QIODevice::ReadWrite) && touched.setFileTime(later, QFileDevice::FileModificationTime));
+    touched.close();
+    if (afterCrash == "copy damaged")
+        QVERIFY(writeFile(copy, "<?xml version=\"1.0\"?><VornProject>"));
     Autosave::Recovery recovery;
     QVERIFY(Autosave::offerFor(file, &recovery));
 
     MainWindow window;
     ModalAnswerer answer;
+    const QString rescued = fixture.path("Rescued.vorn");
     answer.pressButton(button);
+    if (button == "Open as Copy...")
+        answer.accept([&](QWidget* dialog) { ProjectFixture::chooseFile(dialog, rescued); });
+    if (afterCrash == "copy damaged")
+        answer.pressButton("OK");
     window.offerRecoveryAtStart();
-    QCOMPARE(answer.texts(), QStringList {question("Example_1.vorn", recovery.time)});
+    QString asked = question("Example_1.vorn", recovery.time);
+    if (afterCrash == "file touched")
+        asked = QString("Korvel was not closed normally. The recovery copy of Example_1.vorn from %1 holds "
+                        "changes that the file does not, but the file was changed on disk later, at %2.")
+                    .arg(QLocale().toString(recovery.time.toLocalTime(), QLocale::ShortFormat),
+                         QLocale().toString(later, QLocale::ShortFormat));
+    QCOMPARE(answer.texts().value(0), asked);
 
+    if (afterCrash == "copy damaged") {
+        // Named as the recovery copy, kept aside and offered no more.
+        const QStringList kept = filesIn(Autosave::folder());
+        QCOMPARE(kept.size(), 2);
+        QCOMPARE(answer.texts().value(1),
+                 QString("The recovery copy of %1 cannot be read; it is damaged. It was kept as %2.")
+                     .arg(recovery.originalPath, Autosave::folder() + '/' + kept.at(0)));
+        QVERIFY(Autosave::offers().isEmpty());
+        QVERIFY(window.getCanvases().isEmpty());
+        return;
+    }
+    if (button == "Open as Copy...") {
+        // The copy becomes a file of its own; the touched file stays as it was.
+        QCOMPARE(window.projectIO().getFilePath(), rescued);
+        QVERIFY(!window.isProjectModified());
+        QCOMPARE(canvasNamed(window, "Light_Sequencer")->stateItems.size(), states);
+        QCOMPARE(readAll(file), original);
+        QVERIFY(filesIn(Autosave::folder()).isEmpty());
+        return;
+    }
+    QCOMPARE(answer.answeredCount(), 1);
     if (button == "Recover") {
         QVERIFY(window.isProjectModified());
         QVERIFY(window.isWindowModified());
@@ -213,9 +258,10 @@ void TestAutosave::restartAsksAboutTheCopy()
     }
     // Later: the copy stays and is offered again when the project is opened.
     QCOMPARE(filesIn(Autosave::folder()).size(), 2);
-    answer.pressButton("Recover");
+    ModalAnswerer again;
+    again.pressButton("Recover");
     window.openFile(file);
-    QCOMPARE(answer.answeredCount(), 2);
+    QCOMPARE(again.answeredCount(), 1);
     QCOMPARE(canvasNamed(window, "Light_Sequencer")->stateItems.size(), states);
     QVERIFY(window.isProjectModified());
 }

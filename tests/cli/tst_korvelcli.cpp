@@ -25,6 +25,7 @@
 #include "stateitem.h"
 #include "testenvironment.h"
 #include "testfiles.h"
+#include "unprivileged.h"
 
 namespace {
 
@@ -81,6 +82,8 @@ private slots:
     void exitCodes();
     void existingFilesNeedForce();
     void unwritableFileFails();
+    void savesWhereNoTemporaryFileFits_data();
+    void savesWhereNoTemporaryFileFits();
     void sameBytesAsTheApplication();
     void resaveOfApplicationFileIsIdentical();
     void lossyProjectNeedsAllowLoss();
@@ -92,7 +95,9 @@ private slots:
     void renderWritesEachCanvasOrOneTheSameEachTime();
 
 private:
-    Result run(const QStringList& arguments, const QProcessEnvironment& extra = QProcessEnvironment());
+    // The wrapper, when given, runs the tool: its words come first.
+    Result run(const QStringList& arguments, const QProcessEnvironment& extra = QProcessEnvironment(),
+               const QStringList& wrapper = QStringList());
     QString cleanProject();
     QString path(const QString& name) const { return dir->filePath(name); }
 
@@ -115,7 +120,8 @@ void TestKorvelCli::init()
     config = path(QStringLiteral("config"));
 }
 
-Result TestKorvelCli::run(const QStringList& arguments, const QProcessEnvironment& extra)
+Result TestKorvelCli::run(const QStringList& arguments, const QProcessEnvironment& extra,
+                         const QStringList& wrapper)
 {
     // No display and no platform choice: the tool must manage on its own.
     QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
@@ -131,7 +137,10 @@ Result TestKorvelCli::run(const QStringList& arguments, const QProcessEnvironmen
     QProcess process;
     process.setProcessEnvironment(env);
     process.setWorkingDirectory(dir->path());
-    process.start(cli, arguments);
+    if (wrapper.isEmpty())
+        process.start(cli, arguments);
+    else
+        process.start(wrapper.first(), wrapper.mid(1) + QStringList(cli) + arguments);
     Result result;
     if (!process.waitForFinished(60000) || process.exitStatus() != QProcess::NormalExit)
         return result;
@@ -240,6 +249,98 @@ void TestKorvelCli::unwritableFileFails()
              result.err.constData());
     QCOMPARE(filesIn(path(QStringLiteral("out"))), QStringList({"Valve.c", "Valve.h"}));
     QVERIFY(!result.out.contains("Pump"));
+}
+
+void TestKorvelCli::savesWhereNoTemporaryFileFits_data()
+{
+    // How the resave of a larger project over Door.vorn is run, and the
+    // first line it gives on stderr ("%1" the target, "%2" the folder, "%3"
+    // the backups' folder); an empty line: none.
+    QTest::addColumn<QString>("how");
+    QTest::addColumn<int>("code");
+    QTest::addColumn<QString>("error");
+    const QString refused = QStringLiteral("korvel-cli: %1: the project could not be saved: ");
+    QTest::newRow("completes") << "" << 0 << "";
+    QTest::newRow("full disk") << "full" << 2
+                               << refused + "The file could not be written completely (File too large); its "
+                                            "previous version was put back.";
+    // A kill half way leaves the file damaged until the next start puts it back.
+    QTest::newRow("killed") << "killed" << -1 << "";
+    QTest::newRow("no room for a backup")
+        << "no backup" << 2
+        << refused + "Korvel cannot create files in the folder %2, and could not keep a backup of the file in "
+                     "%3 (The folder %3 does not exist.), so the file was not touched. Use Save As to save it "
+                     "in a folder you can write.";
+    QTest::newRow("symbolic link loop") << "loop" << 2
+                                        << refused + "The file %1 cannot be written: Too many levels of "
+                                                     "symbolic links.";
+}
+
+void TestKorvelCli::savesWhereNoTemporaryFileFits()
+{
+    QFETCH(QString, how);
+    QFETCH(int, code);
+    QFETCH(QString, error);
+    // A folder the tool's user cannot write, holding a file it can.
+    QFile::setPermissions(dir->path(), QFileDevice::ReadOwner | QFileDevice::WriteOwner | QFileDevice::ExeOwner
+                                           | QFileDevice::ReadOther | QFileDevice::ExeOther);
+    const QString folder = path(QStringLiteral("shared"));
+    const QString target = folder + QStringLiteral("/Door.vorn");
+    QVERIFY(QDir().mkdir(folder));
+    QVERIFY(QFile::rename(cleanProject(), target));
+    const QByteArray old = readAll(target);
+    QFile::setPermissions(target, QFileDevice::ReadOwner | QFileDevice::WriteOwner | QFileDevice::ReadOther
+                                      | QFileDevice::WriteOther);
+    QVERIFY(Unprivileged::handOver(target));
+    if (how == "loop") {
+        QVERIFY(QFile::remove(target));
+        QVERIFY(QFile::link(target, target));
+    }
+    QFile::setPermissions(folder, QFileDevice::ReadOwner | QFileDevice::ExeOwner | QFileDevice::ReadOther
+                                      | QFileDevice::ExeOther);
+    const QString data = Unprivileged::ownFolder();
+    if (how == "no backup")
+        QVERIFY(writeFile(data + QStringLiteral("/Pelmora"), "in the way"));
+    QProcessEnvironment env;
+    env.insert(QStringLiteral("XDG_DATA_HOME"), data);
+    env.insert(QStringLiteral("HOME"), data);
+    const QString backups = data + QStringLiteral("/Pelmora/Korvel/backups");
+
+    // The backup of the old file fits under the file-size limit; the new
+    // text does not.
+    const QString source = example("Example_1.vorn");
+    QVERIFY(QFileInfo(source).size() > old.size());
+    QStringList wrapper {QStringLiteral("sh"), QStringLiteral("-c"), QStringLiteral("exec \"$@\""),
+                         QStringLiteral("sh")};
+    if (how == "full" || how == "killed")
+        wrapper << QStringLiteral("prlimit") << QStringLiteral("--fsize=%1").arg(old.size());
+    if (how == "full")
+        wrapper[2] = QStringLiteral("trap '' XFSZ; exec \"$@\"");
+    wrapper << Unprivileged::prefix();
+    const Result result = run({"resave", source, "-o", target}, env, wrapper);
+    const Result again = run({"check", target}, env, wrapper);
+    QFile::setPermissions(folder, QFileDevice::ReadOwner | QFileDevice::WriteOwner | QFileDevice::ExeOwner);
+    QDir(data).removeRecursively();
+
+    QCOMPARE(result.code, code);
+    if (!error.isEmpty())
+        error = error.arg(target, folder, backups);
+    QCOMPARE(QString::fromLocal8Bit(result.errLines().value(0)), error);
+    if (how == "loop") {
+        QVERIFY(QFileInfo(target).isSymLink());
+        return;
+    }
+    if (how.isEmpty()) {
+        QCOMPARE(readAll(target), readAll(source));
+        return;
+    }
+    // Killed: the next start of the tool puts the old file back, and says so.
+    const QString putBack = QStringLiteral("korvel-cli: A save of %1 was cut off; the file was put back as it was "
+                                           "before that save.")
+                                .arg(target);
+    QCOMPARE(again.errLines().value(0), how == "killed" ? putBack.toLocal8Bit() : QByteArray());
+    QCOMPARE(again.code, 0);
+    QCOMPARE(readAll(target), old);
 }
 
 void TestKorvelCli::sameBytesAsTheApplication()

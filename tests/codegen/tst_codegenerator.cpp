@@ -30,6 +30,7 @@
 #include "statemachinefixture.h"
 #include "testenvironment.h"
 #include "testfiles.h"
+#include "unprivileged.h"
 
 using Design = std::function<void(StateMachineFixture&)>;
 Q_DECLARE_METATYPE(Design)
@@ -425,13 +426,16 @@ void TestCodeGenerator::failedWrites()
     QFETCH(QString, label);
     QFETCH(QString, folder);
     QFETCH(QString, error);
+    QString log;
+    if (folder == QLatin1String("readonly") && Unprivileged::isSuperuser()) {
+        QVERIFY2(Unprivileged::rerunCurrentTest(&log), qPrintable(log));
+        return;
+    }
     QTemporaryDir root;
     QVERIFY(writeFile(root.filePath(QStringLiteral("file")), QByteArray()));
     QVERIFY(QDir(root.path()).mkdir(QStringLiteral("M.h")) && QDir(root.path()).mkdir(QStringLiteral("readonly")));
     const QString readOnly = root.filePath(QStringLiteral("readonly"));
     QFile::setPermissions(readOnly, QFileDevice::ReadOwner | QFileDevice::ExeOwner);
-    if (folder == QLatin1String("readonly") && QFileInfo(readOnly).isWritable())
-        QSKIP("this user may write into read-only folders");
     const QString out = folder.isEmpty() ? root.path() : root.filePath(folder);
     StateMachineFixture f(label);
     CodeGenerator generator;

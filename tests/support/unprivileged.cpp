@@ -1,0 +1,90 @@
+#include "unprivileged.h"
+
+#include <QCoreApplication>
+#include <QDir>
+#include <QProcess>
+#include <QtTest>
+
+#include <grp.h>
+#include <pwd.h>
+#include <unistd.h>
+
+namespace {
+
+uid_t nobodyUser()
+{
+    const passwd* entry = getpwnam("nobody");
+    return entry ? entry->pw_uid : 65534;
+}
+
+gid_t nobodyGroup()
+{
+    const group* entry = getgrnam("nogroup");
+    return entry ? entry->gr_gid : 65534;
+}
+
+} // namespace
+
+bool Unprivileged::isSuperuser()
+{
+    return geteuid() == 0;
+}
+
+QStringList Unprivileged::prefix()
+{
+    if (!isSuperuser())
+        return {};
+    return {QStringLiteral("setpriv"), QStringLiteral("--reuid=nobody"), QStringLiteral("--regid=nogroup"),
+            QStringLiteral("--clear-groups")};
+}
+
+bool Unprivileged::handOver(const QString& path)
+{
+    if (!isSuperuser())
+        return true;
+    return ::lchown(QFile::encodeName(path).constData(), nobodyUser(), nobodyGroup()) == 0;
+}
+
+QString Unprivileged::ownFolder()
+{
+    QByteArray pattern = QFile::encodeName(QDir::tempPath() + QStringLiteral("/korvel-user-XXXXXX"));
+    if (!::mkdtemp(pattern.data()))
+        return QString();
+    const QString folder = QFile::decodeName(pattern);
+    handOver(folder);
+    return folder;
+}
+
+bool Unprivileged::rerunCurrentTest(QString* log)
+{
+    const QString home = ownFolder();
+    const QString runtime = home + QStringLiteral("/runtime");
+    QDir().mkdir(runtime);
+    QFile::setPermissions(runtime, QFileDevice::ReadOwner | QFileDevice::WriteOwner | QFileDevice::ExeOwner);
+    handOver(runtime);
+
+    QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+    env.insert(QStringLiteral("HOME"), home);
+    env.insert(QStringLiteral("XDG_CONFIG_HOME"), home + QStringLiteral("/config"));
+    env.insert(QStringLiteral("XDG_DATA_HOME"), home + QStringLiteral("/data"));
+    env.insert(QStringLiteral("XDG_CACHE_HOME"), home + QStringLiteral("/cache"));
+    env.insert(QStringLiteral("XDG_RUNTIME_DIR"), runtime);
+    QString row = QString::fromLatin1(QTest::currentTestFunction());
+    if (QTest::currentDataTag())
+        row += QLatin1Char(':') + QString::fromLatin1(QTest::currentDataTag());
+
+    QProcess child;
+    child.setProcessEnvironment(env);
+    child.setProcessChannelMode(QProcess::MergedChannels);
+    child.setWorkingDirectory(home);
+    QStringList arguments = prefix();
+    arguments << QCoreApplication::applicationFilePath() << row;
+    child.start(arguments.takeFirst(), arguments);
+    const bool passed = child.waitForFinished(120000) && child.exitStatus() == QProcess::NormalExit
+        && child.exitCode() == 0;
+    *log = QString::fromLocal8Bit(child.readAll());
+    if (!passed && log->isEmpty())
+        *log = child.errorString();
+    QDir(home).removeRecursively();
+    return passed;
+}
