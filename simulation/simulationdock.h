@@ -7,6 +7,7 @@
 #include <QTimer>
 #include <QVector>
 
+#include "canvas.h"
 #include "simulationsession.h"
 
 class QGraphicsRectItem;
@@ -18,7 +19,6 @@ class QPushButton;
 class QSpinBox;
 class QTableWidget;
 class QTableWidgetItem;
-class Canvas;
 class ProcessItem;
 class StateItem;
 class TransitionItem;
