@@ -137,10 +137,7 @@ bool Autosave::writeCopy(const QString& original)
         return false;
     }
     const QString copy = copyPathFor(original);
-    // A separate writer: the window's own one stays bound to the user's file.
-    XmlIO io;
-    io.setFilePath(copy);
-    if (!canvases->save(io)) {
+    if (!canvases->save(copy)) {
         error = canvases->saveError();
         if (error.isEmpty())
             error = SafeSaveFile::describeWriteFailure(copy);

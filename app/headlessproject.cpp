@@ -20,5 +20,5 @@ HeadlessProject::LoadResult HeadlessProject::load(const QString& path, ProjectCa
 bool HeadlessProject::saveAs(const QString& path)
 {
     xmlIO.setFilePath(path);
-    return projectCanvases.save(xmlIO);
+    return projectCanvases.save(path);
 }

@@ -141,6 +141,7 @@ public:
     // Read access for the commands, the tests and the tour.
     Canvas* getCurrentCanvas() const { return currentCanvas; }
     const QVector<Canvas*>& getCanvases() const { return projectCanvases.all(); }
+    const ProjectCanvases& projectCanvasesOf() const { return projectCanvases; }
     int getCanvasWidth() const { return canvasWidth; }
     int getCanvasHeight() const { return canvasHeight; }
     GraphicsViewZoom* zoomController() const { return zoom; }

@@ -78,10 +78,9 @@ bool MainWindow::saveDataToFile()
     saveFailure.clear();
     bool saved = false;
     try {
-        saved = projectCanvases.save(xmlIO);
+        saved = projectCanvases.save(xmlIO.getFilePath());
     } catch (const std::bad_alloc&) {
-        // The writer puts the previous file back as it is dropped.
-        xmlIO.discardFile();
+        // The writer put the previous file back as it was dropped.
         saveFailure = tr("There was not enough memory to write it.");
     }
     if (!saved)
@@ -155,7 +154,7 @@ bool MainWindow::saveAndReport()
 {
     if (!saveDataToFile()) {
         // Say why, and what became of the previous file; Save stays enabled.
-        const QString text = xmlIO.previousFileKept()
+        const QString text = projectCanvases.previousFileKept()
             ? tr("The project could not be saved to %1.\n\n%2\n\nThe previous version of "
                  "the file was left unchanged.")
             : tr("The project could not be saved to %1.\n\n%2");

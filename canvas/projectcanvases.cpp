@@ -6,12 +6,15 @@
 
 #include "canvas.h"
 #include "dataflowitem.h"
+#include "document.h"
 #include "linkitem.h"
 #include "memoryitem.h"
 #include "processitem.h"
 #include "stateitem.h"
 #include "textitem.h"
 #include "transitionitem.h"
+#include "projectfilewriter.h"
+#include "projectsnapshot.h"
 #include "xmlio.h"
 
 namespace {
@@ -64,54 +67,7 @@ void appendLine(QString* out, int indent, const QString& label)
     out->append(QLatin1String("\r\n"));
 }
 
-void writeHierarchyContainers(XmlIO& io, const Canvas* canvas)
-{
-    io.writeStartElement(QStringLiteral("LinkItems"));
-    io.writeAttribute(QStringLiteral("number"), QString::number(canvas->linkItems.size()));
-    for (LinkItem* item : canvas->linkItems)
-        io.writeLinkItem(item);
-    io.writeEndElement();
-
-    io.writeStartElement(QStringLiteral("MemoryItems"));
-    io.writeAttribute(QStringLiteral("number"), QString::number(canvas->memoryItems.size()));
-    for (MemoryItem* item : canvas->memoryItems)
-        io.writeMemoryItem(item);
-    io.writeEndElement();
-
-    io.writeStartElement(QStringLiteral("DataflowItems"));
-    io.writeAttribute(QStringLiteral("number"), QString::number(canvas->dataflowItems.size()));
-    for (DataflowItem* item : canvas->dataflowItems)
-        io.writeDataflowItem(item);
-    io.writeEndElement();
-}
-
-void writeStateMachineContainers(XmlIO& io, const Canvas* canvas)
-{
-    io.writeStartElement(QStringLiteral("StateItems"));
-    io.writeAttribute(QStringLiteral("number"), QString::number(canvas->stateItems.size()));
-    for (StateItem* item : canvas->stateItems)
-        io.writeStateItem(item);
-    io.writeEndElement();
-
-    io.writeStartElement(QStringLiteral("TransitionItems"));
-    io.writeAttribute(QStringLiteral("number"), QString::number(canvas->transitionItems.size()));
-    for (TransitionItem* item : canvas->transitionItems)
-        io.writeTransitionItem(item);
-    io.writeEndElement();
-
-    io.writeStartElement(QStringLiteral("TextItems"));
-    io.writeAttribute(QStringLiteral("number"), QString::number(canvas->textItems.size()));
-    for (TextItem* item : canvas->textItems)
-        io.writeTextItem(item);
-    io.writeEndElement();
-}
-
-// One process of the save walk and the canvas it owns.
-struct Section
-{
-    ProcessItem* process;
-    const Canvas* canvas;
-};
+using Section = ProjectSnapshot::Section;
 
 // Lists, depth first down to level 5, each process of the canvas and the
 // canvas it owns, in the order the file holds them. Each canvas is taken
@@ -136,7 +92,7 @@ bool planSections(const CanvasIndex& index, const Canvas* canvas, int level,
             return false;
         }
         taken->insert(child);
-        plan->append({process, child});
+        plan->append({canvas, process, child});
         if (level < 5 && !planSections(index, child, level + 1, taken, plan, why))
             return false;
     }
@@ -556,9 +512,10 @@ bool ProjectCanvases::getAllCanvasNames(QString* out) const
     return true;
 }
 
-bool ProjectCanvases::save(XmlIO& io) const
+bool ProjectCanvases::save(const QString& path) const
 {
     lastSaveError.clear();
+    previousKept = true;
     const auto fail = [this](const QString& why) {
         lastSaveError = why;
         return false;
@@ -601,26 +558,10 @@ bool ProjectCanvases::save(XmlIO& io) const
                                                      "%n item(s) lie where the file has no place for them.",
                                                      nullptr, total - writable));
 
-    if (!io.eraseFile())
-        return fail(io.lastWriteError());
-    io.writeStartElement(QStringLiteral("VornProject"));
-    io.writeTextElement(QStringLiteral("ProjectFiles"), names);
-    io.writeStartElement(QStringLiteral("SceneData"));
-    io.writeAttribute(QStringLiteral("version"), QStringLiteral("v1.0"));
-    io.writeStartElement(QStringLiteral("GraphicsItemList"));
-    // The project node's own links and memory items are kept too.
-    io.writeLevel1ProcessItem(root->getLabel(), false);
-    writeHierarchyContainers(io, root);
-    for (const Section& section : qAsConst(plan)) {
-        io.writeProcessItem(section.process);
-        writeHierarchyContainers(io, section.canvas);
-        if (section.canvas->getLevel() == 5)
-            writeStateMachineContainers(io, section.canvas);
-    }
-    io.writeEndElement();
-    io.writeEndElement();
-    io.writeEndElement();
-    if (!io.closeFile())
-        return fail(io.lastWriteError());
-    return true;
+    Document document;
+    ProjectSnapshot::take(root, plan, &document);
+    ProjectFileWriter writer;
+    const bool written = writer.write(document, path);
+    previousKept = writer.previousKept();
+    return written || fail(writer.lastError());
 }

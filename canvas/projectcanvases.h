@@ -88,8 +88,10 @@ public:
     // replaced only when everything was written. Before anything is written
     // it checks that every canvas and every item will be: one canvas per
     // browser node, each owned by one process. On failure saveError() says why.
-    bool save(XmlIO& io) const;
+    bool save(const QString& path) const;
     QString saveError() const { return lastSaveError; }
+    // Whether the file still holds its previous bytes after a failed save.
+    bool previousFileKept() const { return previousKept; }
 
 private:
     t_strContextMenu* menus;
@@ -98,6 +100,7 @@ private:
     int canvasWidth = 2000;
     int canvasHeight = 1050;
     QStringList lost;
+    mutable bool previousKept = true;
     mutable QString lastSaveError;
 };
 

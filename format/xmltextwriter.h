@@ -8,7 +8,7 @@
 // formatting (four blanks per level, an empty element closed as "<a/>"),
 // for the elements, attributes and text a project file has, at a fraction
 // of its cost: no namespaces, no checks of names. Text must already be free
-// of characters XML cannot carry (XmlIO::xmlSafe).
+// of characters XML cannot carry (ProjectFileWriter::xmlSafe).
 class XmlTextWriter
 {
 public:

@@ -2,33 +2,19 @@
 #define XMLIO_H
 
 #include <QPoint>
-#include <QPolygonF>
 #include <QString>
 #include <QStringView>
 #include <QVector>
-
-#include <memory>
 
 #include "itemrecords.h"
 #include "projectfilereader.h"
 
 class QIODevice;
-class SafeSaveFile;
-class XmlTextWriter;
-class ProcessItem;
-class LinkItem;
-class MemoryItem;
-class DataflowItem;
-class StateItem;
-class TransitionItem;
-class TextItem;
 
-// Reads and writes project files. The records read from a file (by
-// ProjectFileReader) are kept in one vector per item kind, in document order,
-// until the main window places them on their canvases.
-//
-// The writer goes through SafeSaveFile, so a failed save never harms the old
-// file.
+// Reads project files. The records read from a file (by ProjectFileReader)
+// are kept in one vector per item kind, in document order, until the main
+// window places them on their canvases. It also names the project's file,
+// which ProjectFileWriter writes.
 class XmlIO
 {
 public:
@@ -40,45 +26,6 @@ public:
     QString getFilePath() const { return filePath; }
     void setFilePath(const QString& path) { filePath = path; }
 
-    // ---- Writing ----------------------------------------------------------
-    // Starts a new document for the file path; false if it cannot be written.
-    bool eraseFile();
-    void writeStartElement(const QString& name);
-    void writeTextElement(const QString& name, const QString& text);
-    void writeAttribute(const QString& name, const QString& value);
-    void writeStartElement(QLatin1String name);
-    void writeTextElement(QLatin1String name, const QString& text);
-    void writeAttribute(QLatin1String name, const QString& value);
-    void writeEndElement();
-    // The root descriptor; the three empty containers after it unless the
-    // caller writes the project node's items itself.
-    void writeLevel1ProcessItem(const QString& label, bool emptyContainers = true);
-    void writeProcessItem(ProcessItem* item);
-    void writeLinkItem(LinkItem* item);
-    void writeMemoryItem(MemoryItem* item);
-    void writeDataflowItem(DataflowItem* item);
-    void writeStateItem(StateItem* item);
-    void writeTransitionItem(TransitionItem* item);
-    void writeTextItem(TextItem* item);
-    // Puts the written document in place of the file. False when anything
-    // failed since eraseFile(); the previous file is then left as it was.
-    bool closeFile();
-    // Drops the document being written; the previous file stays as it was.
-    void discardFile();
-    // Why the last eraseFile() or closeFile() failed, and whether the file
-    // still holds its previous bytes.
-    QString lastWriteError() const { return writeError; }
-    bool previousFileKept() const { return previousKept; }
-    bool isWriting() const { return writer != nullptr; }
-
-    // Value encodings shared with the new-project writer and the tests.
-    static QString formatReal(double value);
-    // Like formatReal, but never in exponent form, which the integer
-    // point reader could not take back.
-    static QString formatPointList(const QPolygonF& polygon);
-    static QString formatColour(const QColor& colour, const QColor& shownAs = QColor());
-    // Removes the characters that XML 1.0 cannot carry at all.
-    static QString xmlSafe(const QString& text);
     // Coordinates and sizes read from a file are kept within this range.
     static constexpr double coordinateLimit = ProjectFileReader::coordinateLimit;
     // At most five integer points, each coordinate clamped to the range;
@@ -120,18 +67,8 @@ private:
     };
     static FileStamp stampOf(const QString& path);
     void swapRecords(Records& other);
-    void flushPending();
 
     QString filePath;
-    std::unique_ptr<SafeSaveFile> saveFile;
-    std::unique_ptr<XmlTextWriter> writer;
-    // What the writer produced and the file has not received yet.
-    QString pending;
-    static constexpr int flushSize = 1 << 16;
-    bool writeFailed = false;
-    QString writeError;
-    bool previousKept = true;
-
     // What the last successful check read, until readProjectFile() takes it.
     Records checkedRecords;
     FileStamp checkedFile;

@@ -13,6 +13,7 @@
 #include "headlessproject.h"
 #include "projectfilereader.h"
 #include "testenvironment.h"
+#include "projectfilewriter.h"
 #include "xmlio.h"
 #include "xmltextwriter.h"
 
@@ -173,7 +174,7 @@ void TestFastProjectIO::scannerReadsAsStreamReader()
 
 void TestFastProjectIO::textWriterWritesAsStreamWriter()
 {
-    const QString tricky = XmlIO::xmlSafe(QStringLiteral("a<b>&c\"d'e\tf\ng\rh \u00e4\u20ac\U0001F600 ]]> &amp;"));
+    const QString tricky = ProjectFileWriter::xmlSafe(QStringLiteral("a<b>&c\"d'e\tf\ng\rh \u00e4\u20ac\U0001F600 ]]> &amp;"));
     const auto write = [&tricky](auto& writer) {
         writer.writeStartElement(QStringLiteral("Root"));
         writer.writeTextElement(QStringLiteral("ProjectFiles"), QStringLiteral("\r\nP\r\n    Q\r\n"));
@@ -215,7 +216,7 @@ void TestFastProjectIO::wholeNumbersAreFormattedAsBefore()
 {
     for (const double value : {0.0, -0.0, 1.0, -1.0, 42.0, 999999.0, -999999.0, 1000000.0, -1000000.0, 12.5,
                                0.1, 1e7, 123456.7, 999999.4})
-        QCOMPARE(XmlIO::formatReal(value), QString::number(value, 'g', 6));
+        QCOMPARE(ProjectFileWriter::formatReal(value), QString::number(value, 'g', 6));
 }
 
 void TestFastProjectIO::checkWithoutItemsLosesTheSame_data()

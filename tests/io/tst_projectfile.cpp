@@ -36,6 +36,7 @@
 #include "testenvironment.h"
 #include "testfiles.h"
 #include "unprivileged.h"
+#include "projectfilewriter.h"
 #include "xmlio.h"
 
 using Doc = ProjectDocument;
@@ -314,7 +315,7 @@ void TestProjectFile::formatReal()
 {
     QFETCH(double, value);
     QFETCH(QString, text);
-    QCOMPARE(XmlIO::formatReal(value), text);
+    QCOMPARE(ProjectFileWriter::formatReal(value), text);
 }
 
 void TestProjectFile::roundTripOfEveryKind()
@@ -487,7 +488,7 @@ void TestProjectFile::failedSaveKeepsOldFile()
 
     QVERIFY(!saved);
     QCOMPARE(readAll(target), everyKindProject());
-    QVERIFY(window.projectIO().previousFileKept());
+    QVERIFY(window.projectCanvasesOf().previousFileKept());
     const QString folderName = QDir::toNativeSeparators(folder.path());
     const QHash<QByteArray, QString> errors {
         {"read-only folder, full disk",
@@ -498,7 +499,7 @@ void TestProjectFile::failedSaveKeepsOldFile()
                  "folder you can write.")
              .arg(folderName, QDir::toNativeSeparators(SafeSaveFile::backupFolder()))}};
     if (readOnlyFolder)
-        QCOMPARE(window.projectIO().lastWriteError(), errors.value(QTest::currentDataTag()));
+        QCOMPARE(window.projectCanvasesOf().saveError(), errors.value(QTest::currentDataTag()));
     // No backup outlives the save.
     QVERIFY(filesIn(SafeSaveFile::backupFolder()).isEmpty());
     QVERIFY(window.actionAt(POS_SAVE)->isEnabled());

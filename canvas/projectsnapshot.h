@@ -1,0 +1,29 @@
+#ifndef PROJECTSNAPSHOT_H
+#define PROJECTSNAPSHOT_H
+
+#include <QVector>
+
+class Canvas;
+class Document;
+class ProcessItem;
+
+// The project on the canvases as plain data, for the file writer: every
+// item's values as the window shows them (a colour not painted yet is the
+// one it is drawn in), and references between items as element ids.
+namespace ProjectSnapshot {
+
+// A process, the canvas it lies on and the canvas it owns.
+struct Section
+{
+    const Canvas* parent;
+    const ProcessItem* process;
+    const Canvas* canvas;
+};
+
+// Fills the document from the project node's canvas and the sections in
+// the order of the file: each parent before its children.
+void take(const Canvas* root, const QVector<Section>& sections, Document* document);
+
+} // namespace ProjectSnapshot
+
+#endif // PROJECTSNAPSHOT_H

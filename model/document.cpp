@@ -1,0 +1,6 @@
+#include "document.h"
+
+Document::Document()
+    : rootNode(std::make_unique<ProjectNode>(newId(), nullptr))
+{
+}

@@ -1,0 +1,26 @@
+#ifndef LINKELEMENT_H
+#define LINKELEMENT_H
+
+#include <QPointF>
+#include <QString>
+#include <QVector>
+
+#include "colour.h"
+#include "elementid.h"
+
+// A link between two processes of one block diagram, which it names by
+// their nodes.
+struct LinkElement
+{
+    ElementId id = 0;
+    QPointF position;
+    QString label;
+    QString description;
+    QString datatype;
+    ElementId startProcess = 0;
+    ElementId endProcess = 0;
+    Colour colour;
+    QVector<QPointF> polygon;
+};
+
+#endif // LINKELEMENT_H

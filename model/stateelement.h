@@ -1,0 +1,31 @@
+#ifndef STATEELEMENT_H
+#define STATEELEMENT_H
+
+#include <QPointF>
+#include <QString>
+#include <QVector>
+
+#include "colour.h"
+#include "elementid.h"
+
+// A state. The initial transition enters the state that is marked initial;
+// its condition and description stay with each state, as the file keeps them.
+struct StateElement
+{
+    ElementId id = 0;
+    QString label;
+    bool initial = false;
+    QString initialCondition;
+    QString initialDescription;
+    QPointF position;
+    int width = 0;
+    int height = 0;
+    Colour colour;
+    QVector<QPointF> polygon;
+    QString action;
+    QString description;
+    // The transitions that touch the state, in the order they were drawn.
+    QVector<ElementId> transitions;
+};
+
+#endif // STATEELEMENT_H

@@ -1,0 +1,26 @@
+#ifndef TEXTELEMENT_H
+#define TEXTELEMENT_H
+
+#include <QPointF>
+#include <QString>
+#include <QVector>
+
+#include "colour.h"
+#include "elementid.h"
+
+// A text item of a state machine: free code, includes or macro definitions
+// (its type), written into the generated source.
+struct TextElement
+{
+    ElementId id = 0;
+    QPointF position;
+    int width = 0;
+    int height = 0;
+    int type = 0;
+    Colour colour;
+    Colour textColour;
+    QVector<QPointF> polygon;
+    QString text;
+};
+
+#endif // TEXTELEMENT_H

@@ -1,0 +1,30 @@
+#ifndef TRANSITIONELEMENT_H
+#define TRANSITIONELEMENT_H
+
+#include <QPointF>
+#include <QString>
+#include <QVector>
+
+#include "colour.h"
+#include "elementid.h"
+
+// A transition between two states, which it names by their ids. The
+// position is its label box's; the mid position the point its lines meet.
+struct TransitionElement
+{
+    ElementId id = 0;
+    QString label;
+    QString condition;
+    QString action;
+    QString description;
+    Colour colour;
+    QPointF position;
+    QPointF midPosition;
+    int width = 0;
+    int height = 0;
+    QVector<QPointF> polygon;
+    ElementId startState = 0;
+    ElementId endState = 0;
+};
+
+#endif // TRANSITIONELEMENT_H
