@@ -26,6 +26,7 @@
 #include "heapreserve.h"
 #include "korvelresources.h"
 #include "projectcanvases.h"
+#include "projectfileopener.h"
 #include "simulationengine.h"
 #include "simulationscenario.h"
 
@@ -75,29 +76,61 @@ QString displayPath(const QString& path)
     return QDir::toNativeSeparators(path);
 }
 
+// Where a file stops being well-formed XML, as "at line L, column C: why";
+// empty when it is well-formed as far as can be told. The file is fed in
+// pieces, and a token that goes on for more than tokenLimit bytes ends the
+// search: following it would cost more memory than the whole check.
+QString xmlProblem(QFile* file)
+{
+    const qint64 piece = 1 << 20;
+    const qint64 tokenLimit = qint64(64) << 20;
+    QXmlStreamReader reader;
+    qint64 fed = 0;
+    // How much had been fed when the last token was complete.
+    qint64 fedAtToken = 0;
+    for (;;) {
+        if (reader.readNext() != QXmlStreamReader::Invalid) {
+            fedAtToken = fed;
+            if (reader.atEnd())
+                return QString();
+            continue;
+        }
+        if (reader.error() != QXmlStreamReader::PrematureEndOfDocumentError || file->atEnd())
+            break;
+        if (fed - fedAtToken > tokenLimit)
+            return QString();
+        const QByteArray next = file->read(piece);
+        fed += next.size();
+        reader.addData(next);
+    }
+    // One arg() call, so that a "%2" in the reason stays as it is.
+    return QStringLiteral("at line %1, column %2: %3")
+        .arg(QString::number(reader.lineNumber()), QString::number(reader.columnNumber()), reader.errorString());
+}
+
 // Why the integrity check refused a file, as far as can be told from outside.
 QString refusal(const QString& path)
 {
     const QString shown = displayPath(path);
-    const QFileInfo info(path);
-    if (!info.exists())
+    QFile file;
+    QString systemReason;
+    switch (ProjectFileOpener::open(path, &file, &systemReason)) {
+    case ProjectFileOpener::Missing:
         return QStringLiteral("%1: cannot be read: the file does not exist").arg(shown);
-    if (!info.isFile())
+    case ProjectFileOpener::NotRegular:
         return QStringLiteral("%1: cannot be read: not a regular file").arg(shown);
-    QFile file(path);
-    if (!file.open(QIODevice::ReadOnly))
-        return QStringLiteral("%1: cannot be read: %2").arg(shown, file.errorString());
+    case ProjectFileOpener::TooLarge:
+        return QStringLiteral("%1: cannot be read: the file is larger than 2 GiB").arg(shown);
+    case ProjectFileOpener::Unreadable:
+        return QStringLiteral("%1: cannot be read: %2").arg(shown, systemReason);
+    case ProjectFileOpener::Opened:
+        break;
+    }
     if (file.size() == 0)
         return QStringLiteral("%1: design file is corrupt: the file is empty").arg(shown);
-    QXmlStreamReader reader(&file);
-    while (!reader.atEnd())
-        reader.readNext();
-    if (reader.hasError()) {
-        // One arg() call, so that a "%2" in the path stays as it is.
-        return QStringLiteral("%1: design file is corrupt: not well-formed XML at line %2, column %3: %4")
-            .arg(shown, QString::number(reader.lineNumber()), QString::number(reader.columnNumber()),
-                 reader.errorString());
-    }
+    const QString problem = xmlProblem(&file);
+    if (!problem.isEmpty())
+        return QStringLiteral("%1: design file is corrupt: not well-formed XML %2").arg(shown, problem);
     return QStringLiteral("%1: design file is corrupt: the XML does not have the layout of a Korvel project")
         .arg(shown);
 }

@@ -18,6 +18,7 @@
 #include "memoryitem.h"
 #include "processitem.h"
 #include "projectfilelayout.h"
+#include "projectfileopener.h"
 #include "projectfilereader.h"
 #include "stateitem.h"
 #include "textitem.h"
@@ -519,11 +520,9 @@ bool XmlIO::checkProjectFileCorrupt()
     // records waiting here for the read.
     checkedRecords = Records();
     checkedFile = FileStamp();
-    if (filePath.isEmpty() || !QFile::exists(filePath))
-        return false;
     const FileStamp before = stampOf(filePath);
-    QFile file(filePath);
-    if (!file.open(QIODevice::ReadOnly))
+    QFile file;
+    if (ProjectFileOpener::open(filePath, &file) != ProjectFileOpener::Opened)
         return false;
     Records own;
     const bool sound = ProjectFileReader::run(&file, ProjectFileReader::Pass::CheckAndRead, &own);
@@ -536,8 +535,8 @@ bool XmlIO::checkProjectFileCorrupt()
 
 bool XmlIO::readProjectFileNames(QString* names)
 {
-    QFile file(filePath);
-    if (filePath.isEmpty() || !file.open(QIODevice::ReadOnly))
+    QFile file;
+    if (ProjectFileOpener::open(filePath, &file) != ProjectFileOpener::Opened)
         return false;
     return readProjectFileNames(&file, names);
 }
@@ -557,8 +556,8 @@ bool XmlIO::readProjectFile()
         dataflowItemRecords += checked.dataflows;
         return true;
     }
-    QFile file(filePath);
-    if (filePath.isEmpty() || !file.open(QIODevice::ReadOnly))
+    QFile file;
+    if (ProjectFileOpener::open(filePath, &file) != ProjectFileOpener::Opened)
         return false;
     return readProjectFile(&file);
 }

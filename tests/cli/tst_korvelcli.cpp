@@ -14,6 +14,8 @@
 #include <QTemporaryDir>
 #include <QXmlStreamReader>
 
+#include <sys/stat.h>
+
 #include "canvas.h"
 #include "canvasrenderer.h"
 #include "codegenproperties.h"
@@ -86,6 +88,8 @@ private slots:
     void lossyProjectNeedsAllowLoss();
     void lint_data();
     void lint();
+    void unreadableFilesAreRefusedAtOnce_data();
+    void unreadableFilesAreRefusedAtOnce();
     void picturesFollowTheItems_data();
     void picturesFollowTheItems();
     void fileStemsAreSafeAndDistinct();
@@ -376,6 +380,53 @@ void TestKorvelCli::lint()
         QVERIFY2(result.out.startsWith(out) && result.out.count('\n') == 1, result.out.constData());
     else
         QCOMPARE(result.out, out);
+}
+
+void TestKorvelCli::unreadableFilesAreRefusedAtOnce_data()
+{
+    QTest::addColumn<QStringList>("arguments");
+    QTest::addColumn<int>("code");
+    QTest::addColumn<QByteArray>("err");
+    QTest::addColumn<QByteArray>("out");
+
+    // A named pipe nobody writes to would block every command for good.
+    const QByteArray pipe = "korvel-cli: pipe.vorn: cannot be read: not a regular file\n";
+    QTest::newRow("check a pipe") << QStringList {"check", "pipe.vorn"} << 1 << pipe << QByteArray();
+    QTest::newRow("generate a pipe") << QStringList {"generate", "pipe.vorn", "-o", "out"} << 2 << pipe << QByteArray();
+    QTest::newRow("resave a pipe") << QStringList {"resave", "pipe.vorn", "-o", "a.vorn"} << 2 << pipe << QByteArray();
+    QTest::newRow("simulate a pipe") << QStringList {"simulate", "pipe.vorn", "--machine", "M"} << 2 << pipe
+                                     << QByteArray();
+    QTest::newRow("render a pipe") << QStringList {"render", "pipe.vorn", "-o", "out"} << 2 << pipe << QByteArray();
+    QTest::newRow("lint a pipe") << QStringList {"lint", "pipe.vorn"} << 1 << QByteArray()
+                                 << QByteArray("pipe.vorn: error: cannot be read: not a regular file [corrupt-file]\n");
+    QTest::newRow("over 2 GiB") << QStringList {"check", "huge.vorn"} << 1
+                                << QByteArray("korvel-cli: huge.vorn: cannot be read: the file is larger than 2 GiB\n")
+                                << QByteArray();
+    // Judged by its start, without reading the rest.
+    QTest::newRow("1 GiB of zeros") << QStringList {"check", "zeros.vorn"} << 1
+                                    << QByteArray("korvel-cli: zeros.vorn: design file is corrupt: not well-formed XML "
+                                                  "at line 1, column 1: Start tag expected.\n")
+                                    << QByteArray();
+}
+
+void TestKorvelCli::unreadableFilesAreRefusedAtOnce()
+{
+    QFETCH(QStringList, arguments);
+    QFETCH(int, code);
+    QFETCH(QByteArray, err);
+    QFETCH(QByteArray, out);
+    QCOMPARE(mkfifo(QFile::encodeName(path("pipe.vorn")).constData(), 0600), 0);
+    // Sparse: no disk space is taken.
+    for (const auto& file : {qMakePair(QStringLiteral("huge.vorn"), (qint64(2) << 30) + 1),
+                             qMakePair(QStringLiteral("zeros.vorn"), qint64(1) << 30)}) {
+        QFile sparse(path(file.first));
+        QVERIFY(sparse.open(QIODevice::WriteOnly) && sparse.resize(file.second));
+    }
+    const Result result = run(arguments);
+    QCOMPARE(result.err, err);
+    QCOMPARE(result.out, out);
+    QCOMPARE(result.code, code);
+    QVERIFY(!QFileInfo::exists(path("out")) && !QFileInfo::exists(path("a.vorn")));
 }
 
 void TestKorvelCli::picturesFollowTheItems_data()
