@@ -614,8 +614,10 @@ int runRender(const QStringList& arguments)
                       "Draws every canvas of a project (or the one --canvas names) as the window shows it,\n"
                       "cropped to its items, into one file per canvas in DIR, named after the canvas's path\n"
                       "in the project browser; the paths of the files written go to stdout.\n"
+                      "A picture may have at most 100 megapixels and 30000 pixels on a side; every canvas is\n"
+                      "sized first, and when one would be larger, nothing is drawn.\n"
                       "Exit code 0 when every file was written, 2 for a usage error, a corrupt or unreadable\n"
-                      "project, or a file that could not be written."));
+                      "project, a picture that would be too large, or a file that could not be written."));
     const QCommandLineOption output({QStringLiteral("o"), QStringLiteral("output")},
                                     QStringLiteral("The folder for the pictures; created when missing."),
                                     QStringLiteral("DIR"));
@@ -663,6 +665,22 @@ int runRender(const QStringList& arguments)
         return usageError(QStringLiteral("%1 has no canvas \"%2\" (it has: %3)")
                               .arg(displayPath(file), parser.value(canvas), paths.join(QStringLiteral(", "))),
                           command);
+
+    // Every picture is sized before the first is drawn: one too large
+    // refuses the command, and nothing is written.
+    bool allFit = true;
+    for (int i = 0; i < canvases.size(); ++i) {
+        if (only >= 0 && i != only)
+            continue;
+        project.canvases().refillMirrors(canvases.at(i));
+        const QString problem = CanvasRenderer(canvases.at(i)).sizeProblem(factor);
+        if (!problem.isEmpty()) {
+            printError(QStringLiteral("%1: not drawn: %2").arg(paths.at(i), problem));
+            allFit = false;
+        }
+    }
+    if (!allFit)
+        return UsageOrFatal;
 
     if (!QDir().mkpath(folder)) {
         printError(QStringLiteral("%1: the output folder cannot be created").arg(displayPath(folder)));

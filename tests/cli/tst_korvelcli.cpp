@@ -24,6 +24,7 @@
 #include "mainwindow.h"
 #include "modalanswerer.h"
 #include "processitem.h"
+#include "projectfixture.h"
 #include "stateitem.h"
 #include "testenvironment.h"
 #include "testfiles.h"
@@ -94,6 +95,7 @@ private slots:
     void picturesFollowTheItems();
     void fileStemsAreSafeAndDistinct();
     void renderWritesEachCanvasOrOneTheSameEachTime();
+    void picturesAreSizedBeforeAnyIsDrawn();
 
 private:
     Result run(const QStringList& arguments, const QProcessEnvironment& extra = QProcessEnvironment());
@@ -520,6 +522,48 @@ void TestKorvelCli::renderWritesEachCanvasOrOneTheSameEachTime()
     QVERIFY2(unknown.err.contains("has no canvas \"Pedestrian_Crossing/Nowhere\" (it has: Pedestrian_Crossing, "),
              unknown.err.constData());
     QCOMPARE(filesIn(one.path()).size(), 1);
+}
+
+// A canvas with a state a million units out: every canvas is sized first,
+// and none is drawn when one would be too large; the window's Export asks
+// for no file name then.
+void TestKorvelCli::picturesAreSizedBeforeAnyIsDrawn()
+{
+    QByteArray far = readAll(example("Example_1.vorn"));
+    const QByteArray red = "<xCoord>120</xCoord>\n                    <yCoord>140</yCoord>";
+    QVERIFY(far.contains(red));
+    // The first state of the example: Red, on the light sequencer.
+    far.replace(far.indexOf(red), 20, "<xCoord>1000000</xCoord>");
+    QVERIFY(writeFile(path("far.vorn"), far));
+    const QString name = QStringLiteral("Light_Sequencer");
+    const QString browserPath = "Pedestrian_Crossing/Hardware Module/Microcontroller/Signal_Control/" + name;
+
+    HeadlessProject project;
+    QCOMPARE(project.load(path("far.vorn")), HeadlessProject::Loaded);
+    Canvas* canvas = nullptr;
+    for (Canvas* each : project.canvases().all())
+        canvas = project.canvases().browserPath(each) == browserPath ? each : canvas;
+    QVERIFY(canvas);
+    project.canvases().refillMirrors(canvas);
+    const QSize size = CanvasRenderer(canvas).imageSize(1.0);
+    QVERIFY(qint64(size.width()) * size.height() > CanvasRenderer::largestPixelCount);
+    const QString tooLarge = QStringLiteral("the picture would be %1 by %2 pixels, more than 100 megapixels")
+                                 .arg(size.width())
+                                 .arg(size.height());
+
+    const Result result = run({"render", "far.vorn", "-o", "out", "--format", "png"});
+    QCOMPARE(result.code, 2);
+    QCOMPARE(QString::fromUtf8(result.err), "korvel-cli: " + browserPath + ": not drawn: " + tooLarge + "\n");
+    QCOMPARE(result.out, QByteArray());
+    QVERIFY(!QFileInfo::exists(path("out")));
+
+    MainWindow window;
+    window.openFile(path("far.vorn"));
+    ProjectFixture::showCanvas(window, name);
+    ModalAnswerer answer;
+    answer.accept();
+    window.findChild<QAction*>("actionExport_Canvas_as_Image")->trigger();
+    QCOMPARE(answer.texts(), QStringList {"The canvas " + name + " cannot be exported as a picture: " + tooLarge + "."});
 }
 
 QTEST_MAIN(TestKorvelCli)
