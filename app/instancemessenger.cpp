@@ -4,7 +4,11 @@
 #include <QDir>
 #include <QFileInfo>
 #include <QLocalSocket>
+#include <QMessageBox>
 #include <QThread>
+#include <QTimer>
+
+#include <cstdio>
 
 #include "runguard.h"
 
@@ -22,12 +26,8 @@ InstanceMessenger::InstanceMessenger(const QString& key, QObject* parent)
 {
     server.setSocketOptions(QLocalServer::UserAccessOption);
     connect(&server, &QLocalServer::newConnection, this, [this] {
-        while (QLocalSocket* socket = server.nextPendingConnection()) {
-            connect(socket, &QLocalSocket::disconnected, socket, &QObject::deleteLater);
-            connect(socket, &QLocalSocket::readyRead, this, [this, socket] { readRequest(socket); });
-            // Data may have come with the connection.
-            readRequest(socket);
-        }
+        while (QLocalSocket* socket = server.nextPendingConnection())
+            accept(socket);
     });
 }
 
@@ -49,6 +49,29 @@ bool InstanceMessenger::listen()
     // left here belongs to one that crashed.
     QLocalServer::removeServer(name);
     return server.listen(name);
+}
+
+int InstanceMessenger::connectionCount() const
+{
+    // The server's children are the connections until they are deleted.
+    return server.findChildren<QLocalSocket*>(QString(), Qt::FindDirectChildrenOnly).size();
+}
+
+void InstanceMessenger::accept(QLocalSocket* socket)
+{
+    const auto drop = [socket] {
+        socket->abort();
+        socket->deleteLater();
+    };
+    if (connectionCount() > mostConnections) {
+        drop();
+        return;
+    }
+    connect(socket, &QLocalSocket::disconnected, socket, &QObject::deleteLater);
+    connect(socket, &QLocalSocket::readyRead, this, [this, socket] { readRequest(socket); });
+    QTimer::singleShot(requestTimeLimit, socket, drop);
+    // Data may have come with the connection.
+    readRequest(socket);
 }
 
 void InstanceMessenger::readRequest(QLocalSocket* socket)
@@ -90,4 +113,18 @@ bool InstanceMessenger::send(const QString& key, const QString& path, int timeou
             return false;
     }
     return socket.readLine().startsWith("ok");
+}
+
+int InstanceMessenger::handOver(const QString& key, const QString& path, int timeoutMs)
+{
+    if (send(key, path, timeoutMs))
+        return 0;
+    const QString message = path.isEmpty()
+        ? tr("Korvel is already running but did not answer.")
+        : tr("Korvel is already running but did not answer, so %1 was not opened.")
+              .arg(QDir::toNativeSeparators(path));
+    std::fprintf(stderr, "korvel: %s\n", message.toLocal8Bit().constData());
+    std::fflush(stderr);
+    QMessageBox::critical(nullptr, QStringLiteral("Korvel"), message);
+    return 1;
 }

@@ -1,6 +1,7 @@
 #include <QApplication>
-#include <QCoreApplication>
 #include <QStringList>
+
+#include <unistd.h>
 
 #include "instancemessenger.h"
 #include "korvelresources.h"
@@ -9,26 +10,25 @@
 
 int main(int argc, char* argv[])
 {
-    const QString key = QStringLiteral("instance_anchor");
+    // One Korvel per user: another user's instance is none of this one's business.
+    const QString key = RunGuard::userKey(QStringLiteral("instance_anchor"), ::geteuid());
     RunGuard guard(key);
+    enableHighDpiScaling();
     if (!guard.tryToRun()) {
         // The running instance comes forward and opens the file, if one was
-        // named; one that does not answer is left alone, silently as before.
-        QCoreApplication app(argc, argv);
-        InstanceMessenger::send(key, QCoreApplication::arguments().value(1));
-        return 0;
+        // named; one that does not answer is reported, and nothing is opened.
+        QApplication app(argc, argv);
+        return InstanceMessenger::handOver(key, QApplication::arguments().value(1));
     }
 
-    enableHighDpiScaling();
     QApplication app(argc, argv);
     // Lets the desktop match the window to the installed entry and its icon.
     QGuiApplication::setDesktopFileName(QStringLiteral("org.korvel.Korvel"));
     MainWindow window;
-    window.showMaximized();
-
     InstanceMessenger messenger(key);
     QObject::connect(&messenger, &InstanceMessenger::openRequested, &window, &MainWindow::openRequestedFile);
     messenger.listen();
+    window.showMaximized();
 
     window.restoreInterruptedSaves();
     const QStringList arguments = QApplication::arguments();

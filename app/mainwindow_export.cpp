@@ -14,6 +14,14 @@ void MainWindow::on_actionExport_Canvas_as_Image_triggered()
 {
     if (!currentCanvas || korvelState == STATE_BLANK)
         return;
+    // Sized before anything is asked or drawn.
+    const QString tooLarge = CanvasRenderer(currentCanvas).sizeProblem(1.0);
+    if (!tooLarge.isEmpty()) {
+        QMessageBox::critical(this, QStringLiteral("Korvel"),
+                              tr("The canvas %1 cannot be exported as a picture: %2.")
+                                  .arg(currentCanvas->getLabel(), tooLarge));
+        return;
+    }
     const QString stem = CanvasRenderer::fileStems({projectCanvases.browserPath(currentCanvas)}).value(0);
     const QString folder = QFileInfo(xmlIO.getFilePath()).absolutePath();
     QFileDialog chooser(this, tr("Export Canvas as Image"), QDir(folder).filePath(stem + QStringLiteral(".png")),

@@ -17,6 +17,7 @@
 
 #include "createproject.h"
 #include "examplesfolder.h"
+#include "projectfileopener.h"
 #include "renameproject.h"
 #include "safesavefile.h"
 #include "treeitem.h"
@@ -35,6 +36,20 @@ QString examplesFolder()
 bool examplesFolderUsable()
 {
     return ExamplesFolder::usable(examplesFolder());
+}
+
+// A named pipe would freeze the window until something writes to it, and a
+// huge file would take the memory: such a file is named and left alone,
+// before anything is asked. A missing one meets the integrity check as before.
+bool refusedBeforeReading(QWidget* parent, const QString& path)
+{
+    const ProjectFileOpener::Result result = ProjectFileOpener::check(path);
+    if (result != ProjectFileOpener::NotRegular && result != ProjectFileOpener::TooLarge)
+        return false;
+    QMessageBox::critical(parent, QStringLiteral("Korvel"),
+                          QCoreApplication::translate("MainWindow", "The project file %1 cannot be opened: %2.")
+                              .arg(QDir::toNativeSeparators(path), ProjectFileOpener::reason(result)));
+    return true;
 }
 
 } // namespace
@@ -315,6 +330,8 @@ void MainWindow::on_actionOpen_triggered()
 
 void MainWindow::openFile(const QString& path, bool askAboutChanges)
 {
+    if (refusedBeforeReading(this, path))
+        return;
     if (askAboutChanges && !checkSaveChanges())
         return;
     if (recoverInsteadOfOpening(path))

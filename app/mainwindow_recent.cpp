@@ -72,7 +72,8 @@ void MainWindow::noteRecentProject(const QString& path)
 
 void MainWindow::openRecentProject(const QString& path)
 {
-    if (!QFileInfo(path).isFile()) {
+    // Anything else that stands there now is refused when opened.
+    if (!QFileInfo::exists(path)) {
         recentProjects->remove(path);
         refreshRecentProjects();
         displayTempStatusBarMessage(
@@ -111,7 +112,7 @@ void MainWindow::openRequestedFiles()
     openingRequested = true;
     while (!requestedFiles.isEmpty()) {
         const QString path = requestedFiles.takeFirst();
-        if (QFileInfo(path).isFile()) {
+        if (QFileInfo::exists(path)) {
             openFile(path);
         } else {
             // The project that is open stays as it is.

@@ -9,6 +9,11 @@ QString RunGuard::generateKeyHash(const QString& key, const QString& salt)
     return QString::fromLatin1(QCryptographicHash::hash(data, QCryptographicHash::Sha1).toHex());
 }
 
+QString RunGuard::userKey(const QString& key, uint uid)
+{
+    return key + QStringLiteral("_uid") + QString::number(uid);
+}
+
 RunGuard::RunGuard(const QString& guardKey)
     : key(guardKey)
     , m_lockName(generateKeyHash(guardKey, QStringLiteral("_semTagName")))

@@ -5,9 +5,9 @@
 #include <QString>
 #include <QSystemSemaphore>
 
-// Lets one instance of the program run at a time. The running instance holds
-// a small shared-memory segment; a named semaphore serialises every attach,
-// create and detach of that segment across processes.
+// Lets one instance of the program run at a time for a key. The running
+// instance holds a small shared-memory segment; a named semaphore serialises
+// every attach, create and detach of that segment across processes.
 class RunGuard
 {
 public:
@@ -22,6 +22,10 @@ public:
     QString segmentName() const { return m_segmentName; }
 
     static QString generateKeyHash(const QString& key, const QString& salt);
+    // The key of one user's guard. Segments and semaphores are the user's
+    // own and live beside other users' in a shared temporary folder, so one
+    // user's Korvel must not keep another's from starting.
+    static QString userKey(const QString& key, uint uid);
 
 private:
     const QString key;

@@ -25,6 +25,7 @@
 #include "headlessproject.h"
 #include "korvelresources.h"
 #include "projectcanvases.h"
+#include "projectfileopener.h"
 #include "safesavefile.h"
 #include "simulationengine.h"
 #include "simulationscenario.h"
@@ -75,29 +76,61 @@ QString displayPath(const QString& path)
     return QDir::toNativeSeparators(path);
 }
 
+// Where a file stops being well-formed XML, as "at line L, column C: why";
+// empty when it is well-formed as far as can be told. The file is fed in
+// pieces, and a token that goes on for more than tokenLimit bytes ends the
+// search: following it would cost more memory than the whole check.
+QString xmlProblem(QFile* file)
+{
+    const qint64 piece = 1 << 20;
+    const qint64 tokenLimit = qint64(64) << 20;
+    QXmlStreamReader reader;
+    qint64 fed = 0;
+    // How much had been fed when the last token was complete.
+    qint64 fedAtToken = 0;
+    for (;;) {
+        if (reader.readNext() != QXmlStreamReader::Invalid) {
+            fedAtToken = fed;
+            if (reader.atEnd())
+                return QString();
+            continue;
+        }
+        if (reader.error() != QXmlStreamReader::PrematureEndOfDocumentError || file->atEnd())
+            break;
+        if (fed - fedAtToken > tokenLimit)
+            return QString();
+        const QByteArray next = file->read(piece);
+        fed += next.size();
+        reader.addData(next);
+    }
+    // One arg() call, so that a "%2" in the reason stays as it is.
+    return QStringLiteral("at line %1, column %2: %3")
+        .arg(QString::number(reader.lineNumber()), QString::number(reader.columnNumber()), reader.errorString());
+}
+
 // Why the integrity check refused a file, as far as can be told from outside.
 QString refusal(const QString& path)
 {
     const QString shown = displayPath(path);
-    const QFileInfo info(path);
-    if (!info.exists())
+    QFile file;
+    QString systemReason;
+    switch (ProjectFileOpener::open(path, &file, &systemReason)) {
+    case ProjectFileOpener::Missing:
         return QStringLiteral("%1: cannot be read: the file does not exist").arg(shown);
-    if (!info.isFile())
+    case ProjectFileOpener::NotRegular:
         return QStringLiteral("%1: cannot be read: not a regular file").arg(shown);
-    QFile file(path);
-    if (!file.open(QIODevice::ReadOnly))
-        return QStringLiteral("%1: cannot be read: %2").arg(shown, file.errorString());
+    case ProjectFileOpener::TooLarge:
+        return QStringLiteral("%1: cannot be read: the file is larger than 2 GiB").arg(shown);
+    case ProjectFileOpener::Unreadable:
+        return QStringLiteral("%1: cannot be read: %2").arg(shown, systemReason);
+    case ProjectFileOpener::Opened:
+        break;
+    }
     if (file.size() == 0)
         return QStringLiteral("%1: design file is corrupt: the file is empty").arg(shown);
-    QXmlStreamReader reader(&file);
-    while (!reader.atEnd())
-        reader.readNext();
-    if (reader.hasError()) {
-        // One arg() call, so that a "%2" in the path stays as it is.
-        return QStringLiteral("%1: design file is corrupt: not well-formed XML at line %2, column %3: %4")
-            .arg(shown, QString::number(reader.lineNumber()), QString::number(reader.columnNumber()),
-                 reader.errorString());
-    }
+    const QString problem = xmlProblem(&file);
+    if (!problem.isEmpty())
+        return QStringLiteral("%1: design file is corrupt: not well-formed XML %2").arg(shown, problem);
     return QStringLiteral("%1: design file is corrupt: the XML does not have the layout of a Korvel project")
         .arg(shown);
 }
@@ -581,8 +614,10 @@ int runRender(const QStringList& arguments)
                       "Draws every canvas of a project (or the one --canvas names) as the window shows it,\n"
                       "cropped to its items, into one file per canvas in DIR, named after the canvas's path\n"
                       "in the project browser; the paths of the files written go to stdout.\n"
+                      "A picture may have at most 100 megapixels and 30000 pixels on a side; every canvas is\n"
+                      "sized first, and when one would be larger, nothing is drawn.\n"
                       "Exit code 0 when every file was written, 2 for a usage error, a corrupt or unreadable\n"
-                      "project, or a file that could not be written."));
+                      "project, a picture that would be too large, or a file that could not be written."));
     const QCommandLineOption output({QStringLiteral("o"), QStringLiteral("output")},
                                     QStringLiteral("The folder for the pictures; created when missing."),
                                     QStringLiteral("DIR"));
@@ -630,6 +665,22 @@ int runRender(const QStringList& arguments)
         return usageError(QStringLiteral("%1 has no canvas \"%2\" (it has: %3)")
                               .arg(displayPath(file), parser.value(canvas), paths.join(QStringLiteral(", "))),
                           command);
+
+    // Every picture is sized before the first is drawn: one too large
+    // refuses the command, and nothing is written.
+    bool allFit = true;
+    for (int i = 0; i < canvases.size(); ++i) {
+        if (only >= 0 && i != only)
+            continue;
+        project.canvases().refillMirrors(canvases.at(i));
+        const QString problem = CanvasRenderer(canvases.at(i)).sizeProblem(factor);
+        if (!problem.isEmpty()) {
+            printError(QStringLiteral("%1: not drawn: %2").arg(paths.at(i), problem));
+            allFit = false;
+        }
+    }
+    if (!allFit)
+        return UsageOrFatal;
 
     if (!QDir().mkpath(folder)) {
         printError(QStringLiteral("%1: the output folder cannot be created").arg(displayPath(folder)));

@@ -519,9 +519,18 @@ bool ItemWalk<Tokens>::readTextItem()
 
 // ---- The passes ----------------------------------------------------------------
 
+bool ProjectFileReader::startsLikeProject(QIODevice* device)
+{
+    if (!device || !device->isReadable())
+        return false;
+    QXmlStreamReader reader(device->peek(startWindow));
+    return reader.readNext() == QXmlStreamReader::StartDocument
+        && reader.readNext() == QXmlStreamReader::StartElement && reader.name() == tagVornProject;
+}
+
 bool ProjectFileReader::readNames(QIODevice* device, QString* names)
 {
-    if (!device)
+    if (!startsLikeProject(device))
         return false;
     StreamTokens source(device);
     QXmlStreamReader& reader = source.reader;
@@ -570,8 +579,8 @@ bool ProjectFileReader::run(QIODevice* device, Pass pass, Records* records, bool
 {
     if (scanned)
         *scanned = false;
-    if (!device || !device->isOpen() || !device->isReadable())
-        return runWithStreamReader(device, pass, records);
+    if (!startsLikeProject(device))
+        return false;
     // The scanner reads the bytes at once: a buffer's own, or a whole file
     // (not mapped: a file cut short meanwhile must not crash the reader). It
     // is several times faster than the stream reader, and gives up, leaving
@@ -598,19 +607,28 @@ bool ProjectFileReader::run(QIODevice* device, Pass pass, Records* records, bool
         if (!scanner.left()) {
             if (scanned)
                 *scanned = true;
-            if (records)
+            if (records && (sound || pass == Pass::Read))
                 appendRecords(records, read);
             return sound;
         }
+        // A file cut short (or a valid start followed by a huge token) is
+        // refused here; only the lenient read wants what comes before the cut.
+        if (scanner.ranOut() && pass != Pass::Read)
+            return false;
     }
+    // The stream reader reads the file again, on its own.
+    whole = QByteArray();
     return runWithStreamReader(device, pass, records);
 }
 
 bool ProjectFileReader::runWithStreamReader(QIODevice* device, Pass pass, Records* records)
 {
-    if (!device)
+    if (!startsLikeProject(device))
         return false;
-    Records discarded;
+    Records read;
     StreamTokens source(device);
-    return ItemWalk<StreamTokens>(source, records ? records : &discarded).run(pass);
+    const bool sound = ItemWalk<StreamTokens>(source, &read).run(pass);
+    if (records && (sound || pass == Pass::Read))
+        appendRecords(records, read);
+    return sound;
 }

@@ -31,7 +31,8 @@ public:
         QVector<t_dataflowItemReadFromXML> dataflows;
     };
     // Check only answers whether the file is sound; CheckAndRead also keeps
-    // the records; Read keeps them and is lenient about states that end early.
+    // the records of a sound file; Read keeps them, also those read before
+    // the file turned out broken, and is lenient about states that end early.
     enum class Pass { Check, Read, CheckAndRead };
 
     // One pass over the item list; the records read are appended to records
@@ -41,6 +42,13 @@ public:
     static bool run(QIODevice* device, Pass pass, Records* records, bool* scanned = nullptr);
     // The project tree text stored in front of the items.
     static bool readNames(QIODevice* device, QString* names);
+
+    // Whether the device starts as a project file does (the XML declaration,
+    // then the root element), judged from at most startWindow bytes and
+    // without consuming them. Both passes look here first, so that a file of
+    // anything else is refused before the rest of it is read.
+    static bool startsLikeProject(QIODevice* device);
+    static constexpr int startWindow = 64 * 1024;
 
     // Coordinates and sizes read from a file are kept within this range.
     static constexpr double coordinateLimit = 1000000.0;

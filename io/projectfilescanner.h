@@ -21,6 +21,9 @@ public:
     bool atEnd() const { return left() || token == QXmlStreamReader::EndDocument; }
     bool left() const { return gaveUp; }
     bool hasError() const { return gaveUp; }
+    // Gave up because the bytes ended inside the document: no XML reader
+    // could take it, so there is nothing left for QXmlStreamReader to decide.
+    bool ranOut() const { return gaveUp && at >= end; }
 
     bool nameIs(QLatin1String name) const;
     bool hasAttribute(QLatin1String name) const;

@@ -7,6 +7,7 @@
 #include <QFile>
 #include <QFileInfo>
 
+#include "projectfileopener.h"
 #include "projectfilereader.h"
 
 XmlIO::XmlIO() = default;
@@ -56,11 +57,9 @@ bool XmlIO::checkProjectFileCorrupt()
     // records waiting here for the read.
     checkedRecords = Records();
     checkedFile = FileStamp();
-    if (filePath.isEmpty() || !QFile::exists(filePath))
-        return false;
     const FileStamp before = stampOf(filePath);
-    QFile file(filePath);
-    if (!file.open(QIODevice::ReadOnly))
+    QFile file;
+    if (ProjectFileOpener::open(filePath, &file) != ProjectFileOpener::Opened)
         return false;
     Records own;
     const bool sound = ProjectFileReader::run(&file, ProjectFileReader::Pass::CheckAndRead, &own);
@@ -73,8 +72,8 @@ bool XmlIO::checkProjectFileCorrupt()
 
 bool XmlIO::readProjectFileNames(QString* names)
 {
-    QFile file(filePath);
-    if (filePath.isEmpty() || !file.open(QIODevice::ReadOnly))
+    QFile file;
+    if (ProjectFileOpener::open(filePath, &file) != ProjectFileOpener::Opened)
         return false;
     return readProjectFileNames(&file, names);
 }
@@ -94,8 +93,8 @@ bool XmlIO::readProjectFile()
         dataflowItemRecords += checked.dataflows;
         return true;
     }
-    QFile file(filePath);
-    if (filePath.isEmpty() || !file.open(QIODevice::ReadOnly))
+    QFile file;
+    if (ProjectFileOpener::open(filePath, &file) != ProjectFileOpener::Opened)
         return false;
     return readProjectFile(&file);
 }

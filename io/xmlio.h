@@ -35,7 +35,8 @@ public:
     // ---- Reading ----------------------------------------------------------
     // True when the file is sound (the name notwithstanding). The file is
     // read in the same pass; a following readProjectFile() of the unchanged
-    // file takes those records instead of parsing it again.
+    // file takes those records instead of parsing it again. Only a regular
+    // file of bounded size is read (ProjectFileOpener).
     bool checkProjectFileCorrupt();
     bool readProjectFileNames(QString* names);
     bool readProjectFile();

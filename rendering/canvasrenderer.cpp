@@ -97,6 +97,27 @@ QSize CanvasRenderer::imageSize(double scale)
     return QSize(int(std::ceil(source.width() * scale - 1e-6)), int(std::ceil(source.height() * scale - 1e-6)));
 }
 
+QString CanvasRenderer::sizeProblem(double scale)
+{
+    const QSize size = imageSize(scale);
+    if (qint64(size.width()) * size.height() > largestPixelCount) {
+        return QCoreApplication::translate("CanvasRenderer",
+                                           "the picture would be %1 by %2 pixels, more than %3 megapixels")
+            .arg(size.width())
+            .arg(size.height())
+            .arg(largestPixelCount / 1000000);
+    }
+    if (size.width() > largestSide || size.height() > largestSide) {
+        return QCoreApplication::translate("CanvasRenderer",
+                                           "the picture would be %1 by %2 pixels, more than %3 on a side; "
+                                           "choose a smaller scale")
+            .arg(size.width())
+            .arg(size.height())
+            .arg(largestSide);
+    }
+    return QString();
+}
+
 void CanvasRenderer::paint(QPainter* painter, const QRect& source, double scale)
 {
     const QRectF target(0, 0, source.width() * scale, source.height() * scale);
@@ -119,15 +140,9 @@ bool CanvasRenderer::write(const QString& path, Format format, double scale)
     settle();
     const QRect source = sourceRect();
     const QSize size = imageSize(scale);
-    if (size.width() > largestSide || size.height() > largestSide) {
-        error = QCoreApplication::translate("CanvasRenderer",
-                                            "the picture would be %1 by %2 pixels, more than %3 on a side; "
-                                            "choose a smaller scale")
-                    .arg(size.width())
-                    .arg(size.height())
-                    .arg(largestSide);
+    error = sizeProblem(scale);
+    if (!error.isEmpty())
         return false;
-    }
     return format == Svg ? writeSvg(path, source, size, scale) : writePng(path, source, size, scale);
 }
 

@@ -22,7 +22,9 @@ public:
     static constexpr int margin = 30;
     static constexpr double smallestScale = 0.05;
     static constexpr double largestScale = 20.0;
-    // Pixels on either side of a picture at most (PNG memory stays bounded).
+    // Pixels in a picture at most, so that its memory and time stay bounded,
+    // and on either side (Qt's raster painter counts spans in 16 bits).
+    static constexpr qint64 largestPixelCount = 100000000;
     static constexpr int largestSide = 30000;
 
     explicit CanvasRenderer(Canvas* canvas);
@@ -32,6 +34,10 @@ public:
     // The part of the canvas a picture shows, in whole scene units.
     QRect sourceRect();
     QSize imageSize(double scale);
+    // Empty when a picture at this scale may be drawn, else why not. Sizing
+    // costs no drawing of the picture, so every canvas a command asks for is
+    // checked before the first is drawn.
+    QString sizeProblem(double scale);
     // Writes the picture; an existing file is replaced only on success.
     // On failure errorString() says why.
     bool write(const QString& path, Format format, double scale = 1.0);

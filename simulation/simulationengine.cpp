@@ -9,6 +9,7 @@
 
 #include "canvas.h"
 #include "codegenerator.h"
+#include "groupprocess.h"
 #include "memoryitem.h"
 #include "processitem.h"
 #include "stateitem.h"
@@ -316,7 +317,7 @@ SimulationEngine::Outcome SimulationEngine::noteCompileFailure(const QString& pr
 
 bool SimulationEngine::compile(const QString& folder, const QString& program)
 {
-    QProcess process;
+    GroupProcess process;
     process.setWorkingDirectory(folder);
     process.setProcessChannelMode(QProcess::MergedChannels);
     process.start(program, compileArguments());
@@ -327,8 +328,7 @@ bool SimulationEngine::compile(const QString& folder, const QString& program)
         return false;
     }
     if (!finished) {
-        process.kill();
-        process.waitForFinished();
+        process.endGroup();
         problems.append(QStringLiteral("the C compiler %1 did not finish within %2 seconds")
                             .arg(program, QString::number(compileTimeLimit / 1000)));
         return false;
@@ -373,17 +373,15 @@ void SimulationEngine::readTrace(const QByteArray& bytes)
 SimulationEngine::Outcome SimulationEngine::execute(const QString& folder, const QString& program)
 {
     const QString traceFile = folder + QStringLiteral("/trace.txt");
-    QProcess process;
+    GroupProcess process;
     process.setWorkingDirectory(folder);
     // What the machine's own code prints must not fill a pipe nobody reads.
     process.setStandardOutputFile(QProcess::nullDevice());
     process.setStandardErrorFile(QProcess::nullDevice());
     process.start(program, {traceFile});
     const bool finished = process.waitForFinished(timeLimit);
-    if (!finished) {
-        process.kill();
-        process.waitForFinished();
-    }
+    // Whatever the machine's code started ends with the run, however it ended.
+    process.endGroup();
     QFile file(traceFile);
     if (file.open(QIODevice::ReadOnly))
         readTrace(file.readAll());

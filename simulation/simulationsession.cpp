@@ -8,8 +8,6 @@
 namespace {
 // A compile must not hang the session forever.
 const int compileTimeLimit = 120000;
-// A killed harness is gone at once; this only bounds a stuck system.
-const int killWait = 1000;
 } // namespace
 
 SimulationSession::SimulationSession(QObject* parent)
@@ -58,7 +56,7 @@ bool SimulationSession::start(Canvas* machine, ProcessItem* process)
     }
 
     compilerProgram = engine->compilerPath();
-    compilerProcess = new QProcess(this);
+    compilerProcess = new GroupProcess(this);
     compilerProcess->setWorkingDirectory(folder->path());
     compilerProcess->setProcessChannelMode(QProcess::MergedChannels);
     connect(compilerProcess, QOverload<int, QProcess::ExitStatus>::of(&QProcess::finished), this,
@@ -75,14 +73,12 @@ void SimulationSession::endProcesses()
     watchdog.stop();
     current = Idle;
     // The processes may be ending inside one of their own signals.
-    for (QProcess* process : {compilerProcess.data(), harness.data()}) {
+    for (GroupProcess* process : {compilerProcess.data(), harness.data()}) {
         if (!process)
             continue;
         process->disconnect(this);
-        if (process->state() != QProcess::NotRunning) {
-            process->kill();
-            process->waitForFinished(killWait);
-        }
+        // Also what the machine's code started, after the harness ended.
+        process->endGroup();
         process->deleteLater();
     }
     compilerProcess = nullptr;
@@ -138,7 +134,7 @@ void SimulationSession::compileFinished(int exitCode, QProcess::ExitStatus statu
 
 void SimulationSession::launchHarness()
 {
-    harness = new QProcess(this);
+    harness = new GroupProcess(this);
     harness->setWorkingDirectory(folder->path());
     // What the machine's own code prints is not part of the answers.
     harness->setStandardOutputFile(QProcess::nullDevice());

@@ -10,6 +10,7 @@
 #include <QTimer>
 #include <QVector>
 
+#include "groupprocess.h"
 #include "simulationengine.h"
 
 class Canvas;
@@ -80,8 +81,9 @@ private:
 
     QScopedPointer<SimulationEngine> engine;
     QScopedPointer<QTemporaryDir> folder;
-    QPointer<QProcess> compilerProcess;
-    QPointer<QProcess> harness;
+    // Each in a process group of its own, which ends with the session.
+    QPointer<GroupProcess> compilerProcess;
+    QPointer<GroupProcess> harness;
     QPointer<Canvas> canvas;
     int stateCount = 0;
     QString compiler;

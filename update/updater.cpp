@@ -19,9 +19,10 @@
 
 namespace {
 
-// Carries the number of redirects behind a request, so that every chain of
-// requests is bounded on its own even while several checks overlap.
-const auto redirectCountAttribute = QNetworkRequest::Attribute(QNetworkRequest::User + 1);
+// Carries the addresses asked before in the chain of redirects behind a
+// request, so that every chain is bounded on its own even while several
+// checks overlap, and no address is asked twice.
+const auto visitedAttribute = QNetworkRequest::Attribute(QNetworkRequest::User + 1);
 // The end of the whole check, on the steady clock, carried the same way.
 const auto deadlineAttribute = QNetworkRequest::Attribute(QNetworkRequest::User + 2);
 // Whether the check began as a default one: a later check of the other kind
@@ -112,10 +113,11 @@ bool Updater::isAllowedAddress(const QUrl& address)
 
 void Updater::checkForUpdates()
 {
-    startRequest(QUrl(url), 0, QDeadlineTimer(checkDeadline), defaultCheck);
+    startRequest(QUrl(url), QStringList(), QDeadlineTimer(checkDeadline), defaultCheck);
 }
 
-void Updater::startRequest(const QUrl& address, int redirects, const QDeadlineTimer& deadline, bool quiet)
+void Updater::startRequest(const QUrl& address, const QStringList& visited, const QDeadlineTimer& deadline,
+                           bool quiet)
 {
     if (!isAllowedAddress(address)) {
         // Fail from the event loop, the way a real reply would arrive.
@@ -126,7 +128,7 @@ void Updater::startRequest(const QUrl& address, int redirects, const QDeadlineTi
     }
     QNetworkRequest request(address);
     request.setAttribute(QNetworkRequest::RedirectPolicyAttribute, QNetworkRequest::ManualRedirectPolicy);
-    request.setAttribute(redirectCountAttribute, redirects);
+    request.setAttribute(visitedAttribute, QStringList(visited) << address.toString(QUrl::FullyEncoded));
     request.setAttribute(deadlineAttribute, deadline.deadline());
     request.setAttribute(quietAttribute, quiet);
     // A server that accepts but never answers must not hold a check open.
@@ -187,9 +189,13 @@ void Updater::onReply(QNetworkReply* reply)
 
     const QUrl target = reply->attribute(QNetworkRequest::RedirectionTargetAttribute).toUrl();
     if (!target.isEmpty()) {
-        const int redirects = reply->request().attribute(redirectCountAttribute).toInt() + 1;
+        const QStringList visited = reply->request().attribute(visitedAttribute).toStringList();
         const QUrl next = reply->url().resolved(target);
-        if (redirects > maxRedirects) {
+        if (visited.contains(next.toString(QUrl::FullyEncoded))) {
+            finishWithNetworkError(tr("the server redirected in a loop."), quiet);
+            return;
+        }
+        if (visited.size() > maxRedirects) {
             finishWithNetworkError(tr("the server redirected too often."), quiet);
             return;
         }
@@ -200,7 +206,7 @@ void Updater::onReply(QNetworkReply* reply)
         QDeadlineTimer deadline;
         deadline.setDeadline(reply->request().attribute(deadlineAttribute).toLongLong());
         url = next.toString();
-        startRequest(next, redirects, deadline, quiet);
+        startRequest(next, visited, deadline, quiet);
         return;
     }
 

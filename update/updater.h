@@ -4,6 +4,7 @@
 #include <QByteArray>
 #include <QObject>
 #include <QString>
+#include <QStringList>
 
 #include <QHash>
 
@@ -86,7 +87,8 @@ private slots:
 
 private:
     // quiet: started as a default check, which reports only an update.
-    void startRequest(const QUrl& address, int redirects, const QDeadlineTimer& deadline, bool quiet);
+    // visited: the addresses this check has asked before, redirects included.
+    void startRequest(const QUrl& address, const QStringList& visited, const QDeadlineTimer& deadline, bool quiet);
     void readManifestPart(QNetworkReply* reply);
     void finishWithNetworkError(const QString& reason, bool quiet);
     void finishWithMalformedManifest(bool quiet);

@@ -13,6 +13,8 @@
 #include <QStatusBar>
 #include <QTreeView>
 
+#include <sys/stat.h>
+
 #include "canvas.h"
 #include "canvasrenderer.h"
 #include "createproject.h"
@@ -262,6 +264,36 @@ void TestProjectCommands::badFilesKeepTheOpenProject()
                                     "with Open Project."));
     QCOMPARE(w.getCanvases().size(), 7);
     QCOMPARE(w.projectIO().getFilePath(), good);
+
+    // A pipe would freeze the window and a huge file fill the memory: each is
+    // named before anything is asked, from every way in: Open, the hand-over
+    // of a second start, and a recent project replaced by a pipe since.
+    const QString replaced = fixture.copyExample("Example_2.vorn");
+    w.openFile(replaced);
+    w.openFile(good);
+    const QString pipe = fixture.path("pipe.vorn");
+    const QString huge = fixture.path("huge.vorn");
+    QVERIFY(QFile::remove(replaced));
+    for (const QString& path : {pipe, replaced})
+        QCOMPARE(mkfifo(QFile::encodeName(path).constData(), 0600), 0);
+    QFile sparse(huge);
+    QVERIFY(sparse.open(QIODevice::WriteOnly) && sparse.resize((qint64(2) << 30) + 1));
+    sparse.close();
+    w.markModified();
+    for (int i = 0; i < 4; ++i)
+        answer.accept();
+    w.openFile(pipe);
+    w.openRequestedFile(pipe);
+    QCOMPARE(recentMenu(w).at(1)->data().toString(), replaced);
+    recentMenu(w).at(1)->trigger();
+    w.openFile(huge);
+    const QString refused = QStringLiteral("The project file %1 cannot be opened: it is %2.");
+    QCOMPARE(answer.texts().mid(2), QStringList({refused.arg(pipe, "not a regular file"),
+                                                 refused.arg(pipe, "not a regular file"),
+                                                 refused.arg(replaced, "not a regular file"),
+                                                 refused.arg(huge, "larger than 2 GiB")}));
+    QCOMPARE(w.projectIO().getFilePath(), good);
+    QVERIFY(w.isProjectModified());
 }
 
 void TestProjectCommands::openNamesWhatCannotBePlaced()

@@ -1,10 +1,12 @@
-// One Korvel at a time: ten simultaneous starts leave one running, and a
-// second start hands its file to the running instance (the server part and a
-// real window in this process, the client part sending from another thread as
-// a second process would).
+// One Korvel at a time per user: ten simultaneous starts leave one running,
+// a second user gets a window of their own, and a second start hands its file
+// to the running instance (the server part and a real window in this process,
+// the client part sending from another thread as a second process would) or
+// says that it could not.
 
 #include <QtTest>
 
+#include <QLocalSocket>
 #include <QProcess>
 #include <QSystemSemaphore>
 #include <QTcpServer>
@@ -15,12 +17,15 @@
 #include <memory>
 #include <vector>
 
+#include <unistd.h>
+
 #include "instancemessenger.h"
 #include "mainwindow.h"
 #include "modalanswerer.h"
 #include "projectfixture.h"
 #include "runguard.h"
 #include "testenvironment.h"
+#include "unprivileged.h"
 
 namespace {
 
@@ -47,8 +52,8 @@ private:
 
 
 // Korvel's guard lives in IPC objects named after files in TMPDIR. A killed
-// Korvel leaves them behind; this removes them when the test ends, however
-// it ends.
+// Korvel leaves them behind; this removes them, for this user and the other
+// one, when the test ends, however it ends.
 class GuardLeftoverRemover
 {
 public:
@@ -57,16 +62,18 @@ public:
     {
         const QByteArray oldTemp = qgetenv("TMPDIR");
         qputenv("TMPDIR", QFile::encodeName(tempPath));
-        {
-            // Attaching to the orphaned segment and detaching removes it.
-            RunGuard leftover(QStringLiteral("instance_anchor"));
+        for (const uint uid : {uint(geteuid()), Unprivileged::secondUserId()}) {
+            const QString key = RunGuard::userKey(QStringLiteral("instance_anchor"), uid);
+            {
+                // Attaching to the orphaned segment and detaching removes it.
+                RunGuard leftover(key);
+            }
+            // A semaphore opened in Create mode is removed on destruction: the
+            // guard's own lock, and the one Qt keeps for the segment's key.
+            for (const QString& name : {RunGuard::generateKeyHash(key, QStringLiteral("_semTagName")),
+                                        RunGuard::generateKeyHash(key, QStringLiteral("_segmentLabel"))})
+                QSystemSemaphore(name, 1, QSystemSemaphore::Create);
         }
-        // A semaphore opened in Create mode is removed on destruction: the
-        // guard's own lock, and the one Qt keeps for the segment's key.
-        const QString key = QStringLiteral("instance_anchor");
-        for (const QString& name : {RunGuard::generateKeyHash(key, QStringLiteral("_semTagName")),
-                                    RunGuard::generateKeyHash(key, QStringLiteral("_segmentLabel"))})
-            QSystemSemaphore(name, 1, QSystemSemaphore::Create);
         if (oldTemp.isNull())
             qunsetenv("TMPDIR");
         else
@@ -76,6 +83,50 @@ public:
 private:
     const QString tempPath;
 };
+
+// Home, settings and temp folders of their own for the Korvels a test
+// starts: the guard's names come from TMPDIR, so no Korvel of the user's
+// interferes. Every user may write them.
+struct KorvelFolders
+{
+    QTemporaryDir home, otherHome, config, otherConfig, temp;
+
+    bool isValid() const
+    {
+        for (const QTemporaryDir* dir : {&home, &otherHome, &config, &otherConfig, &temp}) {
+            if (!dir->isValid() || !Unprivileged::makeShared(dir->path()))
+                return false;
+        }
+        return true;
+    }
+
+    QProcessEnvironment environment(bool otherUser) const
+    {
+        QTcpServer probe;
+        probe.listen(QHostAddress::LocalHost, 0);
+        const quint16 closedPort = probe.serverPort();
+        probe.close();
+        QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+        env.insert(QStringLiteral("HOME"), (otherUser ? otherHome : home).path());
+        env.insert(QStringLiteral("XDG_CONFIG_HOME"), (otherUser ? otherConfig : config).path());
+        env.insert(QStringLiteral("TMPDIR"), temp.path());
+        env.insert(QStringLiteral("QT_QPA_PLATFORM"), QStringLiteral("offscreen"));
+        for (const char* name : {"XDG_DATA_HOME", "XDG_CACHE_HOME", "XDG_RUNTIME_DIR"})
+            env.remove(QLatin1String(name));
+        // The check at start goes nowhere.
+        env.insert(QStringLiteral("KORVEL_UPDATE_URL"),
+                   QStringLiteral("http://127.0.0.1:%1/updates.json").arg(closedPort));
+        return env;
+    }
+
+    // The hand-over sockets of the Korvels listening now.
+    int listening() const
+    {
+        return QDir(temp.path()).entryList({QStringLiteral("korvel-*")}, QDir::System).size();
+    }
+};
+
+const QString korvel = QStringLiteral(KORVEL_BINARY_DIR "/korvel");
 
 } // namespace
 
@@ -87,7 +138,11 @@ private slots:
     void initTestCase() { TestEnvironment::useThrowAwaySettings(); }
     void fileIsOpenedAfterAskingAboutChanges();
     void requestsWaitForARunningDialog();
+    void unansweredHandOverIsReported_data();
+    void unansweredHandOverIsReported();
+    void idleAndSurplusConnectionsAreDropped();
     void tenSimultaneousStartsLeaveOneRunning();
+    void eachUserGetsAWindowOfTheirOwn();
 };
 
 void TestSingleInstance::fileIsOpenedAfterAskingAboutChanges()
@@ -140,31 +195,71 @@ void TestSingleInstance::requestsWaitForARunningDialog()
     QTRY_COMPARE(w.projectIO().getFilePath(), file);
 }
 
+void TestSingleInstance::unansweredHandOverIsReported_data()
+{
+    QTest::addColumn<QString>("path");
+    QTest::addColumn<QString>("message");
+    QTest::newRow("a file") << "plan.vorn" << "Korvel is already running but did not answer, so plan.vorn was not opened.";
+    QTest::newRow("no file") << "" << "Korvel is already running but did not answer.";
+}
+
+void TestSingleInstance::unansweredHandOverIsReported()
+{
+    QFETCH(QString, path);
+    QFETCH(QString, message);
+    ModalAnswerer answer;
+    answer.accept();
+    QCOMPARE(InstanceMessenger::handOver(QStringLiteral("instance_anchor_nobody_listens"), path, 300), 1);
+    QCOMPARE(answer.texts(), QStringList {message});
+}
+
+void TestSingleInstance::idleAndSurplusConnectionsAreDropped()
+{
+    InstanceMessenger messenger(key);
+    QSignalSpy requests(&messenger, &InstanceMessenger::openRequested);
+    QVERIFY(messenger.listen());
+    messenger.setRequestTimeLimit(600000);
+
+    // One connection more than may be open: the last is closed at once.
+    std::vector<std::unique_ptr<QLocalSocket>> idle;
+    for (int i = 0; i <= InstanceMessenger::mostConnections; ++i) {
+        if (i == InstanceMessenger::mostConnections)
+            QTRY_COMPARE(messenger.connectionCount(), i);
+        idle.emplace_back(new QLocalSocket);
+        idle.back()->connectToServer(messenger.serverName());
+        QVERIFY(idle.back()->waitForConnected(10000));
+    }
+    QTRY_COMPARE(idle.back()->state(), QLocalSocket::UnconnectedState);
+    for (int i = 0; i < InstanceMessenger::mostConnections; ++i)
+        QCOMPARE(idle.at(size_t(i))->state(), QLocalSocket::ConnectedState);
+    // Closed ones make room again.
+    idle.clear();
+    QTRY_COMPARE(messenger.connectionCount(), 0);
+    {
+        Sender sender {QString()};
+        QTRY_VERIFY(sender.finished());
+        QVERIFY(sender.wasSent());
+    }
+
+    // Half a request is no request: the connection ends when its time is up.
+    messenger.setRequestTimeLimit(100);
+    QLocalSocket slow;
+    slow.connectToServer(messenger.serverName());
+    QVERIFY(slow.waitForConnected(10000));
+    slow.write("/half/a/pa");
+    QTRY_COMPARE_WITH_TIMEOUT(slow.state(), QLocalSocket::UnconnectedState, 20000);
+    QCOMPARE(requests.size(), 1);
+}
+
 void TestSingleInstance::tenSimultaneousStartsLeaveOneRunning()
 {
-    const QString korvel = QStringLiteral(KORVEL_BINARY_DIR "/korvel");
     QVERIFY2(QFile::exists(korvel), "the korvel executable is not built");
-    // Home, settings and temp folders of their own, shared by the ten: the
-    // guard's names come from TMPDIR, so no Korvel of the user's interferes.
-    QTemporaryDir home, config, temp;
-    QVERIFY(home.isValid() && config.isValid() && temp.isValid());
-    QTcpServer probe;
-    QVERIFY(probe.listen(QHostAddress::LocalHost, 0));
-    const quint16 closedPort = probe.serverPort();
-    probe.close();
-
-    QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
-    env.insert(QStringLiteral("HOME"), home.path());
-    env.insert(QStringLiteral("XDG_CONFIG_HOME"), config.path());
-    env.insert(QStringLiteral("TMPDIR"), temp.path());
-    env.insert(QStringLiteral("QT_QPA_PLATFORM"), QStringLiteral("offscreen"));
-    env.remove(QStringLiteral("XDG_DATA_HOME"));
-    env.remove(QStringLiteral("XDG_CACHE_HOME"));
-    // The check at start goes nowhere.
-    env.insert(QStringLiteral("KORVEL_UPDATE_URL"), QStringLiteral("http://127.0.0.1:%1/updates.json").arg(closedPort));
+    KorvelFolders folders;
+    QVERIFY(folders.isValid());
+    const QProcessEnvironment env = folders.environment(false);
 
     // Declared first, so it runs after every process below is gone.
-    GuardLeftoverRemover remover(temp.path());
+    GuardLeftoverRemover remover(folders.temp.path());
     std::vector<std::unique_ptr<QProcess>> korvels;
     for (int i = 0; i < 10; ++i) {
         korvels.emplace_back(new QProcess);
@@ -194,6 +289,30 @@ void TestSingleInstance::tenSimultaneousStartsLeaveOneRunning()
     QCOMPARE(survivor->state(), QProcess::Running);
     survivor->kill();
     QVERIFY(survivor->waitForFinished(10000));
+}
+
+// Two users with one temporary folder: the second user's Korvel neither
+// waits for the first user's nor gives up because of it.
+void TestSingleInstance::eachUserGetsAWindowOfTheirOwn()
+{
+    KorvelFolders folders;
+    QVERIFY(folders.isValid());
+    GuardLeftoverRemover remover(folders.temp.path());
+    QProcess mine, theirs;
+    mine.setProcessEnvironment(folders.environment(false));
+    mine.start(korvel, QStringList());
+    QTRY_COMPARE_WITH_TIMEOUT(folders.listening(), 1, 25000);
+
+    const QStringList other = Unprivileged::secondUserCommand(korvel);
+    theirs.setProcessEnvironment(folders.environment(true));
+    theirs.start(other.first(), other.mid(1));
+    QTRY_COMPARE_WITH_TIMEOUT(folders.listening(), 2, 25000);
+    QCOMPARE(mine.state(), QProcess::Running);
+    QCOMPARE(theirs.state(), QProcess::Running);
+    for (QProcess* process : {&mine, &theirs}) {
+        process->kill();
+        QVERIFY(process->waitForFinished(10000));
+    }
 }
 
 QTEST_MAIN(TestSingleInstance)

@@ -14,6 +14,8 @@
 #include <QTemporaryDir>
 #include <QXmlStreamReader>
 
+#include <sys/stat.h>
+
 #include "canvas.h"
 #include "canvasrenderer.h"
 #include "codegenproperties.h"
@@ -22,6 +24,7 @@
 #include "mainwindow.h"
 #include "modalanswerer.h"
 #include "processitem.h"
+#include "projectfixture.h"
 #include "stateitem.h"
 #include "testenvironment.h"
 #include "testfiles.h"
@@ -89,10 +92,13 @@ private slots:
     void lossyProjectNeedsAllowLoss();
     void lint_data();
     void lint();
+    void unreadableFilesAreRefusedAtOnce_data();
+    void unreadableFilesAreRefusedAtOnce();
     void picturesFollowTheItems_data();
     void picturesFollowTheItems();
     void fileStemsAreSafeAndDistinct();
     void renderWritesEachCanvasOrOneTheSameEachTime();
+    void picturesAreSizedBeforeAnyIsDrawn();
 
 private:
     // The wrapper, when given, runs the tool: its words come first.
@@ -479,6 +485,53 @@ void TestKorvelCli::lint()
         QCOMPARE(result.out, out);
 }
 
+void TestKorvelCli::unreadableFilesAreRefusedAtOnce_data()
+{
+    QTest::addColumn<QStringList>("arguments");
+    QTest::addColumn<int>("code");
+    QTest::addColumn<QByteArray>("err");
+    QTest::addColumn<QByteArray>("out");
+
+    // A named pipe nobody writes to would block every command for good.
+    const QByteArray pipe = "korvel-cli: pipe.vorn: cannot be read: not a regular file\n";
+    QTest::newRow("check a pipe") << QStringList {"check", "pipe.vorn"} << 1 << pipe << QByteArray();
+    QTest::newRow("generate a pipe") << QStringList {"generate", "pipe.vorn", "-o", "out"} << 2 << pipe << QByteArray();
+    QTest::newRow("resave a pipe") << QStringList {"resave", "pipe.vorn", "-o", "a.vorn"} << 2 << pipe << QByteArray();
+    QTest::newRow("simulate a pipe") << QStringList {"simulate", "pipe.vorn", "--machine", "M"} << 2 << pipe
+                                     << QByteArray();
+    QTest::newRow("render a pipe") << QStringList {"render", "pipe.vorn", "-o", "out"} << 2 << pipe << QByteArray();
+    QTest::newRow("lint a pipe") << QStringList {"lint", "pipe.vorn"} << 1 << QByteArray()
+                                 << QByteArray("pipe.vorn: error: cannot be read: not a regular file [corrupt-file]\n");
+    QTest::newRow("over 2 GiB") << QStringList {"check", "huge.vorn"} << 1
+                                << QByteArray("korvel-cli: huge.vorn: cannot be read: the file is larger than 2 GiB\n")
+                                << QByteArray();
+    // Judged by its start, without reading the rest.
+    QTest::newRow("1 GiB of zeros") << QStringList {"check", "zeros.vorn"} << 1
+                                    << QByteArray("korvel-cli: zeros.vorn: design file is corrupt: not well-formed XML "
+                                                  "at line 1, column 1: Start tag expected.\n")
+                                    << QByteArray();
+}
+
+void TestKorvelCli::unreadableFilesAreRefusedAtOnce()
+{
+    QFETCH(QStringList, arguments);
+    QFETCH(int, code);
+    QFETCH(QByteArray, err);
+    QFETCH(QByteArray, out);
+    QCOMPARE(mkfifo(QFile::encodeName(path("pipe.vorn")).constData(), 0600), 0);
+    // Sparse: no disk space is taken.
+    for (const auto& file : {qMakePair(QStringLiteral("huge.vorn"), (qint64(2) << 30) + 1),
+                             qMakePair(QStringLiteral("zeros.vorn"), qint64(1) << 30)}) {
+        QFile sparse(path(file.first));
+        QVERIFY(sparse.open(QIODevice::WriteOnly) && sparse.resize(file.second));
+    }
+    const Result result = run(arguments);
+    QCOMPARE(result.err, err);
+    QCOMPARE(result.out, out);
+    QCOMPARE(result.code, code);
+    QVERIFY(!QFileInfo::exists(path("out")) && !QFileInfo::exists(path("a.vorn")));
+}
+
 void TestKorvelCli::picturesFollowTheItems_data()
 {
     QTest::addColumn<QString>("file");
@@ -570,6 +623,48 @@ void TestKorvelCli::renderWritesEachCanvasOrOneTheSameEachTime()
     QVERIFY2(unknown.err.contains("has no canvas \"Pedestrian_Crossing/Nowhere\" (it has: Pedestrian_Crossing, "),
              unknown.err.constData());
     QCOMPARE(filesIn(one.path()).size(), 1);
+}
+
+// A canvas with a state a million units out: every canvas is sized first,
+// and none is drawn when one would be too large; the window's Export asks
+// for no file name then.
+void TestKorvelCli::picturesAreSizedBeforeAnyIsDrawn()
+{
+    QByteArray far = readAll(example("Example_1.vorn"));
+    const QByteArray red = "<xCoord>120</xCoord>\n                    <yCoord>140</yCoord>";
+    QVERIFY(far.contains(red));
+    // The first state of the example: Red, on the light sequencer.
+    far.replace(far.indexOf(red), 20, "<xCoord>1000000</xCoord>");
+    QVERIFY(writeFile(path("far.vorn"), far));
+    const QString name = QStringLiteral("Light_Sequencer");
+    const QString browserPath = "Pedestrian_Crossing/Hardware Module/Microcontroller/Signal_Control/" + name;
+
+    HeadlessProject project;
+    QCOMPARE(project.load(path("far.vorn")), HeadlessProject::Loaded);
+    Canvas* canvas = nullptr;
+    for (Canvas* each : project.canvases().all())
+        canvas = project.canvases().browserPath(each) == browserPath ? each : canvas;
+    QVERIFY(canvas);
+    project.canvases().refillMirrors(canvas);
+    const QSize size = CanvasRenderer(canvas).imageSize(1.0);
+    QVERIFY(qint64(size.width()) * size.height() > CanvasRenderer::largestPixelCount);
+    const QString tooLarge = QStringLiteral("the picture would be %1 by %2 pixels, more than 100 megapixels")
+                                 .arg(size.width())
+                                 .arg(size.height());
+
+    const Result result = run({"render", "far.vorn", "-o", "out", "--format", "png"});
+    QCOMPARE(result.code, 2);
+    QCOMPARE(QString::fromUtf8(result.err), "korvel-cli: " + browserPath + ": not drawn: " + tooLarge + "\n");
+    QCOMPARE(result.out, QByteArray());
+    QVERIFY(!QFileInfo::exists(path("out")));
+
+    MainWindow window;
+    window.openFile(path("far.vorn"));
+    ProjectFixture::showCanvas(window, name);
+    ModalAnswerer answer;
+    answer.accept();
+    window.findChild<QAction*>("actionExport_Canvas_as_Image")->trigger();
+    QCOMPARE(answer.texts(), QStringList {"The canvas " + name + " cannot be exported as a picture: " + tooLarge + "."});
 }
 
 QTEST_MAIN(TestKorvelCli)

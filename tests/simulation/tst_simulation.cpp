@@ -21,6 +21,7 @@
 
 #include "canvas.h"
 #include "codegenerrorlog.h"
+#include "headlessproject.h"
 #include "mainwindow.h"
 #include "memoryitem.h"
 #include "modalanswerer.h"
@@ -28,8 +29,11 @@
 #include "projectfixture.h"
 #include "scenemouse.h"
 #include "simulationdock.h"
+#include "simulationengine.h"
+#include "simulationsession.h"
 #include "stateitem.h"
 #include "testenvironment.h"
+#include "testfiles.h"
 #include "transitionitem.h"
 
 namespace {
@@ -57,6 +61,7 @@ struct Machine
     QVector<State> states;
     QVector<Transition> transitions;
     QStringList memories; // "label:datatype"
+    QVector<QPair<int, QString>> texts = {}; // text items: kind, text
 };
 
 // A project with one state machine, "Walk Test", in the layout Save writes.
@@ -87,6 +92,8 @@ QByteArray projectText(const Machine& machine)
                     .with("initialDescription", "").with("action", state.action).with("description", "")
                     .with("numberOfTI", QString::number(attached.size())).with("transitions", attached.join(',')));
     }
+    for (const auto& text : machine.texts)
+        doc.add(Doc::text().with("type", QString::number(text.first)).with("action", text.second));
     for (const Transition& t : machine.transitions) {
         doc.add(Doc::transition().with("label", t.label).with("condition", t.condition).with("startItem", t.from)
                     .with("endItem", t.to).with("description", "").with("action", t.action));
@@ -122,6 +129,29 @@ Machine firstWins()
             {{"first", "A", "B", "(1)", ""}, {"second", "A", "C", "(1)", ""}, {"p", "B", "C", "(x)", ""},
              {"q", "B", "C", "(!x)", ""}},
             {"x:_Bool"}};
+}
+
+// Idle's code leaves a child behind once, sleeping for good, and writes its
+// process id to marker.
+Machine leavesAChild(const QString& marker)
+{
+    const QString code = QStringLiteral(
+        "static void leaveAChild(void)\n{\n    static int done;\n    if (done++)\n        return;\n"
+        "    pid_t child = fork();\n    if (child == 0)\n        for (;;)\n            pause();\n"
+        "    FILE* file = fopen(\"%1\", \"w\");\n    fprintf(file, \"%d\\n\", (int)child);\n"
+        "    fclose(file);\n}\n").arg(marker);
+    return {{{"Idle", "(1)", "leaveAChild();"}}, {}, {}, {{1, "#include <stdio.h>\n#include <unistd.h>"}, {0, code}}};
+}
+
+// Whether the process is gone: no longer there, a zombie, or another program.
+bool gone(qint64 pid, const QString& program)
+{
+    QFile stat(QStringLiteral("/proc/%1/stat").arg(pid));
+    if (!stat.open(QIODevice::ReadOnly))
+        return true;
+    const QByteArray text = stat.readAll();
+    const int open = text.indexOf('('), close = text.lastIndexOf(')');
+    return text.mid(open + 1, close - open - 1) != program.left(15).toUtf8() || text.mid(close + 2, 1) == "Z";
 }
 
 struct Result
@@ -185,6 +215,8 @@ private slots:
     void dockStepsAndMarksTheWalk();
     void dockEditedValueChangesTheWalk();
     void canvasRefusesEditsWhileRunning();
+    void nothingTheMachineStartedOutlivesTheRun_data();
+    void nothingTheMachineStartedOutlivesTheRun();
 
 private:
     Result run(const Machine& machine, const QStringList& arguments);
@@ -433,6 +465,40 @@ void TestSimulation::canvasRefusesEditsWhileRunning()
     QVERIFY(!canvas->isReadOnly());
     QVERIFY(s.window.findChild<QAction*>("actionDelete")->isEnabled());
     QVERIFY(!s.window.isProjectModified());
+}
+
+void TestSimulation::nothingTheMachineStartedOutlivesTheRun_data()
+{
+    QTest::addColumn<bool>("interactive");
+    QTest::newRow("a run to its end") << false;
+    QTest::newRow("a session stopped") << true;
+}
+
+void TestSimulation::nothingTheMachineStartedOutlivesTheRun()
+{
+    QFETCH(bool, interactive);
+    const QString marker = dir->filePath(QStringLiteral("child.pid"));
+    QVERIFY(writeFile(dir->filePath(QStringLiteral("walk.vorn")), projectText(leavesAChild(marker))));
+    HeadlessProject project;
+    QCOMPARE(project.load(dir->filePath(QStringLiteral("walk.vorn"))), HeadlessProject::Loaded);
+    const ProjectCanvases::StateMachine machine = project.canvases().stateMachines().value(0);
+    QVERIFY(machine.canvas);
+
+    if (interactive) {
+        SimulationSession session;
+        QVERIFY(session.start(machine.canvas, machine.process));
+        QTRY_VERIFY_WITH_TIMEOUT(session.phase() == SimulationSession::Ready, compileWait);
+        QVERIFY(session.step());
+        QTRY_VERIFY_WITH_TIMEOUT(QFileInfo(marker).size() > 0, compileWait);
+        session.stop();
+    } else {
+        SimulationEngine engine(machine.canvas, machine.process);
+        engine.setTicks(2);
+        QCOMPARE(engine.run(), SimulationEngine::Finished);
+    }
+    const qint64 child = readAll(marker).trimmed().toLongLong();
+    QVERIFY(child > 0);
+    QTRY_VERIFY(gone(child, SimulationEngine::programFileName()));
 }
 
 QTEST_MAIN(TestSimulation)

@@ -7,6 +7,7 @@
 
 #include <grp.h>
 #include <pwd.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
 namespace {
@@ -87,4 +88,23 @@ bool Unprivileged::rerunCurrentTest(QString* log)
         *log = child.errorString();
     QDir(home).removeRecursively();
     return passed;
+}
+
+QStringList Unprivileged::secondUserCommand(const QString& program, const QStringList& arguments)
+{
+    if (isSuperuser())
+        return prefix() + QStringList(program) + arguments;
+    return QStringList {QStringLiteral("unshare"), QStringLiteral("--user"), QStringLiteral("--map-root-user"),
+                        program}
+        + arguments;
+}
+
+uint Unprivileged::secondUserId()
+{
+    return isSuperuser() ? uint(nobodyUser()) : 0u;
+}
+
+bool Unprivileged::makeShared(const QString& folder)
+{
+    return ::chmod(QFile::encodeName(folder).constData(), 01777) == 0;
 }

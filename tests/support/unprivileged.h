@@ -7,6 +7,8 @@
 // Permission checks do not bind the superuser, and CI runs as root. Cases
 // about unwritable folders therefore run as the user "nobody" there: a
 // command through setpriv, or the current test row again in a child process.
+// Cases about a second user of the machine run as nobody under root, and
+// otherwise as this user mapped to root in a user namespace of its own.
 namespace Unprivileged {
 bool isSuperuser();
 // Put before a command so that it runs without privileges; empty when this
@@ -20,6 +22,13 @@ QString ownFolder();
 // Runs the current test function and row in a child process as "nobody",
 // with a home of its own; true when it passed, its output in *log.
 bool rerunCurrentTest(QString* log);
+
+// The program and arguments that run program as a second user, and the user
+// id it sees there.
+QStringList secondUserCommand(const QString& program, const QStringList& arguments = {});
+uint secondUserId();
+// Opens a folder to every user, as /tmp is; false when that fails.
+bool makeShared(const QString& folder);
 }
 
 #endif // UNPRIVILEGED_H

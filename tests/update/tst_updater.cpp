@@ -204,8 +204,11 @@ void TestUpdater::checkOutcomes_data()
     QTest::newRow("server error, manual")
         << Response {500, "{}"} << false << failedText("Error transferring %1 - server replied: Answer") << 1;
     QTest::newRow("redirect followed") << Response {301, {}, "/redirect-target"} << true << announcement("1.1.10") << 2;
+    // Each address is asked once: back to the start is a loop.
     QTest::newRow("redirect loop") << Response {302, {}, "/redirect-loop"} << false
-                                   << failedText("the server redirected too often.") << 6;
+                                   << failedText("the server redirected in a loop.") << 2;
+    QTest::newRow("redirect chain too long") << Response {302, {}, "/hop/1"} << false
+                                             << failedText("the server redirected too often.") << 6;
     // Padded with spaces, a manifest over the cap would still parse: only the cap stops it.
     QTest::newRow("exactly the cap") << Response {200, atCap} << true << announcement("9.0.0") << 1;
     QTest::newRow("over the cap") << Response {200, atCap + ' '} << false << malformedText << 1;
@@ -228,6 +231,8 @@ void TestUpdater::checkOutcomes()
     server.route(path, response);
     server.route("/redirect-target", {200, manifest("1.1.10")});
     server.route("/redirect-loop", {302, {}, path.toUtf8()});
+    for (int hop = 1; hop <= Updater::maxRedirects; ++hop)
+        server.route(QStringLiteral("/hop/%1").arg(hop), {302, {}, "/hop/" + QByteArray::number(hop + 1)});
     const QString url = server.url(path);
     message.replace("%1", url);
     const int requestsBefore = server.requests.size();
