@@ -6,7 +6,7 @@ HeadlessProject::HeadlessProject()
 {
 }
 
-HeadlessProject::LoadResult HeadlessProject::load(const QString& path, ProjectCanvases::Placement placement)
+HeadlessProject::LoadResult HeadlessProject::load(const QString& path)
 {
     projectCanvases.clear();
     xmlIO.clearRecords();
@@ -14,7 +14,7 @@ HeadlessProject::LoadResult HeadlessProject::load(const QString& path, ProjectCa
     if (!xmlIO.checkProjectFileCorrupt())
         return Corrupt;
     QString outline;
-    return projectCanvases.load(xmlIO, &outline, placement) ? Loaded : Unreadable;
+    return projectCanvases.load(xmlIO, &outline) ? Loaded : Unreadable;
 }
 
 bool HeadlessProject::saveAs(const QString& path)

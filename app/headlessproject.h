@@ -23,8 +23,7 @@ public:
 
     // The integrity check, then the load of Open: Corrupt when the check
     // refuses the file, Unreadable when its items cannot be read.
-    LoadResult load(const QString& path,
-                    ProjectCanvases::Placement placement = ProjectCanvases::Placement::Items);
+    LoadResult load(const QString& path);
     // What Save As writes; an existing file is replaced only on success.
     bool saveAs(const QString& path);
 

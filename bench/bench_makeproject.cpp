@@ -154,8 +154,7 @@ int main(int argc, char** argv)
         std::fprintf(stderr, "bench_makeproject: cannot write %s\n", qPrintable(args.at(3)));
         return 1;
     }
-    project.canvases().createCanvasElementsOnFileRead(io);
-    project.canvases().placeRecords(io);
+    project.canvases().place(io);
     if (!project.saveAs(args.at(2))) {
         std::fprintf(stderr, "bench_makeproject: cannot write %s\n", qPrintable(args.at(2)));
         return 1;

@@ -237,8 +237,7 @@ Row measure(int wanted, bool place, const QString& folder)
     {
         HeadlessProject source;
         row.items = generate(source.io(), wanted);
-        source.canvases().createCanvasElementsOnFileRead(source.io());
-        source.canvases().placeRecords(source.io());
+        source.canvases().place(source.io());
         row.save = bestOf([&] {
             if (!source.saveAs(path))
                 fail("save", wanted);
@@ -281,8 +280,7 @@ Row measure(int wanted, bool place, const QString& folder)
             fail("read", wanted);
         QElapsedTimer timer;
         timer.start();
-        target.canvases().createCanvasElementsOnFileRead(io);
-        target.canvases().placeRecords(io);
+        target.canvases().place(io);
         row.place = msSince(timer);
     }
     return row;

@@ -14,6 +14,7 @@
 #include "textitem.h"
 #include "transitionitem.h"
 #include "projectfilewriter.h"
+#include "projectplacement.h"
 #include "projectsnapshot.h"
 #include "xmlio.h"
 
@@ -117,11 +118,6 @@ int writableItemCount(const Canvas* canvas)
     return count;
 }
 
-QString quoted(const QString& text)
-{
-    return QLatin1Char('"') + text + QLatin1Char('"');
-}
-
 QString lostLine(const char* text)
 {
     return QCoreApplication::translate("ProjectCanvases", text);
@@ -171,28 +167,32 @@ Canvas* ProjectCanvases::createCanvasElement(t_strReadProcessItem* node)
     return canvas;
 }
 
-bool ProjectCanvases::load(XmlIO& io, QString* outline, Placement placement)
+bool ProjectCanvases::load(XmlIO& io, QString* outline)
 {
     lost.clear();
     if (!io.readProjectFileNames(outline) || !io.readProjectFile())
         return false;
-    createCanvasElementsOnFileRead(io);
-    placeRecords(io, placement);
+    place(io);
     // The browser shows what a save will write, whatever the file's tree says.
     QString names;
-    if (getAllCanvasNames(&names)) {
-        if (outline)
-            *outline = names;
-    } else if (lost.isEmpty()) {
-        lost << lostLine("the numbering of the processes does not match the project tree, so the "
-                         "project cannot be saved as it is");
-    }
+    if (getAllCanvasNames(&names) && outline)
+        *outline = names;
     return true;
 }
 
-void ProjectCanvases::createCanvasElementsOnFileRead(const XmlIO& io)
+void ProjectCanvases::place(XmlIO& io)
 {
-    for (const t_processItemReadFromXML& record : io.processItemRecords) {
+    QVector<ProjectPlacement::Diagram> diagrams;
+    {
+        // Gone before the records are handed out to the items, so that they
+        // are not copied.
+        const ProjectPlacement placement(io.records());
+        lost = placement.lost();
+        diagrams = placement.diagrams();
+    }
+    QVector<Canvas*> made;
+    for (const ProjectPlacement::Diagram& diagram : diagrams) {
+        const t_processItemReadFromXML& record = io.processItemRecords.at(diagram.process);
         t_strReadProcessItem node;
         node.level = record.level;
         node.id = record.id;
@@ -200,186 +200,42 @@ void ProjectCanvases::createCanvasElementsOnFileRead(const XmlIO& io)
         node.grandParentId = record.grandParentId;
         node.Nos = record.Nos;
         node.label = record.label;
-        createCanvasElement(&node);
+        made << createCanvasElement(&node);
     }
-}
-
-void ProjectCanvases::placeRecords(XmlIO& io, Placement placement)
-{
-    lost.clear();
-    const bool build = placement == Placement::Items;
-    // Without items, what decides the placement of a state machine's items
-    // is kept per canvas: the labels of its states and how many were placed.
-    struct Counted
-    {
-        QSet<QString> states;
-        int items = 0;
-    };
-    QHash<const Canvas*, Counted> counted;
-    const auto countOn = [&counted](const Canvas* canvas) -> Counted& {
-        auto found = counted.find(canvas);
-        if (found == counted.end()) {
-            found = counted.insert(canvas, Counted());
-            for (const StateItem* state : canvas->stateItems)
-                found->states.insert(state->getLabel());
-        }
-        return *found;
-    };
-    // What Canvas::addTransitionItem asks: both states are on the canvas.
-    const auto countTransition = [](Counted& on, const t_transitionItemReadFromXML& record) {
-        if (!on.states.contains(record.startItem) || !on.states.contains(record.endItem))
-            return false;
-        ++on.items;
-        return true;
-    };
-    const CanvasIndex index(canvases);
     // Label lookups stay constant-time while a whole file is placed.
-    for (Canvas* canvas : qAsConst(canvases))
+    for (Canvas* canvas : qAsConst(made))
         canvas->beginBulkLoad();
-
-    // Levels are checked before any arithmetic on them, so that no value in
-    // a file can overflow.
-    const auto onCanvas = [&index](int level, int parentId, int grandParentId, int minLevel,
-                                   int maxLevel) -> Canvas* {
-        if (level < minLevel || level > maxLevel)
-            return nullptr;
-        return index.find(level - 1, parentId, grandParentId);
+    const auto each = [&](auto placeOn) {
+        for (int i = 0; i < diagrams.size(); ++i)
+            placeOn(made.at(i), diagrams.at(i));
     };
-    const auto where = [](int level, int parentId, int grandParentId) {
-        return lostLine("no diagram (level %1, id %2, parent %3) to place it on")
-            .arg(qint64(level) - 1)
-            .arg(parentId)
-            .arg(grandParentId);
-    };
-
-    const Canvas* root = index.find(1, 1, 1);
-    bool rootSeen = false;
-    QSet<const Canvas*> owned;
-    for (t_processItemReadFromXML& record : io.processItemRecords) {
-        const QString name = lostLine("process %1 (level %2, id %3)")
-                                 .arg(quoted(record.label))
-                                 .arg(record.level)
-                                 .arg(record.id);
-        if (record.level == 1 && !rootSeen && record.id == 1 && record.parentId == 1) {
-            rootSeen = true;
-            continue;
-        }
-        if (record.level == 1) {
-            lost << lostLine("%1: a second project node").arg(name);
-            continue;
-        }
-        Canvas* canvas = onCanvas(record.level, record.parentId, record.grandParentId, 2, 5);
-        if (!canvas) {
-            lost << QStringLiteral("%1: %2").arg(
-                name, record.level < 2 || record.level > 5
-                          ? lostLine("its level is not between 1 and 5")
-                          : where(record.level, record.parentId, record.grandParentId));
-            continue;
-        }
-        const Canvas* own = index.find(record.level, record.id, record.parentId);
-        if (!own || owned.contains(own)) {
-            lost << lostLine("%1: its diagram belongs to another process").arg(name);
-            continue;
-        }
-        owned.insert(own);
-        canvas->addProcessItem(&record);
+    each([&](Canvas* canvas, const ProjectPlacement::Diagram& diagram) {
+        for (int record : diagram.processes)
+            canvas->addProcessItem(&io.processItemRecords[record]);
+    });
+    each([&](Canvas* canvas, const ProjectPlacement::Diagram& diagram) {
+        for (int record : diagram.states)
+            canvas->addStateItem(&io.stateItemRecords[record]);
+        for (const ProjectPlacement::Transition& transition : diagram.transitions)
+            canvas->addTransitionItem(&io.transitionItemRecords[transition.record]);
+        for (int record : diagram.texts)
+            canvas->addTextItem(&io.textItemRecords[record]);
+    });
+    each([&](Canvas* canvas, const ProjectPlacement::Diagram& diagram) {
+        for (const ProjectPlacement::Link& link : diagram.links)
+            canvas->addLinkItem(&io.linkItemRecords[link.record]);
+        for (int record : diagram.memories)
+            canvas->addMemoryItem(&io.memoryItemRecords[record]);
+        for (const ProjectPlacement::Dataflow& dataflow : diagram.dataflows)
+            canvas->addDataflowItem(&io.dataflowItemRecords[dataflow.record]);
+    });
+    QVector<Canvas*> dropped;
+    for (int i = 0; i < diagrams.size(); ++i) {
+        made.at(i)->endBulkLoad();
+        if (diagrams.at(i).dropped)
+            dropped << made.at(i);
     }
-
-    const auto stateMachineCanvas = [&index](int level, int parentId, int grandParentId) -> Canvas* {
-        return level == 6 ? index.find(5, parentId, grandParentId) : nullptr;
-    };
-    for (t_stateItemReadFromXML& record : io.stateItemRecords) {
-        if (Canvas* canvas = stateMachineCanvas(record.level, record.parentId, record.grandParentId)) {
-            if (build) {
-                canvas->addStateItem(&record);
-            } else {
-                Counted& on = countOn(canvas);
-                on.states.insert(record.label);
-                ++on.items;
-            }
-        } else
-            lost << lostLine("state %1: no state machine (id %2, parent %3) to place it on")
-                        .arg(quoted(record.label))
-                        .arg(record.parentId)
-                        .arg(record.grandParentId);
-    }
-    for (t_transitionItemReadFromXML& record : io.transitionItemRecords) {
-        Canvas* canvas = stateMachineCanvas(record.level, record.parentId, record.grandParentId);
-        if (!canvas)
-            lost << lostLine("transition %1: no state machine (id %2, parent %3) to place it on")
-                        .arg(quoted(record.label))
-                        .arg(record.parentId)
-                        .arg(record.grandParentId);
-        else if (build ? !canvas->addTransitionItem(&record) : !countTransition(countOn(canvas), record))
-            lost << lostLine("transition %1 from %2 to %3: its states are not found")
-                        .arg(quoted(record.label), quoted(record.startItem), quoted(record.endItem));
-    }
-    for (t_textItemReadFromXML& record : io.textItemRecords) {
-        if (Canvas* canvas = stateMachineCanvas(record.level, record.parentId, record.grandParentId)) {
-            if (build)
-                canvas->addTextItem(&record);
-            else
-                ++countOn(canvas).items;
-        } else
-            lost << lostLine("text %1: no state machine (id %2, parent %3) to place it on")
-                        .arg(quoted(record.action.left(40)))
-                        .arg(record.parentId)
-                        .arg(record.grandParentId);
-    }
-    for (t_linkItemReadFromXML& record : io.linkItemRecords) {
-        const QString name = lostLine("link %1 from %2 to %3")
-                                 .arg(quoted(record.label), quoted(record.startItem), quoted(record.endItem));
-        Canvas* canvas = onCanvas(record.level, record.parentId, record.grandParentId, 2, 6);
-        if (!canvas)
-            lost << QStringLiteral("%1: %2").arg(name, where(record.level, record.parentId, record.grandParentId));
-        else if (!canvas->addLinkItem(&record))
-            lost << lostLine("%1: its processes are not found").arg(name);
-    }
-    for (t_memoryItemReadFromXML& record : io.memoryItemRecords) {
-        if (Canvas* canvas = onCanvas(record.level, record.parentId, record.grandParentId, 2, 6))
-            canvas->addMemoryItem(&record);
-        else
-            lost << lostLine("memory item %1: %2")
-                        .arg(quoted(record.label), where(record.level, record.parentId, record.grandParentId));
-    }
-    for (t_dataflowItemReadFromXML& record : io.dataflowItemRecords) {
-        const QString name = lostLine("dataflow %1 from %2 to %3")
-                                 .arg(quoted(record.label), quoted(record.startItem), quoted(record.endItem));
-        Canvas* canvas = onCanvas(record.level, record.parentId, record.grandParentId, 2, 6);
-        if (!canvas)
-            lost << QStringLiteral("%1: %2").arg(name, where(record.level, record.parentId, record.grandParentId));
-        else if (!canvas->addDataflowItem(&record))
-            lost << lostLine("%1: its process or memory item is not found").arg(name);
-    }
-
-    for (Canvas* canvas : qAsConst(canvases))
-        canvas->endBulkLoad();
-
-    // Canvases that the save walk cannot reach would vanish on the next
-    // save; they go now, and what was on them is named.
-    // Without a project node in front nothing can be saved; the save says so.
-    if (!root || root != canvases.value(0)) {
-        lost << lostLine("the project node (level 1, id 1) is not the first process of the file");
-        return;
-    }
-    QSet<const Canvas*> reached {root};
-    QVector<Section> plan;
-    QString why;
-    planSections(index, root, 2, &reached, &plan, &why);
-    QVector<Canvas*> unreached;
-    for (Canvas* canvas : qAsConst(canvases)) {
-        if (reached.contains(canvas))
-            continue;
-        unreached << canvas;
-        if (const int count = itemCount(canvas) + counted.value(canvas).items)
-            lost << QCoreApplication::translate(
-                        "ProjectCanvases",
-                        "%n item(s) on the diagram %1 (level %2), which no process of the project owns",
-                        nullptr, count)
-                        .arg(quoted(canvas->getLabel()))
-                        .arg(canvas->getLevel());
-    }
-    remove(unreached);
+    remove(dropped);
 }
 
 Canvas* ProjectCanvases::getCanvasItem(int level, int id, int parentId, bool* found) const

@@ -40,21 +40,16 @@ public:
     Canvas* createCanvasElement(t_strReadProcessItem* node);
     // The load of Open and New without a window: reads the file at the path
     // of io into its records, then creates the canvases and places the
-    // records. Nothing is created when the file cannot be read; outline
-    // receives the tree text for the browser.
-    // Items builds every item; CountStateMachineItems places the states,
-    // transitions and texts of state machines only in the count, for a
-    // check that needs lostItems() alone: they are then missing from the
-    // canvases, and the verdicts are those of Items.
-    enum class Placement { Items, CountStateMachineItems };
-    bool load(XmlIO& io, QString* outline, Placement placement = Placement::Items);
-    void createCanvasElementsOnFileRead(const XmlIO& io);
-    // Places every record of the file on its canvas, in the fixed order of
-    // processes, states, transitions, texts, links, memory items, dataflows.
+    // records (place()). Nothing is created when the file cannot be read;
+    // outline receives the tree text for the browser.
+    bool load(XmlIO& io, QString* outline);
+    // Creates one canvas per process record and places every record of io
+    // on its canvas, in the fixed order of processes, states, transitions,
+    // texts, links, memory items, dataflows, as ProjectPlacement decides.
     // What cannot be placed is named in lostItems(); canvases that no
     // placed process owns are dropped with their items (named there too), so
     // that the canvases left are exactly what a save writes.
-    void placeRecords(XmlIO& io, Placement placement = Placement::Items);
+    void place(XmlIO& io);
     // One line per record of the last load that is not in the project.
     const QStringList& lostItems() const { return lost; }
 

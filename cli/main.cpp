@@ -22,13 +22,17 @@
 #include "canvasrenderer.h"
 #include "codegenerator.h"
 #include "designlinter.h"
+#include "document.h"
 #include "headlessproject.h"
 #include "korvelresources.h"
 #include "projectcanvases.h"
 #include "projectfileopener.h"
+#include "projectfilewriter.h"
+#include "projectplacement.h"
 #include "safesavefile.h"
 #include "simulationengine.h"
 #include "simulationscenario.h"
+#include "xmlio.h"
 
 namespace {
 
@@ -147,13 +151,22 @@ HeadlessProject& commandProject()
 // The load of every command; false, with the reason, when the application
 // would refuse the file. What the file holds but the project cannot place
 // is named on stderr, one line each, as the application warns after Open.
-bool loadProject(HeadlessProject& project, const QString& path,
-                 ProjectCanvases::Placement placement = ProjectCanvases::Placement::Items)
+void printLost(const QString& path, const QStringList& lost)
 {
-    switch (project.load(path, placement)) {
+    for (const QString& item : lost)
+        printError(QStringLiteral("%1: not placed: %2").arg(displayPath(path), item));
+}
+
+void printUnreadable(const QString& path)
+{
+    printError(QStringLiteral("%1: design file is corrupt: its items cannot be read").arg(displayPath(path)));
+}
+
+bool loadProject(HeadlessProject& project, const QString& path)
+{
+    switch (project.load(path)) {
     case HeadlessProject::Loaded:
-        for (const QString& item : project.canvases().lostItems())
-            printError(QStringLiteral("%1: not placed: %2").arg(displayPath(path), item));
+        printLost(path, project.canvases().lostItems());
         return true;
     case HeadlessProject::Corrupt:
         printError(refusal(path));
@@ -161,8 +174,25 @@ bool loadProject(HeadlessProject& project, const QString& path,
     case HeadlessProject::Unreadable:
         break;
     }
-    printError(QStringLiteral("%1: design file is corrupt: its items cannot be read").arg(displayPath(path)));
+    printUnreadable(path);
     return false;
+}
+
+// The records of a project file as Open reads them, without building any
+// canvas; false, once the reason is printed, when Open would refuse the file.
+bool readRecords(XmlIO& io, const QString& path)
+{
+    io.setFilePath(path);
+    if (!io.checkProjectFileCorrupt()) {
+        printError(refusal(path));
+        return false;
+    }
+    QString outline;
+    if (!io.readProjectFileNames(&outline) || !io.readProjectFile()) {
+        printUnreadable(path);
+        return false;
+    }
+    return true;
 }
 
 // A parser for one command: its name as the first positional argument,
@@ -225,12 +255,13 @@ int runCheck(const QStringList& arguments)
         return parsed;
 
     // Sound means that the application opens the file; what it would lose
-    // is known without building the state machines' items.
-    HeadlessProject& project = commandProject();
-    return loadProject(project, file, ProjectCanvases::Placement::CountStateMachineItems)
-            && project.canvases().lostItems().isEmpty()
-        ? Success
-        : Failure;
+    // is known from where its records go.
+    XmlIO io;
+    if (!readRecords(io, file))
+        return Failure;
+    const ProjectPlacement placement(io.records());
+    printLost(file, placement.lost());
+    return placement.lost().isEmpty() ? Success : Failure;
 }
 
 int runGenerate(const QStringList& arguments)
@@ -375,18 +406,23 @@ int runResave(const QStringList& arguments)
     if (!parser.isSet(output) || target.isEmpty())
         return usageError(QStringLiteral("missing -o OUT"), command);
 
-    HeadlessProject& project = commandProject();
-    if (!loadProject(project, file))
+    XmlIO io;
+    if (!readRecords(io, file))
         return UsageOrFatal;
-    if (!project.canvases().lostItems().isEmpty() && !parser.isSet(allowLoss)) {
+    const ProjectPlacement placement(io.records());
+    printLost(file, placement.lost());
+    if (!placement.lost().isEmpty() && !parser.isSet(allowLoss)) {
         printError(QStringLiteral("%1: not written, as it would lack the items above (--allow-loss writes it "
                                   "without them)")
                        .arg(displayPath(target)));
         return UsageOrFatal;
     }
-    if (!project.saveAs(target)) {
+    Document document;
+    QString why;
+    ProjectFileWriter writer;
+    if (!placement.fill(&document, &why) || !writer.write(document, target)) {
         printError(QStringLiteral("%1: the project could not be saved: %2")
-                       .arg(displayPath(target), project.canvases().saveError()));
+                       .arg(displayPath(target), why.isEmpty() ? writer.lastError() : why));
         return UsageOrFatal;
     }
     return Success;

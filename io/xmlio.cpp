@@ -120,6 +120,12 @@ bool XmlIO::readProjectFileNames(QIODevice* device, QString* names)
     return ProjectFileReader::readNames(device, names);
 }
 
+ProjectFileReader::Records XmlIO::records() const
+{
+    return {processItemRecords, stateItemRecords, transitionItemRecords, textItemRecords,
+            linkItemRecords,    memoryItemRecords, dataflowItemRecords};
+}
+
 void XmlIO::clearRecords()
 {
     processItemRecords.clear();

@@ -47,6 +47,8 @@ public:
 
     // The reader only appends; a new project starts from empty vectors.
     void clearRecords();
+    // The records read, sharing their data with these vectors.
+    ProjectFileReader::Records records() const;
 
     QVector<t_processItemReadFromXML> processItemRecords;
     QVector<t_stateItemReadFromXML> stateItemRecords;

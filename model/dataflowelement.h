@@ -13,6 +13,9 @@
 // the memory item, 2 the other way.
 struct DataflowElement
 {
+    // What an element of the kind is drawn in until it is given a colour.
+    static constexpr Colour defaultColour {0xf9e79fu};
+
     ElementId id = 0;
     QPointF position;
     int lineType = 0;

@@ -12,6 +12,9 @@
 // their nodes.
 struct LinkElement
 {
+    // What an element of the kind is drawn in until it is given a colour.
+    static constexpr Colour defaultColour {0xe5e7e9u};
+
     ElementId id = 0;
     QPointF position;
     QString label;

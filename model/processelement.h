@@ -11,6 +11,9 @@
 // tree holds it; the diagram it opens is that node's.
 struct ProcessElement
 {
+    // What an element of the kind is drawn in until it is given a colour.
+    static constexpr Colour defaultColour {0xfec309u};
+
     QString label;
     // The node's number among its siblings and its count number, as the
     // file numbers them.

@@ -12,6 +12,9 @@
 // its condition and description stay with each state, as the file keeps them.
 struct StateElement
 {
+    // What an element of the kind is drawn in until it is given a colour.
+    static constexpr Colour defaultColour {0xe5e7e9u};
+
     ElementId id = 0;
     QString label;
     bool initial = false;

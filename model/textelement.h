@@ -12,6 +12,9 @@
 // (its type), written into the generated source.
 struct TextElement
 {
+    // What an element of the kind is drawn in until it is given a colour.
+    static constexpr Colour defaultColour {0xffffffu};
+
     ElementId id = 0;
     QPointF position;
     int width = 0;

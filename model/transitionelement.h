@@ -12,6 +12,9 @@
 // position is its label box's; the mid position the point its lines meet.
 struct TransitionElement
 {
+    // What an element of the kind is drawn in until it is given a colour.
+    static constexpr Colour defaultColour {0xe5e7e9u};
+
     ElementId id = 0;
     QString label;
     QString condition;

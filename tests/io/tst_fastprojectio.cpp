@@ -102,8 +102,6 @@ private slots:
     void scannerReadsAsStreamReader();
     void textWriterWritesAsStreamWriter();
     void wholeNumbersAreFormattedAsBefore();
-    void checkWithoutItemsLosesTheSame_data();
-    void checkWithoutItemsLosesTheSame();
     void largeProjectSavesAsItWasRead();
 };
 
@@ -217,39 +215,6 @@ void TestFastProjectIO::wholeNumbersAreFormattedAsBefore()
     for (const double value : {0.0, -0.0, 1.0, -1.0, 42.0, 999999.0, -999999.0, 1000000.0, -1000000.0, 12.5,
                                0.1, 1e7, 123456.7, 999999.4})
         QCOMPARE(ProjectFileWriter::formatReal(value), QString::number(value, 'g', 6));
-}
-
-void TestFastProjectIO::checkWithoutItemsLosesTheSame_data()
-{
-    QTest::addColumn<QString>("path");
-    for (const QString& folder : {QStringLiteral("tests/fuzz/corpus"), QStringLiteral("tests/fuzz/regressions"),
-                                  QStringLiteral("Examples")}) {
-        const QDir dir(QStringLiteral(KORVEL_SOURCE_DIR "/") + folder);
-        for (const QString& name : dir.entryList({QStringLiteral("*.vorn")}, QDir::Files))
-            QTest::newRow(qPrintable(name)) << dir.filePath(name);
-    }
-}
-
-void TestFastProjectIO::checkWithoutItemsLosesTheSame()
-{
-    QFETCH(QString, path);
-    QTemporaryDir folder;
-    QByteArray bytes = fileBytes(path);
-    // A transition to a state that is not there, and one whose states are.
-    bytes.replace("<startItem>", "<startItem>missing");
-    const QString copy = folder.filePath(QStringLiteral("copy.vorn"));
-    for (const QString& file : {path, copy}) {
-        if (file == copy) {
-            QFile out(copy);
-            QVERIFY(out.open(QIODevice::WriteOnly));
-            out.write(bytes);
-        }
-        HeadlessProject full;
-        HeadlessProject counted;
-        const HeadlessProject::LoadResult loaded = full.load(file);
-        QCOMPARE(counted.load(file, ProjectCanvases::Placement::CountStateMachineItems), loaded);
-        QCOMPARE(counted.canvases().lostItems(), full.canvases().lostItems());
-    }
 }
 
 // Megabytes of action text: the load takes the room of a large project, and

@@ -30,7 +30,9 @@
 #include "headlessproject.h"
 #include "mainwindow.h"
 #include "processitem.h"
+#include "document.h"
 #include "projectdocument.h"
+#include "projectplacement.h"
 #include "safesavefile.h"
 #include "stateitem.h"
 #include "testenvironment.h"
@@ -744,6 +746,22 @@ void TestProjectFile::placeAndResave()
         QVERIFY2(!line.trimmed().isEmpty(), qPrintable(name));
 
     const bool saved = project.saveAs(first);
+    // Without any canvas, the placement and the document it fills say and
+    // write the same.
+    XmlIO io;
+    io.setFilePath(path);
+    QVERIFY(io.checkProjectFileCorrupt() && io.readProjectFile());
+    const ProjectPlacement placement(io.records());
+    QCOMPARE(placement.lost(), lost);
+    Document document;
+    QString why;
+    ProjectFileWriter writer;
+    const QString third = dir.filePath(QStringLiteral("third.vorn"));
+    QCOMPARE(placement.fill(&document, &why) && writer.write(document, third), saved);
+    QCOMPARE(why, saved ? QString() : project.canvases().saveError());
+    if (saved)
+        QCOMPARE(readAll(third), readAll(first));
+
     const Expectation expected = expectations().value(name);
     if (expectations().contains(name)) {
         QCOMPARE(lost, expected.lost);

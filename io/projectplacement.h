@@ -1,0 +1,71 @@
+#ifndef PROJECTPLACEMENT_H
+#define PROJECTPLACEMENT_H
+
+#include <QStringList>
+#include <QVector>
+
+#include "projectfilereader.h"
+
+class Document;
+
+// Where the records of a project file go when it is opened: one diagram per
+// process record, the records placed on each (references resolved to the
+// records they name), the lines naming what cannot be placed, and the
+// diagrams that no placed process reaches, which are dropped with their
+// items. The window builds its canvases from it; the command-line tool fills
+// a document from it without any.
+class ProjectPlacement
+{
+public:
+    // Record positions within their kind's vector of the records.
+    struct Link { int record; int start; int end; };
+    struct Dataflow { int record; int process; int memory; };
+    struct Transition { int record; int start; int end; };
+    struct Diagram
+    {
+        int process = 0; // the record the diagram was made from
+        bool dropped = false;
+        QVector<int> processes;
+        QVector<int> states;
+        QVector<Transition> transitions;
+        QVector<int> texts;
+        QVector<Link> links;
+        QVector<int> memories;
+        QVector<Dataflow> dataflows;
+    };
+
+    explicit ProjectPlacement(const ProjectFileReader::Records& records);
+
+    const ProjectFileReader::Records& records() const { return source; }
+    // In the order of the process records they were made from.
+    const QVector<Diagram>& diagrams() const { return places; }
+    const QStringList& lost() const { return lostLines; }
+    // The browser outline of what was kept; empty when the processes are
+    // not numbered 1, 2, ... among their siblings.
+    QString outline() const;
+
+    // Fills the document with the project as the window shows it after
+    // Open. False, with the reason a save would give, when the project
+    // cannot be saved as it is.
+    bool fill(Document* document, QString* why) const;
+
+private:
+    int find(int level, int id, int parentId) const;
+    void placeProcesses();
+    void placeStateMachines();
+    void placeBlocks();
+    void dropUnreached();
+    // The processes of the diagram, depth first, each with the diagram it
+    // owns, as a save walks them; false, with why, where the walk stops.
+    bool walk(int diagram, int level, QVector<int>* taken, QVector<QPair<int, int>>* sections,
+              QString* why) const;
+    bool appendNames(QString* out, int diagram, int level) const;
+    int itemCount(const Diagram& diagram) const;
+    int kept() const;
+
+    const ProjectFileReader::Records source;
+    QVector<Diagram> places;
+    QStringList lostLines;
+};
+
+#endif // PROJECTPLACEMENT_H
