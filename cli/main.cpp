@@ -17,6 +17,7 @@
 
 #include <cmath>
 #include <cstdio>
+#include <memory>
 
 #include "canvas.h"
 #include "canvasrenderer.h"
@@ -806,9 +807,17 @@ int runCommand(const QStringList& arguments)
 int main(int argc, char* argv[])
 {
     qInstallMessageHandler(quietMessageHandler);
-    // The canvas items need a GUI application, never a display.
-    qputenv("QT_QPA_PLATFORM", "offscreen");
-    QApplication app(argc, argv);
+    // check and resave work on the project's data alone; the other commands
+    // still place its items on canvases, which need a GUI application (never
+    // a display).
+    const QByteArray command = argc > 1 ? QByteArray(argv[1]) : QByteArray();
+    std::unique_ptr<QCoreApplication> app;
+    if (command == "check" || command == "resave") {
+        app = std::make_unique<QCoreApplication>(argc, argv);
+    } else {
+        qputenv("QT_QPA_PLATFORM", "offscreen");
+        app = std::make_unique<QApplication>(argc, argv);
+    }
     QCoreApplication::setApplicationName(QLatin1String(programName));
     QCoreApplication::setApplicationVersion(QLatin1String(programVersion));
     initKorvelResources();
