@@ -283,8 +283,7 @@ private:
     // Hides the bubble and forgets the tour; the project stays as it is.
     void endTour();
     void runCodeGenerator();
-    void generateMachine(const ProjectCanvases::StateMachine& machine,
-                         const QVector<DesignLinter::Finding>& clashes);
+    void generateMachine(const ProjectNode* machine, const QVector<DesignLinter::Finding>& clashes);
 
     // Run > Simulate (mainwindow_simulation.cpp).
     void startSimulation();

@@ -4,6 +4,8 @@
 
 #include <QSettings>
 
+#include "machinesnapshots.h"
+
 void MainWindow::runCodeGenerator()
 {
     CodegenProperties& dialog = codegen.properties();
@@ -30,11 +32,9 @@ void MainWindow::runCodeGenerator()
     if (projectCanvases.isEmpty())
         return;
 
-    const QVector<ProjectCanvases::StateMachine> machines = projectCanvases.stateMachines();
-    QVector<const ProcessItem*> processes;
-    for (const ProjectCanvases::StateMachine& machine : machines)
-        processes.append(machine.process);
-    const QVector<QVector<DesignLinter::Finding>> clashes = DesignLinter::fileNameClashes(processes);
+    const MachineSnapshots snapshots(projectCanvases);
+    const QVector<const ProjectNode*>& machines = snapshots.machines();
+    const QVector<QVector<DesignLinter::Finding>> clashes = DesignLinter::fileNameClashes(machines);
     for (int i = 0; i < machines.size(); ++i) {
         try {
             generateMachine(machines.at(i), clashes.at(i));
@@ -46,11 +46,9 @@ void MainWindow::runCodeGenerator()
     }
 }
 
-void MainWindow::generateMachine(const ProjectCanvases::StateMachine& machine,
-                                 const QVector<DesignLinter::Finding>& clashes)
+void MainWindow::generateMachine(const ProjectNode* machine, const QVector<DesignLinter::Finding>& clashes)
 {
-    codegen.setCanvasItem(machine.canvas);
-    codegen.setProcessItem(machine.process);
+    codegen.setMachine(machine);
     codegen.setNumberOfInputOutputVariables();
     codegen.setProjectDesignErrors(clashes);
     if (!codegen.generateStateMachineFiles())

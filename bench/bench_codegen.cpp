@@ -21,7 +21,7 @@ namespace {
 // S0 is initial; state i leads to i+1, i+2 and halfway round the ring.
 void build(StateMachineFixture& f, int states)
 {
-    QVector<StateItem*> all;
+    QVector<ElementId> all;
     all.reserve(states);
     all.append(f.addInitialState(QStringLiteral("S0"), QStringLiteral("(1)"), QStringLiteral("reset();"),
                                  QStringLiteral("work(0);"), QStringLiteral("state 0")));
@@ -37,9 +37,9 @@ void build(StateMachineFixture& f, int states)
         }
     }
     f.addMemory(QStringLiteral("input"), QStringLiteral("int"));
-    f.addText(TextItem::Includes, QStringLiteral("#include <stdint.h>"));
-    f.addText(TextItem::Defines, QStringLiteral("#define LIMIT 10"));
-    f.addText(TextItem::Default, QStringLiteral("static int steps;"));
+    f.addText(TextElement::Includes, QStringLiteral("#include <stdint.h>"));
+    f.addText(TextElement::Defines, QStringLiteral("#define LIMIT 10"));
+    f.addText(TextElement::Default, QStringLiteral("static int steps;"));
 }
 
 double bestOf(int repeat, const std::function<void()>& work)
@@ -99,7 +99,7 @@ int main(int argc, char** argv)
             return 1;
         }
         std::printf("%8d %12d %10.1f %12.2f %14.3f %12.2f %14.3f\n", states,
-                    int(f->machine.transitionItems.size()), buildMs, textsMs, 1000.0 * textsMs / states, writeMs,
+                    int(f->machine->diagram.transitions.size()), buildMs, textsMs, 1000.0 * textsMs / states, writeMs,
                     1000.0 * writeMs / states);
         std::fflush(stdout);
         Q_UNUSED(bytes);

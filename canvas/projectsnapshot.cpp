@@ -164,6 +164,33 @@ void numberItems(const Canvas* canvas, Document* document, Ids* ids)
 
 } // namespace
 
+void ProjectSnapshot::takeDiagram(const Canvas* canvas, Document* document)
+{
+    Ids ids;
+    document->root().process.label = canvas->getLabel();
+    numberItems(canvas, document, &ids);
+    fillHierarchy(canvas, ids, &document->root().diagram);
+}
+
+const ProjectNode* ProjectSnapshot::takeMachine(const ProcessItem* process, const Canvas* machine,
+                                                Document* document)
+{
+    const auto* module = qobject_cast<const Canvas*>(process->scene());
+    Ids ids;
+    ProjectNode* node = document->root().appendChild(document->newId());
+    node->process = processOf(process);
+    ids.of.insert(process, node->id());
+    if (module) {
+        document->root().process.label = module->getLabel();
+        numberItems(module, document, &ids);
+        fillHierarchy(module, ids, &document->root().diagram);
+    }
+    numberItems(machine, document, &ids);
+    fillHierarchy(machine, ids, &node->diagram);
+    fillStateMachine(machine, ids, &node->diagram);
+    return node;
+}
+
 void ProjectSnapshot::take(const Canvas* root, const QVector<Section>& sections, Document* document)
 {
     QHash<const Canvas*, ProjectNode*> nodeOf {{root, &document->root()}};

@@ -5,6 +5,7 @@
 
 class Canvas;
 class Document;
+class ProjectNode;
 class ProcessItem;
 
 // The project on the canvases as plain data, for the file writer: every
@@ -23,6 +24,15 @@ struct Section
 // Fills the document from the project node's canvas and the sections in
 // the order of the file: each parent before its children.
 void take(const Canvas* root, const QVector<Section>& sections, Document* document);
+
+// One canvas alone: the document's project node holds its elements (for the
+// block checks of a diagram).
+void takeDiagram(const Canvas* canvas, Document* document);
+
+// One state machine for the code generator and its checks: the project node
+// stands for the module the process is drawn on (its label, memory items and
+// dataflows), its one child for the machine. Returns that child.
+const ProjectNode* takeMachine(const ProcessItem* process, const Canvas* machine, Document* document);
 
 } // namespace ProjectSnapshot
 

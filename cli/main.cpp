@@ -26,10 +26,12 @@
 #include "document.h"
 #include "headlessproject.h"
 #include "korvelresources.h"
+#include "machinesnapshots.h"
 #include "projectcanvases.h"
 #include "projectfileopener.h"
 #include "projectfilewriter.h"
 #include "projectplacement.h"
+#include "projectsnapshot.h"
 #include "safesavefile.h"
 #include "simulationengine.h"
 #include "simulationscenario.h"
@@ -225,12 +227,24 @@ int parseCommand(QCommandLineParser& parser, const QStringList& arguments, const
     return -1;
 }
 
-QVector<QVector<DesignLinter::Finding>> fileNameClashes(const QVector<ProjectCanvases::StateMachine>& machines)
+// Everything the design checks find, diagram by diagram in canvas order.
+QVector<DesignLinter::Finding> lintProject(const ProjectCanvases& project)
 {
-    QVector<const ProcessItem*> processes;
-    for (const ProjectCanvases::StateMachine& machine : machines)
-        processes.append(machine.process);
-    return DesignLinter::fileNameClashes(processes);
+    const MachineSnapshots snapshots(project);
+    const QVector<QVector<DesignLinter::Finding>> clashes = DesignLinter::fileNameClashes(snapshots.machines());
+    QVector<DesignLinter::Finding> findings;
+    for (const Canvas* canvas : project.all()) {
+        if (canvas->getLevel() != 5) {
+            Document diagram;
+            ProjectSnapshot::takeDiagram(canvas, &diagram);
+            findings += DesignLinter::blockWarnings(&diagram.root());
+            continue;
+        }
+        const int index = snapshots.canvases().indexOf(canvas);
+        if (index >= 0)
+            findings += DesignLinter::lintMachine(snapshots.machines().at(index), clashes.at(index));
+    }
+    return findings;
 }
 
 // A machine that was not written for its design errors: the lines carry the
@@ -330,12 +344,11 @@ int runGenerate(const QStringList& arguments)
 
     bool allWritten = true;
     bool designErrors = false;
-    const QVector<ProjectCanvases::StateMachine> machines = project.canvases().stateMachines();
-    const QVector<QVector<DesignLinter::Finding>> clashes = fileNameClashes(machines);
+    const MachineSnapshots snapshots(project.canvases());
+    const QVector<const ProjectNode*>& machines = snapshots.machines();
+    const QVector<QVector<DesignLinter::Finding>> clashes = DesignLinter::fileNameClashes(machines);
     for (int i = 0; i < machines.size(); ++i) {
-        const ProjectCanvases::StateMachine& machine = machines.at(i);
-        generator.setCanvasItem(machine.canvas);
-        generator.setProcessItem(machine.process);
+        generator.setMachine(machines.at(i));
         generator.setNumberOfInputOutputVariables();
         generator.setProjectDesignErrors(clashes.at(i));
         const QString name = generator.getStateMachineName();
@@ -457,7 +470,7 @@ int runLint(const QStringList& arguments)
     HeadlessProject& project = commandProject();
     const HeadlessProject::LoadResult loaded = project.load(file);
     if (loaded == HeadlessProject::Loaded) {
-        findings = DesignLinter::lintProject(project.canvases());
+        findings = lintProject(project.canvases());
     } else {
         const QString shown = displayPath(file);
         const QString reason = loaded == HeadlessProject::Corrupt

@@ -12,13 +12,7 @@
 #include <cstdio>
 #include <cstring>
 
-#include "canvas.h"
-#include "dataflowitem.h"
-#include "memoryitem.h"
-#include "processitem.h"
-#include "stateitem.h"
-#include "textitem.h"
-#include "transitionitem.h"
+#include "projectnode.h"
 
 namespace {
 
@@ -92,23 +86,25 @@ void CodeGenerator::setFilePath(const QString& path)
     filePath = path.left(path.lastIndexOf(QLatin1Char('/')) + 1);
 }
 
-void CodeGenerator::setProcessItem(ProcessItem* process)
+void CodeGenerator::setMachine(const ProjectNode* node)
 {
-    processItem = process;
-    stateMachineName = process ? blanksToUnderscores(process->getLabel()) : QString();
+    machine = node;
+    stateMachineName = node ? blanksToUnderscores(node->process.label) : QString();
 }
 
 void CodeGenerator::setNumberOfInputOutputVariables()
 {
     numberOfInputVariables = 0;
     numberOfOutputVariables = 0;
-    if (!processItem)
+    if (!machine || !machine->parent())
         return;
-    const QGraphicsItem* process = processItem;
-    for (const DataflowItem* dataflow : processItem->getDataflows()) {
-        if (dataflow->startItem() == process)
+    // The module's dataflows to and from the machine's process.
+    for (const DataflowElement& dataflow : machine->parent()->diagram.dataflows) {
+        if (dataflow.process != machine->id())
+            continue;
+        if (dataflow.lineType == 1)
             ++numberOfOutputVariables;
-        else if (dataflow->endItem() == process)
+        else if (dataflow.lineType == 2)
             ++numberOfInputVariables;
     }
 }
@@ -159,56 +155,42 @@ QString CodeGenerator::commentText(const QString& text)
     return safe;
 }
 
-bool CodeGenerator::isSourceState(StateItem* state) const
+// ---- Reading the machine -------------------------------------------------
+
+const QVector<StateElement>& CodeGenerator::states() const
 {
-    if (!state)
-        return false;
-    for (const TransitionItem* transition : state->getTransitions()) {
-        if (transition->startItem() == state)
-            return true;
-    }
-    return false;
+    static const QVector<StateElement> none;
+    return machine ? machine->diagram.states : none;
 }
 
-// ---- Reading the diagram -------------------------------------------------
-
-const QVector<StateItem*>& CodeGenerator::states() const
+const QVector<TextElement>& CodeGenerator::texts() const
 {
-    static const QVector<StateItem*> none;
-    return canvasItem ? canvasItem->stateItems : none;
+    static const QVector<TextElement> none;
+    return machine ? machine->diagram.texts : none;
 }
 
-const QVector<TransitionItem*>& CodeGenerator::transitions() const
+const QVector<MemoryElement>& CodeGenerator::memories() const
 {
-    static const QVector<TransitionItem*> none;
-    return canvasItem ? canvasItem->transitionItems : none;
-}
-
-const QVector<TextItem*>& CodeGenerator::texts() const
-{
-    static const QVector<TextItem*> none;
-    return canvasItem ? canvasItem->textItems : none;
-}
-
-const QVector<MemoryItem*>& CodeGenerator::memories() const
-{
-    static const QVector<MemoryItem*> none;
-    return canvasItem ? canvasItem->memoryItems : none;
+    static const QVector<MemoryElement> none;
+    return machine ? machine->diagram.memories : none;
 }
 
 void CodeGenerator::indexStatePositions()
 {
     statePositions.clear();
-    const QVector<StateItem*>& all = states();
+    transitionsById.clear();
+    const QVector<StateElement>& all = states();
     statePositions.reserve(all.size());
-    for (int i = 0; i < all.size(); ++i) {
-        // The first position wins, as a search from the front would find.
-        if (!statePositions.contains(all[i]))
-            statePositions.insert(all[i], i);
-    }
+    for (int i = 0; i < all.size(); ++i)
+        statePositions.insert(all[i].id, i);
+    if (!machine)
+        return;
+    transitionsById.reserve(machine->diagram.transitions.size());
+    for (const TransitionElement& transition : machine->diagram.transitions)
+        transitionsById.insert(transition.id, &transition);
 }
 
-int CodeGenerator::positionOf(const StateItem* state) const
+int CodeGenerator::positionOf(ElementId state) const
 {
     return statePositions.value(state, -1);
 }
@@ -226,9 +208,9 @@ QString CodeGenerator::initialPseudoStateEnumerator() const
 QString CodeGenerator::textItemsOfType(int type) const
 {
     QString text;
-    for (const TextItem* item : texts()) {
-        if (item->getItemType() == type)
-            text += item->getAction() + QLatin1Char('\n');
+    for (const TextElement& item : texts()) {
+        if (item.type == type)
+            text += item.text + QLatin1Char('\n');
     }
     return text;
 }
@@ -237,7 +219,7 @@ QString CodeGenerator::textItemsOfType(int type) const
 
 QString CodeGenerator::fileHeader(const QString& fileName) const
 {
-    const QString description = processItem ? processItem->getDescription() : QString();
+    const QString description = machine ? machine->process.description : QString();
     return substitute(QStringLiteral("/** \n * @file: %1 \n * @project: %2 \n * @version: %3 \n \n"
                           " * @author: %4 \n * @organization: %5 \n * @date: %6 \n"
                           " * @description: Automatic codification of state machine %7 \n"
@@ -247,7 +229,7 @@ QString CodeGenerator::fileHeader(const QString& fileName) const
                       {commentText(fileName), commentText(projectName), QString::number(versionNo),
                        commentText(author), commentText(organization), getCurrentDateTime(),
                        commentText(stateMachineName), QString::number(states().size()),
-                       QString::number(transitions().size()), QString::number(numberOfInputVariables),
+                       QString::number(machine ? machine->diagram.transitions.size() : 0), QString::number(numberOfInputVariables),
                        QString::number(numberOfOutputVariables), QString::number(memories().size()),
                        commentText(description)});
 }
@@ -276,19 +258,19 @@ void CodeGenerator::updateDefaultIncludesString()
 
 void CodeGenerator::updateUserIncludesString()
 {
-    userIncludesString = textItemsOfType(TextItem::Includes);
+    userIncludesString = textItemsOfType(TextElement::Includes);
 }
 
 void CodeGenerator::updateUserMacrosString()
 {
-    userMacrosString = textItemsOfType(TextItem::Defines);
+    userMacrosString = textItemsOfType(TextElement::Defines);
     if (!userMacrosString.isEmpty())
         userMacrosString += blankLine;
 }
 
 void CodeGenerator::updateUserCodeString()
 {
-    userCodeString = textItemsOfType(TextItem::Default);
+    userCodeString = textItemsOfType(TextElement::Default);
     if (!userCodeString.isEmpty())
         userCodeString += blankLine;
 }
@@ -296,11 +278,11 @@ void CodeGenerator::updateUserCodeString()
 void CodeGenerator::updateEnumString()
 {
     const QString prefix = QStringLiteral("STATE_") + upperMachineName() + QLatin1Char('_');
-    const QVector<StateItem*>& all = states();
+    const QVector<StateElement>& all = states();
     enumNames.clear();
     enumNames.resize(all.size());
     for (int i = 0; i < all.size(); ++i)
-        enumNames[i] = prefix + all[i]->getLabel().toUpper();
+        enumNames[i] = prefix + all[i].label.toUpper();
     enumNames.append(initialPseudoStateEnumerator());
     stateTypeName = QStringLiteral("t_state_") + stateMachineName;
 
@@ -313,9 +295,9 @@ void CodeGenerator::updateEnumString()
 void CodeGenerator::updateGlobalVariables()
 {
     globalVariablesString.clear();
-    for (const MemoryItem* memory : memories()) {
-        const QString label = memory->getLabel();
-        const QString datatype = memory->getDatatype();
+    for (const MemoryElement& memory : memories()) {
+        const QString label = memory.label;
+        const QString datatype = memory.datatype;
         if (label.isEmpty())
             errorList.append(QStringLiteral("Label Input for Memory Item %1 is absent").arg(label));
         if (datatype.isEmpty())
@@ -332,8 +314,8 @@ void CodeGenerator::updateGlobalVariables()
 void CodeGenerator::updateSourceHeaders()
 {
     sourceHeadersString = QStringLiteral("static void ") + stateMachineName + QStringLiteral("0(void);\n");
-    for (const StateItem* state : states())
-        sourceHeadersString += QStringLiteral("static void ") + state->getLabel() + QStringLiteral("(void);\n");
+    for (const StateElement& state : states())
+        sourceHeadersString += QStringLiteral("static void ") + state.label + QStringLiteral("(void);\n");
     sourceHeadersString += QStringLiteral("\n\n");
 }
 
@@ -359,10 +341,10 @@ void CodeGenerator::updateMainFunctionString()
     const QString e0 = initialPseudoStateEnumerator();
     mainFunctionString = QStringLiteral("\n\t\tcase ") + e0 + QStringLiteral(": \n\t\t\t")
         + stateMachineName + QStringLiteral("0();\n\t\t\tbreak;\n");
-    const QVector<StateItem*>& all = states();
+    const QVector<StateElement>& all = states();
     for (int i = 0; i < all.size(); ++i) {
         mainFunctionString += QStringLiteral("\n\t\tcase ") + enumNames.value(i)
-            + QStringLiteral(":\n\t\t\t") + all[i]->getLabel()
+            + QStringLiteral(":\n\t\t\t") + all[i].label
             + QStringLiteral("(); \n\t\t\tbreak; \n");
     }
     mainFunctionString += QStringLiteral("\n\t\tdefault: \n\t\t\t") + stateVariableName
@@ -403,10 +385,10 @@ void CodeGenerator::updateState0CodeString()
                                       "initial state of %1 \n */ \nstatic void %2(void) \n{\n")
                            .arg(stateMachineName, stateMachineName + QLatin1Char('0'));
 
-    const QVector<StateItem*>& all = states();
+    const QVector<StateElement>& all = states();
     int initial = -1;
     for (int i = 0; i < all.size(); ++i) {
-        if (all[i]->initialStatus()) {
+        if (all[i].initial) {
             initial = i;
             break;
         }
@@ -418,9 +400,9 @@ void CodeGenerator::updateState0CodeString()
         state0CodeString += QStringLiteral("\t// Error : Initial state item in state machine %1 is not assigned \n")
                                 .arg(stateMachineName);
     } else {
-        const StateItem* state = all[initial];
-        const QString condition = state->getInitCondition();
-        const QString action = state->getInitDescription();
+        const StateElement& state = all[initial];
+        const QString condition = state.initialCondition;
+        const QString action = state.initialDescription;
         const QString change = stateVariableName + QStringLiteral(" = ") + enumNames.value(initial)
             + QLatin1Char(';');
         if (!condition.isEmpty()) {
@@ -432,7 +414,7 @@ void CodeGenerator::updateState0CodeString()
             if (!action.isEmpty()) {
                 errorList.append(QStringLiteral("Initial state action present but condition absent "
                                                 "for State Item %1 is absent")
-                                     .arg(state->getLabel()));
+                                     .arg(state.label));
             }
             state0CodeString += QLatin1Char('\t') + change + QLatin1Char('\n');
         }
@@ -444,26 +426,28 @@ void CodeGenerator::updateStateCodeVector()
 {
     indexStatePositions();
     stateCodeVector.clear();
-    const QVector<StateItem*>& all = states();
+    const QVector<StateElement>& all = states();
     stateCodeVector.reserve(all.size());
-    for (StateItem* state : all) {
+    for (const StateElement& state : all) {
         QString code = QStringLiteral("/** \n * @function description  %1 \n */ \nstatic void %2(void) \n{")
-                           .arg(commentText(state->getDescription()), state->getLabel());
+                           .arg(commentText(state.description), state.label);
         code += QStringLiteral("\n\n\t /* -- code of the current state -- */ \n\t")
-            + state->getAction().replace(QLatin1Char('\n'), QStringLiteral("\n\t"))
+            + QString(state.action).replace(QLatin1Char('\n'), QStringLiteral("\n\t"))
             + QLatin1Char('\n');
-        // Self transitions live in a list of their own and give no branch.
+        // A state lists the transitions to other states only: self
+        // transitions give no branch.
         bool first = true;
-        for (const TransitionItem* transition : state->getTransitions()) {
-            if (transition->startItem() != state)
+        for (ElementId id : state.transitions) {
+            const TransitionElement* transition = transitionsById.value(id);
+            if (!transition || transition->startState != state.id)
                 continue;
             code += QStringLiteral("\n\t/* -- case where transition is executed ")
-                + commentText(transition->getLabel())
+                + commentText(transition->label)
                 + QStringLiteral(" -- */\n\t") + (first ? QStringLiteral("if ") : QStringLiteral("else if "))
-                + guardText(transition->getCondition()) + QStringLiteral("\n\t{\n\t\t")
-                + transition->getAction().replace(QLatin1Char('\n'), QStringLiteral("\n\t\t"))
+                + guardText(transition->condition) + QStringLiteral("\n\t{\n\t\t")
+                + QString(transition->action).replace(QLatin1Char('\n'), QStringLiteral("\n\t\t"))
                 + QStringLiteral("\n\t\t/* -- state is changed -- */ \n\t\t") + stateVariableName
-                + QStringLiteral(" = ") + enumNames.value(positionOf(transition->endItem()))
+                + QStringLiteral(" = ") + enumNames.value(positionOf(transition->endState))
                 + QStringLiteral(";\n\t}\n");
             first = false;
         }
@@ -689,14 +673,14 @@ bool CodeGenerator::writeStateMachineFiles()
     writeErrors.clear();
     errorList.clear();
     refusedForDesign = false;
-    if (!canvasItem || !processItem) {
+    if (!machine) {
         writeErrors.append(QStringLiteral("No state machine was given to the code generator"));
         return false;
     }
     const QVector<DesignLinter::Finding> refusals = designRefusals();
     projectDesignErrors.clear();
     if (!refusals.isEmpty()) {
-        const QString path = DesignLinter::machinePath(processItem);
+        const QString path = DesignLinter::machinePath(machine);
         for (const DesignLinter::Finding& finding : refusals)
             errorList.append(path + QStringLiteral(": ") + finding.message);
         refusedForDesign = true;
@@ -718,7 +702,7 @@ bool CodeGenerator::writeStateMachineFiles()
 
 QVector<DesignLinter::Finding> CodeGenerator::designRefusals() const
 {
-    return DesignLinter::nameErrors(canvasItem, processItem) + projectDesignErrors;
+    return DesignLinter::nameErrors(machine) + projectDesignErrors;
 }
 
 QStringList CodeGenerator::existingOutputFiles()
@@ -738,7 +722,7 @@ bool CodeGenerator::generateStateMachineFiles()
     writeErrors.clear();
     errorList.clear();
     // A machine the writer refuses anyway is not worth a question.
-    const bool writable = canvasItem && processItem && isSafeFileStem(stateMachineName)
+    const bool writable = machine && isSafeFileStem(stateMachineName)
         && designRefusals().isEmpty();
     if (writable && !existingOutputFiles().isEmpty()) {
         QMessageBox box;

@@ -9,21 +9,22 @@
 #include "codegenerrorlog.h"
 #include "codegenproperties.h"
 #include "designlinter.h"
+#include "elementid.h"
+#include "memoryelement.h"
+#include "stateelement.h"
+#include "textelement.h"
+#include "transitionelement.h"
 
 class QMainWindow;
-class Canvas;
-class ProcessItem;
-class StateItem;
-class TextItem;
-class MemoryItem;
-class TransitionItem;
+class ProjectNode;
 
-// Turns one drawn state machine (a level-5 canvas and the process that owns
-// it) into its C header and source file. Between runs it keeps the output
-// folder and the texts of the file header; everything else is rebuilt from
-// the diagram. Reading the items, building the texts and writing the files
-// (writeStateMachineFiles) never opens a window, so a command-line tool can
-// use it as well; only generateStateMachineFiles asks and shows the log.
+// Turns one state machine (a level-5 node of a project document, drawn as a
+// process on its module's diagram) into its C header and source file.
+// Between runs it keeps the output folder and the texts of the file header;
+// everything else is rebuilt from the machine. Reading the document, building
+// the texts and writing the files (writeStateMachineFiles) never opens a
+// window, so a command-line tool can use it as well; only
+// generateStateMachineFiles asks and shows the log.
 class CodeGenerator
 {
 public:
@@ -46,8 +47,9 @@ public:
     // The settings store the version as a real number.
     void setVersionNumber(double number) { versionNo = number; }
 
-    void setCanvasItem(Canvas* canvas) { canvasItem = canvas; }
-    void setProcessItem(ProcessItem* process);
+    // The machine to generate; its document must outlive the run. Its parent,
+    // when it has one, is the module whose dataflows feed it.
+    void setMachine(const ProjectNode* node);
     void setNumberOfInputOutputVariables();
 
     void generateHeaderFileName();
@@ -59,7 +61,6 @@ public:
     // User text for the inside of a C comment: "*/" and "/*" are broken up
     // so that the comment ends where the generator ends it.
     static QString commentText(const QString& text);
-    bool isSourceState(StateItem* state) const;
 
     void updateFileHeaderForHeaderString();
     void updateFileHeaderForSourceString();
@@ -120,8 +121,7 @@ public:
 
     CodegenProperties& properties() { return codegenProperties; }
     CodegenErrorLog& errorLogDialog() { return errorLog; }
-    ProcessItem* getProcessItem() const { return processItem; }
-    Canvas* getCanvasItem() const { return canvasItem; }
+    const ProjectNode* getMachine() const { return machine; }
     QString getStateMachineName() const { return stateMachineName; }
     QString getHeaderFileName() const { return headerFileName; }
     QString getSourceFileName() const { return sourceFileName; }
@@ -146,16 +146,15 @@ private:
     QString fileHeader(const QString& fileName) const;
     QString initialPseudoStateEnumerator() const;
     QString upperMachineName() const;
-    // First position of the state in the canvas's state registry, or -1.
-    int positionOf(const StateItem* state) const;
+    // Position of the state among the machine's states, or -1.
+    int positionOf(ElementId state) const;
     void indexStatePositions();
     bool writeFiles(const QVector<QString>& paths, const QVector<QString>& texts);
     bool resolveTarget(const QString& path, QString* target);
     bool outputFolderUsable();
-    const QVector<StateItem*>& states() const;
-    const QVector<TransitionItem*>& transitions() const;
-    const QVector<TextItem*>& texts() const;
-    const QVector<MemoryItem*>& memories() const;
+    const QVector<StateElement>& states() const;
+    const QVector<TextElement>& texts() const;
+    const QVector<MemoryElement>& memories() const;
     QString textItemsOfType(int type) const;
 
     QString filePath;
@@ -165,8 +164,7 @@ private:
     // A first run without a stored version starts at 1.0.
     double versionNo = 1.0;
     CodegenProperties codegenProperties;
-    ProcessItem* processItem = nullptr;
-    Canvas* canvasItem = nullptr;
+    const ProjectNode* machine = nullptr;
     QString fileHeaderString;
     QString stateMachineName;
     QString headerFileName;
@@ -195,9 +193,10 @@ private:
     QVector<QString> errorList;
     CodegenErrorLog errorLog;
 
-    // Registry positions by state, so that finding a transition's target
-    // costs the same for ten states as for ten thousand.
-    QHash<const StateItem*, int> statePositions;
+    // Positions by state, and transitions by id, so that finding a
+    // transition's target costs the same for ten states as for ten thousand.
+    QHash<ElementId, int> statePositions;
+    QHash<ElementId, const TransitionElement*> transitionsById;
     QVector<QString> writeErrors;
     QVector<DesignLinter::Finding> projectDesignErrors;
     bool refusedForDesign = false;

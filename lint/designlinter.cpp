@@ -5,12 +5,7 @@
 #include <QJsonDocument>
 #include <QSet>
 
-#include "canvas.h"
-#include "memoryitem.h"
-#include "processitem.h"
-#include "projectcanvases.h"
-#include "stateitem.h"
-#include "transitionitem.h"
+#include "projectnode.h"
 
 namespace {
 
@@ -43,21 +38,24 @@ QString elementPath(const QString& machine, const QString& label)
     return machine + QLatin1Char('/') + DesignLinter::printable(label);
 }
 
-QVector<TransitionItem*> outgoing(const StateItem* state)
+// The transitions to other states that leave the state, in its order.
+QVector<const TransitionElement*> outgoing(const StateElement& state,
+                                           const QHash<ElementId, const TransitionElement*>& transitions)
 {
-    QVector<TransitionItem*> leaving;
-    for (TransitionItem* transition : state->getTransitions()) {
-        if (transition->startItem() == state)
+    QVector<const TransitionElement*> leaving;
+    for (ElementId id : state.transitions) {
+        const TransitionElement* transition = transitions.value(id);
+        if (transition && transition->startState == state.id)
             leaving.append(transition);
     }
     return leaving;
 }
 
-const StateItem* initialState(const Canvas* machine)
+const StateElement* initialState(const Diagram& machine)
 {
-    for (const StateItem* state : machine->stateItems) {
-        if (state->initialStatus())
-            return state;
+    for (const StateElement& state : machine.states) {
+        if (state.initial)
+            return &state;
     }
     return nullptr;
 }
@@ -138,18 +136,17 @@ QString DesignLinter::printable(const QString& label)
     return text;
 }
 
-QString DesignLinter::stateMachineName(const ProcessItem* process)
+QString DesignLinter::stateMachineName(const ProjectNode* machine)
 {
-    return process ? underscored(process->getLabel()) : QString();
+    return machine ? underscored(machine->process.label) : QString();
 }
 
-QString DesignLinter::machinePath(const ProcessItem* process)
+QString DesignLinter::machinePath(const ProjectNode* machine)
 {
-    if (!process)
+    if (!machine)
         return QString();
-    const auto* module = dynamic_cast<const Canvas*>(process->scene());
-    const QString name = printable(process->getLabel());
-    return module ? printable(module->getLabel()) + QLatin1Char('/') + name : name;
+    const QString name = printable(machine->process.label);
+    return machine->parent() ? printable(machine->parent()->process.label) + QLatin1Char('/') + name : name;
 }
 
 bool DesignLinter::isCIdentifier(const QString& name)
@@ -179,22 +176,22 @@ bool DesignLinter::isCKeyword(const QString& name)
     return keywords.contains(name);
 }
 
-QVector<Finding> DesignLinter::nameErrors(const Canvas* machine, const ProcessItem* process)
+QVector<Finding> DesignLinter::nameErrors(const ProjectNode* machine)
 {
     QVector<Finding> findings;
-    if (!machine || !process)
+    if (!machine)
         return findings;
-    const QString path = machinePath(process);
-    const QString label = process->getLabel();
+    const QString path = machinePath(machine);
+    const QString label = machine->process.label;
     const QString n = underscored(label);
 
     // Every C name the files declare, with the element it comes from, so
     // that two elements giving the same name are caught before gcc sees them.
     struct Owner { QString what; QString label; };
     QHash<QString, Owner> declared;
-    QSet<const void*> reported;
+    QSet<ElementId> reported;
     auto declare = [&](const QString& identifier, const QString& what, const QString& itemLabel,
-                       const void* item, const QString& itemPath) {
+                       ElementId item, const QString& itemPath) {
         const auto known = declared.constFind(identifier);
         if (known == declared.constEnd()) {
             declared.insert(identifier, {what, itemLabel});
@@ -227,171 +224,179 @@ QVector<Finding> DesignLinter::nameErrors(const Canvas* machine, const ProcessIt
             declared.insert(identifier, {what, label});
     }
 
-    for (const StateItem* state : machine->stateItems) {
-        const QString stateLabel = state->getLabel();
+    for (const StateElement& state : machine->diagram.states) {
+        const QString stateLabel = state.label;
         const QString statePath = elementPath(path, stateLabel);
         const QString what = QStringLiteral("state");
         if (!checkIdentifier(&findings, statePath, what, stateLabel, stateLabel))
             continue;
-        declare(stateLabel, what, stateLabel, state, statePath);
+        declare(stateLabel, what, stateLabel, state.id, statePath);
         if (machineNamed)
             declare(QStringLiteral("STATE_") + upper + QLatin1Char('_') + stateLabel.toUpper(), what,
-                    stateLabel, state, statePath);
+                    stateLabel, state.id, statePath);
     }
 
-    for (const MemoryItem* memory : machine->memoryItems) {
-        const QString memoryLabel = memory->getLabel();
+    for (const MemoryElement& memory : machine->diagram.memories) {
+        const QString memoryLabel = memory.label;
         if (memoryLabel.isEmpty())
             continue; // the generator's own check reports it
         const QString memoryPath = elementPath(path, memoryLabel);
         const QString what = QStringLiteral("memory item");
         const QString variable = underscored(memoryLabel);
         if (checkIdentifier(&findings, memoryPath, what, memoryLabel, variable))
-            declare(variable, what, memoryLabel, memory, memoryPath);
+            declare(variable, what, memoryLabel, memory.id, memoryPath);
     }
     return findings;
 }
 
-QVector<Finding> DesignLinter::generatorErrors(const Canvas* machine, const ProcessItem* process)
+QVector<Finding> DesignLinter::generatorErrors(const ProjectNode* machine)
 {
     QVector<Finding> findings;
-    if (!machine || !process)
+    if (!machine)
         return findings;
-    const QString path = machinePath(process);
-    for (const MemoryItem* memory : machine->memoryItems) {
-        const QString memoryPath = elementPath(path, memory->getLabel());
-        if (memory->getLabel().isEmpty()) {
+    const QString path = machinePath(machine);
+    for (const MemoryElement& memory : machine->diagram.memories) {
+        const QString memoryPath = elementPath(path, memory.label);
+        if (memory.label.isEmpty()) {
             findings.append(error(QStringLiteral("memory-label-missing"), memoryPath,
-                                  QStringLiteral("Label Input for Memory Item %1 is absent").arg(memory->getLabel())));
+                                  QStringLiteral("Label Input for Memory Item %1 is absent").arg(memory.label)));
         }
-        if (memory->getDatatype().isEmpty()) {
+        if (memory.datatype.isEmpty()) {
             findings.append(error(QStringLiteral("memory-datatype-missing"), memoryPath,
-                                  QStringLiteral("Datatype Input for Memory Item %1 is absent")
-                                      .arg(memory->getLabel())));
+                                  QStringLiteral("Datatype Input for Memory Item %1 is absent").arg(memory.label)));
         }
     }
-    const StateItem* initial = initialState(machine);
+    const StateElement* initial = initialState(machine->diagram);
     if (!initial) {
         findings.append(error(QStringLiteral("initial-state-missing"), path,
                               QStringLiteral("Initial state item in state machine %1 is not assigned")
-                                  .arg(stateMachineName(process))));
-    } else if (initial->getInitCondition().isEmpty() && !initial->getInitDescription().isEmpty()) {
-        findings.append(error(QStringLiteral("initial-action-without-condition"),
-                              elementPath(path, initial->getLabel()),
+                                  .arg(stateMachineName(machine))));
+    } else if (initial->initialCondition.isEmpty() && !initial->initialDescription.isEmpty()) {
+        findings.append(error(QStringLiteral("initial-action-without-condition"), elementPath(path, initial->label),
                               QStringLiteral("Initial state action present but condition absent for State Item "
                                              "%1 is absent")
-                                  .arg(initial->getLabel())));
+                                  .arg(initial->label)));
     }
     return findings;
 }
 
-QVector<Finding> DesignLinter::machineWarnings(const Canvas* machine, const ProcessItem* process)
+QVector<Finding> DesignLinter::machineWarnings(const ProjectNode* machine)
 {
     QVector<Finding> findings;
-    if (!machine || !process)
+    if (!machine)
         return findings;
-    const QString path = machinePath(process);
+    const QString path = machinePath(machine);
+    const Diagram& diagram = machine->diagram;
+    QHash<ElementId, const TransitionElement*> transitions;
+    for (const TransitionElement& transition : diagram.transitions)
+        transitions.insert(transition.id, &transition);
+    QHash<ElementId, const StateElement*> states;
+    for (const StateElement& state : diagram.states)
+        states.insert(state.id, &state);
 
     // Reachability along the branches the generated code has.
-    QSet<const StateItem*> reached;
-    const StateItem* initial = initialState(machine);
+    QSet<ElementId> reached;
+    const StateElement* initial = initialState(diagram);
     if (initial) {
-        QVector<const StateItem*> todo {initial};
-        reached.insert(initial);
+        QVector<const StateElement*> todo {initial};
+        reached.insert(initial->id);
         while (!todo.isEmpty()) {
-            const StateItem* state = todo.takeLast();
-            for (const TransitionItem* transition : outgoing(state)) {
-                const StateItem* next = transition->endItem();
-                if (next && !reached.contains(next)) {
-                    reached.insert(next);
+            const StateElement* state = todo.takeLast();
+            for (const TransitionElement* transition : outgoing(*state, transitions)) {
+                const StateElement* next = states.value(transition->endState);
+                if (next && !reached.contains(next->id)) {
+                    reached.insert(next->id);
                     todo.append(next);
                 }
             }
         }
     }
 
-    for (const StateItem* state : machine->stateItems) {
-        const QString statePath = elementPath(path, state->getLabel());
-        const QVector<TransitionItem*> leaving = outgoing(state);
+    for (const StateElement& state : diagram.states) {
+        const QString statePath = elementPath(path, state.label);
+        const QVector<const TransitionElement*> leaving = outgoing(state, transitions);
         // One warning per state: an unreachable state's exits do not matter.
-        if (initial && !reached.contains(state)) {
+        if (initial && !reached.contains(state.id)) {
             findings.append(warning(QStringLiteral("unreachable-state"), statePath,
                                     QStringLiteral("state %1 cannot be reached from the initial state %2")
-                                        .arg(quoted(state->getLabel()), quoted(initial->getLabel()))));
-        } else if (leaving.isEmpty() && !state->initialStatus()) {
+                                        .arg(quoted(state.label), quoted(initial->label))));
+        } else if (leaving.isEmpty() && !state.initial) {
             findings.append(warning(QStringLiteral("dead-end-state"), statePath,
                                     QStringLiteral("no transition leaves state %1; the machine stays there")
-                                        .arg(quoted(state->getLabel()))));
+                                        .arg(quoted(state.label))));
         }
 
-        QHash<QString, const TransitionItem*> guards;
-        for (const TransitionItem* transition : leaving) {
-            const QString transitionPath = elementPath(path, transition->getLabel());
-            const QString guard = normalizedGuard(transition->getCondition());
+        QHash<QString, const TransitionElement*> guards;
+        for (const TransitionElement* transition : leaving) {
+            const QString transitionPath = elementPath(path, transition->label);
+            const QString guard = normalizedGuard(transition->condition);
             if (guard.isEmpty()) {
                 if (leaving.size() > 1) {
                     findings.append(warning(QStringLiteral("empty-guard"), transitionPath,
                                             QStringLiteral("transition %1 from state %2 has an empty guard but "
                                                            "is not the only one leaving the state")
-                                                .arg(quoted(transition->getLabel()), quoted(state->getLabel()))));
+                                                .arg(quoted(transition->label), quoted(state.label))));
                 }
                 continue;
             }
-            const TransitionItem* earlier = guards.value(guard);
+            const TransitionElement* earlier = guards.value(guard);
             if (earlier) {
                 findings.append(warning(QStringLiteral("shadowed-transition"), transitionPath,
                                         QStringLiteral("transition %1 from state %2 has the same guard as "
                                                        "transition %3 and can never fire")
-                                            .arg(quoted(transition->getLabel()), quoted(state->getLabel()),
-                                                 quoted(earlier->getLabel()))));
+                                            .arg(quoted(transition->label), quoted(state.label),
+                                                 quoted(earlier->label))));
             } else {
                 guards.insert(guard, transition);
             }
         }
     }
 
-    for (const MemoryItem* memory : machine->memoryItems) {
-        const QString datatype = memory->getDatatype();
+    for (const MemoryElement& memory : diagram.memories) {
+        const QString datatype = memory.datatype;
         if (!datatype.contains(QLatin1Char(' ')))
             continue;
-        findings.append(warning(QStringLiteral("datatype-with-blanks"), elementPath(path, memory->getLabel()),
+        findings.append(warning(QStringLiteral("datatype-with-blanks"), elementPath(path, memory.label),
                                 QStringLiteral("memory item %1 has the datatype %2, written as %3, which compiles "
                                                "only with a typedef; use %4")
-                                    .arg(quoted(memory->getLabel()), quoted(datatype),
+                                    .arg(quoted(memory.label), quoted(datatype),
                                          printable(underscored(datatype)), suggestedType(datatype))));
     }
     return findings;
 }
 
-QVector<Finding> DesignLinter::blockWarnings(const Canvas* canvas)
+QVector<Finding> DesignLinter::blockWarnings(const ProjectNode* node)
 {
     QVector<Finding> findings;
-    if (!canvas)
+    if (!node)
         return findings;
-    for (const MemoryItem* memory : canvas->memoryItems) {
-        if (!memory->getDataflows().isEmpty())
+    QSet<ElementId> used;
+    for (const DataflowElement& dataflow : node->diagram.dataflows)
+        used.insert(dataflow.memory);
+    for (const MemoryElement& memory : node->diagram.memories) {
+        if (used.contains(memory.id))
             continue;
         findings.append(warning(QStringLiteral("unused-memory"),
-                                printable(canvas->getLabel()) + QLatin1Char('/') + printable(memory->getLabel()),
+                                printable(node->process.label) + QLatin1Char('/') + printable(memory.label),
                                 QStringLiteral("memory item %1 is not used by any dataflow")
-                                    .arg(quoted(memory->getLabel()))));
+                                    .arg(quoted(memory.label))));
     }
     return findings;
 }
 
-QVector<QVector<Finding>> DesignLinter::fileNameClashes(const QVector<const ProcessItem*>& processes)
+QVector<QVector<Finding>> DesignLinter::fileNameClashes(const QVector<const ProjectNode*>& machines)
 {
-    QVector<QVector<Finding>> findings(processes.size());
-    for (int i = 0; i < processes.size(); ++i) {
-        const QString name = stateMachineName(processes[i]);
+    QVector<QVector<Finding>> findings(machines.size());
+    for (int i = 0; i < machines.size(); ++i) {
+        const QString name = stateMachineName(machines[i]);
         if (name.isEmpty())
             continue;
-        for (int j = 0; j < processes.size(); ++j) {
-            if (i == j || stateMachineName(processes[j]).compare(name, Qt::CaseInsensitive) != 0)
+        for (int j = 0; j < machines.size(); ++j) {
+            if (i == j || stateMachineName(machines[j]).compare(name, Qt::CaseInsensitive) != 0)
                 continue;
-            findings[i].append(error(QStringLiteral("file-name-clash"), machinePath(processes[i]),
+            findings[i].append(error(QStringLiteral("file-name-clash"), machinePath(machines[i]),
                                      QStringLiteral("machine %1 writes the same files as %2 (%3.h, %3.c)")
-                                         .arg(quoted(processes[i]->getLabel()), machinePath(processes[j]),
+                                         .arg(quoted(machines[i]->process.label), machinePath(machines[j]),
                                               printable(name))));
             break;
         }
@@ -399,33 +404,9 @@ QVector<QVector<Finding>> DesignLinter::fileNameClashes(const QVector<const Proc
     return findings;
 }
 
-QVector<Finding> DesignLinter::lintProject(const ProjectCanvases& project)
+QVector<Finding> DesignLinter::lintMachine(const ProjectNode* machine, const QVector<Finding>& clashes)
 {
-    const QVector<ProjectCanvases::StateMachine> machines = project.stateMachines();
-    QVector<const ProcessItem*> processes;
-    QHash<const Canvas*, int> machineIndex;
-    for (const ProjectCanvases::StateMachine& machine : machines) {
-        machineIndex.insert(machine.canvas, processes.size());
-        processes.append(machine.process);
-    }
-    const QVector<QVector<Finding>> clashes = fileNameClashes(processes);
-
-    QVector<Finding> findings;
-    for (const Canvas* canvas : project.all()) {
-        if (canvas->getLevel() != 5) {
-            findings += blockWarnings(canvas);
-            continue;
-        }
-        const int index = machineIndex.value(canvas, -1);
-        if (index < 0)
-            continue;
-        const ProcessItem* process = processes.at(index);
-        findings += nameErrors(canvas, process);
-        findings += clashes.at(index);
-        findings += generatorErrors(canvas, process);
-        findings += machineWarnings(canvas, process);
-    }
-    return findings;
+    return nameErrors(machine) + clashes + generatorErrors(machine) + machineWarnings(machine);
 }
 
 QString DesignLinter::severityName(Severity severity)

@@ -4,11 +4,9 @@
 #include <QString>
 #include <QVector>
 
-class Canvas;
-class ProcessItem;
-class ProjectCanvases;
+class ProjectNode;
 
-// Reads a drawn design and finds what a reviewer of the generated C would
+// Reads a design (a project document's nodes) and finds what a reviewer of the generated C would
 // object to. Errors are designs whose C would not compile or would be read
 // differently from the diagram; the code generator refuses to write the files
 // of a machine with any of the C-name errors. Warnings are designs that
@@ -27,30 +25,31 @@ public:
         QString message;  // names the element itself, one line
     };
 
-    // "module/machine": the canvas the process is drawn on, then its label.
-    static QString machinePath(const ProcessItem* process);
+    // "module/machine": the node the machine's process is drawn on, then
+    // the machine's label.
+    static QString machinePath(const ProjectNode* machine);
 
     // Names that become C identifiers and files: machine, states and memory
     // items. Any of these stops the machine's files from being written.
-    static QVector<Finding> nameErrors(const Canvas* machine, const ProcessItem* process);
+    static QVector<Finding> nameErrors(const ProjectNode* machine);
     // The generator's own checks, with its texts (files are still written).
-    static QVector<Finding> generatorErrors(const Canvas* machine, const ProcessItem* process);
-    static QVector<Finding> machineWarnings(const Canvas* machine, const ProcessItem* process);
+    static QVector<Finding> generatorErrors(const ProjectNode* machine);
+    static QVector<Finding> machineWarnings(const ProjectNode* machine);
     // Memory items of a block diagram that no dataflow touches.
-    static QVector<Finding> blockWarnings(const Canvas* canvas);
+    static QVector<Finding> blockWarnings(const ProjectNode* node);
 
     // Per machine of the list, the findings of machines that would write the
     // same file names (compared without case: checkouts on case-insensitive
     // file systems would mix them).
-    static QVector<QVector<Finding>> fileNameClashes(const QVector<const ProcessItem*>& processes);
+    static QVector<QVector<Finding>> fileNameClashes(const QVector<const ProjectNode*>& machines);
 
-    // Everything above for a whole project, in canvas order.
-    static QVector<Finding> lintProject(const ProjectCanvases& project);
+    // Everything above for one machine, given its clashes.
+    static QVector<Finding> lintMachine(const ProjectNode* machine, const QVector<Finding>& clashes);
 
     static bool isCIdentifier(const QString& name);
     static bool isCKeyword(const QString& name);
     // The name a machine's files and functions get from its process label.
-    static QString stateMachineName(const ProcessItem* process);
+    static QString stateMachineName(const ProjectNode* machine);
 
     static QString severityName(Severity severity);
     // "path: severity: message [rule]", one line.

@@ -12,6 +12,8 @@
 // (its type), written into the generated source.
 struct TextElement
 {
+    enum Kind { Default = 0, Includes = 1, Defines = 2 };
+
     // What an element of the kind is drawn in until it is given a colour.
     static constexpr Colour defaultColour {0xffffffu};
 

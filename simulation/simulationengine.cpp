@@ -9,9 +9,11 @@
 
 #include "canvas.h"
 #include "codegenerator.h"
+#include "document.h"
 #include "groupprocess.h"
 #include "memoryitem.h"
 #include "processitem.h"
+#include "projectsnapshot.h"
 #include "stateitem.h"
 #include "transitionitem.h"
 
@@ -430,8 +432,8 @@ SimulationEngine::Outcome SimulationEngine::prepare(const QString& folder, Mode 
     // Exactly the files Generate writes, from the same generator.
     CodeGenerator generator;
     generator.setOutputFolder(dir.filePath(QLatin1String(machineFolder)));
-    generator.setCanvasItem(canvas);
-    generator.setProcessItem(processItem);
+    Document document;
+    generator.setMachine(ProjectSnapshot::takeMachine(processItem, canvas, &document));
     generator.setNumberOfInputOutputVariables();
     const bool written = generator.writeStateMachineFiles();
     const QString name = generator.getStateMachineName();

@@ -13,6 +13,7 @@
 #include "codegenerator.h"
 #include "examplesfolder.h"
 #include "headlessproject.h"
+#include "machinesnapshots.h"
 #include "mainwindow.h"
 #include "projectfixture.h"
 #include "testenvironment.h"
@@ -72,9 +73,9 @@ void TestExamples::examples()
     HeadlessProject project;
     QCOMPARE(project.load(file), HeadlessProject::Loaded);
     int machines = 0;
-    for (const ProjectCanvases::StateMachine& machine : project.canvases().stateMachines()) {
-        generator.setCanvasItem(machine.canvas);
-        generator.setProcessItem(machine.process);
+    const MachineSnapshots snapshots(project.canvases());
+    for (const ProjectNode* machine : snapshots.machines()) {
+        generator.setMachine(machine);
         QVERIFY(generator.writeStateMachineFiles());
         QVERIFY2(generator.getErrorList().isEmpty(), qPrintable(QStringList(generator.getErrorList().toList()).join('\n')));
         ++machines;

@@ -1,221 +1,155 @@
 #ifndef STATEMACHINEFIXTURE_H
 #define STATEMACHINEFIXTURE_H
 
-// A state machine on real canvases, built the way the project loader builds
-// one: the owning process (with its memory items and dataflows) on a level-4
-// canvas, and states, transitions, memory and text items on the level-5
-// canvas it owns. Shared by the code generator tests and its benchmark.
+// A state machine as a project document holds it: the machine node, drawn as
+// a process on its module's diagram (which holds the module's memory items
+// and dataflows), with its states, transitions, memory and text items.
+// Shared by the code generator tests and its benchmark.
 
-#include <QMenu>
-#include <QPoint>
+#include <QHash>
+#include <QPointF>
 #include <QVector>
 
-#include "canvas.h"
 #include "codegenerator.h"
-#include "dataflowitem.h"
-#include "memoryitem.h"
-#include "processitem.h"
-#include "stateitem.h"
-#include "textitem.h"
-#include "transitionitem.h"
+#include "document.h"
 
 struct StateMachineFixture
 {
-    QMenu menus[7];
-    t_strContextMenu set {&menus[0], &menus[1], &menus[2], &menus[3],
-                          &menus[4], &menus[5], &menus[6]};
-    Canvas module {&set};
-    Canvas machine {&set};
-    ProcessItem* process = nullptr;
+    Document document;
+    ProjectNode* machine = nullptr;
 
     explicit StateMachineFixture(const QString& processLabel, const QString& description = QString())
     {
-        module.setLevel(4);
-        module.setId(1);
-        module.setParentId(1);
-        module.setGrandParentId(1);
-        machine.setLevel(5);
-        machine.setId(1);
-        machine.setParentId(1);
-        machine.setGrandParentId(1);
-
-        t_processItemReadFromXML record;
-        record.level = 5;
-        record.id = 1;
-        record.Nos = 1;
-        record.parentId = 1;
-        record.grandParentId = 1;
-        record.label = processLabel;
-        record.description = description;
-        record.xCoord = 400;
-        record.yCoord = 300;
-        record.width = 300;
-        record.height = 250;
-        record.shape = 1;
-        record.polygon = rectangle(300, 250);
-        module.addProcessItem(&record);
-        process = module.processItems.last();
+        machine = module().appendChild(document.newId());
+        machine->process.label = processLabel;
+        machine->process.description = description;
     }
 
-    static QVector<QPoint> rectangle(int w, int h)
+    ProjectNode& module() { return document.root(); }
+
+    ElementId addState(const QString& label, const QString& action = QString(),
+                       const QString& description = QString())
     {
-        return {QPoint(0, 0), QPoint(w, 0), QPoint(w, h), QPoint(0, h), QPoint(0, 0)};
+        StateElement state;
+        state.id = document.newId();
+        state.label = label;
+        state.action = action;
+        state.description = description;
+        const int n = machine->diagram.states.size();
+        state.position = QPointF(100 + 400 * (n % 10), 100 + 300 * (n / 10));
+        state.width = 280;
+        state.height = 150;
+        machine->diagram.states.append(state);
+        stateAt.insert(state.id, n);
+        return state.id;
     }
 
-    StateItem* addState(const QString& label, const QString& action = QString(),
-                        const QString& description = QString())
+    ElementId addInitialState(const QString& label, const QString& condition, const QString& initialAction,
+                              const QString& action = QString(), const QString& description = QString())
     {
-        t_stateItemReadFromXML record = stateRecord(label, action, description);
-        machine.addStateItem(&record);
-        return machine.stateItems.last();
+        const ElementId id = addState(label, action, description);
+        StateElement& added = state(id);
+        added.initial = true;
+        added.initialCondition = condition;
+        added.initialDescription = initialAction;
+        return id;
     }
 
-    StateItem* addInitialState(const QString& label, const QString& condition,
-                               const QString& initialAction, const QString& action = QString(),
-                               const QString& description = QString())
+    StateElement& state(ElementId id) { return machine->diagram.states[stateAt.value(id)]; }
+
+    // By state labels, as a project file names the ends: the last state of
+    // a label, as the reader finds it.
+    ElementId addTransition(const QString& from, const QString& to, const QString& label,
+                            const QString& condition = QString(), const QString& action = QString())
     {
-        t_stateItemReadFromXML record = stateRecord(label, action, description);
-        record.ifInitialState = true;
-        record.initialCondition = condition;
-        record.initialDescription = initialAction;
-        machine.addStateItem(&record);
-        return machine.stateItems.last();
+        ElementId start = 0;
+        ElementId end = 0;
+        for (const StateElement& candidate : machine->diagram.states) {
+            if (candidate.label == from)
+                start = candidate.id;
+            if (candidate.label == to)
+                end = candidate.id;
+        }
+        return start && end ? join(start, end, label, condition, action) : 0;
     }
 
-    t_stateItemReadFromXML stateRecord(const QString& label, const QString& action, const QString& description)
+    // A state lists the transitions to other states it touches, in the order
+    // they were drawn.
+    ElementId join(ElementId from, ElementId to, const QString& label, const QString& condition = QString(),
+                   const QString& action = QString())
     {
-        t_stateItemReadFromXML record;
-        record.level = 6;
-        record.parentId = 1;
-        record.grandParentId = 1;
-        record.label = label;
-        record.action = action;
-        record.description = description;
-        record.xCoord = 100 + 400 * (machine.stateItems.size() % 10);
-        record.yCoord = 100 + 300 * (machine.stateItems.size() / 10);
-        record.width = 280;
-        record.height = 150;
-        record.polygon = rectangle(280, 150);
-        return record;
+        TransitionElement transition;
+        transition.id = document.newId();
+        transition.label = label;
+        transition.condition = condition;
+        transition.action = action;
+        transition.width = 150;
+        transition.height = 75;
+        transition.startState = from;
+        transition.endState = to;
+        machine->diagram.transitions.append(transition);
+        if (from != to) {
+            state(from).transitions.append(transition.id);
+            state(to).transitions.append(transition.id);
+        }
+        return transition.id;
     }
 
-    static t_transitionItemReadFromXML transitionRecord(const QString& label, const QString& condition,
-                                                        const QString& action)
+    ElementId addMemory(const QString& label, const QString& datatype)
     {
-        t_transitionItemReadFromXML record;
-        record.level = 6;
-        record.parentId = 1;
-        record.grandParentId = 1;
-        record.label = label;
-        record.condition = condition;
-        record.action = action;
-        record.width = 150;
-        record.height = 75;
-        record.polygon = rectangle(150, 75);
-        return record;
+        return addMemoryTo(machine, label, datatype);
     }
 
-    // By state labels, as a project file names the ends.
-    TransitionItem* addTransition(const QString& from, const QString& to, const QString& label,
-                                  const QString& condition = QString(), const QString& action = QString())
+    ElementId addText(int type, const QString& text)
     {
-        t_transitionItemReadFromXML record = transitionRecord(label, condition, action);
-        record.startItem = from;
-        record.endItem = to;
-        return machine.addTransitionItem(&record) ? machine.transitionItems.last() : nullptr;
-    }
-
-    // By the states themselves, without searching for labels: large machines
-    // are built in linear time.
-    TransitionItem* join(StateItem* from, StateItem* to, const QString& label,
-                         const QString& condition = QString(), const QString& action = QString())
-    {
-        t_transitionItemReadFromXML record = transitionRecord(label, condition, action);
-        auto* transition = new TransitionItem(set.transitionMenu, from, to, nullptr);
-        from->addTransition(transition);
-        if (from != to)
-            to->addTransition(transition);
-        transition->updatePropertiesfromXMLIO(&record);
-        machine.transitionItems.append(transition);
-        machine.addItem(transition);
-        return transition;
-    }
-
-    MemoryItem* addMemory(const QString& label, const QString& datatype)
-    {
-        t_memoryItemReadFromXML record = memoryRecord(6, label, datatype);
-        machine.addMemoryItem(&record);
-        return machine.memoryItems.last();
-    }
-
-    TextItem* addText(int type, const QString& text)
-    {
-        t_textItemReadFromXML record;
-        record.level = 6;
-        record.parentId = 1;
-        record.grandParentId = 1;
-        record.type = type;
-        record.xCoord = 50;
-        record.yCoord = 50 + 100 * machine.textItems.size();
-        record.width = 150;
-        record.height = 75;
-        record.polygon = rectangle(150, 75);
-        record.action = text;
-        machine.addTextItem(&record);
-        return machine.textItems.last();
+        TextElement item;
+        item.id = document.newId();
+        item.type = type;
+        item.position = QPointF(50, 50 + 100 * machine->diagram.texts.size());
+        item.width = 150;
+        item.height = 75;
+        item.text = text;
+        machine->diagram.texts.append(item);
+        return item.id;
     }
 
     // A variable of the module read by the process (memory item to process).
-    DataflowItem* addInput(const QString& variable)
-    {
-        return addModuleDataflow(variable, 2);
-    }
+    ElementId addInput(const QString& variable) { return addModuleDataflow(variable, 2); }
     // A variable of the module written by the process.
-    DataflowItem* addOutput(const QString& variable)
-    {
-        return addModuleDataflow(variable, 1);
-    }
+    ElementId addOutput(const QString& variable) { return addModuleDataflow(variable, 1); }
 
     void prepare(CodeGenerator& generator)
     {
-        generator.setCanvasItem(&machine);
-        generator.setProcessItem(process);
+        generator.setMachine(machine);
         generator.setNumberOfInputOutputVariables();
     }
 
 private:
-    static t_memoryItemReadFromXML memoryRecord(int level, const QString& label, const QString& datatype)
+    ElementId addMemoryTo(ProjectNode* node, const QString& label, const QString& datatype)
     {
-        t_memoryItemReadFromXML record;
-        record.level = level;
-        record.parentId = 1;
-        record.grandParentId = 1;
-        record.xCoord = 900;
-        record.yCoord = 100;
-        record.label = label;
-        record.datatype = datatype;
-        record.polygon = rectangle(100, 64);
-        return record;
+        MemoryElement memory;
+        memory.id = document.newId();
+        memory.label = label;
+        memory.datatype = datatype;
+        memory.position = QPointF(900, 100 + 100 * node->diagram.memories.size());
+        node->diagram.memories.append(memory);
+        return memory.id;
     }
 
-    DataflowItem* addModuleDataflow(const QString& variable, int lineType)
+    ElementId addModuleDataflow(const QString& variable, int lineType)
     {
-        t_memoryItemReadFromXML memory = memoryRecord(5, variable, QStringLiteral("int"));
-        memory.yCoord = 100 + 100 * module.memoryItems.size();
-        module.addMemoryItem(&memory);
-
-        t_dataflowItemReadFromXML record;
-        record.level = 5;
-        record.parentId = 1;
-        record.grandParentId = 1;
-        record.lineType = lineType;
-        record.label = variable;
-        record.datatype = QStringLiteral("int");
-        record.startItem = lineType == 1 ? process->getLabel() : variable;
-        record.endItem = lineType == 1 ? variable : process->getLabel();
-        record.polygon = rectangle(100, 21);
-        return module.addDataflowItem(&record) ? module.dataflowItems.last() : nullptr;
+        DataflowElement dataflow;
+        dataflow.id = document.newId();
+        dataflow.lineType = lineType;
+        dataflow.label = variable;
+        dataflow.datatype = QStringLiteral("int");
+        dataflow.process = machine->id();
+        dataflow.memory = addMemoryTo(&module(), variable, QStringLiteral("int"));
+        module().diagram.dataflows.append(dataflow);
+        return dataflow.id;
     }
+
+    QHash<ElementId, int> stateAt;
 };
 
 #endif // STATEMACHINEFIXTURE_H

@@ -50,9 +50,9 @@ void doorDesign(StateMachineFixture& f)
                     QStringLiteral("(timeout)"), QString());
     f.addMemory(QStringLiteral("button"), QStringLiteral("int"));
     f.addMemory(QStringLiteral("time out"), QStringLiteral("unsigned int"));
-    f.addText(TextItem::Includes, QStringLiteral("#include <stdio.h>"));
-    f.addText(TextItem::Defines, QStringLiteral("#define MAX 10"));
-    f.addText(TextItem::Default, QStringLiteral("static int count;"));
+    f.addText(TextElement::Includes, QStringLiteral("#include <stdio.h>"));
+    f.addText(TextElement::Defines, QStringLiteral("#define MAX 10"));
+    f.addText(TextElement::Default, QStringLiteral("static int count;"));
 }
 
 // A pump that starts on request, runs for LIMIT cycles, or stops on request.
@@ -69,9 +69,9 @@ void pumpDesign(StateMachineFixture& f)
     f.addMemory("counter", "int");
     f.addMemory("starts", "int");
     f.addMemory("spare", "unsigned");
-    f.addText(TextItem::Includes, "#include <stddef.h>");
-    f.addText(TextItem::Defines, "#define LIMIT 3");
-    f.addText(TextItem::Default, "extern int start_requested;\nextern int stop_requested;\nextern int finished;");
+    f.addText(TextElement::Includes, "#include <stddef.h>");
+    f.addText(TextElement::Defines, "#define LIMIT 3");
+    f.addText(TextElement::Default, "extern int start_requested;\nextern int stop_requested;\nextern int finished;");
     f.addInput("pressure");
     f.addOutput("motor");
 }
@@ -294,16 +294,16 @@ void TestCodeGenerator::texts_data()
     // Branches follow the order the transitions were attached to the state;
     // targets are found by their place among the machine's states.
     QTest::newRow("branch order") << "M" << Design([](StateMachineFixture& f) {
-        QVector<StateItem*> s;
+        QVector<ElementId> s;
         for (int i = 0; i < 10; ++i)
             s.append(f.addState(QStringLiteral("S%1").arg(i)));
-        TransitionItem* later = f.join(s[5], s[9], "later", "(a)");
+        const ElementId later = f.join(s[5], s[9], "later", "(a)");
         f.join(s[5], s[0], "first", "(b)");
         f.join(s[3], s[5], "incoming", "(i)");
         f.join(s[5], s[5], "self", "(c)");
         f.join(s[5], s[3], "earlier", "(d)");
-        s[5]->removeTransition(later);
-        s[5]->addTransition(later);
+        f.state(s[5]).transitions.removeOne(later);
+        f.state(s[5]).transitions.append(later);
     }) << QStringList({"executed first -- */\n\tif (b)" + change + "STATE_M_S0;\n\t}\n\n\t/* -- case where transition is"
                        " executed earlier -- */\n\telse if (d)" + change + "STATE_M_S3;\n\t}\n\n\t/* -- case where "
                        "transition is executed later -- */\n\telse if (a)" + change + "STATE_M_S9;\n\t}\n\n}"})
@@ -314,12 +314,12 @@ void TestCodeGenerator::texts_data()
         f.addOutput("motor");
         f.addInput("limit");
         f.addMemory("x", "struct  pair");
-        f.addText(TextItem::Default, "int a;");
-        f.addText(TextItem::Includes, "#include <a.h>\n#include <b.h>");
-        f.addText(TextItem::Defines, "#define A 1");
-        f.addText(TextItem::Default, "int b;");
-        f.addText(TextItem::Includes, "#include <c.h>");
-        f.addText(TextItem::Defines, QString());
+        f.addText(TextElement::Default, "int a;");
+        f.addText(TextElement::Includes, "#include <a.h>\n#include <b.h>");
+        f.addText(TextElement::Defines, "#define A 1");
+        f.addText(TextElement::Default, "int b;");
+        f.addText(TextElement::Includes, "#include <c.h>");
+        f.addText(TextElement::Defines, QString());
     }) << QStringList({" * Input variables: 2 \n * Output variables: 1 \n * local variables : 1 \n",
                        "static struct__pair x;\n\nstatic t_state_M state_M",
                        "user includes ---------------------------------*/ \n#include <a.h>\n#include <b.h>\n"
@@ -529,7 +529,7 @@ void TestCodeGenerator::lintDesigns_data()
     QTest::newRow("clean") << "Door Ctrl" << Design([](StateMachineFixture& f) {
         twoStates(f);
         f.addMemory(QStringLiteral("count"), QStringLiteral("int"));
-        f.addText(TextItem::Default, QStringLiteral("int peek(void) { return count; }"));
+        f.addText(TextElement::Default, QStringLiteral("int peek(void) { return count; }"));
     }) << QStringList();
     QTest::newRow("keyword state") << "M" << Design([](StateMachineFixture& f) { twoStates(f, "switch"); })
                                    << QStringList {"Mod/M/switch: error: state \"switch\" is a C keyword [c-keyword]"};
@@ -595,8 +595,8 @@ void TestCodeGenerator::lintDesigns_data()
                         QStringLiteral("( stop )"));
         f.addTransition(QStringLiteral("Run"), QStringLiteral("Idle"), QStringLiteral("t4"));
         f.addMemory(QStringLiteral("level"), QStringLiteral("unsigned int"));
-        f.addText(TextItem::Defines, QStringLiteral("typedef unsigned int unsigned_int;"));
-        f.addText(TextItem::Default, QStringLiteral("unsigned_int peek(void) { return level; }"));
+        f.addText(TextElement::Defines, QStringLiteral("typedef unsigned int unsigned_int;"));
+        f.addText(TextElement::Default, QStringLiteral("unsigned_int peek(void) { return level; }"));
     }) << QStringList {"Mod/M/t3: warning: transition \"t3\" from state \"Run\" has the same guard as transition "
                        "\"t2\" and can never fire [shadowed-transition]",
                        "Mod/M/t4: warning: transition \"t4\" from state \"Run\" has an empty guard but is not the "
@@ -622,13 +622,13 @@ void TestCodeGenerator::lintDesigns()
     QFETCH(QStringList, expected);
 
     StateMachineFixture f(machine, QStringLiteral("checked"));
-    f.module.setLabel(QStringLiteral("Mod"));
+    f.module().process.label = QStringLiteral("Mod");
     design(f);
-    const QVector<DesignLinter::Finding> names = DesignLinter::nameErrors(&f.machine, f.process);
-    const QVector<DesignLinter::Finding> own = DesignLinter::generatorErrors(&f.machine, f.process);
+    const QVector<DesignLinter::Finding> names = DesignLinter::nameErrors(f.machine);
+    const QVector<DesignLinter::Finding> own = DesignLinter::generatorErrors(f.machine);
     // Warnings are sorted after the errors here, so that rows read in order.
     QVector<DesignLinter::Finding> all = names + own;
-    for (const DesignLinter::Finding& finding : DesignLinter::machineWarnings(&f.machine, f.process))
+    for (const DesignLinter::Finding& finding : DesignLinter::machineWarnings(f.machine))
         all.append(finding);
     QCOMPARE(lines(all), expected);
 
