@@ -10,6 +10,8 @@
 #include "canvas.h"
 #include "canvassize.h"
 #include "codegenerator.h"
+#include "codegenerrorlog.h"
+#include "codegenproperties.h"
 #include "contextmenus.h"
 #include "eula.h"
 #include "projectcanvases.h"
@@ -333,6 +335,9 @@ private:
     TreeItem* currentTreeNode = nullptr;
     TreeModel* projectModel = nullptr;
     CodeGenerator codegen;
+    // The Code Generator command's settings dialog and the log it shows.
+    CodegenProperties codegenDialog;
+    CodegenErrorLog codegenLog;
     QSettings* settings = nullptr;
     Autosave* autosave = nullptr;
     QString buildNumber;

@@ -2,13 +2,15 @@
 
 #include "mainwindow.h"
 
+#include <QMessageBox>
 #include <QSettings>
 
-#include "machinesnapshots.h"
+#include "machineset.h"
+#include "projectsnapshot.h"
 
 void MainWindow::runCodeGenerator()
 {
-    CodegenProperties& dialog = codegen.properties();
+    CodegenProperties& dialog = codegenDialog;
     dialog.filePath = codegen.getFilePath();
     dialog.author = codegen.getAuthor();
     dialog.organization = codegen.getOrganization();
@@ -32,7 +34,8 @@ void MainWindow::runCodeGenerator()
     if (projectCanvases.isEmpty())
         return;
 
-    const MachineSnapshots snapshots(projectCanvases);
+    MachineSet snapshots;
+    ProjectSnapshot::takeMachines(projectCanvases, &snapshots);
     const QVector<const ProjectNode*>& machines = snapshots.machines();
     const QVector<QVector<DesignLinter::Finding>> clashes = DesignLinter::fileNameClashes(machines);
     for (int i = 0; i < machines.size(); ++i) {
@@ -51,8 +54,26 @@ void MainWindow::generateMachine(const ProjectNode* machine, const QVector<Desig
     codegen.setMachine(machine);
     codegen.setNumberOfInputOutputVariables();
     codegen.setProjectDesignErrors(clashes);
-    if (!codegen.generateStateMachineFiles())
-        return;
+    // A machine the writer refuses anyway is not worth a question.
+    const bool writable = CodeGenerator::isSafeFileStem(codegen.getStateMachineName())
+        && codegen.designRefusals().isEmpty();
+    if (writable && !codegen.existingOutputFiles().isEmpty()) {
+        QMessageBox box;
+        box.setText(QStringLiteral("Source files with the same name exists"));
+        box.setInformativeText(QStringLiteral("Do you want to replace the existing files?"));
+        box.setStandardButtons(QMessageBox::Yes | QMessageBox::Cancel);
+        box.setDefaultButton(QMessageBox::Yes);
+        if (box.exec() != QMessageBox::Yes)
+            return;
+    }
+    codegen.writeStateMachineFiles();
+    // Files not written come first: the user must never miss them.
+    const QVector<QString> shown = codegen.getWriteErrors() + codegen.getErrorList();
+    if (!shown.isEmpty()) {
+        codegenLog.updateTable(shown);
+        codegenLog.exec();
+    }
+    codegen.clearErrorList();
     if (codegen.getWriteErrors().isEmpty() && !codegen.refusedForDesignErrors())
         displayTempStatusBarMessage(tr("Source file successfully created at %1 ").arg(codegen.getFilePath()), 0);
     else

@@ -74,7 +74,7 @@ void MainWindow::showSimulationProblems(const QStringList& messages)
     if (messages.isEmpty())
         return;
     // The log of Generate: design errors read the same in both.
-    CodegenErrorLog& log = codegen.errorLogDialog();
+    CodegenErrorLog& log = codegenLog;
     log.updateTable(messages.toVector());
     log.open();
 }

@@ -6,8 +6,10 @@
 #include "dataflowitem.h"
 #include "document.h"
 #include "linkitem.h"
+#include "machineset.h"
 #include "memoryitem.h"
 #include "processitem.h"
+#include "projectcanvases.h"
 #include "stateitem.h"
 #include "textitem.h"
 #include "transitionitem.h"
@@ -164,14 +166,6 @@ void numberItems(const Canvas* canvas, Document* document, Ids* ids)
 
 } // namespace
 
-void ProjectSnapshot::takeDiagram(const Canvas* canvas, Document* document)
-{
-    Ids ids;
-    document->root().process.label = canvas->getLabel();
-    numberItems(canvas, document, &ids);
-    fillHierarchy(canvas, ids, &document->root().diagram);
-}
-
 const ProjectNode* ProjectSnapshot::takeMachine(const ProcessItem* process, const Canvas* machine,
                                                 Document* document)
 {
@@ -189,6 +183,12 @@ const ProjectNode* ProjectSnapshot::takeMachine(const ProcessItem* process, cons
     fillHierarchy(machine, ids, &node->diagram);
     fillStateMachine(machine, ids, &node->diagram);
     return node;
+}
+
+void ProjectSnapshot::takeMachines(const ProjectCanvases& project, MachineSet* machines)
+{
+    for (const ProjectCanvases::StateMachine& machine : project.stateMachines())
+        machines->add(takeMachine(machine.process, machine.canvas, machines->newDocument()));
 }
 
 void ProjectSnapshot::take(const Canvas* root, const QVector<Section>& sections, Document* document)

@@ -5,6 +5,8 @@
 
 class Canvas;
 class Document;
+class MachineSet;
+class ProjectCanvases;
 class ProjectNode;
 class ProcessItem;
 
@@ -25,14 +27,13 @@ struct Section
 // the order of the file: each parent before its children.
 void take(const Canvas* root, const QVector<Section>& sections, Document* document);
 
-// One canvas alone: the document's project node holds its elements (for the
-// block checks of a diagram).
-void takeDiagram(const Canvas* canvas, Document* document);
-
 // One state machine for the code generator and its checks: the project node
 // stands for the module the process is drawn on (its label, memory items and
 // dataflows), its one child for the machine. Returns that child.
 const ProjectNode* takeMachine(const ProcessItem* process, const Canvas* machine, Document* document);
+// Every state machine of the project whose process is found, in canvas
+// order.
+void takeMachines(const ProjectCanvases& project, MachineSet* machines);
 
 } // namespace ProjectSnapshot
 

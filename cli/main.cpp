@@ -26,12 +26,11 @@
 #include "document.h"
 #include "headlessproject.h"
 #include "korvelresources.h"
-#include "machinesnapshots.h"
+#include "machineset.h"
 #include "projectcanvases.h"
 #include "projectfileopener.h"
 #include "projectfilewriter.h"
 #include "projectplacement.h"
-#include "projectsnapshot.h"
 #include "safesavefile.h"
 #include "simulationengine.h"
 #include "simulationscenario.h"
@@ -227,22 +226,28 @@ int parseCommand(QCommandLineParser& parser, const QStringList& arguments, const
     return -1;
 }
 
-// Everything the design checks find, diagram by diagram in canvas order.
-QVector<DesignLinter::Finding> lintProject(const ProjectCanvases& project)
+// Everything the design checks find, diagram by diagram in the order the
+// window keeps its canvases.
+QVector<DesignLinter::Finding> lintProject(const ProjectPlacement& placement)
 {
-    const MachineSnapshots snapshots(project);
-    const QVector<QVector<DesignLinter::Finding>> clashes = DesignLinter::fileNameClashes(snapshots.machines());
+    MachineSet set;
+    placement.fillMachines(&set);
+    const QVector<ProjectPlacement::Machine> machines = placement.machines();
+    const QVector<QVector<DesignLinter::Finding>> clashes = DesignLinter::fileNameClashes(set.machines());
     QVector<DesignLinter::Finding> findings;
-    for (const Canvas* canvas : project.all()) {
-        if (canvas->getLevel() != 5) {
-            Document diagram;
-            ProjectSnapshot::takeDiagram(canvas, &diagram);
-            findings += DesignLinter::blockWarnings(&diagram.root());
+    int next = 0;
+    for (int i = 0; i < placement.diagrams().size(); ++i) {
+        const ProjectPlacement::Diagram& diagram = placement.diagrams().at(i);
+        if (diagram.dropped)
             continue;
+        if (placement.records().processes.at(diagram.process).level != 5) {
+            Document document;
+            placement.fillDiagram(i, &document);
+            findings += DesignLinter::blockWarnings(&document.root());
+        } else if (next < machines.size() && machines.at(next).diagram == i) {
+            findings += DesignLinter::lintMachine(set.machines().at(next), clashes.at(next));
+            ++next;
         }
-        const int index = snapshots.canvases().indexOf(canvas);
-        if (index >= 0)
-            findings += DesignLinter::lintMachine(snapshots.machines().at(index), clashes.at(index));
     }
     return findings;
 }
@@ -332,9 +337,11 @@ int runGenerate(const QStringList& arguments)
         generator.setVersionNumber(number);
     }
 
-    HeadlessProject& project = commandProject();
-    if (!loadProject(project, file))
+    XmlIO io;
+    if (!readRecords(io, file))
         return UsageOrFatal;
+    const ProjectPlacement placement(io.records());
+    printLost(file, placement.lost());
 
     if (!QDir().mkpath(folder)) {
         printError(QStringLiteral("%1: the output folder cannot be created").arg(displayPath(folder)));
@@ -344,8 +351,9 @@ int runGenerate(const QStringList& arguments)
 
     bool allWritten = true;
     bool designErrors = false;
-    const MachineSnapshots snapshots(project.canvases());
-    const QVector<const ProjectNode*>& machines = snapshots.machines();
+    MachineSet set;
+    placement.fillMachines(&set);
+    const QVector<const ProjectNode*>& machines = set.machines();
     const QVector<QVector<DesignLinter::Finding>> clashes = DesignLinter::fileNameClashes(machines);
     for (int i = 0; i < machines.size(); ++i) {
         generator.setMachine(machines.at(i));
@@ -467,15 +475,16 @@ int runLint(const QStringList& arguments)
         return usageError(QStringLiteral("--format is text or json, not \"%1\"").arg(chosen), command);
 
     QVector<DesignLinter::Finding> findings;
-    HeadlessProject& project = commandProject();
-    const HeadlessProject::LoadResult loaded = project.load(file);
-    if (loaded == HeadlessProject::Loaded) {
-        findings = lintProject(project.canvases());
+    XmlIO io;
+    io.setFilePath(file);
+    const bool sound = io.checkProjectFileCorrupt();
+    QString outline;
+    if (sound && io.readProjectFileNames(&outline) && io.readProjectFile()) {
+        findings = lintProject(ProjectPlacement(io.records()));
     } else {
         const QString shown = displayPath(file);
-        const QString reason = loaded == HeadlessProject::Corrupt
-            ? refusal(file).mid(shown.size() + 2)
-            : QStringLiteral("design file is corrupt: its items cannot be read");
+        const QString reason = !sound ? refusal(file).mid(shown.size() + 2)
+                                      : QStringLiteral("design file is corrupt: its items cannot be read");
         findings.append({QStringLiteral("corrupt-file"), DesignLinter::Error, shown, reason});
     }
 
@@ -820,12 +829,12 @@ int runCommand(const QStringList& arguments)
 int main(int argc, char* argv[])
 {
     qInstallMessageHandler(quietMessageHandler);
-    // check and resave work on the project's data alone; the other commands
-    // still place its items on canvases, which need a GUI application (never
-    // a display).
+    // check, resave, generate and lint work on the project's data alone;
+    // simulate and render still place its items on canvases, which need a
+    // GUI application (never a display).
     const QByteArray command = argc > 1 ? QByteArray(argv[1]) : QByteArray();
     std::unique_ptr<QCoreApplication> app;
-    if (command == "check" || command == "resave") {
+    if (command == "check" || command == "resave" || command == "generate" || command == "lint") {
         app = std::make_unique<QCoreApplication>(argc, argv);
     } else {
         qputenv("QT_QPA_PLATFORM", "offscreen");

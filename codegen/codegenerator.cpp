@@ -5,7 +5,6 @@
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
-#include <QMessageBox>
 #include <QTextStream>
 
 #include <cerrno>
@@ -75,7 +74,7 @@ QString substitute(const QString& pattern, const QStringList& values)
 
 } // namespace
 
-CodeGenerator::CodeGenerator(QMainWindow* /*mainWindow*/)
+CodeGenerator::CodeGenerator()
 {
     globalFunctionsDeclarations.resize(3);
     globalFunctionsDefinitions.resize(3);
@@ -717,34 +716,3 @@ QStringList CodeGenerator::existingOutputFiles()
     return existing;
 }
 
-bool CodeGenerator::generateStateMachineFiles()
-{
-    writeErrors.clear();
-    errorList.clear();
-    // A machine the writer refuses anyway is not worth a question.
-    const bool writable = machine && isSafeFileStem(stateMachineName)
-        && designRefusals().isEmpty();
-    if (writable && !existingOutputFiles().isEmpty()) {
-        QMessageBox box;
-        box.setText(QStringLiteral("Source files with the same name exists"));
-        box.setInformativeText(QStringLiteral("Do you want to replace the existing files?"));
-        box.setStandardButtons(QMessageBox::Yes | QMessageBox::Cancel);
-        box.setDefaultButton(QMessageBox::Yes);
-        if (box.exec() != QMessageBox::Yes)
-            return false;
-    }
-    writeStateMachineFiles();
-    displayErrorLog();
-    return true;
-}
-
-void CodeGenerator::displayErrorLog()
-{
-    // Files not written come first: the user must never miss them.
-    const QVector<QString> shown = writeErrors + errorList;
-    if (!shown.isEmpty()) {
-        errorLog.updateTable(shown);
-        errorLog.exec();
-    }
-    errorList.clear();
-}

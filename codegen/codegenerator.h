@@ -6,8 +6,6 @@
 #include <QStringList>
 #include <QVector>
 
-#include "codegenerrorlog.h"
-#include "codegenproperties.h"
 #include "designlinter.h"
 #include "elementid.h"
 #include "memoryelement.h"
@@ -15,20 +13,17 @@
 #include "textelement.h"
 #include "transitionelement.h"
 
-class QMainWindow;
 class ProjectNode;
 
 // Turns one state machine (a level-5 node of a project document, drawn as a
 // process on its module's diagram) into its C header and source file.
 // Between runs it keeps the output folder and the texts of the file header;
-// everything else is rebuilt from the machine. Reading the document, building
-// the texts and writing the files (writeStateMachineFiles) never opens a
-// window, so a command-line tool can use it as well; only
-// generateStateMachineFiles asks and shows the log.
+// everything else is rebuilt from the machine. It never opens a window: the
+// window asks its questions and shows the log.
 class CodeGenerator
 {
 public:
-    explicit CodeGenerator(QMainWindow* mainWindow = nullptr);
+    CodeGenerator();
 
     QString getFilePath() const { return filePath; }
     QString getAuthor() const { return author; }
@@ -107,20 +102,9 @@ public:
 
     // Sets both file names and returns the paths of those already present.
     QStringList existingOutputFiles();
-    // One run from the menu: asks before replacing files that exist, writes
-    // both files and shows the error log. False only when the user cancelled
-    // at that question; files that could not be written are listed in the
-    // log and stay in getWriteErrors() until the next run.
-    bool generateStateMachineFiles();
-    // Shows the log when the run had write or design errors, then empties
-    // the design error list.
-    void displayErrorLog();
-
     QString headerFilePath() const;
     QString sourceFilePath() const;
 
-    CodegenProperties& properties() { return codegenProperties; }
-    CodegenErrorLog& errorLogDialog() { return errorLog; }
     const ProjectNode* getMachine() const { return machine; }
     QString getStateMachineName() const { return stateMachineName; }
     QString getHeaderFileName() const { return headerFileName; }
@@ -163,7 +147,6 @@ private:
     QString organization;
     // A first run without a stored version starts at 1.0.
     double versionNo = 1.0;
-    CodegenProperties codegenProperties;
     const ProjectNode* machine = nullptr;
     QString fileHeaderString;
     QString stateMachineName;
@@ -191,7 +174,6 @@ private:
     QString state0CodeString;
     QString stateCodeString;
     QVector<QString> errorList;
-    CodegenErrorLog errorLog;
 
     // Positions by state, and transitions by id, so that finding a
     // transition's target costs the same for ten states as for ten thousand.

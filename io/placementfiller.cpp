@@ -57,11 +57,11 @@ void PlacementFiller::process(ProjectNode* node, int record)
                        QPointF(0, from.height), QPointF(0, 0)};
 }
 
-void PlacementFiller::node(ProjectNode* node, const ProjectPlacement::Diagram& diagram)
+void PlacementFiller::node(ProjectNode* node, const ProjectPlacement::Diagram& diagram, bool stateMachine)
 {
     blocks(&node->diagram, diagram);
-    if (node->level() == 5)
-        stateMachine(&node->diagram, diagram);
+    if (stateMachine)
+        this->stateMachine(&node->diagram, diagram);
 }
 
 void PlacementFiller::blocks(Diagram* into, const ProjectPlacement::Diagram& diagram)

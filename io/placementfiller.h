@@ -22,7 +22,7 @@ public:
     // The node's process from its record, and its diagram from the records
     // placed there; processes first, as diagrams refer to them.
     void process(ProjectNode* node, int record);
-    void node(ProjectNode* node, const ProjectPlacement::Diagram& diagram);
+    void node(ProjectNode* node, const ProjectPlacement::Diagram& diagram, bool stateMachine);
 
     // The node of each process record filled so far.
     QHash<int, ElementId> processIds;

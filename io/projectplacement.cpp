@@ -4,6 +4,7 @@
 #include <QHash>
 
 #include "document.h"
+#include "machineset.h"
 #include "placementfiller.h"
 
 namespace {
@@ -357,6 +358,53 @@ bool ProjectPlacement::fill(Document* document, QString* why) const
         nodeOf.insert(section.second, node);
     }
     for (auto it = nodeOf.cbegin(); it != nodeOf.cend(); ++it)
-        filler.node(it.value(), places.at(it.key()));
+        filler.node(it.value(), places.at(it.key()), it.value()->level() == 5);
     return true;
+}
+
+QVector<ProjectPlacement::Machine> ProjectPlacement::machines() const
+{
+    QVector<Machine> found;
+    for (int i = 0; i < places.size(); ++i) {
+        const t_processItemReadFromXML& made = source.processes.at(places.at(i).process);
+        if (places.at(i).dropped || made.level != 5)
+            continue;
+        const int module = find(made.level - 1, made.parentId, made.grandParentId);
+        if (module < 0)
+            continue;
+        for (int process : places.at(module).processes) {
+            const t_processItemReadFromXML& drawn = source.processes.at(process);
+            if (drawn.level == made.level && drawn.id == made.id && drawn.parentId == made.parentId
+                && drawn.grandParentId == made.grandParentId && drawn.label == made.label && drawn.Nos == made.Nos) {
+                found.append({i, module, process});
+                break;
+            }
+        }
+    }
+    return found;
+}
+
+void ProjectPlacement::fillMachines(MachineSet* set) const
+{
+    for (const Machine& machine : machines())
+        set->add(fillMachine(machine, set->newDocument()));
+}
+
+void ProjectPlacement::fillDiagram(int diagram, Document* document) const
+{
+    PlacementFiller filler(*this, document);
+    document->root().process.label = source.processes.at(places.at(diagram).process).label;
+    filler.node(&document->root(), places.at(diagram), false);
+}
+
+const ProjectNode* ProjectPlacement::fillMachine(const Machine& machine, Document* document) const
+{
+    PlacementFiller filler(*this, document);
+    ProjectNode* node = document->root().appendChild(document->newId());
+    filler.process(node, machine.process);
+    filler.processIds.insert(machine.process, node->id());
+    document->root().process.label = source.processes.at(places.at(machine.module).process).label;
+    filler.node(&document->root(), places.at(machine.module), false);
+    filler.node(node, places.at(machine.diagram), true);
+    return node;
 }

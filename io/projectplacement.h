@@ -7,6 +7,8 @@
 #include "projectfilereader.h"
 
 class Document;
+class MachineSet;
+class ProjectNode;
 
 // Where the records of a project file go when it is opened: one diagram per
 // process record, the records placed on each (references resolved to the
@@ -48,6 +50,19 @@ public:
     // Open. False, with the reason a save would give, when the project
     // cannot be saved as it is.
     bool fill(Document* document, QString* why) const;
+
+    // A state machine kept, with the diagram its process lies on and that
+    // process's record, found as the window finds a canvas's process.
+    struct Machine { int diagram; int module; int process; };
+    // Every machine whose process is found, in the order of the diagrams.
+    QVector<Machine> machines() const;
+    // One diagram alone: the document's project node holds its elements.
+    void fillDiagram(int diagram, Document* document) const;
+    // One machine: the project node stands for its module, its one child,
+    // which is returned, for the machine.
+    const ProjectNode* fillMachine(const Machine& machine, Document* document) const;
+    // Every machine of machines(), in order.
+    void fillMachines(MachineSet* set) const;
 
 private:
     int find(int level, int id, int parentId) const;

@@ -13,9 +13,10 @@
 #include "codegenerator.h"
 #include "examplesfolder.h"
 #include "headlessproject.h"
-#include "machinesnapshots.h"
+#include "machineset.h"
 #include "mainwindow.h"
 #include "projectfixture.h"
+#include "projectsnapshot.h"
 #include "testenvironment.h"
 #include "xmlio.h"
 
@@ -73,7 +74,8 @@ void TestExamples::examples()
     HeadlessProject project;
     QCOMPARE(project.load(file), HeadlessProject::Loaded);
     int machines = 0;
-    const MachineSnapshots snapshots(project.canvases());
+    MachineSet snapshots;
+    ProjectSnapshot::takeMachines(project.canvases(), &snapshots);
     for (const ProjectNode* machine : snapshots.machines()) {
         generator.setMachine(machine);
         QVERIFY(generator.writeStateMachineFiles());
