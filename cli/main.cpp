@@ -141,15 +141,6 @@ QString refusal(const QString& path)
         .arg(shown);
 }
 
-// The project of the command. Each command loads one and exits after it;
-// freeing its items one by one would only delay the exit, so it stays,
-// reachable, until the process ends.
-HeadlessProject& commandProject()
-{
-    static HeadlessProject* const project = new HeadlessProject;
-    return *project;
-}
-
 // The load of every command; false, with the reason, when the application
 // would refuse the file. What the file holds but the project cannot place
 // is named on stderr, one line each, as the application warns after Open.
@@ -610,22 +601,26 @@ int runSimulate(const QStringList& arguments)
         assignments.append(assignment);
     }
 
-    HeadlessProject& project = commandProject();
-    if (!loadProject(project, file))
+    XmlIO io;
+    if (!readRecords(io, file))
         return UsageOrFatal;
-    const QVector<ProjectCanvases::StateMachine> machines = project.canvases().stateMachines();
+    const ProjectPlacement placement(io.records());
+    printLost(file, placement.lost());
+    MachineSet taken;
+    placement.fillMachines(&taken);
+    const QVector<const ProjectNode*>& machines = taken.machines();
     const int found = SimulationEngine::findMachine(machines, name);
     if (found < 0) {
         QStringList known;
-        for (const ProjectCanvases::StateMachine& each : machines)
-            known.append(SimulationEngine::baseName(each.process));
+        for (const ProjectNode* each : machines)
+            known.append(SimulationEngine::baseName(each));
         return usageError(QStringLiteral("%1 has no state machine \"%2\" (it has: %3)")
                               .arg(displayPath(file), name,
                                    known.isEmpty() ? QStringLiteral("none") : known.join(QStringLiteral(", "))),
                           command);
     }
 
-    SimulationEngine engine(machines.at(found).canvas, machines.at(found).process);
+    SimulationEngine engine(machines.at(found));
     engine.setTicks(tickCount);
     engine.setAssignments(assignments);
     engine.setCompiler(parser.value(cc));
@@ -829,12 +824,11 @@ int runCommand(const QStringList& arguments)
 int main(int argc, char* argv[])
 {
     qInstallMessageHandler(quietMessageHandler);
-    // check, resave, generate and lint work on the project's data alone;
-    // simulate and render still place its items on canvases, which need a
-    // GUI application (never a display).
+    // Every command but render works on the project's data alone; render
+    // draws its canvases, which need a GUI application (never a display).
     const QByteArray command = argc > 1 ? QByteArray(argv[1]) : QByteArray();
     std::unique_ptr<QCoreApplication> app;
-    if (command == "check" || command == "resave" || command == "generate" || command == "lint") {
+    if (command != "render") {
         app = std::make_unique<QCoreApplication>(argc, argv);
     } else {
         qputenv("QT_QPA_PLATFORM", "offscreen");

@@ -16,8 +16,10 @@
 #include <limits>
 
 #include "canvas.h"
+#include "document.h"
 #include "initialtransition.h"
 #include "processitem.h"
+#include "projectsnapshot.h"
 #include "stateitem.h"
 #include "transitionitem.h"
 
@@ -115,11 +117,13 @@ void SimulationDock::setMachine(Canvas* machine, ProcessItem* owner)
         canvas->disconnect(this);
     canvas = machine;
     process = owner;
-    setWindowTitle(owner ? tr("Simulation - %1").arg(SimulationEngine::baseName(owner)) : tr("Simulation"));
+    Document snapshot;
+    const ProjectNode* node = canvas && process ? ProjectSnapshot::takeMachine(process, canvas, &snapshot) : nullptr;
+    setWindowTitle(node ? tr("Simulation - %1").arg(SimulationEngine::baseName(node)) : tr("Simulation"));
     // A machine deleted with its process takes the simulation with it.
     if (canvas)
         connect(canvas.data(), &QObject::destroyed, this, &SimulationDock::machineGone);
-    fillMemoryNames(canvas ? SimulationEngine(canvas, process).memoryNames() : QStringList());
+    fillMemoryNames(SimulationEngine(node).memoryNames());
     status->setText(tr("Press Step or Run to start."));
     updateControls();
 }
@@ -162,7 +166,7 @@ void SimulationDock::start()
     }
     setSimulating(true);
     fillMemoryNames(session.memoryNames());
-    status->setText(tr("Compiling %1...").arg(SimulationEngine::baseName(process)));
+    status->setText(tr("Compiling %1...").arg(session.machineName()));
     progress->show();
     updateControls();
 }

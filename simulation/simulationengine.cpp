@@ -3,19 +3,14 @@
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
+#include <QHash>
 #include <QProcess>
 #include <QStandardPaths>
 #include <QTemporaryDir>
 
-#include "canvas.h"
 #include "codegenerator.h"
-#include "document.h"
 #include "groupprocess.h"
-#include "memoryitem.h"
-#include "processitem.h"
-#include "projectsnapshot.h"
-#include "stateitem.h"
-#include "transitionitem.h"
+#include "projectnode.h"
 
 namespace {
 
@@ -61,22 +56,22 @@ const Printer printers[] = {
 
 } // namespace
 
-SimulationEngine::SimulationEngine(Canvas* machine, ProcessItem* process)
-    : canvas(machine), processItem(process)
+SimulationEngine::SimulationEngine(const ProjectNode* machine)
+    : machine(machine)
 {
 }
 
-QString SimulationEngine::baseName(const ProcessItem* process)
+QString SimulationEngine::baseName(const ProjectNode* machine)
 {
-    return process ? cName(process->getLabel()) : QString();
+    return machine ? cName(machine->process.label) : QString();
 }
 
-int SimulationEngine::findMachine(const QVector<ProjectCanvases::StateMachine>& machines, const QString& name)
+int SimulationEngine::findMachine(const QVector<const ProjectNode*>& machines, const QString& name)
 {
     for (int i = 0; i < machines.size(); ++i) {
-        const ProcessItem* process = machines.at(i).process;
+        const ProjectNode* machine = machines.at(i);
         // "Traffic Light" finds Traffic_Light as well, as its files are named.
-        if (process && (process->getLabel() == name || baseName(process) == cName(name)))
+        if (machine && (machine->process.label == name || baseName(machine) == cName(name)))
             return i;
     }
     return -1;
@@ -95,9 +90,9 @@ QString SimulationEngine::initialTransitionLabel()
 QStringList SimulationEngine::memoryNames() const
 {
     QStringList names;
-    if (canvas) {
-        for (const MemoryItem* memory : canvas->memoryItems)
-            names.append(cName(memory->getLabel()));
+    if (machine) {
+        for (const MemoryElement& memory : machine->diagram.memories)
+            names.append(cName(memory.label));
     }
     return names;
 }
@@ -108,7 +103,7 @@ QString SimulationEngine::assignmentProblem() const
     for (const SimulationScenario::Assignment& assignment : assignments) {
         if (!names.contains(assignment.variable)) {
             return QStringLiteral("\"%1\" is not a memory item of %2 (its memory items: %3)")
-                .arg(assignment.variable, baseName(processItem),
+                .arg(assignment.variable, baseName(machine),
                      names.isEmpty() ? QStringLiteral("none") : names.join(QStringLiteral(", ")));
         }
         if (assignment.tick > ticks) {
@@ -121,30 +116,40 @@ QString SimulationEngine::assignmentProblem() const
 
 QString SimulationEngine::stateLabel(int state) const
 {
-    const int count = canvas ? canvas->stateItems.size() : 0;
+    const int count = machine ? machine->diagram.states.size() : 0;
     if (state == count)
         return startLabel();
     if (state < 0 || state > count)
         return QStringLiteral("(unknown state %1)").arg(state);
-    return canvas->stateItems.at(state)->getLabel();
+    return machine->diagram.states.at(state).label;
 }
 
 QStringList SimulationEngine::transitionsBetween(int from, int to) const
 {
     QStringList names;
-    const int count = canvas ? canvas->stateItems.size() : 0;
+    const int count = machine ? machine->diagram.states.size() : 0;
     if (to < 0 || to >= count || from < 0 || from > count)
         return names;
     if (from == count) {
         names.append(initialTransitionLabel());
         return names;
     }
-    const StateItem* source = canvas->stateItems.at(from);
-    const StateItem* target = canvas->stateItems.at(to);
-    const QList<TransitionItem*> candidates = from == to ? source->getSelfTransitions() : source->getTransitions();
-    for (const TransitionItem* transition : candidates) {
-        if (transition->startItem() == source && transition->endItem() == target)
-            names.append(transition->getLabel());
+    const StateElement& source = machine->diagram.states.at(from);
+    const StateElement& target = machine->diagram.states.at(to);
+    // A stay names the state's self transitions, which its list leaves out;
+    // a move, the transitions of its list in the order they were drawn.
+    QHash<ElementId, const TransitionElement*> byId;
+    for (const TransitionElement& transition : machine->diagram.transitions) {
+        if (from == to && transition.startState == source.id && transition.endState == source.id)
+            names.append(transition.label);
+        byId.insert(transition.id, &transition);
+    }
+    if (from == to)
+        return names;
+    for (ElementId id : source.transitions) {
+        const TransitionElement* transition = byId.value(id);
+        if (transition && transition->startState == source.id && transition->endState == target.id)
+            names.append(transition->label);
     }
     return names;
 }
@@ -298,7 +303,7 @@ SimulationEngine::Outcome SimulationEngine::noteCompileFailure(const QString& pr
                                                                int exitCode)
 {
     problems.append(QStringLiteral("the simulation of %1 did not compile with %2:")
-                        .arg(baseName(processItem), program));
+                        .arg(baseName(machine), program));
     const QStringList lines = QString::fromLocal8Bit(output).split(QLatin1Char('\n'), Qt::SkipEmptyParts);
     // The errors themselves, not the "In function" lines around them; the
     // linker names what is missing in lines of its own.
@@ -344,7 +349,7 @@ bool SimulationEngine::compile(const QString& folder, const QString& program)
 bool SimulationEngine::readStep(const QString& line, int previousState, Step* step) const
 {
     const QStringList fields = line.split(QLatin1Char('\t'));
-    if (fields.size() != 2 + canvas->memoryItems.size())
+    if (fields.size() != 2 + machine->diagram.memories.size())
         return false;
     bool tickOk = false;
     bool stateOk = false;
@@ -360,7 +365,7 @@ bool SimulationEngine::readStep(const QString& line, int previousState, Step* st
 
 void SimulationEngine::readTrace(const QByteArray& bytes)
 {
-    int previous = canvas->stateItems.size();
+    int previous = machine->diagram.states.size();
     const QList<QByteArray> lines = bytes.split('\n');
     // The last piece is empty or a line cut short by a crash.
     for (int i = 0; i + 1 < lines.size(); ++i) {
@@ -392,17 +397,17 @@ SimulationEngine::Outcome SimulationEngine::execute(const QString& folder, const
     if (!finished) {
         problems.append(QStringLiteral("the simulation of %1 was stopped %2: %3 ticks did not finish within %4 "
                                        "seconds (does a state's code loop forever?)")
-                            .arg(baseName(processItem), after, QString::number(ticks),
+                            .arg(baseName(machine), after, QString::number(ticks),
                                  QString::number(timeLimit / 1000.0)));
         return RunFailed;
     }
     if (process.exitStatus() != QProcess::NormalExit) {
-        problems.append(QStringLiteral("the simulation of %1 crashed %2").arg(baseName(processItem), after));
+        problems.append(QStringLiteral("the simulation of %1 crashed %2").arg(baseName(machine), after));
         return RunFailed;
     }
     if (process.exitCode() != 0 || trace.size() != ticks + 1) {
         problems.append(QStringLiteral("the simulation of %1 ended %2 with exit code %3")
-                            .arg(baseName(processItem), after, QString::number(process.exitCode())));
+                            .arg(baseName(machine), after, QString::number(process.exitCode())));
         return RunFailed;
     }
     return Finished;
@@ -412,7 +417,7 @@ SimulationEngine::Outcome SimulationEngine::prepare(const QString& folder, Mode 
 {
     trace.clear();
     problems.clear();
-    if (!canvas || !processItem) {
+    if (!machine) {
         problems.append(QStringLiteral("no state machine was given to the simulation"));
         return RunFailed;
     }
@@ -432,8 +437,7 @@ SimulationEngine::Outcome SimulationEngine::prepare(const QString& folder, Mode 
     // Exactly the files Generate writes, from the same generator.
     CodeGenerator generator;
     generator.setOutputFolder(dir.filePath(QLatin1String(machineFolder)));
-    Document document;
-    generator.setMachine(ProjectSnapshot::takeMachine(processItem, canvas, &document));
+    generator.setMachine(machine);
     generator.setNumberOfInputOutputVariables();
     const bool written = generator.writeStateMachineFiles();
     const QString name = generator.getStateMachineName();

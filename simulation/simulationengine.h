@@ -5,11 +5,9 @@
 #include <QStringList>
 #include <QVector>
 
-#include "projectcanvases.h"
 #include "simulationscenario.h"
 
-class Canvas;
-class ProcessItem;
+class ProjectNode;
 
 // Runs one state machine as the C that Generate writes: the machine's files
 // go to a temporary folder, a harness that includes the source (so that its
@@ -49,13 +47,14 @@ public:
         QStringList values;
     };
 
-    SimulationEngine(Canvas* machine, ProcessItem* process);
+    // The machine's document must outlive the engine.
+    explicit SimulationEngine(const ProjectNode* machine);
 
     // The machine called NAME, by label or by the base name of its files;
     // -1 when there is none.
-    static int findMachine(const QVector<ProjectCanvases::StateMachine>& machines, const QString& name);
+    static int findMachine(const QVector<const ProjectNode*>& machines, const QString& name);
     // The name of the generated files, as Generate derives it.
-    static QString baseName(const ProcessItem* process);
+    static QString baseName(const ProjectNode* machine);
 
     void setTicks(int count) { ticks = count; }
     void setAssignments(const QVector<SimulationScenario::Assignment>& list) { assignments = list; }
@@ -105,8 +104,7 @@ private:
     Outcome execute(const QString& folder, const QString& program);
     void readTrace(const QByteArray& bytes);
 
-    Canvas* canvas = nullptr;
-    ProcessItem* processItem = nullptr;
+    const ProjectNode* machine = nullptr;
     int ticks = 20;
     int timeLimit = 10000;
     QString compiler;

@@ -3,7 +3,9 @@
 #include <QTemporaryDir>
 
 #include "canvas.h"
+#include "document.h"
 #include "processitem.h"
+#include "projectsnapshot.h"
 
 namespace {
 // A compile must not hang the session forever.
@@ -35,9 +37,12 @@ bool SimulationSession::start(Canvas* machine, ProcessItem* process)
     unread.clear();
     lastOutcome = SimulationEngine::Finished;
     canvas = machine;
-    processName = SimulationEngine::baseName(process);
     stateCount = machine ? machine->stateItems.size() : 0;
-    engine.reset(new SimulationEngine(machine, process));
+    snapshot.reset(new Document);
+    const ProjectNode* node = machine && process ? ProjectSnapshot::takeMachine(process, machine, snapshot.data())
+                                                 : nullptr;
+    processName = SimulationEngine::baseName(node);
+    engine.reset(new SimulationEngine(node));
     engine->setCompiler(compiler);
 
     folder.reset(new QTemporaryDir);

@@ -14,6 +14,7 @@
 #include "simulationengine.h"
 
 class Canvas;
+class Document;
 class ProcessItem;
 class QTemporaryDir;
 
@@ -47,6 +48,8 @@ public:
     SimulationEngine::Outcome outcome() const { return lastOutcome; }
     const QStringList& messages() const { return problems; }
     QStringList memoryNames() const;
+    // The base name of the machine's files.
+    QString machineName() const { return processName; }
     const QVector<SimulationEngine::Step>& steps() const { return trace; }
 
     // Runs one tick once the harness is Ready; false otherwise.
@@ -79,6 +82,8 @@ private:
     void fail(SimulationEngine::Outcome outcome, const QString& message);
     QString where() const;
 
+    // The machine as it was when the session started, and its engine.
+    QScopedPointer<Document> snapshot;
     QScopedPointer<SimulationEngine> engine;
     QScopedPointer<QTemporaryDir> folder;
     // Each in a process group of its own, which ends with the session.

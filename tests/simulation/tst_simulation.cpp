@@ -21,6 +21,7 @@
 
 #include "canvas.h"
 #include "codegenerrorlog.h"
+#include "document.h"
 #include "headlessproject.h"
 #include "mainwindow.h"
 #include "memoryitem.h"
@@ -28,6 +29,7 @@
 #include "projectdocument.h"
 #include "projectfixture.h"
 #include "scenemouse.h"
+#include "projectsnapshot.h"
 #include "simulationdock.h"
 #include "simulationengine.h"
 #include "simulationsession.h"
@@ -492,7 +494,8 @@ void TestSimulation::nothingTheMachineStartedOutlivesTheRun()
         QTRY_VERIFY_WITH_TIMEOUT(QFileInfo(marker).size() > 0, compileWait);
         session.stop();
     } else {
-        SimulationEngine engine(machine.canvas, machine.process);
+        Document snapshot;
+        SimulationEngine engine(ProjectSnapshot::takeMachine(machine.process, machine.canvas, &snapshot));
         engine.setTicks(2);
         QCOMPARE(engine.run(), SimulationEngine::Finished);
     }
