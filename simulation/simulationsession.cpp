@@ -2,10 +2,7 @@
 
 #include <QTemporaryDir>
 
-#include "canvas.h"
 #include "document.h"
-#include "processitem.h"
-#include "projectsnapshot.h"
 
 namespace {
 // A compile must not hang the session forever.
@@ -29,20 +26,19 @@ QStringList SimulationSession::memoryNames() const
     return engine ? engine->memoryNames() : QStringList();
 }
 
-bool SimulationSession::start(Canvas* machine, ProcessItem* process)
+bool SimulationSession::start(std::unique_ptr<Document> document, const ProjectNode* machine, QObject* drawnOn)
 {
     endProcesses();
     trace.clear();
     problems.clear();
     unread.clear();
     lastOutcome = SimulationEngine::Finished;
-    canvas = machine;
-    stateCount = machine ? machine->stateItems.size() : 0;
-    snapshot.reset(new Document);
-    const ProjectNode* node = machine && process ? ProjectSnapshot::takeMachine(process, machine, snapshot.data())
-                                                 : nullptr;
-    processName = SimulationEngine::baseName(node);
-    engine.reset(new SimulationEngine(node));
+    drawing = drawnOn;
+    watchesDrawing = drawnOn != nullptr;
+    snapshot = std::move(document);
+    stateCount = machine ? machine->diagram.states.size() : 0;
+    processName = SimulationEngine::baseName(machine);
+    engine.reset(new SimulationEngine(machine));
     engine->setCompiler(compiler);
 
     folder.reset(new QTemporaryDir);
@@ -236,7 +232,7 @@ void SimulationSession::readAnswers()
                 emit valueRefused(index, text);
             continue;
         }
-        if (!canvas) {
+        if (watchesDrawing && !drawing) {
             fail(SimulationEngine::RunFailed, QStringLiteral("the machine %1 was closed").arg(processName));
             return;
         }

@@ -10,12 +10,13 @@
 #include <QTimer>
 #include <QVector>
 
+#include <memory>
+
 #include "groupprocess.h"
 #include "simulationengine.h"
 
-class Canvas;
 class Document;
-class ProcessItem;
+class ProjectNode;
 class QTemporaryDir;
 
 // One machine run tick by tick on demand, as the C that Generate writes:
@@ -36,10 +37,12 @@ public:
     // How long one tick (or the initialisation) may take.
     void setStepTimeLimit(int milliseconds) { stepTimeLimit = milliseconds; }
 
-    // Generates the machine's files and starts compiling them. False, with
-    // the outcome and messages(), when nothing could be started (design
-    // errors, no compiler); true when started() or failed() will follow.
-    bool start(Canvas* machine, ProcessItem* process);
+    // Generates the machine's files and starts compiling them; the session
+    // keeps the machine's document. A session whose drawing (when given)
+    // goes away stops. False, with the outcome and messages(), when nothing
+    // could be started (design errors, no compiler); true when started() or
+    // failed() will follow.
+    bool start(std::unique_ptr<Document> document, const ProjectNode* machine, QObject* drawing = nullptr);
     // Ends the harness and forgets the trace; nothing is reported.
     void stop();
 
@@ -83,13 +86,14 @@ private:
     QString where() const;
 
     // The machine as it was when the session started, and its engine.
-    QScopedPointer<Document> snapshot;
+    std::unique_ptr<Document> snapshot;
     QScopedPointer<SimulationEngine> engine;
     QScopedPointer<QTemporaryDir> folder;
     // Each in a process group of its own, which ends with the session.
     QPointer<GroupProcess> compilerProcess;
     QPointer<GroupProcess> harness;
-    QPointer<Canvas> canvas;
+    QPointer<QObject> drawing;
+    bool watchesDrawing = false;
     int stateCount = 0;
     QString compiler;
     QString compilerProgram;

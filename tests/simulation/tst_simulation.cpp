@@ -488,7 +488,9 @@ void TestSimulation::nothingTheMachineStartedOutlivesTheRun()
 
     if (interactive) {
         SimulationSession session;
-        QVERIFY(session.start(machine.canvas, machine.process));
+        auto snapshot = std::make_unique<Document>();
+        const ProjectNode* node = ProjectSnapshot::takeMachine(machine.process, machine.canvas, snapshot.get());
+        QVERIFY(session.start(std::move(snapshot), node));
         QTRY_VERIFY_WITH_TIMEOUT(session.phase() == SimulationSession::Ready, compileWait);
         QVERIFY(session.step());
         QTRY_VERIFY_WITH_TIMEOUT(QFileInfo(marker).size() > 0, compileWait);

@@ -160,7 +160,9 @@ void SimulationDock::start()
     }
     trace->clear();
     clearMarks();
-    if (!session.start(canvas, process)) {
+    auto snapshot = std::make_unique<Document>();
+    const ProjectNode* machine = ProjectSnapshot::takeMachine(process, canvas, snapshot.get());
+    if (!session.start(std::move(snapshot), machine, canvas)) {
         sessionFailed();
         return;
     }
