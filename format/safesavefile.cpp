@@ -193,12 +193,10 @@ bool SafeSaveFile::makeBackup(const QString& file)
             .arg(native(QFileInfo(file).absolutePath()), native(folder));
     // A backup left by a save that was cut off holds the last good version:
     // it goes back first, and is never overwritten by the damaged file.
-    if (QFileInfo::exists(journalFor(backup))) {
-        restoreInterrupted();
-        if (QFileInfo::exists(journalFor(backup))) {
-            error = refusal.arg(tr("another save of this file has not finished"));
-            return false;
-        }
+    QString earlier;
+    if (QFileInfo::exists(journalFor(backup)) && !restoreOne(journalFor(backup), &earlier)) {
+        error = refusal.arg(earlier.isEmpty() ? tr("another save of this file has not finished") : earlier);
+        return false;
     }
     QFile source(file);
     QSaveFile copy(backup);
@@ -334,41 +332,50 @@ QStringList SafeSaveFile::restoreInterrupted()
     QStringList messages;
     const QDir folder(backupFolder());
     for (const QString& name : folder.entryList({QStringLiteral("*") + journalSuffix}, QDir::Files)) {
-        const QString journal = folder.filePath(name);
-        const QString backup = journal.left(journal.size() - journalSuffix.size()) + backupSuffix;
-        const int lock = ::open(QFile::encodeName(backup).constData(), O_RDONLY | O_CLOEXEC);
-        if (lock < 0) {
-            QFile::remove(journal); // nothing was written in place without a backup
-            continue;
-        }
-        if (::flock(lock, LOCK_EX | LOCK_NB) != 0) {
-            ::close(lock); // still being written with
-            continue;
-        }
-        QFile file(journal);
-        const QString target = file.open(QIODevice::ReadOnly)
-            ? QJsonDocument::fromJson(file.read(64 * 1024)).object().value(QStringLiteral("target")).toString()
-            : QString();
-        QString why;
-        bool restored = false;
-        if (target.isEmpty() || !QFileInfo(target).isFile())
-            why = tr("the file is gone");
-        else if (!SafeSaveFile::sameContent(backup, target))
-            restored = copyBack(backup, target, &why);
-        if (why.isEmpty()) {
-            QFile::remove(journal);
-            QFile::remove(backup);
-            if (restored)
-                messages << tr("A save of %1 was cut off; the file was put back as it was before that save.")
-                                .arg(native(target));
-        } else {
-            messages << tr("A save of %1 was cut off, and its previous version could not be put back (%2). "
-                           "That version is kept in %3.")
-                            .arg(native(target.isEmpty() ? journal : target), why, native(backup));
-        }
-        ::close(lock);
+        QString message;
+        restoreOne(folder.filePath(name), &message);
+        if (!message.isEmpty())
+            messages << message;
     }
     return messages;
+}
+
+bool SafeSaveFile::restoreOne(const QString& journal, QString* message)
+{
+    const QString backup = journal.left(journal.size() - journalSuffix.size()) + backupSuffix;
+    const int lock = ::open(QFile::encodeName(backup).constData(), O_RDONLY | O_CLOEXEC);
+    if (lock < 0) {
+        // Nothing was written in place without a backup.
+        QFile::remove(journal);
+        return true;
+    }
+    if (::flock(lock, LOCK_EX | LOCK_NB) != 0) {
+        ::close(lock); // still being written with
+        return false;
+    }
+    QFile file(journal);
+    const QString target = file.open(QIODevice::ReadOnly)
+        ? QJsonDocument::fromJson(file.read(64 * 1024)).object().value(QStringLiteral("target")).toString()
+        : QString();
+    QString why;
+    bool restored = false;
+    if (target.isEmpty() || !QFileInfo(target).isFile())
+        why = tr("the file is gone");
+    else if (!sameContent(backup, target))
+        restored = copyBack(backup, target, &why);
+    if (why.isEmpty()) {
+        QFile::remove(journal);
+        QFile::remove(backup);
+        if (restored)
+            *message = tr("A save of %1 was cut off; the file was put back as it was before that save.")
+                           .arg(native(target));
+    } else {
+        *message = tr("A save of %1 was cut off, and its previous version could not be put back (%2). "
+                      "That version is kept in %3.")
+                       .arg(native(target.isEmpty() ? journal : target), why, native(backup));
+    }
+    ::close(lock);
+    return why.isEmpty();
 }
 
 bool SafeSaveFile::sameContent(const QString& first, const QString& second)

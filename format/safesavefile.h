@@ -58,6 +58,9 @@ private:
     bool putBackupBack(const QString& why);
     void dropBackup();
     static bool syncFolderOf(const QString& path);
+    // Puts back the one file whose journal this is; false, with a message,
+    // when it could not (or another process still writes with it).
+    static bool restoreOne(const QString& journal, QString* message);
 
     QString path;
     QString target;
