@@ -85,6 +85,8 @@ inline const QLatin1String textChildren[] = {
 enum { xLevel, xParentId, xGrandParentId, xX, xY, xWidth, xHeight, xType, xColour, xTextColour,
        xPolygon, xAction, textChildCount };
 
+// The reader marks the children it has seen in one 32-bit word.
+static_assert(stateChildCount <= 32 && transitionChildCount <= 32 && textChildCount <= 32, "");
 static_assert(sizeof(processAttributes) / sizeof(processAttributes[0]) == processAttributeCount, "");
 static_assert(sizeof(linkAttributes) / sizeof(linkAttributes[0]) == linkAttributeCount, "");
 static_assert(sizeof(memoryAttributes) / sizeof(memoryAttributes[0]) == memoryAttributeCount, "");

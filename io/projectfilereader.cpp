@@ -120,6 +120,7 @@ public:
 private:
     bool hasAttributes(const QLatin1String* names, int count) const;
     int readChildTexts(const QLatin1String* names, int count, QString* texts);
+    bool skipElement();
     bool checkProcessItem();
     bool checkLinkItem();
     bool checkMemoryItem();
@@ -268,22 +269,62 @@ bool ItemWalk<Tokens>::hasAttributes(const QLatin1String* names, int count) cons
     return true;
 }
 
-// Reads the children in the given order into texts; returns how many were
-// present before the first missing one.
+// Reads the item's children by name, in any order, into texts, up to the
+// item's end tag; a child of another name (from a newer Korvel) is passed
+// over whole. Returns how many of the names, in their order, are present
+// before the first missing one, as an older file may end an item early;
+// -1 when a child comes twice or the XML is broken.
 template <typename Tokens>
 int ItemWalk<Tokens>::readChildTexts(const QLatin1String* names, int count, QString* texts)
 {
-    for (int i = 0; i < count; ++i) {
-        skip(1);
-        if (!nextIsStartTag(names[i]))
-            return i;
+    quint32 seen = 0;
+    // Children nearly always come in the writer's order: that name is
+    // tried first.
+    int expected = 0;
+    for (;;) {
+        const QXmlStreamReader::TokenType token = tokens.readNext();
+        if (token == QXmlStreamReader::Invalid || token == QXmlStreamReader::EndDocument)
+            return -1;
+        if (token == QXmlStreamReader::EndElement)
+            break;
+        if (token != QXmlStreamReader::StartElement)
+            continue;
+        int i = expected < count && tokens.nameIs(names[expected]) ? expected : 0;
+        while (i < count && !tokens.nameIs(names[i]))
+            ++i;
+        expected = i + 1;
+        if (i == count) {
+            if (!skipElement())
+                return -1;
+            continue;
+        }
+        if (seen & (1u << i))
+            return -1;
+        seen |= 1u << i;
         texts[i] = tokens.readElementText();
         if (tokens.hasError())
-            return i;
+            return -1;
     }
-    // The whitespace, the item's end tag and the whitespace after it.
-    skip(3);
-    return count;
+    int present = 0;
+    while (present < count && (seen & (1u << present)))
+        ++present;
+    return present;
+}
+
+// Passes over the element just started, whatever it holds.
+template <typename Tokens>
+bool ItemWalk<Tokens>::skipElement()
+{
+    for (int depth = 1; depth > 0;) {
+        const QXmlStreamReader::TokenType token = tokens.readNext();
+        if (token == QXmlStreamReader::Invalid || token == QXmlStreamReader::EndDocument)
+            return false;
+        if (token == QXmlStreamReader::StartElement)
+            ++depth;
+        else if (token == QXmlStreamReader::EndElement)
+            --depth;
+    }
+    return true;
 }
 
 // ---- Attribute items --------------------------------------------------------

@@ -13,10 +13,11 @@ class QIODevice;
 // Reads the items of a project file into plain records, one vector per item
 // kind in document order.
 //
-// The reader is position based: it expects exactly the layout the writer
-// produces (one whitespace token between tags, fields in a fixed order).
-// The integrity check is the same walk, stricter about what it accepts; it
-// can keep what it read, so that opening a file parses it once.
+// The file's head (declaration, root, tree text, scene) is read in the
+// writer's layout; an item's attributes and children are read by name, in
+// any order, and children it does not know are passed over. The integrity
+// check is the same walk, stricter about what it accepts; it can keep what
+// it read, so that opening a file parses it once.
 class ProjectFileReader
 {
 public:

@@ -533,11 +533,18 @@ void TestProjectFile::verdicts_data()
                 << (trailingOfState ? 2 : 1);
         }
     }
-    QTest::newRow("state label before level") << document({Doc::state().swapped(0, 3)}) << false << false << 0;
-    // The read pass keeps a state up to its first out-of-place optional child.
-    QTest::newRow("state action after description") << document({Doc::state().swapped(13, 14)}) << false << true << 1;
-    QTest::newRow("transition ends swapped") << document({Doc::transition().swapped(12, 13)}) << false << false << 0;
-    QTest::newRow("text colours swapped") << document({Doc::text().swapped(8, 9)}) << false << false << 0;
+    // Children are read by name, in any order; those of a newer Korvel are
+    // passed over; one given twice leaves the item ambiguous.
+    QTest::newRow("state label before level") << document({Doc::state().swapped(0, 3)}) << true << true << 1;
+    QTest::newRow("state action after description") << document({Doc::state().swapped(13, 14)}) << true << true << 1;
+    QTest::newRow("transition ends swapped") << document({Doc::transition().swapped(12, 13)}) << true << true << 1;
+    QTest::newRow("text colours swapped") << document({Doc::text().swapped(8, 9)}) << true << true << 1;
+    QTest::newRow("state child from a newer version")
+        << document({Doc::state().with("zOrder", "3"), Doc::text().swapped(0, 1).with("font", "mono")}) << true
+        << true << 2;
+    Doc::Item twice = Doc::transition();
+    twice.fields.append({QStringLiteral("label"), QStringLiteral("Again")});
+    QTest::newRow("transition child twice") << document({twice}) << false << false << 0;
     for (const char* last : {"polygon", "action", "description", "numberOfTI"}) {
         QTest::addRow("state ending after %s", last)
             << document({Doc::state(), Doc::state().truncatedAfter(last), Doc::transition()}) << false << true << 3;
@@ -626,7 +633,10 @@ void TestProjectFile::stateRecord_data()
     QTest::newRow("ends after polygon") << s.truncatedAfter("polygon") << QStringList({"1", "", "", "0", ""});
     QTest::newRow("ends after description") << s.truncatedAfter("description")
                                             << QStringList({"1", "run();", "waits", "0", ""});
-    QTest::newRow("action after description") << s.swapped(13, 14) << QStringList({"1", "", "", "0", ""});
+    QTest::newRow("action after description") << s.swapped(13, 14)
+                                              << QStringList({"1", "run();", "waits", "2", "Go|Back"});
+    QTest::newRow("description without action") << s.truncatedAfter("description").without("action")
+                                                 << QStringList({"1", "", "", "0", ""});
 }
 
 void TestProjectFile::stateRecord()
