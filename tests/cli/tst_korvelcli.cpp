@@ -316,6 +316,10 @@ void TestKorvelCli::savesWhereNoTemporaryFileFits()
     // text does not.
     const QString source = example("Example_1.vorn");
     QVERIFY(QFileInfo(source).size() > old.size());
+    for (const QString& needed : {cli, source}) {
+        const QString blocked = Unprivileged::isSuperuser() ? Unprivileged::blockedOnTheWay(needed) : QString();
+        QVERIFY2(blocked.isEmpty(), qPrintable(blocked + " is closed to other users"));
+    }
     QStringList wrapper {QStringLiteral("sh"), QStringLiteral("-c"), QStringLiteral("exec \"$@\""),
                          QStringLiteral("sh")};
     if (how == "full" || how == "killed")

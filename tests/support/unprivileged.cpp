@@ -2,6 +2,7 @@
 
 #include <QCoreApplication>
 #include <QDir>
+#include <QFileInfo>
 #include <QProcess>
 #include <QtTest>
 
@@ -56,8 +57,27 @@ QString Unprivileged::ownFolder()
     return folder;
 }
 
+QString Unprivileged::blockedOnTheWay(const QString& path)
+{
+    QString folder = QFileInfo(path).absolutePath();
+    for (;;) {
+        struct stat info;
+        if (::stat(QFile::encodeName(folder).constData(), &info) != 0 || !(info.st_mode & S_IXOTH))
+            return folder;
+        const QString up = QFileInfo(folder).absolutePath();
+        if (up == folder)
+            return QString();
+        folder = up;
+    }
+}
+
 bool Unprivileged::rerunCurrentTest(QString* log)
 {
+    const QString blocked = blockedOnTheWay(QCoreApplication::applicationFilePath());
+    if (!blocked.isEmpty()) {
+        *log = QStringLiteral("other users cannot reach the test program: %1 is closed to them").arg(blocked);
+        return false;
+    }
     const QString home = ownFolder();
     const QString runtime = home + QStringLiteral("/runtime");
     QDir().mkdir(runtime);

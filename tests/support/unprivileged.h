@@ -22,6 +22,9 @@ QString ownFolder();
 // Runs the current test function and row in a child process as "nobody",
 // with a home of its own; true when it passed, its output in *log.
 bool rerunCurrentTest(QString* log);
+// The first folder on the way to path that other users cannot pass
+// through; empty when they can reach it.
+QString blockedOnTheWay(const QString& path);
 
 // The program and arguments that run program as a second user, and the user
 // id it sees there.
