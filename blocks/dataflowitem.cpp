@@ -166,6 +166,7 @@ bool DataflowItem::displayProperties()
 
 void DataflowItem::updatePropertiesfromXMLIO(t_dataflowItemReadFromXML* record)
 {
+    foreign = record->foreign;
     level = record->level;
     parentId = record->parentId;
     grandParentId = record->grandParentId;

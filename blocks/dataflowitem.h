@@ -10,6 +10,7 @@
 #include <QString>
 #include <QVector>
 
+#include "foreigncontent.h"
 
 class QMenu;
 class Canvas;
@@ -70,6 +71,8 @@ public:
     // the item.
     bool displayProperties();
     void updatePropertiesfromXMLIO(t_dataflowItemReadFromXML* record);
+    // What a newer Korvel wrote into the item, kept for the next save.
+    const ForeignContent& foreignContent() const { return foreign; }
     void setHighlighted();
     void resetHighlighted();
     // Called by a line that is destroyed on its own (e.g. by the scene).
@@ -108,6 +111,7 @@ private:
     QPen pen;
     DataflowLine* startLine = nullptr;
     DataflowLine* endLine = nullptr;
+    ForeignContent foreign;
 };
 
 #endif // DATAFLOWITEM_H

@@ -109,6 +109,7 @@ bool LinkItem::displayProperties()
 
 void LinkItem::updatePropertiesfromXMLIO(t_linkItemReadFromXML* record)
 {
+    foreign = record->foreign;
     level = record->level;
     parentId = record->parentId;
     grandParentId = record->grandParentId;

@@ -11,6 +11,7 @@
 #include <QString>
 #include <QVector>
 
+#include "foreigncontent.h"
 
 class QMenu;
 class QPainter;
@@ -63,6 +64,8 @@ public:
     // the item.
     bool displayProperties();
     void updatePropertiesfromXMLIO(t_linkItemReadFromXML* record);
+    // What a newer Korvel wrote into the item, kept for the next save.
+    const ForeignContent& foreignContent() const { return foreign; }
     void setHighlighted();
     void resetHighlighted();
     // Called by a line that is destroyed on its own (e.g. by the scene).
@@ -103,6 +106,7 @@ private:
     QPen pen;
     LinkLine* startLine = nullptr;
     LinkLine* endLine = nullptr;
+    ForeignContent foreign;
 };
 
 #endif // LINKITEM_H

@@ -130,6 +130,7 @@ bool MemoryItem::displayProperties()
 
 void MemoryItem::updatePropertiesfromXMLIO(t_memoryItemReadFromXML* record)
 {
+    foreign = record->foreign;
     level = record->level;
     parentId = record->parentId;
     grandParentId = record->grandParentId;

@@ -10,6 +10,7 @@
 #include <QString>
 #include <QVector>
 
+#include "foreigncontent.h"
 
 class QMenu;
 class QPainter;
@@ -62,6 +63,8 @@ public:
     // the item.
     bool displayProperties();
     void updatePropertiesfromXMLIO(t_memoryItemReadFromXML* record);
+    // What a newer Korvel wrote into the item, kept for the next save.
+    const ForeignContent& foreignContent() const { return foreign; }
     // A selected memory item has no extra feedback.
     void setHighlighted() {}
     void resetHighlighted() {}
@@ -105,6 +108,7 @@ private:
     QVector<QPointF> polygon;
     QPen pen;
     QMenu* contextMenu = nullptr;
+    ForeignContent foreign;
 };
 
 #endif // MEMORYITEM_H

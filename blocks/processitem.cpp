@@ -202,6 +202,7 @@ bool ProcessItem::displayProperties()
 
 void ProcessItem::updatePropertiesfromXMLIO(t_processItemReadFromXML* record)
 {
+    foreign = record->foreign;
     level = record->level;
     id = record->id;
     nos = record->Nos;

@@ -9,6 +9,7 @@
 #include <QString>
 #include <QVector>
 
+#include "foreigncontent.h"
 
 class ItemShadow;
 class QMenu;
@@ -74,6 +75,8 @@ public:
     // the item.
     bool displayProperties();
     void updatePropertiesfromXMLIO(t_processItemReadFromXML* record);
+    // What a newer Korvel wrote into the item, kept for the next save.
+    const ForeignContent& foreignContent() const { return foreign; }
     void setHighlighted();
     void resetHighlighted();
 
@@ -107,6 +110,7 @@ private:
     double x = 0.0;
     double y = 0.0;
     ItemShadow* shadow = nullptr;
+    ForeignContent foreign;
 };
 
 #endif // PROCESSITEM_H

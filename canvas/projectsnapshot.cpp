@@ -50,6 +50,7 @@ ProcessElement processOf(const ProcessItem* item)
     process.description = item->getDescription();
     process.colour = colourOf(item->getBackgroundColor(), ProcessItem::defaultBackgroundColour());
     process.polygon = pointsOf(item->myPolygon());
+    process.foreign = item->foreignContent();
     return process;
 }
 
@@ -66,6 +67,7 @@ void fillHierarchy(const Canvas* canvas, const Ids& ids, Diagram* diagram)
         link.endProcess = ids(item->endItem());
         link.colour = colourOf(item->getBackgroundColor(), LinkItem::defaultBackgroundColour());
         link.polygon = pointsOf(item->myPolygon());
+        link.foreign = item->foreignContent();
         diagram->links.append(link);
     }
     for (const MemoryItem* item : canvas->memoryItems) {
@@ -77,6 +79,7 @@ void fillHierarchy(const Canvas* canvas, const Ids& ids, Diagram* diagram)
         memory.datatype = item->getDatatype();
         memory.colour = colourOf(item->getBackgroundColor(), MemoryItem::defaultBackgroundColour());
         memory.polygon = pointsOf(item->myPolygon());
+        memory.foreign = item->foreignContent();
         diagram->memories.append(memory);
     }
     for (const DataflowItem* item : canvas->dataflowItems) {
@@ -91,6 +94,7 @@ void fillHierarchy(const Canvas* canvas, const Ids& ids, Diagram* diagram)
         dataflow.memory = ids(item->getMemory());
         dataflow.colour = colourOf(item->getBackgroundColor(), DataflowItem::defaultBackgroundColour());
         dataflow.polygon = pointsOf(item->myPolygon());
+        dataflow.foreign = item->foreignContent();
         diagram->dataflows.append(dataflow);
     }
 }
@@ -109,6 +113,7 @@ void fillStateMachine(const Canvas* canvas, const Ids& ids, Diagram* diagram)
         state.height = item->getHeight();
         state.colour = colourOf(item->getBackgroundColour(), StateItem::defaultBackgroundColour());
         state.polygon = pointsOf(item->myPolygon());
+        state.foreign = item->foreignContent();
         state.action = item->getAction();
         state.description = item->getDescription();
         for (const TransitionItem* transition : item->getTransitions())
@@ -128,6 +133,7 @@ void fillStateMachine(const Canvas* canvas, const Ids& ids, Diagram* diagram)
         transition.width = item->getTransitionItemWidth();
         transition.height = item->getTransitionItemHeight();
         transition.polygon = pointsOf(item->myPolygon());
+        transition.foreign = item->foreignContent();
         transition.startState = ids(item->startItem());
         transition.endState = ids(item->endItem());
         diagram->transitions.append(transition);
@@ -142,6 +148,7 @@ void fillStateMachine(const Canvas* canvas, const Ids& ids, Diagram* diagram)
         text.colour = colourOf(item->getBackgroundColor(), TextItem::defaultBackgroundColour());
         text.textColour = colourOf(item->getTextColor());
         text.polygon = pointsOf(item->myPolygon());
+        text.foreign = item->foreignContent();
         text.text = item->getAction();
         diagram->texts.append(text);
     }

@@ -143,6 +143,7 @@ void StateItem::removeTransition(TransitionItem* transition)
 
 void StateItem::updatePropertiesfromXMLIO(t_stateItemReadFromXML* record)
 {
+    foreign = record->foreign;
     level = record->level;
     parentId = record->parentId;
     grandParentId = record->grandParentId;

@@ -11,6 +11,7 @@
 #include <QString>
 #include <QTextOption>
 
+#include "foreigncontent.h"
 #include "itemrecords.h"
 
 class ItemShadow;
@@ -90,6 +91,10 @@ public:
     void removeTransition(TransitionItem* transition);
 
     void updatePropertiesfromXMLIO(t_stateItemReadFromXML* record);
+
+    // What a newer Korvel wrote into the item, kept for the next save.
+
+    const ForeignContent& foreignContent() const { return foreign; }
     void setAutoDimensions();
     void updatePolygon();
     void setHighlighted();
@@ -127,6 +132,7 @@ private:
     QTextOption textOption;
     ItemShadow* shadow = nullptr;
     bool initial = false;
+    ForeignContent foreign;
 };
 
 #endif // STATEITEM_H

@@ -42,6 +42,7 @@ void TextItem::initTextItem()
 
 void TextItem::updatePropertiesfromXMLIO(t_textItemReadFromXML* record)
 {
+    foreign = record->foreign;
     level = record->level;
     parentId = record->parentId;
     grandParentId = record->grandParentId;

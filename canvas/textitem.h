@@ -9,6 +9,7 @@
 #include <QString>
 #include <QTextOption>
 
+#include "foreigncontent.h"
 #include "itemrecords.h"
 
 class QMenu;
@@ -35,6 +36,8 @@ public:
 
     void initTextItem();
     void updatePropertiesfromXMLIO(t_textItemReadFromXML* record);
+    // What a newer Korvel wrote into the item, kept for the next save.
+    const ForeignContent& foreignContent() const { return foreign; }
 
     int getWidth() const { return width; }
     int getHeight() const { return height; }
@@ -95,6 +98,7 @@ private:
     QColor backgroundColour;
     QPolygonF polygon;
     QTextOption textOption;
+    ForeignContent foreign;
 };
 
 #endif // TEXTITEM_H

@@ -140,6 +140,7 @@ void TransitionItem::removeTransitionLinesFromScene()
 
 void TransitionItem::updatePropertiesfromXMLIO(t_transitionItemReadFromXML* record)
 {
+    foreign = record->foreign;
     level = record->level;
     parentId = record->parentId;
     grandParentId = record->grandParentId;

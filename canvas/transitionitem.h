@@ -10,6 +10,7 @@
 #include <QString>
 #include <QTextOption>
 
+#include "foreigncontent.h"
 #include "itemrecords.h"
 
 class ItemShadow;
@@ -91,6 +92,8 @@ public:
 
     void removeTransitionLinesFromScene();
     void updatePropertiesfromXMLIO(t_transitionItemReadFromXML* record);
+    // What a newer Korvel wrote into the item, kept for the next save.
+    const ForeignContent& foreignContent() const { return foreign; }
     void updatePolygon();
     void setAutoDimensions();
     void setHighlighted();
@@ -128,6 +131,7 @@ private:
     bool selfTransition = false;
     // Whether the two states overlap, as of the last move of an end.
     bool overlapped = false;
+    ForeignContent foreign;
 };
 
 #endif // TRANSITIONITEM_H

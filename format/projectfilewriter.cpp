@@ -241,6 +241,28 @@ void ProjectFileWriter::endElement()
         flush();
 }
 
+// What a newer version wrote into the element: its attributes after the
+// known ones, its elements after the known children.
+void ProjectFileWriter::writeForeign(const ForeignContent& foreign)
+{
+    for (const QPair<QString, QString>& pair : foreign.attributes)
+        xml->writeAttribute(pair.first, xmlSafe(pair.second));
+    for (const ForeignElement& element : foreign.children)
+        writeForeignElement(element);
+}
+
+void ProjectFileWriter::writeForeignElement(const ForeignElement& element)
+{
+    xml->writeStartElement(element.name);
+    for (const QPair<QString, QString>& pair : element.attributes)
+        xml->writeAttribute(pair.first, xmlSafe(pair.second));
+    for (const ForeignElement& child : element.children)
+        writeForeignElement(child);
+    if (element.children.isEmpty() && !element.text.isEmpty())
+        xml->writeCharacters(xmlSafe(element.text));
+    xml->writeEndElement();
+}
+
 void ProjectFileWriter::startContainer(QLatin1String name, int count)
 {
     xml->writeStartElement(name);
@@ -305,6 +327,7 @@ void ProjectFileWriter::writeProcess(const ProjectNode& node)
     attribute(processAttributes[pDescription], process.description);
     attribute(processAttributes[pColour], process.colour.name());
     attribute(processAttributes[pPolygon], formatPointList(process.polygon));
+    writeForeign(process.foreign);
     endElement();
 }
 
@@ -338,6 +361,7 @@ void ProjectFileWriter::writeHierarchy(const ProjectNode& node)
         attribute(linkAttributes[lEnd], labelOfNode(link.endProcess));
         attribute(linkAttributes[lColour], link.colour.name());
         attribute(linkAttributes[lPolygon], formatPointList(link.polygon));
+        writeForeign(link.foreign);
         endElement();
     }
     endElement();
@@ -353,6 +377,7 @@ void ProjectFileWriter::writeHierarchy(const ProjectNode& node)
         attribute(memoryAttributes[mDatatype], memory.datatype);
         attribute(memoryAttributes[mColour], memory.colour.name());
         attribute(memoryAttributes[mPolygon], formatPointList(memory.polygon));
+        writeForeign(memory.foreign);
         endElement();
     }
     endElement();
@@ -375,6 +400,7 @@ void ProjectFileWriter::writeHierarchy(const ProjectNode& node)
         }
         attribute(dataflowAttributes[dColour], dataflow.colour.name());
         attribute(dataflowAttributes[dPolygon], formatPointList(dataflow.polygon));
+        writeForeign(dataflow.foreign);
         endElement();
     }
     endElement();
@@ -413,6 +439,7 @@ void ProjectFileWriter::writeStates(const ProjectNode& node, const Diagram& diag
         child(stateChildren[sDescription], state.description);
         child(stateChildren[sNumberOfTI], number(state.transitions.size()));
         child(stateChildren[sTransitions], transitions);
+        writeForeign(state.foreign);
         endElement();
     }
     endElement();
@@ -438,6 +465,7 @@ void ProjectFileWriter::writeTransitions(const ProjectNode& node, const Diagram&
         child(transitionChildren[tEnd], stateLabels.value(transition.endState));
         child(transitionChildren[tDescription], transition.description);
         child(transitionChildren[tAction], transition.action);
+        writeForeign(transition.foreign);
         endElement();
     }
     endElement();
@@ -458,6 +486,7 @@ void ProjectFileWriter::writeTexts(const ProjectNode& node, const Diagram& diagr
         child(textChildren[xTextColour], text.textColour.name());
         child(textChildren[xPolygon], formatPointList(text.polygon));
         child(textChildren[xAction], text.text);
+        writeForeign(text.foreign);
         endElement();
     }
     endElement();

@@ -14,6 +14,8 @@ class Document;
 class ProjectNode;
 class SafeSaveFile;
 class XmlTextWriter;
+struct ForeignContent;
+struct ForeignElement;
 struct Diagram;
 
 // Writes a project file from a document: the one writer of Save, Save As,
@@ -58,6 +60,8 @@ private:
     void writeTexts(const ProjectNode& node, const Diagram& diagram);
     void writeIdentity(const ProjectNode& node, bool asChildren);
     void startContainer(QLatin1String name, int count);
+    void writeForeign(const ForeignContent& foreign);
+    void writeForeignElement(const ForeignElement& element);
     void attribute(QLatin1String name, const QString& value);
     void child(QLatin1String name, const QString& text);
     void endElement();

@@ -95,6 +95,13 @@ void XmlTextWriter::writeTextElement(const QString& name, const QString& text)
     writeEndElement();
 }
 
+void XmlTextWriter::writeCharacters(const QString& text)
+{
+    bool hadContents = false;
+    finishStartElement(true, &hadContents);
+    writeEscaped(text, false);
+}
+
 void XmlTextWriter::writeEndElement()
 {
     if (open.isEmpty())

@@ -20,6 +20,8 @@ public:
     void writeAttribute(const QString& name, const QString& value);
     void writeTextElement(QLatin1String name, const QString& text);
     void writeTextElement(const QString& name, const QString& text);
+    // Text inside the element just started.
+    void writeCharacters(const QString& text);
     void writeEndElement();
 
 private:

@@ -7,6 +7,8 @@
 #include <QStringList>
 #include <QVector>
 
+#include "foreigncontent.h"
+
 // Plain records, one per item element of a project file. The reader fills
 // them in document order; the canvases build their items from them.
 
@@ -27,6 +29,7 @@ struct t_processItemReadFromXML
     int shape = 0;
     QColor backgroundColour;
     QVector<QPoint> polygon;
+    ForeignContent foreign;
 };
 
 struct t_linkItemReadFromXML
@@ -43,6 +46,7 @@ struct t_linkItemReadFromXML
     QString endItem;
     QColor backgroundColour;
     QVector<QPoint> polygon;
+    ForeignContent foreign;
 };
 
 struct t_memoryItemReadFromXML
@@ -57,6 +61,7 @@ struct t_memoryItemReadFromXML
     QString datatype;
     QColor backgroundColour;
     QVector<QPoint> polygon;
+    ForeignContent foreign;
 };
 
 struct t_dataflowItemReadFromXML
@@ -74,6 +79,7 @@ struct t_dataflowItemReadFromXML
     QString endItem;
     QColor backgroundColour;
     QVector<QPoint> polygon;
+    ForeignContent foreign;
 };
 
 struct t_stateItemReadFromXML
@@ -95,6 +101,7 @@ struct t_stateItemReadFromXML
     QString description;
     int numberOfTI = 0;
     QStringList transitions;
+    ForeignContent foreign;
 };
 
 struct t_transitionItemReadFromXML
@@ -114,6 +121,7 @@ struct t_transitionItemReadFromXML
     QString endItem;
     QString description;
     QString action;
+    ForeignContent foreign;
 };
 
 struct t_textItemReadFromXML
@@ -130,6 +138,7 @@ struct t_textItemReadFromXML
     int height = 0;
     QVector<QPoint> polygon;
     QString action;
+    ForeignContent foreign;
 };
 
 #endif // ITEMRECORDS_H

@@ -55,6 +55,7 @@ void PlacementFiller::process(ProjectNode* node, int record)
     // The outline follows the size drawn, whatever the file stored.
     process.polygon = {QPointF(0, 0), QPointF(from.width, 0), QPointF(from.width, from.height),
                        QPointF(0, from.height), QPointF(0, 0)};
+    process.foreign = from.foreign;
 }
 
 void PlacementFiller::node(ProjectNode* node, const ProjectPlacement::Diagram& diagram, bool stateMachine)
@@ -78,6 +79,7 @@ void PlacementFiller::blocks(Diagram* into, const ProjectPlacement::Diagram& dia
         link.endProcess = processIds.value(placed.end);
         link.colour = colourOf(from.backgroundColour, LinkElement::defaultColour);
         link.polygon = pointsOf(from.polygon);
+        link.foreign = from.foreign;
         into->links.append(link);
     }
     QHash<int, ElementId> memoryIds;
@@ -92,6 +94,7 @@ void PlacementFiller::blocks(Diagram* into, const ProjectPlacement::Diagram& dia
         memory.datatype = from.datatype;
         memory.colour = colourOf(from.backgroundColour, MemoryElement::defaultColour);
         memory.polygon = pointsOf(from.polygon);
+        memory.foreign = from.foreign;
         into->memories.append(memory);
     }
     for (const ProjectPlacement::Dataflow& placed : diagram.dataflows) {
@@ -107,6 +110,7 @@ void PlacementFiller::blocks(Diagram* into, const ProjectPlacement::Diagram& dia
         dataflow.memory = memoryIds.value(placed.memory);
         dataflow.colour = colourOf(from.backgroundColour, DataflowElement::defaultColour);
         dataflow.polygon = pointsOf(from.polygon);
+        dataflow.foreign = from.foreign;
         into->dataflows.append(dataflow);
     }
 }
@@ -128,6 +132,7 @@ void PlacementFiller::stateMachine(Diagram* into, const ProjectPlacement::Diagra
         state.height = from.height;
         state.colour = colourOf(from.backgroundColour, StateElement::defaultColour);
         state.polygon = pointsOf(from.polygon);
+        state.foreign = from.foreign;
         state.action = from.action;
         state.description = from.description;
         into->states.append(state);
@@ -147,6 +152,7 @@ void PlacementFiller::stateMachine(Diagram* into, const ProjectPlacement::Diagra
         transition.width = from.width;
         transition.height = from.height;
         transition.polygon = pointsOf(from.polygon);
+        transition.foreign = from.foreign;
         StateElement& first = into->states[stateAt.value(placed.start)];
         StateElement& second = into->states[stateAt.value(placed.end)];
         transition.startState = first.id;
@@ -175,6 +181,7 @@ void PlacementFiller::stateMachine(Diagram* into, const ProjectPlacement::Diagra
         text.colour = colourOf(from.backgroundColour, TextElement::defaultColour);
         text.textColour = colourOf(from.textColour, Colour());
         text.polygon = pointsOf(from.polygon);
+        text.foreign = from.foreign;
         text.text = from.action;
         into->texts.append(text);
     }

@@ -119,8 +119,9 @@ public:
 
 private:
     bool hasAttributes(const QLatin1String* names, int count) const;
-    int readChildTexts(const QLatin1String* names, int count, QString* texts);
-    bool skipElement();
+    int readChildTexts(const QLatin1String* names, int count, QString* texts, ForeignContent* foreign = nullptr);
+    bool readForeign(ForeignElement* element);
+    ForeignContent foreignAttributes(const QLatin1String* names, int count) const;
     bool checkProcessItem();
     bool checkLinkItem();
     bool checkMemoryItem();
@@ -156,6 +157,15 @@ public:
     bool hasAttribute(QLatin1String name) const { return reader.attributes().hasAttribute(name); }
     QString attribute(QLatin1String name) const { return reader.attributes().value(name).toString(); }
     QString readElementText() { return reader.readElementText(); }
+    QString elementName() const { return reader.name().toString(); }
+    QVector<QPair<QString, QString>> attributeList() const
+    {
+        QVector<QPair<QString, QString>> list;
+        for (const QXmlStreamAttribute& attribute : reader.attributes())
+            list.append({attribute.qualifiedName().toString(), attribute.value().toString()});
+        return list;
+    }
+    QString characters() const { return reader.text().toString(); }
 
     QXmlStreamReader reader;
 };
@@ -275,7 +285,8 @@ bool ItemWalk<Tokens>::hasAttributes(const QLatin1String* names, int count) cons
 // before the first missing one, as an older file may end an item early;
 // -1 when a child comes twice or the XML is broken.
 template <typename Tokens>
-int ItemWalk<Tokens>::readChildTexts(const QLatin1String* names, int count, QString* texts)
+int ItemWalk<Tokens>::readChildTexts(const QLatin1String* names, int count, QString* texts,
+                                     ForeignContent* foreign)
 {
     quint32 seen = 0;
     // Children nearly always come in the writer's order: that name is
@@ -294,8 +305,11 @@ int ItemWalk<Tokens>::readChildTexts(const QLatin1String* names, int count, QStr
             ++i;
         expected = i + 1;
         if (i == count) {
-            if (!skipElement())
+            ForeignElement element;
+            if (!readForeign(&element))
                 return -1;
+            if (foreign)
+                foreign->children.append(element);
             continue;
         }
         if (seen & (1u << i))
@@ -311,20 +325,45 @@ int ItemWalk<Tokens>::readChildTexts(const QLatin1String* names, int count, QStr
     return present;
 }
 
-// Passes over the element just started, whatever it holds.
+// Reads the element just started, whatever it holds; blanks between its
+// elements are layout, not text.
 template <typename Tokens>
-bool ItemWalk<Tokens>::skipElement()
+bool ItemWalk<Tokens>::readForeign(ForeignElement* element)
 {
-    for (int depth = 1; depth > 0;) {
+    element->name = tokens.elementName();
+    element->attributes = tokens.attributeList();
+    for (;;) {
         const QXmlStreamReader::TokenType token = tokens.readNext();
         if (token == QXmlStreamReader::Invalid || token == QXmlStreamReader::EndDocument)
             return false;
-        if (token == QXmlStreamReader::StartElement)
-            ++depth;
-        else if (token == QXmlStreamReader::EndElement)
-            --depth;
+        if (token == QXmlStreamReader::EndElement)
+            break;
+        if (token == QXmlStreamReader::Characters) {
+            element->text += tokens.characters();
+        } else if (token == QXmlStreamReader::StartElement) {
+            element->children.append(ForeignElement());
+            if (!readForeign(&element->children.last()))
+                return false;
+        }
     }
+    if (!element->children.isEmpty())
+        element->text.clear();
     return true;
+}
+
+// The attributes of the element just started that are not among the names.
+template <typename Tokens>
+ForeignContent ItemWalk<Tokens>::foreignAttributes(const QLatin1String* names, int count) const
+{
+    ForeignContent foreign;
+    for (const QPair<QString, QString>& attribute : tokens.attributeList()) {
+        int i = 0;
+        while (i < count && attribute.first != names[i])
+            ++i;
+        if (i == count)
+            foreign.attributes.append(attribute);
+    }
+    return foreign;
 }
 
 // ---- Attribute items --------------------------------------------------------
@@ -375,6 +414,7 @@ bool ItemWalk<Tokens>::readProcessItem()
     r.description = value(pDescription);
     r.backgroundColour = toColour(value(pColour));
     r.polygon = ProjectFileReader::parsePointList(value(pPolygon));
+    r.foreign = foreignAttributes(processAttributes, processAttributeCount);
     records->processes.append(std::move(r));
     return true;
 }
@@ -398,6 +438,7 @@ bool ItemWalk<Tokens>::readLinkItem()
     r.endItem = value(lEnd);
     r.backgroundColour = toColour(value(lColour));
     r.polygon = ProjectFileReader::parsePointList(value(lPolygon));
+    r.foreign = foreignAttributes(linkAttributes, linkAttributeCount);
     records->links.append(std::move(r));
     return true;
 }
@@ -419,6 +460,7 @@ bool ItemWalk<Tokens>::readMemoryItem()
     r.datatype = value(mDatatype);
     r.backgroundColour = toColour(value(mColour));
     r.polygon = ProjectFileReader::parsePointList(value(mPolygon));
+    r.foreign = foreignAttributes(memoryAttributes, memoryAttributeCount);
     records->memories.append(std::move(r));
     return true;
 }
@@ -443,6 +485,7 @@ bool ItemWalk<Tokens>::readDataflowItem()
     r.endItem = value(dEnd);
     r.backgroundColour = toColour(value(dColour));
     r.polygon = ProjectFileReader::parsePointList(value(dPolygon));
+    r.foreign = foreignAttributes(dataflowAttributes, dataflowAttributeCount);
     records->dataflows.append(std::move(r));
     return true;
 }
@@ -478,7 +521,8 @@ template <typename Tokens>
 bool ItemWalk<Tokens>::readStateItem(bool strict)
 {
     QString texts[stateChildCount];
-    const int present = readChildTexts(stateChildren, stateChildCount, texts);
+    ForeignContent foreign;
+    const int present = readChildTexts(stateChildren, stateChildCount, texts, &foreign);
     if (strict ? present != stateChildCount || toInt(texts[sInitial]) > 1
                : present < stateRequiredForRead)
         return false;
@@ -505,6 +549,7 @@ bool ItemWalk<Tokens>::readStateItem(bool strict)
         r.numberOfTI = toInt(texts[sNumberOfTI]);
     if (present > sTransitions)
         r.transitions = transitionNames(texts[sTransitions], r.numberOfTI);
+    r.foreign = std::move(foreign);
     records->states.append(std::move(r));
     return true;
 }
@@ -513,9 +558,11 @@ template <typename Tokens>
 bool ItemWalk<Tokens>::readTransitionItem()
 {
     QString texts[transitionChildCount];
-    if (readChildTexts(transitionChildren, transitionChildCount, texts) != transitionChildCount)
+    ForeignContent foreign;
+    if (readChildTexts(transitionChildren, transitionChildCount, texts, &foreign) != transitionChildCount)
         return false;
     t_transitionItemReadFromXML r;
+    r.foreign = std::move(foreign);
     r.level = toInt(texts[tLevel]);
     r.parentId = toInt(texts[tParentId]);
     r.grandParentId = toInt(texts[tGrandParentId]);
@@ -539,9 +586,11 @@ template <typename Tokens>
 bool ItemWalk<Tokens>::readTextItem()
 {
     QString texts[textChildCount];
-    if (readChildTexts(textChildren, textChildCount, texts) != textChildCount)
+    ForeignContent foreign;
+    if (readChildTexts(textChildren, textChildCount, texts, &foreign) != textChildCount)
         return false;
     t_textItemReadFromXML r;
+    r.foreign = std::move(foreign);
     r.level = toInt(texts[xLevel]);
     r.parentId = toInt(texts[xParentId]);
     r.grandParentId = toInt(texts[xGrandParentId]);

@@ -125,6 +125,7 @@ QXmlStreamReader::TokenType ProjectFileScanner::readNext()
     }
     if (at == end)
         return giveUp();
+    text = {from, int(at - from)};
     return token = QXmlStreamReader::Characters;
 }
 
@@ -229,6 +230,26 @@ const ProjectFileScanner::Span* ProjectFileScanner::findAttribute(QLatin1String 
 bool ProjectFileScanner::hasAttribute(QLatin1String wanted) const
 {
     return token == QXmlStreamReader::StartElement && findAttribute(wanted);
+}
+
+QString ProjectFileScanner::elementName() const
+{
+    return QString::fromLatin1(name.at, name.size);
+}
+
+QVector<QPair<QString, QString>> ProjectFileScanner::attributeList() const
+{
+    QVector<QPair<QString, QString>> list;
+    for (int i = 0; token == QXmlStreamReader::StartElement && i + 1 < attributes.size(); i += 2) {
+        list.append({QString::fromLatin1(attributes.at(i).at, attributes.at(i).size),
+                     QString::fromLatin1(attributes.at(i + 1).at, attributes.at(i + 1).size)});
+    }
+    return list;
+}
+
+QString ProjectFileScanner::characters() const
+{
+    return token == QXmlStreamReader::Characters ? QString::fromLatin1(text.at, text.size) : QString();
 }
 
 QString ProjectFileScanner::attribute(QLatin1String wanted) const

@@ -30,6 +30,11 @@ public:
     QString attribute(QLatin1String name) const;
     // The text up to the end tag of the element just started.
     QString readElementText();
+    // The name and the attributes of the element just started, and the text
+    // just read.
+    QString elementName() const;
+    QVector<QPair<QString, QString>> attributeList() const;
+    QString characters() const;
 
 private:
     struct Span
@@ -51,6 +56,7 @@ private:
     bool pendingEnd = false;
     bool rootClosed = false;
     Span name {nullptr, 0};
+    Span text {nullptr, 0};
     QVector<Span> open;
     // Name and value of each attribute of the current start tag.
     QVector<Span> attributes;

@@ -6,6 +6,7 @@
 #include <QVector>
 
 #include "colour.h"
+#include "foreigncontent.h"
 #include "elementid.h"
 
 // A dataflow between a process (by its node) and a memory item of one
@@ -26,6 +27,7 @@ struct DataflowElement
     ElementId memory = 0;
     Colour colour;
     QVector<QPointF> polygon;
+    ForeignContent foreign;
 };
 
 #endif // DATAFLOWELEMENT_H

@@ -6,6 +6,7 @@
 #include <QVector>
 
 #include "colour.h"
+#include "foreigncontent.h"
 #include "elementid.h"
 
 // A link between two processes of one block diagram, which it names by
@@ -24,6 +25,7 @@ struct LinkElement
     ElementId endProcess = 0;
     Colour colour;
     QVector<QPointF> polygon;
+    ForeignContent foreign;
 };
 
 #endif // LINKELEMENT_H

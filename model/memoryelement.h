@@ -6,6 +6,7 @@
 #include <QVector>
 
 #include "colour.h"
+#include "foreigncontent.h"
 #include "elementid.h"
 
 // A memory item: a variable of a block diagram or of a state machine.
@@ -21,6 +22,7 @@ struct MemoryElement
     QString datatype;
     Colour colour;
     QVector<QPointF> polygon;
+    ForeignContent foreign;
 };
 
 #endif // MEMORYELEMENT_H

@@ -6,6 +6,7 @@
 #include <QVector>
 
 #include "colour.h"
+#include "foreigncontent.h"
 
 // A process as drawn on its parent's block diagram. Its node in the project
 // tree holds it; the diagram it opens is that node's.
@@ -27,6 +28,7 @@ struct ProcessElement
     QString description;
     Colour colour;
     QVector<QPointF> polygon;
+    ForeignContent foreign;
 };
 
 #endif // PROCESSELEMENT_H

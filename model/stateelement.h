@@ -6,6 +6,7 @@
 #include <QVector>
 
 #include "colour.h"
+#include "foreigncontent.h"
 #include "elementid.h"
 
 // A state. The initial transition enters the state that is marked initial;
@@ -29,6 +30,7 @@ struct StateElement
     QString description;
     // The transitions that touch the state, in the order they were drawn.
     QVector<ElementId> transitions;
+    ForeignContent foreign;
 };
 
 #endif // STATEELEMENT_H

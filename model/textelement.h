@@ -6,6 +6,7 @@
 #include <QVector>
 
 #include "colour.h"
+#include "foreigncontent.h"
 #include "elementid.h"
 
 // A text item of a state machine: free code, includes or macro definitions
@@ -26,6 +27,7 @@ struct TextElement
     Colour textColour;
     QVector<QPointF> polygon;
     QString text;
+    ForeignContent foreign;
 };
 
 #endif // TEXTELEMENT_H

@@ -6,6 +6,7 @@
 #include <QVector>
 
 #include "colour.h"
+#include "foreigncontent.h"
 #include "elementid.h"
 
 // A transition between two states, which it names by their ids. The
@@ -28,6 +29,7 @@ struct TransitionElement
     QVector<QPointF> polygon;
     ElementId startState = 0;
     ElementId endState = 0;
+    ForeignContent foreign;
 };
 
 #endif // TRANSITIONELEMENT_H

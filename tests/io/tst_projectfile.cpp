@@ -221,6 +221,7 @@ private slots:
     void replay();
     void placeAndResave_data() { replay_data(); }
     void placeAndResave();
+    void keepsWhatANewerVersionWrote();
 
 private:
     // Loads a document into the window the way a project is opened.
@@ -793,6 +794,42 @@ void TestProjectFile::placeAndResave()
     QCOMPARE(reloaded.canvases().lostItems(), QStringList());
     QVERIFY2(reloaded.saveAs(second), qPrintable(reloaded.canvases().saveError()));
     QCOMPARE(readAll(second), readAll(first));
+}
+
+void TestProjectFile::keepsWhatANewerVersionWrote()
+{
+    // An attribute and a nested element this version does not know, in a
+    // state whose children come in another order.
+    QByteArray bytes = everyKindProject().replace("<Memory ", "<Memory zOrder=\"3\" ");
+    const int state = bytes.indexOf("<StateItem>");
+    const int label = bytes.indexOf("<label>", state);
+    const QByteArray labelLine = bytes.mid(label, bytes.indexOf('\n', label) - label + 1);
+    bytes.remove(label, labelLine.size());
+    bytes.insert(state + int(qstrlen("<StateItem>")),
+                 "\n<future kind=\"x\"><part>1</part><part>2 &amp; 3</part></future>" + labelLine);
+
+    MainWindow window;
+    QVERIFY(load(window, bytes));
+    const QByteArray saved = saveAs(window, QStringLiteral("Newer.vorn"));
+    const QString text = QString::fromUtf8(saved);
+    QVERIFY2(text.contains(QRegularExpression(QStringLiteral("<Memory [^>]* polygon=\"[^\"]*\" zOrder=\"3\"/>"))),
+             saved.constData());
+    QVERIFY2(text.contains(QRegularExpression(QStringLiteral(
+                 "</transitions>\\s*<future kind=\"x\">\\s*<part>1</part>\\s*<part>2 &amp; 3</part>\\s*</future>"
+                 "\\s*</StateItem>"))),
+             saved.constData());
+
+    // The command-line tool's path writes the same; a second save changes nothing.
+    XmlIO io;
+    QVERIFY(check(bytes) && read(io, bytes));
+    Document document;
+    QString why;
+    QVERIFY(ProjectPlacement(io.records()).fill(&document, &why));
+    QVERIFY(ProjectFileWriter().write(document, path(QStringLiteral("Newer-cli.vorn"))));
+    QCOMPARE(readAll(path(QStringLiteral("Newer-cli.vorn"))), saved);
+    MainWindow again;
+    QVERIFY(load(again, saved));
+    QCOMPARE(saveAs(again, QStringLiteral("Again.vorn")), saved);
 }
 
 QTEST_MAIN(TestProjectFile)
