@@ -15,8 +15,9 @@ struct t_strContextMenu;
 
 // The canvases of one open project, one per node of the hierarchy, the
 // project node's first. It creates them, finds them by identity, places the
-// records of a project file on them and writes them back through XmlIO. It
-// needs no window, so the command-line tool uses it as the application does.
+// records of a project file on them as ProjectPlacement decides, and saves
+// them as a document through ProjectFileWriter. It needs no window, so the
+// command-line tool draws its pictures from it too.
 class ProjectCanvases
 {
 public:
@@ -79,7 +80,7 @@ public:
     void clear();
 
     bool getAllCanvasNames(QString* out) const;
-    // Writes the whole project to the file path of io; the previous file is
+    // Writes the whole project to the file at path; the previous file is
     // replaced only when everything was written. Before anything is written
     // it checks that every canvas and every item will be: one canvas per
     // browser node, each owned by one process. On failure saveError() says why.

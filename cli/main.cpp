@@ -141,9 +141,8 @@ QString refusal(const QString& path)
         .arg(shown);
 }
 
-// The load of every command; false, with the reason, when the application
-// would refuse the file. What the file holds but the project cannot place
-// is named on stderr, one line each, as the application warns after Open.
+// What the file holds but the project cannot place, on stderr one line
+// each, as the application warns after Open.
 void printLost(const QString& path, const QStringList& lost)
 {
     for (const QString& item : lost)
@@ -155,6 +154,8 @@ void printUnreadable(const QString& path)
     printError(QStringLiteral("%1: design file is corrupt: its items cannot be read").arg(displayPath(path)));
 }
 
+// The load of render, which draws the canvases; false, with the reason,
+// when the application would refuse the file.
 bool loadProject(HeadlessProject& project, const QString& path)
 {
     switch (project.load(path)) {
