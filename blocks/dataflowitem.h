@@ -11,6 +11,7 @@
 #include <QVector>
 
 #include "foreigncontent.h"
+#include "itemtype.h"
 
 class QMenu;
 class Canvas;
@@ -28,7 +29,7 @@ class DataflowItem : public QObject, public QGraphicsItem
     Q_INTERFACES(QGraphicsItem)
 
 public:
-    enum { Type = 39 };
+    enum { Type = DataflowType };
 
     DataflowItem(QMenu* menu, QGraphicsItem* start, QGraphicsItem* end, QObject* parent = nullptr);
     ~DataflowItem() override;

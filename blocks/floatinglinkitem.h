@@ -9,6 +9,8 @@
 #include <QString>
 #include <QVector>
 
+#include "itemtype.h"
+
 // On a child canvas, the mirror of one link of the owning process: an arrow
 // box pointing right (green) for a link that ends at the process, left (red)
 // for one that starts there.
@@ -18,7 +20,7 @@ class FloatingLinkItem : public QObject, public QGraphicsItem
     Q_INTERFACES(QGraphicsItem)
 
 public:
-    enum { Type = 40 };
+    enum { Type = FloatingLinkType };
 
     FloatingLinkItem(QPointF pos, int direction, QString label, QGraphicsItem* parent = nullptr);
 

@@ -9,6 +9,8 @@
 #include <QString>
 #include <QVector>
 
+#include "itemtype.h"
+
 // On a child canvas, the mirror of one dataflow of the owning process, drawn
 // as the memory item it reads or writes.
 class FloatingMemoryItem : public QObject, public QGraphicsItem
@@ -17,7 +19,7 @@ class FloatingMemoryItem : public QObject, public QGraphicsItem
     Q_INTERFACES(QGraphicsItem)
 
 public:
-    enum { Type = 41 };
+    enum { Type = FloatingMemoryType };
 
     explicit FloatingMemoryItem(QPointF pos);
 

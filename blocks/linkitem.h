@@ -12,6 +12,7 @@
 #include <QVector>
 
 #include "foreigncontent.h"
+#include "itemtype.h"
 
 class QMenu;
 class QPainter;
@@ -27,7 +28,7 @@ class LinkItem : public QObject, public QGraphicsItem
     Q_INTERFACES(QGraphicsItem)
 
 public:
-    enum { Type = 36 };
+    enum { Type = LinkType };
 
     LinkItem(QMenu* menu, ProcessItem* start, ProcessItem* end, QGraphicsItem* parent = nullptr);
     ~LinkItem() override;

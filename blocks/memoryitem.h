@@ -11,6 +11,7 @@
 #include <QVector>
 
 #include "foreigncontent.h"
+#include "itemtype.h"
 
 class QMenu;
 class QPainter;
@@ -26,7 +27,7 @@ class MemoryItem : public QObject, public QGraphicsItem
     Q_INTERFACES(QGraphicsItem)
 
 public:
-    enum { Type = 38 };
+    enum { Type = MemoryType };
 
     MemoryItem(QMenu* menu, QPointF pos);
 

@@ -10,6 +10,7 @@
 #include <QVector>
 
 #include "foreigncontent.h"
+#include "itemtype.h"
 
 class ItemShadow;
 class QMenu;
@@ -25,7 +26,7 @@ class ProcessItem : public QObject, public QGraphicsRectItem
     Q_INTERFACES(QGraphicsItem)
 
 public:
-    enum { Type = 37 };
+    enum { Type = ProcessType };
 
     ProcessItem(QMenu* menu, QPointF pos, int shape, QGraphicsItem* parent = nullptr);
     ~ProcessItem() override;

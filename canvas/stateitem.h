@@ -13,6 +13,7 @@
 
 #include "foreigncontent.h"
 #include "itemrecords.h"
+#include "itemtype.h"
 
 class ItemShadow;
 class QMenu;
@@ -27,7 +28,7 @@ class StateItem : public QObject, public QGraphicsItem
     Q_INTERFACES(QGraphicsItem)
 
 public:
-    enum { Type = 34 };
+    enum { Type = StateType };
 
     // Everything the properties dialog edits, as one value, so that an edit
     // can be undone and redone as a whole.

@@ -11,6 +11,7 @@
 
 #include "foreigncontent.h"
 #include "itemrecords.h"
+#include "itemtype.h"
 
 class QMenu;
 
@@ -23,7 +24,7 @@ class TextItem : public QObject, public QGraphicsRectItem
     Q_INTERFACES(QGraphicsItem)
 
 public:
-    enum { Type = 35 };
+    enum { Type = TextType };
     enum Kind { Default = 0, Includes = 1, Defines = 2 };
 
     TextItem(QMenu* menu, QPointF position, QGraphicsItem* parent = nullptr);

@@ -12,6 +12,7 @@
 
 #include "foreigncontent.h"
 #include "itemrecords.h"
+#include "itemtype.h"
 
 class ItemShadow;
 class QMenu;
@@ -27,7 +28,7 @@ class TransitionItem : public QObject, public QGraphicsRectItem
     Q_INTERFACES(QGraphicsItem)
 
 public:
-    enum { Type = 33 };
+    enum { Type = TransitionType };
 
     // Everything the properties dialog edits, as one value for undo.
     struct Values
