@@ -105,7 +105,6 @@ public:
     QString headerFilePath() const;
     QString sourceFilePath() const;
 
-    const ProjectNode* getMachine() const { return machine; }
     QString getStateMachineName() const { return stateMachineName; }
     QString getHeaderFileName() const { return headerFileName; }
     QString getSourceFileName() const { return sourceFileName; }

@@ -217,11 +217,6 @@ void ProjectFileWriter::writeNode(const ProjectNode& node)
             writeNode(*child);
 }
 
-QString ProjectFileWriter::labelOfNode(ElementId id) const
-{
-    return nodeLabels.value(id);
-}
-
 // ---- Elements ---------------------------------------------------------------
 
 void ProjectFileWriter::attribute(QLatin1String name, const QString& value)
@@ -357,8 +352,8 @@ void ProjectFileWriter::writeHierarchy(const ProjectNode& node)
         attribute(linkAttributes[lLabel], link.label);
         attribute(linkAttributes[lDescription], link.description);
         attribute(linkAttributes[lDatatype], link.datatype);
-        attribute(linkAttributes[lStart], labelOfNode(link.startProcess));
-        attribute(linkAttributes[lEnd], labelOfNode(link.endProcess));
+        attribute(linkAttributes[lStart], nodeLabels.value(link.startProcess));
+        attribute(linkAttributes[lEnd], nodeLabels.value(link.endProcess));
         attribute(linkAttributes[lColour], link.colour.name());
         attribute(linkAttributes[lPolygon], formatPointList(link.polygon));
         writeForeign(link.foreign);
@@ -393,7 +388,7 @@ void ProjectFileWriter::writeHierarchy(const ProjectNode& node)
         attribute(dataflowAttributes[dDescription], dataflow.description);
         attribute(dataflowAttributes[dDatatype], dataflow.datatype);
         if (dataflow.lineType == 1 || dataflow.lineType == 2) {
-            const QString process = labelOfNode(dataflow.process);
+            const QString process = nodeLabels.value(dataflow.process);
             const QString memory = memoryLabels.value(dataflow.memory);
             attribute(dataflowAttributes[dStart], dataflow.lineType == 1 ? process : memory);
             attribute(dataflowAttributes[dEnd], dataflow.lineType == 1 ? memory : process);

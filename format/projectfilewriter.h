@@ -66,7 +66,6 @@ private:
     void child(QLatin1String name, const QString& text);
     void endElement();
     void flush();
-    QString labelOfNode(ElementId id) const;
 
     std::unique_ptr<SafeSaveFile> file;
     std::unique_ptr<XmlTextWriter> xml;

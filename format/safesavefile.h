@@ -39,7 +39,6 @@ public:
 
     QString errorString() const { return error; }
     bool previousIntact() const { return intact; }
-    bool writesInPlace() const { return inPlace != nullptr; }
 
     static QString backupFolder();
     static bool sameContent(const QString& first, const QString& second);

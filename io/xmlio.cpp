@@ -1,9 +1,6 @@
 #include "xmlio.h"
 
-#include <QColor>
-#include <QCoreApplication>
 #include <QDateTime>
-#include <QDir>
 #include <QFile>
 #include <QFileInfo>
 

@@ -34,12 +34,3 @@ ProjectNode* ProjectNode::appendChild(ElementId id)
     nodes.push_back(std::make_unique<ProjectNode>(id, this));
     return nodes.back().get();
 }
-
-ProjectNode* ProjectNode::child(ElementId id) const
-{
-    for (const std::unique_ptr<ProjectNode>& node : nodes) {
-        if (node->id() == id)
-            return node.get();
-    }
-    return nullptr;
-}

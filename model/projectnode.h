@@ -36,8 +36,6 @@ public:
 
     const std::vector<std::unique_ptr<ProjectNode>>& children() const { return nodes; }
     ProjectNode* appendChild(ElementId id);
-    // The child with this id, among the direct children only.
-    ProjectNode* child(ElementId id) const;
 
     ProcessElement process;
     Diagram diagram;
