@@ -2,7 +2,7 @@
 
 HeadlessProject::HeadlessProject()
     : menus {&stateMenu, &transitionMenu, &textMenu, &processMenu, &linkMenu, &memoryMenu, &dataflowMenu}
-    , projectCanvases(&menus, {&processAdded, &processLabelChanged, &saveAction, &returnToSelect})
+    , projectCanvases(&menus, {&processAdded, &processLabelChanged, &returnToSelect})
 {
 }
 

@@ -25,8 +25,7 @@
 MainWindow::MainWindow(QWidget* parent)
     : QMainWindow(parent)
     , ui(new Ui::MainWindow)
-    , projectCanvases(&contextMenus, {&processAddedAction, &processLabelChangedAction, &saveAction,
-                                      &returnToSelectAction})
+    , projectCanvases(&contextMenus, {&processAddedAction, &processLabelChangedAction, &returnToSelectAction})
     , buildNumber(QStringLiteral("#dce7afc"))
 {
     initKorvelResources();
@@ -84,6 +83,7 @@ MainWindow::MainWindow(QWidget* parent)
     settings = new QSettings();
     readSettings();
     initAutosave();
+    watchHistory();
     initRecentProjects();
 
     initStatusBar();
@@ -335,10 +335,6 @@ void MainWindow::activateActionsFromKorvelState(enKorvelActionsState state)
     applySimulationLock();
 }
 
-void MainWindow::slot_enableSaveAction()
-{
-    markModified();
-}
 
 void MainWindow::setKorvelInBlankState()
 {

@@ -21,6 +21,7 @@ class QCloseEvent;
 class QCursor;
 class QDockWidget;
 class QLabel;
+class QUndoCommand;
 class QScreen;
 class QSettings;
 class QShortcut;
@@ -164,7 +165,6 @@ public:
     bool setActiveScene(int pos);
     void createTreeElement(t_strReadProcessItem* node);
     void updateProjectModel();
-    void updateRestProcessItemsAndCanvasItems();
     TreeItem* getCurrentTreeNode() const { return currentTreeNode; }
 
     // Recent projects, files handed over by a second start, pictures.
@@ -182,7 +182,6 @@ public slots:
     void renameActiveProject(const QString& new_label);
     void on_treeView_doubleClicked(const QModelIndex& index);
     void sscreenChanged(QScreen* screen);
-    void slot_enableSaveAction();
     void slot_processItemAdded();
     void displaySIPropertiesFromScene();
     void displayTIPropertiesFromScene();
@@ -250,15 +249,23 @@ private:
 
     void loadProject(const QString& outline);
     void restoreBrowserTree();
+    TreeItem* treeNodeOf(const Canvas* canvas) const;
     void restorePreviousPath();
-    bool deleteProcess(ProcessItem* process);
+    // Shows a canvas of the project as a double-click in the browser does.
+    void showCanvas(Canvas* canvas);
+    // After undo or redo: the canvas the step changed comes into view.
+    void showCanvasOf(const QUndoCommand* command);
+    void pushZOrder(QGraphicsItem* item, qreal z, const QString& text);
+    // A process was renamed (dialog, undo or redo): its diagram follows.
+    void followProcessName(ProcessItem* process);
     QString saveFailureReason() const;
     // Tells the user that memory ran out while doing what; the caller has
     // left the project as it was.
     void reportOutOfMemory(const QString& doing, const QString& outcome);
     void refreshModifiedState();
-    void watchUndoStack(Canvas* canvas);
-    // Undo and Redo name what they would do on the shown canvas.
+    void watchHistory();
+    void watchCanvas(Canvas* canvas);
+    // Undo and Redo name the step they would undo or redo.
     void updateUndoRedoTexts();
     void warnAboutLostItems();
 
@@ -326,7 +333,6 @@ private:
     QAction dataflowPropertiesAction;
     QAction processAddedAction;
     QAction processLabelChangedAction;
-    QAction saveAction;
     QAction returnToSelectAction;
     ProjectCanvases projectCanvases;
     QString previousProjectPath;

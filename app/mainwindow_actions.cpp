@@ -74,7 +74,6 @@ void MainWindow::addActionsToGraphicsItems()
     // The hidden actions by which canvases call back into the window.
     connect(&processAddedAction, &QAction::triggered, this, &MainWindow::slot_processItemAdded);
     connect(&processLabelChangedAction, &QAction::triggered, this, &MainWindow::displayProcessItemPropertiesFromScene);
-    connect(&saveAction, &QAction::triggered, this, &MainWindow::slot_enableSaveAction);
     connect(&returnToSelectAction, &QAction::triggered, this, &MainWindow::on_actionSelect_triggered);
 }
 
@@ -169,18 +168,20 @@ void MainWindow::on_actionSelf_transition_triggered()
 
 void MainWindow::on_actionUndo_triggered()
 {
-    if (!currentCanvas)
+    QUndoStack* history = projectCanvases.history();
+    if (!history->canUndo() || simulationLocked)
         return;
-    currentCanvas->undoAction()->trigger();
-    currentCanvas->update();
+    history->undo();
+    showCanvasOf(history->command(history->index()));
 }
 
 void MainWindow::on_actionRedo_triggered()
 {
-    if (!currentCanvas)
+    QUndoStack* history = projectCanvases.history();
+    if (!history->canRedo() || simulationLocked)
         return;
-    currentCanvas->redoAction()->trigger();
-    currentCanvas->update();
+    history->redo();
+    showCanvasOf(history->command(history->index() - 1));
 }
 
 void MainWindow::zoomBy(double factor)
@@ -211,8 +212,7 @@ void MainWindow::on_actionBringToFront_triggered()
     QGraphicsItem* item = currentCanvas->selectedItems().first();
     if (item->type() == QGraphicsLineItem::Type)
         return;
-    item->setZValue(currentCanvas->nextZValue());
-    markModified();
+    pushZOrder(item, currentCanvas->nextZValue(), tr("Bring to Front"));
 }
 
 void MainWindow::on_actionSendToBack_triggered()
@@ -222,8 +222,7 @@ void MainWindow::on_actionSendToBack_triggered()
     QGraphicsItem* item = currentCanvas->selectedItems().first();
     if (item->type() == QGraphicsLineItem::Type)
         return;
-    item->setZValue(1.0);
-    markModified();
+    pushZOrder(item, 1.0, tr("Send to Back"));
 }
 
 void MainWindow::on_actionSet_Canvas_Size_triggered()

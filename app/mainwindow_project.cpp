@@ -16,8 +16,10 @@
 #include <QUndoStack>
 
 #include "createproject.h"
+#include "diagramlabelcommand.h"
 #include "examplesfolder.h"
 #include "projectfileopener.h"
+#include "processitem.h"
 #include "renameproject.h"
 #include "safesavefile.h"
 #include "treeitem.h"
@@ -108,13 +110,7 @@ bool MainWindow::saveDataToFile()
 
 bool MainWindow::isProjectModified() const
 {
-    if (changedOutsideUndo)
-        return true;
-    for (Canvas* canvas : projectCanvases.all()) {
-        if (!canvas->undoStack()->isClean())
-            return true;
-    }
-    return false;
+    return changedOutsideUndo || !projectCanvases.history()->isClean();
 }
 
 void MainWindow::markModified()
@@ -127,8 +123,7 @@ void MainWindow::markModified()
 void MainWindow::markSaved()
 {
     changedOutsideUndo = false;
-    for (Canvas* canvas : projectCanvases.all())
-        canvas->undoStack()->setClean();
+    projectCanvases.history()->setClean();
     refreshModifiedState();
 }
 
@@ -145,22 +140,25 @@ void MainWindow::refreshModifiedState()
     setWindowModified(modified);
 }
 
-void MainWindow::watchUndoStack(Canvas* canvas)
+void MainWindow::watchHistory()
 {
-    if (!canvas)
-        return;
-    connect(canvas->undoStack(), &QUndoStack::cleanChanged, this, &MainWindow::refreshModifiedState,
-            Qt::UniqueConnection);
-    connect(canvas->undoStack(), &QUndoStack::indexChanged, this, &MainWindow::updateUndoRedoTexts,
-            Qt::UniqueConnection);
-    connect(canvas->undoStack(), &QUndoStack::indexChanged, autosave, &Autosave::noteChange,
-            Qt::UniqueConnection);
+    QUndoStack* history = projectCanvases.history();
+    connect(history, &QUndoStack::cleanChanged, this, &MainWindow::refreshModifiedState);
+    connect(history, &QUndoStack::indexChanged, this, &MainWindow::updateUndoRedoTexts);
+    connect(history, &QUndoStack::indexChanged, autosave, &Autosave::noteChange);
+    projectCanvases.setStructureListener([this] { restoreBrowserTree(); });
+}
+
+void MainWindow::watchCanvas(Canvas* canvas)
+{
+    if (canvas)
+        connect(canvas, &Canvas::processEdited, this, &MainWindow::followProcessName, Qt::UniqueConnection);
 }
 
 void MainWindow::updateUndoRedoTexts()
 {
-    const QString undo = currentCanvas ? currentCanvas->undoStack()->undoText() : QString();
-    const QString redo = currentCanvas ? currentCanvas->undoStack()->redoText() : QString();
+    const QString undo = projectCanvases.history()->undoText();
+    const QString redo = projectCanvases.history()->redoText();
     ui->actionUndo->setText(undo.isEmpty() ? tr("Undo") : tr("Undo %1").arg(undo));
     ui->actionRedo->setText(redo.isEmpty() ? tr("Redo") : tr("Redo %1").arg(redo));
 }
@@ -205,7 +203,7 @@ void MainWindow::loadProject(const QString& outline)
     activateActionsFromKorvelState(STATE_LEVEL1);
     on_actionSelect_triggered();
     for (Canvas* canvas : projectCanvases.all())
-        watchUndoStack(canvas);
+        watchCanvas(canvas);
     markSaved();
     noteRecentProject(xmlIO.getFilePath());
 }
@@ -220,25 +218,28 @@ void MainWindow::restoreBrowserTree()
     projectModel->setupModelData(outline.split(QLatin1Char('\n')), root, true);
     updateProjectModel();
     ui->treeView->expandAll();
-    if (!currentCanvas)
-        return;
-
     // The node of the shown canvas becomes the current tree node again.
-    QVector<TreeItem*> pending {root};
+    currentTreeNode = treeNodeOf(currentCanvas);
+}
+
+TreeItem* MainWindow::treeNodeOf(const Canvas* canvas) const
+{
+    if (!canvas)
+        return nullptr;
+    QVector<TreeItem*> pending {projectModel->getItem(QModelIndex())};
     while (!pending.isEmpty()) {
         TreeItem* node = pending.takeLast();
         for (int row = 0; row < node->childCount(); ++row) {
             TreeItem* child = node->child(row);
-            if (child->getLevel() == currentCanvas->getLevel() && child->getId() == currentCanvas->getId()
-                && child->getParentId() == currentCanvas->getParentId()
-                && child->getGrandParentId() == currentCanvas->getGrandParentId()
-                && child->data(0).toString() == currentCanvas->getLabel()) {
-                currentTreeNode = child;
-                return;
-            }
+            if (child->getLevel() == canvas->getLevel() && child->getId() == canvas->getId()
+                && child->getParentId() == canvas->getParentId()
+                && child->getGrandParentId() == canvas->getGrandParentId()
+                && child->data(0).toString() == canvas->getLabel())
+                return child;
             pending.append(child);
         }
     }
+    return nullptr;
 }
 
 bool MainWindow::checkSaveChanges()
@@ -489,11 +490,9 @@ void MainWindow::renameActiveProject(const QString& new_label)
 {
     if (projectCanvases.isEmpty())
         return;
-    projectCanvases.at(0)->setLabel(new_label);
-    if (projectModel->rowCount() > 0)
-        projectModel->setData(projectModel->index(0, 0), new_label, Qt::EditRole);
     // Should the save fail, the new name is still a change to keep.
-    markModified();
+    projectCanvases.history()->push(
+        new DiagramLabelCommand(projectCanvases.at(0), new_label, tr("Rename Project %1").arg(new_label)));
     on_actionSave_triggered();
 }
 

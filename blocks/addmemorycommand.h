@@ -2,29 +2,20 @@
 #define ADDMEMORYCOMMAND_H
 
 #include <QPointF>
-#include <QPointer>
-#include <QUndoCommand>
 
-class Canvas;
+#include "blockitemscommand.h"
+
 class MemoryItem;
 
-// Places a new memory item, named after the canvas level and the number of
-// memory items already there.
-class AddMemoryCommand : public QUndoCommand
+// Puts a new memory item on the canvas, named with the lowest free number,
+// as one undo step.
+class AddMemoryCommand : public BlockItemsCommand
 {
 public:
-    AddMemoryCommand(Canvas* canvas, QPointF position, QUndoCommand* parent = nullptr);
-    ~AddMemoryCommand() override;
-
-    void undo() override;
-    void redo() override;
-
-    MemoryItem* memoryItem() const { return item.data(); }
+    AddMemoryCommand(Canvas* canvas, QPointF position);
 
 private:
-    Canvas* canvas = nullptr;
-    // Guarded: the main window may destroy the item by other means.
-    QPointer<MemoryItem> item;
+    static MemoryItem* placeNew(Canvas* canvas, QPointF position);
 };
 
 #endif // ADDMEMORYCOMMAND_H

@@ -123,17 +123,6 @@ void DataflowItem::forgetLine(DataflowLine* line)
         endLine = nullptr;
 }
 
-void DataflowItem::forgetOnCanvas(Canvas* canvas)
-{
-    if (!canvas)
-        return;
-    canvas->dataflowItems.removeOne(this);
-    if (canvas->currentDataflow == this)
-        canvas->currentDataflow = nullptr;
-    if (canvas->newDataflowItem == this)
-        canvas->newDataflowItem = nullptr;
-}
-
 void DataflowItem::updatePolygon()
 {
     // The closed outline: the corners clockwise from the origin and back.
@@ -151,17 +140,21 @@ bool DataflowItem::displayProperties()
     properties.fillProperties();
     if (properties.exec() != QDialog::Accepted)
         return false;
-    const bool changed = label != properties.label || description != properties.description
-        || datatype != properties.datatype || backgroundColor != properties.currentColor;
-
     // Name and type cannot be edited in the dialog; they come back unchanged.
-    label = properties.label;
-    description = properties.description;
-    datatype = properties.datatype;
-    backgroundColor = properties.currentColor;
+    const Values after {properties.label, properties.description, properties.datatype, properties.currentColor};
+    const bool changed = after != values();
+    setValues(after);
+    return changed;
+}
+
+void DataflowItem::setValues(const Values& values)
+{
+    label = values.label;
+    description = values.description;
+    datatype = values.datatype;
+    backgroundColor = values.colour;
     updatePolygon();
     update(boundingRect());
-    return changed;
 }
 
 void DataflowItem::updatePropertiesfromXMLIO(t_dataflowItemReadFromXML* record)

@@ -2,6 +2,8 @@
 #define DATAFLOWITEM_H
 
 #include <QColor>
+
+#include "blockvalues.h"
 #include <QGraphicsItem>
 #include <QObject>
 #include <QPen>
@@ -35,6 +37,10 @@ public:
     ~DataflowItem() override;
 
     int type() const override { return Type; }
+
+    using Values = BlockValues;
+    Values values() const { return {label, description, datatype, backgroundColor}; }
+    void setValues(const Values& values);
 
     QString getLabel() const { return label; }
     QString getDatatype() const { return datatype; }
@@ -78,8 +84,6 @@ public:
     void resetHighlighted();
     // Called by a line that is destroyed on its own (e.g. by the scene).
     void forgetLine(DataflowLine* line);
-    // Drops the canvas's references before this dataflow is destroyed.
-    void forgetOnCanvas(Canvas* canvas);
 
     QRectF boundingRect() const override;
     void paint(QPainter* painter, const QStyleOptionGraphicsItem* option,

@@ -95,16 +95,20 @@ bool LinkItem::displayProperties()
     properties.fillProperties();
     if (properties.exec() != QDialog::Accepted)
         return false;
-    const bool changed = label != properties.label || description != properties.description
-        || datatype != properties.datatype || backgroundColor != properties.currentColor;
+    const Values after {properties.label, properties.description, properties.datatype, properties.currentColor};
+    const bool changed = after != values();
+    setValues(after);
+    return changed;
+}
 
-    label = properties.label;
-    description = properties.description;
-    datatype = properties.datatype;
-    backgroundColor = properties.currentColor;
+void LinkItem::setValues(const Values& values)
+{
+    label = values.label;
+    description = values.description;
+    datatype = values.datatype;
+    backgroundColor = values.colour;
     updatePolygon();
     update(boundingRect());
-    return changed;
 }
 
 void LinkItem::updatePropertiesfromXMLIO(t_linkItemReadFromXML* record)

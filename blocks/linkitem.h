@@ -2,6 +2,8 @@
 #define LINKITEM_H
 
 #include <QColor>
+
+#include "blockvalues.h"
 #include <QGraphicsItem>
 #include <QObject>
 #include <QPen>
@@ -34,6 +36,10 @@ public:
     ~LinkItem() override;
 
     int type() const override { return Type; }
+
+    using Values = BlockValues;
+    Values values() const { return {label, description, datatype, backgroundColor}; }
+    void setValues(const Values& values);
 
     int getWidth() const { return width; }
     int getHeight() const { return height; }

@@ -19,12 +19,6 @@ const QColor defaultMemoryColor(229, 231, 233);
 const QColor barColor(139, 0, 139);
 const int emptyWidth = 100;
 const int storeHeight = 64;
-
-void takeOff(QGraphicsItem* item)
-{
-    if (item && item->scene())
-        item->scene()->removeItem(item);
-}
 } // namespace
 
 MemoryItem::MemoryItem(QMenu* menu, QPointF pos)
@@ -73,26 +67,6 @@ void MemoryItem::removeDataflow(DataflowItem* dataflow)
     dataflows.removeOne(dataflow);
 }
 
-void MemoryItem::removeAllDataflowItems()
-{
-    const QList<DataflowItem*> copy = dataflows;
-    for (DataflowItem* dataflow : copy) {
-        QGraphicsItem* processEnd = nullptr;
-        if (dataflow->getLineType() == 1)
-            processEnd = dataflow->startItem();
-        else if (dataflow->getLineType() == 2)
-            processEnd = dataflow->endItem();
-        else
-            continue;
-        static_cast<ProcessItem*>(processEnd)->removeDataflow(dataflow);
-        removeDataflow(dataflow);
-        dataflow->removeDataflowLines();
-        dataflow->forgetOnCanvas(qobject_cast<Canvas*>(dataflow->scene() ? dataflow->scene() : scene()));
-        takeOff(dataflow);
-        delete dataflow;
-    }
-}
-
 void MemoryItem::updatePolygon()
 {
     // The closed outline: the corners clockwise from the origin and back.
@@ -112,20 +86,25 @@ bool MemoryItem::displayProperties()
     properties.fillProperties();
     if (properties.exec() != QDialog::Accepted)
         return false;
-    const bool changed = label != properties.label || description != properties.description
-        || datatype != properties.datatype || backgroundColor != properties.currentColor;
+    const Values after {properties.label, properties.description, properties.datatype, properties.currentColor};
+    const bool changed = after != values();
+    setValues(after);
+    return changed;
+}
 
-    label = properties.label;
-    description = properties.description;
-    datatype = properties.datatype;
-    backgroundColor = properties.currentColor;
+void MemoryItem::setValues(const Values& values)
+{
+    label = values.label;
+    description = values.description;
+    datatype = values.datatype;
+    backgroundColor = values.colour;
+    // A dataflow shows the name and type of its memory item.
     for (DataflowItem* dataflow : qAsConst(dataflows)) {
         dataflow->setLabel(label);
         dataflow->setDatatype(datatype);
     }
     updatePolygon();
     update(boundingRect());
-    return changed;
 }
 
 void MemoryItem::updatePropertiesfromXMLIO(t_memoryItemReadFromXML* record)
@@ -146,60 +125,6 @@ void MemoryItem::updatePropertiesfromXMLIO(t_memoryItemReadFromXML* record)
     width = emptyWidth;
     height = storeHeight;
     setPos(x, y);
-}
-
-void MemoryItem::takeOffCanvas(Canvas* canvas)
-{
-    for (DataflowItem* dataflow : qAsConst(dataflows)) {
-        if (ProcessItem* process = dataflow->getProcess())
-            process->removeDataflow(dataflow);
-        canvas->dataflowItems.removeOne(dataflow);
-        takeOff(dataflow->getStartLine());
-        takeOff(dataflow->getEndLine());
-        takeOff(dataflow);
-    }
-    canvas->memoryItems.removeOne(this);
-    if (scene() == canvas)
-        canvas->removeItem(this);
-}
-
-void MemoryItem::putOnCanvas(Canvas* canvas)
-{
-    if (scene() != canvas)
-        canvas->addItem(this);
-    canvas->memoryItems.append(this);
-
-    const QList<DataflowItem*> copy = dataflows;
-    for (DataflowItem* dataflow : copy) {
-        if (dataflow->scene())
-            continue;
-        ProcessItem* process = dataflow->getProcess();
-        if (!process || process->scene() != canvas) {
-            dataflows.removeOne(dataflow);
-            dataflow->forgetOnCanvas(canvas);
-            delete dataflow;
-            continue;
-        }
-        canvas->addItem(dataflow);
-        if (dataflow->getStartLine())
-            canvas->addItem(dataflow->getStartLine());
-        if (dataflow->getEndLine())
-            canvas->addItem(dataflow->getEndLine());
-        canvas->dataflowItems.append(dataflow);
-        process->addDataflow(dataflow);
-    }
-}
-
-void MemoryItem::discardDetachedDataflows(Canvas* canvas)
-{
-    const QList<DataflowItem*> copy = dataflows;
-    for (DataflowItem* dataflow : copy) {
-        if (dataflow->scene())
-            continue;
-        dataflows.removeOne(dataflow);
-        dataflow->forgetOnCanvas(canvas);
-        delete dataflow;
-    }
 }
 
 QRectF MemoryItem::boundingRect() const

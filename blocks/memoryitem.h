@@ -2,6 +2,8 @@
 #define MEMORYITEM_H
 
 #include <QColor>
+
+#include "blockvalues.h"
 #include <QGraphicsItem>
 #include <QList>
 #include <QObject>
@@ -33,6 +35,10 @@ public:
 
     int type() const override { return Type; }
 
+    using Values = BlockValues;
+    Values values() const { return {label, description, datatype, backgroundColor}; }
+    void setValues(const Values& values);
+
     void initMemoryItem();
 
     int getWidth() const { return width; }
@@ -57,7 +63,6 @@ public:
 
     void addDataflow(DataflowItem* dataflow);
     void removeDataflow(DataflowItem* dataflow);
-    void removeAllDataflowItems();
 
     void updatePolygon();
     // Runs a properties dialog made for this one edit; true when it changed
@@ -69,15 +74,6 @@ public:
     // A selected memory item has no extra feedback.
     void setHighlighted() {}
     void resetHighlighted() {}
-
-    // Used by the undo commands: the item leaves the canvas together with its
-    // dataflows, so that no dataflow points at an item that is not shown.
-    void takeOffCanvas(Canvas* canvas);
-    // Brings the item back; a dataflow whose process has left the canvas
-    // meanwhile is destroyed instead.
-    void putOnCanvas(Canvas* canvas);
-    // Destroys the dataflows that went off the canvas with this item.
-    void discardDetachedDataflows(Canvas* canvas);
 
     QRectF boundingRect() const override;
     void paint(QPainter* painter, const QStyleOptionGraphicsItem* option,

@@ -27,18 +27,6 @@ QPen outlinePen(Qt::PenStyle style)
 {
     return QPen(QBrush(Qt::black), 2, style, Qt::RoundCap, Qt::RoundJoin);
 }
-
-// The canvas must not keep pointing at a connection destroyed here.
-void forgetOnCanvas(QGraphicsScene* scene, LinkItem* link)
-{
-    if (auto* canvas = qobject_cast<Canvas*>(scene)) {
-        canvas->linkItems.removeOne(link);
-        if (canvas->currentLink == link)
-            canvas->currentLink = nullptr;
-        if (canvas->newLinkItem == link)
-            canvas->newLinkItem = nullptr;
-    }
-}
 } // namespace
 
 ProcessItem::ProcessItem(QMenu* menu, QPointF pos, int shapeKind, QGraphicsItem* /*parent*/)
@@ -117,22 +105,6 @@ void ProcessItem::removeLink(LinkItem* link)
     links.removeOne(link);
 }
 
-void ProcessItem::removeLinks()
-{
-    const QList<LinkItem*> copy = links;
-    for (LinkItem* link : copy) {
-        if (link->startItem())
-            link->startItem()->removeLink(link);
-        if (link->endItem())
-            link->endItem()->removeLink(link);
-        link->removeLinkLines();
-        forgetOnCanvas(link->scene(), link);
-        if (link->scene())
-            link->scene()->removeItem(link);
-        delete link;
-    }
-}
-
 void ProcessItem::addDataflow(DataflowItem* dataflow)
 {
     dataflows.append(dataflow);
@@ -141,31 +113,6 @@ void ProcessItem::addDataflow(DataflowItem* dataflow)
 void ProcessItem::removeDataflow(DataflowItem* dataflow)
 {
     dataflows.removeOne(dataflow);
-}
-
-void ProcessItem::removeAllDataflowItems()
-{
-    const QList<DataflowItem*> copy = dataflows;
-    for (DataflowItem* dataflow : copy) {
-        QGraphicsItem* processEnd = nullptr;
-        QGraphicsItem* memoryEnd = nullptr;
-        if (dataflow->getLineType() == 1) {
-            processEnd = dataflow->startItem();
-            memoryEnd = dataflow->endItem();
-        } else if (dataflow->getLineType() == 2) {
-            memoryEnd = dataflow->startItem();
-            processEnd = dataflow->endItem();
-        } else {
-            continue;
-        }
-        static_cast<ProcessItem*>(processEnd)->removeDataflow(dataflow);
-        static_cast<MemoryItem*>(memoryEnd)->removeDataflow(dataflow);
-        dataflow->removeDataflowLines();
-        dataflow->forgetOnCanvas(qobject_cast<Canvas*>(dataflow->scene() ? dataflow->scene() : scene()));
-        if (dataflow->scene())
-            dataflow->scene()->removeItem(dataflow);
-        delete dataflow;
-    }
 }
 
 bool ProcessItem::displayProperties()
@@ -184,20 +131,23 @@ bool ProcessItem::displayProperties()
     properties.fillProperties();
     if (properties.exec() != QDialog::Accepted)
         return false;
-    const bool changed = width != properties.width || height != properties.height
-        || label != properties.label || code != properties.code
-        || description != properties.description || backgroundColor != properties.currentColor
-        || shape != properties.shape;
+    const Values after {properties.width, properties.height, properties.label, properties.code,
+                        properties.description, properties.currentColor, properties.shape};
+    const bool changed = after != values();
+    setValues(after);
+    return changed;
+}
 
-    setSize(properties.width, properties.height);
-    label = properties.label;
-    code = properties.code;
-    description = properties.description;
-    backgroundColor = properties.currentColor;
-    shape = properties.shape;
+void ProcessItem::setValues(const Values& values)
+{
+    setSize(values.width, values.height);
+    label = values.label;
+    code = values.code;
+    description = values.description;
+    backgroundColor = values.colour;
+    shape = values.shape;
     updatePolygon();
     update(boundingRect());
-    return changed;
 }
 
 void ProcessItem::updatePropertiesfromXMLIO(t_processItemReadFromXML* record)

@@ -33,6 +33,28 @@ public:
 
     int type() const override { return Type; }
 
+    // Everything the properties dialog edits, as one value, so that an edit
+    // can be undone and redone as a whole.
+    struct Values
+    {
+        int width = 0;
+        int height = 0;
+        QString label;
+        QString code;
+        QString description;
+        QColor colour;
+        int shape = 1;
+        bool operator==(const Values& other) const
+        {
+            return width == other.width && height == other.height && label == other.label
+                && code == other.code && description == other.description && colour == other.colour
+                && shape == other.shape;
+        }
+        bool operator!=(const Values& other) const { return !(*this == other); }
+    };
+    Values values() const { return {width, height, label, code, description, backgroundColor, shape}; }
+    void setValues(const Values& values);
+
     void initProcessItem();
 
     int getWidth() const { return width; }
@@ -66,10 +88,8 @@ public:
 
     void addLink(LinkItem* link);
     void removeLink(LinkItem* link);
-    void removeLinks();
     void addDataflow(DataflowItem* dataflow);
     void removeDataflow(DataflowItem* dataflow);
-    void removeAllDataflowItems();
 
     void updatePolygon();
     // Runs a properties dialog made for this one edit; true when it changed

@@ -13,6 +13,7 @@
 #include "addtextcommand.h"
 #include "addtransitioncommand.h"
 #include "addmemorycommand.h"
+#include "blockitemscommand.h"
 #include "dataflowitem.h"
 #include "dataflowline.h"
 #include "editpropertiescommand.h"
@@ -59,9 +60,9 @@ Canvas::Canvas(t_strContextMenu* contextMenus, QObject* /*parent*/)
     // Lines follow every dragged state; keeping a spatial index of them up
     // to date costs more than it saves, and its memory grows with the scene.
     setItemIndexMethod(QGraphicsScene::NoIndex);
-    m_undoStack = new QUndoStack(this);
-    m_undoAction = m_undoStack->createUndoAction(this, tr("&Undo"));
-    m_redoAction = m_undoStack->createRedoAction(this, tr("&Redo"));
+    // A canvas on its own keeps its own history until it joins a project's.
+    ownStack = new QUndoStack(this);
+    m_undoStack = ownStack;
 
     initialTransition = new InitialTransition();
     initialTransitionLine = new InitialTransitionLine();
@@ -75,7 +76,8 @@ Canvas::~Canvas()
 {
     // Commands may hold items that are off the scene; they must go before the
     // scene deletes the items that are on it.
-    delete m_undoStack;
+    delete ownStack;
+    ownStack = nullptr;
     m_undoStack = nullptr;
     polishPendingItems();
     takeInitialMarkerOff();
@@ -83,6 +85,13 @@ Canvas::~Canvas()
     delete initialTransition;
     if (titleItem.scene() == this)
         removeItem(&titleItem);
+}
+
+void Canvas::setUndoStack(QUndoStack* history)
+{
+    delete ownStack;
+    ownStack = nullptr;
+    m_undoStack = history;
 }
 
 void Canvas::setLabel(const QString& text)
@@ -241,7 +250,7 @@ void Canvas::mousePressEvent(QGraphicsSceneMouseEvent* event)
             trigger(returnToSelectAction);
             break;
         case InsertMemory:
-            m_undoStack->push(new AddMemoryCommand(this, point, nullptr));
+            m_undoStack->push(new AddMemoryCommand(this, point));
             update();
             trigger(returnToSelectAction);
             break;
@@ -286,7 +295,7 @@ void Canvas::recordMoves()
     }
     pressPositions.clear();
     if (!moves.isEmpty())
-        m_undoStack->push(new MoveItemsCommand(moves));
+        m_undoStack->push(new MoveItemsCommand(this, moves));
 }
 
 void Canvas::insertProcessAt(const QPointF& point)
@@ -313,9 +322,11 @@ void Canvas::insertProcessAt(const QPointF& point)
     process->setZValue(nextZValue());
     addItem(process);
     update();
-    update();
+    // The window gives the process its diagram and browser node first; undo
+    // takes them away with it.
     trigger(processAddedAction);
-    trigger(saveAction);
+    m_undoStack->push(new BlockItemsCommand(this, project, {process}, BlockItemsCommand::Arrival,
+                                            tr("Add Process")));
     trigger(returnToSelectAction);
 }
 
@@ -398,7 +409,7 @@ void Canvas::finishDrag(QGraphicsSceneMouseEvent*)
         link->setParentId(id);
         link->setGrandParentId(parentId);
         placeLink(link, from, to);
-        trigger(saveAction);
+        m_undoStack->push(new BlockItemsCommand(this, project, {link}, BlockItemsCommand::Arrival, tr("Add Link")));
         trigger(returnToSelectAction);
     } else if (mode == InsertDataflow) {
         const bool processToMemory = start->type() == ProcessType && end->type() == MemoryType;
@@ -412,7 +423,8 @@ void Canvas::finishDrag(QGraphicsSceneMouseEvent*)
         dataflow->setParentId(id);
         dataflow->setGrandParentId(parentId);
         placeDataflow(dataflow, start, end, process, memory);
-        trigger(saveAction);
+        m_undoStack->push(
+            new BlockItemsCommand(this, project, {dataflow}, BlockItemsCommand::Arrival, tr("Add Dataflow")));
         trigger(returnToSelectAction);
     }
 }
@@ -528,29 +540,32 @@ bool Canvas::displayTextItemProperties()
     return true;
 }
 
-namespace {
-// Block items cannot be edited through the undo stack; a change made in
-// their dialog is reported as one.
 template <typename Item>
-bool editBlock(Item* item, QAction* changed)
+bool Canvas::editBlock(Item* item, const QString& text)
 {
-    if (!item || !item->displayProperties())
+    if (readOnly || !item)
         return false;
-    if (changed)
-        changed->activate(QAction::Trigger);
+    const typename Item::Values before = item->values();
+    if (!item->displayProperties())
+        return false;
+    const typename Item::Values after = item->values();
+    m_undoStack->push(new EditPropertiesCommand<Item>(this, item, before, after, text.arg(after.label).trimmed()));
     return true;
 }
-} // namespace
 
-bool Canvas::displayProcessItemProperties() { return !readOnly && editBlock(currentProcess, saveAction); }
-bool Canvas::displayLinkItemProperties() { return !readOnly && editBlock(currentLink, saveAction); }
-bool Canvas::displayMemoryItemProperties() { return !readOnly && editBlock(currentMemory, saveAction); }
-bool Canvas::displayDataflowItemProperties() { return !readOnly && editBlock(currentDataflow, saveAction); }
-
-void Canvas::slot_changeInCanvasDetected()
+bool Canvas::displayProcessItemProperties()
 {
-    trigger(saveAction);
+    ProcessItem* process = currentProcess;
+    if (!editBlock(process, tr("Edit Process %1")))
+        return false;
+    emit processEdited(process);
+    return true;
 }
+
+bool Canvas::displayLinkItemProperties() { return editBlock(currentLink, tr("Edit Link %1")); }
+bool Canvas::displayMemoryItemProperties() { return editBlock(currentMemory, tr("Edit Memory Item %1")); }
+bool Canvas::displayDataflowItemProperties() { return editBlock(currentDataflow, tr("Edit Dataflow %1")); }
+
 
 // ---- Builders for items read from a project file ---------------------------
 

@@ -26,6 +26,7 @@ class MemoryItem;
 class DataflowItem;
 class DataflowLine;
 class FloatingLinkItem;
+class ProjectCanvases;
 class FloatingMemoryItem;
 class InitialTransition;
 class InitialTransitionLine;
@@ -75,13 +76,17 @@ public:
 
     void setActions(QAction* action) { processAddedAction = action; }
     void setProcessLabelChangedAction(QAction* action) { processPropertiesAction = action; }
-    void setSaveAction(QAction* action) { saveAction = action; }
     void setReturnToSelectAction(QAction* action) { returnToSelectAction = action; }
 
     t_strContextMenu* contextMenus() const { return menus; }
     QUndoStack* undoStack() const { return m_undoStack; }
-    QAction* undoAction() const { return m_undoAction; }
-    QAction* redoAction() const { return m_redoAction; }
+    // Shares the project's history instead of the canvas's own; the owner of
+    // the history clears it before it releases any canvas.
+    void setUndoStack(QUndoStack* history);
+    // The project the canvas belongs to, so that a process's steps carry its
+    // diagram along; none for a canvas on its own.
+    void setProject(ProjectCanvases* canvases) { project = canvases; }
+    ProjectCanvases* getProject() const { return project; }
 
     // Every item placed on the canvas lands above all earlier ones.
     double nextZValue() { zCounter += 1.0; return zCounter; }
@@ -168,11 +173,15 @@ public:
     QPointF floatingLinkOrigin {10, 0};
     QPointF floatingMemoryOrigin {0, 30};
 
+signals:
+    // A process's properties changed, by its dialog or by undo or redo: its
+    // diagram and browser node follow its name.
+    void processEdited(ProcessItem* process);
+
 public slots:
     void setMode(Canvas::Mode newMode);
     // Each runs the current item's dialog and returns true when the item
-    // changed: state-machine edits go on the undo stack, the others are
-    // reported as a change through the save action.
+    // changed; the change is one step on the undo stack.
     bool displayStateProperties();
     bool displayTransitionProperties();
     bool displayTextItemProperties();
@@ -180,7 +189,6 @@ public slots:
     bool displayLinkItemProperties();
     bool displayMemoryItemProperties();
     bool displayDataflowItemProperties();
-    void slot_changeInCanvasDetected();
 
 protected:
     void mousePressEvent(QGraphicsSceneMouseEvent* event) override;
@@ -193,6 +201,8 @@ private:
     QGraphicsItem* topItemAt(const QPointF& point) const;
     static void trigger(QAction* action);
     void insertProcessAt(const QPointF& point);
+    // Runs a block item's dialog; a change becomes one undo step.
+    template <typename Item> bool editBlock(Item* item, const QString& text);
     void finishDrag(QGraphicsSceneMouseEvent* event);
     // Makes the drag just finished one undo step, if it moved anything.
     void recordMoves();
@@ -219,11 +229,10 @@ private:
 
     t_strContextMenu* menus = nullptr;
     QUndoStack* m_undoStack = nullptr;
-    QAction* m_undoAction = nullptr;
-    QAction* m_redoAction = nullptr;
+    QUndoStack* ownStack = nullptr;
+    ProjectCanvases* project = nullptr;
     QAction* processAddedAction = nullptr;
     QAction* processPropertiesAction = nullptr;
-    QAction* saveAction = nullptr;
     QAction* returnToSelectAction = nullptr;
     QGraphicsLineItem* tempLine = nullptr;
     // Where the items under a press in select mode stood, to tell a drag

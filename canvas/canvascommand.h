@@ -21,9 +21,13 @@ class CanvasCommand : public QUndoCommand
 public:
     ~CanvasCommand() override;
 
+    // The canvas the step changes, so that undo and redo can show it.
+    Canvas* target() const { return canvas; }
+
 protected:
     // Commands never have a parent; the one given is ignored.
     explicit CanvasCommand(Canvas* canvas);
+
 
     void keep(QGraphicsItem* item);
     void keepTransition(TransitionItem* transition);

@@ -20,3 +20,28 @@ void applyValues(Canvas* canvas, TextItem* text, const TextItem::Values& values)
     text->setValues(values);
     canvas->update();
 }
+
+void applyValues(Canvas* canvas, ProcessItem* process, const ProcessItem::Values& values)
+{
+    process->setValues(values);
+    canvas->update();
+    emit canvas->processEdited(process);
+}
+
+void applyValues(Canvas* canvas, LinkItem* link, const LinkItem::Values& values)
+{
+    link->setValues(values);
+    canvas->update();
+}
+
+void applyValues(Canvas* canvas, MemoryItem* memory, const MemoryItem::Values& values)
+{
+    memory->setValues(values);
+    canvas->update();
+}
+
+void applyValues(Canvas* canvas, DataflowItem* dataflow, const DataflowItem::Values& values)
+{
+    dataflow->setValues(values);
+    canvas->update();
+}

@@ -21,8 +21,9 @@ void place(QObject* object, QPointF at)
 }
 } // namespace
 
-MoveItemsCommand::MoveItemsCommand(const QList<Move>& itemMoves)
-    : moves(itemMoves)
+MoveItemsCommand::MoveItemsCommand(Canvas* target, const QList<Move>& itemMoves)
+    : CanvasCommand(target)
+    , moves(itemMoves)
 {
     setText(moves.size() == 1 ? QObject::tr("Move Item") : QObject::tr("Move %1 Items").arg(moves.size()));
 }

@@ -4,15 +4,15 @@
 #include <QList>
 #include <QPointF>
 #include <QPointer>
-#include <QUndoCommand>
 
-class QGraphicsItem;
+#include "canvascommand.h"
+
 class QObject;
 
 // Moves the items of one drag back and forth. The drag has already moved
 // them when the command is pushed, so its first redo does nothing. Items are
 // watched through guarded pointers: one deleted meanwhile is passed over.
-class MoveItemsCommand : public QUndoCommand
+class MoveItemsCommand : public CanvasCommand
 {
 public:
     struct Move
@@ -22,7 +22,7 @@ public:
         QPointF to;
     };
 
-    explicit MoveItemsCommand(const QList<Move>& moves);
+    MoveItemsCommand(Canvas* canvas, const QList<Move>& moves);
 
     void undo() override;
     void redo() override;

@@ -4,6 +4,8 @@
 #include <QHash>
 #include <QSet>
 
+#include <algorithm>
+
 #include "canvas.h"
 #include "dataflowitem.h"
 #include "document.h"
@@ -161,8 +163,9 @@ Canvas* ProjectCanvases::createCanvasElement(t_strReadProcessItem* node)
     canvas->setSceneRect(0, 0, canvasWidth, canvasHeight);
     canvas->setActions(actions.processAdded);
     canvas->setProcessLabelChangedAction(actions.processLabelChanged);
-    canvas->setSaveAction(actions.save);
     canvas->setReturnToSelectAction(actions.returnToSelect);
+    canvas->setUndoStack(&undoHistory);
+    canvas->setProject(this);
     canvases.append(canvas);
     return canvas;
 }
@@ -337,6 +340,122 @@ QVector<ProjectCanvases::StateMachine> ProjectCanvases::stateMachines() const
     return machines;
 }
 
+QHash<ProcessItem*, Canvas*> ProjectCanvases::ownership(const Canvas* top) const
+{
+    QHash<ProcessItem*, Canvas*> owned;
+    QSet<const Canvas*> seen {top};
+    QVector<const Canvas*> pending {top};
+    while (!pending.isEmpty()) {
+        const Canvas* canvas = pending.takeLast();
+        for (ProcessItem* process : canvas->processItems) {
+            bool found = false;
+            Canvas* child = getCanvasItem(process->getLevel(), process->getId(), process->getParentId(), &found);
+            if (found && !seen.contains(child)) {
+                seen.insert(child);
+                owned.insert(process, child);
+                pending.append(child);
+            }
+        }
+    }
+    return owned;
+}
+
+namespace {
+// Every item on a canvas carries the identity of the canvas it lies on.
+template <typename T>
+void relocate(const QVector<T*>& items, const Canvas* canvas)
+{
+    for (T* item : items) {
+        item->setLevel(canvas->getLevel() + 1);
+        item->setParentId(canvas->getId());
+        item->setGrandParentId(canvas->getParentId());
+    }
+}
+} // namespace
+
+void ProjectCanvases::renumber(Canvas* top, const QHash<ProcessItem*, Canvas*>& owned)
+{
+    QVector<Canvas*> pending {top};
+    while (!pending.isEmpty()) {
+        Canvas* canvas = pending.takeLast();
+        const int count = canvas->processItems.size();
+        for (int i = 0; i < count; ++i) {
+            ProcessItem* process = canvas->processItems.at(i);
+            process->setId(i + 1);
+            process->setNos(count);
+            process->setLevel(canvas->getLevel() + 1);
+            process->setParentId(canvas->getId());
+            process->setGrandParentId(canvas->getParentId());
+            if (Canvas* child = owned.value(process, nullptr)) {
+                child->setId(i + 1);
+                child->setNos(count);
+                child->setLevel(process->getLevel());
+                child->setParentId(process->getParentId());
+                child->setGrandParentId(process->getGrandParentId());
+                pending.append(child);
+            }
+        }
+        if (canvas == top)
+            continue;
+        for (StateItem* state : qAsConst(canvas->stateItems)) {
+            state->setLevel(canvas->getLevel() + 1);
+            state->setparentId(canvas->getId());
+            state->setGrandParentId(canvas->getParentId());
+        }
+        relocate(canvas->transitionItems, canvas);
+        relocate(canvas->textItems, canvas);
+        relocate(canvas->linkItems, canvas);
+        relocate(canvas->memoryItems, canvas);
+        relocate(canvas->dataflowItems, canvas);
+    }
+}
+
+void ProjectCanvases::detach(const QVector<Canvas*>& taken)
+{
+    // Last place first, so that each recorded place is where it stood.
+    QVector<QPair<int, Canvas*>> places;
+    for (Canvas* canvas : taken) {
+        const int place = canvases.indexOf(canvas);
+        if (place >= 0)
+            places.append({place, canvas});
+    }
+    std::sort(places.begin(), places.end());
+    for (int i = places.size() - 1; i >= 0; --i) {
+        canvases.removeAt(places.at(i).first);
+        detachedAt.insert(places.at(i).second, places.at(i).first);
+    }
+}
+
+void ProjectCanvases::attach(const QVector<Canvas*>& taken)
+{
+    // Back in their old places, the first place first; the order of the
+    // canvases is the order of the state machines everywhere else.
+    QVector<QPair<int, Canvas*>> places;
+    for (Canvas* canvas : taken) {
+        if (!canvases.contains(canvas))
+            places.append({detachedAt.take(canvas), canvas});
+    }
+    std::sort(places.begin(), places.end());
+    for (const auto& place : qAsConst(places))
+        canvases.insert(std::min(place.first, int(canvases.size())), place.second);
+}
+
+void ProjectCanvases::retire(const QVector<Canvas*>& taken)
+{
+    for (Canvas* canvas : taken) {
+        canvases.removeOne(canvas);
+        detachedAt.remove(canvas);
+        if (!retired.contains(canvas))
+            retired.append(canvas);
+    }
+}
+
+void ProjectCanvases::structureChanged() const
+{
+    if (structureListener)
+        structureListener();
+}
+
 void ProjectCanvases::remove(const QVector<Canvas*>& dropped)
 {
     for (Canvas* canvas : dropped) {
@@ -347,8 +466,12 @@ void ProjectCanvases::remove(const QVector<Canvas*>& dropped)
 
 void ProjectCanvases::clear()
 {
-    const QVector<Canvas*> dropped = canvases;
+    // The steps go first: they may keep items that only they still hold.
+    undoHistory.clear();
+    const QVector<Canvas*> dropped = canvases + retired;
     canvases.clear();
+    retired.clear();
+    detachedAt.clear();
     qDeleteAll(dropped);
 }
 

@@ -3,7 +3,10 @@
 
 #include <QHash>
 #include <QStringList>
+#include <QUndoStack>
 #include <QVector>
+
+#include <functional>
 
 #include "strreadprocessitem.h"
 
@@ -24,7 +27,6 @@ public:
     struct NotificationActions {
         QAction* processAdded = nullptr;
         QAction* processLabelChanged = nullptr;
-        QAction* save = nullptr;
         QAction* returnToSelect = nullptr;
     };
 
@@ -34,6 +36,10 @@ public:
     ProjectCanvases& operator=(const ProjectCanvases&) = delete;
 
     const QVector<Canvas*>& all() const { return canvases; }
+    bool contains(const Canvas* canvas) const { return canvases.contains(const_cast<Canvas*>(canvas)); }
+    // One history for the whole project: every canvas pushes its steps here.
+    QUndoStack* history() { return &undoHistory; }
+    const QUndoStack* history() const { return &undoHistory; }
     bool isEmpty() const { return canvases.isEmpty(); }
     Canvas* at(int pos) const { return canvases.value(pos); }
     void setCanvasSize(int width, int height) { canvasWidth = width; canvasHeight = height; }
@@ -75,6 +81,23 @@ public:
     // as the browser shows the path; empty when a canvas above is missing.
     QString browserPath(const Canvas* canvas) const;
 
+    // Every process below canvas, down the whole subtree, with the canvas it
+    // owns. Found by identity, so it must be taken before identities change.
+    QHash<ProcessItem*, Canvas*> ownership(const Canvas* canvas) const;
+    // Gives the processes below canvas the numbers of their places, top down,
+    // and every owned canvas and item the identity that follows from them.
+    void renumber(Canvas* canvas, const QHash<ProcessItem*, Canvas*>& owned);
+    // Takes the given canvases out of the set without releasing them; an undo
+    // step keeps them and puts them back with attach().
+    void detach(const QVector<Canvas*>& taken);
+    void attach(const QVector<Canvas*>& taken);
+    // Canvases no step can bring back any more; released with the project,
+    // after the history that may still point at their items.
+    void retire(const QVector<Canvas*>& taken);
+    // Called after processes came or went, so the browser can follow.
+    void setStructureListener(std::function<void()> listener) { structureListener = std::move(listener); }
+    void structureChanged() const;
+
     // Drops canvases from the set and releases them with their items.
     void remove(const QVector<Canvas*>& dropped);
     void clear();
@@ -93,6 +116,10 @@ private:
     t_strContextMenu* menus;
     NotificationActions actions;
     QVector<Canvas*> canvases;
+    QVector<Canvas*> retired;
+    QHash<Canvas*, int> detachedAt;
+    QUndoStack undoHistory;
+    std::function<void()> structureListener;
     int canvasWidth = 2000;
     int canvasHeight = 1050;
     QStringList lost;

@@ -49,6 +49,14 @@ struct Session
             item->setSelected(true);
         action("actionDelete")->trigger();
     }
+    // What a save would write now, without saving.
+    QByteArray snapshot()
+    {
+        const QString path = fixture.path(QStringLiteral("snapshot.vorn"));
+        if (!window.projectCanvasesOf().save(path))
+            return QByteArray();
+        return fixture.bytes(path);
+    }
     QStringList labels() const
     {
         QStringList out;
@@ -105,7 +113,7 @@ private slots:
     void initTestCase();
     void placingAProcessAddsCanvasAndBrowserNode();
     void renamingAProcessFollowsToCanvasAndBrowser();
-    void deletingAProcessAsksAndRemovesItsSubtree();
+    void deletingAProcessIsOneStepThatComesBackWhole();
     void lastProcessCannotBeDeleted();
     void newProjectBuiltOutSavesAndReopens();
     void modelBuildsFromLines_data();
@@ -123,9 +131,6 @@ void TestBinding::placingAProcessAddsCanvasAndBrowserNode()
 {
     Session s;
     Canvas* module = s.open("Microcontroller");
-    // The window records the new process as a change itself, whatever else
-    // the canvas reports.
-    module->setSaveAction(nullptr);
     s.action("actionProcessRect")->trigger();
     SceneMouse::click(module, QPointF(700, 900));
 
@@ -173,33 +178,23 @@ void TestBinding::renamingAProcessFollowsToCanvasAndBrowser()
     s.checkSavesAndLoadsIdentically();
 }
 
-void TestBinding::deletingAProcessAsksAndRemovesItsSubtree()
+void TestBinding::deletingAProcessIsOneStepThatComesBackWhole()
 {
     Session s;
     Canvas* canvas = s.open("Microcontroller");
-    // Nothing brings a subtree back, so the user is asked first.
-    ModalAnswerer answer;
-    QString informative;
-    answer.pressButton(QMessageBox::Cancel, [&](QWidget* box) {
-        informative = static_cast<QMessageBox*>(box)->informativeText();
-    });
-    // Cancel keeps the whole selection, the link selected with it too.
-    s.deleteSelection({canvas->linkItems.first(), s.process("Signal_Control")});
-    QCOMPARE(answer.text(), QString("Delete process Signal_Control?"));
-    QCOMPARE(informative, QString("This also deletes 2 diagrams and the 15 items on them. This cannot be undone."));
-    QCOMPARE(s.window.getCanvases().size(), 7);
-    QCOMPARE(canvas->linkItems.size(), 1);
-    QVERIFY(!s.window.isProjectModified());
+    const QByteArray before = s.snapshot();
+    const QStringList labelsBefore = s.labels();
 
-    answer.pressButton(QMessageBox::Yes);
+    // No question: the subtree comes back with undo. The link selected with
+    // the process goes once, with its end.
     s.deleteSelection({canvas->linkItems.first(), s.process("Signal_Control")});
+    QCOMPARE(s.action("actionUndo")->text(), QString("Undo Delete Items"));
     QVERIFY(s.window.isProjectModified());
     QCOMPARE(s.labels(), QStringList({"Pedestrian_Crossing", "Hardware Module", "Microcontroller", "Push_Button",
                                       "Button_Debounce"}));
     QVERIFY(!ProjectFixture::nodeNamed(s.model(), "Light_Sequencer").isValid());
-    QVERIFY(canvas->linkItems.isEmpty()); // the link went once, with or before its end
+    QVERIFY(canvas->linkItems.isEmpty());
     QVERIFY(s.process("Push_Button")->getLinks().isEmpty());
-
     // The remaining process and the machine below it took the freed number.
     QCOMPARE(s.process("Push_Button")->getId(), 1);
     bool found = false;
@@ -209,6 +204,21 @@ void TestBinding::deletingAProcessAsksAndRemovesItsSubtree()
     QCOMPARE(machine->getLabel(), QString("Button_Debounce"));
     QCOMPARE(machine->stateItems.first()->getParentId(), 1);
     QCOMPARE(static_cast<TreeModel*>(s.model())->getItem(ProjectFixture::nodeNamed(s.model(), "Push_Button"))->getId(), 1);
+    const QByteArray after = s.snapshot();
+
+    // Undo, shown from another canvas, brings back the canvas where it
+    // happened and the whole subtree, byte for byte; redo takes it again.
+    s.open("Button_Debounce");
+    s.action("actionUndo")->trigger();
+    QCOMPARE(s.window.getCurrentCanvas(), canvas);
+    QCOMPARE(s.labels().size(), labelsBefore.size());
+    QCOMPARE(s.snapshot(), before);
+    QVERIFY(!s.window.isProjectModified());
+    QVERIFY(ProjectFixture::nodeNamed(s.model(), "Light_Sequencer").isValid());
+    s.action("actionRedo")->trigger();
+    QCOMPARE(s.snapshot(), after);
+    s.action("actionUndo")->trigger();
+    QCOMPARE(s.snapshot(), before);
     s.checkSavesAndLoadsIdentically();
 }
 

@@ -11,6 +11,7 @@
 #include <QImageReader>
 #include <QSettings>
 #include <QTextEdit>
+#include <QTreeView>
 
 #include "canvas.h"
 #include "dataflowitem.h"
@@ -44,6 +45,12 @@ struct Session
     {
         const bool flag = window.isProjectModified();
         return flag == window.isWindowModified() && flag == action("actionSave")->isEnabled() && flag;
+    }
+    // What a save would write now, without saving.
+    QByteArray snapshot()
+    {
+        const QString path = fixture.path(QStringLiteral("snapshot.vorn"));
+        return window.projectCanvasesOf().save(path) ? fixture.bytes(path) : QByteArray();
     }
     bool clean()
     {
@@ -98,8 +105,8 @@ private slots:
     void everyDialogEditSetsModifiedAndCloseAsks_data();
     void everyDialogEditSetsModifiedAndCloseAsks();
     void undoBackToTheSavedPointClearsModified();
-    void drawnConnectorsSetModified_data();
-    void drawnConnectorsSetModified();
+    void blockEditsUndoAndRedo_data();
+    void blockEditsUndoAndRedo();
     void gesturesThatChangeNothingLeaveItClean();
     void toolsFollowTheDiagramShown_data();
     void toolsFollowTheDiagramShown();
@@ -189,41 +196,96 @@ void TestMainWindow::undoBackToTheSavedPointClearsModified()
     s.action("actionRedo")->trigger();
     QVERIFY(s.clean());
     QCOMPARE(state->getDescription(), before + " (edited)");
-
-    // Placing a process is a change no undo stack records: it stays until saved.
-    s.open("Microcontroller");
-    s.action("actionProcessRect")->trigger();
-    click(s.window.getCurrentCanvas(), QPointF(1200, 800));
-    QVERIFY(s.modified());
-    s.open("Light_Sequencer");
-    s.action("actionUndo")->trigger();
-    s.action("actionRedo")->trigger();
-    QVERIFY(s.modified());
 }
 
-void TestMainWindow::drawnConnectorsSetModified_data()
+enum BlockEdit { AddProcess, AddLink, AddDataflow, MoveProcess, EditMemory, DeleteMemory, BringToFront,
+                 RenameProject };
+
+void TestMainWindow::blockEditsUndoAndRedo_data()
 {
-    QTest::addColumn<bool>("link");
-    QTest::newRow("link") << true;
-    QTest::newRow("dataflow") << false;
+    QTest::addColumn<int>("edit");
+    QTest::addColumn<QString>("undoText");
+    QTest::newRow("add process") << int(AddProcess) << "Undo Add Process";
+    QTest::newRow("add link") << int(AddLink) << "Undo Add Link";
+    QTest::newRow("add dataflow") << int(AddDataflow) << "Undo Add Dataflow";
+    QTest::newRow("move process") << int(MoveProcess) << "Undo Move Item";
+    QTest::newRow("edit memory") << int(EditMemory) << "Undo Edit Memory Item button_pressed";
+    QTest::newRow("delete memory") << int(DeleteMemory) << "Undo Delete Memory Item";
+    QTest::newRow("bring to front") << int(BringToFront) << "Undo Bring to Front";
+    QTest::newRow("rename project") << int(RenameProject) << "Undo Rename Project Crossing_2";
 }
 
-void TestMainWindow::drawnConnectorsSetModified()
+void TestMainWindow::blockEditsUndoAndRedo()
 {
-    QFETCH(bool, link);
+    QFETCH(int, edit);
+    QFETCH(QString, undoText);
     Session s;
     Canvas* c = s.open("Microcontroller");
-    s.action("actionProcessRect")->trigger();
-    click(c, QPointF(1200, 800));
-    QVERIFY(s.window.saveDataToFile());
-    QVERIFY(s.clean());
+    ProcessItem* first = c->processItems.first();
+    ProcessItem* last = c->processItems.last();
+    MemoryItem* memory = c->memoryItems.first();
+    const qreal z = last->zValue();
+    const QByteArray before = s.snapshot();
 
-    // Links and dataflows are no undo steps: the window must hear of them.
-    const int before = link ? c->linkItems.size() : c->dataflowItems.size();
-    QGraphicsItem* target = link ? static_cast<QGraphicsItem*>(c->processItems.first()) : c->memoryItems.first();
-    s.action(link ? "actionLink" : "actionDataflow")->trigger();
-    drag(c, c->processItems.last()->sceneBoundingRect().center(), target->sceneBoundingRect().center());
-    QCOMPARE(link ? c->linkItems.size() : c->dataflowItems.size(), before + 1);
+    ModalAnswerer answer;
+    switch (BlockEdit(edit)) {
+    case AddProcess:
+        s.action("actionProcessRect")->trigger();
+        click(c, QPointF(1200, 800));
+        break;
+    case AddLink:
+    case AddDataflow:
+        s.action(edit == AddLink ? "actionLink" : "actionDataflow")->trigger();
+        drag(c, last->sceneBoundingRect().center(),
+             (edit == AddLink ? static_cast<QGraphicsItem*>(first) : memory)->sceneBoundingRect().center());
+        break;
+    case MoveProcess:
+        drag(c, first->sceneBoundingRect().center(), first->sceneBoundingRect().center() + QPointF(40, 30));
+        break;
+    case EditMemory:
+        c->currentMemory = memory;
+        answer.pressButton(QDialogButtonBox::Ok, editDescription);
+        s.window.displayMemoryItemPropertiesFromScene();
+        break;
+    case DeleteMemory:
+        c->clearSelection();
+        memory->setSelected(true);
+        s.action("actionDelete")->trigger();
+        break;
+    case BringToFront:
+        c->clearSelection();
+        last->setSelected(true);
+        s.action("actionBringToFront")->trigger();
+        break;
+    case RenameProject: {
+        // Renaming saves at once; undo makes the old name a change to save.
+        const QString name = s.window.getCanvases().first()->getLabel();
+        s.window.renameActiveProject("Crossing_2");
+        QVERIFY(s.clean());
+        s.action("actionUndo")->trigger();
+        QVERIFY(s.modified());
+        QCOMPARE(s.snapshot(), before);
+        QVERIFY(ProjectFixture::nodeNamed(s.window.findChild<QTreeView*>("treeView")->model(), name).isValid());
+        s.action("actionRedo")->trigger();
+        QVERIFY(s.clean());
+        QCOMPARE(s.window.getCanvases().first()->getLabel(), QString("Crossing_2"));
+        return;
+    }
+    }
+    QCOMPARE(s.action("actionUndo")->text(), undoText);
+    QVERIFY(s.modified());
+    const QByteArray after = s.snapshot();
+    QCOMPARE(after == before, edit == BringToFront); // the file holds no stacking order
+    QVERIFY(edit != BringToFront || last->zValue() > z);
+
+    s.open("Light_Sequencer"); // undo shows where it happened
+    s.action("actionUndo")->trigger();
+    QCOMPARE(s.window.getCurrentCanvas(), c);
+    QCOMPARE(s.snapshot(), before);
+    QCOMPARE(last->zValue(), z);
+    QVERIFY(s.clean());
+    s.action("actionRedo")->trigger();
+    QCOMPARE(s.snapshot(), after);
     QVERIFY(s.modified());
 }
 

@@ -14,7 +14,7 @@
 #include <QUndoStack>
 
 #include "dataflowline.h"
-#include "deletememorycommand.h"
+#include "blockitemscommand.h"
 #include "floatinglinkitem.h"
 #include "floatingmemoryitem.h"
 #include "itemrecords.h"
@@ -60,8 +60,7 @@ private slots:
     void placementNames();
     void connectorLines_data();
     void connectorLines();
-    void memoryCommandsTakeTheirDataflowsAlong();
-    void removalLeavesNoDanglingPointers();
+    void removalTakesConnectorsAlongAndUndoPutsAllBack();
     void mirrorsFollowTheParentsConnections();
     void processDialogRoundTrip();
     void connectorTexts_data();
@@ -201,56 +200,13 @@ void TestBlockItems::connectorLines()
     }
 }
 
-void TestBlockItems::memoryCommandsTakeTheirDataflowsAlong()
-{
-    TestCanvas board(3);
-    ProcessItem* process = board.placeProcess(QPointF(200, 200));
-    MemoryItem* kept = board.placeMemory(QPointF(800, 600));
-    QPointer<MemoryItem> memory = board.placeMemory(QPointF(800, 200));
-    QPointer<DataflowItem> dataflow = board.drawDataflow(QPointF(200, 200), QPointF(800, 200));
-    QPointer<DataflowLine> line = dataflow->getStartLine();
-    QUndoStack* stack = board.canvas.undoStack();
-
-    stack->push(new DeleteMemoryCommand(&board.canvas, memory));
-    QVERIFY(!memory->scene() && !dataflow->scene() && !line->scene());
-    QVERIFY(board.canvas.dataflowItems.isEmpty());
-    QVERIFY(process->getDataflows().isEmpty());
-    QCOMPARE(board.canvas.memoryItems, QVector<MemoryItem*>({kept}));
-    stack->undo();
-    QCOMPARE(board.canvas.memoryItems, QVector<MemoryItem*>({kept, memory}));
-    QCOMPARE(dataflow->scene(), &board.canvas);
-    QCOMPARE(line->scene(), &board.canvas);
-    QCOMPARE(process->getDataflows(), QList<DataflowItem*>({dataflow}));
-    QCOMPARE(memory->getDataflows(), QList<DataflowItem*>({dataflow}));
-
-    // Undoing the addition takes the dataflow too; redoing brings both back.
-    stack->undo();
-    QVERIFY(!memory->scene() && !dataflow->scene());
-    QVERIFY(process->getDataflows().isEmpty());
-    stack->redo();
-    QCOMPARE(board.canvas.dataflowItems, QVector<DataflowItem*>({dataflow}));
-    QCOMPARE(process->getDataflows(), QList<DataflowItem*>({dataflow}));
-    QCOMPARE(dataflow->getEndLine()->scene(), &board.canvas);
-
-    // A new command drops the undone ones, and with them the item and its dataflow.
-    stack->undo();
-    MemoryItem* next = board.placeMemory(QPointF(800, 200));
-    QVERIFY(!memory && !dataflow && !line);
-    QCOMPARE(board.canvas.newMemoryItem, next);
-    QCOMPARE(next->getLabel(), QStringLiteral("var_41"));
-    // Items on the scene stay when the stack goes.
-    stack->clear();
-    QCOMPARE(next->scene(), &board.canvas);
-    QCOMPARE(kept->scene(), &board.canvas);
-}
-
-void TestBlockItems::removalLeavesNoDanglingPointers()
+void TestBlockItems::removalTakesConnectorsAlongAndUndoPutsAllBack()
 {
     TestCanvas board(3);
     ProcessItem* a = board.placeProcess(QPointF(200, 200));
     ProcessItem* b = board.placeProcess(QPointF(800, 200));
     ProcessItem* c = board.placeProcess(QPointF(800, 700));
-    MemoryItem* memory = board.placeMemory(QPointF(1500, 400));
+    QPointer<MemoryItem> memory = board.placeMemory(QPointF(1500, 400));
     QPointer<LinkItem> ab = board.drawLink(QPointF(200, 200), QPointF(800, 200));
     QPointer<LinkItem> ca = board.drawLink(QPointF(800, 700), QPointF(200, 200));
     QPointer<LinkItem> bc = board.drawLink(QPointF(800, 200), QPointF(800, 700));
@@ -258,27 +214,49 @@ void TestBlockItems::removalLeavesNoDanglingPointers()
     QPointer<DataflowItem> reads = board.drawDataflow(QPointF(1500, 400), QPointF(800, 700));
     QPointer<LinkLine> abStart = ab->getStartLine();
     QPointer<DataflowLine> readsEnd = reads->getEndLine();
+    QUndoStack* stack = board.stack();
+    const int itemsOnBoard = board.canvas.items().size();
+    const int steps = stack->count();
 
+    // A process takes the links and dataflows it ends along, and the canvas
+    // forgets them.
     board.canvas.currentLink = ab;
-    a->removeLinks();
-    QVERIFY(!ab && !ca && !abStart);
-    QCOMPARE(board.canvas.linkItems, QVector<LinkItem*>({bc}));
-    QCOMPARE(board.canvas.currentLink, nullptr);
-    QCOMPARE(board.canvas.newLinkItem, bc.data());
-    QCOMPARE(b->getLinks(), QList<LinkItem*>({bc}));
-    QCOMPARE(c->getLinks(), QList<LinkItem*>({bc}));
-
     board.canvas.currentDataflow = writes;
-    a->removeAllDataflowItems();
-    QVERIFY(!writes);
+    stack->push(new BlockItemsCommand(&board.canvas, nullptr, {a}, BlockItemsCommand::Remove, "Delete Process"));
+    QVERIFY(!a->scene() && !ab->scene() && !ca->scene() && !abStart->scene() && !writes->scene());
+    QCOMPARE(board.canvas.processItems, QVector<ProcessItem*>({b, c}));
+    QCOMPARE(board.canvas.linkItems, QVector<LinkItem*>({bc}));
+    QCOMPARE(board.canvas.dataflowItems, QVector<DataflowItem*>({reads}));
+    QCOMPARE(board.canvas.currentLink, nullptr);
     QCOMPARE(board.canvas.currentDataflow, nullptr);
+    QCOMPARE(b->getLinks(), QList<LinkItem*>({bc}));
     QCOMPARE(memory->getDataflows(), QList<DataflowItem*>({reads}));
-    memory->removeAllDataflowItems();
-    QVERIFY(!reads && !readsEnd);
-    QVERIFY(c->getDataflows().isEmpty());
-    QCOMPARE(board.canvas.newDataflowItem, nullptr);
-    QVERIFY(board.canvas.dataflowItems.isEmpty());
-    QCOMPARE(board.canvas.items().size(), 4 + 3); // the items and bc with its lines
+
+    // Undo puts every item back in its place in the registries.
+    stack->undo();
+    QCOMPARE(board.canvas.processItems, QVector<ProcessItem*>({a, b, c}));
+    QCOMPARE(board.canvas.linkItems, QVector<LinkItem*>({ab, ca, bc}));
+    QCOMPARE(board.canvas.dataflowItems, QVector<DataflowItem*>({writes, reads}));
+    QCOMPARE(a->getLinks().size(), 2);
+    QCOMPARE(memory->getDataflows().size(), 2);
+    QCOMPARE(board.canvas.items().size(), itemsOnBoard);
+
+    // A new step drops the undone one, whose items are on the canvas again.
+    stack->push(new BlockItemsCommand(&board.canvas, nullptr, {memory}, BlockItemsCommand::Remove, "Delete"));
+    QCOMPARE(stack->count(), steps + 1);
+    QVERIFY(ab && ca && writes);
+    QCOMPARE(c->getDataflows(), QList<DataflowItem*>());
+    // The memory item and its dataflows belong to the step now; they go with it.
+    stack->clear();
+    QVERIFY(!memory && !writes && !reads && !readsEnd);
+    QCOMPARE(board.canvas.items().size(), itemsOnBoard - 7); // the memory item, two boxes, four lines
+
+    // Undoing a placement takes the item off; the next one takes the same name.
+    MemoryItem* placed = board.placeMemory(QPointF(800, 200));
+    QCOMPARE(placed->getLabel(), QStringLiteral("var_40"));
+    stack->undo();
+    QVERIFY(!placed->scene());
+    QCOMPARE(board.placeMemory(QPointF(800, 200))->getLabel(), QStringLiteral("var_40"));
 
     // A line destroyed on its own, as in a scene teardown, is forgotten by its box.
     delete bc->getStartLine();

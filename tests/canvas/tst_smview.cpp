@@ -213,7 +213,7 @@ void TestSmView::drawEditMoveUndoRedo()
     QCOMPARE(commands, 15);
     const int drawn = d.canvas.items().size();
     for (int i = 0; i < commands; ++i)
-        d.canvas.undoAction()->trigger();
+        d.stack()->undo();
     QVERIFY(d.canvas.stateItems.isEmpty());
     QVERIFY(d.canvas.transitionItems.isEmpty());
     QVERIFY(d.canvas.textItems.isEmpty());
@@ -222,7 +222,7 @@ void TestSmView::drawEditMoveUndoRedo()
 
     // ...and redo them all.
     for (int i = 0; i < commands; ++i)
-        d.canvas.redoAction()->trigger();
+        d.stack()->redo();
     QCOMPARE(d.canvas.stateItems, QVector<StateItem*>({closed, opening, open}));
     QCOMPARE(d.canvas.transitionItems, QVector<TransitionItem*>({toOpening, toOpen, stay}));
     QCOMPARE(d.canvas.items().size(), drawn);

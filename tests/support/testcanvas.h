@@ -30,7 +30,7 @@ struct TestCanvas
 {
     QMenu menus[7];
     t_strContextMenu set {&menus[0], &menus[1], &menus[2], &menus[3], &menus[4], &menus[5], &menus[6]};
-    QAction processAdded, processProperties, save, returnToSelect;
+    QAction processAdded, processProperties, returnToSelect;
     Canvas canvas {&set};
 
     // By default a state machine, id 3 under 2 under 1.
@@ -46,7 +46,6 @@ struct TestCanvas
         canvas.setSceneRect(0, 0, 2000, 1050);
         canvas.setActions(&processAdded);
         canvas.setProcessLabelChangedAction(&processProperties);
-        canvas.setSaveAction(&save);
         canvas.setReturnToSelectAction(&returnToSelect);
         QObject::connect(&returnToSelect, &QAction::triggered, [this] { canvas.setMode(Canvas::SelectItem); });
     }

@@ -1,0 +1,296 @@
+#include "blockitemscommand.h"
+
+#include <QSet>
+
+#include <algorithm>
+
+#include "canvas.h"
+#include "dataflowitem.h"
+#include "dataflowline.h"
+#include "itemtype.h"
+#include "linkitem.h"
+#include "linkline.h"
+#include "memoryitem.h"
+#include "processitem.h"
+#include "projectcanvases.h"
+
+namespace {
+
+template <typename T>
+int indexIn(const QVector<T*>& registry, QGraphicsItem* item)
+{
+    return registry.indexOf(static_cast<T*>(item));
+}
+
+// Back into the registry at the recorded places; ascending order puts each
+// where it stood, since the ones before it are back already.
+template <typename T>
+void insertInto(QVector<T*>* registry, const QVector<QGraphicsItem*>& items, const QVector<int>& indexes)
+{
+    for (int i = 0; i < items.size(); ++i)
+        registry->insert(std::min(indexes.at(i), int(registry->size())), static_cast<T*>(items.at(i)));
+}
+
+} // namespace
+
+BlockItemsCommand::BlockItemsCommand(Canvas* target, ProjectCanvases* projectCanvases,
+                                     const QList<QGraphicsItem*>& items, Kind how, const QString& text)
+    : CanvasCommand(target)
+    , project(projectCanvases)
+    , kind(how)
+    , chosen(items)
+{
+    setText(text);
+}
+
+BlockItemsCommand::~BlockItemsCommand()
+{
+    // Released with the project, after every step that may still point into them.
+    if (holdsDiagrams && project)
+        project->retire(diagrams);
+}
+
+void BlockItemsCommand::redo()
+{
+    const bool placedAlready = kind == Arrival && firstRedo;
+    firstRedo = false;
+    if (placedAlready)
+        return;
+    if (kind == Remove)
+        takeOff();
+    else
+        putBack();
+}
+
+void BlockItemsCommand::undo()
+{
+    if (kind == Remove)
+        putBack();
+    else
+        takeOff();
+}
+
+void BlockItemsCommand::forget(const QGraphicsItem* item)
+{
+    if (canvas->currentProcess == item)
+        canvas->currentProcess = nullptr;
+    if (canvas->newProcessItem == item)
+        canvas->newProcessItem = nullptr;
+    if (canvas->currentMemory == item)
+        canvas->currentMemory = nullptr;
+    if (canvas->newMemoryItem == item)
+        canvas->newMemoryItem = nullptr;
+    if (canvas->currentLink == item)
+        canvas->currentLink = nullptr;
+    if (canvas->newLinkItem == item)
+        canvas->newLinkItem = nullptr;
+    if (canvas->currentDataflow == item)
+        canvas->currentDataflow = nullptr;
+    if (canvas->newDataflowItem == item)
+        canvas->newDataflowItem = nullptr;
+}
+
+void BlockItemsCommand::takeOff()
+{
+    QVector<QGraphicsItem*> nodes;
+    QVector<QGraphicsItem*> connectors;
+    QSet<QGraphicsItem*> seen;
+    const auto add = [&seen](QVector<QGraphicsItem*>* list, QGraphicsItem* item) {
+        if (item && !seen.contains(item)) {
+            seen.insert(item);
+            list->append(item);
+        }
+    };
+    for (QGraphicsItem* item : qAsConst(chosen)) {
+        if (!isOnCanvas(item))
+            continue;
+        switch (item->type()) {
+        case ProcessType:
+            add(&nodes, item);
+            for (LinkItem* link : static_cast<ProcessItem*>(item)->getLinks())
+                add(&connectors, link);
+            for (DataflowItem* dataflow : static_cast<ProcessItem*>(item)->getDataflows())
+                add(&connectors, dataflow);
+            break;
+        case MemoryType:
+            add(&nodes, item);
+            for (DataflowItem* dataflow : static_cast<MemoryItem*>(item)->getDataflows())
+                add(&connectors, dataflow);
+            break;
+        case LinkType:
+        case DataflowType:
+            add(&connectors, item);
+            break;
+        }
+    }
+
+    // Identities are looked up before any of them changes.
+    QHash<ProcessItem*, Canvas*> owned;
+    if (project)
+        owned = project->ownership(canvas);
+
+    takeConnectorsOff(connectors);
+    processes.clear();
+    memories.clear();
+    for (QGraphicsItem* item : qAsConst(nodes)) {
+        if (item->type() == ProcessType)
+            processes.append({item, indexIn(canvas->processItems, item)});
+        else
+            memories.append({item, indexIn(canvas->memoryItems, item)});
+    }
+    const auto byIndex = [](const Placed& a, const Placed& b) { return a.index < b.index; };
+    std::sort(processes.begin(), processes.end(), byIndex);
+    std::sort(memories.begin(), memories.end(), byIndex);
+    for (const Placed& placed : qAsConst(processes))
+        canvas->processItems.removeOne(static_cast<ProcessItem*>(placed.item));
+    for (const Placed& placed : qAsConst(memories))
+        canvas->memoryItems.removeOne(static_cast<MemoryItem*>(placed.item));
+    for (QGraphicsItem* item : qAsConst(nodes)) {
+        keep(item);
+        forget(item);
+        takeOffScene(item);
+    }
+
+    diagrams.clear();
+    diagramOwners.clear();
+    if (project && !processes.isEmpty()) {
+        // Each removed process's diagram and everything below it.
+        QVector<ProcessItem*> pending;
+        for (const Placed& placed : qAsConst(processes))
+            pending.append(static_cast<ProcessItem*>(placed.item));
+        while (!pending.isEmpty()) {
+            ProcessItem* process = pending.takeLast();
+            Canvas* diagram = owned.value(process, nullptr);
+            if (!diagram)
+                continue;
+            diagrams.append(diagram);
+            diagramOwners.insert(process, diagram);
+            for (ProcessItem* child : qAsConst(diagram->processItems))
+                pending.append(child);
+        }
+        project->detach(diagrams);
+        holdsDiagrams = true;
+        project->renumber(canvas, owned);
+        project->structureChanged();
+    }
+    canvas->update();
+}
+
+void BlockItemsCommand::putBack()
+{
+    QHash<ProcessItem*, Canvas*> owned;
+    if (project)
+        owned = project->ownership(canvas);
+
+    QVector<QGraphicsItem*> items;
+    QVector<int> indexes;
+    for (const Placed& placed : qAsConst(processes)) {
+        items.append(placed.item);
+        indexes.append(placed.index);
+    }
+    insertInto(&canvas->processItems, items, indexes);
+    items.clear();
+    indexes.clear();
+    for (const Placed& placed : qAsConst(memories)) {
+        items.append(placed.item);
+        indexes.append(placed.index);
+    }
+    insertInto(&canvas->memoryItems, items, indexes);
+    for (const Placed& placed : qAsConst(processes))
+        putOnScene(placed.item);
+    for (const Placed& placed : qAsConst(memories))
+        putOnScene(placed.item);
+    putConnectorsBack();
+
+    if (project && holdsDiagrams) {
+        project->attach(diagrams);
+        holdsDiagrams = false;
+        for (auto it = diagramOwners.cbegin(); it != diagramOwners.cend(); ++it)
+            owned.insert(it.key(), it.value());
+        project->renumber(canvas, owned);
+        project->structureChanged();
+    }
+    canvas->update();
+}
+
+void BlockItemsCommand::takeConnectorsOff(const QVector<QGraphicsItem*>& connectors)
+{
+    links.clear();
+    dataflows.clear();
+    for (QGraphicsItem* item : connectors) {
+        if (item->type() == LinkType)
+            links.append({item, indexIn(canvas->linkItems, item)});
+        else
+            dataflows.append({item, indexIn(canvas->dataflowItems, item)});
+    }
+    const auto byIndex = [](const Placed& a, const Placed& b) { return a.index < b.index; };
+    std::sort(links.begin(), links.end(), byIndex);
+    std::sort(dataflows.begin(), dataflows.end(), byIndex);
+
+    for (const Placed& placed : qAsConst(links)) {
+        auto* link = static_cast<LinkItem*>(placed.item);
+        if (link->startItem())
+            link->startItem()->removeLink(link);
+        if (link->endItem())
+            link->endItem()->removeLink(link);
+        canvas->linkItems.removeOne(link);
+        takeOffScene(link->getStartLine());
+        takeOffScene(link->getEndLine());
+    }
+    for (const Placed& placed : qAsConst(dataflows)) {
+        auto* dataflow = static_cast<DataflowItem*>(placed.item);
+        if (ProcessItem* process = dataflow->getProcess())
+            process->removeDataflow(dataflow);
+        if (MemoryItem* memory = dataflow->getMemory())
+            memory->removeDataflow(dataflow);
+        canvas->dataflowItems.removeOne(dataflow);
+        takeOffScene(dataflow->getStartLine());
+        takeOffScene(dataflow->getEndLine());
+    }
+    // Kept before the boxes at their ends, so that they go first: a connector
+    // takes its lines along when it is deleted.
+    for (QGraphicsItem* item : connectors) {
+        keep(item);
+        forget(item);
+        takeOffScene(item);
+    }
+}
+
+void BlockItemsCommand::putConnectorsBack()
+{
+    QVector<QGraphicsItem*> items;
+    QVector<int> indexes;
+    for (const Placed& placed : qAsConst(links)) {
+        items.append(placed.item);
+        indexes.append(placed.index);
+    }
+    insertInto(&canvas->linkItems, items, indexes);
+    items.clear();
+    indexes.clear();
+    for (const Placed& placed : qAsConst(dataflows)) {
+        items.append(placed.item);
+        indexes.append(placed.index);
+    }
+    insertInto(&canvas->dataflowItems, items, indexes);
+
+    for (const Placed& placed : qAsConst(links)) {
+        auto* link = static_cast<LinkItem*>(placed.item);
+        putOnScene(link);
+        putOnScene(link->getStartLine());
+        putOnScene(link->getEndLine());
+        if (link->startItem())
+            link->startItem()->addLink(link);
+        if (link->endItem() && link->endItem() != link->startItem())
+            link->endItem()->addLink(link);
+    }
+    for (const Placed& placed : qAsConst(dataflows)) {
+        auto* dataflow = static_cast<DataflowItem*>(placed.item);
+        putOnScene(dataflow);
+        putOnScene(dataflow->getStartLine());
+        putOnScene(dataflow->getEndLine());
+        if (ProcessItem* process = dataflow->getProcess())
+            process->addDataflow(dataflow);
+        if (MemoryItem* memory = dataflow->getMemory())
+            memory->addDataflow(dataflow);
+    }
+}

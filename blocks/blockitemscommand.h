@@ -1,0 +1,65 @@
+#ifndef BLOCKITEMSCOMMAND_H
+#define BLOCKITEMSCOMMAND_H
+
+#include <QHash>
+#include <QList>
+#include <QVector>
+
+#include "canvascommand.h"
+
+class ProcessItem;
+class ProjectCanvases;
+
+// Block items leaving their canvas, or coming onto it, as one step:
+// processes with the diagrams of their whole subtree, memory items, and the
+// links and dataflows that would lose an end with them. Everything taken off
+// is kept, so that undo puts it back in its place: the same items, at the
+// same places in the registries, with the same identities and diagrams.
+class BlockItemsCommand : public CanvasCommand
+{
+public:
+    enum Kind {
+        // The items are on the canvas; the step removes them.
+        Remove,
+        // A gesture has just put the items on the canvas; the step is their
+        // arrival, and undo removes them.
+        Arrival
+    };
+
+    // Without a project (a canvas on its own) processes take no diagrams along.
+    BlockItemsCommand(Canvas* canvas, ProjectCanvases* project, const QList<QGraphicsItem*>& items, Kind kind,
+                      const QString& text);
+    ~BlockItemsCommand() override;
+
+    void undo() override;
+    void redo() override;
+
+private:
+    struct Placed
+    {
+        QGraphicsItem* item;
+        int index;
+    };
+
+    void takeOff();
+    void putBack();
+    void takeConnectorsOff(const QVector<QGraphicsItem*>& connectors);
+    void putConnectorsBack();
+    void forget(const QGraphicsItem* item);
+
+    ProjectCanvases* project = nullptr;
+    Kind kind;
+    bool firstRedo = true;
+    QList<QGraphicsItem*> chosen;
+    // What the last removal took, each with its place in its registry.
+    QVector<Placed> processes;
+    QVector<Placed> memories;
+    QVector<Placed> links;
+    QVector<Placed> dataflows;
+    // The diagrams below the removed processes, and who owns which of them.
+    QVector<Canvas*> diagrams;
+    QHash<ProcessItem*, Canvas*> diagramOwners;
+    bool holdsDiagrams = false;
+};
+
+#endif // BLOCKITEMSCOMMAND_H

@@ -1,0 +1,24 @@
+#ifndef BLOCKVALUES_H
+#define BLOCKVALUES_H
+
+#include <QColor>
+#include <QString>
+
+// What the properties dialog of a link, memory item or dataflow edits, as
+// one value, so that an edit can be undone and redone as a whole.
+struct BlockValues
+{
+    QString label;
+    QString description;
+    QString datatype;
+    QColor colour;
+
+    bool operator==(const BlockValues& other) const
+    {
+        return label == other.label && description == other.description && datatype == other.datatype
+            && colour == other.colour;
+    }
+    bool operator!=(const BlockValues& other) const { return !(*this == other); }
+};
+
+#endif // BLOCKVALUES_H
