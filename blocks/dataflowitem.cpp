@@ -10,6 +10,7 @@
 #include "canvas.h"
 #include "dataflowline.h"
 #include "itemrecords.h"
+#include "qcolourof.h"
 #include "linkitem.h"
 #include "memoryitem.h"
 #include "processitem.h"
@@ -167,7 +168,7 @@ void DataflowItem::updatePropertiesfromXMLIO(t_dataflowItemReadFromXML* record)
     label = record->label;
     description = record->description;
     datatype = record->datatype;
-    backgroundColor = record->backgroundColour;
+    backgroundColor = qColourOf(record->backgroundColour);
     polygon.clear();
     for (const QPoint& point : qAsConst(record->polygon))
         polygon << QPointF(point);

@@ -8,6 +8,7 @@
 #include <QPainter>
 
 #include "itemrecords.h"
+#include "qcolourof.h"
 #include "linkline.h"
 #include "processitem.h"
 
@@ -120,7 +121,7 @@ void LinkItem::updatePropertiesfromXMLIO(t_linkItemReadFromXML* record)
     label = record->label;
     description = record->description;
     datatype = record->datatype;
-    backgroundColor = record->backgroundColour;
+    backgroundColor = qColourOf(record->backgroundColour);
     polygon.clear();
     for (const QPoint& point : qAsConst(record->polygon))
         polygon << QPointF(point);

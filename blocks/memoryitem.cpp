@@ -11,6 +11,7 @@
 #include "dataflowitem.h"
 #include "dataflowline.h"
 #include "itemrecords.h"
+#include "qcolourof.h"
 #include "processitem.h"
 
 namespace {
@@ -116,7 +117,7 @@ void MemoryItem::updatePropertiesfromXMLIO(t_memoryItemReadFromXML* record)
     label = record->label;
     description = record->description;
     datatype = record->datatype;
-    backgroundColor = record->backgroundColour;
+    backgroundColor = qColourOf(record->backgroundColour);
     polygon.clear();
     for (const QPoint& point : qAsConst(record->polygon))
         polygon << QPointF(point);

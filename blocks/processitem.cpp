@@ -14,6 +14,7 @@
 #include "canvas.h"
 #include "dataflowitem.h"
 #include "itemrecords.h"
+#include "qcolourof.h"
 #include "linkitem.h"
 #include "memoryitem.h"
 
@@ -162,7 +163,7 @@ void ProcessItem::updatePropertiesfromXMLIO(t_processItemReadFromXML* record)
     code = record->code;
     description = record->description;
     setSize(record->width, record->height);
-    backgroundColor = record->backgroundColour;
+    backgroundColor = qColourOf(record->backgroundColour);
     // The stored outline is not trusted: a file may give one that differs
     // from the size drawn, and connectors must meet what the user sees.
     updatePolygon();

@@ -1,6 +1,7 @@
 #include "stateitem.h"
 
 #include "itemshadow.h"
+#include "qcolourof.h"
 
 #include "canvas.h"
 
@@ -154,7 +155,7 @@ void StateItem::updatePropertiesfromXMLIO(t_stateItemReadFromXML* record)
     prepareGeometryChange();
     width = record->width;
     height = record->height;
-    backgroundColour = record->backgroundColour;
+    backgroundColour = qColourOf(record->backgroundColour);
     polygon.clear();
     for (const QPoint& point : qAsConst(record->polygon))
         polygon << QPointF(point);

@@ -1,6 +1,7 @@
 #include "textitem.h"
 
 #include "textproperties.h"
+#include "qcolourof.h"
 
 #include <QFontMetricsF>
 #include <QGraphicsSceneContextMenuEvent>
@@ -47,8 +48,8 @@ void TextItem::updatePropertiesfromXMLIO(t_textItemReadFromXML* record)
     parentId = record->parentId;
     grandParentId = record->grandParentId;
     itemType = record->type;
-    backgroundColour = record->backgroundColour;
-    textColour = record->textColour;
+    backgroundColour = qColourOf(record->backgroundColour);
+    textColour = qColourOf(record->textColour);
     polygon.clear();
     for (const QPoint& point : qAsConst(record->polygon))
         polygon << QPointF(point);

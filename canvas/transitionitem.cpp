@@ -1,6 +1,7 @@
 #include "transitionitem.h"
 
 #include "itemshadow.h"
+#include "qcolourof.h"
 
 #include "stateitem.h"
 #include "transitionline.h"
@@ -146,7 +147,7 @@ void TransitionItem::updatePropertiesfromXMLIO(t_transitionItemReadFromXML* reco
     grandParentId = record->grandParentId;
     label = record->label;
     condition = record->condition;
-    backgroundColour = record->backgroundColour;
+    backgroundColour = qColourOf(record->backgroundColour);
     prepareGeometryChange();
     width = record->width;
     height = record->height;

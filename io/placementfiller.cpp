@@ -4,10 +4,10 @@
 
 namespace {
 
-Colour colourOf(const QColor& colour, Colour fallback)
+Colour colourOf(const ColourSpec& colour, Colour fallback)
 {
     // A colour that did not parse is drawn, and saved, as the default.
-    return colour.isValid() ? Colour(colour.rgb()) : fallback;
+    return colour.valid ? colour.colour() : fallback;
 }
 
 QVector<QPointF> pointsOf(const QVector<QPoint>& points)

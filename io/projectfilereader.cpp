@@ -1,6 +1,5 @@
 #include "projectfilereader.h"
 
-#include <QColor>
 #include <QBuffer>
 #include <QFile>
 #include <QIODevice>
@@ -77,9 +76,9 @@ int toCoordinate(QStringView text)
     return int(toReal(text));
 }
 
-QColor toColour(QStringView text)
+ColourSpec toColour(QStringView text)
 {
-    return QColor(text.toString());
+    return ColourSpec::fromText(text);
 }
 
 // The names of a state's transitions, as many as it says it has.

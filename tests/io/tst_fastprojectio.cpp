@@ -6,10 +6,13 @@
 #include <QtTest>
 
 #include <QBuffer>
+#include <QColor>
+#include <QRandomGenerator>
 #include <QDir>
 #include <QTemporaryDir>
 #include <QXmlStreamWriter>
 
+#include "colourspec.h"
 #include "headlessproject.h"
 #include "projectfilereader.h"
 #include "testenvironment.h"
@@ -33,7 +36,7 @@ QString points(const QVector<QPoint>& polygon)
 QString dump(const ProjectFileReader::Records& r)
 {
     QStringList lines;
-    const auto colour = [](const QColor& c) { return c.isValid() ? c.name(QColor::HexArgb) : QStringLiteral("-"); };
+    const auto colour = [](const ColourSpec& c) { return c.valid ? QString::number(c.argb, 16) : QStringLiteral("-"); };
     for (const auto& p : r.processes)
         lines << QStringList {"P", QString::number(p.level), QString::number(p.id), QString::number(p.Nos), p.label,
                               QString::number(p.parentId), QString::number(p.grandParentId), p.code, p.description,
@@ -102,6 +105,7 @@ private slots:
     void scannerReadsAsStreamReader();
     void textWriterWritesAsStreamWriter();
     void wholeNumbersAreFormattedAsBefore();
+    void coloursAreReadAsTheGuiReadsThem();
     void largeProjectSavesAsItWasRead();
 };
 
@@ -242,4 +246,32 @@ void TestFastProjectIO::largeProjectSavesAsItWasRead()
 }
 
 QTEST_MAIN(TestFastProjectIO)
+// The reader needs no GUI, yet reads every colour text as the GUI's colour
+// class does: the same validity and the same value, alpha included.
+void TestFastProjectIO::coloursAreReadAsTheGuiReadsThem()
+{
+    QStringList texts {"", " ", "#", "#g00", "#fff", "#FfF", " #fff", "#fff ", "#80ff0000", "#abc\n", "white\n",
+                       "Light Blue", "light\tblue", "LIGHTBLUE", "trans parent", "red ", "gr\u00e9en", "rouge"};
+    for (const QString& name : QColor::colorNames())
+        texts << name << name.toUpper() << QStringLiteral(" %1 ").arg(name) << name.left(name.size() - 1);
+    // Hex of every length up to 14, with a stray non-digit now and then.
+    QRandomGenerator random(4711);
+    const QString digits = QStringLiteral("0123456789abcdefABCDEFxg");
+    for (int length = 0; length <= 14; ++length) {
+        for (int n = 0; n < 40; ++n) {
+            QString text = QStringLiteral("#");
+            for (int i = 0; i < length; ++i)
+                text += digits.at(int(random.bounded(n % 5 == 0 ? 24 : 22)));
+            texts << text;
+        }
+    }
+    for (const QString& text : qAsConst(texts)) {
+        const QColor gui(text);
+        const ColourSpec spec = ColourSpec::fromText(text);
+        QVERIFY2(spec.valid == gui.isValid(), qPrintable(text));
+        if (gui.isValid())
+            QVERIFY2(spec.argb == gui.rgba(), qPrintable(text));
+    }
+}
+
 #include "tst_fastprojectio.moc"
