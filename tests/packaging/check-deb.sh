@@ -37,7 +37,7 @@ owners="$(dpkg-deb -c "$deb" | awk '{ print $2 }' | sort -u)"
 
 root="$work/root"
 dpkg -x "$deb" "$root" || fail "dpkg -x"
-for file in usr/bin/korvel usr/bin/korvel-cli \
+for file in usr/bin/korvel usr/bin/korvel-cli usr/libexec/korvel/korvel-cli-render \
     "usr/share/applications/$app_id.desktop" \
     "usr/share/mime/packages/$app_id.xml" \
     "usr/share/metainfo/$app_id.metainfo.xml" \

@@ -28,8 +28,8 @@ fi
 rm -f "$prefix.log"
 share="$prefix/share"
 
-for program in korvel korvel-cli; do
-    [ -x "$prefix/bin/$program" ] || fail "bin/$program is missing or not executable"
+for program in bin/korvel bin/korvel-cli libexec/korvel/korvel-cli-render; do
+    [ -x "$prefix/$program" ] || fail "$program is missing or not executable"
 done
 
 # Every example, byte for byte.
@@ -92,6 +92,10 @@ done
 cli="$prefix/bin/korvel-cli"
 [ "$("$cli" --version)" = "korvel-cli $version" ] || fail "korvel-cli --version does not say $version"
 "$cli" check "$share/korvel/examples/Example_1.vorn" || fail "korvel-cli check of the installed example"
+# Only render, in a program of its own, loads the GUI libraries.
+ldd "$cli" | grep -q 'libQt5\(Gui\|Widgets\)' && fail "korvel-cli links the GUI libraries"
+"$cli" render "$share/korvel/examples/Example_1.vorn" -o "$prefix/pictures" --canvas Pedestrian_Crossing >/dev/null \
+    && [ -s "$prefix/pictures/Pedestrian_Crossing.svg" ] || fail "korvel-cli render of the installed example"
 
 [ "$failures" -eq 0 ] || { echo "$failures check(s) of the installed tree failed" >&2; exit 1; }
 echo "The installed tree is complete and valid."

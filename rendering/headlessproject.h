@@ -41,7 +41,6 @@ private:
     t_strContextMenu menus;
     QAction processAdded;
     QAction processLabelChanged;
-    QAction saveAction;
     QAction returnToSelect;
     XmlIO xmlIO;
     ProjectCanvases projectCanvases;

@@ -1,0 +1,29 @@
+// korvel-cli-render: the render command of korvel-cli, which hands it the
+// command line. It draws canvases, so it needs a GUI application, though
+// never a display.
+
+#include <QApplication>
+
+#include <new>
+
+#include "commandline.h"
+#include "rendercommand.h"
+#include "safesavefile.h"
+
+int main(int argc, char* argv[])
+{
+    qInstallMessageHandler(CommandLine::quietMessageHandler);
+    qputenv("QT_QPA_PLATFORM", "offscreen");
+    QApplication app(argc, argv);
+    QCoreApplication::setApplicationName(QLatin1String(CommandLine::programName));
+    QCoreApplication::setApplicationVersion(QLatin1String(CommandLine::programVersion));
+
+    for (const QString& message : SafeSaveFile::restoreInterrupted())
+        CommandLine::printError(message);
+    try {
+        return RenderCommand::run(QCoreApplication::arguments());
+    } catch (const std::bad_alloc&) {
+        CommandLine::printError(QStringLiteral("out of memory; nothing was written"));
+        return CommandLine::UsageOrFatal;
+    }
+}
