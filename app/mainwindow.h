@@ -303,7 +303,6 @@ private:
     void showSimulationProblems(const QStringList& messages);
 
     bool changedOutsideUndo = false;
-    Canvas* lastCreatedCanvas = nullptr;
     Canvas* currentCanvas = nullptr;
     HomeScreen* homeScreen = nullptr;
     Ui::MainWindow* ui;

@@ -53,8 +53,7 @@ t_strReadProcessItem nodeOf(const ProcessItem* process)
 bool MainWindow::createCanvasElement(t_strReadProcessItem* node)
 {
     projectCanvases.setCanvasSize(canvasWidth, canvasHeight);
-    lastCreatedCanvas = projectCanvases.createCanvasElement(node);
-    watchCanvas(lastCreatedCanvas);
+    watchCanvas(projectCanvases.createCanvasElement(node));
     return true;
 }
 
@@ -98,7 +97,6 @@ void MainWindow::clearAllData()
     // Nothing may keep showing or pointing at a canvas released here.
     ui->graphicsView->setScene(nullptr);
     currentCanvas = nullptr;
-    lastCreatedCanvas = nullptr;
     currentTreeNode = nullptr;
     projectCanvases.clear();
     autosave->projectClosed();

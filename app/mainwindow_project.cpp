@@ -191,9 +191,6 @@ void MainWindow::loadProject(const QString& outline)
     projectModel->setupModelData(outline.split(QLatin1Char('\n')),
                                  projectModel->getItem(QModelIndex()), true);
     updateProjectModel();
-    // The canvases were built by ProjectCanvases::load, shared with the CLI.
-    if (!projectCanvases.isEmpty())
-        lastCreatedCanvas = projectCanvases.all().last();
 
     TreeItem* root = projectModel->getItem(QModelIndex());
     currentTreeNode = root->childCount() > 0 ? root->child(0) : nullptr;

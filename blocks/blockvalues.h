@@ -4,6 +4,8 @@
 #include <QColor>
 #include <QString>
 
+#include <tuple>
+
 // What the properties dialog of a link, memory item or dataflow edits, as
 // one value, so that an edit can be undone and redone as a whole.
 struct BlockValues
@@ -13,6 +15,7 @@ struct BlockValues
     QString datatype;
     QColor colour;
 
+    auto fields() const { return std::tie(label, description, datatype, colour); }
     bool operator==(const BlockValues& other) const
     {
         return label == other.label && description == other.description && datatype == other.datatype

@@ -1,6 +1,7 @@
 #ifndef PROCESSITEM_H
 #define PROCESSITEM_H
 
+#include <tuple>
 #include <QColor>
 #include <QGraphicsRectItem>
 #include <QList>
@@ -44,6 +45,7 @@ public:
         QString description;
         QColor colour;
         int shape = 1;
+        auto fields() const { return std::tie(width, height, label, code, description, colour, shape); }
         bool operator==(const Values& other) const
         {
             return width == other.width && height == other.height && label == other.label

@@ -3,6 +3,9 @@
 
 #include <QPointer>
 
+#include <tuple>
+#include <utility>
+
 #include "canvascommand.h"
 #include "dataflowitem.h"
 #include "linkitem.h"
@@ -16,6 +19,28 @@
 // forward again. The dialog has already applied the edit when the command is
 // pushed, so its first redo does nothing. The item belongs to the scene or to
 // the commands that took it off; a guarded pointer covers the rest.
+namespace EditedFields {
+// The index of the one field that differs between two sets of values, or -1
+// when none or several do.
+template <typename Tuple, std::size_t... I>
+int onlyChange(const Tuple& before, const Tuple& after, std::index_sequence<I...>)
+{
+    int changed = -1;
+    int count = 0;
+    ((std::get<I>(before) != std::get<I>(after) ? (changed = int(I), ++count) : 0), ...);
+    return count == 1 ? changed : -1;
+}
+
+template <typename Values>
+int onlyChange(const Values& before, const Values& after)
+{
+    const auto a = before.fields();
+    const auto b = after.fields();
+    return onlyChange(a, b, std::make_index_sequence<std::tuple_size<decltype(a)>::value>());
+}
+} // namespace EditedFields
+
+// Consecutive edits of the same one field of one item are one step.
 template <typename Item>
 class EditPropertiesCommand : public CanvasCommand
 {
@@ -30,6 +55,20 @@ public:
         , newValues(after)
     {
         setText(text);
+    }
+
+    int id() const override { return 0x4b00 + Item::Type; }
+    bool mergeWith(const QUndoCommand* other) override
+    {
+        const auto* next = static_cast<const EditPropertiesCommand*>(other);
+        if (next->item != item || next->oldValues != newValues)
+            return false;
+        const int field = EditedFields::onlyChange(oldValues, newValues);
+        if (field < 0 || field != EditedFields::onlyChange(next->oldValues, next->newValues))
+            return false;
+        newValues = next->newValues;
+        setObsolete(newValues == oldValues);
+        return true;
     }
 
     void undo() override { apply(oldValues); }

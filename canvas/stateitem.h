@@ -1,6 +1,7 @@
 #ifndef STATEITEM_H
 #define STATEITEM_H
 
+#include <tuple>
 #include <QColor>
 #include <QGraphicsItem>
 #include <QList>
@@ -43,6 +44,11 @@ public:
         QString initCondition;
         QColor backgroundColour;
         bool initial = false;
+        auto fields() const
+        {
+            return std::tie(width, height, label, action, description, initDescription, initCondition,
+                            backgroundColour, initial);
+        }
         bool operator==(const Values& other) const;
         bool operator!=(const Values& other) const { return !(*this == other); }
     };

@@ -1,6 +1,7 @@
 #ifndef TEXTITEM_H
 #define TEXTITEM_H
 
+#include <tuple>
 #include <QColor>
 #include <QGraphicsRectItem>
 #include <QObject>
@@ -69,6 +70,7 @@ public:
         int height = 75;
         int itemType = 0;
         QString text;
+        auto fields() const { return std::tie(width, height, itemType, text); }
         bool operator==(const Values& other) const
         {
             return width == other.width && height == other.height && itemType == other.itemType

@@ -1,6 +1,7 @@
 #ifndef TRANSITIONITEM_H
 #define TRANSITIONITEM_H
 
+#include <tuple>
 #include <QColor>
 #include <QGraphicsRectItem>
 #include <QObject>
@@ -40,6 +41,10 @@ public:
         QString condition;
         QString description;
         QColor backgroundColour;
+        auto fields() const
+        {
+            return std::tie(width, height, label, action, condition, description, backgroundColour);
+        }
         bool operator==(const Values& other) const;
         bool operator!=(const Values& other) const { return !(*this == other); }
     };
