@@ -7,7 +7,6 @@
 #include <QFontMetricsF>
 #include <QPainter>
 
-#include "canvas.h"
 #include "dataflowline.h"
 #include "itemrecords.h"
 #include "qcolourof.h"

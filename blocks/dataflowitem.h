@@ -16,7 +16,6 @@
 #include "itemtype.h"
 
 class QMenu;
-class Canvas;
 class ProcessItem;
 class MemoryItem;
 class DataflowLine;

@@ -2,7 +2,7 @@
 
 #include <QPainter>
 
-#include "canvas.h"
+#include "diagramscene.h"
 #include "linkitem.h"
 
 namespace {
@@ -58,7 +58,7 @@ void FloatingLinkItem::paint(QPainter* painter, const QStyleOptionGraphicsItem*,
         width = size.width();
         height = size.height();
         updatePolygon(direction);
-        if (auto* canvas = qobject_cast<Canvas*>(scene()))
+        if (auto* canvas = qobject_cast<DiagramScene*>(scene()))
             canvas->floatingItemResized();
     }
     painter->setPen(pen);

@@ -2,7 +2,7 @@
 
 #include <QPainter>
 
-#include "canvas.h"
+#include "diagramscene.h"
 #include "memoryitem.h"
 
 namespace {
@@ -62,7 +62,7 @@ void FloatingMemoryItem::paint(QPainter* painter, const QStyleOptionGraphicsItem
         prepareGeometryChange();
         width = newWidth;
         height = storeHeight;
-        if (auto* canvas = qobject_cast<Canvas*>(scene()))
+        if (auto* canvas = qobject_cast<DiagramScene*>(scene()))
             canvas->floatingItemResized();
     }
     MemoryItem::paintDataStore(painter, pen, width, height, colour, label, datatype);

@@ -7,7 +7,7 @@
 #include <QMenu>
 #include <QPainter>
 
-#include "canvas.h"
+#include "diagramscene.h"
 #include "dataflowitem.h"
 #include "dataflowline.h"
 #include "itemrecords.h"
@@ -82,7 +82,7 @@ bool MemoryItem::displayProperties()
     properties.datatype = datatype;
     properties.currentColor = backgroundColor;
     properties.chosenColor = backgroundColor;
-    if (auto* canvas = qobject_cast<Canvas*>(scene()))
+    if (auto* canvas = qobject_cast<DiagramScene*>(scene()))
         properties.setSiblingLabels(canvas->siblingLabels(this));
     properties.fillProperties();
     if (properties.exec() != QDialog::Accepted)

@@ -17,7 +17,6 @@
 
 class QMenu;
 class QPainter;
-class Canvas;
 class DataflowItem;
 struct t_memoryItemReadFromXML;
 

@@ -11,7 +11,7 @@
 #include <QPainterPath>
 #include <QPen>
 
-#include "canvas.h"
+#include "diagramscene.h"
 #include "dataflowitem.h"
 #include "itemrecords.h"
 #include "qcolourof.h"
@@ -127,7 +127,7 @@ bool ProcessItem::displayProperties()
     properties.currentColor = backgroundColor;
     properties.chosenColor = backgroundColor;
     properties.shape = shape;
-    if (auto* canvas = qobject_cast<Canvas*>(scene()))
+    if (auto* canvas = qobject_cast<DiagramScene*>(scene()))
         properties.setSiblingLabels(canvas->siblingLabels(this));
     properties.fillProperties();
     if (properties.exec() != QDialog::Accepted)

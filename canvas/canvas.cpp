@@ -54,7 +54,7 @@ T* lastWithLabel(const QVector<T*>& registry, const QString& label)
 } // namespace
 
 Canvas::Canvas(t_strContextMenu* contextMenus, QObject* /*parent*/)
-    : QGraphicsScene(nullptr)
+    : DiagramScene(nullptr)
     , menus(contextMenus)
 {
     // Lines follow every dragged state; keeping a spatial index of them up

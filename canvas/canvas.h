@@ -1,7 +1,6 @@
 #ifndef CANVAS_H
 #define CANVAS_H
 
-#include <QGraphicsScene>
 #include <QGraphicsTextItem>
 #include <QHash>
 #include <QPointF>
@@ -9,6 +8,7 @@
 #include <QVector>
 
 #include "contextmenus.h"
+#include "diagramscene.h"
 #include "itemrecords.h"
 #include "strreadprocessitem.h"
 
@@ -34,7 +34,7 @@ class InitialTransitionLine;
 // The diagram of one node of the project hierarchy. It turns mouse gestures
 // into items or undo commands, keeps one registry per item kind, and reports
 // back to the main window only by triggering the hidden actions it was given.
-class Canvas : public QGraphicsScene
+class Canvas : public DiagramScene
 {
     Q_OBJECT
 
@@ -111,7 +111,7 @@ public:
     ProcessItem* getProcessItem(t_strReadProcessItem* node, bool* found) const;
     // The labels of the other processes, memory items or states on this
     // canvas (the kind of item decides which); names must not repeat there.
-    QStringList siblingLabels(const QGraphicsItem* item) const;
+    QStringList siblingLabels(const QGraphicsItem* item) const override;
     void addFloatingLinkItem(const QString& label, int kind);
     void addFloatingMemoryItem(const QString& label, const QString& datatype, const QColor& colour);
     void removeAllFloatingLinkItems();
@@ -120,7 +120,7 @@ public:
     // mirrors in a column to their right, none overlapping.
     void arrangeFloatingItems();
     // A mirror changed size while painted: arrange again once painting is over.
-    void floatingItemResized();
+    void floatingItemResized() override;
     void clearCanvas();
 
     // While a project file is placed, labels are looked up through indexes
