@@ -163,6 +163,11 @@ void TestMainWindow::everyDialogEditSetsModifiedAndCloseAsks()
     }
     QCOMPARE(answer.answeredCount(), 3);
     QVERIFY(s.modified());
+    // The edit is one undo step on every kind of item.
+    s.action("actionUndo")->trigger();
+    QVERIFY(s.clean());
+    s.action("actionRedo")->trigger();
+    QVERIFY(s.modified());
 
     answer.pressButton(QMessageBox::Cancel);
     s.action("actionClose_Project")->trigger();
