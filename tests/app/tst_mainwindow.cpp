@@ -297,6 +297,18 @@ void TestMainWindow::blockEditsUndoAndRedo()
     s.action("actionRedo")->trigger();
     QCOMPARE(s.snapshot(), after);
     QVERIFY(s.modified());
+
+    // An undone step that a new one replaces lets go of what it took off (a
+    // process's diagram too), and closing releases it.
+    s.action("actionUndo")->trigger();
+    c->clearSelection();
+    first->setSelected(true);
+    s.action("actionBringToFront")->trigger();
+    QCOMPARE(s.snapshot(), before);
+    QCOMPARE(s.window.getCanvases().size(), 7);
+    answer.pressButton(QMessageBox::Discard);
+    s.action("actionClose_Project")->trigger();
+    QVERIFY(s.window.getCanvases().isEmpty());
 }
 
 void TestMainWindow::gesturesThatChangeNothingLeaveItClean()
