@@ -169,8 +169,13 @@ void MainWindow::followProcessName(ProcessItem* process)
     Canvas* diagram = getCanvasItem(process->getLevel(), process->getId(), process->getParentId(), &found);
     if (!found || diagram->getLabel() == process->getLabel())
         return;
+    // Found by its old name, the browser's node takes the new one in place.
+    TreeItem* node = treeNodeOf(diagram);
     diagram->setLabel(process->getLabel());
-    restoreBrowserTree();
+    if (node)
+        projectModel->setData(projectModel->indexOf(node), process->getLabel(), Qt::EditRole);
+    else
+        restoreBrowserTree();
 }
 
 // ---- Delete -----------------------------------------------------------------

@@ -12,8 +12,12 @@
 #include <QGraphicsView>
 #include <QMessageBox>
 #include <QSettings>
+#include <QSet>
 #include <QStandardPaths>
+#include <QTreeView>
 #include <QUndoStack>
+
+#include <functional>
 
 #include "createproject.h"
 #include "diagramlabelcommand.h"
@@ -52,6 +56,18 @@ bool refusedBeforeReading(QWidget* parent, const QString& path)
                           QCoreApplication::translate("MainWindow", "The project file %1 cannot be opened: %2.")
                               .arg(QDir::toNativeSeparators(path), ProjectFileOpener::reason(result)));
     return true;
+}
+
+// Visits every node of the browser with its path of labels, top down.
+void walkBrowser(QAbstractItemModel* model, const QModelIndex& parent, const QString& path,
+                 const std::function<void(const QModelIndex&, const QString&)>& visit)
+{
+    for (int row = 0; row < model->rowCount(parent); ++row) {
+        const QModelIndex index = model->index(row, 0, parent);
+        const QString here = path + QLatin1Char('/') + index.data().toString();
+        visit(index, here);
+        walkBrowser(model, index, here, visit);
+    }
 }
 
 } // namespace
@@ -207,6 +223,12 @@ void MainWindow::loadProject(const QString& outline)
 
 void MainWindow::restoreBrowserTree()
 {
+    // Nodes the user folded stay folded, found again by their paths.
+    QSet<QString> folded;
+    walkBrowser(projectModel, QModelIndex(), QString(), [&](const QModelIndex& index, const QString& path) {
+        if (projectModel->rowCount(index) > 0 && !ui->treeView->isExpanded(index))
+            folded.insert(path);
+    });
     clearProjectModel();
     QString outline;
     if (!projectCanvases.getAllCanvasNames(&outline))
@@ -215,6 +237,12 @@ void MainWindow::restoreBrowserTree()
     projectModel->setupModelData(outline.split(QLatin1Char('\n')), root, true);
     updateProjectModel();
     ui->treeView->expandAll();
+    if (!folded.isEmpty()) {
+        walkBrowser(projectModel, QModelIndex(), QString(), [&](const QModelIndex& index, const QString& path) {
+            if (folded.contains(path))
+                ui->treeView->collapse(index);
+        });
+    }
     // The node of the shown canvas becomes the current tree node again.
     currentTreeNode = treeNodeOf(currentCanvas);
 }

@@ -125,8 +125,10 @@ void BlockItemsCommand::takeOff()
     }
 
     // Identities are looked up before any of them changes.
+    const bool takesProcesses =
+        std::any_of(nodes.cbegin(), nodes.cend(), [](const QGraphicsItem* item) { return item->type() == ProcessType; });
     QHash<ProcessItem*, Canvas*> owned;
-    if (project)
+    if (project && takesProcesses)
         owned = project->ownership(canvas);
 
     takeConnectorsOff(connectors);
@@ -178,8 +180,10 @@ void BlockItemsCommand::takeOff()
 
 void BlockItemsCommand::putBack()
 {
+    // Looked up before the diagrams taken off are back, as their identities
+    // may be taken meanwhile by the processes that moved up.
     QHash<ProcessItem*, Canvas*> owned;
-    if (project)
+    if (project && holdsDiagrams)
         owned = project->ownership(canvas);
 
     QVector<QGraphicsItem*> items;

@@ -184,6 +184,9 @@ void TestBinding::deletingAProcessIsOneStepThatComesBackWhole()
     Canvas* canvas = s.open("Microcontroller");
     const QByteArray before = s.snapshot();
     const QStringList labelsBefore = s.labels();
+    // A node the user folded stays folded while the browser follows.
+    auto* tree = s.window.findChild<QTreeView*>("treeView");
+    tree->collapse(ProjectFixture::nodeNamed(s.model(), "Push_Button"));
 
     // No question: the subtree comes back with undo. The link selected with
     // the process goes once, with its end.
@@ -193,6 +196,8 @@ void TestBinding::deletingAProcessIsOneStepThatComesBackWhole()
     QCOMPARE(s.labels(), QStringList({"Pedestrian_Crossing", "Hardware Module", "Microcontroller", "Push_Button",
                                       "Button_Debounce"}));
     QVERIFY(!ProjectFixture::nodeNamed(s.model(), "Light_Sequencer").isValid());
+    QVERIFY(!tree->isExpanded(ProjectFixture::nodeNamed(s.model(), "Push_Button")));
+    QVERIFY(tree->isExpanded(ProjectFixture::nodeNamed(s.model(), "Microcontroller")));
     QVERIFY(canvas->linkItems.isEmpty());
     QVERIFY(s.process("Push_Button")->getLinks().isEmpty());
     // The remaining process and the machine below it took the freed number.
