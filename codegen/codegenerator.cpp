@@ -455,18 +455,6 @@ void CodeGenerator::updateStateCodeVector()
     }
 
     updateState0CodeString();
-    // Sized once: on large machines this is most of the source file.
-    int length = state0CodeString.size() + 2;
-    for (const QString& code : qAsConst(stateCodeVector))
-        length += code.size() + 2;
-    stateCodeString.clear();
-    stateCodeString.reserve(length);
-    stateCodeString += state0CodeString;
-    stateCodeString += QLatin1String("\n\n");
-    for (const QString& code : qAsConst(stateCodeVector)) {
-        stateCodeString += code;
-        stateCodeString += QLatin1String("\n\n");
-    }
 }
 
 // ---- Whole files ---------------------------------------------------------
@@ -495,6 +483,11 @@ QString CodeGenerator::headerFileText()
 
 QString CodeGenerator::sourceFileText()
 {
+    return sourceFilePieces().join(QString());
+}
+
+QStringList CodeGenerator::sourceFilePieces()
+{
     generateSourceFileName();
     updateFileHeaderForSourceString();
     updateDefaultIncludesString();
@@ -505,19 +498,31 @@ QString CodeGenerator::sourceFileText()
     updateGlobalFunctionsDefinitions();
     updateStateCodeVector();
 
-    return fileHeaderString + blankLine
-        + QStringLiteral("/*----------------------------------- includes -----------------------------------*/ \n")
-        + QLatin1Char('\n') + defaultIncludesString + blankLine
-        + QStringLiteral("/*--------------------------------- user defines ---------------------------------*/ \n")
-        + QLatin1Char('\n') + userMacrosString
-        + QStringLiteral("/*---------------------------------- variables -----------------------------------*/ \n")
-        + QLatin1Char('\n') + globalVariablesString
-        + QStringLiteral("/*---------------------------------- user code -----------------------------------*/ \n")
-        + QLatin1Char('\n') + userCodeString
-        + QStringLiteral("/*---------------------------------- headers -------------------------------------*/ \n")
-        + QLatin1Char('\n') + sourceHeadersString
-        + QStringLiteral("/*--------------------------- function definitions -------------------------------*/ \n")
-        + QLatin1Char('\n') + globalFunctionsDefinitionsString + QLatin1Char('\n') + stateCodeString;
+    // The pieces share their text with the generator's: on a large machine
+    // the code of the states is most of the file, and it is never copied.
+    QStringList pieces {
+        fileHeaderString + blankLine
+            + QStringLiteral("/*----------------------------------- includes -----------------------------------*/ \n")
+            + QLatin1Char('\n') + defaultIncludesString + blankLine
+            + QStringLiteral("/*--------------------------------- user defines ---------------------------------*/ \n")
+            + QLatin1Char('\n') + userMacrosString
+            + QStringLiteral("/*---------------------------------- variables -----------------------------------*/ \n")
+            + QLatin1Char('\n') + globalVariablesString
+            + QStringLiteral("/*---------------------------------- user code -----------------------------------*/ \n")
+            + QLatin1Char('\n') + userCodeString
+            + QStringLiteral("/*---------------------------------- headers -------------------------------------*/ \n")
+            + QLatin1Char('\n') + sourceHeadersString
+            + QStringLiteral("/*--------------------------- function definitions -------------------------------*/ \n")
+            + QLatin1Char('\n'),
+        globalFunctionsDefinitionsString, QStringLiteral("\n"), state0CodeString};
+    const QString gap = QStringLiteral("\n\n");
+    pieces.reserve(pieces.size() + 2 * stateCodeVector.size() + 1);
+    pieces.append(gap);
+    for (const QString& code : qAsConst(stateCodeVector)) {
+        pieces.append(code);
+        pieces.append(gap);
+    }
+    return pieces;
 }
 
 QString CodeGenerator::headerFilePath() const
@@ -559,7 +564,7 @@ bool CodeGenerator::resolveTarget(const QString& path, QString* target)
     return true;
 }
 
-bool CodeGenerator::writeFiles(const QVector<QString>& paths, const QVector<QString>& texts)
+bool CodeGenerator::writeFiles(const QVector<QString>& paths, const QVector<QStringList>& texts)
 {
     // Every file is written aside first and the set is renamed into place
     // only when all are complete: a full disk, a failed write or an
@@ -593,14 +598,15 @@ bool CodeGenerator::writeFiles(const QVector<QString>& paths, const QVector<QStr
         // In pieces, so that the stream never holds a second copy of a
         // large file's text; a piece never ends inside a surrogate pair.
         QTextStream stream(&file);
-        const QString& text = texts[i];
         const int piece = 1 << 16;
-        for (int at = 0; at < text.size();) {
-            int length = qMin(piece, text.size() - at);
-            if (at + length < text.size() && text.at(at + length - 1).isHighSurrogate())
-                --length;
-            stream << QStringView(text).mid(at, length);
-            at += length;
+        for (const QString& text : texts[i]) {
+            for (int at = 0; at < text.size();) {
+                int length = qMin(piece, text.size() - at);
+                if (at + length < text.size() && text.at(at + length - 1).isHighSurrogate())
+                    --length;
+                stream << QStringView(text).mid(at, length);
+                at += length;
+            }
         }
         stream.flush();
         file.close();
@@ -628,14 +634,12 @@ bool CodeGenerator::writeFiles(const QVector<QString>& paths, const QVector<QStr
 
 bool CodeGenerator::writeHeaderFile()
 {
-    const QString text = headerFileText();
-    return writeFiles({headerFilePath()}, {text});
+    return writeFiles({headerFilePath()}, {QStringList {headerFileText()}});
 }
 
 bool CodeGenerator::writeSourceFile()
 {
-    const QString text = sourceFileText();
-    return writeFiles({sourceFilePath()}, {text});
+    return writeFiles({sourceFilePath()}, {sourceFilePieces()});
 }
 
 bool CodeGenerator::isSafeFileStem(const QString& name)
@@ -695,8 +699,7 @@ bool CodeGenerator::writeStateMachineFiles()
         return false;
     // The source uses names set while the header is built.
     const QString header = headerFileText();
-    const QString source = sourceFileText();
-    return writeFiles({headerFilePath(), sourceFilePath()}, {header, source});
+    return writeFiles({headerFilePath(), sourceFilePath()}, {QStringList {header}, sourceFilePieces()});
 }
 
 QVector<DesignLinter::Finding> CodeGenerator::designRefusals() const

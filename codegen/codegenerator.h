@@ -77,6 +77,8 @@ public:
     // of the same run, since it uses names set while the header was built.
     QString headerFileText();
     QString sourceFileText();
+    // The source file's text in order, pieces sharing the generator's strings.
+    QStringList sourceFilePieces();
 
     bool writeHeaderFile();
     bool writeSourceFile();
@@ -132,7 +134,8 @@ private:
     // Position of the state among the machine's states, or -1.
     int positionOf(ElementId state) const;
     void indexStatePositions();
-    bool writeFiles(const QVector<QString>& paths, const QVector<QString>& texts);
+    // Each file's text given as pieces, written one after the other.
+    bool writeFiles(const QVector<QString>& paths, const QVector<QStringList>& texts);
     bool resolveTarget(const QString& path, QString* target);
     bool outputFolderUsable();
     const QVector<StateElement>& states() const;
@@ -171,7 +174,6 @@ private:
     QVector<QString> globalFunctionsDefinitions;
     QString globalFunctionsDefinitionsString;
     QString state0CodeString;
-    QString stateCodeString;
     QVector<QString> errorList;
 
     // Positions by state, and transitions by id, so that finding a
