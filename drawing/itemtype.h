@@ -1,6 +1,8 @@
 #ifndef ITEMTYPE_H
 #define ITEMTYPE_H
 
+#include <QGraphicsItem>
+
 // Item kinds as returned by QGraphicsItem::type(); plain numbers, stored in
 // no file but shared by the canvas and the main window.
 enum ItemType {
@@ -19,6 +21,11 @@ enum ItemType {
 inline bool isEditableItemType(int type)
 {
     return type >= TransitionType && type <= DataflowType;
+}
+
+inline bool isEditableItem(const QGraphicsItem* item)
+{
+    return item && isEditableItemType(item->type());
 }
 
 #endif // ITEMTYPE_H

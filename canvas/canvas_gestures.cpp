@@ -1,0 +1,371 @@
+// The mouse gestures on a canvas and the property dialogs they open.
+
+#include "canvas.h"
+
+#include <QGraphicsLineItem>
+#include <QGraphicsSceneContextMenuEvent>
+#include <QGraphicsSceneMouseEvent>
+#include <QPen>
+#include <QUndoStack>
+
+#include <limits>
+
+#include "addstatecommand.h"
+#include "addtextcommand.h"
+#include "addtransitioncommand.h"
+#include "addmemorycommand.h"
+#include "blockitemscommand.h"
+#include "dataflowitem.h"
+#include "editpropertiescommand.h"
+#include "initialtransition.h"
+#include "itemtype.h"
+#include "linkitem.h"
+#include "namerules.h"
+#include "memoryitem.h"
+#include "moveitemscommand.h"
+#include "processitem.h"
+#include "stateitem.h"
+#include "textitem.h"
+#include "transitionitem.h"
+
+// ---- Mouse gestures -------------------------------------------------------
+
+void Canvas::mousePressEvent(QGraphicsSceneMouseEvent* event)
+{
+    if (readOnly) {
+        event->accept();
+        return;
+    }
+    if (event->button() != Qt::LeftButton)
+        return;
+
+    const QPointF point = event->scenePos();
+    pressPositions.clear();
+    if (mode != SelectItem) {
+        switch (mode) {
+        case InsertState:
+            m_undoStack->push(new AddStateCommand(this, point - QPointF(140, 75), nullptr));
+            update();
+            trigger(returnToSelectAction);
+            break;
+        case InsertText:
+            m_undoStack->push(new AddTextCommand(this, point, nullptr));
+            update();
+            trigger(returnToSelectAction);
+            break;
+        case InsertMemory:
+            m_undoStack->push(new AddMemoryCommand(this, point));
+            update();
+            trigger(returnToSelectAction);
+            break;
+        case InsertTransition:
+        case InsertLink:
+        case InsertDataflow:
+            tempLine = new QGraphicsLineItem(QLineF(point, point));
+            tempLine->setPen(QPen(Qt::black, 2, Qt::SolidLine));
+            // Drawn over every item, so it stays visible across states and boxes.
+            tempLine->setZValue(std::numeric_limits<qreal>::max());
+            addItem(tempLine);
+            break;
+        case InsertProcess:
+            insertProcessAt(point);
+            break;
+        case SelectItem:
+            break;
+        }
+    } else {
+        QGraphicsItem* top = topItemAt(point);
+        removeAllSelection();
+        highlight(top);
+    }
+    QGraphicsScene::mousePressEvent(event);
+    if (mode == SelectItem) {
+        for (QGraphicsItem* item : selectedItems()) {
+            if (isEditableItem(item) && (item->flags() & QGraphicsItem::ItemIsMovable))
+                pressPositions.append({dynamic_cast<QObject*>(item), item->pos()});
+        }
+    }
+}
+
+void Canvas::recordMoves()
+{
+    QList<MoveItemsCommand::Move> moves;
+    for (const auto& pressed : qAsConst(pressPositions)) {
+        auto* item = dynamic_cast<QGraphicsItem*>(pressed.first.data());
+        // Only items still on this canvas: a press may have deleted some.
+        if (!item || item->scene() != this || item->pos() == pressed.second)
+            continue;
+        moves.append({pressed.first, pressed.second, item->pos()});
+    }
+    pressPositions.clear();
+    if (!moves.isEmpty())
+        m_undoStack->push(new MoveItemsCommand(this, moves));
+}
+
+void Canvas::insertProcessAt(const QPointF& point)
+{
+    auto* process = new ProcessItem(menus->processMenu, point, drawProcessShape, nullptr);
+    process->initProcessItem();
+    processItems.append(process);
+    newProcessItem = process;
+
+    const int n = processItems.size();
+    const int childLevel = level + 1;
+    process->setId(n);
+    process->setParentId(id);
+    process->setGrandParentId(parentId);
+    process->setNos(n);
+    process->setLevel(childLevel);
+    // The lowest free number: a name taken twice would lose links on reload.
+    const QString prefix = QStringLiteral("process_%1").arg(childLevel);
+    process->setLabel(prefix
+                      + QString::number(NameRules::lowestFreeNumber(prefix, siblingLabels(process), 1)));
+    if (level == 4)
+        process->setBackgroundColor(Qt::red);
+
+    process->setZValue(nextZValue());
+    addItem(process);
+    update();
+    // The window gives the process its diagram and browser node first; undo
+    // takes them away with it.
+    trigger(processAddedAction);
+    m_undoStack->push(new BlockItemsCommand(this, project, {process}, BlockItemsCommand::Arrival,
+                                            tr("Add Process")));
+    trigger(returnToSelectAction);
+}
+
+void Canvas::mouseMoveEvent(QGraphicsSceneMouseEvent* event)
+{
+    if (readOnly)
+        return;
+    const bool dragging = mode == InsertTransition || mode == InsertLink || mode == InsertDataflow;
+    if (dragging && tempLine) {
+        tempLine->setLine(QLineF(tempLine->line().p1(), event->scenePos()));
+        return;
+    }
+    QGraphicsScene::mouseMoveEvent(event);
+}
+
+void Canvas::mouseReleaseEvent(QGraphicsSceneMouseEvent* event)
+{
+    if (readOnly)
+        return;
+    if (!tempLine) {
+        if (mode == SelectItem) {
+            QGraphicsItem* top = topItemAt(event->scenePos());
+            if (top && top->type() == StateType && static_cast<StateItem*>(top)->initialStatus())
+                initialTransition->updatePosition();
+        }
+        QGraphicsScene::mouseReleaseEvent(event);
+        if (event->button() == Qt::LeftButton)
+            recordMoves();
+        update();
+        return;
+    }
+    if (mode == InsertTransition || mode == InsertLink || mode == InsertDataflow) {
+        finishDrag(event);
+    } else {
+        // The tool changed during the drag: the rubber band must not stay behind.
+        removeItem(tempLine);
+        delete tempLine;
+    }
+    tempLine = nullptr;
+    update();
+    QGraphicsScene::mouseReleaseEvent(event);
+}
+
+void Canvas::finishDrag(QGraphicsSceneMouseEvent*)
+{
+    const QLineF line = tempLine->line();
+    QList<QGraphicsItem*> startItems = items(line.p1(), Qt::IntersectsItemShape, Qt::DescendingOrder);
+    QList<QGraphicsItem*> endItems = items(line.p2(), Qt::IntersectsItemShape, Qt::DescendingOrder);
+    // The rubber band is destroyed below, so it must not stay in either list,
+    // also when it is alone there (a drag onto empty canvas).
+    auto dropTempLine = [this](QList<QGraphicsItem*>& list) {
+        list.removeAll(tempLine);
+    };
+    dropTempLine(startItems);
+    dropTempLine(endItems);
+    removeItem(tempLine);
+    delete tempLine;
+    tempLine = nullptr;
+
+    if (startItems.isEmpty() || endItems.isEmpty() || startItems.first() == endItems.first())
+        return;
+
+    QGraphicsItem* start = startItems.first();
+    QGraphicsItem* end = endItems.first();
+    if (mode == InsertTransition) {
+        if (start->type() != StateType || end->type() != StateType)
+            return;
+        m_undoStack->push(new AddTransitionCommand(this, static_cast<StateItem*>(start),
+                                                   static_cast<StateItem*>(end), nullptr));
+        update();
+        update();
+        trigger(returnToSelectAction);
+    } else if (mode == InsertLink) {
+        if (start->type() != ProcessType || end->type() != ProcessType)
+            return;
+        auto* from = static_cast<ProcessItem*>(start);
+        auto* to = static_cast<ProcessItem*>(end);
+        auto* link = new LinkItem(menus->linkMenu, from, to, nullptr);
+        link->setLevel(level + 1);
+        link->setParentId(id);
+        link->setGrandParentId(parentId);
+        placeLink(link, from, to);
+        m_undoStack->push(new BlockItemsCommand(this, project, {link}, BlockItemsCommand::Arrival, tr("Add Link")));
+        trigger(returnToSelectAction);
+    } else if (mode == InsertDataflow) {
+        const bool processToMemory = start->type() == ProcessType && end->type() == MemoryType;
+        const bool memoryToProcess = start->type() == MemoryType && end->type() == ProcessType;
+        if (!processToMemory && !memoryToProcess)
+            return;
+        auto* process = static_cast<ProcessItem*>(processToMemory ? start : end);
+        auto* memory = static_cast<MemoryItem*>(processToMemory ? end : start);
+        auto* dataflow = new DataflowItem(menus->dataflowMenu, start, end, nullptr);
+        dataflow->setLevel(level + 1);
+        dataflow->setParentId(id);
+        dataflow->setGrandParentId(parentId);
+        placeDataflow(dataflow, start, end, process, memory);
+        m_undoStack->push(
+            new BlockItemsCommand(this, project, {dataflow}, BlockItemsCommand::Arrival, tr("Add Dataflow")));
+        trigger(returnToSelectAction);
+    }
+}
+
+void Canvas::mouseDoubleClickEvent(QGraphicsSceneMouseEvent* event)
+{
+    if (readOnly)
+        return;
+    QGraphicsItem* top = topItemAt(event->scenePos());
+    removeAllSelection();
+    if (isEditableItem(top)) {
+        switch (top->type()) {
+        case StateType:
+            currentState = static_cast<StateItem*>(top);
+            displayStateProperties();
+            break;
+        case TransitionType:
+            currentTransition = static_cast<TransitionItem*>(top);
+            displayTransitionProperties();
+            break;
+        case TextType:
+            currentText = static_cast<TextItem*>(top);
+            displayTextItemProperties();
+            break;
+        case ProcessType:
+            currentProcess = static_cast<ProcessItem*>(top);
+            trigger(processPropertiesAction);
+            break;
+        case LinkType:
+            currentLink = static_cast<LinkItem*>(top);
+            displayLinkItemProperties();
+            break;
+        case MemoryType:
+            currentMemory = static_cast<MemoryItem*>(top);
+            displayMemoryItemProperties();
+            break;
+        case DataflowType:
+            currentDataflow = static_cast<DataflowItem*>(top);
+            displayDataflowItemProperties();
+            break;
+        }
+    }
+    QGraphicsScene::mouseDoubleClickEvent(event);
+}
+
+void Canvas::contextMenuEvent(QGraphicsSceneContextMenuEvent* event)
+{
+    if (readOnly) {
+        event->accept();
+        return;
+    }
+    QGraphicsItem* top = topItemAt(event->scenePos());
+    removeAllSelection();
+    // The menu's commands act on what was clicked, never on an older selection.
+    if (isEditableItem(top) && !top->isSelected()) {
+        clearSelection();
+        top->setSelected(true);
+    }
+    if (isEditableItem(top)) {
+        switch (top->type()) {
+        case StateType: currentState = static_cast<StateItem*>(top); break;
+        case TransitionType: currentTransition = static_cast<TransitionItem*>(top); break;
+        case TextType: currentText = static_cast<TextItem*>(top); break;
+        case ProcessType: currentProcess = static_cast<ProcessItem*>(top); break;
+        case LinkType: currentLink = static_cast<LinkItem*>(top); break;
+        case MemoryType: currentMemory = static_cast<MemoryItem*>(top); break;
+        case DataflowType: currentDataflow = static_cast<DataflowItem*>(top); break;
+        }
+    }
+    QGraphicsScene::contextMenuEvent(event);
+}
+
+// ---- Property dialogs -----------------------------------------------------
+
+bool Canvas::displayStateProperties()
+{
+    if (!currentState || readOnly)
+        return false;
+    StateItem* state = currentState;
+    const StateItem::Values before = state->values();
+    if (!state->displayProperties(enableDisableStateSetInitChkBox(state)))
+        return false;
+    syncInitialMarker(state);
+    const StateItem::Values after = state->values();
+    m_undoStack->push(new EditPropertiesCommand<StateItem>(
+        this, state, before, after, tr("Edit State %1").arg(after.label).trimmed()));
+    return true;
+}
+
+bool Canvas::displayTransitionProperties()
+{
+    if (!currentTransition || readOnly)
+        return false;
+    TransitionItem* transition = currentTransition;
+    const TransitionItem::Values before = transition->values();
+    if (!transition->displayProperties())
+        return false;
+    const TransitionItem::Values after = transition->values();
+    m_undoStack->push(new EditPropertiesCommand<TransitionItem>(
+        this, transition, before, after, tr("Edit Transition %1").arg(after.label).trimmed()));
+    return true;
+}
+
+bool Canvas::displayTextItemProperties()
+{
+    if (!currentText || readOnly)
+        return false;
+    TextItem* text = currentText;
+    const TextItem::Values before = text->values();
+    if (!text->displayProperties())
+        return false;
+    m_undoStack->push(new EditPropertiesCommand<TextItem>(this, text, before, text->values(), tr("Edit Text")));
+    return true;
+}
+
+template <typename Item>
+bool Canvas::editBlock(Item* item, const QString& text)
+{
+    if (readOnly || !item)
+        return false;
+    const typename Item::Values before = item->values();
+    if (!item->displayProperties())
+        return false;
+    const typename Item::Values after = item->values();
+    m_undoStack->push(new EditPropertiesCommand<Item>(this, item, before, after, text.arg(after.label).trimmed()));
+    return true;
+}
+
+bool Canvas::displayProcessItemProperties()
+{
+    ProcessItem* process = currentProcess;
+    if (!editBlock(process, tr("Edit Process %1")))
+        return false;
+    emit processEdited(process);
+    return true;
+}
+
+bool Canvas::displayLinkItemProperties() { return editBlock(currentLink, tr("Edit Link %1")); }
+bool Canvas::displayMemoryItemProperties() { return editBlock(currentMemory, tr("Edit Memory Item %1")); }
+bool Canvas::displayDataflowItemProperties() { return editBlock(currentDataflow, tr("Edit Dataflow %1")); }
