@@ -1,0 +1,198 @@
+// Writing a machine's files: every file aside first, then all renamed into
+// place, never outside the output folder.
+
+#include "codegenerator.h"
+
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+#include <QTextStream>
+
+#include <cerrno>
+#include <cstdio>
+#include <cstring>
+
+bool CodeGenerator::resolveTarget(const QString& path, QString* target)
+{
+    // A link is followed only while it stays inside the output folder: a
+    // link planted there must not redirect the files anywhere else.
+    const QString folder = QFileInfo(filePath + QLatin1Char('/')).canonicalFilePath();
+    QString current = path;
+    for (int hops = 0; QFileInfo(current).isSymLink(); ++hops) {
+        const QFileInfo link(current);
+        const QString pointee = link.symLinkTarget();
+        const QFileInfo pointeeInfo(pointee);
+        const QString pointeeFolder = QFileInfo(pointeeInfo.absolutePath()).canonicalFilePath();
+        if (hops >= 8 || folder.isEmpty() || pointeeFolder.isEmpty()
+            || !(pointeeFolder == folder || pointeeFolder.startsWith(folder + QLatin1Char('/')))) {
+            writeErrors.append(QStringLiteral("File %1 of state machine %2 was not written: it is a symbolic "
+                                              "link to %3, outside the output folder")
+                                   .arg(path, stateMachineName, pointee));
+            return false;
+        }
+        current = pointeeFolder + QLatin1Char('/') + pointeeInfo.fileName();
+    }
+    if (QFileInfo(current).isDir()) {
+        writeErrors.append(QStringLiteral("File %1 of state machine %2 could not be written: %3")
+                               .arg(path, stateMachineName, QStringLiteral("a folder of that name is in the way")));
+        return false;
+    }
+    *target = current;
+    return true;
+}
+
+bool CodeGenerator::writeFiles(const QVector<QString>& paths, const QVector<QStringList>& texts)
+{
+    // Every file is written aside first and the set is renamed into place
+    // only when all are complete: a full disk, a failed write or an
+    // interrupted run leaves the previous files as they were, together.
+    QVector<QString> targets(paths.size());
+    for (int i = 0; i < paths.size(); ++i) {
+        if (!resolveTarget(paths[i], &targets[i]))
+            return false;
+    }
+    QVector<QString> temporaries;
+    auto discard = [&temporaries]() {
+        for (const QString& temporary : qAsConst(temporaries))
+            QFile::remove(temporary);
+    };
+    for (int i = 0; i < paths.size(); ++i) {
+        const QFileInfo target(targets[i]);
+        QFile file;
+        for (int attempt = 0; attempt < 100 && !file.isOpen(); ++attempt) {
+            file.setFileName(target.absolutePath() + QStringLiteral("/.") + target.fileName()
+                             + QStringLiteral(".korvel-%1").arg(attempt));
+            // NewOnly: never into a file or link that is already there.
+            file.open(QIODevice::WriteOnly | QIODevice::NewOnly);
+        }
+        if (!file.isOpen()) {
+            writeErrors.append(QStringLiteral("File %1 of state machine %2 could not be written: %3")
+                                   .arg(paths[i], stateMachineName, file.errorString()));
+            discard();
+            return false;
+        }
+        temporaries.append(file.fileName());
+        // In pieces, so that the stream never holds a second copy of a
+        // large file's text; a piece never ends inside a surrogate pair.
+        QTextStream stream(&file);
+        const int piece = 1 << 16;
+        for (const QString& text : texts[i]) {
+            for (int at = 0; at < text.size();) {
+                int length = qMin(piece, text.size() - at);
+                if (at + length < text.size() && text.at(at + length - 1).isHighSurrogate())
+                    --length;
+                stream << QStringView(text).mid(at, length);
+                at += length;
+            }
+        }
+        stream.flush();
+        file.close();
+        if (stream.status() != QTextStream::Ok || file.error() != QFileDevice::NoError) {
+            writeErrors.append(QStringLiteral("File %1 of state machine %2 could not be written: %3")
+                                   .arg(paths[i], stateMachineName, file.errorString()));
+            discard();
+            return false;
+        }
+        if (target.exists())
+            QFile::setPermissions(file.fileName(), QFile::permissions(targets[i]));
+    }
+    for (int i = 0; i < paths.size(); ++i) {
+        if (std::rename(QFile::encodeName(temporaries[i]).constData(), QFile::encodeName(targets[i]).constData())
+            != 0) {
+            writeErrors.append(QStringLiteral("File %1 of state machine %2 could not be written: %3")
+                                   .arg(paths[i], stateMachineName, QString::fromLocal8Bit(std::strerror(errno))));
+            temporaries.remove(0, i);
+            discard();
+            return false;
+        }
+    }
+    return true;
+}
+
+bool CodeGenerator::writeHeaderFile()
+{
+    return writeFiles({headerFilePath()}, {QStringList {headerFileText()}});
+}
+
+bool CodeGenerator::writeSourceFile()
+{
+    return writeFiles({sourceFilePath()}, {sourceFilePieces()});
+}
+
+bool CodeGenerator::isSafeFileStem(const QString& name)
+{
+    return !name.contains(QLatin1Char('/')) && name != QLatin1String(".")
+        && name != QLatin1String("..");
+}
+
+bool CodeGenerator::outputFolderUsable()
+{
+    // The files go to filePath + "/", so that is the folder to look at.
+    const QString folder = QDir::cleanPath(filePath + QLatin1Char('/'));
+    const QFileInfo info(folder);
+    if (!info.exists()) {
+        writeErrors.append(QStringLiteral("State machine %1 was skipped: the output folder %2 does not exist")
+                               .arg(stateMachineName, folder));
+        return false;
+    }
+    if (!info.isDir()) {
+        writeErrors.append(QStringLiteral("State machine %1 was skipped: the output folder %2 is not a folder")
+                               .arg(stateMachineName, folder));
+        return false;
+    }
+    if (!info.isWritable()) {
+        writeErrors.append(QStringLiteral("State machine %1 was skipped: the output folder %2 is not writable")
+                               .arg(stateMachineName, folder));
+        return false;
+    }
+    return true;
+}
+
+bool CodeGenerator::writeStateMachineFiles()
+{
+    writeErrors.clear();
+    errorList.clear();
+    refusedForDesign = false;
+    if (!machine) {
+        writeErrors.append(QStringLiteral("No state machine was given to the code generator"));
+        return false;
+    }
+    const QVector<DesignLinter::Finding> refusals = designRefusals();
+    projectDesignErrors.clear();
+    if (!refusals.isEmpty()) {
+        const QString path = DesignLinter::machinePath(machine);
+        for (const DesignLinter::Finding& finding : refusals)
+            errorList.append(path + QStringLiteral(": ") + finding.message);
+        refusedForDesign = true;
+        return false;
+    }
+    if (!isSafeFileStem(stateMachineName)) {
+        writeErrors.append(QStringLiteral("State machine %1 was skipped: its name would place its files "
+                                          "outside the output folder")
+                               .arg(stateMachineName));
+        return false;
+    }
+    if (!outputFolderUsable())
+        return false;
+    // The source uses names set while the header is built.
+    const QString header = headerFileText();
+    return writeFiles({headerFilePath(), sourceFilePath()}, {QStringList {header}, sourceFilePieces()});
+}
+
+QVector<DesignLinter::Finding> CodeGenerator::designRefusals() const
+{
+    return DesignLinter::nameErrors(machine) + projectDesignErrors;
+}
+
+QStringList CodeGenerator::existingOutputFiles()
+{
+    generateHeaderFileName();
+    generateSourceFileName();
+    QStringList existing;
+    for (const QString& path : {headerFilePath(), sourceFilePath()}) {
+        if (QFileInfo::exists(path))
+            existing.append(path);
+    }
+    return existing;
+}
+
