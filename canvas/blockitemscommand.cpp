@@ -125,8 +125,9 @@ void BlockItemsCommand::takeOff()
     }
 
     // Identities are looked up before any of them changes.
-    const bool takesProcesses =
-        std::any_of(nodes.cbegin(), nodes.cend(), [](const QGraphicsItem* item) { return item->type() == ProcessType; });
+    const bool takesProcesses = std::any_of(nodes.cbegin(), nodes.cend(), [](const QGraphicsItem* item) {
+        return item->type() == ProcessType;
+    });
     QHash<ProcessItem*, Canvas*> owned;
     if (project && takesProcesses)
         owned = project->ownership(canvas);

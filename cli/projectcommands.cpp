@@ -22,6 +22,8 @@
 
 namespace {
 
+using CL = CommandLine;
+
 // Everything the design checks find, diagram by diagram in the order the
 // window keeps its canvases.
 QVector<DesignLinter::Finding> lintProject(const ProjectPlacement& placement)
@@ -54,6 +56,65 @@ void printRefusals(const CodeGenerator& generator)
 {
     for (const QString& error : generator.getErrorList())
         std::fputs((error + QLatin1Char('\n')).toLocal8Bit().constData(), stderr);
+}
+
+// Writes the files of every machine the placement holds; the exit code of
+// generate.
+int writeMachines(CodeGenerator& generator, const ProjectPlacement& placement, bool force)
+{
+    bool allWritten = true;
+    bool designErrors = false;
+    MachineSet set;
+    placement.fillMachines(&set);
+    const QVector<const ProjectNode*>& machines = set.machines();
+    const QVector<QVector<DesignLinter::Finding>> clashes = DesignLinter::fileNameClashes(machines);
+    for (int i = 0; i < machines.size(); ++i) {
+        generator.setMachine(machines.at(i));
+        generator.setNumberOfInputOutputVariables();
+        generator.setProjectDesignErrors(clashes.at(i));
+        const QString name = generator.getStateMachineName();
+
+        // What the application's overwrite prompt asks; without --force the
+        // answer is Cancel. Unsafe names are left to the writer to refuse.
+        const QStringList existing = generator.existingOutputFiles();
+        if (!force && !existing.isEmpty() && CodeGenerator::isSafeFileStem(name)
+            && generator.designRefusals().isEmpty()) {
+            QStringList shown;
+            for (const QString& path : existing)
+                shown << CL::displayPath(QDir::cleanPath(path));
+            CL::printError(QStringLiteral("%1: skipped, %2 already %3 (--force replaces existing files)")
+                               .arg(name, shown.join(QStringLiteral(" and ")),
+                                    shown.size() == 1 ? QStringLiteral("exists") : QStringLiteral("exist")));
+            allWritten = false;
+            continue;
+        }
+
+        if (generator.writeStateMachineFiles()) {
+            CL::printOut(CL::displayPath(QDir::cleanPath(generator.headerFilePath())) + QLatin1Char('\n'));
+            CL::printOut(CL::displayPath(QDir::cleanPath(generator.sourceFilePath())) + QLatin1Char('\n'));
+        } else if (generator.refusedForDesignErrors()) {
+            printRefusals(generator);
+            designErrors = true;
+            continue;
+        } else {
+            allWritten = false;
+        }
+        for (const QString& error : generator.getWriteErrors())
+            CL::printError(QStringLiteral("%1: %2").arg(name, error));
+        for (const QString& error : generator.getErrorList()) {
+            designErrors = true;
+            // Design errors alone are plain lines, so that scripts can collect them.
+            std::fputs((name + QStringLiteral(": ") + QString(error).replace(QLatin1Char('\n'), QLatin1Char(' '))
+                        + QLatin1Char('\n'))
+                           .toLocal8Bit()
+                           .constData(),
+                       stderr);
+        }
+    }
+    std::fflush(stderr);
+    if (!allWritten)
+        return CL::UsageOrFatal;
+    return designErrors ? CL::Failure : CL::Success;
 }
 
 // A string in JSON, escaped by Qt.
@@ -91,6 +152,35 @@ QString simulationJson(const QVector<SimulationEngine::Step>& steps, const QStri
     }
     text += steps.isEmpty() ? QStringLiteral("]\n") : QStringLiteral("\n]\n");
     return text;
+}
+
+// Prints the ticks that ran and, when the run did not finish, why; the exit
+// code of simulate.
+int reportRun(const SimulationEngine& engine, SimulationEngine::Outcome outcome, bool json)
+{
+    // The ticks that ran are shown even when the run failed later.
+    if (json) {
+        CL::printOut(simulationJson(engine.steps(), engine.memoryNames()));
+    } else {
+        QString text;
+        for (const SimulationEngine::Step& step : engine.steps())
+            text += QString::number(step.tick) + QLatin1Char('\t') + step.stateLabel + QLatin1Char('\n');
+        CL::printOut(text);
+    }
+    if (outcome == SimulationEngine::Finished)
+        return CL::Success;
+    const QStringList messages = engine.messages();
+    for (int i = 0; i < messages.size(); ++i) {
+        // The compiler's own lines follow the summary as they are.
+        if (i == 0)
+            CL::printError(outcome == SimulationEngine::NoCompiler
+                               ? messages.at(i) + QStringLiteral(" (--cc names another)")
+                               : messages.at(i));
+        else
+            std::fputs((messages.at(i) + QLatin1Char('\n')).toLocal8Bit().constData(), stderr);
+    }
+    std::fflush(stderr);
+    return CL::UsageOrFatal;
 }
 
 } // namespace
@@ -137,8 +227,8 @@ int ProjectCommands::generate(const QStringList& arguments)
     const QCommandLineOption output({QStringLiteral("o"), QStringLiteral("output")},
                                     QStringLiteral("The folder for the generated files; created when missing."),
                                     QStringLiteral("DIR"));
-    const QCommandLineOption author(QStringLiteral("author"), QStringLiteral("Author in the file headers (default: empty)."),
-                                    QStringLiteral("A"));
+    const QCommandLineOption author(QStringLiteral("author"),
+                                    QStringLiteral("Author in the file headers (default: empty)."), QStringLiteral("A"));
     const QCommandLineOption organization(QStringLiteral("organization"),
                                           QStringLiteral("Organization in the file headers (default: empty)."),
                                           QStringLiteral("O"));
@@ -184,59 +274,7 @@ int ProjectCommands::generate(const QStringList& arguments)
     }
     generator.setOutputFolder(folder);
 
-    bool allWritten = true;
-    bool designErrors = false;
-    MachineSet set;
-    placement.fillMachines(&set);
-    const QVector<const ProjectNode*>& machines = set.machines();
-    const QVector<QVector<DesignLinter::Finding>> clashes = DesignLinter::fileNameClashes(machines);
-    for (int i = 0; i < machines.size(); ++i) {
-        generator.setMachine(machines.at(i));
-        generator.setNumberOfInputOutputVariables();
-        generator.setProjectDesignErrors(clashes.at(i));
-        const QString name = generator.getStateMachineName();
-
-        // What the application's overwrite prompt asks; without --force the
-        // answer is Cancel. Unsafe names are left to the writer to refuse.
-        const QStringList existing = generator.existingOutputFiles();
-        if (!parser.isSet(force) && !existing.isEmpty() && CodeGenerator::isSafeFileStem(name)
-            && generator.designRefusals().isEmpty()) {
-            QStringList shown;
-            for (const QString& path : existing)
-                shown << displayPath(QDir::cleanPath(path));
-            printError(QStringLiteral("%1: skipped, %2 already %3 (--force replaces existing files)")
-                           .arg(name, shown.join(QStringLiteral(" and ")),
-                                shown.size() == 1 ? QStringLiteral("exists") : QStringLiteral("exist")));
-            allWritten = false;
-            continue;
-        }
-
-        if (generator.writeStateMachineFiles()) {
-            printOut(displayPath(QDir::cleanPath(generator.headerFilePath())) + QLatin1Char('\n'));
-            printOut(displayPath(QDir::cleanPath(generator.sourceFilePath())) + QLatin1Char('\n'));
-        } else if (generator.refusedForDesignErrors()) {
-            printRefusals(generator);
-            designErrors = true;
-            continue;
-        } else {
-            allWritten = false;
-        }
-        for (const QString& error : generator.getWriteErrors())
-            printError(QStringLiteral("%1: %2").arg(name, error));
-        for (const QString& error : generator.getErrorList()) {
-            designErrors = true;
-            // Design errors alone are plain lines, so that scripts can collect them.
-            std::fputs((name + QStringLiteral(": ") + QString(error).replace(QLatin1Char('\n'), QLatin1Char(' '))
-                        + QLatin1Char('\n'))
-                           .toLocal8Bit()
-                           .constData(),
-                       stderr);
-        }
-    }
-    std::fflush(stderr);
-    if (!allWritten)
-        return UsageOrFatal;
-    return designErrors ? Failure : Success;
+    return writeMachines(generator, placement, parser.isSet(force));
 }
 
 int ProjectCommands::resave(const QStringList& arguments)
@@ -441,27 +479,5 @@ int ProjectCommands::simulate(const QStringList& arguments)
         return Failure;
     }
 
-    // The ticks that ran are shown even when the run failed later.
-    if (chosen == QLatin1String("json")) {
-        printOut(simulationJson(engine.steps(), engine.memoryNames()));
-    } else {
-        QString text;
-        for (const SimulationEngine::Step& step : engine.steps())
-            text += QString::number(step.tick) + QLatin1Char('\t') + step.stateLabel + QLatin1Char('\n');
-        printOut(text);
-    }
-    if (outcome == SimulationEngine::Finished)
-        return Success;
-    const QStringList messages = engine.messages();
-    for (int i = 0; i < messages.size(); ++i) {
-        // The compiler's own lines follow the summary as they are.
-        if (i == 0)
-            printError(outcome == SimulationEngine::NoCompiler
-                           ? messages.at(i) + QStringLiteral(" (--cc names another)")
-                           : messages.at(i));
-        else
-            std::fputs((messages.at(i) + QLatin1Char('\n')).toLocal8Bit().constData(), stderr);
-    }
-    std::fflush(stderr);
-    return UsageOrFatal;
+    return reportRun(engine, outcome, chosen == QLatin1String("json"));
 }

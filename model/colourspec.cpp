@@ -257,9 +257,8 @@ bool fromName(QStringView text, quint32* argb)
     }
     key[length] = '\0';
     const auto* end = std::end(namedColours);
-    const auto* found = std::lower_bound(std::begin(namedColours), end, key, [](const NamedColour& entry, const char* name) {
-        return std::strcmp(entry.name, name) < 0;
-    });
+    const auto byName = [](const NamedColour& entry, const char* name) { return std::strcmp(entry.name, name) < 0; };
+    const auto* found = std::lower_bound(std::begin(namedColours), end, key, byName);
     if (found == end || std::strcmp(found->name, key) != 0)
         return false;
     *argb = found->argb;
