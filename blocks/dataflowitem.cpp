@@ -8,7 +8,6 @@
 #include <QPainter>
 
 #include "dataflowline.h"
-#include "itemrecords.h"
 #include "qcolourof.h"
 #include "linkitem.h"
 #include "memoryitem.h"
@@ -157,21 +156,16 @@ void DataflowItem::setValues(const Values& values)
     update(boundingRect());
 }
 
-void DataflowItem::updatePropertiesfromXMLIO(t_dataflowItemReadFromXML* record)
+void DataflowItem::setElement(const DataflowElement& element)
 {
-    foreign = record->foreign;
-    level = record->level;
-    parentId = record->parentId;
-    grandParentId = record->grandParentId;
-    lineType = record->lineType;
-    label = record->label;
-    description = record->description;
-    datatype = record->datatype;
-    backgroundColor = qColourOf(record->backgroundColour);
-    polygon.clear();
-    for (const QPoint& point : qAsConst(record->polygon))
-        polygon << QPointF(point);
-    setPos(record->xCoord, record->yCoord);
+    foreign = element.foreign;
+    lineType = element.lineType;
+    label = element.label;
+    description = element.description;
+    datatype = element.datatype;
+    backgroundColor = qColourOf(element.colour);
+    polygon = QPolygonF(element.polygon);
+    setPos(element.position);
     update();
 }
 

@@ -14,12 +14,12 @@
 
 #include "foreigncontent.h"
 #include "itemtype.h"
+#include "dataflowelement.h"
 
 class QMenu;
 class ProcessItem;
 class MemoryItem;
 class DataflowLine;
-struct t_dataflowItemReadFromXML;
 
 // The label box of a dataflow between a process and a memory item: line type
 // 1 when the process writes the variable, 2 when it reads it. The box owns the
@@ -76,7 +76,7 @@ public:
     // Runs a properties dialog made for this one edit; true when it changed
     // the item.
     bool displayProperties();
-    void updatePropertiesfromXMLIO(t_dataflowItemReadFromXML* record);
+    void setElement(const DataflowElement& element);
     // What a newer Korvel wrote into the item, kept for the next save.
     const ForeignContent& foreignContent() const { return foreign; }
     void setHighlighted();

@@ -7,7 +7,6 @@
 #include <QMenu>
 #include <QPainter>
 
-#include "itemrecords.h"
 #include "qcolourof.h"
 #include "linkline.h"
 #include "processitem.h"
@@ -112,20 +111,15 @@ void LinkItem::setValues(const Values& values)
     update(boundingRect());
 }
 
-void LinkItem::updatePropertiesfromXMLIO(t_linkItemReadFromXML* record)
+void LinkItem::setElement(const LinkElement& element)
 {
-    foreign = record->foreign;
-    level = record->level;
-    parentId = record->parentId;
-    grandParentId = record->grandParentId;
-    label = record->label;
-    description = record->description;
-    datatype = record->datatype;
-    backgroundColor = qColourOf(record->backgroundColour);
-    polygon.clear();
-    for (const QPoint& point : qAsConst(record->polygon))
-        polygon << QPointF(point);
-    setPos(record->xCoord, record->yCoord);
+    foreign = element.foreign;
+    label = element.label;
+    description = element.description;
+    datatype = element.datatype;
+    backgroundColor = qColourOf(element.colour);
+    polygon = QPolygonF(element.polygon);
+    setPos(element.position);
     update();
 }
 

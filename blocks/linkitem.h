@@ -15,12 +15,12 @@
 
 #include "foreigncontent.h"
 #include "itemtype.h"
+#include "linkelement.h"
 
 class QMenu;
 class QPainter;
 class ProcessItem;
 class LinkLine;
-struct t_linkItemReadFromXML;
 
 // The label box of a link between two processes of one canvas. The box owns
 // the two lines that join it to its processes.
@@ -70,7 +70,7 @@ public:
     // Runs a properties dialog made for this one edit; true when it changed
     // the item.
     bool displayProperties();
-    void updatePropertiesfromXMLIO(t_linkItemReadFromXML* record);
+    void setElement(const LinkElement& element);
     // What a newer Korvel wrote into the item, kept for the next save.
     const ForeignContent& foreignContent() const { return foreign; }
     void setHighlighted();

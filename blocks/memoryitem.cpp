@@ -10,7 +10,6 @@
 #include "diagramscene.h"
 #include "dataflowitem.h"
 #include "dataflowline.h"
-#include "itemrecords.h"
 #include "qcolourof.h"
 #include "processitem.h"
 
@@ -108,19 +107,14 @@ void MemoryItem::setValues(const Values& values)
     update(boundingRect());
 }
 
-void MemoryItem::updatePropertiesfromXMLIO(t_memoryItemReadFromXML* record)
+void MemoryItem::setElement(const MemoryElement& element)
 {
-    foreign = record->foreign;
-    level = record->level;
-    parentId = record->parentId;
-    grandParentId = record->grandParentId;
-    label = record->label;
-    description = record->description;
-    datatype = record->datatype;
-    backgroundColor = qColourOf(record->backgroundColour);
-    polygon.clear();
-    for (const QPoint& point : qAsConst(record->polygon))
-        polygon << QPointF(point);
+    foreign = element.foreign;
+    label = element.label;
+    description = element.description;
+    datatype = element.datatype;
+    backgroundColor = qColourOf(element.colour);
+    polygon = QPolygonF(element.polygon);
     if (width != emptyWidth || height != storeHeight)
         prepareGeometryChange();
     width = emptyWidth;

@@ -14,11 +14,11 @@
 
 #include "foreigncontent.h"
 #include "itemtype.h"
+#include "memoryelement.h"
 
 class QMenu;
 class QPainter;
 class DataflowItem;
-struct t_memoryItemReadFromXML;
 
 // A global variable, drawn as a data store: a band between two bars with the
 // name above the datatype. Processes read and write it through dataflows.
@@ -67,7 +67,7 @@ public:
     // Runs a properties dialog made for this one edit; true when it changed
     // the item.
     bool displayProperties();
-    void updatePropertiesfromXMLIO(t_memoryItemReadFromXML* record);
+    void setElement(const MemoryElement& element);
     // What a newer Korvel wrote into the item, kept for the next save.
     const ForeignContent& foreignContent() const { return foreign; }
     // A selected memory item has no extra feedback.

@@ -13,7 +13,6 @@
 
 #include "diagramscene.h"
 #include "dataflowitem.h"
-#include "itemrecords.h"
 #include "qcolourof.h"
 #include "linkitem.h"
 #include "memoryitem.h"
@@ -151,19 +150,16 @@ void ProcessItem::setValues(const Values& values)
     update(boundingRect());
 }
 
-void ProcessItem::updatePropertiesfromXMLIO(t_processItemReadFromXML* record)
+void ProcessItem::setElement(const ProcessElement& element)
 {
-    foreign = record->foreign;
-    level = record->level;
-    id = record->id;
-    nos = record->Nos;
-    label = record->label;
-    parentId = record->parentId;
-    grandParentId = record->grandParentId;
-    code = record->code;
-    description = record->description;
-    setSize(record->width, record->height);
-    backgroundColor = qColourOf(record->backgroundColour);
+    foreign = element.foreign;
+    id = element.number;
+    nos = element.countNumber;
+    label = element.label;
+    code = element.code;
+    description = element.description;
+    setSize(element.width, element.height);
+    backgroundColor = qColourOf(element.colour);
     // The stored outline is not trusted: a file may give one that differs
     // from the size drawn, and connectors must meet what the user sees.
     updatePolygon();

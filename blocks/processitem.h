@@ -12,12 +12,12 @@
 
 #include "foreigncontent.h"
 #include "itemtype.h"
+#include "processelement.h"
 
 class ItemShadow;
 class QMenu;
 class LinkItem;
 class DataflowItem;
-struct t_processItemReadFromXML;
 
 // A block standing for one node of the project hierarchy on its parent's
 // canvas. It carries the identity of the node (and canvas) it owns.
@@ -97,7 +97,7 @@ public:
     // Runs a properties dialog made for this one edit; true when it changed
     // the item.
     bool displayProperties();
-    void updatePropertiesfromXMLIO(t_processItemReadFromXML* record);
+    void setElement(const ProcessElement& element);
     // What a newer Korvel wrote into the item, kept for the next save.
     const ForeignContent& foreignContent() const { return foreign; }
     void setHighlighted();

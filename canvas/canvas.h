@@ -9,7 +9,6 @@
 
 #include "contextmenus.h"
 #include "diagramscene.h"
-#include "itemrecords.h"
 #include "strreadprocessitem.h"
 
 class QAction;
@@ -30,6 +29,14 @@ class ProjectCanvases;
 class FloatingMemoryItem;
 class InitialTransition;
 class InitialTransitionLine;
+class ProjectNode;
+struct DataflowElement;
+struct LinkElement;
+struct MemoryElement;
+struct ProcessElement;
+struct StateElement;
+struct TextElement;
+struct TransitionElement;
 
 // The diagram of one node of the project hierarchy. It turns mouse gestures
 // into items or undo commands, keeps one registry per item kind, and reports
@@ -100,13 +107,19 @@ public:
     // The dotted outline a click in select mode gives an editable item.
     void highlight(QGraphicsItem* item);
 
-    bool addStateItem(t_stateItemReadFromXML* record);
-    bool addTransitionItem(t_transitionItemReadFromXML* record);
-    bool addTextItem(t_textItemReadFromXML* record);
-    bool addProcessItem(t_processItemReadFromXML* record);
-    bool addLinkItem(t_linkItemReadFromXML* record);
-    bool addMemoryItem(t_memoryItemReadFromXML* record);
-    bool addDataflowItem(t_dataflowItemReadFromXML* record);
+    // Puts the elements of a node's diagram on the canvas as items, the
+    // processes of its children first; the canvas takes the node's place in
+    // the hierarchy, its items the identities that follow from it.
+    void placeElements(const ProjectNode& node);
+    // One item each, on top of the others; a connector without both its
+    // ends is not placed and gives null.
+    StateItem* addStateItem(const StateElement& element);
+    TransitionItem* addTransitionItem(const TransitionElement& element, StateItem* start, StateItem* end);
+    TextItem* addTextItem(const TextElement& element);
+    ProcessItem* addProcessItem(const ProcessElement& element);
+    LinkItem* addLinkItem(const LinkElement& element, ProcessItem* start, ProcessItem* end);
+    MemoryItem* addMemoryItem(const MemoryElement& element);
+    DataflowItem* addDataflowItem(const DataflowElement& element, ProcessItem* process, MemoryItem* memory);
 
     ProcessItem* getProcessItem(t_strReadProcessItem* node, bool* found) const;
     // The labels of the other processes, memory items or states on this
@@ -123,10 +136,6 @@ public:
     void floatingItemResized() override;
     void clearCanvas();
 
-    // While a project file is placed, labels are looked up through indexes
-    // instead of scanning the registries for every record.
-    void beginBulkLoad();
-    void endBulkLoad();
 
     // Registries, in the order the items were added.
     QVector<StateItem*> stateItems;
@@ -216,16 +225,9 @@ private:
     // Takes an item off the scene and out of the registry without deleting it.
     template <typename T> void takeOff(QVector<T*>& registry);
     void polishPendingItems();
-    StateItem* findStateByLabel(const QString& text) const;
-    ProcessItem* findProcessByLabel(const QString& text) const;
-    MemoryItem* findMemoryByLabel(const QString& text) const;
 
-    bool bulkLoading = false;
     bool readOnly = false;
     bool arrangePending = false;
-    QHash<QString, StateItem*> stateByLabel;
-    QHash<QString, ProcessItem*> processByLabel;
-    QHash<QString, MemoryItem*> memoryByLabel;
 
     t_strContextMenu* menus = nullptr;
     QUndoStack* m_undoStack = nullptr;

@@ -1,15 +1,17 @@
-// The items of a project file put on a canvas, and the label lookups that
-// keep a whole file's placement linear.
+// The elements of a diagram put on a canvas as items: from a project file,
+// and from anything else that fills a document.
 
 #include "canvas.h"
 
+#include <QHash>
+
 #include "dataflowitem.h"
 #include "dataflowline.h"
-#include "itemtype.h"
 #include "linkitem.h"
 #include "linkline.h"
 #include "memoryitem.h"
 #include "processitem.h"
+#include "projectnode.h"
 #include "stateitem.h"
 #include "textitem.h"
 #include "transitionitem.h"
@@ -17,66 +19,86 @@
 
 namespace {
 
-template <typename T>
-T* lastWithLabel(const QVector<T*>& registry, const QString& label)
+// Every item on a canvas carries the identity of the canvas it lies on.
+template <typename Item>
+void locate(Item* item, const Canvas* canvas)
 {
-    T* match = nullptr;
-    for (T* item : registry) {
-        if (item->getLabel() == label)
-            match = item;
-    }
-    return match;
+    item->setLevel(canvas->getLevel() + 1);
+    item->setParentId(canvas->getId());
+    item->setGrandParentId(canvas->getParentId());
+}
+
+void locate(StateItem* state, const Canvas* canvas)
+{
+    state->setLevel(canvas->getLevel() + 1);
+    state->setparentId(canvas->getId());
+    state->setGrandParentId(canvas->getParentId());
 }
 
 } // namespace
 
-// ---- Builders for items read from a project file ---------------------------
-
-bool Canvas::addStateItem(t_stateItemReadFromXML* record)
+void Canvas::placeElements(const ProjectNode& node)
 {
-    auto* state = new StateItem(menus->stateMenu,
-                                QPointF(int(record->xCoord), int(record->yCoord)));
-    state->updatePropertiesfromXMLIO(record);
+    // Processes, states, transitions, texts, links, memory items and
+    // dataflows: each lands above the kinds before it.
+    QHash<ElementId, ProcessItem*> processes;
+    for (const auto& child : node.children())
+        processes.insert(child->id(), addProcessItem(child->process));
+    QHash<ElementId, StateItem*> states;
+    for (const StateElement& state : node.diagram.states)
+        states.insert(state.id, addStateItem(state));
+    for (const TransitionElement& transition : node.diagram.transitions)
+        addTransitionItem(transition, states.value(transition.startState), states.value(transition.endState));
+    for (const TextElement& text : node.diagram.texts)
+        addTextItem(text);
+    for (const LinkElement& link : node.diagram.links)
+        addLinkItem(link, processes.value(link.startProcess), processes.value(link.endProcess));
+    QHash<ElementId, MemoryItem*> memories;
+    for (const MemoryElement& memory : node.diagram.memories)
+        memories.insert(memory.id, addMemoryItem(memory));
+    for (const DataflowElement& dataflow : node.diagram.dataflows)
+        addDataflowItem(dataflow, processes.value(dataflow.process), memories.value(dataflow.memory));
+    update();
+}
+
+StateItem* Canvas::addStateItem(const StateElement& element)
+{
+    auto* state = new StateItem(menus->stateMenu, element.position);
+    locate(state, this);
+    state->setElement(element);
     state->setZValue(nextZValue());
     addItem(state);
-    update();
-    update();
     stateItems.append(state);
     newStateItem = state;
-    if (bulkLoading)
-        stateByLabel.insert(state->getLabel(), state);
-    if (record->ifInitialState)
+    if (element.initial)
         placeInitialMarkerOn(state);
-    return true;
+    return state;
 }
 
-bool Canvas::addTextItem(t_textItemReadFromXML* record)
+TextItem* Canvas::addTextItem(const TextElement& element)
 {
-    auto* text = new TextItem(menus->textMenu, QPointF(record->xCoord, record->yCoord), nullptr);
-    text->updatePropertiesfromXMLIO(record);
+    auto* text = new TextItem(menus->textMenu, element.position, nullptr);
+    locate(text, this);
+    text->setElement(element);
     text->setZValue(nextZValue());
     addItem(text);
-    update();
-    update();
     textItems.append(text);
     newTextItem = text;
-    return true;
+    return text;
 }
 
-bool Canvas::addTransitionItem(t_transitionItemReadFromXML* record)
+TransitionItem* Canvas::addTransitionItem(const TransitionElement& element, StateItem* start, StateItem* end)
 {
-    StateItem* start = findStateByLabel(record->startItem);
-    StateItem* end = findStateByLabel(record->endItem);
-    // A transition naming a state that is not on this canvas is dropped rather
-    // than attached to nothing.
+    // A transition without both its states is dropped rather than attached
+    // to nothing.
     if (!start || !end)
-        return false;
-
+        return nullptr;
     auto* transition = new TransitionItem(menus->transitionMenu, start, end, nullptr);
     start->addTransition(transition);
     if (start != end)
         end->addTransition(transition);
-    transition->updatePropertiesfromXMLIO(record);
+    locate(transition, this);
+    transition->setElement(element);
     transitionItems.append(transition);
     newTransitionItem = transition;
     transition->setZValue(nextZValue());
@@ -90,39 +112,30 @@ bool Canvas::addTransitionItem(t_transitionItemReadFromXML* record)
     newTransitionEndLine->setZValue(0);
     addItem(newTransitionEndLine);
     transition->setEndLine(newTransitionEndLine);
-    update();
-    update();
-    return true;
+    return transition;
 }
 
-bool Canvas::addProcessItem(t_processItemReadFromXML* record)
+ProcessItem* Canvas::addProcessItem(const ProcessElement& element)
 {
-    auto* process = new ProcessItem(menus->processMenu,
-                                    QPointF(int(record->xCoord), int(record->yCoord)),
-                                    record->shape, nullptr);
-    process->updatePropertiesfromXMLIO(record);
+    auto* process = new ProcessItem(menus->processMenu, element.position, element.shape, nullptr);
+    locate(process, this);
+    process->setElement(element);
     process->setZValue(nextZValue());
     addItem(process);
-    update();
-    update();
     processItems.append(process);
     newProcessItem = process;
-    if (bulkLoading)
-        processByLabel.insert(process->getLabel(), process);
-    return true;
+    return process;
 }
 
-bool Canvas::addLinkItem(t_linkItemReadFromXML* record)
+LinkItem* Canvas::addLinkItem(const LinkElement& element, ProcessItem* start, ProcessItem* end)
 {
-    ProcessItem* start = findProcessByLabel(record->startItem);
-    ProcessItem* end = findProcessByLabel(record->endItem);
     if (!start || !end || start == end)
-        return false;
-
+        return nullptr;
     auto* link = new LinkItem(menus->linkMenu, start, end, nullptr);
-    link->updatePropertiesfromXMLIO(record);
+    locate(link, this);
+    link->setElement(element);
     placeLink(link, start, end);
-    return true;
+    return link;
 }
 
 void Canvas::placeLink(LinkItem* link, ProcessItem* from, ProcessItem* to)
@@ -145,40 +158,30 @@ void Canvas::placeLink(LinkItem* link, ProcessItem* from, ProcessItem* to)
     update();
 }
 
-bool Canvas::addMemoryItem(t_memoryItemReadFromXML* record)
+MemoryItem* Canvas::addMemoryItem(const MemoryElement& element)
 {
-    auto* memory = new MemoryItem(menus->memoryMenu, QPointF(record->xCoord, record->yCoord));
-    memory->updatePropertiesfromXMLIO(record);
+    auto* memory = new MemoryItem(menus->memoryMenu, element.position);
+    locate(memory, this);
+    memory->setElement(element);
     memory->setZValue(nextZValue());
     addItem(memory);
-    update();
     memoryItems.append(memory);
     newMemoryItem = memory;
-    if (bulkLoading)
-        memoryByLabel.insert(memory->getLabel(), memory);
-    return true;
+    return memory;
 }
 
-bool Canvas::addDataflowItem(t_dataflowItemReadFromXML* record)
+DataflowItem* Canvas::addDataflowItem(const DataflowElement& element, ProcessItem* process, MemoryItem* memory)
 {
-    ProcessItem* process = nullptr;
-    MemoryItem* memory = nullptr;
-    if (record->lineType == 1) {
-        process = findProcessByLabel(record->startItem);
-        memory = findMemoryByLabel(record->endItem);
-    } else if (record->lineType == 2) {
-        memory = findMemoryByLabel(record->startItem);
-        process = findProcessByLabel(record->endItem);
-    }
-    if (!process || !memory)
-        return false;
-
-    QGraphicsItem* start = record->lineType == 1 ? static_cast<QGraphicsItem*>(process) : memory;
-    QGraphicsItem* end = record->lineType == 1 ? static_cast<QGraphicsItem*>(memory) : process;
+    // Type 1 flows from the process into the memory item, type 2 back.
+    if (!process || !memory || (element.lineType != 1 && element.lineType != 2))
+        return nullptr;
+    QGraphicsItem* start = element.lineType == 1 ? static_cast<QGraphicsItem*>(process) : memory;
+    QGraphicsItem* end = element.lineType == 1 ? static_cast<QGraphicsItem*>(memory) : process;
     auto* dataflow = new DataflowItem(menus->dataflowMenu, start, end, nullptr);
-    dataflow->updatePropertiesfromXMLIO(record);
+    locate(dataflow, this);
+    dataflow->setElement(element);
     placeDataflow(dataflow, start, end, process, memory);
-    return true;
+    return dataflow;
 }
 
 void Canvas::placeDataflow(DataflowItem* dataflow, QGraphicsItem* start, QGraphicsItem* end,
@@ -200,47 +203,4 @@ void Canvas::placeDataflow(DataflowItem* dataflow, QGraphicsItem* start, QGraphi
     addItem(newDataflowEndLine);
     update();
     update();
-}
-
-// Several items may share a label; the last one added wins, and the indexes
-// keep that meaning by letting later insertions overwrite earlier ones.
-template <typename T>
-static QHash<QString, T*> indexByLabel(const QVector<T*>& registry)
-{
-    QHash<QString, T*> index;
-    index.reserve(registry.size());
-    for (T* item : registry)
-        index.insert(item->getLabel(), item);
-    return index;
-}
-
-void Canvas::beginBulkLoad()
-{
-    bulkLoading = true;
-    stateByLabel = indexByLabel(stateItems);
-    processByLabel = indexByLabel(processItems);
-    memoryByLabel = indexByLabel(memoryItems);
-}
-
-void Canvas::endBulkLoad()
-{
-    bulkLoading = false;
-    stateByLabel.clear();
-    processByLabel.clear();
-    memoryByLabel.clear();
-}
-
-StateItem* Canvas::findStateByLabel(const QString& text) const
-{
-    return bulkLoading ? stateByLabel.value(text, nullptr) : lastWithLabel(stateItems, text);
-}
-
-ProcessItem* Canvas::findProcessByLabel(const QString& text) const
-{
-    return bulkLoading ? processByLabel.value(text, nullptr) : lastWithLabel(processItems, text);
-}
-
-MemoryItem* Canvas::findMemoryByLabel(const QString& text) const
-{
-    return bulkLoading ? memoryByLabel.value(text, nullptr) : lastWithLabel(memoryItems, text);
 }

@@ -185,17 +185,14 @@ bool ProjectCanvases::load(XmlIO& io, QString* outline)
 
 void ProjectCanvases::place(XmlIO& io)
 {
-    QVector<ProjectPlacement::Diagram> diagrams;
-    {
-        // Gone before the records are handed out to the items, so that they
-        // are not copied.
-        const ProjectPlacement placement(io.records());
-        lost = placement.lost();
-        diagrams = placement.diagrams();
-    }
-    QVector<Canvas*> made;
-    for (const ProjectPlacement::Diagram& diagram : diagrams) {
-        const t_processItemReadFromXML& record = io.processItemRecords.at(diagram.process);
+    const ProjectPlacement placement(io.records());
+    lost = placement.lost();
+    const QVector<ProjectPlacement::Diagram>& diagrams = placement.diagrams();
+    for (int i = 0; i < diagrams.size(); ++i) {
+        // A dropped diagram is named in lost() with its items.
+        if (diagrams.at(i).dropped)
+            continue;
+        const t_processItemReadFromXML& record = io.processItemRecords.at(diagrams.at(i).process);
         t_strReadProcessItem node;
         node.level = record.level;
         node.id = record.id;
@@ -203,42 +200,13 @@ void ProjectCanvases::place(XmlIO& io)
         node.grandParentId = record.grandParentId;
         node.Nos = record.Nos;
         node.label = record.label;
-        made << createCanvasElement(&node);
+        Canvas* canvas = createCanvasElement(&node);
+        // One diagram's document at a time, so that a large project is
+        // never held twice.
+        Document document;
+        placement.fillCanvas(i, &document);
+        canvas->placeElements(document.root());
     }
-    // Label lookups stay constant-time while a whole file is placed.
-    for (Canvas* canvas : qAsConst(made))
-        canvas->beginBulkLoad();
-    const auto each = [&](auto placeOn) {
-        for (int i = 0; i < diagrams.size(); ++i)
-            placeOn(made.at(i), diagrams.at(i));
-    };
-    each([&](Canvas* canvas, const ProjectPlacement::Diagram& diagram) {
-        for (int record : diagram.processes)
-            canvas->addProcessItem(&io.processItemRecords[record]);
-    });
-    each([&](Canvas* canvas, const ProjectPlacement::Diagram& diagram) {
-        for (int record : diagram.states)
-            canvas->addStateItem(&io.stateItemRecords[record]);
-        for (const ProjectPlacement::Transition& transition : diagram.transitions)
-            canvas->addTransitionItem(&io.transitionItemRecords[transition.record]);
-        for (int record : diagram.texts)
-            canvas->addTextItem(&io.textItemRecords[record]);
-    });
-    each([&](Canvas* canvas, const ProjectPlacement::Diagram& diagram) {
-        for (const ProjectPlacement::Link& link : diagram.links)
-            canvas->addLinkItem(&io.linkItemRecords[link.record]);
-        for (int record : diagram.memories)
-            canvas->addMemoryItem(&io.memoryItemRecords[record]);
-        for (const ProjectPlacement::Dataflow& dataflow : diagram.dataflows)
-            canvas->addDataflowItem(&io.dataflowItemRecords[dataflow.record]);
-    });
-    QVector<Canvas*> dropped;
-    for (int i = 0; i < diagrams.size(); ++i) {
-        made.at(i)->endBulkLoad();
-        if (diagrams.at(i).dropped)
-            dropped << made.at(i);
-    }
-    remove(dropped);
 }
 
 Canvas* ProjectCanvases::getCanvasItem(int level, int id, int parentId, bool* found) const
@@ -454,14 +422,6 @@ void ProjectCanvases::structureChanged() const
 {
     if (structureListener)
         structureListener();
-}
-
-void ProjectCanvases::remove(const QVector<Canvas*>& dropped)
-{
-    for (Canvas* canvas : dropped) {
-        if (canvases.removeOne(canvas))
-            delete canvas;
-    }
 }
 
 void ProjectCanvases::clear()

@@ -17,10 +17,11 @@ class XmlIO;
 struct t_strContextMenu;
 
 // The canvases of one open project, one per node of the hierarchy, the
-// project node's first. It creates them, finds them by identity, places the
-// records of a project file on them as ProjectPlacement decides, and saves
-// them as a document through ProjectFileWriter. It needs no window, so the
-// command-line tool draws its pictures from it too.
+// project node's first, and the project's one undo history. It creates
+// them, finds them by identity, puts on them the elements ProjectPlacement
+// makes of a project file, and saves them as a document through
+// ProjectFileWriter. It needs no window, so korvel-cli-render draws its
+// pictures from it too.
 class ProjectCanvases
 {
 public:
@@ -50,12 +51,11 @@ public:
     // records (place()). Nothing is created when the file cannot be read;
     // outline receives the tree text for the browser.
     bool load(XmlIO& io, QString* outline);
-    // Creates one canvas per process record and places every record of io
-    // on its canvas, in the fixed order of processes, states, transitions,
-    // texts, links, memory items, dataflows, as ProjectPlacement decides.
-    // What cannot be placed is named in lostItems(); canvases that no
-    // placed process owns are dropped with their items (named there too), so
-    // that the canvases left are exactly what a save writes.
+    // Creates one canvas per diagram ProjectPlacement keeps of the records of
+    // io, and puts on it the elements the placement fills for that diagram.
+    // What cannot be placed is named in lostItems(); diagrams that no placed
+    // process owns get no canvas (their items are named there too), so that
+    // the canvases made are exactly what a save writes.
     void place(XmlIO& io);
     // One line per record of the last load that is not in the project.
     const QStringList& lostItems() const { return lost; }
@@ -98,8 +98,6 @@ public:
     void setStructureListener(std::function<void()> listener) { structureListener = std::move(listener); }
     void structureChanged() const;
 
-    // Drops canvases from the set and releases them with their items.
-    void remove(const QVector<Canvas*>& dropped);
     void clear();
 
     bool getAllCanvasNames(QString* out) const;

@@ -21,7 +21,7 @@ Colour colourOf(const QColor& colour, const QColor& shownAs = QColor())
     // An item not painted yet, or read with a colour that did not parse, has
     // none; the colour it is drawn in keeps the reloaded item as the window
     // showed it. With nothing to fall back to this is black.
-    return Colour((colour.isValid() ? colour : shownAs).rgb());
+    return Colour::fromArgb((colour.isValid() ? colour : shownAs).rgba());
 }
 
 QVector<QPointF> pointsOf(const QPolygonF& polygon)

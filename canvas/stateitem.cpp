@@ -142,26 +142,21 @@ void StateItem::removeTransition(TransitionItem* transition)
         transitions.removeOne(transition);
 }
 
-void StateItem::updatePropertiesfromXMLIO(t_stateItemReadFromXML* record)
+void StateItem::setElement(const StateElement& element)
 {
-    foreign = record->foreign;
-    level = record->level;
-    parentId = record->parentId;
-    grandParentId = record->grandParentId;
-    label = record->label;
-    setIfInitialState(record->ifInitialState);
-    initCondition = record->initialCondition;
-    initDescription = record->initialDescription;
+    foreign = element.foreign;
+    label = element.label;
+    setIfInitialState(element.initial);
+    initCondition = element.initialCondition;
+    initDescription = element.initialDescription;
     prepareGeometryChange();
-    width = record->width;
-    height = record->height;
-    backgroundColour = qColourOf(record->backgroundColour);
-    polygon.clear();
-    for (const QPoint& point : qAsConst(record->polygon))
-        polygon << QPointF(point);
-    action = record->action;
-    description = record->description;
-    // The canvas attaches the transitions again as it reads them.
+    width = element.width;
+    height = element.height;
+    backgroundColour = qColourOf(element.colour);
+    polygon = QPolygonF(element.polygon);
+    action = element.action;
+    description = element.description;
+    // The canvas attaches the transitions again as it places them.
     transitions.clear();
     selfTransitions.clear();
     update();

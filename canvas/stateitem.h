@@ -13,7 +13,7 @@
 #include <QTextOption>
 
 #include "foreigncontent.h"
-#include "itemrecords.h"
+#include "stateelement.h"
 #include "itemtype.h"
 
 class ItemShadow;
@@ -97,7 +97,8 @@ public:
     void addTransition(TransitionItem* transition);
     void removeTransition(TransitionItem* transition);
 
-    void updatePropertiesfromXMLIO(t_stateItemReadFromXML* record);
+    // Takes the element's values; the canvas attaches the transitions again.
+    void setElement(const StateElement& element);
 
     // What a newer Korvel wrote into the item, kept for the next save.
 

@@ -41,22 +41,17 @@ void TextItem::initTextItem()
     setPos(position - QPointF(width / 2, height / 2));
 }
 
-void TextItem::updatePropertiesfromXMLIO(t_textItemReadFromXML* record)
+void TextItem::setElement(const TextElement& element)
 {
-    foreign = record->foreign;
-    level = record->level;
-    parentId = record->parentId;
-    grandParentId = record->grandParentId;
-    itemType = record->type;
-    backgroundColour = qColourOf(record->backgroundColour);
-    textColour = qColourOf(record->textColour);
-    polygon.clear();
-    for (const QPoint& point : qAsConst(record->polygon))
-        polygon << QPointF(point);
-    action = record->action;
+    foreign = element.foreign;
+    itemType = element.type;
+    backgroundColour = qColourOf(element.colour);
+    textColour = qColourOf(element.textColour);
+    polygon = QPolygonF(element.polygon);
+    action = element.text;
     prepareGeometryChange();
-    width = record->width;
-    height = record->height;
+    width = element.width;
+    height = element.height;
     setRect(0, 0, width, height);
     setPos(position);
 }

@@ -11,7 +11,7 @@
 #include <QTextOption>
 
 #include "foreigncontent.h"
-#include "itemrecords.h"
+#include "textelement.h"
 #include "itemtype.h"
 
 class QMenu;
@@ -37,7 +37,7 @@ public:
                QWidget* widget = nullptr) override;
 
     void initTextItem();
-    void updatePropertiesfromXMLIO(t_textItemReadFromXML* record);
+    void setElement(const TextElement& element);
     // What a newer Korvel wrote into the item, kept for the next save.
     const ForeignContent& foreignContent() const { return foreign; }
 

@@ -139,25 +139,20 @@ void TransitionItem::removeTransitionLinesFromScene()
         owner->removeItem(endLine);
 }
 
-void TransitionItem::updatePropertiesfromXMLIO(t_transitionItemReadFromXML* record)
+void TransitionItem::setElement(const TransitionElement& element)
 {
-    foreign = record->foreign;
-    level = record->level;
-    parentId = record->parentId;
-    grandParentId = record->grandParentId;
-    label = record->label;
-    condition = record->condition;
-    backgroundColour = qColourOf(record->backgroundColour);
+    foreign = element.foreign;
+    label = element.label;
+    condition = element.condition;
+    backgroundColour = qColourOf(element.colour);
     prepareGeometryChange();
-    width = record->width;
-    height = record->height;
-    polygon.clear();
-    for (const QPoint& point : qAsConst(record->polygon))
-        polygon << QPointF(point);
+    width = element.width;
+    height = element.height;
+    polygon = QPolygonF(element.polygon);
     setRect(0, 0, width, height);
-    description = record->description;
-    action = record->action;
-    setPos(record->xCoord, record->yCoord);
+    description = element.description;
+    action = element.action;
+    setPos(element.position);
 }
 
 void TransitionItem::updatePolygon()

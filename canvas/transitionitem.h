@@ -12,7 +12,7 @@
 #include <QTextOption>
 
 #include "foreigncontent.h"
-#include "itemrecords.h"
+#include "transitionelement.h"
 #include "itemtype.h"
 
 class ItemShadow;
@@ -97,7 +97,7 @@ public:
     void setIfSelfTransition(bool self) { selfTransition = self; }
 
     void removeTransitionLinesFromScene();
-    void updatePropertiesfromXMLIO(t_transitionItemReadFromXML* record);
+    void setElement(const TransitionElement& element);
     // What a newer Korvel wrote into the item, kept for the next save.
     const ForeignContent& foreignContent() const { return foreign; }
     void updatePolygon();

@@ -3,13 +3,12 @@
 
 #include <QColor>
 
-#include "colourspec.h"
+#include "colour.h"
 
-// The colour an item draws for a colour read from a project file; one the
-// file spelt wrongly stays invalid, so the item draws its default.
-inline QColor qColourOf(const ColourSpec& spec)
+// The colour an item draws for an element's colour, its opacity included.
+inline QColor qColourOf(const Colour& colour)
 {
-    return spec.valid ? QColor::fromRgba(spec.argb) : QColor();
+    return QColor::fromRgba(colour.argb());
 }
 
 #endif // QCOLOUROF_H

@@ -397,6 +397,20 @@ void ProjectPlacement::fillDiagram(int diagram, Document* document) const
     filler.node(&document->root(), places.at(diagram), false);
 }
 
+void ProjectPlacement::fillCanvas(int diagram, Document* document) const
+{
+    PlacementFiller filler(*this, document);
+    const Diagram& place = places.at(diagram);
+    document->root().process.label = source.processes.at(place.process).label;
+    for (int process : place.processes) {
+        ProjectNode* child = document->root().appendChild(document->newId());
+        filler.process(child, process);
+        filler.processIds.insert(process, child->id());
+    }
+    // Whatever was placed on the diagram, as the canvas takes it.
+    filler.node(&document->root(), place, true);
+}
+
 const ProjectNode* ProjectPlacement::fillMachine(const Machine& machine, Document* document) const
 {
     PlacementFiller filler(*this, document);

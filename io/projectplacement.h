@@ -58,6 +58,9 @@ public:
     QVector<Machine> machines() const;
     // One diagram alone: the document's project node holds its elements.
     void fillDiagram(int diagram, Document* document) const;
+    // One diagram as a canvas shows it: its elements, and a child of the
+    // project node for each process drawn on it, in order.
+    void fillCanvas(int diagram, Document* document) const;
     // One machine: the project node stands for its module, its one child,
     // which is returned, for the machine.
     const ProjectNode* fillMachine(const Machine& machine, Document* document) const;

@@ -12,8 +12,8 @@
 class QIODevice;
 
 // Reads project files. The records read from a file (by ProjectFileReader)
-// are kept in one vector per item kind, in document order, until the main
-// window places them on their canvases. It also names the project's file,
+// are kept in one vector per item kind, in document order, until
+// ProjectPlacement decides where they go. It also names the project's file,
 // which ProjectFileWriter writes.
 class XmlIO
 {

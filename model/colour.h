@@ -4,8 +4,9 @@
 #include <QString>
 #include <QtGlobal>
 
-// An opaque colour as the project file stores it ("#rrggbb"), without
-// depending on the GUI's colour class.
+// A colour as the project file stores it ("#rrggbb"), without depending on
+// the GUI's colour class. The opacity a file may spell ("transparent") is
+// kept for drawing; the file itself stores the colour alone.
 class Colour
 {
 public:
@@ -15,13 +16,22 @@ public:
     {
     }
 
+    static constexpr Colour fromArgb(quint32 argb)
+    {
+        Colour colour(argb);
+        colour.opacity = quint8(argb >> 24);
+        return colour;
+    }
+
     constexpr quint32 rgb() const { return value; }
+    constexpr quint32 argb() const { return (quint32(opacity) << 24) | value; }
     QString name() const { return QStringLiteral("#%1").arg(value, 6, 16, QLatin1Char('0')); }
-    constexpr bool operator==(const Colour& other) const { return value == other.value; }
-    constexpr bool operator!=(const Colour& other) const { return value != other.value; }
+    constexpr bool operator==(const Colour& other) const { return value == other.value && opacity == other.opacity; }
+    constexpr bool operator!=(const Colour& other) const { return !(*this == other); }
 
 private:
     quint32 value = 0;
+    quint8 opacity = 0xff;
 };
 
 #endif // COLOUR_H

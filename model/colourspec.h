@@ -16,7 +16,7 @@ struct ColourSpec
     quint32 argb = 0xff000000u;
 
     static ColourSpec fromText(QStringView text);
-    Colour colour() const { return Colour(argb); }
+    Colour colour() const { return Colour::fromArgb(argb); }
     bool operator==(const ColourSpec& other) const { return valid == other.valid && argb == other.argb; }
     bool operator!=(const ColourSpec& other) const { return !(*this == other); }
 };

@@ -233,11 +233,8 @@ void TestCanvasGestures::clearCanvasLeavesAUsableCanvas()
     Fixture f;
     StateItem* state = f.state("Start", QPointF(300, 300), true);
     f.state("Other", QPointF(1200, 300));
-    // A file naming a missing state gives no transition.
-    t_transitionItemReadFromXML record;
-    record.startItem = "Start";
-    record.endItem = "Nowhere";
-    QVERIFY(!f.canvas.addTransitionItem(&record));
+    // A transition without its second state is not placed.
+    QVERIFY(!f.canvas.addTransitionItem(TransitionElement(), state, nullptr));
     QVERIFY(f.canvas.transitionItems.isEmpty());
     f.canvas.currentState = state;
     f.canvas.addSelfTransitionItem();

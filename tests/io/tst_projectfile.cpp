@@ -379,15 +379,12 @@ void TestProjectFile::oddCharactersSurviveOrAreDropped()
     Canvas* machine = canvas(window, 5);
     QCOMPARE(machine->stateItems.first()->getAction(), odd);
     // Characters XML cannot carry come in through the items' editors.
-    t_stateItemReadFromXML record;
-    record.level = 6;
-    record.parentId = 1;
-    record.grandParentId = 1;
-    record.label = QStringLiteral("Bell\x07" "State") + QChar(0xfffe);
-    record.action = QStringLiteral("beep\x01(") + QChar(0xd83d) + QStringLiteral(");") + QChar(0xde00);
-    record.width = 280;
-    record.height = 150;
-    QVERIFY(machine->addStateItem(&record));
+    StateElement state;
+    state.label = QStringLiteral("Bell\x07" "State") + QChar(0xfffe);
+    state.action = QStringLiteral("beep\x01(") + QChar(0xd83d) + QStringLiteral(");") + QChar(0xde00);
+    state.width = 280;
+    state.height = 150;
+    QVERIFY(machine->addStateItem(state));
     saveAs(window, QStringLiteral("Odd.vorn"));
 
     XmlIO io;
@@ -416,10 +413,9 @@ void TestProjectFile::failedSaveKeepsOldFile_data()
     }) << false;
     // The file has no place for it: the save refuses rather than drop it.
     QTest::newRow("process on a state machine") << Breakage([](MainWindow& w, const QString&) {
-        t_processItemReadFromXML record;
-        record.level = 6;
-        record.label = QStringLiteral("Stray");
-        canvas(w, 5)->addProcessItem(&record);
+        ProcessElement stray;
+        stray.label = QStringLiteral("Stray");
+        canvas(w, 5)->addProcessItem(stray);
     }) << false;
     // A later canvas with the identity of the second module is never found.
     QTest::newRow("canvas shadowing another") << Breakage([](MainWindow& w, const QString&) {

@@ -64,21 +64,19 @@ struct TestCanvas
         stack()->push(new AddStateCommand(&canvas, at));
         return canvas.stateItems.last();
     }
-    // A 280 x 150 state read from a project file, its top-left at the point.
+    // A 280 x 150 state as a project file gives it, its top-left at the point.
     StateItem* state(const QString& label, const QPointF& at, bool initial = false)
     {
-        t_stateItemReadFromXML record;
-        record.level = 6;
-        record.label = label;
-        record.ifInitialState = initial;
-        record.initialCondition = initial ? QStringLiteral("ready") : QString();
-        record.xCoord = at.x();
-        record.yCoord = at.y();
-        record.width = 280;
-        record.height = 150;
-        record.polygon = {QPoint(0, 0), QPoint(280, 0), QPoint(280, 150), QPoint(0, 150), QPoint(0, 0)};
-        canvas.addStateItem(&record);
-        return canvas.stateItems.last();
+        StateElement element;
+        element.label = label;
+        element.initial = initial;
+        element.initialCondition = initial ? QStringLiteral("ready") : QString();
+        element.position = at;
+        element.width = 280;
+        element.height = 150;
+        element.colour = StateElement::defaultColour;
+        element.polygon = {QPointF(0, 0), QPointF(280, 0), QPointF(280, 150), QPointF(0, 150), QPointF(0, 0)};
+        return canvas.addStateItem(element);
     }
     // Null when the canvas refuses the transition.
     TransitionItem* join(StateItem* from, StateItem* to)
