@@ -202,6 +202,7 @@ int ProjectCommands::check(const QStringList& arguments)
     // Sound means that the application opens the file; what it would lose
     // is known from where its records go.
     XmlIO io;
+    io.setPlacementOnly(true);
     if (!readRecords(io, file))
         return Failure;
     const ProjectPlacement placement(io.records());

@@ -118,7 +118,10 @@ public:
 
 private:
     bool hasAttributes(const QLatin1String* names, int count) const;
-    int readChildTexts(const QLatin1String* names, int count, QString* texts, ForeignContent* foreign = nullptr);
+    // kept: the children whose text is wanted, one bit each; the others are
+    // checked alone.
+    int readChildTexts(const QLatin1String* names, int count, QString* texts, ForeignContent* foreign = nullptr,
+                       quint32 kept = ~0u);
     bool readForeign(ForeignElement* element);
     ForeignContent foreignAttributes(const QLatin1String* names, int count) const;
     bool checkProcessItem();
@@ -139,6 +142,8 @@ private:
 
     Tokens& tokens;
     ProjectFileReader::Records* records;
+    // Only what the placement needs is kept of states and transitions.
+    bool lean = false;
 };
 
 // QXmlStreamReader with the few calls the walk makes.
@@ -155,7 +160,11 @@ public:
     bool nameIs(QLatin1String name) const { return reader.name() == name; }
     bool hasAttribute(QLatin1String name) const { return reader.attributes().hasAttribute(name); }
     QString attribute(QLatin1String name) const { return reader.attributes().value(name).toString(); }
-    QString readElementText() { return reader.readElementText(); }
+    QString readElementText(bool keep = true)
+    {
+        const QString text = reader.readElementText();
+        return keep ? text : QString();
+    }
     QString elementName() const { return reader.name().toString(); }
     QVector<QPair<QString, QString>> attributeList() const
     {
@@ -173,6 +182,7 @@ template <typename Tokens>
 bool ItemWalk<Tokens>::run(ProjectFileReader::Pass pass)
 {
     using Pass = ProjectFileReader::Pass;
+    lean = pass == Pass::CheckAndPlace;
     bool ok = readHeader();
     while (ok) {
         const QXmlStreamReader::TokenType token = tokens.readNext();
@@ -188,7 +198,7 @@ bool ItemWalk<Tokens>::run(ProjectFileReader::Pass pass)
         // Reading an item checks what the check needs, except that a state
         // read alone may end early.
         const bool check = pass == Pass::Check;
-        if (tokens.nameIs(tagStateItem) && pass == Pass::CheckAndRead)
+        if (tokens.nameIs(tagStateItem) && (pass == Pass::CheckAndRead || lean))
             ok = readStateItem(true);
         else if (tokens.nameIs(tagProcess))
             ok = check ? checkProcessItem() : readProcessItem();
@@ -285,7 +295,7 @@ bool ItemWalk<Tokens>::hasAttributes(const QLatin1String* names, int count) cons
 // -1 when a child comes twice or the XML is broken.
 template <typename Tokens>
 int ItemWalk<Tokens>::readChildTexts(const QLatin1String* names, int count, QString* texts,
-                                     ForeignContent* foreign)
+                                     ForeignContent* foreign, quint32 kept)
 {
     quint32 seen = 0;
     // Children nearly always come in the writer's order: that name is
@@ -314,7 +324,7 @@ int ItemWalk<Tokens>::readChildTexts(const QLatin1String* names, int count, QStr
         if (seen & (1u << i))
             return -1;
         seen |= 1u << i;
-        texts[i] = tokens.readElementText();
+        texts[i] = tokens.readElementText(kept & (1u << i));
         if (tokens.hasError())
             return -1;
     }
@@ -521,7 +531,9 @@ bool ItemWalk<Tokens>::readStateItem(bool strict)
 {
     QString texts[stateChildCount];
     ForeignContent foreign;
-    const int present = readChildTexts(stateChildren, stateChildCount, texts, &foreign);
+    const quint32 placed = 1u << sLevel | 1u << sParentId | 1u << sGrandParentId | 1u << sLabel | 1u << sInitial;
+    const int present =
+        readChildTexts(stateChildren, stateChildCount, texts, lean ? nullptr : &foreign, lean ? placed : ~0u);
     if (strict ? present != stateChildCount || toInt(texts[sInitial]) > 1
                : present < stateRequiredForRead)
         return false;
@@ -558,7 +570,11 @@ bool ItemWalk<Tokens>::readTransitionItem()
 {
     QString texts[transitionChildCount];
     ForeignContent foreign;
-    if (readChildTexts(transitionChildren, transitionChildCount, texts, &foreign) != transitionChildCount)
+    const quint32 placed = 1u << tLevel | 1u << tParentId | 1u << tGrandParentId | 1u << tLabel | 1u << tStart
+        | 1u << tEnd;
+    if (readChildTexts(transitionChildren, transitionChildCount, texts, lean ? nullptr : &foreign,
+                       lean ? placed : ~0u)
+        != transitionChildCount)
         return false;
     t_transitionItemReadFromXML r;
     r.foreign = std::move(foreign);

@@ -32,9 +32,11 @@ public:
         QVector<t_dataflowItemReadFromXML> dataflows;
     };
     // Check only answers whether the file is sound; CheckAndRead also keeps
-    // the records of a sound file; Read keeps them, also those read before
-    // the file turned out broken, and is lenient about states that end early.
-    enum class Pass { Check, Read, CheckAndRead };
+    // the records of a sound file; CheckAndPlace keeps of its states and
+    // transitions only what deciding where they go needs (identity, label,
+    // ends); Read keeps the records, also those read before the file turned
+    // out broken, and is lenient about states that end early.
+    enum class Pass { Check, Read, CheckAndRead, CheckAndPlace };
 
     // One pass over the item list; the records read are appended to records
     // (which may be null for Check). False when the file is not sound. A file

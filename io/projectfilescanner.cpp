@@ -258,7 +258,7 @@ QString ProjectFileScanner::attribute(QLatin1String wanted) const
     return value ? QString::fromLatin1(value->at, value->size) : QString();
 }
 
-QString ProjectFileScanner::readElementText()
+QString ProjectFileScanner::readElementText(bool keep)
 {
     if (gaveUp || token != QXmlStreamReader::StartElement) {
         giveUp();
@@ -291,7 +291,7 @@ QString ProjectFileScanner::readElementText()
         giveUp();
         return QString();
     }
-    if (size == 0)
+    if (size == 0 || (!keep && !entities))
         return QString();
     if (!entities)
         return QString::fromLatin1(from, size);
@@ -320,5 +320,5 @@ QString ProjectFileScanner::readElementText()
             return QString();
         }
     }
-    return text;
+    return keep ? text : QString();
 }

@@ -28,8 +28,9 @@ public:
     bool nameIs(QLatin1String name) const;
     bool hasAttribute(QLatin1String name) const;
     QString attribute(QLatin1String name) const;
-    // The text up to the end tag of the element just started.
-    QString readElementText();
+    // The text up to the end tag of the element just started; checked but
+    // not kept (null) when keep is false.
+    QString readElementText(bool keep = true);
     // The name and the attributes of the element just started, and the text
     // just read.
     QString elementName() const;

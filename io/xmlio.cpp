@@ -59,7 +59,9 @@ bool XmlIO::checkProjectFileCorrupt()
     if (ProjectFileOpener::open(filePath, &file) != ProjectFileOpener::Opened)
         return false;
     Records own;
-    const bool sound = ProjectFileReader::run(&file, ProjectFileReader::Pass::CheckAndRead, &own);
+    const ProjectFileReader::Pass pass =
+        placementOnly ? ProjectFileReader::Pass::CheckAndPlace : ProjectFileReader::Pass::CheckAndRead;
+    const bool sound = ProjectFileReader::run(&file, pass, &own);
     if (sound && stampOf(filePath) == before) {
         checkedRecords = std::move(own);
         checkedFile = before;

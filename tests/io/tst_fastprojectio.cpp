@@ -167,7 +167,7 @@ void TestFastProjectIO::scannerReadsAsStreamReader()
 {
     QFETCH(QByteArray, bytes);
     bool scanned = false;
-    for (const Pass pass : {Pass::Check, Pass::Read, Pass::CheckAndRead})
+    for (const Pass pass : {Pass::Check, Pass::Read, Pass::CheckAndRead, Pass::CheckAndPlace})
         QCOMPARE(outcome(bytes, pass, true, &scanned), outcome(bytes, pass, false));
     // Files as the application writes them never need the stream reader.
     if (QByteArray(QTest::currentDataTag()).startsWith("Example") || QTest::currentDataTag() == QByteArray("the writer's layout"))
