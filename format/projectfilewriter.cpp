@@ -26,6 +26,50 @@ QString number(int value)
     return QString::number(value);
 }
 
+// A whole number that formatReal() writes as an integer.
+bool isPlainWhole(double value)
+{
+    return value == std::trunc(value) && std::abs(value) < 999999.5 && !(value == 0.0 && std::signbit(value));
+}
+
+// The digits QString::number() gives, appended without a string of their own.
+void appendWhole(QString* out, qint64 value)
+{
+    QChar digits[24];
+    int at = 24;
+    quint64 rest = value < 0 ? 0 - quint64(value) : quint64(value);
+    do {
+        digits[--at] = QLatin1Char(char('0' + rest % 10));
+        rest /= 10;
+    } while (rest != 0);
+    if (value < 0)
+        digits[--at] = QLatin1Char('-');
+    out->append(digits + at, 24 - at);
+}
+
+// A point list's coordinate: as formatReal() gives it, but never in
+// exponent form.
+void appendPointCoordinate(QString* out, double value)
+{
+    if (isPlainWhole(value)) {
+        appendWhole(out, qint64(value));
+        return;
+    }
+    QString text = ProjectFileWriter::formatReal(value);
+    if (text.contains(QLatin1Char('e')))
+        text = QString::number(value, 'f', 0);
+    out->append(text);
+}
+
+// A coordinate as formatReal() gives it, appended.
+void appendReal(QString* out, double value)
+{
+    if (isPlainWhole(value))
+        appendWhole(out, qint64(value));
+    else
+        out->append(ProjectFileWriter::formatReal(value));
+}
+
 bool appendOutline(QString* out, const ProjectNode& node)
 {
     const auto& children = node.children();
@@ -60,27 +104,21 @@ QString ProjectFileWriter::formatReal(double value)
 {
     // Whole numbers below a million come out of 'g' as plain integers; those
     // are nearly all of a file, and far cheaper to write as such.
-    if (value == std::trunc(value) && std::abs(value) < 999999.5 && !(value == 0.0 && std::signbit(value)))
+    if (isPlainWhole(value))
         return QString::number(qint64(value));
     return QString::number(value, 'g', 6);
 }
 
 QString ProjectFileWriter::formatPointList(const QVector<QPointF>& polygon)
 {
-    const auto format = [](double value) {
-        QString text = formatReal(value);
-        if (text.contains(QLatin1Char('e')))
-            text = QString::number(value, 'f', 0);
-        return text;
-    };
     QString text;
     text.reserve(polygon.size() * 10);
     for (int i = 0; i < polygon.size(); ++i) {
         if (i > 0)
             text += QLatin1Char(',');
-        text += format(polygon.at(i).x());
+        appendPointCoordinate(&text, polygon.at(i).x());
         text += QLatin1Char(',');
-        text += format(polygon.at(i).y());
+        appendPointCoordinate(&text, polygon.at(i).y());
     }
     return text;
 }
@@ -229,6 +267,53 @@ void ProjectFileWriter::child(QLatin1String name, const QString& text)
     xml->writeTextElement(name, xmlSafe(text));
 }
 
+void ProjectFileWriter::childNumber(QLatin1String name, qint64 value)
+{
+    scratch.resize(0);
+    appendWhole(&scratch, value);
+    xml->writeTextElement(name, QStringView(scratch));
+}
+
+void ProjectFileWriter::childReal(QLatin1String name, double value)
+{
+    scratch.resize(0);
+    appendReal(&scratch, value);
+    xml->writeTextElement(name, QStringView(scratch));
+}
+
+void ProjectFileWriter::childColour(QLatin1String name, Colour colour)
+{
+    // As Colour::name() gives it.
+    scratch.resize(0);
+    scratch += QLatin1Char('#');
+    for (int shift = 20; shift >= 0; shift -= 4)
+        scratch += QLatin1Char("0123456789abcdef"[(colour.rgb() >> shift) & 0xf]);
+    xml->writeTextElement(name, QStringView(scratch));
+}
+
+void ProjectFileWriter::childPoint(QLatin1String name, QPointF point)
+{
+    scratch.resize(0);
+    appendReal(&scratch, point.x());
+    scratch += QLatin1Char(',');
+    appendReal(&scratch, point.y());
+    xml->writeTextElement(name, QStringView(scratch));
+}
+
+void ProjectFileWriter::childPoints(QLatin1String name, const QVector<QPointF>& polygon)
+{
+    // As formatPointList() writes it.
+    scratch.resize(0);
+    for (int i = 0; i < polygon.size(); ++i) {
+        if (i > 0)
+            scratch += QLatin1Char(',');
+        appendPointCoordinate(&scratch, polygon.at(i).x());
+        scratch += QLatin1Char(',');
+        appendPointCoordinate(&scratch, polygon.at(i).y());
+    }
+    xml->writeTextElement(name, QStringView(scratch));
+}
+
 void ProjectFileWriter::endElement()
 {
     xml->writeEndElement();
@@ -329,14 +414,14 @@ void ProjectFileWriter::writeProcess(const ProjectNode& node)
 // The identity of an element drawn on the node's canvas.
 void ProjectFileWriter::writeIdentity(const ProjectNode& node, bool asChildren)
 {
-    const QString values[] = {number(node.level() + 1), number(node.fileId()), number(node.fileParentId())};
+    const int values[] = {node.level() + 1, node.fileId(), node.fileParentId()};
     const QLatin1String names[] = {QLatin1String("level"), QLatin1String("parentId"),
                                    QLatin1String("grandParentId")};
     for (int i = 0; i < 3; ++i) {
         if (asChildren)
-            child(names[i], values[i]);
+            childNumber(names[i], values[i]);
         else
-            attribute(names[i], values[i]);
+            attribute(names[i], number(values[i]));
     }
 }
 
@@ -424,15 +509,15 @@ void ProjectFileWriter::writeStates(const ProjectNode& node, const Diagram& diag
         child(stateChildren[sInitial], state.initial ? QStringLiteral("1") : QStringLiteral("0"));
         child(stateChildren[sInitCondition], state.initialCondition);
         child(stateChildren[sInitDescription], state.initialDescription);
-        child(stateChildren[sX], formatReal(state.position.x()));
-        child(stateChildren[sY], formatReal(state.position.y()));
-        child(stateChildren[sWidth], number(state.width));
-        child(stateChildren[sHeight], number(state.height));
-        child(stateChildren[sColour], state.colour.name());
-        child(stateChildren[sPolygon], formatPointList(state.polygon));
+        childReal(stateChildren[sX], state.position.x());
+        childReal(stateChildren[sY], state.position.y());
+        childNumber(stateChildren[sWidth], state.width);
+        childNumber(stateChildren[sHeight], state.height);
+        childColour(stateChildren[sColour], state.colour);
+        childPoints(stateChildren[sPolygon], state.polygon);
         child(stateChildren[sAction], state.action);
         child(stateChildren[sDescription], state.description);
-        child(stateChildren[sNumberOfTI], number(state.transitions.size()));
+        childNumber(stateChildren[sNumberOfTI], state.transitions.size());
         child(stateChildren[sTransitions], transitions);
         writeForeign(state.foreign);
         endElement();
@@ -448,14 +533,13 @@ void ProjectFileWriter::writeTransitions(const ProjectNode& node, const Diagram&
         writeIdentity(node, true);
         child(transitionChildren[tLabel], transition.label);
         child(transitionChildren[tCondition], transition.condition);
-        child(transitionChildren[tColour], transition.colour.name());
-        child(transitionChildren[tX], formatReal(transition.position.x()));
-        child(transitionChildren[tY], formatReal(transition.position.y()));
-        child(transitionChildren[tMidPos], formatReal(transition.midPosition.x()) + QLatin1Char(',')
-                                               + formatReal(transition.midPosition.y()));
-        child(transitionChildren[tWidth], number(transition.width));
-        child(transitionChildren[tHeight], number(transition.height));
-        child(transitionChildren[tPolygon], formatPointList(transition.polygon));
+        childColour(transitionChildren[tColour], transition.colour);
+        childReal(transitionChildren[tX], transition.position.x());
+        childReal(transitionChildren[tY], transition.position.y());
+        childPoint(transitionChildren[tMidPos], transition.midPosition);
+        childNumber(transitionChildren[tWidth], transition.width);
+        childNumber(transitionChildren[tHeight], transition.height);
+        childPoints(transitionChildren[tPolygon], transition.polygon);
         child(transitionChildren[tStart], stateLabels.value(transition.startState));
         child(transitionChildren[tEnd], stateLabels.value(transition.endState));
         child(transitionChildren[tDescription], transition.description);
@@ -472,14 +556,14 @@ void ProjectFileWriter::writeTexts(const ProjectNode& node, const Diagram& diagr
     for (const TextElement& text : diagram.texts) {
         xml->writeStartElement(tagTextItem);
         writeIdentity(node, true);
-        child(textChildren[xX], formatReal(text.position.x()));
-        child(textChildren[xY], formatReal(text.position.y()));
-        child(textChildren[xWidth], number(text.width));
-        child(textChildren[xHeight], number(text.height));
-        child(textChildren[xType], number(text.type));
-        child(textChildren[xColour], text.colour.name());
-        child(textChildren[xTextColour], text.textColour.name());
-        child(textChildren[xPolygon], formatPointList(text.polygon));
+        childReal(textChildren[xX], text.position.x());
+        childReal(textChildren[xY], text.position.y());
+        childNumber(textChildren[xWidth], text.width);
+        childNumber(textChildren[xHeight], text.height);
+        childNumber(textChildren[xType], text.type);
+        childColour(textChildren[xColour], text.colour);
+        childColour(textChildren[xTextColour], text.textColour);
+        childPoints(textChildren[xPolygon], text.polygon);
         child(textChildren[xAction], text.text);
         writeForeign(text.foreign);
         endElement();

@@ -8,6 +8,7 @@
 
 #include <memory>
 
+#include "colour.h"
 #include "elementid.h"
 
 class Document;
@@ -64,6 +65,13 @@ private:
     void writeForeignElement(const ForeignElement& element);
     void attribute(QLatin1String name, const QString& value);
     void child(QLatin1String name, const QString& text);
+    // Numbers as formatReal() and QString::number() give them, most of them
+    // without a string of their own.
+    void childNumber(QLatin1String name, qint64 value);
+    void childReal(QLatin1String name, double value);
+    void childPoint(QLatin1String name, QPointF point);
+    void childColour(QLatin1String name, Colour colour);
+    void childPoints(QLatin1String name, const QVector<QPointF>& polygon);
     void endElement();
     void flush();
 
@@ -71,6 +79,8 @@ private:
     std::unique_ptr<XmlTextWriter> xml;
     // What the writer produced and the file has not received yet.
     QString pending;
+    // Reused for the numbers of one element.
+    QString scratch;
     bool failed = false;
     QString error;
     bool kept = true;

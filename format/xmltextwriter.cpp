@@ -68,7 +68,7 @@ void XmlTextWriter::writeAttribute(const QString& name, const QString& value)
     *out += QLatin1Char('"');
 }
 
-void XmlTextWriter::writeTextElement(QLatin1String name, const QString& text)
+void XmlTextWriter::writeTextElement(QLatin1String name, QStringView text)
 {
     // What start, text and end would write, without the element ever
     // standing on the stack.
@@ -127,9 +127,9 @@ void XmlTextWriter::writeEndElement()
     open.removeLast();
 }
 
-void XmlTextWriter::writeEscaped(const QString& text, bool escapeWhitespace)
+void XmlTextWriter::writeEscaped(QStringView text, bool escapeWhitespace)
 {
-    const QChar* begin = text.constData();
+    const QChar* begin = text.data();
     const QChar* const stop = begin + text.size();
     const QChar* plain = begin;
     for (const QChar* c = begin; c < stop; ++c) {

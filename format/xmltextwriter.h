@@ -18,7 +18,8 @@ public:
     void writeStartElement(const QString& name);
     void writeAttribute(QLatin1String name, const QString& value);
     void writeAttribute(const QString& name, const QString& value);
-    void writeTextElement(QLatin1String name, const QString& text);
+    void writeTextElement(QLatin1String name, const QString& text) { writeTextElement(name, QStringView(text)); }
+    void writeTextElement(QLatin1String name, QStringView text);
     void writeTextElement(const QString& name, const QString& text);
     // Text inside the element just started.
     void writeCharacters(const QString& text);
@@ -27,7 +28,7 @@ public:
 private:
     void finishStartElement(bool contents, bool* hadContents);
     void indent(int depth);
-    void writeEscaped(const QString& text, bool escapeWhitespace);
+    void writeEscaped(QStringView text, bool escapeWhitespace);
 
     // An open element's name: the constant it was given, or its own copy.
     struct Name

@@ -13,8 +13,10 @@
 #include <QXmlStreamWriter>
 
 #include "colourspec.h"
+#include "document.h"
 #include "headlessproject.h"
 #include "projectfilereader.h"
+#include "projectplacement.h"
 #include "testenvironment.h"
 #include "projectfilewriter.h"
 #include "xmlio.h"
@@ -216,9 +218,41 @@ void TestFastProjectIO::textWriterWritesAsStreamWriter()
 
 void TestFastProjectIO::wholeNumbersAreFormattedAsBefore()
 {
-    for (const double value : {0.0, -0.0, 1.0, -1.0, 42.0, 999999.0, -999999.0, 1000000.0, -1000000.0, 12.5,
-                               0.1, 1e7, 123456.7, 999999.4})
+    const QVector<double> values {0.0, -0.0, 1.0, -1.0, 42.0, 999999.0, -999999.0, 1000000.0, -1000000.0, 12.5,
+                                  0.1, 1e7, 123456.7, 999999.4, -2.5e-7};
+    for (const double value : values)
         QCOMPARE(ProjectFileWriter::formatReal(value), QString::number(value, 'g', 6));
+
+    // The writer puts numbers into the file without strings of their own,
+    // yet exactly as formatReal() and formatPointList() give them.
+    XmlIO io;
+    io.setFilePath(QStringLiteral(KORVEL_SOURCE_DIR "/Examples/Example_1.vorn"));
+    QVERIFY(io.checkProjectFileCorrupt() && io.readProjectFile());
+    Document document;
+    QString why;
+    QVERIFY(ProjectPlacement(io.records()).fill(&document, &why));
+    ProjectNode* node = &document.root();
+    while (!node->children().empty())
+        node = node->children().front().get();
+    QVector<QPointF> polygon;
+    for (int i = 0; i + 1 < values.size(); i += 2)
+        polygon.append(QPointF(values.at(i), values.at(i + 1)));
+    StateElement& state = node->diagram.states.first();
+    state.position = QPointF(12.5, -0.0);
+    state.polygon = polygon;
+    state.colour = Colour(0x0a0b0c);
+    node->diagram.transitions.first().midPosition = QPointF(123456.7, -1e7);
+    QTemporaryDir folder;
+    const QString path = folder.filePath(QStringLiteral("numbers.vorn"));
+    QVERIFY(ProjectFileWriter().write(document, path));
+    const QByteArray written = fileBytes(path);
+    for (const QString& expected :
+         {QStringLiteral("<xCoord>12.5</xCoord>"), QStringLiteral("<yCoord>%1</yCoord>").arg(ProjectFileWriter::formatReal(-0.0)),
+          QStringLiteral("<backgroundColour>#0a0b0c</backgroundColour>"),
+          QStringLiteral("<polygon>%1</polygon>").arg(ProjectFileWriter::formatPointList(polygon)),
+          QStringLiteral("<midPos>%1,%2</midPos>").arg(ProjectFileWriter::formatReal(123456.7),
+                                                       ProjectFileWriter::formatReal(-1e7))})
+        QVERIFY2(written.contains(expected.toUtf8()), qPrintable(expected));
 }
 
 // Megabytes of action text: the load takes the room of a large project, and
