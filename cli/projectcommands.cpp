@@ -202,7 +202,7 @@ int ProjectCommands::check(const QStringList& arguments)
     // Sound means that the application opens the file; what it would lose
     // is known from where its records go.
     XmlIO io;
-    io.setPlacementOnly(true);
+    io.setFieldsNeeded(ProjectFileReader::Fields::Placement);
     if (!readRecords(io, file))
         return Failure;
     const ProjectPlacement placement(io.records());
@@ -264,6 +264,7 @@ int ProjectCommands::generate(const QStringList& arguments)
     }
 
     XmlIO io;
+    io.setFieldsNeeded(ProjectFileReader::Fields::Generation);
     if (!readRecords(io, file))
         return UsageOrFatal;
     const ProjectPlacement placement(io.records());
@@ -448,6 +449,7 @@ int ProjectCommands::simulate(const QStringList& arguments)
     }
 
     XmlIO io;
+    io.setFieldsNeeded(ProjectFileReader::Fields::Generation);
     if (!readRecords(io, file))
         return UsageOrFatal;
     const ProjectPlacement placement(io.records());

@@ -105,9 +105,11 @@ template <typename Tokens>
 class ItemWalk
 {
 public:
-    ItemWalk(Tokens& source, ProjectFileReader::Records* itemRecords)
+    ItemWalk(Tokens& source, ProjectFileReader::Records* itemRecords,
+             ProjectFileReader::Fields wanted = ProjectFileReader::Fields::All)
         : tokens(source)
         , records(itemRecords)
+        , fields(wanted)
     {
     }
 
@@ -142,8 +144,8 @@ private:
 
     Tokens& tokens;
     ProjectFileReader::Records* records;
-    // Only what the placement needs is kept of states and transitions.
-    bool lean = false;
+    // What is kept of states and transitions.
+    ProjectFileReader::Fields fields;
 };
 
 // QXmlStreamReader with the few calls the walk makes.
@@ -182,7 +184,6 @@ template <typename Tokens>
 bool ItemWalk<Tokens>::run(ProjectFileReader::Pass pass)
 {
     using Pass = ProjectFileReader::Pass;
-    lean = pass == Pass::CheckAndPlace;
     bool ok = readHeader();
     while (ok) {
         const QXmlStreamReader::TokenType token = tokens.readNext();
@@ -198,7 +199,7 @@ bool ItemWalk<Tokens>::run(ProjectFileReader::Pass pass)
         // Reading an item checks what the check needs, except that a state
         // read alone may end early.
         const bool check = pass == Pass::Check;
-        if (tokens.nameIs(tagStateItem) && (pass == Pass::CheckAndRead || lean))
+        if (tokens.nameIs(tagStateItem) && pass == Pass::CheckAndRead)
             ok = readStateItem(true);
         else if (tokens.nameIs(tagProcess))
             ok = check ? checkProcessItem() : readProcessItem();
@@ -531,9 +532,13 @@ bool ItemWalk<Tokens>::readStateItem(bool strict)
 {
     QString texts[stateChildCount];
     ForeignContent foreign;
+    using Fields = ProjectFileReader::Fields;
     const quint32 placed = 1u << sLevel | 1u << sParentId | 1u << sGrandParentId | 1u << sLabel | 1u << sInitial;
+    const quint32 generated = placed | 1u << sInitCondition | 1u << sInitDescription | 1u << sAction
+        | 1u << sDescription;
+    const quint32 kept = fields == Fields::All ? ~0u : fields == Fields::Placement ? placed : generated;
     const int present =
-        readChildTexts(stateChildren, stateChildCount, texts, lean ? nullptr : &foreign, lean ? placed : ~0u);
+        readChildTexts(stateChildren, stateChildCount, texts, fields == Fields::All ? &foreign : nullptr, kept);
     if (strict ? present != stateChildCount || toInt(texts[sInitial]) > 1
                : present < stateRequiredForRead)
         return false;
@@ -570,10 +575,13 @@ bool ItemWalk<Tokens>::readTransitionItem()
 {
     QString texts[transitionChildCount];
     ForeignContent foreign;
+    using Fields = ProjectFileReader::Fields;
     const quint32 placed = 1u << tLevel | 1u << tParentId | 1u << tGrandParentId | 1u << tLabel | 1u << tStart
         | 1u << tEnd;
-    if (readChildTexts(transitionChildren, transitionChildCount, texts, lean ? nullptr : &foreign,
-                       lean ? placed : ~0u)
+    const quint32 generated = placed | 1u << tCondition | 1u << tAction;
+    const quint32 kept = fields == Fields::All ? ~0u : fields == Fields::Placement ? placed : generated;
+    if (readChildTexts(transitionChildren, transitionChildCount, texts, fields == Fields::All ? &foreign : nullptr,
+                       kept)
         != transitionChildCount)
         return false;
     t_transitionItemReadFromXML r;
@@ -680,7 +688,7 @@ void appendRecords(ProjectFileReader::Records* to, ProjectFileReader::Records& f
 
 } // namespace
 
-bool ProjectFileReader::run(QIODevice* device, Pass pass, Records* records, bool* scanned)
+bool ProjectFileReader::run(QIODevice* device, Pass pass, Records* records, bool* scanned, Fields fields)
 {
     if (scanned)
         *scanned = false;
@@ -701,14 +709,14 @@ bool ProjectFileReader::run(QIODevice* device, Pass pass, Records* records, bool
     } else if (file && !file->isSequential()) {
         whole = file->readAll();
         if (!file->seek(from))
-            return runWithStreamReader(device, pass, records);
+            return runWithStreamReader(device, pass, records, fields);
         data = whole.constData();
         size = whole.size();
     }
     if (data && size > 0) {
         Records read;
         ProjectFileScanner scanner(data, size);
-        const bool sound = ItemWalk<ProjectFileScanner>(scanner, &read).run(pass);
+        const bool sound = ItemWalk<ProjectFileScanner>(scanner, &read, fields).run(pass);
         if (!scanner.left()) {
             if (scanned)
                 *scanned = true;
@@ -723,16 +731,16 @@ bool ProjectFileReader::run(QIODevice* device, Pass pass, Records* records, bool
     }
     // The stream reader reads the file again, on its own.
     whole = QByteArray();
-    return runWithStreamReader(device, pass, records);
+    return runWithStreamReader(device, pass, records, fields);
 }
 
-bool ProjectFileReader::runWithStreamReader(QIODevice* device, Pass pass, Records* records)
+bool ProjectFileReader::runWithStreamReader(QIODevice* device, Pass pass, Records* records, Fields fields)
 {
     if (!startsLikeProject(device))
         return false;
     Records read;
     StreamTokens source(device);
-    const bool sound = ItemWalk<StreamTokens>(source, &read).run(pass);
+    const bool sound = ItemWalk<StreamTokens>(source, &read, fields).run(pass);
     if (records && (sound || pass == Pass::Read))
         appendRecords(records, read);
     return sound;

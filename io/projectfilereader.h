@@ -32,17 +32,21 @@ public:
         QVector<t_dataflowItemReadFromXML> dataflows;
     };
     // Check only answers whether the file is sound; CheckAndRead also keeps
-    // the records of a sound file; CheckAndPlace keeps of its states and
-    // transitions only what deciding where they go needs (identity, label,
-    // ends); Read keeps the records, also those read before the file turned
-    // out broken, and is lenient about states that end early.
-    enum class Pass { Check, Read, CheckAndRead, CheckAndPlace };
+    // the records of a sound file; Read keeps the records, also those read
+    // before the file turned out broken, and is lenient about states that end
+    // early.
+    enum class Pass { Check, Read, CheckAndRead };
+    // What of the states and transitions the records keep: everything; what
+    // deciding where they go needs (identity, label, ends); or that and what
+    // their C code is made of. The file is checked whole either way.
+    enum class Fields { All, Placement, Generation };
 
     // One pass over the item list; the records read are appended to records
     // (which may be null for Check). False when the file is not sound. A file
     // or buffer is scanned in memory when the scanner can read it.
     // scanned, when given, tells whether the scanner could read the file.
-    static bool run(QIODevice* device, Pass pass, Records* records, bool* scanned = nullptr);
+    static bool run(QIODevice* device, Pass pass, Records* records, bool* scanned = nullptr,
+                    Fields fields = Fields::All);
     // The project tree text stored in front of the items.
     static bool readNames(QIODevice* device, QString* names);
 
@@ -61,7 +65,7 @@ public:
 
     // As run(), reading only with QXmlStreamReader, never with the faster
     // ProjectFileScanner; for comparing the two.
-    static bool runWithStreamReader(QIODevice* device, Pass pass, Records* records);
+    static bool runWithStreamReader(QIODevice* device, Pass pass, Records* records, Fields fields = Fields::All);
 };
 
 #endif // PROJECTFILEREADER_H

@@ -59,9 +59,7 @@ bool XmlIO::checkProjectFileCorrupt()
     if (ProjectFileOpener::open(filePath, &file) != ProjectFileOpener::Opened)
         return false;
     Records own;
-    const ProjectFileReader::Pass pass =
-        placementOnly ? ProjectFileReader::Pass::CheckAndPlace : ProjectFileReader::Pass::CheckAndRead;
-    const bool sound = ProjectFileReader::run(&file, pass, &own);
+    const bool sound = ProjectFileReader::run(&file, ProjectFileReader::Pass::CheckAndRead, &own, nullptr, fields);
     if (sound && stampOf(filePath) == before) {
         checkedRecords = std::move(own);
         checkedFile = before;

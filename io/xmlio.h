@@ -38,9 +38,9 @@ public:
     // file takes those records instead of parsing it again. Only a regular
     // file of bounded size is read (ProjectFileOpener).
     bool checkProjectFileCorrupt();
-    // For a check alone: the records the check reads keep of states and
-    // transitions only what their placement needs.
-    void setPlacementOnly(bool on) { placementOnly = on; }
+    // What the records the check reads keep of states and transitions, for a
+    // caller that needs no more.
+    void setFieldsNeeded(ProjectFileReader::Fields needed) { fields = needed; }
     bool readProjectFileNames(QString* names);
     bool readProjectFile();
     // The same passes over an open device, e.g. a buffer.
@@ -75,7 +75,7 @@ private:
     void swapRecords(Records& other);
 
     QString filePath;
-    bool placementOnly = false;
+    ProjectFileReader::Fields fields = ProjectFileReader::Fields::All;
     // What the last successful check read, until readProjectFile() takes it.
     Records checkedRecords;
     FileStamp checkedFile;

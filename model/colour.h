@@ -12,26 +12,24 @@ class Colour
 public:
     constexpr Colour() = default;
     constexpr explicit Colour(quint32 rgb)
-        : value(rgb & 0xffffffu)
+        : value(0xff000000u | (rgb & 0xffffffu))
     {
     }
-
     static constexpr Colour fromArgb(quint32 argb)
     {
-        Colour colour(argb);
-        colour.opacity = quint8(argb >> 24);
+        Colour colour;
+        colour.value = argb;
         return colour;
     }
 
-    constexpr quint32 rgb() const { return value; }
-    constexpr quint32 argb() const { return (quint32(opacity) << 24) | value; }
-    QString name() const { return QStringLiteral("#%1").arg(value, 6, 16, QLatin1Char('0')); }
-    constexpr bool operator==(const Colour& other) const { return value == other.value && opacity == other.opacity; }
-    constexpr bool operator!=(const Colour& other) const { return !(*this == other); }
+    constexpr quint32 rgb() const { return value & 0xffffffu; }
+    constexpr quint32 argb() const { return value; }
+    QString name() const { return QStringLiteral("#%1").arg(rgb(), 6, 16, QLatin1Char('0')); }
+    constexpr bool operator==(const Colour& other) const { return value == other.value; }
+    constexpr bool operator!=(const Colour& other) const { return value != other.value; }
 
 private:
-    quint32 value = 0;
-    quint8 opacity = 0xff;
+    quint32 value = 0xff000000u;
 };
 
 #endif // COLOUR_H
