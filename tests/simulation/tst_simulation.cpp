@@ -22,14 +22,13 @@
 #include "canvas.h"
 #include "codegenerrorlog.h"
 #include "document.h"
-#include "headlessproject.h"
 #include "mainwindow.h"
 #include "memoryitem.h"
 #include "modalanswerer.h"
 #include "projectdocument.h"
 #include "projectfixture.h"
+#include "projectplacement.h"
 #include "scenemouse.h"
-#include "projectsnapshot.h"
 #include "simulationdock.h"
 #include "simulationengine.h"
 #include "simulationsession.h"
@@ -37,6 +36,7 @@
 #include "testenvironment.h"
 #include "testfiles.h"
 #include "transitionitem.h"
+#include "xmlio.h"
 
 namespace {
 
@@ -481,23 +481,23 @@ void TestSimulation::nothingTheMachineStartedOutlivesTheRun()
     QFETCH(bool, interactive);
     const QString marker = dir->filePath(QStringLiteral("child.pid"));
     QVERIFY(writeFile(dir->filePath(QStringLiteral("walk.vorn")), projectText(leavesAChild(marker))));
-    HeadlessProject project;
-    QCOMPARE(project.load(dir->filePath(QStringLiteral("walk.vorn"))), HeadlessProject::Loaded);
-    const ProjectCanvases::StateMachine machine = project.canvases().stateMachines().value(0);
-    QVERIFY(machine.canvas);
+    XmlIO io;
+    io.setFilePath(dir->filePath(QStringLiteral("walk.vorn")));
+    QVERIFY(io.checkProjectFileCorrupt() && io.readProjectFile());
+    const ProjectPlacement placement(io.records());
+    QVERIFY(!placement.machines().isEmpty());
+    auto document = std::make_unique<Document>();
+    const ProjectNode* node = placement.fillMachine(placement.machines().first(), document.get());
 
     if (interactive) {
         SimulationSession session;
-        auto snapshot = std::make_unique<Document>();
-        const ProjectNode* node = ProjectSnapshot::takeMachine(machine.process, machine.canvas, snapshot.get());
-        QVERIFY(session.start(std::move(snapshot), node));
+        QVERIFY(session.start(std::move(document), node));
         QTRY_VERIFY_WITH_TIMEOUT(session.phase() == SimulationSession::Ready, compileWait);
         QVERIFY(session.step());
         QTRY_VERIFY_WITH_TIMEOUT(QFileInfo(marker).size() > 0, compileWait);
         session.stop();
     } else {
-        Document snapshot;
-        SimulationEngine engine(ProjectSnapshot::takeMachine(machine.process, machine.canvas, &snapshot));
+        SimulationEngine engine(node);
         engine.setTicks(2);
         QCOMPARE(engine.run(), SimulationEngine::Finished);
     }
