@@ -29,8 +29,9 @@
 
 namespace {
 
-// A key of its own, so that no Korvel running on this machine takes part.
-const QString key = QStringLiteral("instance_anchor_handover_test");
+// A key of its own, so that no Korvel running on this machine takes part,
+// nor another run of this test at the same time.
+const QString key = QStringLiteral("instance_anchor_handover_test_%1").arg(QCoreApplication::applicationPid());
 
 // Sends from a thread of its own while this thread runs the event loop.
 class Sender
