@@ -121,13 +121,13 @@ public:
     bool saveAndReport();
     bool getAllCanvasNames(QString* out);
     bool checkSaveChanges();
-    // The project's modified state. Every change to the project sets it; a
-    // save, or undoing every canvas back to where the last save left it,
-    // clears it. Save is enabled, and the title carries Qt's modified
-    // marker, exactly while it is set.
+    // The project's modified state: the history away from its clean state,
+    // or a change the history does not hold. A save, or undoing back to where
+    // the last save left the history, clears it. Save is enabled, and the
+    // title carries Qt's modified marker, exactly while it is set.
     bool isProjectModified() const;
-    // A change that no undo stack records (block items, processes, z-order,
-    // renames): it stays until the next save.
+    // A change the history does not hold (a recovered project): it stays
+    // until the next save.
     void markModified();
     // The file now holds what the window shows.
     void markSaved();

@@ -47,9 +47,9 @@ public:
 
     Canvas* createCanvasElement(t_strReadProcessItem* node);
     // The load of Open and New without a window: reads the file at the path
-    // of io into its records, then creates the canvases and places the
-    // records (place()). Nothing is created when the file cannot be read;
-    // outline receives the tree text for the browser.
+    // of io into its records, then creates the canvases and their items
+    // (place()). Nothing is created when the file cannot be read; outline
+    // receives the tree text for the browser.
     bool load(XmlIO& io, QString* outline);
     // Creates one canvas per diagram ProjectPlacement keeps of the records of
     // io, and puts on it the elements the placement fills for that diagram.
