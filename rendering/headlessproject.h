@@ -9,7 +9,7 @@
 #include "projectcanvases.h"
 #include "xmlio.h"
 
-// A project loaded without a window, for the command-line tool: the
+// A project loaded without a window, for korvel-cli-render: the
 // canvases with the context menus and actions every canvas expects (none is
 // ever shown or triggered), loaded and saved as the main window does it.
 class HeadlessProject
