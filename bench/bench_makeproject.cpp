@@ -39,7 +39,7 @@ t_processItemReadFromXML process(int level, const QString& label)
     p.width = 300;
     p.height = 250;
     p.shape = 1;
-    p.backgroundColour = ColourSpec {true, 0xfffec309u};
+    p.backgroundColour = ParsedColour {true, 0xfffec309u};
     p.polygon = rectangle(300, 250);
     return p;
 }
@@ -61,7 +61,7 @@ t_transitionItemReadFromXML transition(int from, int to, int number)
     t.width = 150;
     t.height = 75;
     t.polygon = rectangle(150, 75);
-    t.backgroundColour = ColourSpec {true, 0xffe5e7e9u};
+    t.backgroundColour = ParsedColour {true, 0xffe5e7e9u};
     t.startItem = QStringLiteral("S%1").arg(from);
     t.endItem = QStringLiteral("S%1").arg(to);
     const int x = 100 + pitchX * (from % columns);
@@ -139,7 +139,7 @@ int main(int argc, char** argv)
         state.yCoord = 100 + pitchY * (s / columns);
         state.width = 280;
         state.height = 150;
-        state.backgroundColour = ColourSpec {true, 0xffe5e7e9u};
+        state.backgroundColour = ParsedColour {true, 0xffe5e7e9u};
         state.polygon = rectangle(280, 150);
         state.action = QStringLiteral("step_%1();\ncount++;").arg(s);
         state.description = QStringLiteral("state %1").arg(s);

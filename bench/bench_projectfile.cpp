@@ -47,7 +47,7 @@ t_processItemReadFromXML process(int level, int id, int nos, int parentId, int g
     p.shape = 1;
     p.code = QStringLiteral("int counter;");
     p.description = QStringLiteral("generated");
-    p.backgroundColour = ColourSpec {true, 0xfffec309u};
+    p.backgroundColour = ParsedColour {true, 0xfffec309u};
     p.polygon = rectangle(300, 250);
     return p;
 }
@@ -80,7 +80,7 @@ int generate(XmlIO& io, int wanted)
             link.datatype = QStringLiteral("uint8_t");
             link.startItem = QStringLiteral("Module_%1").arg(m - 1);
             link.endItem = module;
-            link.backgroundColour = ColourSpec {true, 0xff80ff00u};
+            link.backgroundColour = ParsedColour {true, 0xff80ff00u};
             link.polygon = rectangle(100, 21);
             io.linkItemRecords.append(link);
             ++items;
@@ -93,7 +93,7 @@ int generate(XmlIO& io, int wanted)
         shared.yCoord = 900;
         shared.label = QStringLiteral("shared_%1").arg(m);
         shared.datatype = QStringLiteral("int");
-        shared.backgroundColour = ColourSpec {true, 0xff00aaffu};
+        shared.backgroundColour = ParsedColour {true, 0xff00aaffu};
         shared.polygon = rectangle(100, 64);
         io.memoryItemRecords.append(shared);
         ++items;
@@ -109,7 +109,7 @@ int generate(XmlIO& io, int wanted)
             flow.datatype = shared.datatype;
             flow.startItem = lineType == 1 ? module : shared.label;
             flow.endItem = lineType == 1 ? shared.label : module;
-            flow.backgroundColour = ColourSpec {true, 0xff123456u};
+            flow.backgroundColour = ParsedColour {true, 0xff123456u};
             flow.polygon = rectangle(100, 21);
             io.dataflowItemRecords.append(flow);
             ++items;
@@ -149,7 +149,7 @@ int generate(XmlIO& io, int wanted)
                 state.yCoord = 200 + 400 * (s / 5);
                 state.width = 280;
                 state.height = 150;
-                state.backgroundColour = ColourSpec {true, 0xffe5e7e9u};
+                state.backgroundColour = ParsedColour {true, 0xffe5e7e9u};
                 state.polygon = rectangle(280, 150);
                 state.action = QStringLiteral("step_%1();\ncount++;").arg(s);
                 state.description = QStringLiteral("state %1").arg(s);
@@ -182,8 +182,8 @@ int generate(XmlIO& io, int wanted)
             text.yCoord = 20;
             text.width = 200;
             text.height = 80;
-            text.backgroundColour = ColourSpec {true, 0xffffffffu};
-            text.textColour = ColourSpec {true, 0xff0000ffu};
+            text.backgroundColour = ParsedColour {true, 0xffffffffu};
+            text.textColour = ParsedColour {true, 0xff0000ffu};
             text.polygon = rectangle(200, 80);
             text.action = QStringLiteral("#include <stdint.h>");
             io.textItemRecords.append(text);

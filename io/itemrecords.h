@@ -6,7 +6,7 @@
 #include <QStringList>
 #include <QVector>
 
-#include "colourspec.h"
+#include "parsedcolour.h"
 #include "foreigncontent.h"
 
 // Plain records, one per item element of a project file. The reader fills
@@ -27,7 +27,7 @@ struct t_processItemReadFromXML
     int width = 0;
     int height = 0;
     int shape = 0;
-    ColourSpec backgroundColour;
+    ParsedColour backgroundColour;
     QVector<QPoint> polygon;
     ForeignContent foreign;
 };
@@ -44,7 +44,7 @@ struct t_linkItemReadFromXML
     QString datatype;
     QString startItem;
     QString endItem;
-    ColourSpec backgroundColour;
+    ParsedColour backgroundColour;
     QVector<QPoint> polygon;
     ForeignContent foreign;
 };
@@ -59,7 +59,7 @@ struct t_memoryItemReadFromXML
     QString label;
     QString description;
     QString datatype;
-    ColourSpec backgroundColour;
+    ParsedColour backgroundColour;
     QVector<QPoint> polygon;
     ForeignContent foreign;
 };
@@ -77,7 +77,7 @@ struct t_dataflowItemReadFromXML
     QString datatype;
     QString startItem;
     QString endItem;
-    ColourSpec backgroundColour;
+    ParsedColour backgroundColour;
     QVector<QPoint> polygon;
     ForeignContent foreign;
 };
@@ -95,7 +95,7 @@ struct t_stateItemReadFromXML
     double yCoord = 0.0;
     int width = 0;
     int height = 0;
-    ColourSpec backgroundColour;
+    ParsedColour backgroundColour;
     QVector<QPoint> polygon;
     QString action;
     QString description;
@@ -111,7 +111,7 @@ struct t_transitionItemReadFromXML
     int grandParentId = 0;
     QString label;
     QString condition;
-    ColourSpec backgroundColour;
+    ParsedColour backgroundColour;
     double xCoord = 0.0;
     double yCoord = 0.0;
     int width = 0;
@@ -130,8 +130,8 @@ struct t_textItemReadFromXML
     int parentId = 0;
     int grandParentId = 0;
     int type = 0;
-    ColourSpec backgroundColour;
-    ColourSpec textColour;
+    ParsedColour backgroundColour;
+    ParsedColour textColour;
     double xCoord = 0.0;
     double yCoord = 0.0;
     int width = 0;

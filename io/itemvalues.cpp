@@ -68,9 +68,9 @@ int ItemValues::toCoordinate(QStringView text)
     return int(toReal(text));
 }
 
-ColourSpec ItemValues::toColour(QStringView text)
+ParsedColour ItemValues::toColour(QStringView text)
 {
-    return ColourSpec::fromText(text);
+    return ParsedColour::fromText(text);
 }
 
 // The names of a state's transitions, as many as it says it has.

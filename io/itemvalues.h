@@ -5,7 +5,7 @@
 #include <QStringList>
 #include <QStringView>
 
-#include "colourspec.h"
+#include "parsedcolour.h"
 
 // The values of a project file's fields as the reader takes them. The
 // conversions never fail: what does not parse becomes 0 or an invalid colour.
@@ -19,7 +19,7 @@ public:
     // A coordinate as an int within the limit, also from a real such as
     // "12.5" or "1e+06".
     static int toCoordinate(QStringView text);
-    static ColourSpec toColour(QStringView text);
+    static ParsedColour toColour(QStringView text);
     // The names of a state's transitions, as many as it says it has.
     static QStringList transitionNames(const QString& text, int keep);
 };

@@ -4,7 +4,7 @@
 
 namespace {
 
-Colour colourOf(const ColourSpec& colour, Colour fallback)
+Colour colourOf(const ParsedColour& colour, Colour fallback)
 {
     // A colour that did not parse is drawn, and saved, as the default.
     return colour.valid ? colour.colour() : fallback;

@@ -12,7 +12,7 @@
 #include <QTemporaryDir>
 #include <QXmlStreamWriter>
 
-#include "colourspec.h"
+#include "parsedcolour.h"
 #include "document.h"
 #include "headlessproject.h"
 #include "projectfilereader.h"
@@ -39,7 +39,7 @@ QString points(const QVector<QPoint>& polygon)
 QString dump(const ProjectFileReader::Records& r)
 {
     QStringList lines;
-    const auto colour = [](const ColourSpec& c) { return c.valid ? QString::number(c.argb, 16) : QStringLiteral("-"); };
+    const auto colour = [](const ParsedColour& c) { return c.valid ? QString::number(c.argb, 16) : QStringLiteral("-"); };
     for (const auto& p : r.processes)
         lines << QStringList {"P", QString::number(p.level), QString::number(p.id), QString::number(p.Nos), p.label,
                               QString::number(p.parentId), QString::number(p.grandParentId), p.code, p.description,
@@ -307,10 +307,10 @@ void TestFastProjectIO::coloursAreReadAsTheGuiReadsThem()
     }
     for (const QString& text : qAsConst(texts)) {
         const QColor gui(text);
-        const ColourSpec spec = ColourSpec::fromText(text);
-        QVERIFY2(spec.valid == gui.isValid(), qPrintable(text));
+        const ParsedColour parsed = ParsedColour::fromText(text);
+        QVERIFY2(parsed.valid == gui.isValid(), qPrintable(text));
         if (gui.isValid())
-            QVERIFY2(spec.argb == gui.rgba(), qPrintable(text));
+            QVERIFY2(parsed.argb == gui.rgba(), qPrintable(text));
     }
 }
 

@@ -1,4 +1,4 @@
-#include "colourspec.h"
+#include "parsedcolour.h"
 
 #include <algorithm>
 #include <cstring>
@@ -267,14 +267,13 @@ bool fromName(QStringView text, quint32* argb)
 
 } // namespace
 
-ColourSpec ColourSpec::fromText(QStringView text)
+ParsedColour ParsedColour::fromText(QStringView text)
 {
-    ColourSpec spec;
+    ParsedColour colour;
     quint32 argb = 0;
-    const bool parsed = text.startsWith(QLatin1Char('#')) ? fromHex(text.mid(1), &argb) : fromName(text, &argb);
-    if (parsed) {
-        spec.valid = true;
-        spec.argb = argb;
+    if (text.startsWith(QLatin1Char('#')) ? fromHex(text.mid(1), &argb) : fromName(text, &argb)) {
+        colour.valid = true;
+        colour.argb = argb;
     }
-    return spec;
+    return colour;
 }
