@@ -24,11 +24,17 @@ int indexIn(const QVector<T*>& registry, QGraphicsItem* item)
 
 // Back into the registry at the recorded places; ascending order puts each
 // where it stood, since the ones before it are back already.
-template <typename T>
-void insertInto(QVector<T*>* registry, const QVector<QGraphicsItem*>& items, const QVector<int>& indexes)
+template <typename T, typename Places>
+void insertInto(QVector<T*>* registry, const Places& places)
 {
-    for (int i = 0; i < items.size(); ++i)
-        registry->insert(std::min(indexes.at(i), int(registry->size())), static_cast<T*>(items.at(i)));
+    for (const auto& placed : places)
+        registry->insert(std::min(placed.index, int(registry->size())), static_cast<T*>(placed.item));
+}
+
+template <typename Places>
+void sortByIndex(Places* places)
+{
+    std::sort(places->begin(), places->end(), [](const auto& a, const auto& b) { return a.index < b.index; });
 }
 
 } // namespace
@@ -141,9 +147,8 @@ void BlockItemsCommand::takeOff()
         else
             memories.append({item, indexIn(canvas->memoryItems, item)});
     }
-    const auto byIndex = [](const Placed& a, const Placed& b) { return a.index < b.index; };
-    std::sort(processes.begin(), processes.end(), byIndex);
-    std::sort(memories.begin(), memories.end(), byIndex);
+    sortByIndex(&processes);
+    sortByIndex(&memories);
     for (const Placed& placed : qAsConst(processes))
         canvas->processItems.removeOne(static_cast<ProcessItem*>(placed.item));
     for (const Placed& placed : qAsConst(memories))
@@ -187,20 +192,8 @@ void BlockItemsCommand::putBack()
     if (project && holdsDiagrams)
         owned = project->ownership(canvas);
 
-    QVector<QGraphicsItem*> items;
-    QVector<int> indexes;
-    for (const Placed& placed : qAsConst(processes)) {
-        items.append(placed.item);
-        indexes.append(placed.index);
-    }
-    insertInto(&canvas->processItems, items, indexes);
-    items.clear();
-    indexes.clear();
-    for (const Placed& placed : qAsConst(memories)) {
-        items.append(placed.item);
-        indexes.append(placed.index);
-    }
-    insertInto(&canvas->memoryItems, items, indexes);
+    insertInto(&canvas->processItems, processes);
+    insertInto(&canvas->memoryItems, memories);
     for (const Placed& placed : qAsConst(processes))
         putOnScene(placed.item);
     for (const Placed& placed : qAsConst(memories))
@@ -228,9 +221,8 @@ void BlockItemsCommand::takeConnectorsOff(const QVector<QGraphicsItem*>& connect
         else
             dataflows.append({item, indexIn(canvas->dataflowItems, item)});
     }
-    const auto byIndex = [](const Placed& a, const Placed& b) { return a.index < b.index; };
-    std::sort(links.begin(), links.end(), byIndex);
-    std::sort(dataflows.begin(), dataflows.end(), byIndex);
+    sortByIndex(&links);
+    sortByIndex(&dataflows);
 
     for (const Placed& placed : qAsConst(links)) {
         auto* link = static_cast<LinkItem*>(placed.item);
@@ -263,20 +255,8 @@ void BlockItemsCommand::takeConnectorsOff(const QVector<QGraphicsItem*>& connect
 
 void BlockItemsCommand::putConnectorsBack()
 {
-    QVector<QGraphicsItem*> items;
-    QVector<int> indexes;
-    for (const Placed& placed : qAsConst(links)) {
-        items.append(placed.item);
-        indexes.append(placed.index);
-    }
-    insertInto(&canvas->linkItems, items, indexes);
-    items.clear();
-    indexes.clear();
-    for (const Placed& placed : qAsConst(dataflows)) {
-        items.append(placed.item);
-        indexes.append(placed.index);
-    }
-    insertInto(&canvas->dataflowItems, items, indexes);
+    insertInto(&canvas->linkItems, links);
+    insertInto(&canvas->dataflowItems, dataflows);
 
     for (const Placed& placed : qAsConst(links)) {
         auto* link = static_cast<LinkItem*>(placed.item);

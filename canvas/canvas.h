@@ -2,7 +2,6 @@
 #define CANVAS_H
 
 #include <QGraphicsTextItem>
-#include <QHash>
 #include <QPointF>
 #include <QPointer>
 #include <QVector>

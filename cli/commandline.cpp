@@ -130,9 +130,10 @@ void CommandLine::printUnreadable(const QString& path)
 
 // The records of a project file as Open reads them, without building any
 // canvas; false, once the reason is printed, when Open would refuse the file.
-bool CommandLine::readRecords(XmlIO& io, const QString& path)
+bool CommandLine::readRecords(XmlIO& io, const QString& path, ProjectFileReader::Fields fields)
 {
     io.setFilePath(path);
+    io.setFieldsNeeded(fields);
     if (!io.checkProjectFileCorrupt()) {
         printError(refusal(path));
         return false;

@@ -5,6 +5,8 @@
 #include <QStringList>
 #include <QtGlobal>
 
+#include "projectfilereader.h"
+
 class QCommandLineParser;
 class XmlIO;
 
@@ -34,8 +36,10 @@ public:
     static void printLost(const QString& path, const QStringList& lost);
     static void printUnreadable(const QString& path);
     // The records of a project file as Open reads them, without building any
-    // canvas; false, once the reason is printed, when Open would refuse the file.
-    static bool readRecords(XmlIO& io, const QString& path);
+    // canvas, keeping of states and transitions what fields says; false, once
+    // the reason is printed, when Open would refuse the file.
+    static bool readRecords(XmlIO& io, const QString& path,
+                            ProjectFileReader::Fields fields = ProjectFileReader::Fields::All);
 
     // A parser for one command: its name as the first positional argument,
     // then FILE; --help as usual.

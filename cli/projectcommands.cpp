@@ -202,8 +202,7 @@ int ProjectCommands::check(const QStringList& arguments)
     // Sound means that the application opens the file; what it would lose
     // is known from where its records go.
     XmlIO io;
-    io.setFieldsNeeded(ProjectFileReader::Fields::Placement);
-    if (!readRecords(io, file))
+    if (!readRecords(io, file, ProjectFileReader::Fields::Placement))
         return Failure;
     const ProjectPlacement placement(io.records());
     printLost(file, placement.lost());
@@ -264,8 +263,7 @@ int ProjectCommands::generate(const QStringList& arguments)
     }
 
     XmlIO io;
-    io.setFieldsNeeded(ProjectFileReader::Fields::Generation);
-    if (!readRecords(io, file))
+    if (!readRecords(io, file, ProjectFileReader::Fields::Generation))
         return UsageOrFatal;
     const ProjectPlacement placement(io.records());
     printLost(file, placement.lost());
@@ -449,8 +447,7 @@ int ProjectCommands::simulate(const QStringList& arguments)
     }
 
     XmlIO io;
-    io.setFieldsNeeded(ProjectFileReader::Fields::Generation);
-    if (!readRecords(io, file))
+    if (!readRecords(io, file, ProjectFileReader::Fields::Generation))
         return UsageOrFatal;
     const ProjectPlacement placement(io.records());
     printLost(file, placement.lost());

@@ -61,6 +61,17 @@ void appendPointCoordinate(QString* out, double value)
     out->append(text);
 }
 
+void appendPointList(QString* out, const QVector<QPointF>& polygon)
+{
+    for (int i = 0; i < polygon.size(); ++i) {
+        if (i > 0)
+            *out += QLatin1Char(',');
+        appendPointCoordinate(out, polygon.at(i).x());
+        *out += QLatin1Char(',');
+        appendPointCoordinate(out, polygon.at(i).y());
+    }
+}
+
 // A coordinate as formatReal() gives it, appended.
 void appendReal(QString* out, double value)
 {
@@ -113,13 +124,7 @@ QString ProjectFileWriter::formatPointList(const QVector<QPointF>& polygon)
 {
     QString text;
     text.reserve(polygon.size() * 10);
-    for (int i = 0; i < polygon.size(); ++i) {
-        if (i > 0)
-            text += QLatin1Char(',');
-        appendPointCoordinate(&text, polygon.at(i).x());
-        text += QLatin1Char(',');
-        appendPointCoordinate(&text, polygon.at(i).y());
-    }
+    appendPointList(&text, polygon);
     return text;
 }
 
@@ -302,15 +307,8 @@ void ProjectFileWriter::childPoint(QLatin1String name, QPointF point)
 
 void ProjectFileWriter::childPoints(QLatin1String name, const QVector<QPointF>& polygon)
 {
-    // As formatPointList() writes it.
     scratch.resize(0);
-    for (int i = 0; i < polygon.size(); ++i) {
-        if (i > 0)
-            scratch += QLatin1Char(',');
-        appendPointCoordinate(&scratch, polygon.at(i).x());
-        scratch += QLatin1Char(',');
-        appendPointCoordinate(&scratch, polygon.at(i).y());
-    }
+    appendPointList(&scratch, polygon);
     xml->writeTextElement(name, QStringView(scratch));
 }
 
