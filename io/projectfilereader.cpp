@@ -5,6 +5,7 @@
 #include <QIODevice>
 #include <QXmlStreamReader>
 
+#include <memory>
 #include <utility>
 
 #include "itemwalk.h"
@@ -105,30 +106,22 @@ bool ProjectFileReader::run(QIODevice* device, Pass pass, Records* records, bool
         *scanned = false;
     if (!startsLikeProject(device))
         return false;
-    // The scanner reads the bytes at once: a buffer's own, or a whole file
-    // (not mapped: a file cut short meanwhile must not crash the reader). It
-    // is several times faster than the stream reader, and gives up, leaving
-    // the file to it, on anything unusual.
+    // The scanner reads a buffer's bytes where they are, and a file a window
+    // at a time (not mapped: a file cut short meanwhile must not crash the
+    // reader). It is several times faster than the stream reader, and gives
+    // up, leaving the file to it, on anything unusual.
     const qint64 from = device->pos();
-    QByteArray whole;
-    const char* data = nullptr;
-    qint64 size = 0;
+    auto* buffer = qobject_cast<QBuffer*>(device);
     auto* file = qobject_cast<QFile*>(device);
-    if (auto* buffer = qobject_cast<QBuffer*>(device)) {
-        data = buffer->data().constData() + from;
-        size = buffer->data().size() - from;
-    } else if (file && !file->isSequential()) {
-        whole = file->readAll();
-        if (!file->seek(from))
-            return runWithStreamReader(device, pass, records, fields);
-        data = whole.constData();
-        size = whole.size();
-    }
-    if (data && size > 0) {
+    std::unique_ptr<ProjectFileScanner> scanner;
+    if (buffer && buffer->data().size() > from)
+        scanner.reset(new ProjectFileScanner(buffer->data().constData() + from, buffer->data().size() - from));
+    else if (file && !file->isSequential())
+        scanner.reset(new ProjectFileScanner(file));
+    if (scanner) {
         Records read;
-        ProjectFileScanner scanner(data, size);
-        const bool sound = ItemWalk<ProjectFileScanner>(scanner, &read, fields).run(pass);
-        if (!scanner.left()) {
+        const bool sound = ItemWalk<ProjectFileScanner>(*scanner, &read, fields).run(pass);
+        if (!scanner->left()) {
             if (scanned)
                 *scanned = true;
             if (records && (sound || pass == Pass::Read))
@@ -137,11 +130,13 @@ bool ProjectFileReader::run(QIODevice* device, Pass pass, Records* records, bool
         }
         // A file cut short (or a valid start followed by a huge token) is
         // refused here; only the lenient read wants what comes before the cut.
-        if (scanner.ranOut() && pass != Pass::Read)
+        if (scanner->ranOut() && pass != Pass::Read)
+            return false;
+        scanner.reset();
+        if (!device->seek(from))
             return false;
     }
     // The stream reader reads the file again, on its own.
-    whole = QByteArray();
     return runWithStreamReader(device, pass, records, fields);
 }
 

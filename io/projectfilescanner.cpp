@@ -1,5 +1,7 @@
 #include "projectfilescanner.h"
 
+#include <QIODevice>
+
 #include <cstring>
 
 namespace {
@@ -62,6 +64,12 @@ bool isPlainChar(char c, bool carriageReturn)
     return byte >= 0x20 || c == '\t' || c == '\n' || (carriageReturn && c == '\r');
 }
 
+// The scanner never looks further ahead than this from where it stands; a
+// give-up closer than this to the end of the window may be for want of bytes.
+constexpr qint64 lookahead = 64;
+// A token longer than this is left to the stream reader.
+constexpr int longestToken = 1 << 30;
+
 } // namespace
 
 ProjectFileScanner::ProjectFileScanner(const char* data, qint64 size)
@@ -70,6 +78,45 @@ ProjectFileScanner::ProjectFileScanner(const char* data, qint64 size)
 {
     open.reserve(16);
     attributes.reserve(32);
+}
+
+ProjectFileScanner::ProjectFileScanner(QIODevice* source, int pieceSize)
+    : ProjectFileScanner(static_cast<const char*>(nullptr), 0)
+{
+    device = source;
+    piece = qMax(1, pieceSize);
+    window.reserve(piece);
+    at = end = tokenStart = window.constData();
+    loadMore(at);
+}
+
+bool ProjectFileScanner::loadMore(const char* keepFrom)
+{
+    const int kept = int(end - keepFrom);
+    if (!device || kept > longestToken)
+        return false;
+    const qint64 read = at - keepFrom;
+    window.remove(0, int(keepFrom - window.constData()));
+    // A token longer than a piece doubles the window, so that reading it
+    // again and again costs no more than reading it a few times.
+    const int more = qMax(piece, kept);
+    window.resize(kept + more);
+    const qint64 got = qMax<qint64>(device->read(window.data() + kept, more), 0);
+    window.resize(kept + int(got));
+    tokenStart = window.constData();
+    at = tokenStart + read;
+    end = tokenStart + window.size();
+    return got > 0;
+}
+
+bool ProjectFileScanner::retryWithMore(QXmlStreamReader::TokenType tokenBefore)
+{
+    if (!device || end - at > lookahead || !loadMore(tokenStart))
+        return false;
+    gaveUp = false;
+    token = tokenBefore;
+    at = tokenStart;
+    return true;
 }
 
 QXmlStreamReader::TokenType ProjectFileScanner::giveUp()
@@ -82,9 +129,20 @@ QXmlStreamReader::TokenType ProjectFileScanner::readNext()
 {
     if (gaveUp)
         return QXmlStreamReader::Invalid;
+    for (;;) {
+        tokenStart = at;
+        const QXmlStreamReader::TokenType before = token;
+        const QXmlStreamReader::TokenType next = readNextToken();
+        if (!gaveUp || !retryWithMore(before))
+            return next;
+    }
+}
+
+QXmlStreamReader::TokenType ProjectFileScanner::readNextToken()
+{
     if (pendingEnd) {
         pendingEnd = false;
-        open.removeLast();
+        openNames.truncate(open.takeLast());
         rootClosed = open.isEmpty();
         return token = QXmlStreamReader::EndElement;
     }
@@ -98,8 +156,13 @@ QXmlStreamReader::TokenType ProjectFileScanner::readNext()
     }
     if (open.isEmpty()) {
         // Around the root element whitespace is no token.
-        while (at < end && (*at == ' ' || *at == '\n' || *at == '\t' || *at == '\r'))
-            ++at;
+        for (;;) {
+            while (at < end && (*at == ' ' || *at == '\n' || *at == '\t' || *at == '\r'))
+                ++at;
+            if (at < end || !loadMore(at))
+                break;
+        }
+        tokenStart = at;
         if (rootClosed)
             return at == end ? token = QXmlStreamReader::EndDocument : giveUp();
         if (at == end || *at != '<')
@@ -191,7 +254,8 @@ QXmlStreamReader::TokenType ProjectFileScanner::startTag()
         }
         attributes << attributeName << value;
     }
-    open.append(name);
+    open.append(openNames.size());
+    openNames.append(name.at, name.size);
     pendingEnd = selfClosing;
     return token = QXmlStreamReader::StartElement;
 }
@@ -203,10 +267,11 @@ QXmlStreamReader::TokenType ProjectFileScanner::endTag()
     if (!scanName(&closed) || at == end || *at != '>' || open.isEmpty())
         return giveUp();
     ++at;
-    const Span& top = open.last();
-    if (top.size != closed.size || std::memcmp(top.at, closed.at, size_t(closed.size)) != 0)
+    const int top = open.last();
+    if (openNames.size() - top != closed.size
+        || std::memcmp(openNames.constData() + top, closed.at, size_t(closed.size)) != 0)
         return giveUp();
-    open.removeLast();
+    openNames.truncate(open.takeLast());
     rootClosed = open.isEmpty();
     name = closed;
     return token = QXmlStreamReader::EndElement;
@@ -264,6 +329,16 @@ QString ProjectFileScanner::readElementText(bool keep)
         giveUp();
         return QString();
     }
+    for (;;) {
+        tokenStart = at;
+        const QString text = readText(keep);
+        if (!gaveUp || !retryWithMore(QXmlStreamReader::StartElement))
+            return text;
+    }
+}
+
+QString ProjectFileScanner::readText(bool keep)
+{
     if (pendingEnd) {
         readNext();
         return QString();

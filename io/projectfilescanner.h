@@ -1,9 +1,12 @@
 #ifndef PROJECTFILESCANNER_H
 #define PROJECTFILESCANNER_H
 
+#include <QByteArray>
 #include <QString>
 #include <QVector>
 #include <QXmlStreamReader>
+
+class QIODevice;
 
 // A tokenizer for the plain XML the project writer produces, giving the same
 // tokens as QXmlStreamReader several times faster. It knows a strict subset:
@@ -12,10 +15,15 @@
 // Anything outside it (comments, other encodings, character references, a
 // broken document) makes it give up: left() turns true and the caller reads
 // the document with QXmlStreamReader instead, which then decides.
+//
+// It reads bytes held in memory, or a device a window at a time, so that a
+// large file is never held whole.
 class ProjectFileScanner
 {
 public:
     ProjectFileScanner(const char* data, qint64 size);
+    // Reads the device piece bytes at a time, or more for a longer token.
+    explicit ProjectFileScanner(QIODevice* device, int piece = 1 << 20);
 
     QXmlStreamReader::TokenType readNext();
     bool atEnd() const { return left() || token == QXmlStreamReader::EndDocument; }
@@ -44,6 +52,12 @@ private:
         int size;
     };
     QXmlStreamReader::TokenType giveUp();
+    // A token that ran into the end of the window is read again once more of
+    // the device is in it; false when there is no more.
+    bool retryWithMore(QXmlStreamReader::TokenType tokenBefore);
+    bool loadMore(const char* keepFrom);
+    QXmlStreamReader::TokenType readNextToken();
+    QString readText(bool keep);
     QXmlStreamReader::TokenType startTag();
     QXmlStreamReader::TokenType endTag();
     bool scanName(Span* name);
@@ -58,9 +72,17 @@ private:
     bool rootClosed = false;
     Span name {nullptr, 0};
     Span text {nullptr, 0};
-    QVector<Span> open;
+    // The names of the open elements, one after another, and where each
+    // starts: they outlive the window they were read from.
+    QByteArray openNames;
+    QVector<int> open;
     // Name and value of each attribute of the current start tag.
     QVector<Span> attributes;
+    QIODevice* device = nullptr;
+    int piece = 0;
+    QByteArray window;
+    // Where the token being read starts: what a load of more bytes keeps.
+    const char* tokenStart = nullptr;
 };
 
 #endif // PROJECTFILESCANNER_H
