@@ -1,6 +1,7 @@
 #ifndef ITEMWALK_H
 #define ITEMWALK_H
 
+#include <QSet>
 #include <QXmlStreamReader>
 
 #include "itemvalues.h"
@@ -53,11 +54,15 @@ private:
     bool readStateItem(bool strict);
     bool readTransitionItem();
     bool readTextItem();
+    void keepStateKey(const QString* texts);
+    void keepTransitionKey(const QString* texts);
 
     Tokens& tokens;
     ProjectFileReader::Records* records;
     // What is kept of states and transitions.
     ProjectFileReader::Fields fields;
+    // The state labels read, which the ends of the transition keys share.
+    QSet<QString> stateLabels;
 };
 
 template <typename Tokens>
@@ -395,6 +400,10 @@ bool ItemWalk<Tokens>::readStateItem(bool strict)
     if (strict ? present != stateChildCount || ItemValues::toInt(texts[sInitial]) > 1
                : present < stateRequiredForRead)
         return false;
+    if (fields == Fields::Placement) {
+        keepStateKey(texts);
+        return true;
+    }
     t_stateItemReadFromXML r;
     r.level = ItemValues::toInt(texts[sLevel]);
     r.parentId = ItemValues::toInt(texts[sParentId]);
@@ -437,6 +446,10 @@ bool ItemWalk<Tokens>::readTransitionItem()
                        kept)
         != transitionChildCount)
         return false;
+    if (fields == Fields::Placement) {
+        keepTransitionKey(texts);
+        return true;
+    }
     t_transitionItemReadFromXML r;
     r.foreign = std::move(foreign);
     r.level = ItemValues::toInt(texts[tLevel]);
@@ -456,6 +469,26 @@ bool ItemWalk<Tokens>::readTransitionItem()
     r.action = texts[tAction];
     records->transitions.append(std::move(r));
     return true;
+}
+
+template <typename Tokens>
+void ItemWalk<Tokens>::keepStateKey(const QString* texts)
+{
+    records->keys.addState(ItemValues::toInt(texts[sLevel]), ItemValues::toInt(texts[sParentId]),
+                           ItemValues::toInt(texts[sGrandParentId]), *stateLabels.insert(texts[sLabel]));
+}
+
+template <typename Tokens>
+void ItemWalk<Tokens>::keepTransitionKey(const QString* texts)
+{
+    // Most ends name a state already read: they share its label's text.
+    const auto shared = [this](const QString& text) {
+        const auto label = stateLabels.constFind(text);
+        return label == stateLabels.cend() ? text : *label;
+    };
+    records->keys.addTransition(ItemValues::toInt(texts[tLevel]), ItemValues::toInt(texts[tParentId]),
+                                ItemValues::toInt(texts[tGrandParentId]), texts[tLabel], shared(texts[tStart]),
+                                shared(texts[tEnd]));
 }
 
 template <typename Tokens>

@@ -96,6 +96,7 @@ void appendRecords(ProjectFileReader::Records* to, ProjectFileReader::Records& f
     append(to->links, from.links);
     append(to->memories, from.memories);
     append(to->dataflows, from.dataflows);
+    to->keys.append(from.keys);
 }
 
 } // namespace

@@ -7,6 +7,7 @@
 #include <QVector>
 
 #include "itemrecords.h"
+#include "placementkeys.h"
 
 class QIODevice;
 
@@ -30,15 +31,19 @@ public:
         QVector<t_linkItemReadFromXML> links;
         QVector<t_memoryItemReadFromXML> memories;
         QVector<t_dataflowItemReadFromXML> dataflows;
+        // With Fields::Placement, the states and transitions are kept here
+        // instead.
+        PlacementKeys keys;
     };
     // Check only answers whether the file is sound; CheckAndRead also keeps
     // the records of a sound file; Read keeps the records, also those read
     // before the file turned out broken, and is lenient about states that end
     // early.
     enum class Pass { Check, Read, CheckAndRead };
-    // What of the states and transitions the records keep: everything; what
-    // deciding where they go needs (identity, label, ends); or that and what
-    // their C code is made of. The file is checked whole either way.
+    // What of the states and transitions the records keep: everything; only
+    // what deciding where they go needs (identity, label, ends: as keys); or
+    // that and what their C code is made of. The file is checked whole either
+    // way.
     enum class Fields { All, Placement, Generation };
 
     // One pass over the item list; the records read are appended to records

@@ -105,41 +105,59 @@ void ProjectPlacement::placeProcesses()
     }
 }
 
+namespace {
+
+// The keys of the states and transitions: read as such, or taken from their
+// records.
+PlacementKeys placementKeys(const ProjectFileReader::Records& records)
+{
+    // Keys read as such are shared, not copied.
+    PlacementKeys keys = records.keys;
+    for (const t_stateItemReadFromXML& r : records.states)
+        keys.addState(r.level, r.parentId, r.grandParentId, r.label);
+    for (const t_transitionItemReadFromXML& r : records.transitions)
+        keys.addTransition(r.level, r.parentId, r.grandParentId, r.label, r.startItem, r.endItem);
+    return keys;
+}
+
+} // namespace
+
 void ProjectPlacement::placeStateMachines()
 {
     const auto machine = [this](int level, int parentId, int grandParentId) {
         return level == 6 ? find(5, parentId, grandParentId) : -1;
     };
-    for (int i = 0; i < source.states.size(); ++i) {
-        const t_stateItemReadFromXML& record = source.states.at(i);
-        const int on = machine(record.level, record.parentId, record.grandParentId);
+    const PlacementKeys keys = placementKeys(source);
+    for (int i = 0; i < keys.states().size(); ++i) {
+        const PlacementKeys::State& key = keys.states().at(i);
+        const int on = machine(key.level, key.parentId, key.grandParentId);
         if (on >= 0)
             places[on].states.append(i);
         else
             lostLines << line("state %1: no state machine (id %2, parent %3) to place it on")
-                             .arg(quoted(record.label))
-                             .arg(record.parentId)
-                             .arg(record.grandParentId);
+                             .arg(quoted(key.label))
+                             .arg(key.parentId)
+                             .arg(key.grandParentId);
     }
     QHash<int, QHash<QString, int>> states;
-    for (int i = 0; i < source.transitions.size(); ++i) {
-        const t_transitionItemReadFromXML& record = source.transitions.at(i);
-        const int on = machine(record.level, record.parentId, record.grandParentId);
+    for (int i = 0; i < keys.transitions().size(); ++i) {
+        const PlacementKeys::Transition& key = keys.transitions().at(i);
+        const int on = machine(key.level, key.parentId, key.grandParentId);
         if (on < 0) {
             lostLines << line("transition %1: no state machine (id %2, parent %3) to place it on")
-                             .arg(quoted(record.label))
-                             .arg(record.parentId)
-                             .arg(record.grandParentId);
+                             .arg(quoted(keys.transitionLabel(i)))
+                             .arg(key.parentId)
+                             .arg(key.grandParentId);
             continue;
         }
         if (!states.contains(on))
-            states.insert(on, byLabel(places.at(on).states, source.states));
+            states.insert(on, byLabel(places.at(on).states, keys.states()));
         const QHash<QString, int>& labels = states[on];
-        const int start = labels.value(record.startItem, -1);
-        const int end = labels.value(record.endItem, -1);
+        const int start = labels.value(key.startItem, -1);
+        const int end = labels.value(key.endItem, -1);
         if (start < 0 || end < 0)
             lostLines << line("transition %1 from %2 to %3: its states are not found")
-                             .arg(quoted(record.label), quoted(record.startItem), quoted(record.endItem));
+                             .arg(quoted(keys.transitionLabel(i)), quoted(key.startItem), quoted(key.endItem));
         else
             places[on].transitions.append({i, start, end});
     }

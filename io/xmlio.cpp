@@ -4,6 +4,8 @@
 #include <QFile>
 #include <QFileInfo>
 
+#include <utility>
+
 #include "projectfileopener.h"
 #include "projectfilereader.h"
 
@@ -46,6 +48,7 @@ void XmlIO::swapRecords(Records& other)
     linkItemRecords.swap(other.links);
     memoryItemRecords.swap(other.memories);
     dataflowItemRecords.swap(other.dataflows);
+    std::swap(keys, other.keys);
 }
 
 bool XmlIO::checkProjectFileCorrupt()
@@ -88,6 +91,7 @@ bool XmlIO::readProjectFile()
         linkItemRecords += checked.links;
         memoryItemRecords += checked.memories;
         dataflowItemRecords += checked.dataflows;
+        keys.append(checked.keys);
         return true;
     }
     QFile file;
@@ -119,8 +123,8 @@ bool XmlIO::readProjectFileNames(QIODevice* device, QString* names)
 
 ProjectFileReader::Records XmlIO::records() const
 {
-    return {processItemRecords, stateItemRecords, transitionItemRecords, textItemRecords,
-            linkItemRecords,    memoryItemRecords, dataflowItemRecords};
+    return {processItemRecords, stateItemRecords,  transitionItemRecords, textItemRecords,
+            linkItemRecords,    memoryItemRecords, dataflowItemRecords,   keys};
 }
 
 void XmlIO::clearRecords()
@@ -132,4 +136,5 @@ void XmlIO::clearRecords()
     linkItemRecords.clear();
     memoryItemRecords.clear();
     dataflowItemRecords.clear();
+    keys.clear();
 }

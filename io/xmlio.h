@@ -62,6 +62,9 @@ public:
     QVector<t_dataflowItemReadFromXML> dataflowItemRecords;
 
 private:
+    // Read with Fields::Placement instead of the state and transition records.
+    PlacementKeys keys;
+
     using Records = ProjectFileReader::Records;
     // The file a check read, as far as can be told without reading it again.
     struct FileStamp

@@ -80,6 +80,15 @@ QString dump(const ProjectFileReader::Records& r)
         lines << QStringList {"D", QString::number(d.level), QString::number(d.lineType), d.label,
                               d.startItem, d.endItem, d.datatype, colour(d.backgroundColour),
                               points(d.polygon)}.join('|');
+    for (const auto& k : r.keys.states())
+        lines << QStringList {"KS", QString::number(k.level), QString::number(k.parentId),
+                              QString::number(k.grandParentId), k.label}.join('|');
+    for (int i = 0; i < r.keys.transitions().size(); ++i) {
+        const auto& k = r.keys.transitions().at(i);
+        lines << QStringList {"KT", QString::number(k.level), QString::number(k.parentId),
+                              QString::number(k.grandParentId), r.keys.transitionLabel(i), k.startItem,
+                              k.endItem}.join('|');
+    }
     return lines.join('\n');
 }
 

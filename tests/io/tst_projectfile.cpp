@@ -760,6 +760,20 @@ void TestProjectFile::placeAndResave()
     QVERIFY(io.checkProjectFileCorrupt() && io.readProjectFile());
     const ProjectPlacement placement(io.records());
     QCOMPARE(placement.lost(), lost);
+    // Nor does a check, which keeps only keys of states and transitions.
+    XmlIO keys;
+    keys.setFilePath(path);
+    keys.setFieldsNeeded(ProjectFileReader::Fields::Placement);
+    QVERIFY(keys.checkProjectFileCorrupt() && keys.readProjectFile());
+    QVERIFY(keys.stateItemRecords.isEmpty() && keys.transitionItemRecords.isEmpty());
+    QCOMPARE(ProjectPlacement(keys.records()).lost(), lost);
+    PlacementKeys more;
+    more.addTransition(6, 1, 1, u"Later", QString(), QString());
+    PlacementKeys both = keys.records().keys;
+    both.append(more);
+    QCOMPARE(both.transitionLabel(both.transitions().size() - 1), QStringLiteral("Later"));
+    for (int i = 0; i + 1 < both.transitions().size(); ++i)
+        QCOMPARE(both.transitionLabel(i), keys.records().keys.transitionLabel(i));
     Document document;
     QString why;
     ProjectFileWriter writer;
