@@ -266,6 +266,7 @@ const Switch actionTable[POS_COUNT][7] = {
     /* POS_OPEN_EXAMPLES    */ {E, E, E, E, E, E, D},
     /* POS_SELF_TRANSITION  */ {D, D, D, D, D, E, D},
     /* POS_SIMULATE         */ {D, D, D, D, D, E, D},
+    /* POS_SELECT_ALL       */ {D, E, E, E, E, E, D},
 };
 
 const bool wheelZoomTable[7] = {false, true, true, true, true, true, false};
@@ -298,6 +299,7 @@ void MainWindow::addActionsToVector()
     actionVector[POS_ZOOM_IN] = ui->actionzoom_in;
     actionVector[POS_ZOOM_OUT] = ui->actionzoom_out;
     actionVector[POS_FIT_TO_WINDOW] = ui->actionFit_to_window;
+    actionVector[POS_SELECT_ALL] = ui->actionSelect_All;
     actionVector[POS_SAVE_AS] = ui->actionSave_As;
     actionVector[POS_RENAME_PROJECT] = ui->actionRename_Project;
     actionVector[POS_OPEN_EXAMPLES] = ui->actionOpen_Examples;
@@ -348,6 +350,7 @@ void MainWindow::setKorvelInBlankState()
     homeScreen = HomeScreen::getInstance();
     homeScreen->setState(HOME_NORMAL);
     ui->graphicsView->setScene(homeScreen);
+    ui->graphicsView->setSceneRect(QRectF());
     setSceneScale(1.0, 1.0);
 
     updateInterface->checkForUpdates(true);

@@ -82,6 +82,7 @@ enum enActionsPos {
     POS_OPEN_EXAMPLES,
     POS_SELF_TRANSITION,
     POS_SIMULATE,
+    POS_SELECT_ALL,
     POS_COUNT
 };
 
@@ -207,6 +208,7 @@ private slots:
     void on_actionBringToFront_triggered();
     void on_actionSendToBack_triggered();
     void on_actionDelete_triggered();
+    void on_actionSelect_All_triggered();
     void on_actionState_triggered();
     void on_actiontransition_triggered();
     void on_actionProcessRect_triggered();

@@ -200,7 +200,7 @@ void MainWindow::on_actionFit_to_window_triggered()
 {
     if (projectCanvases.isEmpty() || !currentCanvas)
         return;
-    ui->graphicsView->ensureVisible(currentCanvas->sceneRect(), 50, 50);
+    ui->graphicsView->ensureVisible(currentCanvas->area(), 50, 50);
     ui->graphicsView->fitInView(currentCanvas->itemsBoundingRect(), Qt::KeepAspectRatio);
     GraphicsViewZoom::clampScale(ui->graphicsView);
 }
@@ -234,8 +234,10 @@ void MainWindow::on_actionSet_Canvas_Size_triggered()
         return;
     canvasWidth = canvasSizeDialog.getWidth();
     canvasHeight = canvasSizeDialog.getHeight();
-    if (currentCanvas)
-        currentCanvas->setSceneRect(0, 0, canvasWidth, canvasHeight);
+    if (currentCanvas) {
+        currentCanvas->setArea(QRectF(0, 0, canvasWidth, canvasHeight));
+        ui->graphicsView->setSceneRect(currentCanvas->area());
+    }
 }
 
 void MainWindow::on_actionShow_Project_Browser_triggered()

@@ -71,6 +71,8 @@ bool MainWindow::setActiveScene(int pos)
 {
     currentCanvas = projectCanvases.at(pos);
     ui->graphicsView->setScene(currentCanvas);
+    // The view scrolls over the canvas's area, not over all the scene holds.
+    ui->graphicsView->setSceneRect(currentCanvas->area());
     updateUndoRedoTexts();
     return true;
 }
@@ -299,4 +301,10 @@ void MainWindow::showCanvas(Canvas* canvas)
         activateActionsFromKorvelState(states[level - 1]);
     on_actionSelect_triggered();
     projectCanvases.refillMirrors(canvas);
+}
+
+void MainWindow::on_actionSelect_All_triggered()
+{
+    if (currentCanvas)
+        currentCanvas->selectAllItems();
 }

@@ -9,7 +9,8 @@
 // continuous gestures and the clicks give the median of several; the rest
 // are timed once, as a user meets them once.
 //
-//   bench_gestures FILE.vorn     (made by bench_makeproject; one machine)
+//   bench_gestures FILE.vorn [GESTURE ...]   (FILE made by bench_makeproject;
+//                                             GESTURE: hover, click, ... alone)
 
 #include <QAction>
 #include <QApplication>
@@ -236,10 +237,12 @@ int main(int argc, char** argv)
     QStandardPaths::setTestModeEnabled(true);
     QSettings::setPath(QSettings::NativeFormat, QSettings::UserScope, settingsFolder.path());
     QSettings::setPath(QSettings::IniFormat, QSettings::UserScope, settingsFolder.path());
-    if (app.arguments().size() != 2) {
-        std::fprintf(stderr, "usage: bench_gestures FILE.vorn\n");
+    if (app.arguments().size() < 2) {
+        std::fprintf(stderr, "usage: bench_gestures FILE.vorn [GESTURE ...]\n");
         return 2;
     }
+    const QStringList only = app.arguments().mid(2);
+    const auto wanted = [&only](const char* name) { return only.isEmpty() || only.contains(QLatin1String(name)); };
     // The window saves into the file: it works on a copy.
     const QString file = settingsFolder.filePath(QStringLiteral("gestures.vorn"));
     if (!QFile::copy(app.arguments().at(1), file)) {
@@ -256,14 +259,23 @@ int main(int argc, char** argv)
         return 2;
     }
     Gestures gestures(window, QStringLiteral("Big_Machine"), QStringLiteral("Controller"));
-    gestures.hover();
-    gestures.click();
-    gestures.dragStep();
-    gestures.selectAll();
-    gestures.deleteAndUndo();
-    gestures.zoom();
-    gestures.switchCanvas();
-    gestures.saves();
-    gestures.close();
+    if (wanted("hover"))
+        gestures.hover();
+    if (wanted("click"))
+        gestures.click();
+    if (wanted("drag-step"))
+        gestures.dragStep();
+    if (wanted("select-all"))
+        gestures.selectAll();
+    if (wanted("delete-1000") || wanted("undo-delete"))
+        gestures.deleteAndUndo();
+    if (wanted("zoom-step") || wanted("fit"))
+        gestures.zoom();
+    if (wanted("switch-canvas"))
+        gestures.switchCanvas();
+    if (wanted("save-blocked") || wanted("autosave-blocked"))
+        gestures.saves();
+    if (wanted("close"))
+        gestures.close();
     return 0;
 }

@@ -49,7 +49,6 @@ DataflowItem::DataflowItem(QMenu* menu, QGraphicsItem* start, QGraphicsItem* end
 {
     setFlag(QGraphicsItem::ItemIsMovable, true);
     setFlag(QGraphicsItem::ItemIsSelectable, true);
-    setAcceptHoverEvents(true);
 
     if (start->type() == processType && end->type() == memoryType) {
         lineType = 1;

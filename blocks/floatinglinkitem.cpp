@@ -25,7 +25,6 @@ FloatingLinkItem::FloatingLinkItem(QPointF pos, int linkDirection, QString text,
         colour = outgoingColor;
     setFlag(QGraphicsItem::ItemIsMovable, true);
     setFlag(QGraphicsItem::ItemIsSelectable, true);
-    setAcceptHoverEvents(true);
     setPos(pos);
     updatePolygon(direction);
 }

@@ -32,7 +32,6 @@ LinkItem::LinkItem(QMenu* menu, ProcessItem* start, ProcessItem* end, QGraphicsI
 {
     setFlag(QGraphicsItem::ItemIsMovable, true);
     setFlag(QGraphicsItem::ItemIsSelectable, true);
-    setAcceptHoverEvents(true);
 
     const QPointF mid = (centreOf(start) + centreOf(end)) / 2;
     midX = mid.x();

@@ -3,6 +3,8 @@
 #include <QAction>
 #include <QUndoStack>
 
+#include <utility>
+
 #include "addtransitioncommand.h"
 #include "dataflowitem.h"
 #include "floatinglinkitem.h"
@@ -22,9 +24,10 @@ Canvas::Canvas(t_strContextMenu* contextMenus, QObject* /*parent*/)
     : DiagramScene(nullptr)
     , menus(contextMenus)
 {
-    // Lines follow every dragged state; keeping a spatial index of them up
-    // to date costs more than it saves, and its memory grows with the scene.
-    setItemIndexMethod(QGraphicsScene::NoIndex);
+    // Clicks, drags and repaints look up the items at a point or in a
+    // rectangle; on a large machine a scan of every item costs more than a
+    // frame. The index spans the scene rectangle, which covers the items.
+    setItemIndexMethod(QGraphicsScene::BspTreeIndex);
     // A canvas on its own keeps its own history until it joins a project's.
     ownStack = new QUndoStack(this);
     m_undoStack = ownStack;
@@ -35,6 +38,9 @@ Canvas::Canvas(t_strContextMenu* contextMenus, QObject* /*parent*/)
 
     titleItem.setPos(0, 0);
     titleItem.setTextInteractionFlags(Qt::NoTextInteraction);
+    // The title takes no hover: while no item does, moving the mouse over a
+    // large canvas looks up no items at all.
+    titleItem.setAcceptHoverEvents(false);
 }
 
 Canvas::~Canvas()
@@ -130,26 +136,48 @@ void Canvas::addSelfTransitionItem()
 
 void Canvas::removeAllSelection()
 {
-    for (StateItem* item : qAsConst(stateItems))
-        item->resetHighlighted();
-    for (TransitionItem* item : qAsConst(transitionItems))
-        item->resetHighlighted();
-    for (TextItem* item : qAsConst(textItems))
-        item->resetHighlighted();
-    for (ProcessItem* item : qAsConst(processItems))
-        item->resetHighlighted();
-    for (LinkItem* item : qAsConst(linkItems))
-        item->resetHighlighted();
-    for (MemoryItem* item : qAsConst(memoryItems))
-        item->resetHighlighted();
-    for (DataflowItem* item : qAsConst(dataflowItems))
-        item->resetHighlighted();
+    const QList<QPointer<QObject>> highlighted = std::exchange(highlightedItems, {});
+    for (const QPointer<QObject>& guarded : highlighted) {
+        auto* item = dynamic_cast<QGraphicsItem*>(guarded.data());
+        if (!item)
+            continue;
+        switch (item->type()) {
+        case StateType: static_cast<StateItem*>(item)->resetHighlighted(); break;
+        case TransitionType: static_cast<TransitionItem*>(item)->resetHighlighted(); break;
+        case TextType: static_cast<TextItem*>(item)->resetHighlighted(); break;
+        case ProcessType: static_cast<ProcessItem*>(item)->resetHighlighted(); break;
+        case LinkType: static_cast<LinkItem*>(item)->resetHighlighted(); break;
+        case MemoryType: static_cast<MemoryItem*>(item)->resetHighlighted(); break;
+        case DataflowType: static_cast<DataflowItem*>(item)->resetHighlighted(); break;
+        }
+    }
+}
+
+void Canvas::setArea(const QRectF& rect)
+{
+    canvasArea = rect;
+    coverItems();
+}
+
+void Canvas::coverItems()
+{
+    const QRectF items = itemsBoundingRect();
+    setSceneRect(canvasArea.isNull() ? items : canvasArea.united(items));
+}
+
+void Canvas::selectAllItems()
+{
+    for (QGraphicsItem* item : items(Qt::AscendingOrder)) {
+        if (isEditableItem(item))
+            item->setSelected(true);
+    }
 }
 
 void Canvas::highlight(QGraphicsItem* item)
 {
     if (!isEditableItem(item))
         return;
+    highlightedItems.append(dynamic_cast<QObject*>(item));
     switch (item->type()) {
     case StateType: {
         auto* state = static_cast<StateItem*>(item);
@@ -262,8 +290,8 @@ void Canvas::arrangeFloatingItems()
 {
     arrangePending = false;
     const qreal gap = 10;
-    const qreal left = sceneRect().left() + gap;
-    qreal top = sceneRect().top() + 40;
+    const qreal left = area().left() + gap;
+    qreal top = area().top() + 40;
     if (titleItem.scene() == this)
         top = qMax(top, titleItem.sceneBoundingRect().bottom() + gap);
 

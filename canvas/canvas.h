@@ -103,6 +103,15 @@ public:
     void syncInitialMarker(StateItem* state);
     void addSelfTransitionItem();
     void removeAllSelection();
+    // The area the canvas offers to scroll over: its size from the canvas
+    // size setting. The scene itself reaches over every item placed beyond
+    // it as well, so that its spatial index holds them all evenly.
+    QRectF area() const { return canvasArea.isNull() ? sceneRect() : canvasArea; }
+    void setArea(const QRectF& rect);
+    // Widens the scene over the items it holds; once, after placing many.
+    void coverItems();
+    // Selects every item that can be edited, moved or deleted.
+    void selectAllItems();
     // The dotted outline a click in select mode gives an editable item.
     void highlight(QGraphicsItem* item);
 
@@ -239,6 +248,10 @@ private:
     // Where the items under a press in select mode stood, to tell a drag
     // from a click.
     QList<QPair<QPointer<QObject>, QPointF>> pressPositions;
+    // The items showing the dotted outline of a click: only these need it
+    // taken off again.
+    QList<QPointer<QObject>> highlightedItems;
+    QRectF canvasArea;
     Mode mode = SelectItem;
     QString label;
     int level = 0;

@@ -159,7 +159,6 @@ void Canvas::mouseReleaseEvent(QGraphicsSceneMouseEvent* event)
         QGraphicsScene::mouseReleaseEvent(event);
         if (event->button() == Qt::LeftButton)
             recordMoves();
-        update();
         return;
     }
     if (mode == InsertTransition || mode == InsertLink || mode == InsertDataflow) {

@@ -160,7 +160,7 @@ Canvas* ProjectCanvases::createCanvasElement(t_strReadProcessItem* node)
     canvas->setLevel(node->level);
     canvas->setNos(node->Nos);
     canvas->setLabel(node->label);
-    canvas->setSceneRect(0, 0, canvasWidth, canvasHeight);
+    canvas->setArea(QRectF(0, 0, canvasWidth, canvasHeight));
     canvas->setActions(actions.processAdded);
     canvas->setProcessLabelChangedAction(actions.processLabelChanged);
     canvas->setReturnToSelectAction(actions.returnToSelect);
@@ -206,6 +206,7 @@ void ProjectCanvases::place(XmlIO& io)
         Document document;
         placement.fillCanvas(i, &document);
         canvas->placeElements(document.root());
+        canvas->coverItems();
     }
 }
 

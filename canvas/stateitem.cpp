@@ -46,7 +46,6 @@ void StateItem::initStateItem(QPointF at)
     position = at;
     setPos(at);
     updatePolygon();
-    setAcceptHoverEvents(true);
     setFlag(QGraphicsItem::ItemIsMovable, true);
     setFlag(QGraphicsItem::ItemIsSelectable, true);
     setFlag(QGraphicsItem::ItemSendsGeometryChanges, true);

@@ -16,6 +16,7 @@
 #include "canvas.h"
 #include "dataflowitem.h"
 #include "graphicsviewzoom.h"
+#include "itemtype.h"
 #include "linkitem.h"
 #include "mainwindow.h"
 #include "memoryitem.h"
@@ -108,6 +109,7 @@ private slots:
     void blockEditsUndoAndRedo_data();
     void blockEditsUndoAndRedo();
     void gesturesThatChangeNothingLeaveItClean();
+    void selectAllAndTheScrolledArea();
     void toolsFollowTheDiagramShown_data();
     void toolsFollowTheDiagramShown();
     void settingsWrittenAtCloseAreReadBack();
@@ -324,25 +326,72 @@ void TestMainWindow::gesturesThatChangeNothingLeaveItClean()
     QVERIFY(s.clean());
 }
 
+// Select All takes every item that Delete or a drag acts on, on the canvas
+// shown only; the view scrolls over the canvas size, also when items lie
+// beyond it.
+void TestMainWindow::selectAllAndTheScrolledArea()
+{
+    Session s;
+    QCOMPARE(s.action("actionSelect_All")->shortcut(), QKeySequence(QStringLiteral("Ctrl+A")));
+    const auto editable = [](Canvas* c) {
+        return c->stateItems.size() + c->transitionItems.size() + c->textItems.size() + c->processItems.size()
+            + c->linkItems.size() + c->memoryItems.size() + c->dataflowItems.size();
+    };
+    // A selected connector shows its line selected too.
+    const auto selected = [](Canvas* canvas) {
+        const QList<QGraphicsItem*> items = canvas->selectedItems();
+        return int(std::count_if(items.begin(), items.end(), isEditableItem));
+    };
+    Canvas* machine = s.open("Light_Sequencer");
+    QVERIFY(!machine->stateItems.isEmpty() && !machine->memoryItems.isEmpty());
+    s.action("actionSelect_All")->trigger();
+    QCOMPARE(selected(machine), editable(machine));
+    Canvas* blocks = s.open("Microcontroller");
+    QVERIFY(blocks->selectedItems().isEmpty() && !blocks->linkItems.isEmpty());
+    s.action("actionSelect_All")->trigger();
+    QCOMPARE(selected(blocks), editable(blocks));
+    QCOMPARE(selected(machine), editable(machine));
+    QVERIFY(s.clean());
+
+    QGraphicsView* view = s.window.graphicsView();
+    const QRectF area(0, 0, 2000, 1050);
+    QCOMPARE(view->sceneRect(), area);
+    machine = s.open("Light_Sequencer");
+    machine->clearSelection();
+    StateItem* far = machine->stateItems.first();
+    drag(machine, far->sceneBoundingRect().center(), QPointF(4000, 3000));
+    QVERIFY(!area.contains(far->sceneBoundingRect()));
+    QVERIFY(s.window.saveDataToFile());
+    s.window.openFile(s.window.projectIO().getFilePath());
+    machine = s.open("Light_Sequencer");
+    QCOMPARE(view->sceneRect(), area);
+    for (QGraphicsItem* item : machine->items())
+        QVERIFY(machine->sceneRect().contains(item->sceneBoundingRect()));
+    QCOMPARE(machine->items(QPointF(4000, 3000)).size() > 0, true);
+}
+
 void TestMainWindow::toolsFollowTheDiagramShown_data()
 {
     QTest::addColumn<QString>("canvas"); // empty: no project open
     QTest::addColumn<QStringList>("enabled");
     QTest::newRow("no project") << QString() << QStringList {"actionNew"};
     QTest::newRow("project") << "Pedestrian_Crossing"
-                             << QStringList {"actionNew", "actionDelete", "actionDataflow"};
-    QTest::newRow("hardware module") << "Hardware Module"
-                                     << QStringList {"actionNew", "actionDelete", "actionMemory", "actionDataflow"};
+                             << QStringList {"actionNew", "actionDelete", "actionSelect_All", "actionDataflow"};
+    QTest::newRow("hardware module")
+        << "Hardware Module"
+        << QStringList {"actionNew", "actionDelete", "actionSelect_All", "actionMemory", "actionDataflow"};
     QTest::newRow("microcontroller")
         << "Microcontroller"
-        << QStringList {"actionNew", "actionDelete", "actionProcessRect", "actionLink", "actionMemory", "actionDataflow"};
+        << QStringList {"actionNew",  "actionDelete", "actionSelect_All", "actionProcessRect",
+                        "actionLink", "actionMemory", "actionDataflow"};
     QTest::newRow("software module")
         << "Signal_Control"
-        << QStringList {"actionNew", "actionDelete", "actionProcessRect", "actionLink", "actionMemory", "actionDataflow"};
+        << QStringList {"actionNew",  "actionDelete", "actionSelect_All", "actionProcessRect",
+                        "actionLink", "actionMemory", "actionDataflow"};
     QTest::newRow("state machine") << "Light_Sequencer"
-                                   << QStringList {"actionNew", "actionDelete", "actionState", "actiontransition",
-                                                   "actionText", "actionMemory", "actionSelf_transition",
-                                                   "actionUndo", "actionRedo"};
+                                   << QStringList {"actionNew", "actionDelete", "actionSelect_All", "actionState",
+                                                   "actiontransition", "actionText", "actionMemory",
+                                                   "actionSelf_transition", "actionUndo", "actionRedo"};
 }
 
 void TestMainWindow::toolsFollowTheDiagramShown()
@@ -357,7 +406,8 @@ void TestMainWindow::toolsFollowTheDiagramShown()
         QCOMPARE(s.open(canvas)->getLabel(), canvas);
     }
     QStringList shown;
-    for (const char* name : {"actionNew", "actionDelete", "actionProcessRect", "actionLink", "actionState",
+    for (const char* name : {"actionNew", "actionDelete", "actionSelect_All", "actionProcessRect", "actionLink",
+                             "actionState",
                              "actiontransition", "actionText", "actionMemory", "actionDataflow",
                              "actionSelf_transition", "actionUndo", "actionRedo"}) {
         if (s.action(name)->isEnabled())
