@@ -11,7 +11,9 @@
 #include <QStandardPaths>
 
 #include <algorithm>
+#include <memory>
 
+#include "document.h"
 #include "projectcanvases.h"
 #include "safesavefile.h"
 #include "xmlio.h"
@@ -108,11 +110,12 @@ void Autosave::onTimeout()
         timer.start(std::min(interval(), modalRetry));
         return;
     }
-    if (writeNow()) {
-        failing = false;
-        emit written();
-        return;
-    }
+    startWrite();
+}
+
+void Autosave::writeFailed()
+{
+    lastWriteOk = false;
     if (!failing) {
         failing = true;
         emit failed(error);
@@ -122,29 +125,52 @@ void Autosave::onTimeout()
 
 bool Autosave::writeNow()
 {
+    return startWrite() && (writer.finish(), lastWriteOk);
+}
+
+bool Autosave::startWrite()
+{
+    writer.finish();
     const QString path = projectPath();
     if (path.isEmpty() || !canvases || canvases->isEmpty()) {
         error = tr("No project is open.");
+        writeFailed();
         return false;
     }
-    return writeCopy(normalised(path));
-}
-
-bool Autosave::writeCopy(const QString& original)
-{
     if (!QDir().mkpath(folder())) {
         error = SafeSaveFile::describeWriteFailure(folder() + QStringLiteral("/x"));
+        writeFailed();
         return false;
     }
+    const QString original = normalised(path);
     const QString copy = copyPathFor(original);
-    if (!canvases->save(copy)) {
+    auto document = std::make_shared<Document>();
+    if (!canvases->takeSnapshot(document.get())) {
         error = canvases->saveError();
-        if (error.isEmpty())
-            error = SafeSaveFile::describeWriteFailure(copy);
+        writeFailed();
         return false;
     }
-    ownedCopy = copy;
+    writer.start(document, copy, [this, original, copy](const BackgroundWrite::Outcome& outcome) {
+        if (!outcome.written) {
+            error = outcome.error.isEmpty() ? SafeSaveFile::describeWriteFailure(copy) : outcome.error;
+            writeFailed();
+            return;
+        }
+        ownedCopy = copy;
+        if (!writeSidecar(original, copy)) {
+            writeFailed();
+            return;
+        }
+        error.clear();
+        lastWriteOk = true;
+        failing = false;
+        emit written();
+    });
+    return true;
+}
 
+bool Autosave::writeSidecar(const QString& original, const QString& copy)
+{
     QJsonObject object;
     object.insert(QStringLiteral("original"), original);
     object.insert(QStringLiteral("time"), QDateTime::currentDateTimeUtc().toString(Qt::ISODateWithMs));
@@ -154,12 +180,13 @@ bool Autosave::writeCopy(const QString& original)
         error = SafeSaveFile::describeWriteFailure(sidecar.fileName());
         return false;
     }
-    error.clear();
     return true;
 }
 
 void Autosave::projectSaved()
 {
+    // A copy being written would come back after it was removed.
+    writer.finish();
     timer.stop();
     failing = false;
     const QString path = projectPath();
@@ -172,6 +199,7 @@ void Autosave::projectSaved()
 
 void Autosave::projectClosed()
 {
+    writer.finish();
     timer.stop();
     failing = false;
     if (!ownedCopy.isEmpty())
@@ -181,6 +209,7 @@ void Autosave::projectClosed()
 
 void Autosave::adopt(const Recovery& recovery)
 {
+    writer.finish();
     ownedCopy = recovery.copyPath;
 }
 

@@ -8,6 +8,8 @@
 #include <QVector>
 #include <functional>
 
+#include "backgroundwrite.h"
+
 class ProjectCanvases;
 
 // Keeps a recovery copy of the open project while it has unsaved changes, so
@@ -46,6 +48,12 @@ public:
     void noteChange();
     // Writes the copy at once; false when it failed (see lastError()).
     bool writeNow();
+    // Takes the project at once and writes the copy on another thread;
+    // written() or failed() tells the outcome. False, after failed(), when
+    // the project cannot be taken.
+    bool startWrite();
+    // Waits for a copy being written and takes in its outcome.
+    void finishWrite() { writer.finish(); }
     QString lastError() const { return error; }
     bool isPending() const { return timer.isActive(); }
 
@@ -80,7 +88,8 @@ signals:
 
 private:
     void onTimeout();
-    bool writeCopy(const QString& projectPath);
+    void writeFailed();
+    bool writeSidecar(const QString& original, const QString& copy);
 
     const ProjectCanvases* canvases;
     std::function<QString()> projectPath;
@@ -92,6 +101,8 @@ private:
     // The copy this session wrote or recovered from; removed when the
     // project is saved or closed normally.
     QString ownedCopy;
+    BackgroundWrite writer;
+    bool lastWriteOk = false;
 };
 
 #endif // AUTOSAVE_H

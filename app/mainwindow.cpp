@@ -1,6 +1,8 @@
 #include "mainwindow.h"
 #include "ui_mainwindow.h"
 
+#include "backgroundwrite.h"
+
 #include <QApplication>
 #include <QDockWidget>
 #include <QGraphicsView>
@@ -82,6 +84,7 @@ MainWindow::MainWindow(QWidget* parent)
 
     settings = new QSettings();
     readSettings();
+    backgroundSave = new BackgroundWrite(this);
     initAutosave();
     watchHistory();
     initRecentProjects();

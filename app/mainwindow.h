@@ -17,6 +17,7 @@
 #include "projectcanvases.h"
 #include "xmlio.h"
 
+class BackgroundWrite;
 class QCloseEvent;
 class QCursor;
 class QDockWidget;
@@ -120,6 +121,9 @@ public:
     bool saveDataToFile();
     // Saves and, when that fails, tells the user why.
     bool saveAndReport();
+    // Waits for a save running in the background and takes in its outcome;
+    // whatever must see the file written, or drops the project, calls it.
+    void finishSaving();
     bool getAllCanvasNames(QString* out);
     bool checkSaveChanges();
     // The project's modified state: the history away from its clean state,
@@ -261,6 +265,12 @@ private:
     // A process was renamed (dialog, undo or redo): its diagram follows.
     void followProcessName(ProcessItem* process);
     QString saveFailureReason() const;
+    // Says that the project could not be saved, why, and what became of the
+    // previous file; Save stays enabled.
+    void reportSaveFailure(bool previousKept, const QString& reason);
+    // Save: the project is taken on the window's thread and written on
+    // another; the title, Save and the status bar follow the outcome.
+    void saveInBackground();
     // Tells the user that memory ran out while doing what; the caller has
     // left the project as it was.
     void reportOutOfMemory(const QString& doing, const QString& outcome);
@@ -305,6 +315,9 @@ private:
     void showSimulationProblems(const QStringList& messages);
 
     bool changedOutsideUndo = false;
+    // Counts the changes the history does not hold, so that a background
+    // save can tell whether one came while it wrote.
+    int changesOutsideUndo = 0;
     Canvas* currentCanvas = nullptr;
     HomeScreen* homeScreen = nullptr;
     Ui::MainWindow* ui;
@@ -339,6 +352,7 @@ private:
     QString previousProjectPath;
     // Why the last save failed when the save walk itself could not say.
     QString saveFailure;
+    BackgroundWrite* backgroundSave = nullptr;
     TreeItem* currentTreeNode = nullptr;
     TreeModel* projectModel = nullptr;
     CodeGenerator codegen;

@@ -95,6 +95,7 @@ void MainWindow::updateProjectModel()
 
 void MainWindow::clearAllData()
 {
+    finishSaving();
     endSimulation();
     // Nothing may keep showing or pointing at a canvas released here.
     ui->graphicsView->setScene(nullptr);

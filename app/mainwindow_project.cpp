@@ -18,8 +18,12 @@
 #include <QUndoStack>
 
 #include <functional>
+#include <memory>
+#include <new>
 
+#include "backgroundwrite.h"
 #include "createproject.h"
+#include "document.h"
 #include "diagramlabelcommand.h"
 #include "examplesfolder.h"
 #include "projectfileopener.h"
@@ -108,6 +112,7 @@ void MainWindow::reportOutOfMemory(const QString& doing, const QString& outcome)
 
 bool MainWindow::saveDataToFile()
 {
+    finishSaving();
     saveFailure.clear();
     bool saved = false;
     try {
@@ -132,6 +137,7 @@ bool MainWindow::isProjectModified() const
 void MainWindow::markModified()
 {
     changedOutsideUndo = true;
+    ++changesOutsideUndo;
     refreshModifiedState();
     autosave->noteChange();
 }
@@ -182,17 +188,66 @@ void MainWindow::updateUndoRedoTexts()
 bool MainWindow::saveAndReport()
 {
     if (!saveDataToFile()) {
-        // Say why, and what became of the previous file; Save stays enabled.
-        const QString text = projectCanvases.previousFileKept()
-            ? tr("The project could not be saved to %1.\n\n%2\n\nThe previous version of "
-                 "the file was left unchanged.")
-            : tr("The project could not be saved to %1.\n\n%2");
-        QMessageBox::critical(this, QStringLiteral("Korvel"),
-                              text.arg(QDir::toNativeSeparators(xmlIO.getFilePath()), saveFailureReason()));
-        displayTempStatusBarMessage(tr("Saving failed."), 0);
+        reportSaveFailure(projectCanvases.previousFileKept(), saveFailureReason());
         return false;
     }
     return true;
+}
+
+void MainWindow::reportSaveFailure(bool previousKept, const QString& reason)
+{
+    const QString text = previousKept ? tr("The project could not be saved to %1.\n\n%2\n\nThe previous version of "
+                                           "the file was left unchanged.")
+                                      : tr("The project could not be saved to %1.\n\n%2");
+    QMessageBox::critical(this, QStringLiteral("Korvel"),
+                          text.arg(QDir::toNativeSeparators(xmlIO.getFilePath()), reason));
+    displayTempStatusBarMessage(tr("Saving failed."), 0);
+}
+
+void MainWindow::saveInBackground()
+{
+    // A second save waits for the first.
+    finishSaving();
+    saveFailure.clear();
+    auto document = std::make_shared<Document>();
+    bool taken = false;
+    try {
+        taken = projectCanvases.takeSnapshot(document.get());
+    } catch (const std::bad_alloc&) {
+        saveFailure = tr("There was not enough memory to write it.");
+    }
+    if (!taken) {
+        reportSaveFailure(true, saveFailureReason());
+        return;
+    }
+    // What the file will hold: the history at this point. Edits made while
+    // it is written keep the project modified.
+    const int savedIndex = projectCanvases.history()->index();
+    const int outsideBefore = changesOutsideUndo;
+    const QString path = xmlIO.getFilePath();
+    backgroundSave->start(document, path, [this, savedIndex, outsideBefore, path](const BackgroundWrite::Outcome& outcome) {
+        if (!outcome.written) {
+            const QString reason = outcome.error.isEmpty() ? SafeSaveFile::describeWriteFailure(path) : outcome.error;
+            reportSaveFailure(outcome.previousKept, reason);
+            return;
+        }
+        if (projectCanvases.history()->index() == savedIndex && changesOutsideUndo == outsideBefore) {
+            autosave->projectSaved();
+            markSaved();
+        } else {
+            // The file holds a state the history cannot mark as clean: the
+            // project stays modified until the next save.
+            markModified();
+        }
+        noteRecentProject(path);
+        displayTempStatusBarMessage(tr("Changes have been saved successfully"), 0);
+    });
+}
+
+void MainWindow::finishSaving()
+{
+    if (backgroundSave)
+        backgroundSave->finish();
 }
 
 void MainWindow::restorePreviousPath()
@@ -269,6 +324,7 @@ TreeItem* MainWindow::treeNodeOf(const Canvas* canvas) const
 
 bool MainWindow::checkSaveChanges()
 {
+    finishSaving();
     if (!isProjectModified())
         return true;
     QMessageBox box(this);
@@ -426,9 +482,7 @@ bool MainWindow::openProjectFile(const QString& path, bool askAboutChanges)
 
 void MainWindow::on_actionSave_triggered()
 {
-    if (saveAndReport()) {
-        displayTempStatusBarMessage(tr("Changes have been saved successfully"), 0);
-    }
+    saveInBackground();
 }
 
 void MainWindow::on_actionSave_As_triggered()
@@ -518,11 +572,14 @@ void MainWindow::renameActiveProject(const QString& new_label)
     // Should the save fail, the new name is still a change to keep.
     projectCanvases.history()->push(
         new DiagramLabelCommand(projectCanvases.at(0), new_label, tr("Rename Project %1").arg(new_label)));
-    on_actionSave_triggered();
+    if (saveAndReport())
+        displayTempStatusBarMessage(tr("Changes have been saved successfully"), 0);
 }
 
 void MainWindow::closeEvent(QCloseEvent* event)
 {
+    // Quitting never leaves a file half written.
+    finishSaving();
     if (isProjectModified()) {
         QMessageBox box(this);
         box.setWindowTitle(QStringLiteral("Korvel"));

@@ -167,10 +167,20 @@ void Canvas::coverItems()
 
 void Canvas::selectAllItems()
 {
-    for (QGraphicsItem* item : items(Qt::AscendingOrder)) {
-        if (isEditableItem(item))
+    // One repaint of the view instead of one region per item; and the items
+    // come from the canvas's own lists, as asking the scene would sort them.
+    update();
+    const auto select = [](const auto& items) {
+        for (QGraphicsItem* item : items)
             item->setSelected(true);
-    }
+    };
+    select(stateItems);
+    select(transitionItems);
+    select(textItems);
+    select(processItems);
+    select(linkItems);
+    select(memoryItems);
+    select(dataflowItems);
 }
 
 void Canvas::highlight(QGraphicsItem* item)

@@ -454,6 +454,19 @@ bool ProjectCanvases::getAllCanvasNames(QString* out) const
 
 bool ProjectCanvases::save(const QString& path) const
 {
+    Document document;
+    if (!takeSnapshot(&document))
+        return false;
+    ProjectFileWriter writer;
+    const bool written = writer.write(document, path);
+    previousKept = writer.previousKept();
+    if (!written)
+        lastSaveError = writer.lastError();
+    return written;
+}
+
+bool ProjectCanvases::takeSnapshot(Document* document) const
+{
     lastSaveError.clear();
     previousKept = true;
     const auto fail = [this](const QString& why) {
@@ -498,10 +511,6 @@ bool ProjectCanvases::save(const QString& path) const
                                                      "%n item(s) lie where the file has no place for them.",
                                                      nullptr, total - writable));
 
-    Document document;
-    ProjectSnapshot::take(root, plan, &document);
-    ProjectFileWriter writer;
-    const bool written = writer.write(document, path);
-    previousKept = writer.previousKept();
-    return written || fail(writer.lastError());
+    ProjectSnapshot::take(root, plan, document);
+    return true;
 }

@@ -11,6 +11,7 @@
 #include "strreadprocessitem.h"
 
 class Canvas;
+class Document;
 class ProcessItem;
 class QAction;
 class XmlIO;
@@ -106,6 +107,10 @@ public:
     // it checks that every canvas and every item will be: one canvas per
     // browser node, each owned by one process. On failure saveError() says why.
     bool save(const QString& path) const;
+    // The project as a save writes it, after the same checks; the document
+    // can then be written on any thread. False, with saveError(), when the
+    // project cannot be saved as it is.
+    bool takeSnapshot(Document* document) const;
     QString saveError() const { return lastSaveError; }
     // Whether the file still holds its previous bytes after a failed save.
     bool previousFileKept() const { return previousKept; }

@@ -145,6 +145,7 @@ void TestAutosave::copiesModifiedProjectsOnlyAndSaveRemovesThem()
     // Save writes what the copy holds, byte for byte, and removes the copy.
     const QByteArray copied = readAll(recovery.copyPath);
     window.findChild<QAction*>("actionSave")->trigger();
+    window.finishSaving();
     QCOMPARE(readAll(file), copied);
     QVERIFY(filesIn(Autosave::folder()).isEmpty());
 
@@ -246,6 +247,7 @@ void TestAutosave::restartAsksAboutTheCopy()
         QCOMPARE(window.windowTitle(), QString("Example_1.vorn[*] - Korvel"));
         QCOMPARE(canvasNamed(window, "Light_Sequencer")->stateItems.size(), states);
         window.findChild<QAction*>("actionSave")->trigger();
+        window.finishSaving();
         QVERIFY(!window.isProjectModified());
         QCOMPARE(statesIn(file, "Light_Sequencer"), states);
         QVERIFY(filesIn(Autosave::folder()).isEmpty());

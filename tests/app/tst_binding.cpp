@@ -283,6 +283,7 @@ void TestBinding::newProjectBuiltOutSavesAndReopens()
     }
 
     w.findChild<QAction*>("actionSave")->trigger();
+    w.finishSaving();
     QVERIFY(!w.isProjectModified());
     const QByteArray saved = fixture.bytes(file);
     w.openFile(file);

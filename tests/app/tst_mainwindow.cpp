@@ -110,6 +110,7 @@ private slots:
     void blockEditsUndoAndRedo();
     void gesturesThatChangeNothingLeaveItClean();
     void selectAllAndTheScrolledArea();
+    void saveWritesInTheBackground();
     void toolsFollowTheDiagramShown_data();
     void toolsFollowTheDiagramShown();
     void settingsWrittenAtCloseAreReadBack();
@@ -368,6 +369,48 @@ void TestMainWindow::selectAllAndTheScrolledArea()
     for (QGraphicsItem* item : machine->items())
         QVERIFY(machine->sceneRect().contains(item->sceneBoundingRect()));
     QCOMPARE(machine->items(QPointF(4000, 3000)).size() > 0, true);
+}
+
+// Save writes on another thread. An edit made meanwhile stays out of the
+// file and keeps the project modified; a failed write is reported and keeps
+// Save; quitting waits for the write and, once it succeeded, asks only
+// whether to quit.
+void TestMainWindow::saveWritesInTheBackground()
+{
+    Session s;
+    Canvas* c = s.open("Light_Sequencer");
+    const QString file = s.window.projectIO().getFilePath();
+    c->clearSelection();
+    c->stateItems.first()->setSelected(true);
+    s.action("actionBringToFront")->trigger();
+    const QByteArray raised = s.snapshot();
+    s.action("actionSave")->trigger();
+    s.action("actionUndo")->trigger();
+    s.window.finishSaving();
+    QCOMPARE(s.fixture.bytes(file), raised);
+    QVERIFY(s.modified());
+
+    const QString nowhere = s.fixture.path(QStringLiteral("missing/folder/Example_1.vorn"));
+    s.window.projectIO().setFilePath(nowhere);
+    ModalAnswerer answer;
+    answer.pressButton(QMessageBox::Ok);
+    s.action("actionSave")->trigger();
+    s.window.finishSaving();
+    QCOMPARE(answer.answeredCount(), 1);
+    QVERIFY2(answer.text().startsWith("The project could not be saved to " + QDir::toNativeSeparators(nowhere)
+                                      + ".\n\n"),
+             qPrintable(answer.text()));
+    QVERIFY(answer.text().endsWith("\n\nThe previous version of the file was left unchanged."));
+    QVERIFY(s.modified());
+
+    s.window.projectIO().setFilePath(file);
+    const QByteArray lowered = s.snapshot();
+    s.action("actionSave")->trigger();
+    ModalAnswerer quit;
+    quit.pressButton(QMessageBox::Yes);
+    QVERIFY(s.window.close());
+    QCOMPARE(quit.text(), QString("Are you sure you want to quit Korvel?\n"));
+    QCOMPARE(s.fixture.bytes(file), lowered);
 }
 
 void TestMainWindow::toolsFollowTheDiagramShown_data()
