@@ -225,7 +225,9 @@ void MainWindow::on_actionDelete_triggered()
     if (steps == 0)
         return;
 
-    // The whole selection is one undo step.
+    // The whole selection is one undo step, and one repaint: with the whole
+    // canvas to be repainted, removing an item marks nothing of its own.
+    canvas->update();
     QUndoStack* history = projectCanvases.history();
     if (steps > 1)
         history->beginMacro(tr("Delete %1 Items").arg(machineItems.size() + blocks.size()));

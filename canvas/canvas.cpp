@@ -1,6 +1,8 @@
 #include "canvas.h"
 
 #include <QAction>
+#include <QCoreApplication>
+#include <QEvent>
 #include <QUndoStack>
 
 #include <utility>
@@ -35,6 +37,13 @@ Canvas::Canvas(t_strContextMenu* contextMenus, QObject* /*parent*/)
     initialTransition = new InitialTransition();
     initialTransitionLine = new InitialTransitionLine();
     initialTransitionLine->setInitialTransitionItem(initialTransition);
+
+    // A scene turns active when a view in an active window first shows it,
+    // and then sends every item an event, one by one, and again each time it
+    // comes back into view. Active from the start, while it is still empty, a
+    // large canvas is shown at once.
+    QEvent activate(QEvent::WindowActivate);
+    QCoreApplication::sendEvent(this, &activate);
 
     titleItem.setPos(0, 0);
     titleItem.setTextInteractionFlags(Qt::NoTextInteraction);
@@ -150,6 +159,28 @@ void Canvas::removeAllSelection()
         case MemoryType: static_cast<MemoryItem*>(item)->resetHighlighted(); break;
         case DataflowType: static_cast<DataflowItem*>(item)->resetHighlighted(); break;
         }
+    }
+}
+
+bool Canvas::followLater(TransitionItem* transition)
+{
+    if (movesOpen == 0)
+        return false;
+    if (!transition->followPending) {
+        transition->followPending = true;
+        pendingFollowers.append(transition);
+    }
+    return true;
+}
+
+void Canvas::endMoves()
+{
+    if (--movesOpen > 0)
+        return;
+    const QVector<TransitionItem*> followers = std::exchange(pendingFollowers, {});
+    for (TransitionItem* transition : followers) {
+        transition->followPending = false;
+        transition->followEnds();
     }
 }
 

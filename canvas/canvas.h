@@ -94,6 +94,14 @@ public:
     void setProject(ProjectCanvases* canvases) { project = canvases; }
     ProjectCanvases* getProject() const { return project; }
 
+    // While many items move at once (a drag step, an undone move), the
+    // transitions of the moved states follow once each when the batch ends,
+    // not once per state that moved.
+    void beginMoves() { ++movesOpen; }
+    void endMoves();
+    // False when no batch is open: the transition must follow at once.
+    bool followLater(TransitionItem* transition);
+
     // Every item placed on the canvas lands above all earlier ones.
     double nextZValue() { zCounter += 1.0; return zCounter; }
 
@@ -252,6 +260,8 @@ private:
     // taken off again.
     QList<QPointer<QObject>> highlightedItems;
     QRectF canvasArea;
+    int movesOpen = 0;
+    QVector<TransitionItem*> pendingFollowers;
     Mode mode = SelectItem;
     QString label;
     int level = 0;

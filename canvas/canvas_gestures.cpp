@@ -143,7 +143,13 @@ void Canvas::mouseMoveEvent(QGraphicsSceneMouseEvent* event)
         tempLine->setLine(QLineF(tempLine->line().p1(), event->scenePos()));
         return;
     }
+    // A drag step repaints the view once, instead of working out the old and
+    // new places of every item it moves.
+    if (!pressPositions.isEmpty() && (event->buttons() & Qt::LeftButton))
+        update();
+    beginMoves();
     QGraphicsScene::mouseMoveEvent(event);
+    endMoves();
 }
 
 void Canvas::mouseReleaseEvent(QGraphicsSceneMouseEvent* event)

@@ -30,8 +30,10 @@ MoveItemsCommand::MoveItemsCommand(Canvas* target, const QList<Move>& itemMoves)
 
 void MoveItemsCommand::undo()
 {
+    canvas->beginMoves();
     for (const Move& move : qAsConst(moves))
         place(move.item.data(), move.from);
+    canvas->endMoves();
 }
 
 void MoveItemsCommand::redo()
@@ -40,6 +42,8 @@ void MoveItemsCommand::redo()
         applied = false;
         return;
     }
+    canvas->beginMoves();
     for (const Move& move : qAsConst(moves))
         place(move.item.data(), move.to);
+    canvas->endMoves();
 }

@@ -101,6 +101,8 @@ void fillHierarchy(const Canvas* canvas, const Ids& ids, Diagram* diagram)
 
 void fillStateMachine(const Canvas* canvas, const Ids& ids, Diagram* diagram)
 {
+    diagram->states.reserve(canvas->stateItems.size());
+    diagram->transitions.reserve(canvas->transitionItems.size());
     for (const StateItem* item : canvas->stateItems) {
         StateElement state;
         state.id = ids(item);
@@ -163,6 +165,9 @@ void number(const Items& items, Document* document, Ids* ids)
 
 void numberItems(const Canvas* canvas, Document* document, Ids* ids)
 {
+    ids->of.reserve(ids->of.size() + canvas->linkItems.size() + canvas->memoryItems.size()
+                    + canvas->dataflowItems.size() + canvas->stateItems.size() + canvas->transitionItems.size()
+                    + canvas->textItems.size());
     number(canvas->linkItems, document, ids);
     number(canvas->memoryItems, document, ids);
     number(canvas->dataflowItems, document, ids);

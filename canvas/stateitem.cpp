@@ -246,10 +246,15 @@ QVariant StateItem::itemChange(GraphicsItemChange change, const QVariant& value)
     if (change == ItemPositionHasChanged) {
         // The boxes keep their drop-shadow pixmaps until told otherwise, and a
         // box shows or hides as its states part or overlap.
-        for (TransitionItem* transition : qAsConst(transitions))
-            transition->followEnds();
-        for (TransitionItem* transition : qAsConst(selfTransitions))
-            transition->followEnds();
+        auto* canvas = qobject_cast<Canvas*>(scene());
+        for (TransitionItem* transition : qAsConst(transitions)) {
+            if (!canvas || !canvas->followLater(transition))
+                transition->followEnds();
+        }
+        for (TransitionItem* transition : qAsConst(selfTransitions)) {
+            if (!canvas || !canvas->followLater(transition))
+                transition->followEnds();
+        }
     }
     return QGraphicsItem::itemChange(change, value);
 }

@@ -109,6 +109,8 @@ public:
     bool displayProperties();
     // Reroutes both lines and repaints the box after one of its ends moved.
     void followEnds();
+    // Queued to follow its states when the canvas's batch of moves ends.
+    bool followPending = false;
 
 protected:
     void contextMenuEvent(QGraphicsSceneContextMenuEvent* event) override;

@@ -226,6 +226,42 @@ void TestCanvasGestures::onlyARealMoveIsOneUndoStep()
     QVERIFY(!state->isSelected());
     click(&f.canvas, QPointF(1500, 900));
     QVERIFY(f.canvas.selectedItems().isEmpty());
+
+    // States dragged together are one step, and the lines of their
+    // transitions lie where each state's own move would put them: after the
+    // drag, after undo and after redo.
+    StateItem* a = f.state("A", QPointF(100, 600));
+    StateItem* b = f.state("B", QPointF(700, 600));
+    StateItem* c = f.state("C", QPointF(1300, 600));
+    const QList<TransitionItem*> joins {f.join(a, b), f.join(b, c), f.join(c, a)};
+    const auto lines = [&joins] {
+        QList<QLineF> all;
+        for (TransitionItem* t : joins)
+            all << t->getStartLine()->line() << t->getEndLine()->line();
+        return all;
+    };
+    const auto followed = [&joins, &lines] {
+        for (TransitionItem* t : joins)
+            t->followEnds();
+        return lines();
+    };
+    const QList<QLineF> before = lines();
+    QCOMPARE(followed(), before);
+    f.canvas.clearSelection();
+    a->setSelected(true);
+    b->setSelected(true);
+    const int moves = f.stack()->count();
+    drag(&f.canvas, QPointF(240, 675), QPointF(240, 875));
+    QCOMPARE(f.stack()->count(), moves + 1);
+    QCOMPARE(b->pos(), QPointF(700, 800));
+    QCOMPARE(c->pos(), QPointF(1300, 600));
+    const QList<QLineF> after = lines();
+    QVERIFY(after != before);
+    QCOMPARE(followed(), after);
+    f.stack()->undo();
+    QCOMPARE(lines(), before);
+    f.stack()->redo();
+    QCOMPARE(lines(), after);
 }
 
 void TestCanvasGestures::clearCanvasLeavesAUsableCanvas()
