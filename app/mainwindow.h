@@ -125,6 +125,12 @@ public:
     // whatever must see the file written, or drops the project, calls it.
     void finishSaving();
     bool getAllCanvasNames(QString* out);
+    // Before the project is replaced: asks about unsaved changes, offering
+    // Save, Discard and Cancel. Go on means saved, discarded or nothing to
+    // ask; a failed save has been reported.
+    enum class UnsavedAnswer { GoOn, Cancelled, SaveFailed };
+    UnsavedAnswer askAboutUnsavedChanges();
+    // True only for go on.
     bool checkSaveChanges();
     // The project's modified state: the history away from its clean state,
     // or a change the history does not hold. A save, or undoing back to where

@@ -18,6 +18,11 @@ void MainWindow::runCodeGenerator()
     dialog.fillProperties();
     if (dialog.exec() != QDialog::Accepted)
         return;
+    // The files come from the diagram in memory, so a declined or failed
+    // save (already reported) does not stop the run; Cancel stops it before
+    // anything changed.
+    if (askAboutUnsavedChanges() == UnsavedAnswer::Cancelled || projectCanvases.isEmpty())
+        return;
 
     codegen.setOutputFolder(dialog.filePath);
     codegen.setAuthor(dialog.author);
@@ -27,12 +32,6 @@ void MainWindow::runCodeGenerator()
     settings->setValue(QStringLiteral("author"), codegen.getAuthor());
     settings->setValue(QStringLiteral("organization"), codegen.getOrganization());
     settings->setValue(QStringLiteral("version"), codegen.getVersionNo());
-
-    // The files come from the diagram in memory, so a declined or failed
-    // save (already reported) does not stop the run.
-    checkSaveChanges();
-    if (projectCanvases.isEmpty())
-        return;
 
     MachineSet snapshots;
     ProjectSnapshot::takeMachines(projectCanvases, &snapshots);

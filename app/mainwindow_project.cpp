@@ -322,19 +322,33 @@ TreeItem* MainWindow::treeNodeOf(const Canvas* canvas) const
     return nullptr;
 }
 
-bool MainWindow::checkSaveChanges()
+MainWindow::UnsavedAnswer MainWindow::askAboutUnsavedChanges()
 {
     finishSaving();
     if (!isProjectModified())
-        return true;
+        return UnsavedAnswer::GoOn;
+    // Cancel is always offered: a file opened by mistake must not force a
+    // choice between saving and losing the work.
     QMessageBox box(this);
     box.setWindowTitle(QStringLiteral("Korvel"));
     box.setText(tr("There are unsaved changes in project."));
     box.setInformativeText(tr("Do you want to save your changes?"));
-    box.setStandardButtons(QMessageBox::Save | QMessageBox::Discard);
+    box.setStandardButtons(QMessageBox::Save | QMessageBox::Discard | QMessageBox::Cancel);
     box.setDefaultButton(QMessageBox::Save);
-    // A save that failed has been reported; going on would drop the changes.
-    return box.exec() != QMessageBox::Save || saveAndReport();
+    switch (box.exec()) {
+    case QMessageBox::Save:
+        // A save that failed has been reported; going on would drop the changes.
+        return saveAndReport() ? UnsavedAnswer::GoOn : UnsavedAnswer::SaveFailed;
+    case QMessageBox::Discard:
+        return UnsavedAnswer::GoOn;
+    default:
+        return UnsavedAnswer::Cancelled;
+    }
+}
+
+bool MainWindow::checkSaveChanges()
+{
+    return askAboutUnsavedChanges() == UnsavedAnswer::GoOn;
 }
 
 void MainWindow::on_actionNew_triggered()

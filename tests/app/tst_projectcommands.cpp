@@ -17,6 +17,7 @@
 
 #include "canvas.h"
 #include "canvasrenderer.h"
+#include "codegenproperties.h"
 #include "createproject.h"
 #include "homescreen.h"
 #include "mainwindow.h"
@@ -124,6 +125,10 @@ void TestProjectCommands::unsavedChangesAreAskedAbout_data()
     QTest::newRow("quit, discard") << "quit" << discard << false << modified << "" << false;
     QTest::newRow("quit, save") << "quit" << save << false << modified << "" << true;
     QTest::newRow("quit, save fails") << "quit" << save << true << modified << mine << false;
+    // Cancel leaves the project as it was, whatever was about to replace it.
+    QTest::newRow("open, cancel") << "open" << cancel << false << unsaved << mine << false;
+    QTest::newRow("new, cancel") << "new" << cancel << false << unsaved << mine << false;
+    QTest::newRow("generate, cancel") << "generate" << cancel << false << unsaved << mine << false;
     QTest::newRow("open, discard") << "open" << discard << false << unsaved << "Battery_Charger" << false;
     QTest::newRow("open, save") << "open" << save << false << unsaved << "Battery_Charger" << true;
     QTest::newRow("open, save fails") << "open" << save << true << unsaved << mine << false;
@@ -154,8 +159,12 @@ void TestProjectCommands::unsavedChangesAreAskedAbout()
         w.projectIO().setFilePath(fixture.path("missing-folder/Example_1.vorn"));
 
     ModalAnswerer answer;
+    const QString generated = fixture.path("generated");
     if (command == "new")
         answer.accept([&](QWidget* dialog) { ProjectFixture::chooseFile(dialog, fixture.path("Fresh")); });
+    if (command == "generate")
+        answer.pressButton(QDialogButtonBox::Ok,
+                           [&](QWidget* dialog) { qobject_cast<CodegenProperties*>(dialog)->filePath = generated; });
     answer.pressButton(QMessageBox::StandardButton(button));
     if (saveFails)
         answer.accept();
@@ -166,11 +175,14 @@ void TestProjectCommands::unsavedChangesAreAskedAbout()
         closed = w.close();
     else if (command == "open")
         w.openFile(other);
+    else if (command == "generate")
+        w.actionAt(POS_CODE_GENERATOR)->trigger();
     else
         action(w, "actionNew")->trigger();
 
     QCOMPARE(answer.pendingCount(), 0);
     QCOMPARE(answer.texts().value(0), question);
+    QVERIFY(QDir(generated).isEmpty());
     if (saveFails)
         QVERIFY2(answer.texts().value(1).contains("does not exist"), qPrintable(answer.texts().value(1)));
     QCOMPARE(firstLabel(w), shownAfter);
