@@ -22,11 +22,12 @@ MemoryItem* AddMemoryCommand::placeNew(Canvas* canvas, QPointF position)
     memory->setGrandParentId(canvas->getParentId());
     memory->setZValue(canvas->nextZValue());
 
-    // The lowest free number: a name taken twice would misattach dataflows on reload.
-    const QString prefix = QStringLiteral("var_%1").arg(level);
-    const int number = NameRules::lowestFreeNumber(prefix, canvas->siblingLabels(memory), 0);
-    memory->setLabel(prefix + QString::number(number));
-    memory->setDatatype(QStringLiteral("type_%1%2").arg(level).arg(number));
+    // The lowest free number: a name taken twice would misattach dataflows on
+    // reload. Name and type are valid C as they come, so that generated code
+    // compiles before the user gets to them.
+    const QString prefix = QStringLiteral("var_");
+    memory->setLabel(prefix + QString::number(NameRules::lowestFreeNumber(prefix, canvas->siblingLabels(memory), 1)));
+    memory->setDatatype(QStringLiteral("int"));
     canvas->addItem(memory);
     canvas->memoryItems.append(memory);
     canvas->newMemoryItem = memory;

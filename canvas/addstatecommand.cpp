@@ -1,6 +1,7 @@
 #include "addstatecommand.h"
 
 #include "canvas.h"
+#include "namerules.h"
 #include "stateitem.h"
 
 AddStateCommand::AddStateCommand(Canvas* target, QPointF position, QUndoCommand*)
@@ -13,6 +14,10 @@ AddStateCommand::AddStateCommand(Canvas* target, QPointF position, QUndoCommand*
     state->setparentId(canvas->getId());
     state->setGrandParentId(canvas->getParentId());
     state->setZValue(canvas->nextZValue());
+    // Named at once, with the lowest free number: a state without a name
+    // gives C that does not compile.
+    const QString prefix = QStringLiteral("State_");
+    state->setLabel(prefix + QString::number(NameRules::lowestFreeNumber(prefix, canvas->siblingLabels(state), 1)));
     canvas->newStateItem = state;
     keep(state);
 }

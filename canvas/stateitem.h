@@ -72,6 +72,11 @@ public:
     int getWidth() const { return width; }
     int getHeight() const { return height; }
     QString getLabel() const { return label; }
+    void setLabel(const QString& text)
+    {
+        label = text;
+        update();
+    }
     QString getAction() const { return action; }
     QString getDescription() const { return description; }
     QString getInitCondition() const { return initCondition; }

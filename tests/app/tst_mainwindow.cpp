@@ -155,7 +155,9 @@ void TestMainWindow::everyDialogEditSetsModifiedAndCloseAsks()
 
     ModalAnswerer answer;
     answer.pressButton(QDialogButtonBox::Cancel, editDescription); // a cancelled edit is no change
-    answer.pressButton(QDialogButtonBox::Ok); // nor is an OK without changes
+    QString title;
+    // nor is an OK without changes
+    answer.pressButton(QDialogButtonBox::Ok, [&title](QWidget* dialog) { title = dialog->windowTitle(); });
     answer.pressButton(QDialogButtonBox::Ok, editDescription);
     for (int i = 0; i < 3; ++i) {
         if (fromMenu)
@@ -165,6 +167,11 @@ void TestMainWindow::everyDialogEditSetsModifiedAndCloseAsks()
         QCOMPARE(s.window.isProjectModified(), i == 2);
     }
     QCOMPARE(answer.answeredCount(), 3);
+    const QMap<int, QString> kinds {{StateItem::Type, "State"},     {TransitionItem::Type, "Transition"},
+                                    {TextItem::Type, "Text"},       {ProcessItem::Type, "Process"},
+                                    {LinkItem::Type, "Link"},       {MemoryItem::Type, "Memory"},
+                                    {DataflowItem::Type, "Dataflow"}};
+    QCOMPARE(title, QString("Korvel - %1 Item Properties").arg(kinds.value(kind)));
     QVERIFY(s.modified());
     // The edit is one undo step on every kind of item.
     s.action("actionUndo")->trigger();

@@ -91,9 +91,9 @@ void TestBlockItems::placementNames_data()
     // As after deleting a process: the count alone would repeat a name.
     QTest::newRow("process, lowest free name") << false << 3 << 2 << "process_42" << "process_41" << "" << QColor();
     QTest::newRow("process, taken names skipped") << false << 3 << 3 << "process_42" << "process_43" << "" << QColor();
-    QTest::newRow("memory, level 0") << true << 0 << 1 << "" << "var_10" << "type_10" << QColor(192, 192, 192);
-    QTest::newRow("memory, third on level 5") << true << 5 << 3 << "" << "var_62" << "type_62" << QColor(192, 192, 192);
-    QTest::newRow("memory, lowest free name") << true << 2 << 2 << "var_31" << "var_30" << "type_30" << QColor(192, 192, 192);
+    QTest::newRow("memory, level 0") << true << 0 << 1 << "" << "var_1" << "int" << QColor(192, 192, 192);
+    QTest::newRow("memory, third on level 5") << true << 5 << 3 << "" << "var_3" << "int" << QColor(192, 192, 192);
+    QTest::newRow("memory, lowest free name") << true << 2 << 2 << "var_2" << "var_1" << "int" << QColor(192, 192, 192);
 }
 
 void TestBlockItems::placementNames()
@@ -253,10 +253,10 @@ void TestBlockItems::removalTakesConnectorsAlongAndUndoPutsAllBack()
 
     // Undoing a placement takes the item off; the next one takes the same name.
     MemoryItem* placed = board.placeMemory(QPointF(800, 200));
-    QCOMPARE(placed->getLabel(), QStringLiteral("var_40"));
+    QCOMPARE(placed->getLabel(), QStringLiteral("var_1"));
     stack->undo();
     QVERIFY(!placed->scene());
-    QCOMPARE(board.placeMemory(QPointF(800, 200))->getLabel(), QStringLiteral("var_40"));
+    QCOMPARE(board.placeMemory(QPointF(800, 200))->getLabel(), QStringLiteral("var_1"));
 
     // A line destroyed on its own, as in a scene teardown, is forgotten by its box.
     delete bc->getStartLine();
@@ -277,7 +277,7 @@ void TestBlockItems::mirrorsFollowTheParentsConnections()
     board.drawDataflow(QPointF(200, 900), QPointF(1000, 500));
     editTexts(out, QStringLiteral("cmd"));
     editTexts(in, QStringLiteral("status"));
-    QCOMPARE(writes->getLabel(), QStringLiteral("var_40"));
+    QCOMPARE(writes->getLabel(), QStringLiteral("var_1"));
 
     // Renaming a memory item renames its dataflows.
     editTexts(memory, QStringLiteral("speed"), QStringLiteral("uint16_t"), QStringLiteral("rpm"));
@@ -299,7 +299,7 @@ void TestBlockItems::mirrorsFollowTheParentsConnections()
     QCOMPARE(memories.size(), 2);
     QCOMPARE(memories.at(0)->getLabel(), QStringLiteral("speed"));
     QCOMPARE(memories.at(0)->getDatatype(), QStringLiteral("uint16_t"));
-    QCOMPARE(memories.at(1)->getLabel(), QStringLiteral("var_41"));
+    QCOMPARE(memories.at(1)->getLabel(), QStringLiteral("var_2"));
 }
 
 void TestBlockItems::processDialogRoundTrip()
@@ -381,8 +381,8 @@ void TestBlockItems::connectorTexts()
     const QString texts = link ? (link->displayProperties(), link->getLabel() + ' ' + link->getDatatype() + ' ' + link->getDescription())
                                : (flow->displayProperties(), flow->getLabel() + ' ' + flow->getDatatype() + ' ' + flow->getDescription());
     // A dataflow's name and type are its memory item's, not to be typed over.
-    QCOMPARE(shown, dataflow ? QStringLiteral("var_40 type_40") : QStringLiteral("spi uint8_t*"));
-    QCOMPARE(texts, dataflow ? QStringLiteral("var_40 type_40 bytes\nout")
+    QCOMPARE(shown, dataflow ? QStringLiteral("var_1 int") : QStringLiteral("spi uint8_t*"));
+    QCOMPARE(texts, dataflow ? QStringLiteral("var_1 int bytes\nout")
                     : accept ? QStringLiteral("spizzz uint8_t*zzz bytes\nout")
                              : QStringLiteral("spi uint8_t* "));
 }

@@ -66,6 +66,7 @@ private slots:
     void failedDragsKeepTheMode_data();
     void failedDragsKeepTheMode();
     void onlyARealMoveIsOneUndoStep();
+    void newStatesTakeTheLowestFreeName();
     void clearCanvasLeavesAUsableCanvas();
     void linesJoinTheCentresAndStopAtTheOutline_data();
     void linesJoinTheCentresAndStopAtTheOutline();
@@ -262,6 +263,22 @@ void TestCanvasGestures::onlyARealMoveIsOneUndoStep()
     QCOMPARE(lines(), before);
     f.stack()->redo();
     QCOMPARE(lines(), after);
+}
+
+void TestCanvasGestures::newStatesTakeTheLowestFreeName()
+{
+    Fixture f;
+    for (int i = 0; i < 3; ++i)
+        f.place(Canvas::InsertState, QPointF(300 + 400 * i, 300));
+    QStringList names;
+    for (StateItem* state : qAsConst(f.canvas.stateItems))
+        names << state->getLabel();
+    QCOMPARE(names, QStringList({"State_1", "State_2", "State_3"}));
+    f.stack()->undo();
+    f.stack()->undo();
+    f.canvas.stateItems.first()->setLabel(QStringLiteral("Idle"));
+    f.place(Canvas::InsertState, QPointF(700, 700));
+    QCOMPARE(f.canvas.stateItems.last()->getLabel(), QString("State_1"));
 }
 
 void TestCanvasGestures::clearCanvasLeavesAUsableCanvas()
