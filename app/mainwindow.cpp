@@ -258,8 +258,8 @@ const Switch actionTable[POS_COUNT][7] = {
     /* POS_DATAFLOW         */ {D, E, E, E, E, D, D},
     /* POS_CODE_GENERATOR   */ {D, E, E, E, E, E, E},
     /* POS_CLOSE_PROJECT    */ {D, E, E, E, E, E, E},
-    /* POS_UNDO             */ {D, D, D, D, D, E, E},
-    /* POS_REDO             */ {D, D, D, D, D, E, E},
+    /* POS_UNDO             */ {D, E, E, E, E, E, E},
+    /* POS_REDO             */ {D, E, E, E, E, E, E},
     /* POS_ENABLE_AUTOSAVE  */ {D, E, E, E, E, E, D},
     /* POS_ZOOM_IN          */ {D, E, E, E, E, E, D},
     /* POS_ZOOM_OUT         */ {D, E, E, E, E, E, D},
@@ -270,6 +270,7 @@ const Switch actionTable[POS_COUNT][7] = {
     /* POS_SELF_TRANSITION  */ {D, D, D, D, D, E, D},
     /* POS_SIMULATE         */ {D, D, D, D, D, E, D},
     /* POS_SELECT_ALL       */ {D, E, E, E, E, E, D},
+    /* POS_PROPERTIES       */ {D, E, E, E, E, E, D},
 };
 
 const bool wheelZoomTable[7] = {false, true, true, true, true, true, false};
@@ -303,6 +304,7 @@ void MainWindow::addActionsToVector()
     actionVector[POS_ZOOM_OUT] = ui->actionzoom_out;
     actionVector[POS_FIT_TO_WINDOW] = ui->actionFit_to_window;
     actionVector[POS_SELECT_ALL] = ui->actionSelect_All;
+    actionVector[POS_PROPERTIES] = ui->actionProperties;
     actionVector[POS_SAVE_AS] = ui->actionSave_As;
     actionVector[POS_RENAME_PROJECT] = ui->actionRename_Project;
     actionVector[POS_OPEN_EXAMPLES] = ui->actionOpen_Examples;
@@ -335,6 +337,7 @@ void MainWindow::activateActionsFromKorvelState(enKorvelActionsState state)
         }
     }
     zoom->setEnable(wheelZoomTable[state]);
+    updateUndoRedoTexts();
     ui->actionExport_Canvas_as_Image->setEnabled(state != STATE_BLANK);
     ui->menuRecent_Projects->menuAction()->setEnabled(state != STATE_TOUR);
     applySimulationLock();

@@ -84,6 +84,7 @@ enum enActionsPos {
     POS_SELF_TRANSITION,
     POS_SIMULATE,
     POS_SELECT_ALL,
+    POS_PROPERTIES,
     POS_COUNT
 };
 
@@ -219,6 +220,8 @@ private slots:
     void on_actionSendToBack_triggered();
     void on_actionDelete_triggered();
     void on_actionSelect_All_triggered();
+    void on_actionProperties_triggered();
+    void on_actionKeyboard_Shortcuts_triggered();
     void on_actionState_triggered();
     void on_actiontransition_triggered();
     void on_actionProcessRect_triggered();
@@ -283,7 +286,8 @@ private:
     void refreshModifiedState();
     void watchHistory();
     void watchCanvas(Canvas* canvas);
-    // Undo and Redo name the step they would undo or redo.
+    // Undo and Redo name the step they would undo or redo, and are enabled
+    // on every canvas while there is one.
     void updateUndoRedoTexts();
     void warnAboutLostItems();
 

@@ -5,12 +5,19 @@
 
 #include <QApplication>
 #include <QDesktopServices>
+#include <QDialog>
+#include <QDialogButtonBox>
+#include <QHeaderView>
+#include <QTableWidget>
+#include <QVBoxLayout>
 #include <QDockWidget>
 #include <QGraphicsLineItem>
 #include <QGraphicsView>
 #include <QMessageBox>
 #include <QShortcut>
 #include <QUrl>
+
+#include <algorithm>
 
 #include "graphicsviewzoom.h"
 #include "simpleupdateinterface.h"
@@ -111,6 +118,9 @@ QCursor* MainWindow::cursorFor(Canvas::Mode mode) const
 
 void MainWindow::initShortcuts()
 {
+    // Both spellings of Redo that Qt users know.
+    ui->actionRedo->setShortcuts({QKeySequence(Qt::CTRL + Qt::SHIFT + Qt::Key_Z), QKeySequence(Qt::CTRL + Qt::Key_Y)});
+
     selectShortcut = new QShortcut(QKeySequence(Qt::Key_Escape), this);
     selectShortcut->setAutoRepeat(false);
     connect(selectShortcut, &QShortcut::activated, this, &MainWindow::on_actionSelect_triggered);
@@ -338,4 +348,50 @@ void MainWindow::on_actionAppTour_triggered()
 void MainWindow::on_actionCode_Generator_triggered()
 {
     runCodeGenerator();
+}
+
+// Help > Keyboard Shortcuts: every command that has one, read from the
+// actions themselves so that the list cannot go stale, and the keys that
+// belong to no menu.
+void MainWindow::on_actionKeyboard_Shortcuts_triggered()
+{
+    QList<QPair<QString, QString>> rows;
+    for (QAction* action : findChildren<QAction*>()) {
+        if (action->shortcuts().isEmpty())
+            continue;
+        QStringList keys;
+        for (const QKeySequence& key : action->shortcuts())
+            keys << key.toString(QKeySequence::NativeText);
+        // Undo and Redo carry the name of a step; the list names the command.
+        QString name = action == ui->actionUndo ? tr("Undo") : action == ui->actionRedo ? tr("Redo") : action->text();
+        name.remove(QLatin1Char('&')).remove(QChar(0x2026));
+        rows.append({name, keys.join(QStringLiteral(", "))});
+    }
+    std::sort(rows.begin(), rows.end());
+    rows.append({tr("Back to Select, dropping a connector being drawn"),
+                 QKeySequence(Qt::Key_Escape).toString(QKeySequence::NativeText)});
+    rows.append({tr("Fit to Window"), QKeySequence(Qt::Key_Space).toString(QKeySequence::NativeText)});
+    rows.append({tr("Move the selection by one unit"), tr("Arrow keys")});
+    rows.append({tr("Move the selection by ten units"), tr("Shift+Arrow keys")});
+
+    QDialog dialog(this);
+    dialog.setWindowTitle(tr("Korvel - Keyboard Shortcuts"));
+    auto* table = new QTableWidget(rows.size(), 2, &dialog);
+    table->setObjectName(QStringLiteral("TW_Shortcuts"));
+    table->setHorizontalHeaderLabels({tr("Command"), tr("Shortcut")});
+    table->setEditTriggers(QAbstractItemView::NoEditTriggers);
+    table->verticalHeader()->hide();
+    for (int row = 0; row < rows.size(); ++row) {
+        table->setItem(row, 0, new QTableWidgetItem(rows.at(row).first));
+        table->setItem(row, 1, new QTableWidgetItem(rows.at(row).second));
+    }
+    table->resizeColumnsToContents();
+    table->horizontalHeader()->setStretchLastSection(true);
+    auto* buttons = new QDialogButtonBox(QDialogButtonBox::Close, &dialog);
+    connect(buttons, &QDialogButtonBox::rejected, &dialog, &QDialog::reject);
+    auto* layout = new QVBoxLayout(&dialog);
+    layout->addWidget(table);
+    layout->addWidget(buttons);
+    dialog.resize(520, 560);
+    dialog.exec();
 }

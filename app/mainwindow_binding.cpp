@@ -311,3 +311,19 @@ void MainWindow::on_actionSelect_All_triggered()
     if (currentCanvas)
         currentCanvas->selectAllItems();
 }
+
+void MainWindow::on_actionProperties_triggered()
+{
+    if (!currentCanvas || simulationLocked)
+        return;
+    // The one item selected; a connector's line counts as its box.
+    QGraphicsItem* chosen = nullptr;
+    for (QGraphicsItem* item : currentCanvas->selectedItems()) {
+        if (!isEditableItem(item))
+            continue;
+        if (chosen)
+            return;
+        chosen = item;
+    }
+    currentCanvas->editProperties(chosen);
+}

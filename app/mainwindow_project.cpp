@@ -183,6 +183,9 @@ void MainWindow::updateUndoRedoTexts()
     const QString redo = projectCanvases.history()->redoText();
     ui->actionUndo->setText(undo.isEmpty() ? tr("Undo") : tr("Undo %1").arg(undo));
     ui->actionRedo->setText(redo.isEmpty() ? tr("Redo") : tr("Redo %1").arg(redo));
+    const bool editable = korvelState != STATE_BLANK && !simulationLocked;
+    ui->actionUndo->setEnabled(editable && projectCanvases.history()->canUndo());
+    ui->actionRedo->setEnabled(editable && projectCanvases.history()->canRedo());
 }
 
 bool MainWindow::saveAndReport()

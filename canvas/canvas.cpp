@@ -85,6 +85,12 @@ void Canvas::setLabel(const QString& text)
 void Canvas::setMode(Canvas::Mode newMode)
 {
     mode = readOnly ? SelectItem : newMode;
+    // Back to select (Escape) drops a connector still being drawn.
+    if (mode == SelectItem && tempLine) {
+        removeItem(tempLine);
+        delete tempLine;
+        tempLine = nullptr;
+    }
 }
 
 void Canvas::setReadOnly(bool on)

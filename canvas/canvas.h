@@ -120,6 +120,8 @@ public:
     void coverItems();
     // Selects every item that can be edited, moved or deleted.
     void selectAllItems();
+    // Opens the properties dialog of an editable item, as a double-click does.
+    void editProperties(QGraphicsItem* item);
     // The dotted outline a click in select mode gives an editable item.
     void highlight(QGraphicsItem* item);
 
@@ -220,6 +222,10 @@ protected:
     void mouseMoveEvent(QGraphicsSceneMouseEvent* event) override;
     void mouseReleaseEvent(QGraphicsSceneMouseEvent* event) override;
     void mouseDoubleClickEvent(QGraphicsSceneMouseEvent* event) override;
+    // The arrow keys move the selection by one unit, ten with Shift; a run
+    // of presses is one undo step.
+    void keyPressEvent(QKeyEvent* event) override;
+    void keyReleaseEvent(QKeyEvent* event) override;
     void contextMenuEvent(QGraphicsSceneContextMenuEvent* event) override;
 
 private:
@@ -261,6 +267,8 @@ private:
     QList<QPointer<QObject>> highlightedItems;
     QRectF canvasArea;
     int movesOpen = 0;
+    int nudgeRun = 0;
+    bool nudging = false;
     QVector<TransitionItem*> pendingFollowers;
     Mode mode = SelectItem;
     QString label;

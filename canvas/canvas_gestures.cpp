@@ -1,10 +1,11 @@
-// The mouse gestures on a canvas and the property dialogs they open.
+// The mouse and key gestures on a canvas and the property dialogs they open.
 
 #include "canvas.h"
 
 #include <QGraphicsLineItem>
 #include <QGraphicsSceneContextMenuEvent>
 #include <QGraphicsSceneMouseEvent>
+#include <QKeyEvent>
 #include <QPen>
 #include <QUndoStack>
 
@@ -244,39 +245,44 @@ void Canvas::mouseDoubleClickEvent(QGraphicsSceneMouseEvent* event)
         return;
     QGraphicsItem* top = topItemAt(event->scenePos());
     removeAllSelection();
-    if (isEditableItem(top)) {
-        switch (top->type()) {
-        case StateType:
-            currentState = static_cast<StateItem*>(top);
-            displayStateProperties();
-            break;
-        case TransitionType:
-            currentTransition = static_cast<TransitionItem*>(top);
-            displayTransitionProperties();
-            break;
-        case TextType:
-            currentText = static_cast<TextItem*>(top);
-            displayTextItemProperties();
-            break;
-        case ProcessType:
-            currentProcess = static_cast<ProcessItem*>(top);
-            trigger(processPropertiesAction);
-            break;
-        case LinkType:
-            currentLink = static_cast<LinkItem*>(top);
-            displayLinkItemProperties();
-            break;
-        case MemoryType:
-            currentMemory = static_cast<MemoryItem*>(top);
-            displayMemoryItemProperties();
-            break;
-        case DataflowType:
-            currentDataflow = static_cast<DataflowItem*>(top);
-            displayDataflowItemProperties();
-            break;
-        }
-    }
+    editProperties(top);
     QGraphicsScene::mouseDoubleClickEvent(event);
+}
+
+void Canvas::editProperties(QGraphicsItem* item)
+{
+    if (readOnly || !isEditableItem(item))
+        return;
+    switch (item->type()) {
+    case StateType:
+        currentState = static_cast<StateItem*>(item);
+        displayStateProperties();
+        break;
+    case TransitionType:
+        currentTransition = static_cast<TransitionItem*>(item);
+        displayTransitionProperties();
+        break;
+    case TextType:
+        currentText = static_cast<TextItem*>(item);
+        displayTextItemProperties();
+        break;
+    case ProcessType:
+        currentProcess = static_cast<ProcessItem*>(item);
+        trigger(processPropertiesAction);
+        break;
+    case LinkType:
+        currentLink = static_cast<LinkItem*>(item);
+        displayLinkItemProperties();
+        break;
+    case MemoryType:
+        currentMemory = static_cast<MemoryItem*>(item);
+        displayMemoryItemProperties();
+        break;
+    case DataflowType:
+        currentDataflow = static_cast<DataflowItem*>(item);
+        displayDataflowItemProperties();
+        break;
+    }
 }
 
 void Canvas::contextMenuEvent(QGraphicsSceneContextMenuEvent* event)
@@ -374,3 +380,50 @@ bool Canvas::displayProcessItemProperties()
 bool Canvas::displayLinkItemProperties() { return editBlock(currentLink, tr("Edit Link %1")); }
 bool Canvas::displayMemoryItemProperties() { return editBlock(currentMemory, tr("Edit Memory Item %1")); }
 bool Canvas::displayDataflowItemProperties() { return editBlock(currentDataflow, tr("Edit Dataflow %1")); }
+
+// ---- Keys ------------------------------------------------------------------
+
+void Canvas::keyPressEvent(QKeyEvent* event)
+{
+    const qreal unit = (event->modifiers() & Qt::ShiftModifier) ? 10 : 1;
+    QPointF step;
+    switch (event->key()) {
+    case Qt::Key_Left: step = QPointF(-unit, 0); break;
+    case Qt::Key_Right: step = QPointF(unit, 0); break;
+    case Qt::Key_Up: step = QPointF(0, -unit); break;
+    case Qt::Key_Down: step = QPointF(0, unit); break;
+    default: break;
+    }
+    const Qt::KeyboardModifiers others = event->modifiers() & ~(Qt::ShiftModifier | Qt::KeypadModifier);
+    QList<MoveItemsCommand::Move> moves;
+    if (!readOnly && mode == SelectItem && !step.isNull() && others == Qt::NoModifier) {
+        for (QGraphicsItem* item : selectedItems()) {
+            if (isEditableItem(item) && (item->flags() & QGraphicsItem::ItemIsMovable))
+                moves.append({dynamic_cast<QObject*>(item), item->pos(), item->pos() + step});
+        }
+    }
+    if (moves.isEmpty()) {
+        QGraphicsScene::keyPressEvent(event);
+        return;
+    }
+    if (!nudging) {
+        nudging = true;
+        ++nudgeRun;
+    }
+    update();
+    beginMoves();
+    for (const MoveItemsCommand::Move& move : qAsConst(moves))
+        dynamic_cast<QGraphicsItem*>(move.item.data())->setPos(move.to);
+    endMoves();
+    initialTransition->updatePosition();
+    m_undoStack->push(new MoveItemsCommand(this, moves, nudgeRun));
+    event->accept();
+}
+
+void Canvas::keyReleaseEvent(QKeyEvent* event)
+{
+    // A run of presses ends when the key is let go, not between repeats.
+    if (!event->isAutoRepeat())
+        nudging = false;
+    QGraphicsScene::keyReleaseEvent(event);
+}

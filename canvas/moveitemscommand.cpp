@@ -21,9 +21,10 @@ void place(QObject* object, QPointF at)
 }
 } // namespace
 
-MoveItemsCommand::MoveItemsCommand(Canvas* target, const QList<Move>& itemMoves)
+MoveItemsCommand::MoveItemsCommand(Canvas* target, const QList<Move>& itemMoves, int keyRun)
     : CanvasCommand(target)
     , moves(itemMoves)
+    , run(keyRun)
 {
     setText(moves.size() == 1 ? QObject::tr("Move Item") : QObject::tr("Move %1 Items").arg(moves.size()));
 }
@@ -46,4 +47,18 @@ void MoveItemsCommand::redo()
     for (const Move& move : qAsConst(moves))
         place(move.item.data(), move.to);
     canvas->endMoves();
+}
+
+bool MoveItemsCommand::mergeWith(const QUndoCommand* other)
+{
+    const auto* next = static_cast<const MoveItemsCommand*>(other);
+    if (next->run != run || next->canvas != canvas || next->moves.size() != moves.size())
+        return false;
+    for (int i = 0; i < moves.size(); ++i) {
+        if (next->moves.at(i).item != moves.at(i).item)
+            return false;
+    }
+    for (int i = 0; i < moves.size(); ++i)
+        moves[i].to = next->moves.at(i).to;
+    return true;
 }

@@ -22,14 +22,19 @@ public:
         QPointF to;
     };
 
-    MoveItemsCommand(Canvas* canvas, const QList<Move>& moves);
+    // run: for moves by the arrow keys, the run of key presses they belong
+    // to; the moves of one run on the same items are one step.
+    MoveItemsCommand(Canvas* canvas, const QList<Move>& moves, int run = 0);
 
     void undo() override;
     void redo() override;
+    int id() const override { return run ? 0x4d4f5645 : -1; }
+    bool mergeWith(const QUndoCommand* other) override;
 
 private:
     QList<Move> moves;
     bool applied = true;
+    int run = 0;
 };
 
 #endif // MOVEITEMSCOMMAND_H
