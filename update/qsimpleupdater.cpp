@@ -1,11 +1,20 @@
 #include "qsimpleupdater.h"
 
+#include <QCoreApplication>
+#include <QPointer>
+
 #include "updater.h"
 
 QSimpleUpdater* QSimpleUpdater::getInstance()
 {
-    // Lives until the process ends, like the checks it may still be running.
-    static QSimpleUpdater* instance = new QSimpleUpdater();
+    // Lives as long as the application, like the checks it may still be
+    // running: the network threads of its updaters must end before the
+    // application does, or they outlive what they use.
+    static QPointer<QSimpleUpdater> instance;
+    if (!instance) {
+        instance = new QSimpleUpdater();
+        instance->setParent(QCoreApplication::instance());
+    }
     return instance;
 }
 
@@ -16,6 +25,7 @@ Updater* QSimpleUpdater::getUpdater(const QString& url)
         return UPDATERS.at(index);
 
     auto* updater = new Updater();
+    updater->setParent(this);
     updater->setUrl(url);
     URLS.append(url);
     UPDATERS.append(updater);
