@@ -211,7 +211,7 @@ void MainWindow::on_actionFit_to_window_triggered()
     if (projectCanvases.isEmpty() || !currentCanvas)
         return;
     ui->graphicsView->ensureVisible(currentCanvas->area(), 50, 50);
-    ui->graphicsView->fitInView(currentCanvas->itemsBoundingRect(), Qt::KeepAspectRatio);
+    ui->graphicsView->fitInView(currentCanvas->contentRect(), Qt::KeepAspectRatio);
     GraphicsViewZoom::clampScale(ui->graphicsView);
 }
 

@@ -18,6 +18,7 @@
 #include "canvas.h"
 #include "document.h"
 #include "initialtransition.h"
+#include "itemshadow.h"
 #include "processitem.h"
 #include "projectsnapshot.h"
 #include "stateitem.h"
@@ -340,7 +341,7 @@ QString SimulationDock::traceLine(const SimulationEngine::Step& step)
 
 QGraphicsRectItem* SimulationDock::markItem(QGraphicsItem* item, const QColor& colour, qreal margin)
 {
-    auto* mark = new QGraphicsRectItem(item->sceneBoundingRect().adjusted(-margin, -margin, margin, margin));
+    auto* mark = new QGraphicsRectItem(ItemShadow::sceneRectOf(item).adjusted(-margin, -margin, margin, margin));
     QPen pen(colour, margin);
     pen.setJoinStyle(Qt::RoundJoin);
     mark->setPen(pen);

@@ -57,7 +57,7 @@ void shots(const QString& path, const QString& folder)
     }
     int n = 0;
     for (Canvas* canvas : project.canvases().all()) {
-        const QRectF area = canvas->itemsBoundingRect().adjusted(-20, -20, 20, 20);
+        const QRectF area = canvas->contentRect().adjusted(-20, -20, 20, 20);
         if (area.isEmpty())
             continue;
         QImage image(area.size().toSize(), QImage::Format_ARGB32_Premultiplied);
@@ -96,7 +96,7 @@ void measure(const QString& path)
     paintView(view);
     const double first = msSince(timer);
 
-    view.fitInView(largest->itemsBoundingRect(), Qt::KeepAspectRatio);
+    view.fitInView(largest->contentRect(), Qt::KeepAspectRatio);
     paintView(view);
     timer.restart();
     paintView(view);

@@ -6,6 +6,7 @@
 #include <QtMath>
 
 #include "dataflowitem.h"
+#include "itemshadow.h"
 #include "itemtype.h"
 #include "linkitem.h"
 #include "memoryitem.h"
@@ -54,7 +55,7 @@ QLineF ConnectorGeometry::clippedLine(const QPointF& startCentre, const QPointF&
 QPointF ConnectorGeometry::centreOf(const QGraphicsItem* item)
 {
     // Integer halves, as the boxes are centred between their ends.
-    const QRectF bounds = item->boundingRect();
+    const QRectF bounds = ItemShadow::ownRect(item);
     return item->pos() + QPointF(int(bounds.width()) / 2, int(bounds.height()) / 2);
 }
 
@@ -79,8 +80,9 @@ QPolygonF ConnectorGeometry::outlineOf(const QGraphicsItem* item)
     }
     // An outline that no longer fits the item (a box not yet repainted after
     // loading) is replaced by the item's own rectangle.
-    if (outline.isEmpty() || !item->boundingRect().adjusted(-1, -1, 1, 1).contains(outline.boundingRect()))
-        outline = QPolygonF(item->boundingRect());
+    const QRectF own = ItemShadow::ownRect(item);
+    if (outline.isEmpty() || !own.adjusted(-1, -1, 1, 1).contains(outline.boundingRect()))
+        outline = QPolygonF(own);
     return outline.translated(item->pos());
 }
 

@@ -8,6 +8,7 @@
 #include <QPainter>
 
 #include "dataflowline.h"
+#include "itemshadow.h"
 #include "qcolourof.h"
 #include "linkitem.h"
 #include "memoryitem.h"
@@ -32,7 +33,7 @@ QPointF centreOf(const QGraphicsItem* item)
         auto* memory = static_cast<const MemoryItem*>(item);
         return item->pos() + QPointF(memory->getWidth() / 2, memory->getHeight() / 2);
     }
-    const QRectF bounds = item->boundingRect();
+    const QRectF bounds = ItemShadow::ownRect(item);
     return item->pos() + QPointF(int(bounds.width()) / 2, int(bounds.height()) / 2);
 }
 } // namespace

@@ -40,17 +40,6 @@ ProcessItem::ProcessItem(QMenu* menu, QPointF pos, int shapeKind, QGraphicsItem*
     setFlag(QGraphicsItem::ItemIsMovable, true);
     setFlag(QGraphicsItem::ItemIsSelectable, true);
     setPen(outlinePen(Qt::SolidLine));
-    // Created once; the item owns the effect from here on.
-    shadow = new ItemShadow([this] {
-        QPainterPath path;
-        const QRectF around = boundingRect().adjusted(-0.5, -0.5, 0.5, 0.5);
-        if (shape == 1)
-            path.addRoundedRect(around, cornerRadius, cornerRadius, Qt::AbsoluteSize);
-        else
-            path.addEllipse(around);
-        return path;
-    });
-    setGraphicsEffect(shadow);
 }
 
 ProcessItem::~ProcessItem() = default;
@@ -77,9 +66,9 @@ void ProcessItem::updatePolygon()
     polygon = QPolygonF(QRectF(0, 0, width, height));
     QPainterPath drawn;
     if (shape == 1)
-        drawn.addRoundedRect(boundingRect(), cornerRadius, cornerRadius, Qt::AbsoluteSize);
+        drawn.addRoundedRect(ownRect(), cornerRadius, cornerRadius, Qt::AbsoluteSize);
     else
-        drawn.addEllipse(boundingRect());
+        drawn.addEllipse(ownRect());
     outline = drawn.toFillPolygon();
 }
 
@@ -178,13 +167,27 @@ void ProcessItem::resetHighlighted()
     setPen(outlinePen(Qt::SolidLine));
 }
 
-QRectF ProcessItem::boundingRect() const
+QRectF ProcessItem::ownRect() const
 {
     return QRectF(0, 0, width, height);
 }
 
+QRectF ProcessItem::boundingRect() const
+{
+    return ItemShadow::around(ownRect());
+}
+
 void ProcessItem::paint(QPainter* painter, const QStyleOptionGraphicsItem*, QWidget*)
 {
+    ItemShadow::paint(painter, ownRect(), [this] {
+        QPainterPath outline;
+        const QRectF shadowed = ownRect().adjusted(-0.5, -0.5, 0.5, 0.5);
+        if (shape == 1)
+            outline.addRoundedRect(shadowed, cornerRadius, cornerRadius, Qt::AbsoluteSize);
+        else
+            outline.addEllipse(shadowed);
+        return outline;
+    });
     QPen drawPen = pen();
     drawPen.setColor(Qt::black);
     drawPen.setWidth(1);
@@ -195,12 +198,12 @@ void ProcessItem::paint(QPainter* painter, const QStyleOptionGraphicsItem*, QWid
         backgroundColor = defaultBackgroundColour();
     painter->setBrush(QBrush(backgroundColor, Qt::SolidPattern));
 
-    if (rect() != boundingRect())
-        setRect(boundingRect());
+    if (rect() != ownRect())
+        setRect(ownRect());
     if (shape == 1)
-        painter->drawRoundedRect(boundingRect(), cornerRadius, cornerRadius, Qt::AbsoluteSize);
+        painter->drawRoundedRect(ownRect(), cornerRadius, cornerRadius, Qt::AbsoluteSize);
     else
-        painter->drawEllipse(boundingRect());
+        painter->drawEllipse(ownRect());
 
     const QFontMetricsF metrics(painter->font(), painter->device());
     const qreal c = metrics.averageCharWidth();

@@ -14,7 +14,6 @@
 #include "itemtype.h"
 #include "processelement.h"
 
-class ItemShadow;
 class QMenu;
 class LinkItem;
 class DataflowItem;
@@ -104,6 +103,8 @@ public:
     void resetHighlighted();
 
     QRectF boundingRect() const override;
+    // The process's own rectangle, without its shadow.
+    QRectF ownRect() const;
     void paint(QPainter* painter, const QStyleOptionGraphicsItem* option,
                QWidget* widget = nullptr) override;
 
@@ -132,7 +133,6 @@ private:
     QPolygonF outline;
     double x = 0.0;
     double y = 0.0;
-    ItemShadow* shadow = nullptr;
     ForeignContent foreign;
 };
 

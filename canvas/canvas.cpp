@@ -12,6 +12,7 @@
 #include "floatinglinkitem.h"
 #include "floatingmemoryitem.h"
 #include "initialtransition.h"
+#include "itemshadow.h"
 #include "itemtype.h"
 #include "initialtransitionline.h"
 #include "linkitem.h"
@@ -200,6 +201,14 @@ void Canvas::coverItems()
 {
     const QRectF items = itemsBoundingRect();
     setSceneRect(canvasArea.isNull() ? items : canvasArea.united(items));
+}
+
+QRectF Canvas::contentRect() const
+{
+    QRectF covered;
+    for (const QGraphicsItem* item : items())
+        covered |= ItemShadow::sceneRectOf(item);
+    return covered;
 }
 
 void Canvas::selectAllItems()

@@ -118,6 +118,9 @@ public:
     void setArea(const QRectF& rect);
     // Widens the scene over the items it holds; once, after placing many.
     void coverItems();
+    // What the items cover, their shadows left out: the area a picture of
+    // the canvas or Fit to Window shows.
+    QRectF contentRect() const;
     // Selects every item that can be edited, moved or deleted.
     void selectAllItems();
     // Opens the properties dialog of an editable item, as a double-click does.

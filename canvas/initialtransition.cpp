@@ -7,16 +7,7 @@
 #include <QPainter>
 #include <QtGlobal>
 
-InitialTransition::InitialTransition()
-{
-    // One effect for the item's whole life, owned by the item.
-    shadow = new ItemShadow([this] {
-        QPainterPath path;
-        path.addEllipse(boundingRect().adjusted(-0.5, -0.5, 0.5, 0.5));
-        return path;
-    }, [this] { return safeToPaint && state; });
-    setGraphicsEffect(shadow);
-}
+InitialTransition::InitialTransition() = default;
 
 InitialTransition::~InitialTransition() = default;
 
@@ -24,14 +15,26 @@ void InitialTransition::paint(QPainter* painter, const QStyleOptionGraphicsItem*
 {
     if (!safeToPaint || !state)
         return;
+    ItemShadow::paint(painter, marker, [] {
+        QPainterPath outline;
+        outline.addEllipse(marker.adjusted(-0.5, -0.5, 0.5, 0.5));
+        return outline;
+    });
     painter->setRenderHint(QPainter::Antialiasing, true);
     painter->setBrush(QBrush(Qt::black, Qt::SolidPattern));
-    painter->drawEllipse(boundingRect());
+    painter->drawEllipse(marker);
 }
 
 QRectF InitialTransition::boundingRect() const
 {
-    return QRectF(0, 0, 20, 20);
+    return ItemShadow::around(marker);
+}
+
+QPainterPath InitialTransition::shape() const
+{
+    QPainterPath path;
+    path.addRect(marker);
+    return path;
 }
 
 void InitialTransition::clearInitialState()

@@ -4,7 +4,8 @@
 #include <QGraphicsItem>
 #include <QObject>
 
-class ItemShadow;
+#include "itemtype.h"
+
 class StateItem;
 
 // The black dot above the initial state. It can be neither selected nor
@@ -22,6 +23,8 @@ public:
     void paint(QPainter* painter, const QStyleOptionGraphicsItem* option,
                QWidget* widget = nullptr) override;
     QRectF boundingRect() const override;
+    QPainterPath shape() const override;
+    int type() const override { return InitialMarkerType; }
 
     void setInitialState(StateItem* initialState) { state = initialState; }
     StateItem* getInitialState() const { return state; }
@@ -34,9 +37,10 @@ protected:
     void contextMenuEvent(QGraphicsSceneContextMenuEvent* event) override;
 
 private:
+    // The dot, in item coordinates.
+    static constexpr QRectF marker {0, 0, 20, 20};
     StateItem* state = nullptr;
     bool safeToPaint = false;
-    ItemShadow* shadow = nullptr;
 };
 
 #endif // INITIALTRANSITION_H

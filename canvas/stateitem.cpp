@@ -33,16 +33,6 @@ void StateItem::initStateItem(QPointF at)
     radiusY = 12;
     normalPen = QPen(QBrush(Qt::black), 1, Qt::SolidLine);
     initialPen = QPen(QBrush(Qt::red), 1, Qt::SolidLine);
-    // One effect for the item's whole life, owned by the item.
-    if (!shadow) {
-        shadow = new ItemShadow([this] {
-            QPainterPath path;
-            path.addRoundedRect(QRectF(-0.5, -0.5, width + 1, height + 1), radiusX, radiusY,
-                                Qt::AbsoluteSize);
-            return path;
-        });
-        setGraphicsEffect(shadow);
-    }
     position = at;
     setPos(at);
     updatePolygon();
@@ -54,11 +44,23 @@ void StateItem::initStateItem(QPointF at)
 
 QRectF StateItem::boundingRect() const
 {
-    return QRectF(0, 0, width, height);
+    return ItemShadow::around(QRectF(0, 0, width, height));
+}
+
+QPainterPath StateItem::shape() const
+{
+    QPainterPath path;
+    path.addRect(QRectF(0, 0, width, height));
+    return path;
 }
 
 void StateItem::paint(QPainter* painter, const QStyleOptionGraphicsItem*, QWidget*)
 {
+    ItemShadow::paint(painter, QRectF(0, 0, width, height), [this] {
+        QPainterPath outline;
+        outline.addRoundedRect(QRectF(-0.5, -0.5, width + 1, height + 1), radiusX, radiusY, Qt::AbsoluteSize);
+        return outline;
+    });
     const bool farOut = QStyleOptionGraphicsItem::levelOfDetailFromTransform(painter->worldTransform())
         < ItemShadow::farOut;
     painter->setFont(TextMetrics::itemFont());

@@ -16,7 +16,6 @@
 #include "stateelement.h"
 #include "itemtype.h"
 
-class ItemShadow;
 class QMenu;
 class TransitionItem;
 
@@ -57,6 +56,7 @@ public:
     ~StateItem() override;
 
     QRectF boundingRect() const override;
+    QPainterPath shape() const override;
     void paint(QPainter* painter, const QStyleOptionGraphicsItem* option,
                QWidget* widget = nullptr) override;
     int type() const override { return Type; }
@@ -143,7 +143,6 @@ private:
     QPen initialPen;
     QMenu* contextMenu = nullptr;
     QTextOption textOption;
-    ItemShadow* shadow = nullptr;
     bool initial = false;
     ForeignContent foreign;
 };

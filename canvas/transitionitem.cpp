@@ -42,13 +42,6 @@ TransitionItem::TransitionItem(QMenu* menu, StateItem* start, StateItem* end, QG
     setFlag(QGraphicsItem::ItemIsSelectable, true);
     setFlag(QGraphicsItem::ItemSendsGeometryChanges, true);
     setPen(boxPen(Qt::SolidLine));
-    // One effect for the item's whole life, owned by the item.
-    shadow = new ItemShadow([this] {
-        QPainterPath path;
-        path.addRect(QRectF(-0.5, -0.5, width + 1, height + 1));
-        return path;
-    }, [this] { return !hiddenByOverlap(); });
-    setGraphicsEffect(shadow);
 
     if (start && end) {
         if (!selfTransition) {
@@ -71,7 +64,7 @@ TransitionItem::~TransitionItem() = default;
 
 QRectF TransitionItem::boundingRect() const
 {
-    return QRectF(0, 0, width, height);
+    return ItemShadow::around(QRectF(0, 0, width, height));
 }
 
 bool TransitionItem::hiddenByOverlap() const
@@ -97,6 +90,11 @@ void TransitionItem::paint(QPainter* painter, const QStyleOptionGraphicsItem*, Q
 {
     if (hiddenByOverlap())
         return;
+    ItemShadow::paint(painter, QRectF(0, 0, width, height), [this] {
+        QPainterPath outline;
+        outline.addRect(QRectF(-0.5, -0.5, width + 1, height + 1));
+        return outline;
+    });
 
     painter->setFont(TextMetrics::itemFont());
     const QFontMetrics metrics(painter->font());

@@ -15,7 +15,6 @@
 #include "transitionelement.h"
 #include "itemtype.h"
 
-class ItemShadow;
 class QMenu;
 class StateItem;
 class TransitionLine;
@@ -135,7 +134,6 @@ private:
     TransitionLine* startLine = nullptr;
     TransitionLine* endLine = nullptr;
     QTextOption textOption;
-    ItemShadow* shadow = nullptr;
     bool selfTransition = false;
     // Whether the two states overlap, as of the last move of an end.
     bool overlapped = false;

@@ -1,11 +1,14 @@
 #include "itemshadow.h"
 
 #include <QCache>
+#include <QGraphicsItem>
 #include <QImage>
 #include <QPainter>
 #include <QStyleOptionGraphicsItem>
 
 #include <cmath>
+
+#include "itemtype.h"
 
 // The blur the drop-shadow effect itself uses (exported by Qt Widgets, not
 // declared in its public headers), so that the shadows look as before.
@@ -25,34 +28,51 @@ QCache<QString, QImage>& cache()
     return images;
 }
 
+bool castsShadow(const QGraphicsItem* item)
+{
+    switch (item->type()) {
+    case StateType:
+    case TransitionType:
+    case ProcessType:
+    case InitialMarkerType:
+        return true;
+    default:
+        return false;
+    }
+}
+
 } // namespace
 
-ItemShadow::ItemShadow(std::function<QPainterPath()> outline, std::function<bool()> shown)
-    : outline(std::move(outline))
-    , shown(std::move(shown))
+QRectF ItemShadow::around(const QRectF& outline)
 {
+    return outline.united(outline.translated(shadowOffset).adjusted(-blurRadius, -blurRadius, blurRadius, blurRadius));
 }
 
-QRectF ItemShadow::boundingRectFor(const QRectF& rect) const
+QRectF ItemShadow::ownRect(const QGraphicsItem* item)
 {
-    return rect.united(rect.translated(shadowOffset)
-                           .adjusted(-blurRadius, -blurRadius, blurRadius, blurRadius));
+    const QRectF bounds = item->boundingRect();
+    if (!castsShadow(item))
+        return bounds;
+    // The reverse of around().
+    const qreal before = blurRadius - shadowOffset.x();
+    const qreal after = blurRadius + shadowOffset.x();
+    return bounds.adjusted(before, before, -after, -after);
 }
 
-void ItemShadow::draw(QPainter* painter)
+QRectF ItemShadow::sceneRectOf(const QGraphicsItem* item)
+{
+    return item->mapRectToScene(ownRect(item));
+}
+
+void ItemShadow::paint(QPainter* painter, const QRectF& itemRect, const std::function<QPainterPath()>& outline)
 {
     const QTransform world = painter->worldTransform();
-    if ((shown && !shown())
-        || QStyleOptionGraphicsItem::levelOfDetailFromTransform(world) < farOut
-        || world.type() > QTransform::TxScale) {
-        drawSource(painter);
+    if (QStyleOptionGraphicsItem::levelOfDetailFromTransform(world) < farOut || world.type() > QTransform::TxScale)
         return;
-    }
-    const QRectF itemRect = sourceBoundingRect(Qt::LogicalCoordinates);
-    // Like the effect: the shadow is blurred in device pixels within the
-    // item's padded rectangle on the device.
-    const QRect area = world.mapRect(boundingRectFor(itemRect)).toAlignedRect();
     const QPainterPath path = outline();
+    // As the effect did: the shadow is blurred in device pixels within the
+    // item's padded rectangle on the device.
+    const QRect area = world.mapRect(around(itemRect)).toAlignedRect();
     const QPointF inArea = world.map(QPointF(0, 0)) - area.topLeft();
     const QPointF fraction(inArea.x() - std::floor(inArea.x()), inArea.y() - std::floor(inArea.y()));
     const QRectF bounds = path.boundingRect();
@@ -90,5 +110,4 @@ void ItemShadow::draw(QPainter* painter)
     painter->setWorldTransform(QTransform());
     painter->drawImage(area.topLeft(), *shadow);
     painter->restore();
-    drawSource(painter);
 }

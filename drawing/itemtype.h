@@ -14,7 +14,8 @@ enum ItemType {
     MemoryType = 38,
     DataflowType = 39,
     FloatingLinkType = 40,
-    FloatingMemoryType = 41
+    FloatingMemoryType = 41,
+    InitialMarkerType = 42
 };
 
 // The kinds the user edits: selected, highlighted, deleted, given dialogs.

@@ -14,6 +14,7 @@
 #include <cmath>
 
 #include "canvas.h"
+#include "itemshadow.h"
 
 namespace {
 
@@ -68,7 +69,7 @@ void CanvasRenderer::settle()
     if (settled)
         return;
     settled = true;
-    const QRectF everything = canvas->itemsBoundingRect();
+    const QRectF everything = canvas->contentRect();
     QPicture scratch;
     {
         QPainter painter(&scratch);
@@ -85,7 +86,7 @@ QRect CanvasRenderer::sourceRect()
     const QList<QGraphicsItem*> items = canvas->items();
     for (const QGraphicsItem* item : items) {
         if (item->isVisible())
-            bounds |= item->sceneBoundingRect();
+            bounds |= ItemShadow::sceneRectOf(item);
     }
     return bounds.toAlignedRect().adjusted(-margin, -margin, margin, margin);
 }

@@ -331,7 +331,7 @@ void TestBlockItems::processDialogRoundTrip()
     QCOMPARE(QSize(process->getWidth(), process->getHeight()), QSize(420, 180));
     QCOMPARE(process->getShape(), 1);
     QCOMPARE(process->getDescription(), QStringLiteral("Opens\nthe door"));
-    QCOMPARE(process->boundingRect(), QRectF(0, 0, 420, 180));
+    QCOMPARE(process->ownRect(), QRectF(0, 0, 420, 180));
 
     // The next opening shows what was stored; OK without edits is no change.
     QString shown;

@@ -21,6 +21,7 @@
 #include "codegenproperties.h"
 #include "createproject.h"
 #include "headlessproject.h"
+#include "itemshadow.h"
 #include "mainwindow.h"
 #include "modalanswerer.h"
 #include "processitem.h"
@@ -564,7 +565,7 @@ void TestKorvelCli::picturesFollowTheItems()
         QRectF items;
         for (QGraphicsItem* item : canvas->items()) {
             if (item->isVisible())
-                items |= item->sceneBoundingRect();
+                items |= ItemShadow::sceneRectOf(item);
         }
         const QRect source = renderer.sourceRect();
         const int m = CanvasRenderer::margin;
@@ -574,7 +575,7 @@ void TestKorvelCli::picturesFollowTheItems()
         QCOMPARE(image.size(), source.size());
         QCOMPARE(QImage(small).size(), QSize((source.width() + 1) / 2, (source.height() + 1) / 2));
         for (ProcessItem* process : canvas->processItems) {
-            const QRectF box = process->sceneBoundingRect();
+            const QRectF box = ItemShadow::sceneRectOf(process);
             const QPoint inside = (QPointF(box.center().x(), box.bottom() - 20) - source.topLeft()).toPoint();
             QCOMPARE(image.pixelColor(inside), process->getBackgroundColor());
         }
