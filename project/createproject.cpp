@@ -182,9 +182,10 @@ void CreateProject::writeTransitionItem()
     writer.writeTextElement(QStringLiteral("xCoord"), QStringLiteral("650"));
     writer.writeTextElement(QStringLiteral("yCoord"), QStringLiteral("650"));
     writer.writeTextElement(QStringLiteral("midPos"), QString());
-    writer.writeTextElement(QStringLiteral("width"), QStringLiteral("150"));
+    // Wide enough for its label: a box of the usual 150 cut it off.
+    writer.writeTextElement(QStringLiteral("width"), QStringLiteral("200"));
     writer.writeTextElement(QStringLiteral("height"), QStringLiteral("75"));
-    writer.writeTextElement(QStringLiteral("polygon"), QStringLiteral("0,0,150,0,150,75,0,75,0,0"));
+    writer.writeTextElement(QStringLiteral("polygon"), QStringLiteral("0,0,200,0,200,75,0,75,0,0"));
     writer.writeTextElement(QStringLiteral("startItem"), QStringLiteral("InitialState"));
     writer.writeTextElement(QStringLiteral("endItem"), QStringLiteral("SecondaryState"));
     writer.writeTextElement(QStringLiteral("description"), QString());
