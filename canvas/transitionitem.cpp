@@ -215,6 +215,8 @@ bool TransitionItem::displayProperties()
     dialog.width = width;
     dialog.height = height;
     dialog.label = label;
+    dialog.startLabel = startState ? startState->getLabel() : QString();
+    dialog.endLabel = endState ? endState->getLabel() : QString();
     dialog.action = action;
     dialog.condition = condition;
     dialog.chosenColour = backgroundColour;

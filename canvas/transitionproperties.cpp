@@ -38,6 +38,7 @@ void TransitionProperties::fillProperties()
     buildForm();
     ui->spinBox->setValue(width);
     ui->spinBox_2->setValue(height);
+    ui->LB_TransitionEnds->setText(tr("From %1 to %2").arg(startLabel, endLabel));
     ui->LE_TransitionName->setText(label);
     ui->TE_TransitionAction->setPlainText(action);
     ui->LE_TransitionCondition->setText(condition);

@@ -35,6 +35,9 @@ public:
     int width = 150;
     int height = 75;
     QString label;
+    // The states it leaves and enters, shown and not edited.
+    QString startLabel;
+    QString endLabel;
     QString action;
     QString condition;
     QString description;

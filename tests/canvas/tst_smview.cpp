@@ -8,6 +8,7 @@
 
 #include <QCheckBox>
 #include <QComboBox>
+#include <QLabel>
 #include <QContextMenuEvent>
 #include <QGraphicsView>
 #include <QLineEdit>
@@ -177,12 +178,15 @@ void TestSmView::drawEditMoveUndoRedo()
     }
 
     ModalAnswerer answerTransition;
-    answerTransition.pressButton(QDialogButtonBox::Ok, [](QWidget* dialog) {
+    QString ends;
+    answerTransition.pressButton(QDialogButtonBox::Ok, [&ends](QWidget* dialog) {
+        ends = child<QLabel>(dialog, "LB_TransitionEnds")->text();
         child<QLineEdit>(dialog, "LE_TransitionName")->setText("open_cmd");
         child<QLineEdit>(dialog, "LE_TransitionCondition")->setText("cmd == OPEN");
     });
     d.doubleClick(QPointF(550, 200));
     QCOMPARE(toOpening->getCondition(), QString("cmd == OPEN"));
+    QCOMPARE(ends, "From " + closed->getLabel() + " to Opening");
 
     // A text item, made a macro block in its dialog.
     d.canvas.setMode(Canvas::InsertText);
