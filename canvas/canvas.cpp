@@ -23,6 +23,25 @@
 #include "transitionitem.h"
 #include "transitionline.h"
 
+namespace {
+
+// Calls on an editable item, as its own kind, what every such kind has.
+template <typename Call>
+void asEditable(QGraphicsItem* item, Call call)
+{
+    switch (item->type()) {
+    case StateType: call(static_cast<StateItem*>(item)); break;
+    case TransitionType: call(static_cast<TransitionItem*>(item)); break;
+    case TextType: call(static_cast<TextItem*>(item)); break;
+    case ProcessType: call(static_cast<ProcessItem*>(item)); break;
+    case LinkType: call(static_cast<LinkItem*>(item)); break;
+    case MemoryType: call(static_cast<MemoryItem*>(item)); break;
+    case DataflowType: call(static_cast<DataflowItem*>(item)); break;
+    }
+}
+
+} // namespace
+
 Canvas::Canvas(t_strContextMenu* contextMenus, QObject* /*parent*/)
     : DiagramScene(nullptr)
     , menus(contextMenus)
@@ -154,18 +173,8 @@ void Canvas::removeAllSelection()
 {
     const QList<QPointer<QObject>> highlighted = std::exchange(highlightedItems, {});
     for (const QPointer<QObject>& guarded : highlighted) {
-        auto* item = dynamic_cast<QGraphicsItem*>(guarded.data());
-        if (!item)
-            continue;
-        switch (item->type()) {
-        case StateType: static_cast<StateItem*>(item)->resetHighlighted(); break;
-        case TransitionType: static_cast<TransitionItem*>(item)->resetHighlighted(); break;
-        case TextType: static_cast<TextItem*>(item)->resetHighlighted(); break;
-        case ProcessType: static_cast<ProcessItem*>(item)->resetHighlighted(); break;
-        case LinkType: static_cast<LinkItem*>(item)->resetHighlighted(); break;
-        case MemoryType: static_cast<MemoryItem*>(item)->resetHighlighted(); break;
-        case DataflowType: static_cast<DataflowItem*>(item)->resetHighlighted(); break;
-        }
+        if (auto* item = dynamic_cast<QGraphicsItem*>(guarded.data()))
+            asEditable(item, [](auto* kind) { kind->resetHighlighted(); });
     }
 }
 
@@ -234,21 +243,9 @@ void Canvas::highlight(QGraphicsItem* item)
     if (!isEditableItem(item))
         return;
     highlightedItems.append(dynamic_cast<QObject*>(item));
-    switch (item->type()) {
-    case StateType: {
-        auto* state = static_cast<StateItem*>(item);
-        state->setHighlighted();
-        if (state->initialStatus())
-            initialTransition->updatePosition();
-        break;
-    }
-    case TransitionType: static_cast<TransitionItem*>(item)->setHighlighted(); break;
-    case TextType: static_cast<TextItem*>(item)->setHighlighted(); break;
-    case ProcessType: static_cast<ProcessItem*>(item)->setHighlighted(); break;
-    case LinkType: static_cast<LinkItem*>(item)->setHighlighted(); break;
-    case MemoryType: static_cast<MemoryItem*>(item)->setHighlighted(); break;
-    case DataflowType: static_cast<DataflowItem*>(item)->setHighlighted(); break;
-    }
+    asEditable(item, [](auto* kind) { kind->setHighlighted(); });
+    if (item->type() == StateType && static_cast<StateItem*>(item)->initialStatus())
+        initialTransition->updatePosition();
 }
 
 void Canvas::placeInitialMarkerOn(StateItem* state)
