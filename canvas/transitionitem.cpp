@@ -17,6 +17,8 @@
 #include <QStyleOptionGraphicsItem>
 #include <QWidget>
 
+#include <cmath>
+
 namespace {
 QPointF centreOf(const StateItem* state)
 {
@@ -26,6 +28,37 @@ QPointF centreOf(const StateItem* state)
 QPen boxPen(Qt::PenStyle style)
 {
     return QPen(QBrush(Qt::black), 2, style, Qt::RoundCap, Qt::RoundJoin);
+}
+
+// Where a new box between two states goes: beside the straight line between
+// their centres, clear of it, so that the lines and the arrow head stay in
+// sight between close states. Each further transition between the same two
+// states, either way, takes the next place out, the sides alternating, so
+// that no two share a line or a box.
+QPointF besideTheLine(const StateItem* start, const StateItem* end, QSizeF box)
+{
+    const QPointF a = centreOf(start);
+    const QPointF b = centreOf(end);
+    const QPointF middle = (a + b) / 2;
+    // One frame for both directions: from the state further left (or up).
+    const bool ordered = a.x() < b.x() || (a.x() == b.x() && a.y() <= b.y());
+    const QLineF line(ordered ? a : b, ordered ? b : a);
+    if (line.length() == 0)
+        return middle;
+    const QLineF normal = line.normalVector().unitVector();
+    const QPointF across = normal.p2() - normal.p1();
+    int others = 0;
+    for (const TransitionItem* transition : start->getTransitions()) {
+        const bool between = (transition->startItem() == start && transition->endItem() == end)
+            || (transition->startItem() == end && transition->endItem() == start);
+        others += between ? 1 : 0;
+    }
+    const int place = others / 2 + 1;
+    const int side = others % 2 == 0 ? 1 : -1;
+    const qreal step = std::hypot(box.width(), box.height()) / 2 + 10;
+    // Whole numbers, as a file stores them.
+    const QPointF at = middle + across * (side * place * step);
+    return QPointF(qRound(at.x()), qRound(at.y()));
 }
 } // namespace
 
@@ -61,6 +94,24 @@ TransitionItem::TransitionItem(QMenu* menu, StateItem* start, StateItem* end, QG
 }
 
 TransitionItem::~TransitionItem() = default;
+
+void TransitionItem::placeBesideTheLine()
+{
+    if (!startState || !endState)
+        return;
+    QPointF centre;
+    if (selfTransition) {
+        // Further self transitions of one state stack upwards, each box clear
+        // of the one below.
+        const QPointF state = centreOf(startState);
+        const int below = startState->getSelfTransitions().size();
+        centre = QPointF(state.x() + startState->getWidth() + 150, state.y() - (height + 10) * below);
+    } else {
+        centre = besideTheLine(startState, endState, QSizeF(width, height));
+    }
+    // The box moves; the meeting point a file records stays where it was.
+    setPos(centre - QPointF(width / 2, height / 2));
+}
 
 QRectF TransitionItem::boundingRect() const
 {

@@ -76,6 +76,10 @@ public:
     // What an item whose colour was never set is drawn in.
     static QColor defaultBackgroundColour();
     QPointF getMidPos() const { return midPos; }
+    // A transition just drawn goes beside the line between its states, clear
+    // of the others between them (a self transition, above the others of its
+    // state); one read from a file keeps its place.
+    void placeBesideTheLine();
     int getLevel() const { return level; }
     int getParentId() const { return parentId; }
     int getGrandParentId() const { return grandParentId; }

@@ -11,6 +11,7 @@
 
 #include "graphicsviewzoom.h"
 #include "initialtransition.h"
+#include "itemshadow.h"
 #include "processitem.h"
 #include "testcanvas.h"
 #include "testenvironment.h"
@@ -67,6 +68,7 @@ private slots:
     void failedDragsKeepTheMode();
     void onlyARealMoveIsOneUndoStep();
     void newStatesTakeTheLowestFreeName();
+    void newTransitionsSitBesideTheirLine();
     void clearCanvasLeavesAUsableCanvas();
     void linesJoinTheCentresAndStopAtTheOutline_data();
     void linesJoinTheCentresAndStopAtTheOutline();
@@ -279,6 +281,37 @@ void TestCanvasGestures::newStatesTakeTheLowestFreeName()
     f.canvas.stateItems.first()->setLabel(QStringLiteral("Idle"));
     f.place(Canvas::InsertState, QPointF(700, 700));
     QCOMPARE(f.canvas.stateItems.last()->getLabel(), QString("State_1"));
+}
+
+// Between two close states, each new transition's box keeps clear of the
+// straight line between the states and of the other boxes, in either
+// direction, so that every line and arrow head stays in sight.
+void TestCanvasGestures::newTransitionsSitBesideTheirLine()
+{
+    Fixture f;
+    StateItem* a = f.state("A", QPointF(100, 300));
+    StateItem* b = f.state("B", QPointF(500, 300));
+    const QList<TransitionItem*> joins {f.join(a, b), f.join(b, a), f.join(a, b), f.join(b, a)};
+    const QLineF between(a->sceneBoundingRect().center(), b->sceneBoundingRect().center());
+    QList<QLineF> lines;
+    for (int i = 0; i < joins.size(); ++i) {
+        const QRectF box = ItemShadow::sceneRectOf(joins.at(i));
+        QPainterPath path;
+        path.addRect(box);
+        QPainterPath line(between.p1());
+        line.lineTo(between.p2());
+        QVERIFY2(!path.intersects(line), qPrintable(QString::number(i)));
+        for (int j = 0; j < i; ++j)
+            QVERIFY(!box.intersects(ItemShadow::sceneRectOf(joins.at(j))));
+        lines << joins.at(i)->getStartLine()->line() << joins.at(i)->getEndLine()->line();
+    }
+    for (int i = 0; i < lines.size(); ++i)
+        QCOMPARE(lines.count(lines.at(i)), 1);
+
+    // Self transitions of one state stack without overlapping.
+    const QList<TransitionItem*> loops {f.join(a, a), f.join(a, a), f.join(a, a)};
+    for (int i = 1; i < loops.size(); ++i)
+        QVERIFY(!ItemShadow::sceneRectOf(loops.at(i)).intersects(ItemShadow::sceneRectOf(loops.at(i - 1))));
 }
 
 void TestCanvasGestures::clearCanvasLeavesAUsableCanvas()

@@ -140,7 +140,8 @@ void TestSmView::drawEditMoveUndoRedo()
     TransitionItem* toOpen = d.canvas.transitionItems.at(1);
     QCOMPARE(toOpening->startItem(), closed);
     QCOMPARE(toOpening->endItem(), opening);
-    QCOMPARE(toOpen->pos(), QPointF(625, 363));
+    // Beside the line between the two states, not on it.
+    QCOMPARE(toOpen->pos(), QPointF(550, 307));
 
     // A self transition from the state's menu.
     QVERIFY(d.pickFromMenu(QPointF(550, 640), d.selfTransition));
@@ -184,7 +185,7 @@ void TestSmView::drawEditMoveUndoRedo()
         child<QLineEdit>(dialog, "LE_TransitionName")->setText("open_cmd");
         child<QLineEdit>(dialog, "LE_TransitionCondition")->setText("cmd == OPEN");
     });
-    d.doubleClick(QPointF(550, 200));
+    d.doubleClick(toOpening->pos() + QPointF(75, 37));
     QCOMPARE(toOpening->getCondition(), QString("cmd == OPEN"));
     QCOMPARE(ends, "From " + closed->getLabel() + " to Opening");
 
