@@ -125,7 +125,10 @@ void Autosave::writeFailed()
 
 bool Autosave::writeNow()
 {
-    return startWrite() && (writer.finish(), lastWriteOk);
+    if (!startWrite())
+        return false;
+    writer.finish();
+    return lastWriteOk;
 }
 
 bool Autosave::startWrite()

@@ -410,12 +410,6 @@ void Canvas::keyPressEvent(QKeyEvent* event)
         nudging = true;
         ++nudgeRun;
     }
-    update();
-    beginMoves();
-    for (const MoveItemsCommand::Move& move : qAsConst(moves))
-        dynamic_cast<QGraphicsItem*>(move.item.data())->setPos(move.to);
-    endMoves();
-    initialTransition->updatePosition();
     m_undoStack->push(new MoveItemsCommand(this, moves, nudgeRun));
     event->accept();
 }

@@ -6,24 +6,11 @@
 #include <QGraphicsItem>
 #include <QObject>
 
-namespace {
-void place(QObject* object, QPointF at)
-{
-    auto* item = dynamic_cast<QGraphicsItem*>(object);
-    if (!item)
-        return;
-    item->setPos(at);
-    // The initial marker follows its state, as it does after a drag.
-    if (auto* canvas = qobject_cast<Canvas*>(item->scene())) {
-        canvas->initialTransition->updatePosition();
-        canvas->update();
-    }
-}
-} // namespace
 
 MoveItemsCommand::MoveItemsCommand(Canvas* target, const QList<Move>& itemMoves, int keyRun)
     : CanvasCommand(target)
     , moves(itemMoves)
+    , applied(keyRun == 0)
     , run(keyRun)
 {
     setText(moves.size() == 1 ? QObject::tr("Move Item") : QObject::tr("Move %1 Items").arg(moves.size()));
@@ -31,10 +18,7 @@ MoveItemsCommand::MoveItemsCommand(Canvas* target, const QList<Move>& itemMoves,
 
 void MoveItemsCommand::undo()
 {
-    canvas->beginMoves();
-    for (const Move& move : qAsConst(moves))
-        place(move.item.data(), move.from);
-    canvas->endMoves();
+    placeAll(false);
 }
 
 void MoveItemsCommand::redo()
@@ -43,10 +27,21 @@ void MoveItemsCommand::redo()
         applied = false;
         return;
     }
+    placeAll(true);
+}
+
+void MoveItemsCommand::placeAll(bool forward)
+{
+    // One repaint, and each transition follows once, however many move.
+    canvas->update();
     canvas->beginMoves();
-    for (const Move& move : qAsConst(moves))
-        place(move.item.data(), move.to);
+    for (const Move& move : qAsConst(moves)) {
+        if (auto* item = dynamic_cast<QGraphicsItem*>(move.item.data()))
+            item->setPos(forward ? move.to : move.from);
+    }
     canvas->endMoves();
+    // The initial marker follows its state, as it does after a drag.
+    canvas->initialTransition->updatePosition();
 }
 
 bool MoveItemsCommand::mergeWith(const QUndoCommand* other)

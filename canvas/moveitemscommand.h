@@ -9,9 +9,10 @@
 
 class QObject;
 
-// Moves the items of one drag back and forth. The drag has already moved
-// them when the command is pushed, so its first redo does nothing. Items are
-// watched through guarded pointers: one deleted meanwhile is passed over.
+// Moves the items of one drag back and forth. A drag has already moved them
+// when the command is pushed, so its first redo does nothing; the arrow keys
+// leave the move to it. Items are watched through guarded pointers: one
+// deleted meanwhile is passed over.
 class MoveItemsCommand : public CanvasCommand
 {
 public:
@@ -32,9 +33,11 @@ public:
     bool mergeWith(const QUndoCommand* other) override;
 
 private:
+    void placeAll(bool forward);
+
     QList<Move> moves;
-    bool applied = true;
-    int run = 0;
+    bool applied;
+    int run;
 };
 
 #endif // MOVEITEMSCOMMAND_H
