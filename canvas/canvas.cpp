@@ -210,12 +210,20 @@ void Canvas::coverItems()
 {
     const QRectF items = itemsBoundingRect();
     setSceneRect(canvasArea.isNull() ? items : canvasArea.united(items));
+    // Qt deepens its tree with the number of items: at 100,000 its leaves are
+    // so small that a moved line leaves and enters hundreds of them, and a
+    // drag step costs several frames. Below 4,096 items Qt's own depth holds.
+    const int count = stateItems.size() + 3 * transitionItems.size() + textItems.size() + processItems.size()
+        + 3 * linkItems.size() + memoryItems.size() + 3 * dataflowItems.size();
+    setBspTreeDepth(count > 4096 ? 12 : 0);
 }
 
 QRectF Canvas::contentRect() const
 {
     QRectF covered;
-    for (const QGraphicsItem* item : items())
+    // A union needs no stacking order; Qt takes -1 for "unsorted", which
+    // spares sorting every item of a large machine.
+    for (const QGraphicsItem* item : items(Qt::SortOrder(-1)))
         covered |= ItemShadow::sceneRectOf(item);
     return covered;
 }

@@ -27,7 +27,7 @@ TransitionLine::TransitionLine(QGraphicsItem* startItem, QGraphicsItem* endItem,
     updateGeometry();
     setFlag(QGraphicsItem::ItemIsSelectable, true);
     setFlag(QGraphicsItem::ItemStacksBehindParent, true);
-    setPen(QPen(QBrush(Qt::black), 2, Qt::SolidLine, Qt::RoundCap, Qt::RoundJoin));
+    setPen(QPen(QBrush(Qt::black), lineWidth, Qt::SolidLine, Qt::RoundCap, Qt::RoundJoin));
 }
 
 QPointF TransitionLine::outlinePoint(const QLineF& centres, const QPolygonF& outline)
@@ -69,26 +69,21 @@ void TransitionLine::updateGeometry()
     const QPointF boxCentre = transition->pos()
         + QPointF(transition->getTransitionItemWidth() / 2, transition->getTransitionItemHeight() / 2);
 
-    QPointF from;
-    QPointF to;
-    QPolygonF outline;
-    if (lineType == 1) {
-        from = stateCentre;
-        to = boxCentre;
-        outline = transition->myPolygon().translated(transition->pos());
-    } else {
-        from = boxCentre;
-        to = stateCentre;
-        outline = state->myPolygon().translated(state->pos());
-    }
-    const QPointF onOutline = outlinePoint(QLineF(from, to), outline);
+    // The crossing is found in the pointed-to item's own coordinates, so
+    // that its outline need not be copied for every step of a drag.
+    const bool toBox = lineType == 1;
+    const QPointF from = toBox ? stateCentre : boxCentre;
+    const QPointF to = toBox ? boxCentre : stateCentre;
+    const QPointF origin = toBox ? transition->pos() : state->pos();
+    const QPolygonF outline = toBox ? transition->myPolygon() : state->myPolygon();
+    const QPointF onOutline = outlinePoint(QLineF(from - origin, to - origin), outline) + origin;
     setLine(QLineF(onOutline, from));
     arrowHead = arrowHeadAt(line());
 }
 
 QRectF TransitionLine::boundingRect() const
 {
-    return paddedRect(line(), pen().width());
+    return paddedRect(line(), lineWidth);
 }
 
 QPainterPath TransitionLine::shape() const

@@ -52,6 +52,9 @@ private:
     QGraphicsItem* myStartItem = nullptr;
     QGraphicsItem* myEndItem = nullptr;
     int lineType = 1;
+    // The pen's width, kept apart: the index asks for the bounding rectangle
+    // of every moved line, and the pen is copied when asked.
+    static constexpr int lineWidth = 2;
     QPolygonF arrowHead;
 };
 
