@@ -92,6 +92,7 @@ MainWindow::MainWindow(QWidget* parent)
     initStatusBar();
     initShortcuts();
     initMisc();
+    initFind();
 
     updateInterface = new SimpleUpdateInterface();
 

@@ -15,6 +15,7 @@
 #include "contextmenus.h"
 #include "eula.h"
 #include "projectcanvases.h"
+#include "projectsearch.h"
 #include "xmlio.h"
 
 class BackgroundWrite;
@@ -27,6 +28,7 @@ class QScreen;
 class QSettings;
 class QShortcut;
 class CreateProject;
+class FindDock;
 class GraphicsViewZoom;
 class HomeScreen;
 class SimpleUpdateInterface;
@@ -167,6 +169,8 @@ public:
     QCursor* cursorFor(Canvas::Mode mode) const;
     // The dock of Run > Simulate; null until it is first used.
     SimulationDock* simulationView() const { return simulationDock; }
+    // The dock of Edit > Find.
+    FindDock* findView() const { return findDock; }
     // True from a simulation's start until it ends: nothing may be edited.
     bool isSimulationRunning() const { return simulationLocked; }
 
@@ -220,6 +224,9 @@ private slots:
     void on_actionSendToBack_triggered();
     void on_actionDelete_triggered();
     void on_actionSelect_All_triggered();
+    void on_actionFind_triggered();
+    void on_actionFind_Next_triggered();
+    void on_actionFind_Previous_triggered();
     void on_actionProperties_triggered();
     void on_actionKeyboard_Shortcuts_triggered();
     void on_actionState_triggered();
@@ -324,6 +331,11 @@ private:
     void applySimulationLock();
     void showSimulationProblems(const QStringList& messages);
 
+    // Edit > Find (mainwindow_find.cpp).
+    void initFind();
+    void runFind(const QString& text);
+    void showFound(const ProjectSearch::Hit& hit);
+
     bool changedOutsideUndo = false;
     // Counts the changes the history does not hold, so that a background
     // save can tell whether one came while it wrote.
@@ -378,6 +390,7 @@ private:
     GraphicsViewZoom* zoom = nullptr;
     TourBox* tourBox = nullptr;
     SimulationDock* simulationDock = nullptr;
+    FindDock* findDock = nullptr;
     bool simulationLocked = false;
     // The example the running tour opened; empty while no tour runs.
     QString tourExamplePath;

@@ -16,11 +16,12 @@
 #include <malloc.h>
 #endif
 
-#include "dataflowitem.h"
 #include "blockitemscommand.h"
+#include "dataflowitem.h"
 #include "deletestatecommand.h"
 #include "deletetextcommand.h"
 #include "deletetransitioncommand.h"
+#include "finddock.h"
 #include "initialtransition.h"
 #include "initialtransitionline.h"
 #include "itemtype.h"
@@ -101,6 +102,7 @@ void MainWindow::clearAllData()
     ui->graphicsView->setScene(nullptr);
     currentCanvas = nullptr;
     currentTreeNode = nullptr;
+    findDock->clear();
     projectCanvases.clear();
     autosave->projectClosed();
     xmlIO.clearRecords();

@@ -6,11 +6,14 @@
 #include <QtTest>
 
 #include <QAction>
+#include <QLabel>
 #include <QLineEdit>
 #include <QStatusBar>
 #include <QTreeView>
+#include <QTreeWidget>
 
 #include "canvas.h"
+#include "finddock.h"
 #include "linkitem.h"
 #include "mainwindow.h"
 #include "modalanswerer.h"
@@ -119,6 +122,7 @@ private slots:
     void modelBuildsFromLines_data();
     void modelBuildsFromLines();
     void childPositionNeedsLabelAndIdentity();
+    void findShowsEveryElementHoldingTheText();
 };
 
 void TestBinding::initTestCase()
@@ -340,6 +344,76 @@ void TestBinding::childPositionNeedsLabelAndIdentity()
     found = true;
     QCOMPARE(p->getChildPos(2, 1, 1, 1, QStringLiteral("a"), &found), 0); // right identity, wrong label
     QVERIFY(!found);
+}
+
+
+void TestBinding::findShowsEveryElementHoldingTheText()
+{
+    Session s;
+    FindDock* dock = s.window.findView();
+    auto* field = dock->findChild<QLineEdit*>("LE_Find");
+    auto* list = dock->findChild<QTreeWidget*>("TW_FindResults");
+    auto* status = dock->findChild<QLabel*>("LB_FindStatus");
+    QVERIFY(dock->isHidden());
+    s.action("actionFind")->trigger();
+    QVERIFY(!dock->isHidden());
+
+    // Any case; the machine's memory, a guard and action, a text item's line.
+    field->setText("Walk_Requested");
+    QTest::keyClick(field, Qt::Key_Return);
+    const QString machine = "Pedestrian_Crossing/Hardware Module/Microcontroller/Signal_Control/Light_Sequencer";
+    const QStringList expected {
+        "Memory walk_requested|" + machine + "|Name|walk_requested",
+        "Transition T_slow|" + machine + "|Guard, Action|(ticks >= GREEN_TICKS || walk_requested)",
+        "Text item|" + machine + "|Text|walk_requested = 1;"};
+    QStringList rows;
+    for (int row = 0; row < list->topLevelItemCount(); ++row) {
+        QStringList cells;
+        for (int column = 0; column < 4; ++column)
+            cells << list->topLevelItem(row)->text(column);
+        rows << cells.join('|');
+    }
+    QCOMPARE(rows, expected);
+    const auto selectedName = [&s]() -> QString {
+        const QList<QGraphicsItem*> selected = s.window.getCurrentCanvas()->selectedItems();
+        const auto* item = selected.size() == 1 ? dynamic_cast<QObject*>(selected.first()) : nullptr;
+        return item ? item->metaObject()->className() : QString();
+    };
+    // Enter showed the first: its canvas, and it alone selected.
+    QCOMPARE(s.window.getCurrentCanvas()->getLabel(), QString("Light_Sequencer"));
+    QCOMPARE(selectedName(), QString("MemoryItem"));
+    QCOMPARE(status->text(), "1 of 3: Memory walk_requested in " + machine);
+
+    // F3 steps on, Shift+F3 back, both around the ends.
+    s.open("Microcontroller");
+    s.action("actionFind_Next")->trigger();
+    QCOMPARE(s.window.getCurrentCanvas()->getLabel(), QString("Light_Sequencer"));
+    QCOMPARE(selectedName(), QString("TransitionItem"));
+    s.action("actionFind_Previous")->trigger();
+    s.action("actionFind_Previous")->trigger();
+    QCOMPARE(selectedName(), QString("TextItem"));
+    QCOMPARE(dock->currentResult(), 2);
+
+    // A deleted element is not shown, and is again once undone.
+    s.action("actionDelete")->trigger();
+    QVERIFY(dock->showResult(2));
+    QCOMPARE(status->text(), QString("Text item is no longer in the project."));
+    s.action("actionUndo")->trigger();
+    QVERIFY(dock->showResult(2));
+    QCOMPARE(selectedName(), QString("TextItem"));
+
+    field->setText("no such thing");
+    QTest::keyClick(field, Qt::Key_Return);
+    QCOMPARE(list->topLevelItemCount(), 0);
+    QCOMPARE(status->text(), QString("No element holds \"no such thing\"."));
+    field->setText("green_ticks");
+    QTest::keyClick(field, Qt::Key_Return);
+    QCOMPARE(status->text(), "1 of 2: Transition T_slow in " + machine);
+    QCOMPARE(dock->results().size(), 2);
+
+    s.action("actionClose_Project")->trigger();
+    QCOMPARE(list->topLevelItemCount(), 0);
+    QVERIFY(!dock->step(1));
 }
 
 QTEST_MAIN(TestBinding)
