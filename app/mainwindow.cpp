@@ -272,6 +272,10 @@ const Switch actionTable[POS_COUNT][7] = {
     /* POS_SIMULATE         */ {D, D, D, D, D, E, D},
     /* POS_SELECT_ALL       */ {D, E, E, E, E, E, D},
     /* POS_PROPERTIES       */ {D, E, E, E, E, E, D},
+    /* POS_CUT              */ {D, E, E, E, E, E, D},
+    /* POS_COPY             */ {D, E, E, E, E, E, D},
+    /* POS_PASTE            */ {D, E, E, E, E, E, D},
+    /* POS_DUPLICATE        */ {D, E, E, E, E, E, D},
 };
 
 const bool wheelZoomTable[7] = {false, true, true, true, true, true, false};
@@ -311,6 +315,10 @@ void MainWindow::addActionsToVector()
     actionVector[POS_OPEN_EXAMPLES] = ui->actionOpen_Examples;
     actionVector[POS_SELF_TRANSITION] = ui->actionSelf_transition;
     actionVector[POS_SIMULATE] = ui->actionSimulate;
+    actionVector[POS_CUT] = ui->actionCut;
+    actionVector[POS_COPY] = ui->actionCopy;
+    actionVector[POS_PASTE] = ui->actionPaste;
+    actionVector[POS_DUPLICATE] = ui->actionDuplicate;
 }
 
 void MainWindow::enableAction(enActionsPos pos)

@@ -23,6 +23,7 @@ class QCloseEvent;
 class QCursor;
 class QDockWidget;
 class QLabel;
+class QMimeData;
 class QUndoCommand;
 class QScreen;
 class QSettings;
@@ -87,6 +88,10 @@ enum enActionsPos {
     POS_SIMULATE,
     POS_SELECT_ALL,
     POS_PROPERTIES,
+    POS_CUT,
+    POS_COPY,
+    POS_PASTE,
+    POS_DUPLICATE,
     POS_COUNT
 };
 
@@ -224,6 +229,10 @@ private slots:
     void on_actionSendToBack_triggered();
     void on_actionDelete_triggered();
     void on_actionSelect_All_triggered();
+    void on_actionCut_triggered();
+    void on_actionCopy_triggered();
+    void on_actionPaste_triggered();
+    void on_actionDuplicate_triggered();
     void on_actionFind_triggered();
     void on_actionFind_Next_triggered();
     void on_actionFind_Previous_triggered();
@@ -331,6 +340,14 @@ private:
     void applySimulationLock();
     void showSimulationProblems(const QStringList& messages);
 
+    // Cut, copy, paste and duplicate (mainwindow_clipboard.cpp).
+    bool copySelection();
+    // Puts the items of data on the shown canvas as one undo step named text,
+    // and selects them; says why when they cannot go there.
+    void pasteItems(const QMimeData* data, const QPointF* at, QPointF offset, const QString& text);
+    // Deletes the selection; with a text, as one step of that name.
+    void deleteSelection(const QString& text = QString());
+
     // Edit > Find (mainwindow_find.cpp).
     void initFind();
     void runFind(const QString& text);
@@ -391,6 +408,8 @@ private:
     TourBox* tourBox = nullptr;
     SimulationDock* simulationDock = nullptr;
     FindDock* findDock = nullptr;
+    // Pastes since the last copy: each lands a step further from the originals.
+    int pastesSinceCopy = 0;
     bool simulationLocked = false;
     // The example the running tour opened; empty while no tour runs.
     QString tourExamplePath;

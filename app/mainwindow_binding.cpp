@@ -200,6 +200,11 @@ QString deleteText(int type)
 
 void MainWindow::on_actionDelete_triggered()
 {
+    deleteSelection();
+}
+
+void MainWindow::deleteSelection(const QString& stepText)
+{
     if (!currentCanvas || simulationLocked)
         return;
     Canvas* canvas = currentCanvas;
@@ -226,13 +231,15 @@ void MainWindow::on_actionDelete_triggered()
     const int steps = machineItems.size() + (blocks.isEmpty() ? 0 : 1);
     if (steps == 0)
         return;
+    const bool macro = steps > 1 || !stepText.isEmpty();
 
     // The whole selection is one undo step, and one repaint: with the whole
     // canvas to be repainted, removing an item marks nothing of its own.
     canvas->update();
     QUndoStack* history = projectCanvases.history();
-    if (steps > 1)
-        history->beginMacro(tr("Delete %1 Items").arg(machineItems.size() + blocks.size()));
+    if (macro)
+        history->beginMacro(stepText.isEmpty() ? tr("Delete %1 Items").arg(machineItems.size() + blocks.size())
+                                               : stepText);
     if (!blocks.isEmpty()) {
         const QString text = blocks.size() == 1 ? deleteText(blocks.first()->type()) : tr("Delete Items");
         history->push(new BlockItemsCommand(canvas, &projectCanvases, blocks, BlockItemsCommand::Remove, text));
@@ -263,7 +270,7 @@ void MainWindow::on_actionDelete_triggered()
             break;
         }
     }
-    if (steps > 1)
+    if (macro)
         history->endMacro();
     canvas->update();
 }

@@ -64,7 +64,8 @@ void MainWindow::applySimulationLock()
     const enActionsPos editing[] = {POS_BRING_TO_FRONT, POS_SEND_TO_BACK, POS_DELETE,     POS_TRANSITION,
                                     POS_STATE,          POS_TEXT,         POS_PROCESS_RECT, POS_LINK,
                                     POS_MEMORY,         POS_DATAFLOW,     POS_UNDO,       POS_REDO,
-                                    POS_RENAME_PROJECT, POS_SELF_TRANSITION, POS_PROPERTIES};
+                                    POS_RENAME_PROJECT, POS_SELF_TRANSITION, POS_PROPERTIES, POS_CUT,
+                                    POS_PASTE,          POS_DUPLICATE};
     for (enActionsPos pos : editing)
         disableAction(pos);
 }

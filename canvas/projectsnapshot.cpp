@@ -1,6 +1,7 @@
 #include "projectsnapshot.h"
 
 #include <QHash>
+#include <QSet>
 
 #include "canvas.h"
 #include "dataflowitem.h"
@@ -33,7 +34,15 @@ QVector<QPointF> pointsOf(const QPolygonF& polygon)
 struct Ids
 {
     QHash<const void*, ElementId> of;
+    // The items to take of one canvas, when not all of them: a copied
+    // selection. Every item of the other canvases is taken.
+    const QSet<const QGraphicsItem*>* chosen = nullptr;
+    const QGraphicsScene* filtered = nullptr;
     ElementId operator()(const void* item) const { return item ? of.value(item) : 0; }
+    bool skips(const QGraphicsItem* item) const
+    {
+        return chosen && item->scene() == filtered && !chosen->contains(item);
+    }
 };
 
 ProcessElement processOf(const ProcessItem* item)
@@ -57,6 +66,8 @@ ProcessElement processOf(const ProcessItem* item)
 void fillHierarchy(const Canvas* canvas, const Ids& ids, Diagram* diagram)
 {
     for (const LinkItem* item : canvas->linkItems) {
+        if (ids.skips(item))
+            continue;
         LinkElement link;
         link.id = ids(item);
         link.position = item->scenePos();
@@ -71,6 +82,8 @@ void fillHierarchy(const Canvas* canvas, const Ids& ids, Diagram* diagram)
         diagram->links.append(link);
     }
     for (const MemoryItem* item : canvas->memoryItems) {
+        if (ids.skips(item))
+            continue;
         MemoryElement memory;
         memory.id = ids(item);
         memory.position = item->scenePos();
@@ -83,6 +96,8 @@ void fillHierarchy(const Canvas* canvas, const Ids& ids, Diagram* diagram)
         diagram->memories.append(memory);
     }
     for (const DataflowItem* item : canvas->dataflowItems) {
+        if (ids.skips(item))
+            continue;
         DataflowElement dataflow;
         dataflow.id = ids(item);
         dataflow.position = item->scenePos();
@@ -104,6 +119,8 @@ void fillStateMachine(const Canvas* canvas, const Ids& ids, Diagram* diagram)
     diagram->states.reserve(canvas->stateItems.size());
     diagram->transitions.reserve(canvas->transitionItems.size());
     for (const StateItem* item : canvas->stateItems) {
+        if (ids.skips(item))
+            continue;
         StateElement state;
         state.id = ids(item);
         state.label = item->getLabel();
@@ -119,10 +136,13 @@ void fillStateMachine(const Canvas* canvas, const Ids& ids, Diagram* diagram)
         state.action = item->getAction();
         state.description = item->getDescription();
         for (const TransitionItem* transition : item->getTransitions())
-            state.transitions.append(ids(transition));
+            if (!ids.skips(transition))
+                state.transitions.append(ids(transition));
         diagram->states.append(state);
     }
     for (const TransitionItem* item : canvas->transitionItems) {
+        if (ids.skips(item))
+            continue;
         TransitionElement transition;
         transition.id = ids(item);
         transition.label = item->getLabel();
@@ -141,6 +161,8 @@ void fillStateMachine(const Canvas* canvas, const Ids& ids, Diagram* diagram)
         diagram->transitions.append(transition);
     }
     for (const TextItem* item : canvas->textItems) {
+        if (ids.skips(item))
+            continue;
         TextElement text;
         text.id = ids(item);
         text.position = item->scenePos();
@@ -160,7 +182,8 @@ template <typename Items>
 void number(const Items& items, Document* document, Ids* ids)
 {
     for (const auto* item : items)
-        ids->of.insert(item, document->newId());
+        if (!ids->skips(item))
+            ids->of.insert(item, document->newId());
 }
 
 void numberItems(const Canvas* canvas, Document* document, Ids* ids)
@@ -203,23 +226,74 @@ void ProjectSnapshot::takeMachines(const ProjectCanvases& project, MachineSet* m
         machines->add(takeMachine(machine.process, machine.canvas, machines->newDocument()));
 }
 
-void ProjectSnapshot::take(const Canvas* root, const QVector<Section>& sections, Document* document)
+namespace {
+
+// Fills top from its canvas and the sections below it, each parent before
+// its children.
+void fillSections(ProjectNode* top, const Canvas* topCanvas, const QVector<ProjectSnapshot::Section>& sections,
+                  Ids* ids, Document* document)
 {
-    QHash<const Canvas*, ProjectNode*> nodeOf {{root, &document->root()}};
-    Ids ids;
-    document->root().process.label = root->getLabel();
-    numberItems(root, document, &ids);
-    for (const Section& section : sections) {
+    QHash<const Canvas*, ProjectNode*> nodeOf {{topCanvas, top}};
+    numberItems(topCanvas, document, ids);
+    for (const ProjectSnapshot::Section& section : sections) {
         ProjectNode* parent = nodeOf.value(section.parent);
         ProjectNode* node = parent->appendChild(document->newId());
         node->process = processOf(section.process);
         nodeOf.insert(section.canvas, node);
-        ids.of.insert(section.process, node->id());
-        numberItems(section.canvas, document, &ids);
+        ids->of.insert(section.process, node->id());
+        numberItems(section.canvas, document, ids);
     }
     for (auto it = nodeOf.cbegin(); it != nodeOf.cend(); ++it) {
-        fillHierarchy(it.key(), ids, &it.value()->diagram);
+        fillHierarchy(it.key(), *ids, &it.value()->diagram);
         if (it.value()->level() == 5)
-            fillStateMachine(it.key(), ids, &it.value()->diagram);
+            fillStateMachine(it.key(), *ids, &it.value()->diagram);
     }
+}
+
+// The processes below canvas that ids takes, each with the canvas it owns,
+// down their whole subtrees.
+void collectSections(const Canvas* canvas, const QHash<ProcessItem*, Canvas*>& owned, const Ids& ids,
+                     QVector<ProjectSnapshot::Section>* sections)
+{
+    for (ProcessItem* process : canvas->processItems) {
+        const Canvas* diagram = owned.value(process);
+        if (ids.skips(process) || !diagram)
+            continue;
+        sections->append({canvas, process, diagram});
+        collectSections(diagram, owned, ids, sections);
+    }
+}
+
+} // namespace
+
+void ProjectSnapshot::take(const Canvas* root, const QVector<Section>& sections, Document* document)
+{
+    Ids ids;
+    document->root().process.label = root->getLabel();
+    fillSections(&document->root(), root, sections, &ids, document);
+}
+
+const ProjectNode* ProjectSnapshot::takeItems(const ProjectCanvases& project, const Canvas* canvas,
+                                              const QSet<const QGraphicsItem*>& chosen, Document* document)
+{
+    // The nodes above stand for the canvas's place in its project, so that
+    // the document is a project file of its own.
+    const QStringList path = project.browserPath(canvas).split(QLatin1Char('/'));
+    ProjectNode* node = &document->root();
+    node->process.label = path.value(0);
+    for (int level = 2; level <= canvas->getLevel(); ++level) {
+        node = node->appendChild(document->newId());
+        node->process.label = path.value(level - 1);
+    }
+    Ids ids;
+    ids.chosen = &chosen;
+    ids.filtered = canvas;
+    QVector<Section> sections;
+    collectSections(canvas, project.ownership(canvas), ids, &sections);
+    fillSections(node, canvas, sections, &ids, document);
+    // The copied processes are numbered among themselves.
+    int number = 0;
+    for (const auto& child : node->children())
+        child->process.number = ++number;
+    return node;
 }

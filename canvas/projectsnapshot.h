@@ -1,6 +1,7 @@
 #ifndef PROJECTSNAPSHOT_H
 #define PROJECTSNAPSHOT_H
 
+#include <QSet>
 #include <QVector>
 
 class Canvas;
@@ -9,6 +10,7 @@ class MachineSet;
 class ProjectCanvases;
 class ProjectNode;
 class ProcessItem;
+class QGraphicsItem;
 
 // The project on the canvases as plain data, for the file writer: every
 // item's values as the window shows them (a colour not painted yet is the
@@ -26,6 +28,14 @@ struct Section
 // Fills the document from the project node's canvas and the sections in
 // the order of the file: each parent before its children.
 void take(const Canvas* root, const QVector<Section>& sections, Document* document);
+
+// The chosen items of one canvas as a project file of their own: the
+// document's nodes lead down to one that stands for the canvas and holds
+// them, processes with their whole subtrees. Connectors are taken only
+// when chosen; the caller chooses only those whose ends are. Returns that
+// node.
+const ProjectNode* takeItems(const ProjectCanvases& project, const Canvas* canvas,
+                             const QSet<const QGraphicsItem*>& chosen, Document* document);
 
 // One state machine for the code generator and its checks: the project node
 // stands for the module the process is drawn on (its label, memory items and

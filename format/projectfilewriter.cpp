@@ -1,5 +1,6 @@
 #include "projectfilewriter.h"
 
+#include <QBuffer>
 #include <QCoreApplication>
 
 #include <cmath>
@@ -191,33 +192,7 @@ bool ProjectFileWriter::write(const Document& document, const QString& path)
         file.reset();
         return false;
     }
-    nodeLabels.clear();
-    memoryLabels.clear();
-    stateLabels.clear();
-    transitionLabels.clear();
-    index(document.root());
-
-    // The document is built as text and goes to the file in large UTF-8
-    // pieces, each after a whole element so that no character is cut in two.
-    pending.resize(0);
-    pending.reserve(flushSize + flushSize / 4);
-    pending += QLatin1String("<?xml version=\"1.0\" encoding=\"UTF-8\"?>");
-    xml = std::make_unique<XmlTextWriter>(&pending);
-    xml->writeStartElement(tagVornProject);
-    xml->writeTextElement(tagProjectFiles, xmlSafe(names));
-    xml->writeStartElement(tagSceneData);
-    xml->writeAttribute(QLatin1String("version"), QStringLiteral("v1.0"));
-    xml->writeStartElement(tagGraphicsItemList);
-    writeRootProcess(document.root());
-    writeHierarchy(document.root());
-    for (const auto& child : document.root().children())
-        writeNode(*child);
-    endElement();
-    endElement();
-    endElement();
-    flush();
-    xml.reset();
-    pending = QString();
+    writeDocument(document, names, file->device());
 
     // A failed write leaves its error on the device, which the commit sees:
     // it then keeps or puts back the previous file.
@@ -347,6 +322,51 @@ void ProjectFileWriter::startContainer(QLatin1String name, int count)
     xml->writeAttribute(QLatin1String("number"), number(count));
 }
 
+void ProjectFileWriter::writeDocument(const Document& document, const QString& names, QIODevice* device)
+{
+    target = device;
+    nodeLabels.clear();
+    memoryLabels.clear();
+    stateLabels.clear();
+    transitionLabels.clear();
+    index(document.root());
+
+    // The document is built as text and goes to the file in large UTF-8
+    // pieces, each after a whole element so that no character is cut in two.
+    pending.resize(0);
+    pending.reserve(flushSize + flushSize / 4);
+    pending += QLatin1String("<?xml version=\"1.0\" encoding=\"UTF-8\"?>");
+    xml = std::make_unique<XmlTextWriter>(&pending);
+    xml->writeStartElement(tagVornProject);
+    xml->writeTextElement(tagProjectFiles, xmlSafe(names));
+    xml->writeStartElement(tagSceneData);
+    xml->writeAttribute(QLatin1String("version"), QStringLiteral("v1.0"));
+    xml->writeStartElement(tagGraphicsItemList);
+    writeRootProcess(document.root());
+    writeHierarchy(document.root());
+    for (const auto& child : document.root().children())
+        writeNode(*child);
+    endElement();
+    endElement();
+    endElement();
+    flush();
+    xml.reset();
+    pending = QString();
+    target = nullptr;
+}
+
+QByteArray ProjectFileWriter::bytes(const Document& document)
+{
+    const QString names = outline(document);
+    if (names.isEmpty())
+        return QByteArray();
+    QBuffer buffer;
+    buffer.open(QIODevice::WriteOnly);
+    failed = false;
+    writeDocument(document, names, &buffer);
+    return failed ? QByteArray() : buffer.data();
+}
+
 void ProjectFileWriter::flush()
 {
     if (pending.isEmpty() || failed)
@@ -357,7 +377,7 @@ void ProjectFileWriter::flush()
     // (a full disk, a size limit), which the commit then reports.
     const char* data = bytes.constData();
     for (qint64 left = bytes.size(); left > 0 && !failed;) {
-        const qint64 done = file->device()->write(data, left);
+        const qint64 done = target->write(data, left);
         failed = done <= 0;
         data += qMax<qint64>(done, 0);
         left -= done;

@@ -12,6 +12,7 @@
 #include "elementid.h"
 
 class Document;
+class QIODevice;
 class ProjectNode;
 class SafeSaveFile;
 class XmlTextWriter;
@@ -34,6 +35,9 @@ public:
     // says why and previousKept() whether the file still holds its old bytes.
     bool write(const Document& document, const QString& path);
     QString lastError() const { return error; }
+    // The file a write would give, in memory; empty when the document's
+    // structure is damaged.
+    QByteArray bytes(const Document& document);
     bool previousKept() const { return kept; }
 
     // The browser outline the file starts with: one line per node, indented
@@ -50,6 +54,7 @@ public:
     static QString xmlSafe(const QString& text);
 
 private:
+    void writeDocument(const Document& document, const QString& names, QIODevice* device);
     void index(const ProjectNode& node);
     void writeNode(const ProjectNode& node);
     void writeRootProcess(const ProjectNode& root);
@@ -77,6 +82,8 @@ private:
 
     std::unique_ptr<SafeSaveFile> file;
     std::unique_ptr<XmlTextWriter> xml;
+    // Where flush() puts the text: the save file's device, or a buffer.
+    QIODevice* target = nullptr;
     // What the writer produced and the file has not received yet.
     QString pending;
     // Reused for the numbers of one element.

@@ -448,6 +448,7 @@ void TestMainWindow::keysOfTheEditor()
     QCOMPARE(listed.value("Properties"), key("F2"));
     QCOMPARE(listed.value("Select All"), key("Ctrl+A"));
     QCOMPARE(listed.value("Find"), key("Ctrl+F"));
+    QCOMPARE(listed.value("Duplicate"), key("Ctrl+D"));
     QCOMPARE(listed.value("Find Previous"), key("Shift+F3"));
     QCOMPARE(listed.value("Move the selection by ten units"), QString("Shift+Arrow keys"));
 
