@@ -93,6 +93,7 @@ MainWindow::MainWindow(QWidget* parent)
     initShortcuts();
     initMisc();
     initFind();
+    initProblems();
 
     updateInterface = new SimpleUpdateInterface();
 

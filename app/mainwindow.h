@@ -15,6 +15,7 @@
 #include "contextmenus.h"
 #include "eula.h"
 #include "projectcanvases.h"
+#include "problemcheck.h"
 #include "projectsearch.h"
 #include "xmlio.h"
 
@@ -30,6 +31,8 @@ class QSettings;
 class QShortcut;
 class CreateProject;
 class FindDock;
+class ProblemsDock;
+class QTimer;
 class GraphicsViewZoom;
 class HomeScreen;
 class SimpleUpdateInterface;
@@ -176,6 +179,11 @@ public:
     SimulationDock* simulationView() const { return simulationDock; }
     // The dock of Edit > Find.
     FindDock* findView() const { return findDock; }
+    // The dock of View > Problems, and the check that fills it.
+    ProblemsDock* problemsView() const { return problemsDock; }
+    ProblemCheck* problemChecker() const { return problemCheck; }
+    // Checks the project again now (the dock does so shortly after a change).
+    void refreshProblems();
     // True from a simulation's start until it ends: nothing may be edited.
     bool isSimulationRunning() const { return simulationLocked; }
 
@@ -330,7 +338,9 @@ private:
     // Hides the bubble and forgets the tour; the project stays as it is.
     void endTour();
     void runCodeGenerator();
-    void generateMachine(const ProjectNode* machine, const QVector<DesignLinter::Finding>& clashes);
+    // True when the machine has design errors; refused tells whether they
+    // kept its files from being written.
+    bool generateMachine(const ProjectNode* machine, const QVector<DesignLinter::Finding>& clashes, bool* refused);
 
     // Run > Simulate (mainwindow_simulation.cpp).
     void startSimulation();
@@ -347,6 +357,15 @@ private:
     void pasteItems(const QMimeData* data, const QPointF* at, QPointF offset, const QString& text);
     // Deletes the selection; with a text, as one step of that name.
     void deleteSelection(const QString& text = QString());
+
+    // View > Problems (mainwindow_problems.cpp).
+    void initProblems();
+    // The project changed: the checks run again shortly, if the dock shows.
+    void scheduleProblems();
+    void showProblem(const ProblemCheck::Problem& problem);
+    // Generate found design errors: the dock shows them at once, and the
+    // status bar keeps message until the user acts.
+    void showProblemsOfGenerate(const QString& message);
 
     // Edit > Find (mainwindow_find.cpp).
     void initFind();
@@ -408,6 +427,14 @@ private:
     TourBox* tourBox = nullptr;
     SimulationDock* simulationDock = nullptr;
     FindDock* findDock = nullptr;
+    ProblemsDock* problemsDock = nullptr;
+    ProblemCheck* problemCheck = nullptr;
+    QTimer* problemsTimer = nullptr;
+    // A change came since the problems shown were found.
+    bool problemsStale = true;
+    // The status bar tells what Generate could not write; nothing else
+    // replaces it on its own (autosave) until the user acts.
+    bool heldStatus = false;
     // Pastes since the last copy: each lands a step further from the originals.
     int pastesSinceCopy = 0;
     bool simulationLocked = false;

@@ -36,8 +36,10 @@ void MainWindow::initAutosave()
         if (checked && isProjectModified())
             autosave->noteChange();
     });
-    connect(autosave, &Autosave::written, this,
-            [this] { statusBar()->showMessage(tr("Autosaved"), autosavedShownFor); });
+    connect(autosave, &Autosave::written, this, [this] {
+        if (!heldStatus)
+            statusBar()->showMessage(tr("Autosaved"), autosavedShownFor);
+    });
     connect(autosave, &Autosave::failed, this, [this](const QString& why) {
         displayTempStatusBarMessage(tr("Autosave failed: %1 Korvel will try again.").arg(why));
     });

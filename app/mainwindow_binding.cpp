@@ -22,6 +22,7 @@
 #include "deletetextcommand.h"
 #include "deletetransitioncommand.h"
 #include "finddock.h"
+#include "problemsdock.h"
 #include "initialtransition.h"
 #include "initialtransitionline.h"
 #include "itemtype.h"
@@ -103,6 +104,8 @@ void MainWindow::clearAllData()
     currentCanvas = nullptr;
     currentTreeNode = nullptr;
     findDock->clear();
+    problemCheck->cancel();
+    problemsDock->clear();
     projectCanvases.clear();
     autosave->projectClosed();
     xmlIO.clearRecords();

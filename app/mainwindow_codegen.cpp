@@ -37,18 +37,33 @@ void MainWindow::runCodeGenerator()
     ProjectSnapshot::takeMachines(projectCanvases, &snapshots);
     const QVector<const ProjectNode*>& machines = snapshots.machines();
     const QVector<QVector<DesignLinter::Finding>> clashes = DesignLinter::fileNameClashes(machines);
+    QStringList refused;
+    bool designErrors = false;
     for (int i = 0; i < machines.size(); ++i) {
+        bool notWritten = false;
         try {
-            generateMachine(machines.at(i), clashes.at(i));
+            designErrors = generateMachine(machines.at(i), clashes.at(i), &notWritten) || designErrors;
         } catch (const std::bad_alloc&) {
             reportOutOfMemory(tr("generating the code of state machine %1").arg(codegen.getStateMachineName()),
                               tr("Its files were not written; the project is unchanged."));
             return;
         }
+        if (notWritten)
+            refused << codegen.getStateMachineName();
     }
+    // Design errors are listed where they can be clicked, not in a dialog.
+    if (!refused.isEmpty())
+        showProblemsOfGenerate(refused.size() == 1
+                                   ? tr("The files of state machine %1 were not written; Problems says why.")
+                                         .arg(refused.first())
+                                   : tr("The files of state machines %1 were not written; Problems says why.")
+                                         .arg(refused.join(QStringLiteral(", "))));
+    else if (designErrors)
+        showProblemsOfGenerate(tr("The files were written; Problems lists the design errors found."));
 }
 
-void MainWindow::generateMachine(const ProjectNode* machine, const QVector<DesignLinter::Finding>& clashes)
+bool MainWindow::generateMachine(const ProjectNode* machine, const QVector<DesignLinter::Finding>& clashes,
+                                 bool* refused)
 {
     codegen.setMachine(machine);
     codegen.setNumberOfInputOutputVariables();
@@ -63,19 +78,22 @@ void MainWindow::generateMachine(const ProjectNode* machine, const QVector<Desig
         box.setStandardButtons(QMessageBox::Yes | QMessageBox::Cancel);
         box.setDefaultButton(QMessageBox::Yes);
         if (box.exec() != QMessageBox::Yes)
-            return;
+            return false;
     }
     codegen.writeStateMachineFiles();
-    // Files not written come first: the user must never miss them.
-    const QVector<QString> shown = codegen.getWriteErrors() + codegen.getErrorList();
-    if (!shown.isEmpty()) {
-        codegenLog.updateTable(shown);
+    // Files that could not be written are a matter of the disk, not of the
+    // design: the user must never miss them.
+    if (!codegen.getWriteErrors().isEmpty()) {
+        codegenLog.updateTable(codegen.getWriteErrors());
         codegenLog.exec();
     }
+    const bool designErrors = !codegen.getErrorList().isEmpty();
+    *refused = codegen.refusedForDesignErrors();
     codegen.clearErrorList();
     if (codegen.getWriteErrors().isEmpty() && !codegen.refusedForDesignErrors())
         displayTempStatusBarMessage(tr("Source file successfully created at %1 ").arg(codegen.getFilePath()), 0);
     else
         displayTempStatusBarMessage(
             tr("The files of state machine %1 were not written").arg(codegen.getStateMachineName()), 0);
+    return designErrors;
 }

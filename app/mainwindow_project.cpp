@@ -184,6 +184,7 @@ void MainWindow::loadProject(const QString& outline)
         watchCanvas(canvas);
     markSaved();
     noteRecentProject(xmlIO.getFilePath());
+    scheduleProblems();
 }
 
 void MainWindow::restoreBrowserTree()

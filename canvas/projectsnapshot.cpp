@@ -38,6 +38,8 @@ struct Ids
     // selection. Every item of the other canvases is taken.
     const QSet<const QGraphicsItem*>* chosen = nullptr;
     const QGraphicsScene* filtered = nullptr;
+    // When asked: which item each element was taken from.
+    QHash<ElementId, const QObject*>* sources = nullptr;
     ElementId operator()(const void* item) const { return item ? of.value(item) : 0; }
     bool skips(const QGraphicsItem* item) const
     {
@@ -181,9 +183,14 @@ void fillStateMachine(const Canvas* canvas, const Ids& ids, Diagram* diagram)
 template <typename Items>
 void number(const Items& items, Document* document, Ids* ids)
 {
-    for (const auto* item : items)
-        if (!ids->skips(item))
-            ids->of.insert(item, document->newId());
+    for (const auto* item : items) {
+        if (ids->skips(item))
+            continue;
+        const ElementId id = document->newId();
+        ids->of.insert(item, id);
+        if (ids->sources)
+            ids->sources->insert(id, item);
+    }
 }
 
 void numberItems(const Canvas* canvas, Document* document, Ids* ids)
@@ -202,10 +209,11 @@ void numberItems(const Canvas* canvas, Document* document, Ids* ids)
 } // namespace
 
 const ProjectNode* ProjectSnapshot::takeMachine(const ProcessItem* process, const Canvas* machine,
-                                                Document* document)
+                                                Document* document, QHash<ElementId, const QObject*>* sources)
 {
     const auto* module = qobject_cast<const Canvas*>(process->scene());
     Ids ids;
+    ids.sources = sources;
     ProjectNode* node = document->root().appendChild(document->newId());
     node->process = processOf(process);
     ids.of.insert(process, node->id());
@@ -218,6 +226,16 @@ const ProjectNode* ProjectSnapshot::takeMachine(const ProcessItem* process, cons
     fillHierarchy(machine, ids, &node->diagram);
     fillStateMachine(machine, ids, &node->diagram);
     return node;
+}
+
+void ProjectSnapshot::takeDiagram(const Canvas* canvas, Document* document,
+                                  QHash<ElementId, const QObject*>* sources)
+{
+    Ids ids;
+    ids.sources = sources;
+    document->root().process.label = canvas->getLabel();
+    numberItems(canvas, document, &ids);
+    fillHierarchy(canvas, ids, &document->root().diagram);
 }
 
 void ProjectSnapshot::takeMachines(const ProjectCanvases& project, MachineSet* machines)

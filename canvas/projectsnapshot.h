@@ -1,8 +1,11 @@
 #ifndef PROJECTSNAPSHOT_H
 #define PROJECTSNAPSHOT_H
 
+#include <QHash>
 #include <QSet>
 #include <QVector>
+
+#include "elementid.h"
 
 class Canvas;
 class Document;
@@ -11,6 +14,7 @@ class ProjectCanvases;
 class ProjectNode;
 class ProcessItem;
 class QGraphicsItem;
+class QObject;
 
 // The project on the canvases as plain data, for the file writer: every
 // item's values as the window shows them (a colour not painted yet is the
@@ -40,7 +44,13 @@ const ProjectNode* takeItems(const ProjectCanvases& project, const Canvas* canva
 // One state machine for the code generator and its checks: the project node
 // stands for the module the process is drawn on (its label, memory items and
 // dataflows), its one child for the machine. Returns that child.
-const ProjectNode* takeMachine(const ProcessItem* process, const Canvas* machine, Document* document);
+// Given sources, it is told which item each element was taken from.
+const ProjectNode* takeMachine(const ProcessItem* process, const Canvas* machine, Document* document,
+                               QHash<ElementId, const QObject*>* sources = nullptr);
+// The links, memory items and dataflows of one block diagram, on the
+// document's project node; its processes are not taken, so the links and
+// dataflows have no ends. Enough for the checks of a block diagram.
+void takeDiagram(const Canvas* canvas, Document* document, QHash<ElementId, const QObject*>* sources = nullptr);
 // Every state machine of the project whose process is found, in canvas
 // order.
 void takeMachines(const ProjectCanvases& project, MachineSet* machines);

@@ -23,14 +23,14 @@ QString quoted(const QString& label)
     return QLatin1Char('"') + text + QLatin1Char('"');
 }
 
-Finding error(const QString& rule, const QString& path, const QString& message)
+Finding error(const QString& rule, const QString& path, const QString& message, ElementId element = 0)
 {
-    return {rule, DesignLinter::Error, path, message};
+    return {rule, DesignLinter::Error, path, message, element};
 }
 
-Finding warning(const QString& rule, const QString& path, const QString& message)
+Finding warning(const QString& rule, const QString& path, const QString& message, ElementId element = 0)
 {
-    return {rule, DesignLinter::Warning, path, message};
+    return {rule, DesignLinter::Warning, path, message, element};
 }
 
 QString elementPath(const QString& machine, const QString& label)
@@ -98,16 +98,16 @@ QString suggestedType(const QString& datatype)
 
 // A name that must be a C identifier: not one, or a keyword, gives an error.
 bool checkIdentifier(QVector<Finding>* findings, const QString& path, const QString& what,
-                     const QString& label, const QString& identifier)
+                     const QString& label, const QString& identifier, ElementId element = 0)
 {
     if (!DesignLinter::isCIdentifier(identifier)) {
         findings->append(error(QStringLiteral("not-c-identifier"), path,
-                               QStringLiteral("%1 %2 is not a C identifier").arg(what, quoted(label))));
+                               QStringLiteral("%1 %2 is not a C identifier").arg(what, quoted(label)), element));
         return false;
     }
     if (DesignLinter::isCKeyword(identifier)) {
         findings->append(error(QStringLiteral("c-keyword"), path,
-                               QStringLiteral("%1 %2 is a C keyword").arg(what, quoted(label))));
+                               QStringLiteral("%1 %2 is a C keyword").arg(what, quoted(label)), element));
         return false;
     }
     return true;
@@ -204,7 +204,7 @@ QVector<Finding> DesignLinter::nameErrors(const ProjectNode* machine)
             ? QStringLiteral("%1 %2 appears more than once").arg(what, quoted(itemLabel))
             : QStringLiteral("%1 %2 gives the C name %3, as %4 %5 does")
                   .arg(what, quoted(itemLabel), identifier, known->what, quoted(known->label));
-        findings.append(error(QStringLiteral("duplicate-name"), itemPath, message));
+        findings.append(error(QStringLiteral("duplicate-name"), itemPath, message, item));
     };
 
     bool machineNamed = true;
@@ -228,7 +228,7 @@ QVector<Finding> DesignLinter::nameErrors(const ProjectNode* machine)
         const QString stateLabel = state.label;
         const QString statePath = elementPath(path, stateLabel);
         const QString what = QStringLiteral("state");
-        if (!checkIdentifier(&findings, statePath, what, stateLabel, stateLabel))
+        if (!checkIdentifier(&findings, statePath, what, stateLabel, stateLabel, state.id))
             continue;
         declare(stateLabel, what, stateLabel, state.id, statePath);
         if (machineNamed)
@@ -243,7 +243,7 @@ QVector<Finding> DesignLinter::nameErrors(const ProjectNode* machine)
         const QString memoryPath = elementPath(path, memoryLabel);
         const QString what = QStringLiteral("memory item");
         const QString variable = underscored(memoryLabel);
-        if (checkIdentifier(&findings, memoryPath, what, memoryLabel, variable))
+        if (checkIdentifier(&findings, memoryPath, what, memoryLabel, variable, memory.id))
             declare(variable, what, memoryLabel, memory.id, memoryPath);
     }
     return findings;
@@ -259,11 +259,13 @@ QVector<Finding> DesignLinter::generatorErrors(const ProjectNode* machine)
         const QString memoryPath = elementPath(path, memory.label);
         if (memory.label.isEmpty()) {
             findings.append(error(QStringLiteral("memory-label-missing"), memoryPath,
-                                  QStringLiteral("Label Input for Memory Item %1 is absent").arg(memory.label)));
+                                  QStringLiteral("Label Input for Memory Item %1 is absent").arg(memory.label),
+                                  memory.id));
         }
         if (memory.datatype.isEmpty()) {
             findings.append(error(QStringLiteral("memory-datatype-missing"), memoryPath,
-                                  QStringLiteral("Datatype Input for Memory Item %1 is absent").arg(memory.label)));
+                                  QStringLiteral("Datatype Input for Memory Item %1 is absent").arg(memory.label),
+                                  memory.id));
         }
     }
     const StateElement* initial = initialState(machine->diagram);
@@ -275,7 +277,8 @@ QVector<Finding> DesignLinter::generatorErrors(const ProjectNode* machine)
         findings.append(error(QStringLiteral("initial-action-without-condition"), elementPath(path, initial->label),
                               QStringLiteral("Initial state action present but condition absent for State Item "
                                              "%1 is absent")
-                                  .arg(initial->label)));
+                                  .arg(initial->label),
+                              initial->id));
     }
     return findings;
 }
@@ -319,11 +322,13 @@ QVector<Finding> DesignLinter::machineWarnings(const ProjectNode* machine)
         if (initial && !reached.contains(state.id)) {
             findings.append(warning(QStringLiteral("unreachable-state"), statePath,
                                     QStringLiteral("state %1 cannot be reached from the initial state %2")
-                                        .arg(quoted(state.label), quoted(initial->label))));
+                                        .arg(quoted(state.label), quoted(initial->label)),
+                                    state.id));
         } else if (leaving.isEmpty() && !state.initial) {
             findings.append(warning(QStringLiteral("dead-end-state"), statePath,
                                     QStringLiteral("no transition leaves state %1; the machine stays there")
-                                        .arg(quoted(state.label))));
+                                        .arg(quoted(state.label)),
+                                    state.id));
         }
 
         QHash<QString, const TransitionElement*> guards;
@@ -335,7 +340,8 @@ QVector<Finding> DesignLinter::machineWarnings(const ProjectNode* machine)
                     findings.append(warning(QStringLiteral("empty-guard"), transitionPath,
                                             QStringLiteral("transition %1 from state %2 has an empty guard but "
                                                            "is not the only one leaving the state")
-                                                .arg(quoted(transition->label), quoted(state.label))));
+                                                .arg(quoted(transition->label), quoted(state.label)),
+                                            transition->id));
                 }
                 continue;
             }
@@ -345,7 +351,8 @@ QVector<Finding> DesignLinter::machineWarnings(const ProjectNode* machine)
                                         QStringLiteral("transition %1 from state %2 has the same guard as "
                                                        "transition %3 and can never fire")
                                             .arg(quoted(transition->label), quoted(state.label),
-                                                 quoted(earlier->label))));
+                                                 quoted(earlier->label)),
+                                        transition->id));
             } else {
                 guards.insert(guard, transition);
             }
@@ -360,7 +367,8 @@ QVector<Finding> DesignLinter::machineWarnings(const ProjectNode* machine)
                                 QStringLiteral("memory item %1 has the datatype %2, written as %3, which compiles "
                                                "only with a typedef; use %4")
                                     .arg(quoted(memory.label), quoted(datatype),
-                                         printable(underscored(datatype)), suggestedType(datatype))));
+                                         printable(underscored(datatype)), suggestedType(datatype)),
+                                memory.id));
     }
     return findings;
 }
@@ -379,7 +387,8 @@ QVector<Finding> DesignLinter::blockWarnings(const ProjectNode* node)
         findings.append(warning(QStringLiteral("unused-memory"),
                                 printable(node->process.label) + QLatin1Char('/') + printable(memory.label),
                                 QStringLiteral("memory item %1 is not used by any dataflow")
-                                    .arg(quoted(memory.label))));
+                                    .arg(quoted(memory.label)),
+                                memory.id));
     }
     return findings;
 }

@@ -4,6 +4,8 @@
 #include <QString>
 #include <QVector>
 
+#include "elementid.h"
+
 class ProjectNode;
 
 // Reads a design (a project document's nodes) and finds what a reviewer of the generated C would
@@ -23,6 +25,9 @@ public:
         Severity severity = Error;
         QString path;     // the element, as "module/machine/state"
         QString message;  // names the element itself, one line
+        // The element of the document it is about; 0 for the machine or
+        // diagram as a whole.
+        ElementId element = 0;
     };
 
     // "module/machine": the node the machine's process is drawn on, then

@@ -1,0 +1,103 @@
+#include "problemcheck.h"
+
+#include <QHash>
+#include <QThread>
+
+#include <utility>
+
+#include "canvas.h"
+#include "document.h"
+#include "projectcanvases.h"
+#include "projectsnapshot.h"
+
+// One canvas as the checks read it: a machine with the module it is drawn
+// on, or a block diagram alone.
+struct ProblemCheck::Taken
+{
+    struct Diagram
+    {
+        QPointer<Canvas> canvas;
+        std::unique_ptr<Document> document;
+        const ProjectNode* machine = nullptr;
+        QHash<ElementId, const QObject*> sources;
+        QVector<DesignLinter::Finding> findings;
+    };
+    std::vector<Diagram> diagrams;
+
+    void check();
+};
+
+void ProblemCheck::Taken::check()
+{
+    QVector<const ProjectNode*> machines;
+    for (const Diagram& diagram : diagrams)
+        if (diagram.machine)
+            machines << diagram.machine;
+    const QVector<QVector<DesignLinter::Finding>> clashes = DesignLinter::fileNameClashes(machines);
+    int next = 0;
+    for (Diagram& diagram : diagrams)
+        diagram.findings = diagram.machine ? DesignLinter::lintMachine(diagram.machine, clashes.at(next++))
+                                           : DesignLinter::blockWarnings(&diagram.document->root());
+}
+
+ProblemCheck::ProblemCheck(QObject* parent)
+    : QObject(parent)
+{
+}
+
+ProblemCheck::~ProblemCheck()
+{
+    cancel();
+}
+
+void ProblemCheck::start(const ProjectCanvases& project, Done whenDone)
+{
+    cancel();
+    auto next = std::make_shared<Taken>();
+    for (Canvas* canvas : project.all()) {
+        Taken::Diagram diagram;
+        diagram.canvas = canvas;
+        diagram.document = std::make_unique<Document>();
+        if (canvas->getLevel() == 5) {
+            // A machine whose process is lost has no name to check.
+            const ProcessItem* process = project.owningProcess(canvas);
+            if (!process)
+                continue;
+            diagram.machine = ProjectSnapshot::takeMachine(process, canvas, diagram.document.get(),
+                                                           &diagram.sources);
+        } else {
+            ProjectSnapshot::takeDiagram(canvas, diagram.document.get(), &diagram.sources);
+        }
+        next->diagrams.push_back(std::move(diagram));
+    }
+    taken = next;
+    done = std::move(whenDone);
+    // The thread reads and writes only what was taken; the window reads it
+    // again once the thread has ended.
+    thread.reset(QThread::create([next] { next->check(); }));
+    connect(thread.get(), &QThread::finished, this, &ProblemCheck::finish, Qt::QueuedConnection);
+    thread->start();
+}
+
+void ProblemCheck::finish()
+{
+    if (!thread)
+        return;
+    thread->wait();
+    thread.reset();
+    const std::shared_ptr<Taken> checked = std::exchange(taken, nullptr);
+    const Done handOver = std::exchange(done, Done());
+    if (!handOver || !checked)
+        return;
+    QVector<Problem> problems;
+    for (const Taken::Diagram& diagram : checked->diagrams)
+        for (const DesignLinter::Finding& finding : diagram.findings)
+            problems.append({finding, diagram.canvas, diagram.sources.value(finding.element)});
+    handOver(problems);
+}
+
+void ProblemCheck::cancel()
+{
+    done = Done();
+    finish();
+}

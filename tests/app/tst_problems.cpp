@@ -1,0 +1,122 @@
+// View > Problems on a real main window: the design checks of the whole
+// project follow the edits, a row shows its element, and Generate with
+// design errors shows them there and keeps saying what it did not write.
+
+#include <QtTest>
+
+#include <QAction>
+#include <QDir>
+#include <QLabel>
+#include <QLineEdit>
+#include <QStatusBar>
+#include <QTreeWidget>
+
+#include "autosave.h"
+#include "canvas.h"
+#include "codegenproperties.h"
+#include "mainwindow.h"
+#include "modalanswerer.h"
+#include "problemsdock.h"
+#include "projectfixture.h"
+#include "stateitem.h"
+#include "testenvironment.h"
+#include "transitionitem.h"
+
+class TestProblems : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    void initTestCase();
+    void problemsFollowEditsAndGenerate();
+};
+
+void TestProblems::initTestCase()
+{
+    TestEnvironment::useThrowAwaySettings();
+    TestEnvironment::loadResources();
+}
+
+void TestProblems::problemsFollowEditsAndGenerate()
+{
+    ProjectFixture fixture;
+    MainWindow window;
+    window.show();
+    window.openFile(fixture.copyExample("Example_1.vorn"));
+    const auto action = [&window](const char* name) { return window.findChild<QAction*>(name); };
+    ProblemsDock* dock = window.problemsView();
+    auto* list = dock->findChild<QTreeWidget*>("TW_Problems");
+    auto* summary = dock->findChild<QLabel*>("LB_ProblemsSummary");
+    const auto rows = [list] {
+        QStringList out;
+        for (int row = 0; row < list->topLevelItemCount(); ++row) {
+            QStringList cells;
+            for (int column = 0; column < 4; ++column)
+                cells << list->topLevelItem(row)->text(column);
+            out << cells.join('|');
+        }
+        return out;
+    };
+
+    action("actionShow_Problems")->trigger();
+    window.problemChecker()->finish();
+    QCOMPARE(summary->text(), QString("No problems found."));
+    QCOMPARE(list->topLevelItemCount(), 0);
+
+    // Without T_slow, Green leads nowhere and Yellow cannot be reached.
+    Canvas* machine = ProjectFixture::showCanvas(window, "Light_Sequencer");
+    machine->transitionItems.at(1)->setSelected(true);
+    action("actionDelete")->trigger();
+    QVERIFY(window.findChild<QTimer*>("problemsTimer")->isActive());
+    window.refreshProblems();
+    window.problemChecker()->finish();
+    const QString path = "Signal_Control/Light_Sequencer/";
+    QCOMPARE(rows(), QStringList({
+        "Warning|" + path + "Green|no transition leaves state \"Green\"; the machine stays there|dead-end-state",
+        "Warning|" + path + "Yellow|state \"Yellow\" cannot be reached from the initial state \"Red\""
+        "|unreachable-state"}));
+    QCOMPARE(summary->text(), QString("0 errors, 2 warnings"));
+
+    // Enter on a row shows its canvas with the element selected.
+    ProjectFixture::showCanvas(window, "Microcontroller");
+    list->setCurrentItem(list->topLevelItem(1));
+    QTest::keyClick(list, Qt::Key_Return);
+    QCOMPARE(window.getCurrentCanvas(), machine);
+    QCOMPARE(machine->selectedItems().size(), 1);
+    QCOMPARE(static_cast<StateItem*>(machine->selectedItems().first())->getLabel(), QString("Yellow"));
+
+    // A state name that is no C name: Generate writes the other machine,
+    // lists the error here and says what it did not write.
+    action("actionUndo")->trigger();
+    StateItem* red = machine->stateItems.first();
+    ModalAnswerer answer;
+    answer.pressButton(QDialogButtonBox::Ok, [](QWidget* dialog) {
+        dialog->findChild<QLineEdit*>("LE_StateName")->setText("Red light");
+    });
+    machine->editProperties(red);
+    const QString generated = fixture.path("generated");
+    QVERIFY(QDir().mkpath(generated));
+    answer.pressButton(QDialogButtonBox::Ok,
+                       [&](QWidget* dialog) { qobject_cast<CodegenProperties*>(dialog)->filePath = generated; });
+    answer.pressButton(QMessageBox::Discard);
+    action("actionCode_Generator")->trigger();
+    QCOMPARE(answer.pendingCount(), 0);
+    QCOMPARE(QDir(generated).entryList(QDir::Files), QStringList({"Button_Debounce.c", "Button_Debounce.h"}));
+    QVERIFY(dock->isVisible());
+    QCOMPARE(rows(), QStringList({"Error|" + path + "Red light|state \"Red light\" is not a C identifier"
+                                  "|not-c-identifier"}));
+    const QString notWritten = "The files of state machine Light_Sequencer were not written; Problems says why.";
+    QCOMPARE(window.statusBar()->currentMessage(), notWritten);
+    emit window.autosaver()->written();
+    QCOMPARE(window.statusBar()->currentMessage(), notWritten);
+    // Once the user acts, autosave may say its word again.
+    action("actionUndo")->trigger();
+    emit window.autosaver()->written();
+    QCOMPARE(window.statusBar()->currentMessage(), QString("Autosaved"));
+
+    action("actionClose_Project")->trigger();
+    QCOMPARE(summary->text(), QString("No project is open."));
+}
+
+QTEST_MAIN(TestProblems)
+#include "tst_problems.moc"
