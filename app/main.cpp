@@ -5,6 +5,7 @@
 
 #include "instancemessenger.h"
 #include "korvelresources.h"
+#include "korvelstyle.h"
 #include "mainwindow.h"
 #include "runguard.h"
 
@@ -22,6 +23,7 @@ int main(int argc, char* argv[])
     }
 
     QApplication app(argc, argv);
+    QApplication::setStyle(new KorvelStyle);
     // Lets the desktop match the window to the installed entry and its icon.
     QGuiApplication::setDesktopFileName(QStringLiteral("org.korvel.Korvel"));
     MainWindow window;

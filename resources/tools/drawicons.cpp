@@ -1,4 +1,4 @@
-// drawicons: paints every Korvel tool bar icon, tool cursor and the
+// drawicons: paints every Korvel tool bar icon, message box icon, tool cursor and the
 // application icon with QPainter, so the artwork is plain source code that
 // anyone can read, tweak and regenerate.
 //
@@ -474,6 +474,58 @@ void drawProperties(QPainter &p)
 // is where Qt puts it by default for a pixmap cursor. A crosshair marks it and
 // a small glyph of the tool sits in the 12 x 12 box at the lower right.
 
+// The icons of message boxes: a badge with a glyph drawn as shapes, never
+// as text, so that they look the same whatever fonts are installed.
+void drawBadge(QPainter &p, const QColor &fill, const QColor &edge)
+{
+    p.setPen(pen(edge, 1.2));
+    p.setBrush(fill);
+    p.drawEllipse(QRectF(2, 2, 28, 28));
+}
+
+void drawQuestion(QPainter &p)
+{
+    drawBadge(p, pal::blue, pal::blueDark);
+    p.setBrush(Qt::NoBrush);
+    p.setPen(pen(pal::paper, 3.2));
+    QPainterPath hook;
+    hook.moveTo(11.5, 12.5);
+    hook.cubicTo(11.5, 8.0, 20.5, 8.0, 20.5, 12.5);
+    hook.cubicTo(20.5, 15.5, 16, 16, 16, 19.5);
+    p.drawPath(hook);
+    p.setPen(Qt::NoPen);
+    p.setBrush(pal::paper);
+    p.drawEllipse(QPointF(16, 23.8), 2.0, 2.0);
+}
+
+void drawInformation(QPainter &p)
+{
+    drawBadge(p, pal::blue, pal::blueDark);
+    p.setPen(Qt::NoPen);
+    p.setBrush(pal::paper);
+    p.drawEllipse(QPointF(16, 9.5), 2.1, 2.1);
+    p.drawRoundedRect(QRectF(14.2, 13.5, 3.6, 11), 1.2, 1.2);
+}
+
+void drawWarning(QPainter &p)
+{
+    p.setPen(pen(pal::processEdge, 1.2));
+    p.setBrush(pal::process);
+    p.drawPolygon(poly({{16, 3}, {30, 28}, {2, 28}}));
+    p.setPen(Qt::NoPen);
+    p.setBrush(pal::ink);
+    p.drawRoundedRect(QRectF(14.4, 10, 3.2, 10), 1.2, 1.2);
+    p.drawEllipse(QPointF(16, 23.6), 1.9, 1.9);
+}
+
+void drawCritical(QPainter &p)
+{
+    drawBadge(p, pal::red, pal::redDark);
+    p.setPen(pen(pal::paper, 3.4));
+    p.drawLine(QPointF(11, 11), QPointF(21, 21));
+    p.drawLine(QPointF(21, 11), QPointF(11, 21));
+}
+
 void drawCrosshair(QPainter &p)
 {
     // Pixel 16 spans 16..17, so lines run along 16.5; the white halo keeps
@@ -765,6 +817,18 @@ std::vector<Entry> icons()
     };
 }
 
+// Message box icons: styles ask for 32 to 64 pixels, twice that on screens
+// scaled to 200 %; each size is drawn, none is blown up.
+std::vector<Entry> dialogIcons()
+{
+    return {
+        {"dialog-question", drawQuestion},
+        {"dialog-information", drawInformation},
+        {"dialog-warning", drawWarning},
+        {"dialog-error", drawCritical},
+    };
+}
+
 std::vector<Entry> cursors()
 {
     return {
@@ -784,6 +848,7 @@ std::vector<Entry> cursors()
 // returned, which aborts at random with "stack smashing detected" (see
 // tests/repro/qimageconversionrace.cpp). Every window loads this icon.
 const std::vector<int> kAppIconSizes = {16, 24, 32, 48, 64, 128};
+const std::vector<int> kDialogIconSizes = {32, 48, 64, 96, 128};
 
 // The desktop icons are files the package installs, never resources that a
 // window loads, so they may go up to 256 px. The names are those the
@@ -924,6 +989,9 @@ int main(int argc, char **argv)
         saveBoth(e);
     for (const Entry &e : cursors())
         saveBoth(e);
+    for (const Entry &e : dialogIcons())
+        for (int size : kDialogIconSizes)
+            save(render(size, 32, e.draw), QStringLiteral("%1-%2.png").arg(e.file).arg(size));
 
     std::vector<QImage> frames;
     for (int s : kAppIconSizes)
@@ -957,9 +1025,10 @@ int main(int argc, char **argv)
         ++failures;
     }
 
-    std::printf("drawicons: wrote %zu icons, %zu cursors (each at 1x and 2x) and the app icon to %s,\n"
+    std::printf("drawicons: wrote %zu icons, %zu cursors (each at 1x and 2x), %zu message box icons and the "
+                "app icon to %s,\n"
                 "           the desktop icons (%zu sizes) to %s\n",
-                icons().size(), cursors().size(), qPrintable(dir.absolutePath()), kHicolorSizes.size(),
-                qPrintable(QDir(hicolorDir).absolutePath()));
+                icons().size(), cursors().size(), dialogIcons().size(), qPrintable(dir.absolutePath()),
+                kHicolorSizes.size(), qPrintable(QDir(hicolorDir).absolutePath()));
     return failures == 0 ? 0 : 1;
 }
