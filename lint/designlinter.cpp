@@ -332,8 +332,18 @@ QVector<Finding> DesignLinter::machineWarnings(const ProjectNode* machine)
         }
 
         QHash<QString, const TransitionElement*> guards;
+        QSet<QString> labels;
         for (const TransitionElement* transition : leaving) {
             const QString transitionPath = elementPath(path, transition->label);
+            // The generated comments and the simulation's trace name
+            // transitions by label: two alike from one state read as one.
+            if (!transition->label.isEmpty() && labels.contains(transition->label))
+                findings.append(warning(QStringLiteral("duplicate-transition-label"), transitionPath,
+                                        QStringLiteral("transition %1 from state %2 has the same label as an "
+                                                       "earlier one from that state")
+                                            .arg(quoted(transition->label), quoted(state.label)),
+                                        transition->id));
+            labels.insert(transition->label);
             const QString guard = normalizedGuard(transition->condition);
             if (guard.isEmpty()) {
                 if (leaving.size() > 1) {

@@ -594,6 +594,7 @@ void TestCodeGenerator::lintDesigns_data()
         f.addTransition(QStringLiteral("Run"), QStringLiteral("Stuck"), QStringLiteral("t3"),
                         QStringLiteral("( stop )"));
         f.addTransition(QStringLiteral("Run"), QStringLiteral("Idle"), QStringLiteral("t4"));
+        f.addTransition(QStringLiteral("Run"), QStringLiteral("Stuck"), QStringLiteral("t4"), QStringLiteral("(go)"));
         f.addMemory(QStringLiteral("level"), QStringLiteral("unsigned int"));
         f.addText(TextElement::Defines, QStringLiteral("typedef unsigned int unsigned_int;"));
         f.addText(TextElement::Default, QStringLiteral("unsigned_int peek(void) { return level; }"));
@@ -601,6 +602,8 @@ void TestCodeGenerator::lintDesigns_data()
                        "\"t2\" and can never fire [shadowed-transition]",
                        "Mod/M/t4: warning: transition \"t4\" from state \"Run\" has an empty guard but is not the "
                        "only one leaving the state [empty-guard]",
+                       "Mod/M/t4: warning: transition \"t4\" from state \"Run\" has the same label as an earlier one "
+                       "from that state [duplicate-transition-label]",
                        "Mod/M/Lost: warning: state \"Lost\" cannot be reached from the initial state \"Idle\" "
                        "[unreachable-state]",
                        "Mod/M/Stuck: warning: no transition leaves state \"Stuck\"; the machine stays there "
