@@ -33,10 +33,41 @@ bool readSourceDateEpoch(qint64* seconds)
     return ok && *seconds <= latestSourceDate;
 }
 
-// A transition without a guard is always taken; "if" alone would not compile.
+// Whether the text is one expression in parentheses: its first "(" closes
+// at its end. Strings and character constants may hold parentheses.
+bool isParenthesized(const QString& text)
+{
+    const QString code = text.trimmed();
+    if (!code.startsWith(QLatin1Char('(')))
+        return false;
+    int depth = 0;
+    QChar quote;
+    for (int i = 0; i < code.size(); ++i) {
+        const QChar c = code.at(i);
+        if (!quote.isNull()) {
+            if (c == QLatin1Char('\\'))
+                ++i;
+            else if (c == quote)
+                quote = QChar();
+        } else if (c == QLatin1Char('"') || c == QLatin1Char('\'')) {
+            quote = c;
+        } else if (c == QLatin1Char('(')) {
+            ++depth;
+        } else if (c == QLatin1Char(')') && --depth == 0) {
+            return i == code.size() - 1;
+        }
+    }
+    return false;
+}
+
+// What follows "if": a transition without a guard is always taken ("if"
+// alone would not compile), and a guard typed without its parentheses
+// ("door_cmd == 1") gets them; one that has them is written as typed.
 QString guardText(const QString& condition)
 {
-    return condition.trimmed().isEmpty() ? QStringLiteral("(1)") : condition;
+    if (condition.trimmed().isEmpty())
+        return QStringLiteral("(1)");
+    return isParenthesized(condition) ? condition : QLatin1Char('(') + condition.trimmed() + QLatin1Char(')');
 }
 
 // Fills %1 to %99 of a template in one pass, so that a marker inside a value
@@ -398,7 +429,7 @@ void CodeGenerator::updateState0CodeString()
             + QLatin1Char(';');
         if (!condition.isEmpty()) {
             state0CodeString += QStringLiteral("\t/* -- condition for transition to initial state -- */\n\tif")
-                + condition + QStringLiteral("\n\t{\n\t\t")
+                + guardText(condition) + QStringLiteral("\n\t{\n\t\t")
                 + QString(action).replace(QLatin1Char('\n'), QStringLiteral("\n\t"))
                 + QStringLiteral("\n\n\t\t") + change + QStringLiteral("\n\t}\n");
         } else {

@@ -268,9 +268,10 @@ void TestCodeGenerator::texts_data()
     QTest::newRow("initial condition, two-line action") << "M" << Design([](StateMachineFixture& f) {
         f.addInitialState("S", "(1)", "a();\nb();");
     }) << QStringList({state0 + "\tif(1)\n\t{\n\t\ta();\n\tb();\n\n\t\tstate_M = STATE_M_S;\n\t}\n}"}) << QStringList();
+    // A blank guard is always true, as on a transition: "if" alone does not compile.
     QTest::newRow("blank initial condition") << "M" << Design([](StateMachineFixture& f) {
         f.addInitialState("S", " ", "x();");
-    }) << QStringList({state0 + "\tif \n\t{\n\t\tx();\n\n\t\tstate_M = STATE_M_S;\n\t}\n}"}) << QStringList();
+    }) << QStringList({state0 + "\tif(1)\n\t{\n\t\tx();\n\n\t\tstate_M = STATE_M_S;\n\t}\n}"}) << QStringList();
     QTest::newRow("initial action without condition") << "M" << Design([](StateMachineFixture& f) {
         f.addInitialState("S", QString(), "lost();");
     }) << QStringList({"static void M0(void) \n{\n\tstate_M = STATE_M_S;\n}"}) << QStringList({lostAction});
@@ -676,6 +677,11 @@ void TestCodeGenerator::textStaysVerbatim_data()
     QTest::newRow("state description") << "state" << "*/ int evil; /*"
                                        << "/** \n * @function description  *\\/ int evil; /\\* \n */ \nstatic void Idle";
     QTest::newRow("transition label") << "transition" << "t*/x" << "/* -- case where transition is executed t*\\/x -- */";
+    // Guards are C; one without its parentheses gets them, others stay as typed.
+    QTest::newRow("guard without parentheses") << "guard" << " go == 1 " << "\tif (go == 1)\n";
+    QTest::newRow("guard of two parts") << "guard" << "(go) && (stop)" << "\tif ((go) && (stop))\n";
+    QTest::newRow("guard as typed") << "guard" << " ( go != ')' ) " << "\tif  ( go != ')' ) \n";
+    QTest::newRow("initial guard") << "initial" << "go" << "\tif(go)\n";
 }
 
 void TestCodeGenerator::textStaysVerbatim()
@@ -685,11 +691,12 @@ void TestCodeGenerator::textStaysVerbatim()
     QFETCH(QString, written);
 
     StateMachineFixture f(QStringLiteral("M"), field == QLatin1String("description") ? value : QString());
-    f.addInitialState(QStringLiteral("Idle"), QStringLiteral("(1)"), QString(), QString(),
-                      field == QLatin1String("state") ? value : QStringLiteral("idle"));
+    f.addInitialState(QStringLiteral("Idle"), field == QLatin1String("initial") ? value : QStringLiteral("(1)"),
+                      QString(), QString(), field == QLatin1String("state") ? value : QStringLiteral("idle"));
     f.addState(QStringLiteral("Run"));
     f.addTransition(QStringLiteral("Idle"), QStringLiteral("Run"),
-                    field == QLatin1String("transition") ? value : QStringLiteral("t1"), QStringLiteral("(go)"));
+                    field == QLatin1String("transition") ? value : QStringLiteral("t1"),
+                    field == QLatin1String("guard") ? value : QStringLiteral("(go)"));
     f.addTransition(QStringLiteral("Run"), QStringLiteral("Idle"), QStringLiteral("t2"), QStringLiteral("(stop)"));
     QTemporaryDir dir;
     CodeGenerator generator;
