@@ -6,6 +6,7 @@
 #include <utility>
 
 #include "canvas.h"
+#include "csyntaxcheck.h"
 #include "document.h"
 #include "projectcanvases.h"
 #include "projectsnapshot.h"
@@ -35,9 +36,14 @@ void ProblemCheck::Taken::check()
             machines << diagram.machine;
     const QVector<QVector<DesignLinter::Finding>> clashes = DesignLinter::fileNameClashes(machines);
     int next = 0;
-    for (Diagram& diagram : diagrams)
-        diagram.findings = diagram.machine ? DesignLinter::lintMachine(diagram.machine, clashes.at(next++))
-                                           : DesignLinter::blockWarnings(&diagram.document->root());
+    for (Diagram& diagram : diagrams) {
+        if (!diagram.machine) {
+            diagram.findings = DesignLinter::blockWarnings(&diagram.document->root());
+            continue;
+        }
+        diagram.findings = DesignLinter::lintMachine(diagram.machine, clashes.at(next++));
+        diagram.findings += CSyntaxCheck::check(diagram.machine);
+    }
 }
 
 ProblemCheck::ProblemCheck(QObject* parent)

@@ -45,21 +45,23 @@ void ProblemsDock::setProblems(const QVector<ProblemCheck::Problem>& problems)
 {
     shown = problems;
     list->clear();
-    const QIcon errorIcon = QApplication::style()->standardIcon(QStyle::SP_MessageBoxCritical);
-    const QIcon warningIcon = QApplication::style()->standardIcon(QStyle::SP_MessageBoxWarning);
+    QStyle* style = QApplication::style();
+    const QIcon icons[] = {style->standardIcon(QStyle::SP_MessageBoxCritical),
+                           style->standardIcon(QStyle::SP_MessageBoxWarning),
+                           style->standardIcon(QStyle::SP_MessageBoxInformation)};
+    const QString names[] = {tr("Error"), tr("Warning"), tr("Information")};
     QList<QTreeWidgetItem*> rows;
+    int warnings = 0;
     for (const ProblemCheck::Problem& problem : problems) {
         const DesignLinter::Finding& finding = problem.finding;
-        const bool error = finding.severity == DesignLinter::Error;
-        auto* row = new QTreeWidgetItem({error ? tr("Error") : tr("Warning"), finding.path, finding.message,
-                                         finding.rule});
-        row->setIcon(0, error ? errorIcon : warningIcon);
+        auto* row = new QTreeWidgetItem({names[finding.severity], finding.path, finding.message, finding.rule});
+        row->setIcon(0, icons[finding.severity]);
         rows << row;
+        warnings += finding.severity == DesignLinter::Warning ? 1 : 0;
     }
     list->addTopLevelItems(rows);
     const int errors = errorCount();
-    const int warnings = problems.size() - errors;
-    if (problems.isEmpty())
+    if (errors == 0 && warnings == 0)
         summary->setText(tr("No problems found."));
     else
         summary->setText(counted(errors, tr("1 error"), tr("%1 errors")) + QStringLiteral(", ")

@@ -33,7 +33,7 @@ int runWithoutCommand(const QStringList& arguments)
         "                              Writes the C files of every state machine into DIR.\n"
         "  resave FILE -o OUT [--allow-loss]\n"
         "                              Loads FILE and saves it to OUT as Save As does.\n"
-        "  lint FILE [--format text|json]\n"
+        "  lint FILE [--format text|json] [--cc COMPILER]\n"
         "                              Design errors and warnings: exit 0 clean, 1 errors, 3 warnings.\n"
         "  simulate FILE --machine NAME [--ticks N] [--set VAR=VALUE[@TICK]]... [--scenario FILE]\n"
         "           [--format text|json] [--cc COMPILER]\n"

@@ -448,9 +448,11 @@ void CodeGenerator::updateStateCodeVector()
 {
     indexStatePositions();
     stateCodeVector.clear();
+    stateCodeOrigins.clear();
     const QVector<StateElement>& all = states();
     stateCodeVector.reserve(all.size());
     for (const StateElement& state : all) {
+        QVector<Origin> origins {{0, state.id}};
         QString code = QStringLiteral("/** \n * @function description  %1 \n */ \nstatic void %2(void) \n{")
                            .arg(commentText(state.description), state.label);
         code += QStringLiteral("\n\n\t /* -- code of the current state -- */ \n\t")
@@ -463,6 +465,8 @@ void CodeGenerator::updateStateCodeVector()
             const TransitionElement* transition = transitionsById.value(id);
             if (!transition || transition->startState != state.id)
                 continue;
+            if (tracing)
+                origins.append({code.size(), transition->id});
             code += QStringLiteral("\n\t/* -- case where transition is executed ")
                 + commentText(transition->label)
                 + QStringLiteral(" -- */\n\t") + (first ? QStringLiteral("if ") : QStringLiteral("else if "))
@@ -472,6 +476,10 @@ void CodeGenerator::updateStateCodeVector()
                 + QStringLiteral(" = ") + enumNames.value(positionOf(transition->endState))
                 + QStringLiteral(";\n\t}\n");
             first = false;
+        }
+        if (tracing) {
+            origins.append({code.size(), state.id});
+            stateCodeOrigins.append(origins);
         }
         code += QStringLiteral("\n}");
         stateCodeVector.append(code);
@@ -492,8 +500,10 @@ QString CodeGenerator::headerFileText()
     updateGlobalFunctionsDeclarations();
 
     QString text = fileHeaderString + blankLine + headerGuardBegin + blankLine
-        + QStringLiteral("/*--------------------------------- user includes ---------------------------------*/ \n")
-        + userIncludesString + blankLine
+        + QStringLiteral("/*--------------------------------- user includes ---------------------------------*/ \n");
+    if (tracing)
+        headerOriginList = textOrigins(text.size(), TextElement::Includes);
+    text += userIncludesString + blankLine
         + QStringLiteral("/*------------------------------ global declarations ------------------------------*/ \n")
         + QLatin1Char('\n') + enumString + blankLine
         + QStringLiteral("/*----------------------------- function declarations -----------------------------*/ \n")
@@ -523,28 +533,33 @@ QStringList CodeGenerator::sourceFilePieces()
 
     // The pieces share their text with the generator's: on a large machine
     // the code of the states is most of the file, and it is never copied.
-    QStringList pieces {
-        fileHeaderString + blankLine
-            + QStringLiteral("/*----------------------------------- includes -----------------------------------*/ \n")
-            + QLatin1Char('\n') + defaultIncludesString + blankLine
-            + QStringLiteral("/*--------------------------------- user defines ---------------------------------*/ \n")
-            + QLatin1Char('\n') + userMacrosString
-            + QStringLiteral("/*---------------------------------- variables -----------------------------------*/ \n")
-            + QLatin1Char('\n') + globalVariablesString
-            + QStringLiteral("/*---------------------------------- user code -----------------------------------*/ \n")
-            + QLatin1Char('\n') + userCodeString
-            + QStringLiteral("/*---------------------------------- headers -------------------------------------*/ \n")
-            + QLatin1Char('\n') + sourceHeadersString
-            + QStringLiteral("/*--------------------------- function definitions -------------------------------*/ \n")
-            + QLatin1Char('\n'),
-        globalFunctionsDefinitionsString, QStringLiteral("\n"), state0CodeString};
+    QString preamble = fileHeaderString + blankLine
+        + QStringLiteral("/*----------------------------------- includes -----------------------------------*/ \n")
+        + QLatin1Char('\n') + defaultIncludesString + blankLine
+        + QStringLiteral("/*--------------------------------- user defines ---------------------------------*/ \n")
+        + QLatin1Char('\n');
+    const int macros = preamble.size();
+    preamble += userMacrosString
+        + QStringLiteral("/*---------------------------------- variables -----------------------------------*/ \n")
+        + QLatin1Char('\n') + globalVariablesString
+        + QStringLiteral("/*---------------------------------- user code -----------------------------------*/ \n")
+        + QLatin1Char('\n');
+    const int code = preamble.size();
+    preamble += userCodeString
+        + QStringLiteral("/*---------------------------------- headers -------------------------------------*/ \n")
+        + QLatin1Char('\n') + sourceHeadersString
+        + QStringLiteral("/*--------------------------- function definitions -------------------------------*/ \n")
+        + QLatin1Char('\n');
+    QStringList pieces {preamble, globalFunctionsDefinitionsString, QStringLiteral("\n"), state0CodeString};
     const QString gap = QStringLiteral("\n\n");
     pieces.reserve(pieces.size() + 2 * stateCodeVector.size() + 1);
     pieces.append(gap);
-    for (const QString& code : qAsConst(stateCodeVector)) {
-        pieces.append(code);
+    for (const QString& stateCode : qAsConst(stateCodeVector)) {
+        pieces.append(stateCode);
         pieces.append(gap);
     }
+    if (tracing)
+        traceSourceOrigins(macros, code, pieces);
     return pieces;
 }
 

@@ -127,7 +127,20 @@ public:
     void clearErrorList() { errorList.clear(); }
     QVector<QString> getWriteErrors() const { return writeErrors; }
 
+    // Where the text of the files comes from, so that a compiler's message
+    // can be traced back to the diagram: each stretch of a file as the
+    // offset of its first character, with the element that wrote it (0 for
+    // what no element wrote), in order. Recorded while tracing is on, by
+    // headerFileText() and sourceFilePieces().
+    using Origin = QPair<int, ElementId>;
+    void setTracing(bool on) { tracing = on; }
+    const QVector<Origin>& headerOrigins() const { return headerOriginList; }
+    const QVector<Origin>& sourceOrigins() const { return sourceOriginList; }
+
 private:
+    // The text items of one type, one after the other from start.
+    QVector<Origin> textOrigins(int start, int type) const;
+    void traceSourceOrigins(int macros, int code, const QStringList& pieces);
     QString fileHeader(const QString& fileName) const;
     QString initialPseudoStateEnumerator() const;
     QString upperMachineName() const;
@@ -183,6 +196,10 @@ private:
     QVector<QString> writeErrors;
     QVector<DesignLinter::Finding> projectDesignErrors;
     bool refusedForDesign = false;
+    bool tracing = false;
+    QVector<Origin> headerOriginList;
+    QVector<Origin> sourceOriginList;
+    QVector<QVector<Origin>> stateCodeOrigins;
 };
 
 #endif // CODEGENERATOR_H

@@ -430,7 +430,12 @@ QVector<Finding> DesignLinter::lintMachine(const ProjectNode* machine, const QVe
 
 QString DesignLinter::severityName(Severity severity)
 {
-    return severity == Error ? QStringLiteral("error") : QStringLiteral("warning");
+    switch (severity) {
+    case Error: return QStringLiteral("error");
+    case Warning: return QStringLiteral("warning");
+    case Info: break;
+    }
+    return QStringLiteral("info");
 }
 
 QString DesignLinter::textLine(const Finding& finding)

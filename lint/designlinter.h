@@ -17,7 +17,9 @@ class ProjectNode;
 class DesignLinter
 {
 public:
-    enum Severity { Error, Warning };
+    // Information says what a check could not do (a compiler is missing);
+    // it is neither an error nor a warning.
+    enum Severity { Error, Warning, Info };
 
     struct Finding
     {

@@ -114,6 +114,18 @@ void TestProblems::problemsFollowEditsAndGenerate()
     emit window.autosaver()->written();
     QCOMPARE(window.statusBar()->currentMessage(), QString("Autosaved"));
 
+    // A guard that cannot compile is listed at its transition, with the
+    // compiler's word.
+    answer.pressButton(QDialogButtonBox::Ok, [](QWidget* dialog) {
+        dialog->findChild<QLineEdit*>("LE_TransitionCondition")->setText("ticks >= RED_TICKS &&");
+    });
+    machine->editProperties(machine->transitionItems.first());
+    window.refreshProblems();
+    window.problemChecker()->finish();
+    QCOMPARE(rows(), QStringList({"Error|" + path + "T_go|transition \"T_go\" does not compile: expected expression "
+                                  "before ')' token|c-syntax"}));
+
+    answer.pressButton(QMessageBox::Discard);
     action("actionClose_Project")->trigger();
     QCOMPARE(summary->text(), QString("No project is open."));
 }

@@ -373,7 +373,7 @@ void TestKorvelCli::sameBytesAsTheApplication()
         window.actionAt(POS_CODE_GENERATOR)->trigger();
         QCOMPARE(answer.answeredCount(), 1);
         // The design errors are listed in Problems, not in a dialog of their own.
-        QCOMPARE(window.problemsView()->errorCount(), 3);
+        QCOMPARE(window.problemsView()->errorCount(), 4);
     }
     qunsetenv("SOURCE_DATE_EPOCH");
 
@@ -453,8 +453,18 @@ void TestKorvelCli::lint_data()
         "Software Module/Valve/Closed: error: Initial state action present but condition absent for State Item "
         "Closed is absent [initial-action-without-condition]\n"
         "Software Module/Valve/Opened: warning: no transition leaves state \"Opened\"; the machine stays there "
-        "[dead-end-state]\n";
+        "[dead-end-state]\n"
+        "Software Module/Valve/Go: error: transition \"Go\" does not compile: 'pressure' undeclared (first use in "
+        "this function) [c-syntax]\n";
     QTest::newRow("text") << QStringList {"lint", twoMachines} << 1 << twoMachinesText;
+    // Without a compiler the C is not checked, and that alone is no finding to fail on.
+    QTest::newRow("no compiler") << QStringList {"lint", QStringLiteral(KORVEL_SOURCE_DIR "/Examples/Example_1.vorn"),
+                                                 "--cc", "no-such-cc"}
+                                 << 0
+                                 << QByteArray("Signal_Control/Light_Sequencer: info: the C syntax check was skipped: "
+                                               "no C compiler: no-such-cc was not found on the PATH [c-syntax]\n"
+                                               "Push_Button/Button_Debounce: info: the C syntax check was skipped: "
+                                               "no C compiler: no-such-cc was not found on the PATH [c-syntax]\n");
     QTest::newRow("new project, warnings only") << QStringList {"lint", "$CLEAN"} << 3
         << QByteArray("Software Module/StateMachine_1/SecondaryState: warning: no transition leaves state "
                       "\"SecondaryState\"; the machine stays there [dead-end-state]\n");

@@ -214,6 +214,8 @@ private slots:
     void walks();
     void refusals_data();
     void refusals();
+    void syntaxErrorsPointAtTheirElements_data();
+    void syntaxErrorsPointAtTheirElements();
     void dockStepsAndMarksTheWalk();
     void dockEditedValueChangesTheWalk();
     void canvasRefusesEditsWhileRunning();
@@ -221,7 +223,7 @@ private slots:
     void nothingTheMachineStartedOutlivesTheRun();
 
 private:
-    Result run(const Machine& machine, const QStringList& arguments);
+    Result run(const Machine& machine, const QStringList& arguments, const QString& command = "simulate");
     std::unique_ptr<QTemporaryDir> dir;
 };
 
@@ -239,7 +241,7 @@ void TestSimulation::init()
     QVERIFY(dir->isValid());
 }
 
-Result TestSimulation::run(const Machine& machine, const QStringList& arguments)
+Result TestSimulation::run(const Machine& machine, const QStringList& arguments, const QString& command)
 {
     QFile project(dir->filePath(QStringLiteral("walk.vorn")));
     if (!project.open(QIODevice::WriteOnly) || project.write(projectText(machine)) < 0)
@@ -257,7 +259,7 @@ Result TestSimulation::run(const Machine& machine, const QStringList& arguments)
     QProcess process;
     process.setProcessEnvironment(env);
     process.setWorkingDirectory(dir->path());
-    process.start(cli, QStringList{"simulate", "walk.vorn"} + arguments);
+    process.start(cli, QStringList{command, "walk.vorn"} + arguments);
     Result result;
     if (!process.waitForFinished(120000) || process.exitStatus() != QProcess::NormalExit)
         return result;
@@ -355,6 +357,38 @@ void TestSimulation::refusals_data()
                                    << QByteArray("korvel-cli: the simulation of Walk_Test did not compile with ");
     QTest::newRow("compiler fails") << guarded() << walk + QStringList{"--cc", "false"} << 2
                                     << QByteArray("korvel-cli: the simulation of Walk_Test did not compile with ");
+}
+
+// korvel-cli lint compiles each machine's C and says which element's text
+// gave each error.
+void TestSimulation::syntaxErrorsPointAtTheirElements_data()
+{
+    QTest::addColumn<Machine>("machine");
+    QTest::addColumn<QByteArray>("findings");
+    const QByteArray at = "Software/Walk Test";
+    QTest::newRow("clean") << guarded() << QByteArray();
+    QTest::newRow("state action") << Machine {{{"Idle", "(1)", "n = ;"}}, {}, {"n:int"}}
+                                  << at + "/Idle: error: state \"Idle\" does not compile: expected expression "
+                                          "before ';' token [c-syntax]\n";
+    QTest::newRow("initial condition") << Machine {{{"Idle", "(n ==)", ""}}, {}, {"n:int"}}
+                                       << at + "/Idle: error: state \"Idle\" does not compile: expected "
+                                               "expression before ')' token [c-syntax]\n";
+    QTest::newRow("guard") << Machine {{{"Idle", "(1)", ""}, {"Busy", "-", ""}},
+                                       {{"go", "Idle", "Busy", "req", ""}, {"back", "Busy", "Idle", "(1)", ""}}, {}}
+                           << at + "/go: error: transition \"go\" does not compile: 'req' undeclared (first use in "
+                                   "this function) [c-syntax]\n";
+    QTest::newRow("text item") << Machine {{{"Idle", "(1)", ""}}, {}, {}, {{0, "int broken(void) { return 1 + ; }"}}}
+                               << at + ": error: a text item does not compile: expected expression before ';' "
+                                       "token [c-syntax]\n";
+}
+
+void TestSimulation::syntaxErrorsPointAtTheirElements()
+{
+    QFETCH(Machine, machine);
+    QFETCH(QByteArray, findings);
+    const Result result = run(machine, {}, "lint");
+    QCOMPARE(result.out, findings);
+    QCOMPARE(result.code, findings.isEmpty() ? 0 : 1);
 }
 
 void TestSimulation::refusals()
