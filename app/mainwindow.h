@@ -440,6 +440,8 @@ private:
     bool simulationLocked = false;
     // The example the running tour opened; empty while no tour runs.
     QString tourExamplePath;
+    // The project open before the tour, opened again when it ends.
+    QString tourPreviousPath;
     QCursor* stateCursor = nullptr;
     QCursor* transitionCursor = nullptr;
     QCursor* textCursor = nullptr;

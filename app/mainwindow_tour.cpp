@@ -4,6 +4,7 @@
 #include "mainwindow.h"
 #include "ui_mainwindow.h"
 
+#include <QFileInfo>
 #include <QGraphicsView>
 #include <QMessageBox>
 
@@ -56,6 +57,8 @@ void MainWindow::startAppTour()
         connect(tourBox, &TourBox::quitLinkClicked, this, &MainWindow::tourQuitLinkClicked);
     }
 
+    // What was open before comes back when the tour ends.
+    const QString previous = projectCanvases.isEmpty() ? QString() : xmlIO.getFilePath();
     if (!projectCanvases.isEmpty()) {
         QMessageBox box;
         box.setWindowTitle(QStringLiteral("Korvel"));
@@ -86,6 +89,7 @@ void MainWindow::startAppTour()
     displayTempStatusBarMessage(tr("App Tour Started.."), 0);
     activateActionsFromKorvelState(STATE_TOUR);
     tourExamplePath = path;
+    tourPreviousPath = previous == path ? QString() : previous;
     tour_state = 0;
     stateMachineAppTour(false);
 }
@@ -97,10 +101,15 @@ void MainWindow::stateMachineAppTour(bool quit)
         // stays open, and a changed example is asked about as usual.
         const bool exampleOpen = !tourExamplePath.isEmpty() && !projectCanvases.isEmpty()
             && xmlIO.getFilePath() == tourExamplePath;
+        const QString previous = tourPreviousPath;
         endTour();
         clearStatusBarMessage();
-        if (exampleOpen)
-            on_actionClose_Project_triggered();
+        if (!exampleOpen)
+            return;
+        on_actionClose_Project_triggered();
+        // Closing the example may have been cancelled; then it stays.
+        if (projectCanvases.isEmpty() && !previous.isEmpty() && QFileInfo::exists(previous))
+            openProjectFile(previous, false);
         return;
     }
 
@@ -196,6 +205,7 @@ void MainWindow::endTour()
 {
     tour_state = 0;
     tourExamplePath.clear();
+    tourPreviousPath.clear();
     if (tourBox)
         tourBox->hide();
     if (korvelState == STATE_TOUR && currentCanvas)

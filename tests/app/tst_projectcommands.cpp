@@ -386,6 +386,7 @@ void TestProjectCommands::tourOnAModifiedProjectAsksThenOffersToSave_data()
     QTest::newRow("No") << false;
 }
 
+// ... and once it ends, the project the user had open is open again.
 void TestProjectCommands::tourOnAModifiedProjectAsksThenOffersToSave()
 {
     QFETCH(bool, goOn);
@@ -422,6 +423,11 @@ void TestProjectCommands::tourOnAModifiedProjectAsksThenOffersToSave()
         QCOMPARE(w->actionsState(), STATE_TOUR);
         QVERIFY(box->isVisible());
         QCOMPARE(shownTitle(box), QString("Project Browser"));
+        // Quitting the tour brings back the project it replaced.
+        w->tourQuitLinkClicked();
+        QVERIFY(!box->isVisible());
+        QCOMPARE(w->projectIO().getFilePath(), mine);
+        QCOMPARE(w->actionsState(), STATE_LEVEL1);
     } else {
         QCOMPARE(answer.texts(), QStringList({askText}));
         QCOMPARE(w->projectIO().getFilePath(), mine);
