@@ -207,6 +207,29 @@ void TestClipboard::duplicatingASoftwareModuleCopiesItsSubtree()
     s.window.openFile(s.file);
     QCOMPARE(s.window.getCanvases().size(), canvases + 2);
     QVERIFY(ProjectFixture::nodeNamed(tree->model(), "Push_Button_2").isValid());
+
+    // A machine cut from one module and pasted into another moves there
+    // with its diagram; one undo step each. (A module keeps one machine at
+    // least: Push_Button gets a second first.)
+    s.open("Signal_Control");
+    s.select({"Light_Sequencer"});
+    s.action("actionCopy")->trigger();
+    s.open("Push_Button");
+    s.action("actionPaste")->trigger();
+    s.select({"Button_Debounce"});
+    s.action("actionCut")->trigger();
+    Canvas* other = s.open("Signal_Control");
+    s.action("actionPaste")->trigger();
+    QCOMPARE(other->processItems.size(), 2);
+    QCOMPARE(other->processItems.last()->getLabel(), QString("Button_Debounce"));
+    const QModelIndex moved = ProjectFixture::nodeNamed(tree->model(), "Button_Debounce");
+    QCOMPARE(moved.parent().data().toString(), QString("Signal_Control"));
+    s.window.on_treeView_doubleClicked(moved);
+    QCOMPARE(s.stateLabels(), QStringList({"Released", "Pressed"}));
+    s.action("actionUndo")->trigger();
+    s.action("actionUndo")->trigger();
+    QCOMPARE(ProjectFixture::nodeNamed(tree->model(), "Button_Debounce").parent().data().toString(),
+             QString("Push_Button"));
 }
 
 void TestClipboard::freeNames_data()
