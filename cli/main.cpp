@@ -16,6 +16,7 @@
 #include "commandline.h"
 #include "projectcommands.h"
 #include "safesavefile.h"
+#include "testcommand.h"
 
 namespace {
 
@@ -39,13 +40,16 @@ int runWithoutCommand(const QStringList& arguments)
         "           [--format text|json] [--cc COMPILER]\n"
         "                              Compiles one machine's generated C and prints its state per\n"
         "                              tick: exit 0 ran, 1 design errors, 2 usage, compiler or run error.\n"
+        "  test FILE TESTFILE... [--junit OUT] [--coverage DIR] [--cc COMPILER]\n"
+        "                              Runs test cases on the machines' generated C: exit 0 all pass,\n"
+        "                              1 failures, 2 usage, design, compiler or run error.\n"
         "  render FILE -o DIR [--format svg|png] [--scale S] [--canvas PATH]\n"
         "                              Draws every canvas (or one) into a picture per canvas in DIR.\n\n"
         "'korvel-cli COMMAND --help' describes a command and its exit codes."));
     parser.addHelpOption();
     parser.addVersionOption();
     parser.addPositionalArgument(QStringLiteral("command"),
-                                 QStringLiteral("check, generate, resave, lint, simulate or render."),
+                                 QStringLiteral("check, generate, resave, lint, simulate, test or render."),
                                  QStringLiteral("COMMAND ..."));
     if (!parser.parse(arguments))
         return CL::usageError(parser.errorText());
@@ -97,6 +101,8 @@ int runCommand(const QStringList& arguments)
         return ProjectCommands::lint(arguments);
     if (command == QLatin1String("simulate"))
         return ProjectCommands::simulate(arguments);
+    if (command == QLatin1String("test"))
+        return TestCommand::run(arguments);
     return runWithoutCommand(arguments);
 }
 

@@ -1,0 +1,226 @@
+#include "testcommand.h"
+
+#include <QCommandLineParser>
+#include <QDir>
+#include <QFile>
+#include <QHash>
+
+#include <map>
+#include <memory>
+#include <vector>
+
+#include "machineset.h"
+#include "machinetestfile.h"
+#include "machinetestreport.h"
+#include "machinetestrunner.h"
+#include "projectplacement.h"
+#include "simulationengine.h"
+#include "xmlio.h"
+
+namespace {
+
+const char command[] = "test";
+
+using Runner = std::unique_ptr<MachineTestRunner>;
+using Cases = QVector<QPair<QString, const MachineTestFile::Case*>>;
+
+struct Plan
+{
+    QVector<int> order;
+    QHash<int, Cases> cases;
+    QVector<QPair<int, int>> places;
+    QVector<MachineTestReport::CaseOutcome> outcomes;
+};
+
+struct Options
+{
+    QString project;
+    QStringList files;
+    QString junit;
+    QString coverage;
+    QString compiler;
+};
+
+// -1 to go on, or the exit code.
+int parse(const QStringList& arguments, Options* options)
+{
+    QCommandLineParser parser;
+    CommandLine::prepareParser(
+        parser, QLatin1String(command),
+        QStringLiteral("Runs the test cases of TESTFILE... on the state machines of FILE, as the C that generate\n"
+                       "writes, compiled once per machine. A test file has one step a line (# starts a comment):\n"
+                       "machine NAME, test NAME, set VAR = EXPR, tick [N], expect state NAME, expect EXPR and\n"
+                       "until state NAME within N. Prints one line per case, each machine's coverage, and\n"
+                       "\"N passed, M failed\". Exit code 0 when all pass, 1 when any fails, 2 for a usage\n"
+                       "error, a corrupt project, design errors, a compile failure, no compiler, or a case that\n"
+                       "crashes or does not finish within 10 seconds."));
+    parser.addPositionalArgument(QStringLiteral("TESTFILE"), QStringLiteral("Test files."), QStringLiteral("..."));
+    const QCommandLineOption junit(QStringLiteral("junit"), QStringLiteral("Writes JUnit XML to OUT."),
+                                   QStringLiteral("OUT"));
+    const QCommandLineOption coverage(QStringLiteral("coverage"),
+                                      QStringLiteral("Writes coverage.json into DIR."), QStringLiteral("DIR"));
+    const QCommandLineOption cc(QStringLiteral("cc"), QStringLiteral("The C compiler (default: cc on the PATH)."),
+                                QStringLiteral("COMPILER"), QStringLiteral("cc"));
+    parser.addOptions({junit, coverage, cc});
+    if (!parser.parse(arguments))
+        return CommandLine::usageError(parser.errorText(), QLatin1String(command));
+    if (parser.isSet(QStringLiteral("help"))) {
+        CommandLine::printOut(parser.helpText());
+        return CommandLine::Success;
+    }
+    const QStringList positional = parser.positionalArguments();
+    if (positional.size() < 3)
+        return CommandLine::usageError(positional.size() < 2 ? QStringLiteral("missing FILE")
+                                                             : QStringLiteral("missing TESTFILE"),
+                                       QLatin1String(command));
+    options->project = positional.at(1);
+    options->files = positional.mid(2);
+    options->junit = parser.value(junit);
+    options->coverage = parser.value(coverage);
+    options->compiler = parser.value(cc);
+    return -1;
+}
+
+bool readTests(const QString& path, MachineTestFile* tests)
+{
+    QFile file(path);
+    if (!file.open(QIODevice::ReadOnly)) {
+        CommandLine::printError(QStringLiteral("%1: cannot be read: %2")
+                                    .arg(CommandLine::displayPath(path), file.errorString()));
+        return false;
+    }
+    QString why;
+    if (!tests->parse(CommandLine::displayPath(path), QString::fromUtf8(file.readAll()), &why)) {
+        CommandLine::printError(why);
+        return false;
+    }
+    return true;
+}
+
+void printOutcome(const MachineTestReport::CaseOutcome& outcome)
+{
+    const MachineTestRunner::Result& result = outcome.result;
+    if (result.outcome == MachineTestRunner::Result::Passed) {
+        CommandLine::printOut(QStringLiteral("ok      %1\n").arg(outcome.name));
+        return;
+    }
+    const bool failed = result.outcome == MachineTestRunner::Result::Failed;
+    QString text = QStringLiteral("%1  %2\n    %3\n")
+                       .arg(failed ? QStringLiteral("FAILED") : QStringLiteral("ERROR "), outcome.name,
+                            MachineTestReport::failureLine(outcome));
+    for (const QString& line : result.trace)
+        text += QStringLiteral("      ") + line + QLatin1Char('\n');
+    CommandLine::printOut(text);
+}
+
+bool writeReports(const QVector<const ProjectNode*>& machines, const std::map<int, Runner>& runners,
+                  const Options& options, const Plan& plan)
+{
+    QString why;
+    if (!options.junit.isEmpty() && !MachineTestReport::writeJUnit(options.junit, plan.outcomes, &why)) {
+        CommandLine::printError(QStringLiteral("%1: cannot be written: %2")
+                                    .arg(CommandLine::displayPath(options.junit), why));
+        return false;
+    }
+    if (options.coverage.isEmpty())
+        return true;
+    QVector<MachineTestReport::MachineCoverage> coverage;
+    for (int machine : plan.order)
+        coverage.append({machines.at(machine), runners.at(machine)->coverage()});
+    QFile json(QDir(options.coverage).filePath(QStringLiteral("coverage.json")));
+    if (!QDir().mkpath(options.coverage) || !json.open(QIODevice::WriteOnly)
+        || json.write(MachineTestReport::coverageJson(coverage).toUtf8()) < 0 || !json.flush()) {
+        CommandLine::printError(QStringLiteral("%1: cannot be written: %2")
+                                    .arg(CommandLine::displayPath(json.fileName()), json.errorString()));
+        return false;
+    }
+    return true;
+}
+
+int runPlan(const QVector<const ProjectNode*>& machines, const Options& options, Plan* plan)
+{
+    std::map<int, Runner> runners;
+    for (int machine : plan->order) {
+        Runner runner = std::make_unique<MachineTestRunner>(machines.at(machine));
+        runner->setCompiler(options.compiler);
+        runner->setCompanions(machines);
+        QString why;
+        if (runner->prepare(plan->cases.value(machine), &why) != MachineTestRunner::Ready) {
+            for (const QString& line : why.split(QLatin1Char('\n')))
+                CommandLine::printError(line);
+            return CommandLine::UsageOrFatal;
+        }
+        for (const QString& function : runner->standInFunctions())
+            CommandLine::printError(QStringLiteral("%1: %2() is defined outside the project: the tests call a "
+                                                   "stand-in that returns 0")
+                                        .arg(SimulationEngine::baseName(machines.at(machine)), function));
+        runners.emplace(machine, std::move(runner));
+    }
+    int passed = 0;
+    int failed = 0;
+    bool broken = false;
+    for (int i = 0; i < plan->outcomes.size(); ++i) {
+        MachineTestReport::CaseOutcome& outcome = plan->outcomes[i];
+        outcome.result = runners.at(plan->places.at(i).first)->run(plan->places.at(i).second);
+        printOutcome(outcome);
+        passed += outcome.result.outcome == MachineTestRunner::Result::Passed ? 1 : 0;
+        failed += outcome.result.outcome == MachineTestRunner::Result::Passed ? 0 : 1;
+        broken = broken || outcome.result.outcome == MachineTestRunner::Result::Broken;
+    }
+    for (int machine : plan->order) {
+        const QStringList lines = MachineTestReport::coverageLines({machines.at(machine),
+                                                                    runners.at(machine)->coverage()});
+        CommandLine::printOut(lines.join(QLatin1Char('\n')) + QLatin1Char('\n'));
+    }
+    const bool written = writeReports(machines, runners, options, *plan);
+    CommandLine::printOut(QStringLiteral("%1 passed, %2 failed\n").arg(passed).arg(failed));
+    if (broken || !written)
+        return CommandLine::UsageOrFatal;
+    return failed > 0 ? CommandLine::Failure : CommandLine::Success;
+}
+
+} // namespace
+
+int TestCommand::run(const QStringList& arguments)
+{
+    Options options;
+    const int parsed = parse(arguments, &options);
+    if (parsed >= 0)
+        return parsed;
+    std::vector<MachineTestFile> files(options.files.size());
+    for (int i = 0; i < options.files.size(); ++i)
+        if (!readTests(options.files.at(i), &files[i]))
+            return UsageOrFatal;
+
+    XmlIO io;
+    if (!readRecords(io, options.project, ProjectFileReader::Fields::Generation))
+        return UsageOrFatal;
+    const ProjectPlacement placement(io.records());
+    printLost(options.project, placement.lost());
+    MachineSet taken;
+    placement.fillMachines(&taken);
+    const QVector<const ProjectNode*>& machines = taken.machines();
+
+    // The cases of each machine, in the order of the files and the cases;
+    // each outcome knows its machine and its place among that one's cases.
+    Plan plan;
+    for (const MachineTestFile& file : files) {
+        for (const MachineTestFile::Case& test : file.cases()) {
+            const int found = SimulationEngine::findMachine(machines, test.machine);
+            if (found < 0) {
+                printError(QStringLiteral("%1:%2: %3 has no state machine \"%4\"")
+                               .arg(file.fileName())
+                               .arg(test.line)
+                               .arg(displayPath(options.project), test.machine));
+                return UsageOrFatal;
+            }
+            if (!plan.order.contains(found))
+                plan.order << found;
+            plan.places.append({found, plan.cases[found].size()});
+            plan.cases[found].append({file.fileName(), &test});
+            plan.outcomes.append({file.fileName(), test.name, SimulationEngine::baseName(machines.at(found)),
+                                  test.line, {}});
+        }
+    }
+    return runPlan(machines, options, &plan);
+}
