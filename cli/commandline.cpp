@@ -1,8 +1,10 @@
 #include "commandline.h"
 
 #include <QCommandLineParser>
+#include <QCoreApplication>
 #include <QDir>
 #include <QFile>
+#include <QFileInfo>
 #include <QXmlStreamReader>
 
 #include <cstdio>
@@ -173,4 +175,15 @@ int CommandLine::parseCommand(QCommandLineParser& parser, const QStringList& arg
         return usageError(QStringLiteral("unexpected argument \"%1\"").arg(positional.at(2)), command);
     *file = positional.at(1);
     return -1;
+}
+
+QString CommandLine::renderProgram()
+{
+    const QString folder = QCoreApplication::applicationDirPath();
+    for (const QString& place : {folder + QStringLiteral("/korvel-cli-render"),
+                                 folder + QStringLiteral("/../libexec/korvel/korvel-cli-render")}) {
+        if (QFileInfo(place).isExecutable())
+            return place;
+    }
+    return QString();
 }

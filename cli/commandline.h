@@ -41,6 +41,10 @@ public:
     static bool readRecords(XmlIO& io, const QString& path,
                             ProjectFileReader::Fields fields = ProjectFileReader::Fields::All);
 
+    // korvel-cli-render, beside this program (in the build) or in the
+    // package's libexec folder; empty when it is in neither.
+    static QString renderProgram();
+
     // A parser for one command: its name as the first positional argument,
     // then FILE; --help as usual.
     static void prepareParser(QCommandLineParser& parser, const QString& command, const QString& description);

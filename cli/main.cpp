@@ -5,7 +5,6 @@
 #include <QCommandLineParser>
 #include <QCoreApplication>
 #include <QFile>
-#include <QFileInfo>
 
 #include <cerrno>
 #include <cstring>
@@ -66,25 +65,20 @@ int runWithoutCommand(const QStringList& arguments)
     return CL::usageError(QStringLiteral("unknown command \"%1\"").arg(parser.positionalArguments().constFirst()));
 }
 
-// Hands the whole command line to korvel-cli-render, beside this program
-// (in the build) or in the package's libexec folder.
+// Hands the whole command line to korvel-cli-render.
 int runRender(char* argv[])
 {
-    const QString folder = QCoreApplication::applicationDirPath();
-    const QStringList places {folder + QStringLiteral("/korvel-cli-render"),
-                              folder + QStringLiteral("/../libexec/korvel/korvel-cli-render")};
-    for (const QString& place : places) {
-        if (!QFileInfo(place).isExecutable())
-            continue;
-        const QByteArray program = QFile::encodeName(place);
-        argv[0] = const_cast<char*>(program.constData());
-        ::execv(program.constData(), argv);
-        CL::printError(QStringLiteral("render: %1 cannot be run: %2")
-                           .arg(CL::displayPath(place), QString::fromLocal8Bit(std::strerror(errno))));
+    const QString place = CL::renderProgram();
+    if (place.isEmpty()) {
+        CL::printError(QStringLiteral("render: korvel-cli-render is not installed beside %1")
+                           .arg(CL::displayPath(QCoreApplication::applicationFilePath())));
         return CL::UsageOrFatal;
     }
-    CL::printError(QStringLiteral("render: korvel-cli-render is not installed beside %1")
-                       .arg(CL::displayPath(QCoreApplication::applicationFilePath())));
+    const QByteArray program = QFile::encodeName(place);
+    argv[0] = const_cast<char*>(program.constData());
+    ::execv(program.constData(), argv);
+    CL::printError(QStringLiteral("render: %1 cannot be run: %2")
+                       .arg(CL::displayPath(place), QString::fromLocal8Bit(std::strerror(errno))));
     return CL::UsageOrFatal;
 }
 

@@ -4,6 +4,7 @@
 #include <QDir>
 #include <QFile>
 #include <QHash>
+#include <QProcess>
 
 #include <map>
 #include <memory>
@@ -58,7 +59,9 @@ int parse(const QStringList& arguments, Options* options)
     const QCommandLineOption junit(QStringLiteral("junit"), QStringLiteral("Writes JUnit XML to OUT."),
                                    QStringLiteral("OUT"));
     const QCommandLineOption coverage(QStringLiteral("coverage"),
-                                      QStringLiteral("Writes coverage.json into DIR."), QStringLiteral("DIR"));
+                                      QStringLiteral("Writes coverage.json into DIR, and a picture of each "
+                                                     "machine (MACHINE.svg) marking what was reached."),
+                                      QStringLiteral("DIR"));
     const QCommandLineOption cc(QStringLiteral("cc"), QStringLiteral("The C compiler (default: cc on the PATH)."),
                                 QStringLiteral("COMPILER"), QStringLiteral("cc"));
     parser.addOptions({junit, coverage, cc});
@@ -113,6 +116,27 @@ void printOutcome(const MachineTestReport::CaseOutcome& outcome)
     CommandLine::printOut(text);
 }
 
+// The pictures need the GUI libraries: korvel-cli-render draws them.
+bool drawCoverage(const Options& options)
+{
+    const QString program = CommandLine::renderProgram();
+    if (program.isEmpty()) {
+        CommandLine::printError(QStringLiteral("%1: no pictures: korvel-cli-render is not installed")
+                                    .arg(CommandLine::displayPath(options.coverage)));
+        return false;
+    }
+    QProcess render;
+    render.setProcessChannelMode(QProcess::ForwardedErrorChannel);
+    render.start(program, {QStringLiteral("coverage"), options.project, options.coverage});
+    if (!render.waitForFinished(120000) || render.exitStatus() != QProcess::NormalExit || render.exitCode() != 0) {
+        render.kill();
+        CommandLine::printError(QStringLiteral("%1: the pictures of the coverage were not all drawn")
+                                    .arg(CommandLine::displayPath(options.coverage)));
+        return false;
+    }
+    return true;
+}
+
 bool writeReports(const QVector<const ProjectNode*>& machines, const std::map<int, Runner>& runners,
                   const Options& options, const Plan& plan)
 {
@@ -134,7 +158,8 @@ bool writeReports(const QVector<const ProjectNode*>& machines, const std::map<in
                                     .arg(CommandLine::displayPath(json.fileName()), json.errorString()));
         return false;
     }
-    return true;
+    json.close();
+    return drawCoverage(options);
 }
 
 int runPlan(const QVector<const ProjectNode*>& machines, const Options& options, Plan* plan)

@@ -161,9 +161,20 @@ QStringList MachineTestReport::coverageLines(const MachineCoverage& machine)
 QString MachineTestReport::coverageJson(const QVector<MachineCoverage>& machines)
 {
     QJsonArray list;
+    const auto counts = [](const QVector<int>& values) {
+        QJsonArray array;
+        for (int value : values)
+            array.append(value);
+        return array;
+    };
+    // The counts per state and transition, in the machine's order, say
+    // what a picture of the canvas marks.
     for (const MachineCoverage& machine : machines)
         list.append(QJsonObject {{QStringLiteral("machine"), SimulationEngine::baseName(machine.machine)},
                                  {QStringLiteral("states"), jsonOf(statesOf(machine))},
-                                 {QStringLiteral("transitions"), jsonOf(transitionsOf(machine))}});
+                                 {QStringLiteral("transitions"), jsonOf(transitionsOf(machine))},
+                                 {QStringLiteral("entered"), counts(machine.coverage.states)},
+                                 {QStringLiteral("fired"), counts(machine.coverage.transitions)},
+                                 {QStringLiteral("initial"), machine.coverage.initial}});
     return QString::fromUtf8(QJsonDocument(QJsonObject {{QStringLiteral("machines"), list}}).toJson());
 }

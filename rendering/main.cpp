@@ -7,6 +7,7 @@
 #include <new>
 
 #include "commandline.h"
+#include "coveragecommand.h"
 #include "rendercommand.h"
 #include "safesavefile.h"
 
@@ -21,7 +22,10 @@ int main(int argc, char* argv[])
     for (const QString& message : SafeSaveFile::restoreInterrupted())
         CommandLine::printError(message);
     try {
-        return RenderCommand::run(QCoreApplication::arguments());
+        const QStringList arguments = QCoreApplication::arguments();
+        if (arguments.value(1) == QLatin1String("coverage"))
+            return CoverageCommand::run(arguments);
+        return RenderCommand::run(arguments);
     } catch (const std::bad_alloc&) {
         CommandLine::printError(QStringLiteral("out of memory; nothing was written"));
         return CommandLine::UsageOrFatal;

@@ -114,6 +114,12 @@ void TestMachineTests::examplesPassWithEverythingCovered()
     QCOMPARE(lights.value("transitions").toObject().value("total").toInt(), 4);
     QCOMPARE(lights.value("transitions").toObject().value("percent").toDouble(), 100.0);
     QCOMPARE(lights.value("states").toObject().value("missed").toArray().size(), 0);
+    // A picture per machine; only the legend shows the colour of what was missed.
+    QCOMPARE(filesIn(dir.filePath("coverage")),
+             QStringList({"Button_Debounce.svg", "Light_Sequencer.svg", "coverage.json"}));
+    const QByteArray picture = readAll(dir.filePath("coverage/Light_Sequencer.svg"));
+    QVERIFY(picture.contains("reached by the tests"));
+    QCOMPARE(picture.count("stroke=\"#e54848\""), 1);
 }
 
 void TestMachineTests::changedGuardFailsItsCase()
@@ -123,7 +129,8 @@ void TestMachineTests::changedGuardFailsItsCase()
     QVERIFY(project.contains("(ticks &gt;= YELLOW_TICKS)"));
     project.replace("(ticks &gt;= YELLOW_TICKS)", "(ticks &gt;= YELLOW_TICKS + 1)");
     QVERIFY(writeFile(dir.filePath("changed.vorn"), project));
-    const Result result = run(dir.path(), {"changed.vorn", example("Example_1.kvtest"), "--junit", "results.xml"});
+    const Result result = run(dir.path(), {"changed.vorn", example("Example_1.kvtest"), "--junit", "results.xml",
+                                           "--coverage", "coverage"});
     QCOMPARE(result.code, 1);
     const QString at = example("Example_1.kvtest");
     const QString failure = at + ":35: until state Red within 8: at tick 108 the state is Yellow";
@@ -137,6 +144,7 @@ void TestMachineTests::changedGuardFailsItsCase()
     QVERIFY(result.out.contains("coverage of Light_Sequencer: states 3/3 (100.0%), transitions 3/4 (75.0%)\n"
                                 "    never fired: T_stop\n"));
     QVERIFY(result.out.endsWith("7 passed, 1 failed\n"));
+    QCOMPARE(readAll(dir.filePath("coverage/Light_Sequencer.svg")).count("stroke=\"#e54848\""), 2);
     QStringList failures;
     suitesOf(readAll(dir.filePath("results.xml")), &failures);
     QCOMPARE(failures, QStringList({failure}));
