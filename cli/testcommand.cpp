@@ -6,32 +6,19 @@
 #include <QHash>
 #include <QProcess>
 
-#include <map>
-#include <memory>
 #include <vector>
 
 #include "machineset.h"
 #include "machinetestfile.h"
 #include "machinetestreport.h"
 #include "machinetestrunner.h"
+#include "machinetestsuite.h"
 #include "projectplacement.h"
-#include "simulationengine.h"
 #include "xmlio.h"
 
 namespace {
 
 const char command[] = "test";
-
-using Runner = std::unique_ptr<MachineTestRunner>;
-using Cases = QVector<QPair<QString, const MachineTestFile::Case*>>;
-
-struct Plan
-{
-    QVector<int> order;
-    QHash<int, Cases> cases;
-    QVector<QPair<int, int>> places;
-    QVector<MachineTestReport::CaseOutcome> outcomes;
-};
 
 struct Options
 {
@@ -137,71 +124,25 @@ bool drawCoverage(const Options& options)
     return true;
 }
 
-bool writeReports(const QVector<const ProjectNode*>& machines, const std::map<int, Runner>& runners,
-                  const Options& options, const Plan& plan)
+bool writeReports(const MachineTestSuite& suite, const Options& options)
 {
     QString why;
-    if (!options.junit.isEmpty() && !MachineTestReport::writeJUnit(options.junit, plan.outcomes, &why)) {
+    if (!options.junit.isEmpty() && !MachineTestReport::writeJUnit(options.junit, suite.outcomes(), &why)) {
         CommandLine::printError(QStringLiteral("%1: cannot be written: %2")
                                     .arg(CommandLine::displayPath(options.junit), why));
         return false;
     }
     if (options.coverage.isEmpty())
         return true;
-    QVector<MachineTestReport::MachineCoverage> coverage;
-    for (int machine : plan.order)
-        coverage.append({machines.at(machine), runners.at(machine)->coverage()});
     QFile json(QDir(options.coverage).filePath(QStringLiteral("coverage.json")));
     if (!QDir().mkpath(options.coverage) || !json.open(QIODevice::WriteOnly)
-        || json.write(MachineTestReport::coverageJson(coverage).toUtf8()) < 0 || !json.flush()) {
+        || json.write(MachineTestReport::coverageJson(suite.coverage()).toUtf8()) < 0 || !json.flush()) {
         CommandLine::printError(QStringLiteral("%1: cannot be written: %2")
                                     .arg(CommandLine::displayPath(json.fileName()), json.errorString()));
         return false;
     }
     json.close();
     return drawCoverage(options);
-}
-
-int runPlan(const QVector<const ProjectNode*>& machines, const Options& options, Plan* plan)
-{
-    std::map<int, Runner> runners;
-    for (int machine : plan->order) {
-        Runner runner = std::make_unique<MachineTestRunner>(machines.at(machine));
-        runner->setCompiler(options.compiler);
-        runner->setCompanions(machines);
-        QString why;
-        if (runner->prepare(plan->cases.value(machine), &why) != MachineTestRunner::Ready) {
-            for (const QString& line : why.split(QLatin1Char('\n')))
-                CommandLine::printError(line);
-            return CommandLine::UsageOrFatal;
-        }
-        for (const QString& function : runner->standInFunctions())
-            CommandLine::printError(QStringLiteral("%1: %2() is defined outside the project: the tests call a "
-                                                   "stand-in that returns 0")
-                                        .arg(SimulationEngine::baseName(machines.at(machine)), function));
-        runners.emplace(machine, std::move(runner));
-    }
-    int passed = 0;
-    int failed = 0;
-    bool broken = false;
-    for (int i = 0; i < plan->outcomes.size(); ++i) {
-        MachineTestReport::CaseOutcome& outcome = plan->outcomes[i];
-        outcome.result = runners.at(plan->places.at(i).first)->run(plan->places.at(i).second);
-        printOutcome(outcome);
-        passed += outcome.result.outcome == MachineTestRunner::Result::Passed ? 1 : 0;
-        failed += outcome.result.outcome == MachineTestRunner::Result::Passed ? 0 : 1;
-        broken = broken || outcome.result.outcome == MachineTestRunner::Result::Broken;
-    }
-    for (int machine : plan->order) {
-        const QStringList lines = MachineTestReport::coverageLines({machines.at(machine),
-                                                                    runners.at(machine)->coverage()});
-        CommandLine::printOut(lines.join(QLatin1Char('\n')) + QLatin1Char('\n'));
-    }
-    const bool written = writeReports(machines, runners, options, *plan);
-    CommandLine::printOut(QStringLiteral("%1 passed, %2 failed\n").arg(passed).arg(failed));
-    if (broken || !written)
-        return CommandLine::UsageOrFatal;
-    return failed > 0 ? CommandLine::Failure : CommandLine::Success;
 }
 
 } // namespace
@@ -224,28 +165,24 @@ int TestCommand::run(const QStringList& arguments)
     printLost(options.project, placement.lost());
     MachineSet taken;
     placement.fillMachines(&taken);
-    const QVector<const ProjectNode*>& machines = taken.machines();
 
-    // The cases of each machine, in the order of the files and the cases;
-    // each outcome knows its machine and its place among that one's cases.
-    Plan plan;
-    for (const MachineTestFile& file : files) {
-        for (const MachineTestFile::Case& test : file.cases()) {
-            const int found = SimulationEngine::findMachine(machines, test.machine);
-            if (found < 0) {
-                printError(QStringLiteral("%1:%2: %3 has no state machine \"%4\"")
-                               .arg(file.fileName())
-                               .arg(test.line)
-                               .arg(displayPath(options.project), test.machine));
-                return UsageOrFatal;
-            }
-            if (!plan.order.contains(found))
-                plan.order << found;
-            plan.places.append({found, plan.cases[found].size()});
-            plan.cases[found].append({file.fileName(), &test});
-            plan.outcomes.append({file.fileName(), test.name, SimulationEngine::baseName(machines.at(found)),
-                                  test.line, {}});
-        }
+    MachineTestSuite suite(taken.machines());
+    suite.setCompiler(options.compiler);
+    QString why;
+    if (!suite.plan(files, &why) || !suite.build(&why)) {
+        for (const QString& line : why.split(QLatin1Char('\n')))
+            printError(line);
+        return UsageOrFatal;
     }
-    return runPlan(machines, options, &plan);
+    for (const QString& note : suite.notes())
+        printError(note);
+    suite.run(printOutcome);
+    for (const MachineTestReport::MachineCoverage& machine : suite.coverage())
+        printOut(MachineTestReport::coverageLines(machine).join(QLatin1Char('\n')) + QLatin1Char('\n'));
+    const bool written = writeReports(suite, options);
+    const int failed = suite.failures();
+    printOut(QStringLiteral("%1 passed, %2 failed\n").arg(suite.outcomes().size() - failed).arg(failed));
+    if (suite.anyBroken() || !written)
+        return UsageOrFatal;
+    return failed > 0 ? Failure : Success;
 }

@@ -163,7 +163,7 @@ void TestMachineTests::refusals_data()
                                 << "korvel-cli: cases.kvtest:2: expected \"machine NAME\" before the first test\n"
                                 << QString();
     QTest::newRow("unknown machine") << QByteArray("machine Lights\ntest t\ntick\n")
-                                     << "korvel-cli: cases.kvtest:2: project.vorn has no state machine \"Lights\"\n"
+                                     << "korvel-cli: cases.kvtest:2: the project has no state machine \"Lights\"\n"
                                      << QString();
     QTest::newRow("unknown state") << QByteArray("machine Light_Sequencer\ntest t\nexpect state Blue\n")
                                    << "korvel-cli: cases.kvtest:3: machine Light_Sequencer has no state Blue\n"
