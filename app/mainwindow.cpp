@@ -277,6 +277,7 @@ const Switch actionTable[POS_COUNT][7] = {
     /* POS_COPY             */ {D, E, E, E, E, E, D},
     /* POS_PASTE            */ {D, E, E, E, E, E, D},
     /* POS_DUPLICATE        */ {D, E, E, E, E, E, D},
+    /* POS_RUN_TESTS        */ {D, E, E, E, E, E, D},
 };
 
 const bool wheelZoomTable[7] = {false, true, true, true, true, true, false};
@@ -320,6 +321,7 @@ void MainWindow::addActionsToVector()
     actionVector[POS_COPY] = ui->actionCopy;
     actionVector[POS_PASTE] = ui->actionPaste;
     actionVector[POS_DUPLICATE] = ui->actionDuplicate;
+    actionVector[POS_RUN_TESTS] = ui->actionRun_Tests;
 }
 
 void MainWindow::enableAction(enActionsPos pos)

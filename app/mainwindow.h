@@ -4,6 +4,7 @@
 #include <QAction>
 #include <QMainWindow>
 #include <QMenu>
+#include <QPointer>
 #include <QVector>
 
 #include "autosave.h"
@@ -15,6 +16,7 @@
 #include "contextmenus.h"
 #include "eula.h"
 #include "projectcanvases.h"
+#include "machinetestjob.h"
 #include "problemcheck.h"
 #include "projectsearch.h"
 #include "xmlio.h"
@@ -95,6 +97,7 @@ enum enActionsPos {
     POS_COPY,
     POS_PASTE,
     POS_DUPLICATE,
+    POS_RUN_TESTS,
     POS_COUNT
 };
 
@@ -184,6 +187,10 @@ public:
     ProblemCheck* problemChecker() const { return problemCheck; }
     // Checks the project again now (the dock does so shortly after a change).
     void refreshProblems();
+    // Runs the test files on the project's machines in the background; the
+    // outcome goes to Problems and the canvases.
+    void runMachineTests(const QStringList& files);
+    MachineTestJob* machineTestJob() const { return machineTests; }
     // True from a simulation's start until it ends: nothing may be edited.
     bool isSimulationRunning() const { return simulationLocked; }
 
@@ -264,6 +271,7 @@ private slots:
     void on_actionShow_Project_Browser_triggered();
     void on_actionCode_Generator_triggered();
     void on_actionSimulate_triggered();
+    void on_actionRun_Tests_triggered();
     void on_actionAbout_triggered();
     void on_actionAppTour_triggered();
     void on_actionGetting_started_triggered();
@@ -367,6 +375,12 @@ private:
     // status bar keeps message until the user acts.
     void showProblemsOfGenerate(const QString& message);
 
+    // Run > Run Tests (mainwindow_tests.cpp).
+    void showTestOutcome(const MachineTestJob::Outcome& outcome);
+    // Frames what the tests reached (green) and did not (red) until the next edit.
+    void markCoverage(Canvas* canvas, const MachineTestReport::MachineCoverage& machine);
+    void clearCoverageMarks();
+
     // Edit > Find (mainwindow_find.cpp).
     void initFind();
     void runFind(const QString& text);
@@ -435,6 +449,8 @@ private:
     // The status bar tells what Generate could not write; nothing else
     // replaces it on its own (autosave) until the user acts.
     bool heldStatus = false;
+    MachineTestJob* machineTests = nullptr;
+    QVector<QPair<QPointer<Canvas>, QGraphicsItem*>> coverageMarks;
     // Pastes since the last copy: each lands a step further from the originals.
     int pastesSinceCopy = 0;
     bool simulationLocked = false;

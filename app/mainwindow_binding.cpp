@@ -105,6 +105,8 @@ void MainWindow::clearAllData()
     currentTreeNode = nullptr;
     findDock->clear();
     problemCheck->cancel();
+    machineTests->cancel();
+    clearCoverageMarks();
     problemsDock->clear();
     projectCanvases.clear();
     autosave->projectClosed();

@@ -68,6 +68,9 @@ void MainWindow::initProblems()
             refreshProblems();
     });
     connect(problemsDock, &ProblemsDock::problemChosen, this, &MainWindow::showProblem);
+    machineTests = new MachineTestJob(this);
+    // What the tests reached is shown until the next edit.
+    connect(projectCanvases.history(), &QUndoStack::indexChanged, this, &MainWindow::clearCoverageMarks);
 }
 
 void MainWindow::scheduleProblems()

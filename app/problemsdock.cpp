@@ -43,6 +43,19 @@ ProblemsDock::ProblemsDock(QWidget* parent)
 
 void ProblemsDock::setProblems(const QVector<ProblemCheck::Problem>& problems)
 {
+    design = problems;
+    refill();
+}
+
+void ProblemsDock::setTestFailures(const QVector<ProblemCheck::Problem>& failures)
+{
+    tests = failures;
+    refill();
+}
+
+void ProblemsDock::refill()
+{
+    const QVector<ProblemCheck::Problem> problems = design + tests;
     shown = problems;
     list->clear();
     QStyle* style = QApplication::style();
@@ -78,6 +91,8 @@ int ProblemsDock::errorCount() const
 
 void ProblemsDock::clear()
 {
+    design.clear();
+    tests.clear();
     shown.clear();
     list->clear();
     summary->setText(tr("No project is open."));

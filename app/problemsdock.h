@@ -19,7 +19,10 @@ class ProblemsDock : public QDockWidget
 public:
     explicit ProblemsDock(QWidget* parent = nullptr);
 
+    // The design checks' findings; the last test run's failures stay below them.
     void setProblems(const QVector<ProblemCheck::Problem>& problems);
+    // The failures of the last run of Run > Run Tests, rule "test".
+    void setTestFailures(const QVector<ProblemCheck::Problem>& failures);
     const QVector<ProblemCheck::Problem>& problems() const { return shown; }
     int errorCount() const;
     void clear();
@@ -28,6 +31,10 @@ signals:
     void problemChosen(const ProblemCheck::Problem& problem);
 
 private:
+    void refill();
+
+    QVector<ProblemCheck::Problem> design;
+    QVector<ProblemCheck::Problem> tests;
     QLabel* summary = nullptr;
     QTreeWidget* list = nullptr;
     QVector<ProblemCheck::Problem> shown;

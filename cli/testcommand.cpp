@@ -3,7 +3,6 @@
 #include <QCommandLineParser>
 #include <QDir>
 #include <QFile>
-#include <QHash>
 #include <QProcess>
 
 #include <vector>

@@ -6,6 +6,7 @@
 
 #include <QAction>
 #include <QDir>
+#include <QGraphicsRectItem>
 #include <QLabel>
 #include <QLineEdit>
 #include <QStatusBar>
@@ -29,6 +30,7 @@ class TestProblems : public QObject
 private slots:
     void initTestCase();
     void problemsFollowEditsAndGenerate();
+    void testsRunFromTheWindow();
 };
 
 void TestProblems::initTestCase()
@@ -128,6 +130,49 @@ void TestProblems::problemsFollowEditsAndGenerate()
     answer.pressButton(QMessageBox::Discard);
     action("actionClose_Project")->trigger();
     QCOMPARE(summary->text(), QString("No project is open."));
+}
+
+// Run > Run Tests in the background: a failure in Problems shows the state it
+// expected; the canvas frames what the tests reached until the next edit.
+void TestProblems::testsRunFromTheWindow()
+{
+    ProjectFixture fixture;
+    MainWindow window;
+    window.show();
+    window.openFile(fixture.copyExample("Example_1.vorn"));
+    Canvas* machine = ProjectFixture::showCanvas(window, "Light_Sequencer");
+    ModalAnswerer answer;
+    answer.pressButton(QDialogButtonBox::Ok, [](QWidget* dialog) {
+        dialog->findChild<QLineEdit*>("LE_TransitionCondition")->setText("(ticks >= YELLOW_TICKS + 1)");
+    });
+    machine->editProperties(machine->transitionItems.at(2));
+    window.runMachineTests({QStringLiteral(KORVEL_SOURCE_DIR "/Examples/Example_1.kvtest")});
+    window.machineTestJob()->finish();
+
+    auto* list = window.problemsView()->findChild<QTreeWidget*>("TW_Problems");
+    QTreeWidgetItem* last = list->topLevelItem(list->topLevelItemCount() - 1);
+    QCOMPARE(QStringList({last->text(0), last->text(1), last->text(2), last->text(3)}),
+             QStringList({"Error", "Yellow leads back to red",
+                          "Example_1.kvtest:35: until state Red within 8: at tick 108 the state is Yellow", "test"}));
+    QCOMPARE(window.statusBar()->currentMessage(), QString("Tests: 7 passed, 1 failed"));
+    const auto frames = [machine](QRgb colour) {
+        int count = 0;
+        for (QGraphicsItem* item : machine->items())
+            if (auto* frame = qgraphicsitem_cast<QGraphicsRectItem*>(item))
+                count += frame->pen().color().rgb() == colour ? 1 : 0;
+        return count;
+    };
+    QCOMPARE(frames(0xffe54848), 1); // T_stop never fired
+    QCOMPARE(frames(0xff2ea055), 6);
+
+    ProjectFixture::showCanvas(window, "Microcontroller");
+    list->setCurrentItem(last);
+    QTest::keyClick(list, Qt::Key_Return);
+    QCOMPARE(window.getCurrentCanvas(), machine);
+    QCOMPARE(machine->selectedItems(), QList<QGraphicsItem*>({machine->stateItems.at(0)}));
+
+    window.findChild<QAction*>("actionUndo")->trigger();
+    QCOMPARE(frames(0xffe54848) + frames(0xff2ea055), 0);
 }
 
 QTEST_MAIN(TestProblems)

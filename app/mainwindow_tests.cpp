@@ -1,0 +1,123 @@
+// Run > Run Tests: the project's state-machine tests run in the background;
+// failures go to Problems, and the canvases show what the tests reached
+// until the next edit.
+
+#include "mainwindow.h"
+#include "ui_mainwindow.h"
+
+#include <QFileDialog>
+#include <QFileInfo>
+#include <QGraphicsRectItem>
+#include <QSettings>
+
+#include "initialtransition.h"
+#include "itemshadow.h"
+#include "machineset.h"
+#include "machinetestjob.h"
+#include "problemsdock.h"
+#include "projectnode.h"
+#include "simulationengine.h"
+#include "stateitem.h"
+#include "transitionitem.h"
+
+namespace {
+
+const char testFilesKey[] = "machineTests";
+const QColor reachedColour(0x2e, 0xa0, 0x55);
+const QColor missedColour(0xe5, 0x48, 0x48);
+
+} // namespace
+
+void MainWindow::on_actionRun_Tests_triggered()
+{
+    if (projectCanvases.isEmpty())
+        return;
+    // Remembered per project: the next run starts where this one chose.
+    QVariantMap remembered = settings->value(QLatin1String(testFilesKey)).toMap();
+    const QStringList previous = remembered.value(xmlIO.getFilePath()).toStringList();
+    const QString folder = previous.isEmpty() ? QFileInfo(xmlIO.getFilePath()).path()
+                                              : QFileInfo(previous.first()).path();
+    const QStringList files = QFileDialog::getOpenFileNames(this, tr("Korvel - Run Tests"), folder,
+                                                            tr("Korvel tests (*.kvtest);;All files (*)"));
+    if (files.isEmpty())
+        return;
+    remembered.insert(xmlIO.getFilePath(), files);
+    settings->setValue(QLatin1String(testFilesKey), remembered);
+    runMachineTests(files);
+}
+
+void MainWindow::runMachineTests(const QStringList& files)
+{
+    clearCoverageMarks();
+    displayTempStatusBarMessage(tr("Running the tests…"));
+    machineTests->start(projectCanvases, files,
+                        [this](const MachineTestJob::Outcome& outcome) { showTestOutcome(outcome); });
+}
+
+void MainWindow::showTestOutcome(const MachineTestJob::Outcome& outcome)
+{
+    QVector<ProblemCheck::Problem> failures;
+    const QVector<ProjectCanvases::StateMachine> machines = projectCanvases.stateMachines();
+    const auto canvasOf = [&machines](const QString& name) -> Canvas* {
+        for (const ProjectCanvases::StateMachine& machine : machines)
+            if (machine.canvas->getLabel().replace(QLatin1Char(' '), QLatin1Char('_')) == name)
+                return machine.canvas;
+        return nullptr;
+    };
+    if (!outcome.problem.isEmpty())
+        failures.append({{QStringLiteral("test"), DesignLinter::Error, tr("Tests"), outcome.problem}, {}, nullptr});
+    int failed = 0;
+    for (const MachineTestReport::CaseOutcome& test : outcome.cases) {
+        if (test.result.outcome == MachineTestRunner::Result::Passed)
+            continue;
+        ++failed;
+        Canvas* canvas = canvasOf(test.machine);
+        // A failed state expectation shows the state expected.
+        const QObject* expected = nullptr;
+        const QString state = test.result.expectation.section(QLatin1Char(' '), 2, 2);
+        if (canvas && test.result.expectation.contains(QLatin1String("state ")))
+            for (StateItem* item : canvas->stateItems)
+                expected = item->getLabel() == state ? item : expected;
+        failures.append({{QStringLiteral("test"), DesignLinter::Error, test.name,
+                          MachineTestReport::failureLine(test)},
+                         canvas, expected});
+    }
+    problemsDock->setTestFailures(failures);
+    problemsDock->show();
+    problemsDock->raise();
+    const int passed = outcome.cases.size() - failed;
+    displayTempStatusBarMessage(outcome.problem.isEmpty()
+                                    ? tr("Tests: %1 passed, %2 failed").arg(passed).arg(failed)
+                                    : tr("The tests did not run: %1").arg(outcome.problem.section('\n', 0, 0)));
+    for (const MachineTestReport::MachineCoverage& machine : outcome.coverage)
+        if (Canvas* canvas = canvasOf(SimulationEngine::baseName(machine.machine)))
+            markCoverage(canvas, machine);
+}
+
+void MainWindow::markCoverage(Canvas* canvas, const MachineTestReport::MachineCoverage& machine)
+{
+    const auto mark = [this, canvas](const QGraphicsItem* item, bool reached) {
+        auto* frame = new QGraphicsRectItem(ItemShadow::sceneRectOf(item).adjusted(-6, -6, 6, 6));
+        frame->setPen(QPen(reached ? reachedColour : missedColour, 6));
+        frame->setZValue(std::numeric_limits<qreal>::max());
+        frame->setAcceptedMouseButtons(Qt::NoButton);
+        canvas->addItem(frame);
+        coverageMarks.append({canvas, frame});
+    };
+    // The canvas is drawn as the machine was taken; an edit since removes the marks.
+    for (int i = 0; i < canvas->stateItems.size(); ++i)
+        mark(canvas->stateItems.at(i), machine.coverage.states.value(i) > 0);
+    for (int i = 0; i < canvas->transitionItems.size(); ++i)
+        mark(canvas->transitionItems.at(i), machine.coverage.transitions.value(i) > 0);
+    if (canvas->initialTransition && canvas->initialTransition->scene() == canvas)
+        mark(canvas->initialTransition, machine.coverage.initial > 0);
+}
+
+void MainWindow::clearCoverageMarks()
+{
+    // A canvas already gone has deleted its marks with its other items.
+    for (const auto& mark : qAsConst(coverageMarks))
+        if (mark.first)
+            delete mark.second;
+    coverageMarks.clear();
+}
