@@ -64,6 +64,8 @@ void SimulationDock::buildForm()
     stepControl = new QPushButton(tr("Step"), body);
     runControl = new QPushButton(tr("Run"), body);
     runControl->setCheckable(true);
+    recordControl = new QPushButton(tr("Record as Test…"), body);
+    recordControl->setToolTip(tr("Add the values set and the ticks run so far to a test file, as one case"));
     rate = new QSpinBox(body);
     rate->setRange(1, highestRate);
     rate->setValue(defaultRate);
@@ -74,6 +76,7 @@ void SimulationDock::buildForm()
     controls->addWidget(stepControl);
     controls->addWidget(runControl);
     controls->addWidget(rate);
+    controls->addWidget(recordControl);
     controls->addStretch();
     layout->addLayout(controls);
 
@@ -107,6 +110,7 @@ void SimulationDock::buildForm()
     connect(resetControl, &QPushButton::clicked, this, &SimulationDock::reset);
     connect(stepControl, &QPushButton::clicked, this, &SimulationDock::step);
     connect(runControl, &QPushButton::toggled, this, &SimulationDock::setRunning);
+    connect(recordControl, &QPushButton::clicked, this, &SimulationDock::recordAsTest);
     connect(rate, QOverload<int>::of(&QSpinBox::valueChanged), this, &SimulationDock::setTicksPerSecond);
     connect(memory, &QTableWidget::itemChanged, this, &SimulationDock::valueEdited);
 }
@@ -180,6 +184,7 @@ void SimulationDock::reset()
     session.stop();
     clearMarks();
     trace->clear();
+    recording.clear();
     progress->hide();
     filling = true;
     for (int row = 0; row < memory->rowCount(); ++row) {
@@ -259,6 +264,9 @@ void SimulationDock::valueRefused(int index, const QString& text)
     // Kept under the tick that follows, which would otherwise hide it.
     refusal = tr("%1 was not set: \"%2\" is not a number it can hold.")
                   .arg(name ? name->text() : QString::number(index), text);
+    // A recorded test must not set what the simulation refused.
+    if (name)
+        recording.removeOne(QStringLiteral("set %1 = %2").arg(name->text(), text));
     status->setText(refusal);
 }
 
@@ -273,6 +281,8 @@ void SimulationDock::valueEdited(QTableWidgetItem* item)
     else if (text == QLatin1String("false"))
         text = QStringLiteral("0");
     session.setValue(item->row(), text);
+    if (const QTableWidgetItem* name = memory->item(item->row(), 0))
+        recording << QStringLiteral("set %1 = %2").arg(name->text(), text);
     // Shown in bold until a tick has applied it.
     QFont font = memory->font();
     font.setBold(true);
@@ -283,6 +293,7 @@ void SimulationDock::valueEdited(QTableWidgetItem* item)
 
 void SimulationDock::showStep(const SimulationEngine::Step& step)
 {
+    noteTicks(step.tick);
     trace->addItem(traceLine(step));
     trace->scrollToBottom();
     filling = true;
@@ -397,6 +408,7 @@ void SimulationDock::updateControls()
     stepControl->setEnabled(machine && !beat.isActive() && now != SimulationSession::Compiling);
     runControl->setEnabled(machine);
     resetControl->setEnabled(simulating);
+    recordControl->setEnabled(simulating && stateMarked);
     const QSignalBlocker blocker(runControl);
     runControl->setChecked(beat.isActive());
     runControl->setText(beat.isActive() ? tr("Pause") : tr("Run"));

@@ -64,6 +64,7 @@ public:
     QPushButton* resetButton() const { return resetControl; }
     QPushButton* stepButton() const { return stepControl; }
     QPushButton* runButton() const { return runControl; }
+    QPushButton* recordButton() const { return recordControl; }
     QSpinBox* rateBox() const { return rate; }
     QLabel* statusLabel() const { return status; }
     QProgressBar* progressBar() const { return progress; }
@@ -72,6 +73,11 @@ public:
 
     // The trace line of one tick.
     static QString traceLine(const SimulationEngine::Step& step);
+    // Record as Test: the values set and the ticks run since the start, as
+    // a case of a test file named name, ending with the state now.
+    QString recordedTest(const QString& name) const;
+    // Adds that case to the end of a test file; false with why.
+    bool appendRecordedTest(const QString& path, const QString& name, QString* why) const;
 
 signals:
     void simulatingChanged(bool on);
@@ -92,6 +98,8 @@ private:
     void valueEdited(QTableWidgetItem* item);
     void beatElapsed();
     void updateControls();
+    void recordAsTest();
+    void noteTicks(int tick);
     void setSimulating(bool on);
     void clearMarks();
     QGraphicsRectItem* markItem(QGraphicsItem* item, const QColor& colour, qreal margin);
@@ -103,6 +111,8 @@ private:
     bool simulating = false;
     bool filling = false;
     QString refusal;
+    // The steps of a test that replays the simulation so far.
+    QStringList recording;
     QGraphicsRectItem* stateMark = nullptr;
     QVector<QGraphicsRectItem*> transitionMarks;
     QPointer<StateItem> stateMarked;
@@ -111,6 +121,7 @@ private:
     QPushButton* resetControl = nullptr;
     QPushButton* stepControl = nullptr;
     QPushButton* runControl = nullptr;
+    QPushButton* recordControl = nullptr;
     QSpinBox* rate = nullptr;
     QLabel* status = nullptr;
     QProgressBar* progress = nullptr;

@@ -471,6 +471,17 @@ void TestSimulation::dockEditedValueChangesTheWalk()
     QCOMPARE(s.value("walk_requested"), QString("0"));
     QVERIFY(s.dock->statusLabel()->text().contains("lamp_red was not set"));
     QCOMPARE(s.value("lamp_red"), QString("0"));
+
+    // Record as Test writes what was done, which korvel-cli test replays.
+    QCOMPARE(s.dock->recordedTest("replay"), QString("\nmachine Light_Sequencer\ntest replay\nset ticks = 40\n"
+                                                     "tick 2\nset walk_requested = 1\ntick\nexpect state Yellow\n"));
+    QString why;
+    QVERIFY(s.dock->appendRecordedTest(dir->filePath("recorded.kvtest"), "replay", &why));
+    QProcess replay;
+    replay.start(cli, {"test", s.window.projectIO().getFilePath(), dir->filePath("recorded.kvtest")});
+    QVERIFY(replay.waitForFinished(120000));
+    QCOMPARE(replay.exitCode(), 0);
+    QVERIFY(replay.readAllStandardOutput().endsWith("1 passed, 0 failed\n"));
 }
 
 void TestSimulation::canvasRefusesEditsWhileRunning()
