@@ -2,6 +2,7 @@
 #define MAINWINDOW_H
 
 #include <QAction>
+#include <QHash>
 #include <QMainWindow>
 #include <QMenu>
 #include <QPointer>
@@ -451,6 +452,8 @@ private:
     bool heldStatus = false;
     MachineTestJob* machineTests = nullptr;
     QVector<QPair<QPointer<Canvas>, QGraphicsItem*>> coverageMarks;
+    // The test files of the last run, by the names their cases carry.
+    QHash<QString, QString> testFiles;
     // Pastes since the last copy: each lands a step further from the originals.
     int pastesSinceCopy = 0;
     bool simulationLocked = false;

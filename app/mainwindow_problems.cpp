@@ -4,9 +4,11 @@
 #include "mainwindow.h"
 #include "ui_mainwindow.h"
 
+#include <QDesktopServices>
 #include <QGraphicsView>
 #include <QTimer>
 #include <QUndoStack>
+#include <QUrl>
 
 #include "dataflowitem.h"
 #include "linkitem.h"
@@ -98,6 +100,11 @@ void MainWindow::refreshProblems()
 
 void MainWindow::showProblem(const ProblemCheck::Problem& problem)
 {
+    if (!problem.element && !problem.file.isEmpty()) {
+        // The desktop's editor for the file; the row names the line.
+        QDesktopServices::openUrl(QUrl::fromLocalFile(problem.file));
+        return;
+    }
     Canvas* canvas = problem.canvas.data();
     if (!canvas || !projectCanvases.contains(canvas))
         return;

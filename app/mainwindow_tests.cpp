@@ -48,6 +48,10 @@ void MainWindow::on_actionRun_Tests_triggered()
 
 void MainWindow::runMachineTests(const QStringList& files)
 {
+    // Cases name their file as the dock shows it; a failure opens it by path.
+    testFiles.clear();
+    for (const QString& file : files)
+        testFiles.insert(QFileInfo(file).fileName(), QFileInfo(file).absoluteFilePath());
     clearCoverageMarks();
     displayTempStatusBarMessage(tr("Running the tests…"));
     machineTests->start(projectCanvases, files,
@@ -65,7 +69,7 @@ void MainWindow::showTestOutcome(const MachineTestJob::Outcome& outcome)
         return nullptr;
     };
     if (!outcome.problem.isEmpty())
-        failures.append({{QStringLiteral("test"), DesignLinter::Error, tr("Tests"), outcome.problem}, {}, nullptr});
+        failures.append({{QStringLiteral("test"), DesignLinter::Error, tr("Tests"), outcome.problem}, {}, nullptr, {}});
     int failed = 0;
     for (const MachineTestReport::CaseOutcome& test : outcome.cases) {
         if (test.result.outcome == MachineTestRunner::Result::Passed)
@@ -80,7 +84,7 @@ void MainWindow::showTestOutcome(const MachineTestJob::Outcome& outcome)
                 expected = item->getLabel() == state ? item : expected;
         failures.append({{QStringLiteral("test"), DesignLinter::Error, test.name,
                           MachineTestReport::failureLine(test)},
-                         canvas, expected});
+                         canvas, expected, testFiles.value(test.file)});
     }
     problemsDock->setTestFailures(failures);
     problemsDock->show();

@@ -98,7 +98,7 @@ void ProblemCheck::finish()
     QVector<Problem> problems;
     for (const Taken::Diagram& diagram : checked->diagrams)
         for (const DesignLinter::Finding& finding : diagram.findings)
-            problems.append({finding, diagram.canvas, diagram.sources.value(finding.element)});
+            problems.append({finding, diagram.canvas, diagram.sources.value(finding.element), {}});
     handOver(problems);
 }
 

@@ -31,6 +31,8 @@ public:
         // check was taken (compared, never followed: it may be gone since).
         QPointer<Canvas> canvas;
         const QObject* element = nullptr;
+        // A failed test with no state to show opens its file instead.
+        QString file;
     };
     using Done = std::function<void(const QVector<Problem>&)>;
 
