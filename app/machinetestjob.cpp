@@ -43,7 +43,8 @@ MachineTestJob::MachineTestJob(QObject* parent)
 
 MachineTestJob::~MachineTestJob()
 {
-    cancel();
+    done = Done();
+    waitForAll();
 }
 
 void MachineTestJob::start(const ProjectCanvases& project, const QStringList& files, Done whenDone)
@@ -57,7 +58,12 @@ void MachineTestJob::start(const ProjectCanvases& project, const QStringList& fi
     // The thread works on what was taken alone; the window reads it once
     // the thread has ended.
     thread.reset(QThread::create([next, files] { runTests(files, next.get()); }));
-    connect(thread.get(), &QThread::finished, this, &MachineTestJob::finish, Qt::QueuedConnection);
+    // Only the current thread's end hands an outcome over.
+    QThread* started = thread.get();
+    connect(started, &QThread::finished, this, [this, started] {
+        if (thread.get() == started)
+            finish();
+    }, Qt::QueuedConnection);
     thread->start();
 }
 
@@ -76,5 +82,25 @@ void MachineTestJob::finish()
 void MachineTestJob::cancel()
 {
     done = Done();
+    if (!thread)
+        return;
+    // The thread works on data of its own: it may end in its own time,
+    // without holding the window up; it is released when it has.
+    QThread* running = thread.release();
+    retired.append(running);
+    connect(running, &QThread::finished, this, [this, running] {
+        retired.removeOne(running);
+        running->deleteLater();
+    });
+    outcome.reset();
+}
+
+void MachineTestJob::waitForAll()
+{
     finish();
+    for (QThread* running : qAsConst(retired)) {
+        running->wait();
+        delete running;
+    }
+    retired.clear();
 }

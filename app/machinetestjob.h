@@ -16,9 +16,8 @@ class QThread;
 
 // Run > Run Tests: the project's machines are taken on the window's thread,
 // the test files are read, built and run on a thread of their own, so that
-// the window stays responsive while the compiler and the cases run. One
-// run at a time: a new one waits for the running one, whose outcome is
-// dropped.
+// the window stays responsive while the compiler and the cases run. A new
+// run drops the outcome of the one running, which ends on its own.
 class MachineTestJob : public QObject
 {
     Q_OBJECT
@@ -43,10 +42,16 @@ public:
     bool isRunning() const { return thread != nullptr; }
     // Waits for the running job and hands its outcome over.
     void finish();
+    // Drops the running one's outcome without waiting for it.
     void cancel();
 
 private:
+    // Waits for every thread, the dropped ones too.
+    void waitForAll();
+
     std::unique_ptr<QThread> thread;
+    // Threads whose outcome was dropped, released once they end.
+    QVector<QThread*> retired;
     std::shared_ptr<Outcome> outcome;
     Done done;
 };

@@ -454,6 +454,8 @@ private:
     QVector<QPair<QPointer<Canvas>, QGraphicsItem*>> coverageMarks;
     // The test files of the last run, by the names their cases carry.
     QHash<QString, QString> testFiles;
+    // The history's index when the last test run took the machines.
+    int testedAt = -1;
     // Pastes since the last copy: each lands a step further from the originals.
     int pastesSinceCopy = 0;
     bool simulationLocked = false;

@@ -8,7 +8,10 @@
 #include <QFileDialog>
 #include <QFileInfo>
 #include <QGraphicsRectItem>
+#include <QPainterPath>
+#include <QRegularExpression>
 #include <QSettings>
+#include <QUndoStack>
 
 #include "initialtransition.h"
 #include "itemshadow.h"
@@ -25,6 +28,15 @@ namespace {
 const char testFilesKey[] = "machineTests";
 const QColor reachedColour(0x2e, 0xa0, 0x55);
 const QColor missedColour(0xe5, 0x48, 0x48);
+
+// A frame that is only seen: with no shape, clicks and drags go to the
+// item beneath, which stays editable.
+class CoverageFrame : public QGraphicsRectItem
+{
+public:
+    using QGraphicsRectItem::QGraphicsRectItem;
+    QPainterPath shape() const override { return QPainterPath(); }
+};
 
 } // namespace
 
@@ -53,6 +65,7 @@ void MainWindow::runMachineTests(const QStringList& files)
     for (const QString& file : files)
         testFiles.insert(QFileInfo(file).fileName(), QFileInfo(file).absoluteFilePath());
     clearCoverageMarks();
+    testedAt = projectCanvases.history()->index();
     displayTempStatusBarMessage(tr("Running the tests…"));
     machineTests->start(projectCanvases, files,
                         [this](const MachineTestJob::Outcome& outcome) { showTestOutcome(outcome); });
@@ -78,7 +91,7 @@ void MainWindow::showTestOutcome(const MachineTestJob::Outcome& outcome)
         Canvas* canvas = canvasOf(test.machine);
         // A failed state expectation shows the state expected.
         const QObject* expected = nullptr;
-        const QString state = test.result.expectation.section(QLatin1Char(' '), 2, 2);
+        const QString state = test.result.expectation.split(QRegularExpression(QStringLiteral("\\s+"))).value(2);
         if (canvas && test.result.expectation.contains(QLatin1String("state ")))
             for (StateItem* item : canvas->stateItems)
                 expected = item->getLabel() == state ? item : expected;
@@ -93,6 +106,10 @@ void MainWindow::showTestOutcome(const MachineTestJob::Outcome& outcome)
     displayTempStatusBarMessage(outcome.problem.isEmpty()
                                     ? tr("Tests: %1 passed, %2 failed").arg(passed).arg(failed)
                                     : tr("The tests did not run: %1").arg(outcome.problem.section('\n', 0, 0)));
+    // The counts follow the machines as they were taken: after an edit they
+    // would frame other items.
+    if (projectCanvases.history()->index() != testedAt)
+        return;
     for (const MachineTestReport::MachineCoverage& machine : outcome.coverage)
         if (Canvas* canvas = canvasOf(SimulationEngine::baseName(machine.machine)))
             markCoverage(canvas, machine);
@@ -101,7 +118,7 @@ void MainWindow::showTestOutcome(const MachineTestJob::Outcome& outcome)
 void MainWindow::markCoverage(Canvas* canvas, const MachineTestReport::MachineCoverage& machine)
 {
     const auto mark = [this, canvas](const QGraphicsItem* item, bool reached) {
-        auto* frame = new QGraphicsRectItem(ItemShadow::sceneRectOf(item).adjusted(-6, -6, 6, 6));
+        auto* frame = new CoverageFrame(ItemShadow::sceneRectOf(item).adjusted(-6, -6, 6, 6));
         frame->setPen(QPen(reached ? reachedColour : missedColour, 6));
         frame->setZValue(std::numeric_limits<qreal>::max());
         frame->setAcceptedMouseButtons(Qt::NoButton);

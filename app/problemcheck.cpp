@@ -53,7 +53,8 @@ ProblemCheck::ProblemCheck(QObject* parent)
 
 ProblemCheck::~ProblemCheck()
 {
-    cancel();
+    done = Done();
+    waitForAll();
 }
 
 void ProblemCheck::start(const ProjectCanvases& project, Done whenDone)
@@ -81,7 +82,12 @@ void ProblemCheck::start(const ProjectCanvases& project, Done whenDone)
     // The thread reads and writes only what was taken; the window reads it
     // again once the thread has ended.
     thread.reset(QThread::create([next] { next->check(); }));
-    connect(thread.get(), &QThread::finished, this, &ProblemCheck::finish, Qt::QueuedConnection);
+    // Only the current thread's end hands an outcome over.
+    QThread* started = thread.get();
+    connect(started, &QThread::finished, this, [this, started] {
+        if (thread.get() == started)
+            finish();
+    }, Qt::QueuedConnection);
     thread->start();
 }
 
@@ -105,5 +111,25 @@ void ProblemCheck::finish()
 void ProblemCheck::cancel()
 {
     done = Done();
+    if (!thread)
+        return;
+    // The thread works on data of its own: it may end in its own time,
+    // without holding the window up; it is released when it has.
+    QThread* running = thread.release();
+    retired.append(running);
+    connect(running, &QThread::finished, this, [this, running] {
+        retired.removeOne(running);
+        running->deleteLater();
+    });
+    taken.reset();
+}
+
+void ProblemCheck::waitForAll()
+{
     finish();
+    for (QThread* running : qAsConst(retired)) {
+        running->wait();
+        delete running;
+    }
+    retired.clear();
 }

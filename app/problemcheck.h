@@ -17,8 +17,8 @@ class QThread;
 // The design errors and warnings of a whole project, as Generate and
 // korvel-cli lint find them. The project is taken on the window's thread;
 // the checks run on a thread of their own, so that the window stays
-// responsive on a large project. One check runs at a time: a new one waits
-// for the running one, whose outcome is dropped.
+// responsive on a large project. A new check drops the outcome of the one
+// running, which ends on its own.
 class ProblemCheck : public QObject
 {
     Q_OBJECT
@@ -44,13 +44,18 @@ public:
     bool isRunning() const { return thread != nullptr; }
     // Waits for the running check, if any, and hands its outcome over.
     void finish();
-    // Waits for the running check and drops its outcome.
+    // Drops the running check's outcome without waiting for it.
     void cancel();
 
 private:
     struct Taken;
 
+    // Waits for every thread, the dropped ones too.
+    void waitForAll();
+
     std::unique_ptr<QThread> thread;
+    // Threads whose outcome was dropped, released once they end.
+    QVector<QThread*> retired;
     std::shared_ptr<Taken> taken;
     Done done;
 };

@@ -54,7 +54,10 @@ bool isParenthesized(const QString& text)
         } else if (c == QLatin1Char('(')) {
             ++depth;
         } else if (c == QLatin1Char(')') && --depth == 0) {
-            return i == code.size() - 1;
+            // A comment may follow the expression.
+            const QString rest = code.mid(i + 1).trimmed();
+            return rest.isEmpty() || rest.startsWith(QLatin1String("//"))
+                || (rest.startsWith(QLatin1String("/*")) && rest.endsWith(QLatin1String("*/")));
         }
     }
     return false;
@@ -67,7 +70,11 @@ QString guardText(const QString& condition)
 {
     if (condition.trimmed().isEmpty())
         return QStringLiteral("(1)");
-    return isParenthesized(condition) ? condition : QLatin1Char('(') + condition.trimmed() + QLatin1Char(')');
+    if (isParenthesized(condition))
+        return condition;
+    // A line comment in the guard must not swallow the closing parenthesis.
+    const QString close = condition.contains(QLatin1String("//")) ? QStringLiteral("\n\t)") : QStringLiteral(")");
+    return QLatin1Char('(') + condition.trimmed() + close;
 }
 
 // Fills %1 to %99 of a template in one pass, so that a marker inside a value

@@ -37,7 +37,7 @@ bool MachineTestFile::parse(const QString& fileName, const QString& text, QStrin
 bool MachineTestFile::parseLine(const QString& line, int number, QString* error)
 {
     const auto fail = [&](const QString& what) {
-        *error = QStringLiteral("%1:%2: %3").arg(file).arg(number).arg(what);
+        *error = QStringLiteral("%1:%2: %3").arg(file, QString::number(number), what);
         return false;
     };
     QRegularExpressionMatch match = machineLine.match(line);

@@ -66,9 +66,9 @@ QString MachineTestReport::failureLine(const CaseOutcome& outcome)
 {
     const MachineTestRunner::Result& result = outcome.result;
     if (result.outcome == MachineTestRunner::Result::Broken)
-        return QStringLiteral("%1:%2: %3").arg(outcome.file).arg(outcome.line).arg(result.problem);
-    return QStringLiteral("%1: %2: at tick %3 %4").arg(result.location, result.expectation).arg(result.tick)
-        .arg(result.actual);
+        return QStringLiteral("%1:%2: %3").arg(outcome.file, QString::number(outcome.line), result.problem);
+    return QStringLiteral("%1: %2: at tick %3 %4")
+        .arg(result.location, result.expectation, QString::number(result.tick), result.actual);
 }
 
 bool MachineTestReport::writeJUnit(const QString& path, const QVector<CaseOutcome>& outcomes, QString* why)

@@ -100,7 +100,9 @@ QString MachineTestRunner::caseFunction(int index, const QString& file, const Ma
                         .arg(step.line);
             break;
         case MachineTestFile::Step::Expect:
-            text += QStringLiteral("\tif (!(%1))\n\t\treturn korvel_fail(%2);\n").arg(step.expression).arg(step.line);
+            // One pass: a "%" in the expression is C, not a marker.
+            text += QStringLiteral("\tif (!(%1))\n\t\treturn korvel_fail(%2);\n")
+                        .arg(step.expression, QString::number(step.line));
             break;
         case MachineTestFile::Step::Until:
             text += QStringLiteral("\tfor (korvel_n = 0; korvel_n < %1L && %2 != %3; ++korvel_n)\n\t\tkorvel_step();\n"
@@ -303,9 +305,16 @@ void MachineTestRunner::note(const QVector<int>& states)
             continue;
         }
         const int from = states.at(i - 1);
-        if (from == state || !valid(from))
+        if (from == state)
             continue;
         ++reached.states[state];
+        // Out of the start, once the initial condition holds.
+        if (from == all.size()) {
+            ++reached.initial;
+            continue;
+        }
+        if (!valid(from))
+            continue;
         const QVector<TransitionElement>& transitions = machine->diagram.transitions;
         for (int t = 0; t < transitions.size(); ++t)
             if (transitions.at(t).startState == all.at(from).id && transitions.at(t).endState == all.at(state).id)

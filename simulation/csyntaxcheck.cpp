@@ -27,8 +27,12 @@ bool writeText(const QString& path, const QString& text)
 ElementId originOf(const QString& text, const QVector<CodeGenerator::Origin>& origins, int line)
 {
     int offset = 0;
-    for (int n = 1; n < line && offset >= 0; ++n)
-        offset = text.indexOf(QLatin1Char('\n'), offset) + 1;
+    for (int n = 1; n < line; ++n) {
+        const int end = text.indexOf(QLatin1Char('\n'), offset);
+        if (end < 0)
+            return 0;
+        offset = end + 1;
+    }
     ElementId owner = 0;
     for (const CodeGenerator::Origin& origin : origins) {
         if (origin.first > offset)
@@ -102,10 +106,19 @@ QVector<Finding> compile(const ProjectNode* machine, const QString& program)
     const QString output = QString::fromLocal8Bit(process.readAll());
     for (auto match = errorLine.globalMatch(output); match.hasNext();) {
         const QRegularExpressionMatch error = match.next();
-        const bool inHeader = QFileInfo(error.captured(1)).fileName() == generator.getHeaderFileName();
-        const ElementId element = originOf(inHeader ? header : source,
-                                           inHeader ? generator.headerOrigins() : generator.sourceOrigins(),
-                                           error.captured(2).toInt());
+        const QString file = QFileInfo(error.captured(1)).fileName();
+        const bool inHeader = file == generator.getHeaderFileName();
+        // A line of another file (a system header) is no element's.
+        const ElementId element = !inHeader && file != generator.getSourceFileName()
+            ? 0
+            : originOf(inHeader ? header : source, inHeader ? generator.headerOrigins() : generator.sourceOrigins(),
+                       error.captured(2).toInt());
+        // A header of the firmware the check cannot see is no design error.
+        if (error.captured(3).contains(QLatin1String("No such file or directory"))) {
+            findings.append({rule, DesignLinter::Info, path,
+                             QStringLiteral("the C syntax check stopped: %1").arg(error.captured(3).trimmed())});
+            break;
+        }
         QString where;
         QString what;
         describe(machine, element, &where, &what);

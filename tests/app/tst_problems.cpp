@@ -124,8 +124,11 @@ void TestProblems::problemsFollowEditsAndGenerate()
     machine->editProperties(machine->transitionItems.first());
     window.refreshProblems();
     window.problemChecker()->finish();
-    QCOMPARE(rows(), QStringList({"Error|" + path + "T_go|transition \"T_go\" does not compile: expected expression "
-                                  "before ')' token|c-syntax"}));
+    // The compiler's own words follow; they differ from one compiler to another.
+    QCOMPARE(rows().size(), 1);
+    QVERIFY2(rows().first().startsWith("Error|" + path + "T_go|transition \"T_go\" does not compile: "),
+             qPrintable(rows().first()));
+    QVERIFY(rows().first().endsWith("|c-syntax"));
 
     answer.pressButton(QMessageBox::Discard);
     action("actionClose_Project")->trigger();
@@ -153,7 +156,7 @@ void TestProblems::testsRunFromTheWindow()
     QTreeWidgetItem* last = list->topLevelItem(list->topLevelItemCount() - 1);
     QCOMPARE(QStringList({last->text(0), last->text(1), last->text(2), last->text(3)}),
              QStringList({"Error", "Yellow leads back to red",
-                          "Example_1.kvtest:35: until state Red within 8: at tick 108 the state is Yellow", "test"}));
+                          "Example_1.kvtest:36: until state Red within 8: at tick 108 the state is Yellow", "test"}));
     QCOMPARE(window.statusBar()->currentMessage(), QString("Tests: 7 passed, 1 failed"));
     const auto frames = [machine](QRgb colour) {
         int count = 0;

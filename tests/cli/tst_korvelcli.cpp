@@ -456,7 +456,7 @@ void TestKorvelCli::lint_data()
         "[dead-end-state]\n"
         "Software Module/Valve/Go: error: transition \"Go\" does not compile: 'pressure' undeclared (first use in "
         "this function) [c-syntax]\n";
-    QTest::newRow("text") << QStringList {"lint", twoMachines} << 1 << twoMachinesText;
+    QTest::newRow("text") << QStringList {"lint", twoMachines, "--cc", "gcc"} << 1 << twoMachinesText;
     // Without a compiler the C is not checked, and that alone is no finding to fail on.
     QTest::newRow("no compiler") << QStringList {"lint", QStringLiteral(KORVEL_SOURCE_DIR "/Examples/Example_1.vorn"),
                                                  "--cc", "no-such-cc"}

@@ -682,6 +682,8 @@ void TestCodeGenerator::textStaysVerbatim_data()
     QTest::newRow("guard of two parts") << "guard" << "(go) && (stop)" << "\tif ((go) && (stop))\n";
     QTest::newRow("guard as typed") << "guard" << " ( go != ')' ) " << "\tif  ( go != ')' ) \n";
     QTest::newRow("initial guard") << "initial" << "go" << "\tif(go)\n";
+    QTest::newRow("guard with comment") << "guard" << "(go) // started" << "\tif (go) // started\n";
+    QTest::newRow("comment in bare guard") << "guard" << "go == 1 // started" << "\tif (go == 1 // started\n\t)\n";
 }
 
 void TestCodeGenerator::textStaysVerbatim()

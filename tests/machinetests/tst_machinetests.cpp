@@ -133,7 +133,7 @@ void TestMachineTests::changedGuardFailsItsCase()
                                            "--coverage", "coverage"});
     QCOMPARE(result.code, 1);
     const QString at = example("Example_1.kvtest");
-    const QString failure = at + ":35: until state Red within 8: at tick 108 the state is Yellow";
+    const QString failure = at + ":36: until state Red within 8: at tick 108 the state is Yellow";
     QVERIFY2(result.out.contains("ok      Without a request the green lasts its time\n"
                                  "FAILED  Yellow leads back to red\n    " + failure + "\n"
                                  "      tick 104: Yellow\n      tick 105: Yellow\n      tick 106: Yellow\n"
