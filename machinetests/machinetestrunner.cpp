@@ -1,6 +1,7 @@
 #include "machinetestrunner.h"
 
 #include <QDir>
+#include <QElapsedTimer>
 #include <QFile>
 #include <QRegularExpression>
 
@@ -49,6 +50,45 @@ QString harnessHead(const QString& name)
                "\tprintf(\"fail\\t%d\\n\", korvel_line);\n\tfflush(stdout);\n\treturn 1;\n}\n\n")
         .arg(name);
 }
+
+// What a case prints, read a piece at a time: its state changes, its last
+// ticks, and how it ended.
+struct CaseOutput
+{
+    QVector<int> changes;
+    QVector<QPair<long, int>> last;
+    int failedLine = 0;
+    bool passed = false;
+    QByteArray partial;
+
+    void read(const QByteArray& bytes)
+    {
+        partial += bytes;
+        int start = 0;
+        for (int end = partial.indexOf('\n'); end >= 0; end = partial.indexOf('\n', start)) {
+            line(partial.mid(start, end - start));
+            start = end + 1;
+        }
+        partial.remove(0, start);
+    }
+
+    void line(const QByteArray& text)
+    {
+        const QList<QByteArray> fields = text.split('\t');
+        if (fields.size() == 3 && fields.at(0) == "tick") {
+            const int state = fields.at(2).toInt();
+            if (changes.isEmpty() || changes.last() != state)
+                changes.append(state);
+            last.append({fields.at(1).toLong(), state});
+            if (last.size() > traceShown)
+                last.removeFirst();
+        } else if (fields.size() == 2 && fields.at(0) == "fail") {
+            failedLine = fields.at(1).toInt();
+        } else if (text == "pass") {
+            passed = true;
+        }
+    }
+};
 
 } // namespace
 
@@ -242,30 +282,32 @@ MachineTestRunner::Result MachineTestRunner::run(int index)
     GroupProcess process;
     process.setWorkingDirectory(folder->path());
     process.start(program, {QString::number(index)});
-    const bool finished = process.waitForFinished(caseLimitMs);
-    if (!finished)
-        process.endGroup();
-    const QStringList lines = QString::fromLocal8Bit(process.readAllStandardOutput()).split(QLatin1Char('\n'));
-    QVector<int> states;
-    QVector<long> ticks;
-    int failedLine = 0;
-    bool passed = false;
-    for (const QString& line : lines) {
-        const QStringList fields = line.split(QLatin1Char('\t'));
-        if (fields.size() == 3 && fields.at(0) == QLatin1String("tick")) {
-            ticks.append(fields.at(1).toLong());
-            states.append(fields.at(2).toInt());
-        } else if (fields.size() == 2 && fields.at(0) == QLatin1String("fail")) {
-            failedLine = fields.at(1).toInt();
-        } else if (line == QLatin1String("pass")) {
-            passed = true;
+    // Read as it comes: a case of millions of ticks keeps only the state
+    // changes and the last ticks, never all of its output.
+    CaseOutput output;
+    QElapsedTimer clock;
+    clock.start();
+    bool finished = true;
+    while (process.state() != QProcess::NotRunning) {
+        process.waitForReadyRead(50);
+        output.read(process.readAllStandardOutput());
+        if (process.state() != QProcess::NotRunning && clock.elapsed() > caseLimitMs) {
+            finished = false;
+            process.endGroup();
+            break;
         }
     }
-    note(states);
+    output.read(process.readAllStandardOutput());
+    output.read("\n");
+    note(output.changes);
     SimulationEngine names(machine);
-    for (int i = qMax(0, states.size() - traceShown); i < states.size(); ++i)
-        result.trace.append(QStringLiteral("tick %1: %2").arg(ticks.at(i)).arg(names.stateLabel(states.at(i))));
-    result.tick = ticks.isEmpty() ? 0 : ticks.last();
+    const QVector<QPair<long, int>>& ticks = output.last;
+    for (const QPair<long, int>& tick : ticks)
+        result.trace.append(QStringLiteral("tick %1: %2").arg(tick.first).arg(names.stateLabel(tick.second)));
+    const int failedLine = output.failedLine;
+    const bool passed = output.passed;
+    const QVector<int>& states = output.changes;
+    result.tick = ticks.isEmpty() ? 0 : ticks.last().first;
     const QString at = ticks.isEmpty() ? QStringLiteral("before its first tick")
                                        : QStringLiteral("after tick %1").arg(result.tick);
     if (!finished) {
