@@ -2,11 +2,10 @@
 
 #include <QFile>
 #include <QFileInfo>
-#include <QThread>
 
-#include <utility>
 #include <vector>
 
+#include "backgroundjob.h"
 #include "machineset.h"
 #include "machinetestsuite.h"
 #include "projectsnapshot.h"
@@ -38,69 +37,27 @@ void runTests(const QStringList& paths, MachineTestJob::Outcome* outcome)
 
 MachineTestJob::MachineTestJob(QObject* parent)
     : QObject(parent)
+    , job(new BackgroundJob(this))
 {
 }
 
-MachineTestJob::~MachineTestJob()
+void MachineTestJob::start(const ProjectCanvases& project, const QStringList& files, Done done)
 {
-    done = Done();
-    waitForAll();
-}
-
-void MachineTestJob::start(const ProjectCanvases& project, const QStringList& files, Done whenDone)
-{
-    cancel();
+    job->cancel();
     auto next = std::make_shared<Outcome>();
     next->machines = std::make_shared<MachineSet>();
     ProjectSnapshot::takeMachines(project, next->machines.get());
-    outcome = next;
-    done = std::move(whenDone);
     // The thread works on what was taken alone; the window reads it once
     // the thread has ended.
-    thread.reset(QThread::create([next, files] { runTests(files, next.get()); }));
-    // Only the current thread's end hands an outcome over.
-    QThread* started = thread.get();
-    connect(started, &QThread::finished, this, [this, started] {
-        if (thread.get() == started)
-            finish();
-    }, Qt::QueuedConnection);
-    thread->start();
+    job->start([next, files] { runTests(files, next.get()); }, [next, done] { done(*next); });
 }
 
 void MachineTestJob::finish()
 {
-    if (!thread)
-        return;
-    thread->wait();
-    thread.reset();
-    const std::shared_ptr<Outcome> ended = std::exchange(outcome, nullptr);
-    const Done handOver = std::exchange(done, Done());
-    if (handOver && ended)
-        handOver(*ended);
+    job->finish();
 }
 
 void MachineTestJob::cancel()
 {
-    done = Done();
-    if (!thread)
-        return;
-    // The thread works on data of its own: it may end in its own time,
-    // without holding the window up; it is released when it has.
-    QThread* running = thread.release();
-    retired.append(running);
-    connect(running, &QThread::finished, this, [this, running] {
-        retired.removeOne(running);
-        running->deleteLater();
-    });
-    outcome.reset();
-}
-
-void MachineTestJob::waitForAll()
-{
-    finish();
-    for (QThread* running : qAsConst(retired)) {
-        running->wait();
-        delete running;
-    }
-    retired.clear();
+    job->cancel();
 }

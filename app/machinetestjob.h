@@ -12,7 +12,7 @@
 
 class MachineSet;
 class ProjectCanvases;
-class QThread;
+class BackgroundJob;
 
 // Run > Run Tests: the project's machines are taken on the window's thread,
 // the test files are read, built and run on a thread of their own, so that
@@ -36,24 +36,15 @@ public:
     using Done = std::function<void(const Outcome&)>;
 
     explicit MachineTestJob(QObject* parent = nullptr);
-    ~MachineTestJob() override;
 
     void start(const ProjectCanvases& project, const QStringList& files, Done done);
-    bool isRunning() const { return thread != nullptr; }
     // Waits for the running job and hands its outcome over.
     void finish();
     // Drops the running one's outcome without waiting for it.
     void cancel();
 
 private:
-    // Waits for every thread, the dropped ones too.
-    void waitForAll();
-
-    std::unique_ptr<QThread> thread;
-    // Threads whose outcome was dropped, released once they end.
-    QVector<QThread*> retired;
-    std::shared_ptr<Outcome> outcome;
-    Done done;
+    BackgroundJob* job;
 };
 
 #endif // MACHINETESTJOB_H

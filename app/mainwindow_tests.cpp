@@ -7,18 +7,16 @@
 
 #include <QFileDialog>
 #include <QFileInfo>
-#include <QGraphicsRectItem>
-#include <QPainterPath>
 #include <QRegularExpression>
 #include <QSettings>
 #include <QUndoStack>
 
+#include <limits>
+
+#include "coverageframe.h"
 #include "initialtransition.h"
-#include "itemshadow.h"
-#include "machineset.h"
 #include "machinetestjob.h"
 #include "problemsdock.h"
-#include "projectnode.h"
 #include "simulationengine.h"
 #include "stateitem.h"
 #include "transitionitem.h"
@@ -26,17 +24,6 @@
 namespace {
 
 const char testFilesKey[] = "machineTests";
-const QColor reachedColour(0x2e, 0xa0, 0x55);
-const QColor missedColour(0xe5, 0x48, 0x48);
-
-// A frame that is only seen: with no shape, clicks and drags go to the
-// item beneath, which stays editable.
-class CoverageFrame : public QGraphicsRectItem
-{
-public:
-    using QGraphicsRectItem::QGraphicsRectItem;
-    QPainterPath shape() const override { return QPainterPath(); }
-};
 
 } // namespace
 
@@ -118,10 +105,8 @@ void MainWindow::showTestOutcome(const MachineTestJob::Outcome& outcome)
 void MainWindow::markCoverage(Canvas* canvas, const MachineTestReport::MachineCoverage& machine)
 {
     const auto mark = [this, canvas](const QGraphicsItem* item, bool reached) {
-        auto* frame = new CoverageFrame(ItemShadow::sceneRectOf(item).adjusted(-6, -6, 6, 6));
-        frame->setPen(QPen(reached ? reachedColour : missedColour, 6));
+        auto* frame = new CoverageFrame(item, reached);
         frame->setZValue(std::numeric_limits<qreal>::max());
-        frame->setAcceptedMouseButtons(Qt::NoButton);
         canvas->addItem(frame);
         coverageMarks.append({canvas, frame});
     };

@@ -1,10 +1,8 @@
 #include "problemcheck.h"
 
 #include <QHash>
-#include <QThread>
 
-#include <utility>
-
+#include "backgroundjob.h"
 #include "canvas.h"
 #include "csyntaxcheck.h"
 #include "document.h"
@@ -48,18 +46,13 @@ void ProblemCheck::Taken::check()
 
 ProblemCheck::ProblemCheck(QObject* parent)
     : QObject(parent)
+    , job(new BackgroundJob(this))
 {
 }
 
-ProblemCheck::~ProblemCheck()
+void ProblemCheck::start(const ProjectCanvases& project, Done done)
 {
-    done = Done();
-    waitForAll();
-}
-
-void ProblemCheck::start(const ProjectCanvases& project, Done whenDone)
-{
-    cancel();
+    job->cancel();
     auto next = std::make_shared<Taken>();
     for (Canvas* canvas : project.all()) {
         Taken::Diagram diagram;
@@ -77,59 +70,23 @@ void ProblemCheck::start(const ProjectCanvases& project, Done whenDone)
         }
         next->diagrams.push_back(std::move(diagram));
     }
-    taken = next;
-    done = std::move(whenDone);
     // The thread reads and writes only what was taken; the window reads it
     // again once the thread has ended.
-    thread.reset(QThread::create([next] { next->check(); }));
-    // Only the current thread's end hands an outcome over.
-    QThread* started = thread.get();
-    connect(started, &QThread::finished, this, [this, started] {
-        if (thread.get() == started)
-            finish();
-    }, Qt::QueuedConnection);
-    thread->start();
+    job->start([next] { next->check(); }, [next, done] {
+        QVector<Problem> problems;
+        for (const Taken::Diagram& diagram : next->diagrams)
+            for (const DesignLinter::Finding& finding : diagram.findings)
+                problems.append({finding, diagram.canvas, diagram.sources.value(finding.element), {}});
+        done(problems);
+    });
 }
 
 void ProblemCheck::finish()
 {
-    if (!thread)
-        return;
-    thread->wait();
-    thread.reset();
-    const std::shared_ptr<Taken> checked = std::exchange(taken, nullptr);
-    const Done handOver = std::exchange(done, Done());
-    if (!handOver || !checked)
-        return;
-    QVector<Problem> problems;
-    for (const Taken::Diagram& diagram : checked->diagrams)
-        for (const DesignLinter::Finding& finding : diagram.findings)
-            problems.append({finding, diagram.canvas, diagram.sources.value(finding.element), {}});
-    handOver(problems);
+    job->finish();
 }
 
 void ProblemCheck::cancel()
 {
-    done = Done();
-    if (!thread)
-        return;
-    // The thread works on data of its own: it may end in its own time,
-    // without holding the window up; it is released when it has.
-    QThread* running = thread.release();
-    retired.append(running);
-    connect(running, &QThread::finished, this, [this, running] {
-        retired.removeOne(running);
-        running->deleteLater();
-    });
-    taken.reset();
-}
-
-void ProblemCheck::waitForAll()
-{
-    finish();
-    for (QThread* running : qAsConst(retired)) {
-        running->wait();
-        delete running;
-    }
-    retired.clear();
+    job->cancel();
 }

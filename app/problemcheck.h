@@ -10,9 +10,9 @@
 
 #include "designlinter.h"
 
+class BackgroundJob;
 class Canvas;
 class ProjectCanvases;
-class QThread;
 
 // The design errors and warnings of a whole project, as Generate and
 // korvel-cli lint find them. The project is taken on the window's thread;
@@ -37,11 +37,9 @@ public:
     using Done = std::function<void(const QVector<Problem>&)>;
 
     explicit ProblemCheck(QObject* parent = nullptr);
-    ~ProblemCheck() override;
 
     // Canvas by canvas, in the project's order.
     void start(const ProjectCanvases& project, Done done);
-    bool isRunning() const { return thread != nullptr; }
     // Waits for the running check, if any, and hands its outcome over.
     void finish();
     // Drops the running check's outcome without waiting for it.
@@ -50,14 +48,7 @@ public:
 private:
     struct Taken;
 
-    // Waits for every thread, the dropped ones too.
-    void waitForAll();
-
-    std::unique_ptr<QThread> thread;
-    // Threads whose outcome was dropped, released once they end.
-    QVector<QThread*> retired;
-    std::shared_ptr<Taken> taken;
-    Done done;
+    BackgroundJob* job;
 };
 
 #endif // PROBLEMCHECK_H

@@ -177,6 +177,12 @@ int CommandLine::parseCommand(QCommandLineParser& parser, const QStringList& arg
     return -1;
 }
 
+QCommandLineOption CommandLine::compilerOption()
+{
+    return QCommandLineOption(QStringLiteral("cc"), QStringLiteral("The C compiler (default: cc on the PATH)."),
+                              QStringLiteral("COMPILER"), QStringLiteral("cc"));
+}
+
 QString CommandLine::renderProgram()
 {
     const QString folder = QCoreApplication::applicationDirPath();

@@ -7,6 +7,7 @@
 
 #include "projectfilereader.h"
 
+class QCommandLineOption;
 class QCommandLineParser;
 class XmlIO;
 
@@ -40,6 +41,9 @@ public:
     // the reason is printed, when Open would refuse the file.
     static bool readRecords(XmlIO& io, const QString& path,
                             ProjectFileReader::Fields fields = ProjectFileReader::Fields::All);
+
+    // --cc COMPILER of the commands that compile a machine's C.
+    static QCommandLineOption compilerOption();
 
     // korvel-cli-render, beside this program (in the build) or in the
     // package's libexec folder; empty when it is in neither.

@@ -342,9 +342,7 @@ int ProjectCommands::lint(const QStringList& arguments)
                                                    "(rule, severity, path, message)."),
                                     QStringLiteral("FORMAT"), QStringLiteral("text"));
     parser.addOption(format);
-    const QCommandLineOption cc(QStringLiteral("cc"),
-                                QStringLiteral("The C compiler of the c-syntax check (default: cc on the PATH)."),
-                                QStringLiteral("COMPILER"), QStringLiteral("cc"));
+    const QCommandLineOption cc = compilerOption();
     parser.addOption(cc);
 
     QString file;
@@ -420,8 +418,7 @@ int ProjectCommands::simulate(const QStringList& arguments)
                                       QStringLiteral("FILE"));
     const QCommandLineOption format(QStringLiteral("format"), QStringLiteral("text (default) or json."),
                                     QStringLiteral("FORMAT"), QStringLiteral("text"));
-    const QCommandLineOption cc(QStringLiteral("cc"), QStringLiteral("The C compiler (default: cc on the PATH)."),
-                                QStringLiteral("COMPILER"), QStringLiteral("cc"));
+    const QCommandLineOption cc = compilerOption();
     parser.addOptions({machine, ticks, set, scenario, format, cc});
 
     QString file;

@@ -48,8 +48,7 @@ int parse(const QStringList& arguments, Options* options)
                                       QStringLiteral("Writes coverage.json into DIR, and a picture of each "
                                                      "machine (MACHINE.svg) marking what was reached."),
                                       QStringLiteral("DIR"));
-    const QCommandLineOption cc(QStringLiteral("cc"), QStringLiteral("The C compiler (default: cc on the PATH)."),
-                                QStringLiteral("COMPILER"), QStringLiteral("cc"));
+    const QCommandLineOption cc = CommandLine::compilerOption();
     parser.addOptions({junit, coverage, cc});
     if (!parser.parse(arguments))
         return CommandLine::usageError(parser.errorText(), QLatin1String(command));

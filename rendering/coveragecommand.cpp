@@ -11,37 +11,32 @@
 
 #include "canvas.h"
 #include "canvasrenderer.h"
+#include "coverageframe.h"
 #include "headlessproject.h"
 #include "initialtransition.h"
-#include "itemshadow.h"
 #include "projectcanvases.h"
 #include "stateitem.h"
 #include "transitionitem.h"
 
 namespace {
 
-const QColor reached(0x2e, 0xa0, 0x55);
-const QColor missed(0xe5, 0x48, 0x48);
-const qreal frame = 6;
-
 void mark(Canvas* canvas, const QGraphicsItem* item, bool covered)
 {
-    auto* mark = new QGraphicsRectItem(ItemShadow::sceneRectOf(item).adjusted(-frame, -frame, frame, frame));
-    mark->setPen(QPen(covered ? reached : missed, frame));
-    mark->setZValue(canvas->nextZValue());
-    canvas->addItem(mark);
+    auto* frame = new CoverageFrame(item, covered);
+    frame->setZValue(canvas->nextZValue());
+    canvas->addItem(frame);
 }
 
 // What the colours mean, above the items' top left corner.
 void addLegend(Canvas* canvas)
 {
     const QPointF corner = canvas->contentRect().topLeft() - QPointF(0, 60);
-    const QList<QPair<QColor, QString>> rows {{reached, QStringLiteral("reached by the tests")},
-                                              {missed, QStringLiteral("never reached")}};
+    const QList<QPair<QColor, QString>> rows {{CoverageFrame::colour(true), QStringLiteral("reached by the tests")},
+                                              {CoverageFrame::colour(false), QStringLiteral("never reached")}};
     qreal x = corner.x();
     for (const auto& row : rows) {
         auto* swatch = new QGraphicsRectItem(x, corner.y(), 24, 24);
-        swatch->setPen(QPen(row.first, frame));
+        swatch->setPen(QPen(row.first, CoverageFrame::width));
         canvas->addItem(swatch);
         auto* text = new QGraphicsSimpleTextItem(row.second);
         text->setPos(x + 36, corner.y());
