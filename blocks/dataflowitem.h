@@ -12,6 +12,7 @@
 #include <QString>
 #include <QVector>
 
+#include "elementid.h"
 #include "foreigncontent.h"
 #include "itemtype.h"
 #include "dataflowelement.h"
@@ -79,6 +80,8 @@ public:
     void setElement(const DataflowElement& element);
     // What a newer Korvel wrote into the item, kept for the next save.
     const ForeignContent& foreignContent() const { return foreign; }
+    // Names the item's element in the documents taken of its canvas.
+    ElementId elementId() const { return identity; }
     void setHighlighted();
     void resetHighlighted();
     // Called by a line that is destroyed on its own (e.g. by the scene).
@@ -116,6 +119,7 @@ private:
     DataflowLine* startLine = nullptr;
     DataflowLine* endLine = nullptr;
     ForeignContent foreign;
+    const ElementId identity = nextElementId();
 };
 
 #endif // DATAFLOWITEM_H

@@ -13,6 +13,7 @@
 #include <QString>
 #include <QVector>
 
+#include "elementid.h"
 #include "foreigncontent.h"
 #include "itemtype.h"
 #include "linkelement.h"
@@ -73,6 +74,8 @@ public:
     void setElement(const LinkElement& element);
     // What a newer Korvel wrote into the item, kept for the next save.
     const ForeignContent& foreignContent() const { return foreign; }
+    // Names the item's element in the documents taken of its canvas.
+    ElementId elementId() const { return identity; }
     void setHighlighted();
     void resetHighlighted();
     // Called by a line that is destroyed on its own (e.g. by the scene).
@@ -114,6 +117,7 @@ private:
     LinkLine* startLine = nullptr;
     LinkLine* endLine = nullptr;
     ForeignContent foreign;
+    const ElementId identity = nextElementId();
 };
 
 #endif // LINKITEM_H

@@ -12,6 +12,7 @@
 #include <QString>
 #include <QVector>
 
+#include "elementid.h"
 #include "foreigncontent.h"
 #include "itemtype.h"
 #include "memoryelement.h"
@@ -70,6 +71,8 @@ public:
     void setElement(const MemoryElement& element);
     // What a newer Korvel wrote into the item, kept for the next save.
     const ForeignContent& foreignContent() const { return foreign; }
+    // Names the item's element in the documents taken of its canvas.
+    ElementId elementId() const { return identity; }
     // A selected memory item has no extra feedback.
     void setHighlighted() {}
     void resetHighlighted() {}
@@ -105,6 +108,7 @@ private:
     QPen pen;
     QMenu* contextMenu = nullptr;
     ForeignContent foreign;
+    const ElementId identity = nextElementId();
 };
 
 #endif // MEMORYITEM_H

@@ -10,6 +10,7 @@
 #include <QString>
 #include <QVector>
 
+#include "elementid.h"
 #include "foreigncontent.h"
 #include "itemtype.h"
 #include "processelement.h"
@@ -99,6 +100,8 @@ public:
     void setElement(const ProcessElement& element);
     // What a newer Korvel wrote into the item, kept for the next save.
     const ForeignContent& foreignContent() const { return foreign; }
+    // Names the item's element in the documents taken of its canvas.
+    ElementId elementId() const { return identity; }
     void setHighlighted();
     void resetHighlighted();
 
@@ -134,6 +137,7 @@ private:
     double x = 0.0;
     double y = 0.0;
     ForeignContent foreign;
+    const ElementId identity = nextElementId();
 };
 
 #endif // PROCESSITEM_H

@@ -25,22 +25,33 @@ Colour colourOf(const QColor& colour, const QColor& shownAs = QColor())
     return Colour::fromArgb((colour.isValid() ? colour : shownAs).rgba());
 }
 
+// Where the item lies on its canvas; items on a canvas have no parent, so
+// this is their own position, without mapping through the scene.
+QPointF placeOf(const QGraphicsItem* item)
+{
+    return item->parentItem() ? item->scenePos() : item->pos();
+}
+
 QVector<QPointF> pointsOf(const QPolygonF& polygon)
 {
     return QVector<QPointF>(polygon);
 }
 
-// Element ids for the items that other items refer to.
+// Which items of the canvases to take. Every item names its element by its
+// own id, so the ids need no table.
 struct Ids
 {
-    QHash<const void*, ElementId> of;
     // The items to take of one canvas, when not all of them: a copied
     // selection. Every item of the other canvases is taken.
     const QSet<const QGraphicsItem*>* chosen = nullptr;
     const QGraphicsScene* filtered = nullptr;
     // When asked: which item each element was taken from.
     QHash<ElementId, const QObject*>* sources = nullptr;
-    ElementId operator()(const void* item) const { return item ? of.value(item) : 0; }
+    template <typename Item>
+    ElementId operator()(const Item* item) const
+    {
+        return item ? item->elementId() : 0;
+    }
     bool skips(const QGraphicsItem* item) const
     {
         return chosen && item->scene() == filtered && !chosen->contains(item);
@@ -53,7 +64,7 @@ ProcessElement processOf(const ProcessItem* item)
     process.label = item->getLabel();
     process.number = item->getId();
     process.countNumber = item->getNos();
-    process.position = item->scenePos();
+    process.position = placeOf(item);
     process.width = item->getWidth();
     process.height = item->getHeight();
     process.shape = item->getShape();
@@ -72,7 +83,7 @@ void fillHierarchy(const Canvas* canvas, const Ids& ids, Diagram* diagram)
             continue;
         LinkElement link;
         link.id = ids(item);
-        link.position = item->scenePos();
+        link.position = placeOf(item);
         link.label = item->getLabel();
         link.description = item->getDescription();
         link.datatype = item->getDatatype();
@@ -88,7 +99,7 @@ void fillHierarchy(const Canvas* canvas, const Ids& ids, Diagram* diagram)
             continue;
         MemoryElement memory;
         memory.id = ids(item);
-        memory.position = item->scenePos();
+        memory.position = placeOf(item);
         memory.label = item->getLabel();
         memory.description = item->getDescription();
         memory.datatype = item->getDatatype();
@@ -102,7 +113,7 @@ void fillHierarchy(const Canvas* canvas, const Ids& ids, Diagram* diagram)
             continue;
         DataflowElement dataflow;
         dataflow.id = ids(item);
-        dataflow.position = item->scenePos();
+        dataflow.position = placeOf(item);
         dataflow.lineType = item->getLineType();
         dataflow.label = item->getLabel();
         dataflow.description = item->getDescription();
@@ -129,7 +140,7 @@ void fillStateMachine(const Canvas* canvas, const Ids& ids, Diagram* diagram)
         state.initial = item->initialStatus();
         state.initialCondition = item->getInitCondition();
         state.initialDescription = item->getInitDescription();
-        state.position = item->scenePos();
+        state.position = placeOf(item);
         state.width = item->getWidth();
         state.height = item->getHeight();
         state.colour = colourOf(item->getBackgroundColour(), StateItem::defaultBackgroundColour());
@@ -137,7 +148,9 @@ void fillStateMachine(const Canvas* canvas, const Ids& ids, Diagram* diagram)
         state.foreign = item->foreignContent();
         state.action = item->getAction();
         state.description = item->getDescription();
-        for (const TransitionItem* transition : item->getTransitions())
+        const QList<TransitionItem*>& transitions = item->getTransitions();
+        state.transitions.reserve(transitions.size());
+        for (const TransitionItem* transition : transitions)
             if (!ids.skips(transition))
                 state.transitions.append(ids(transition));
         diagram->states.append(state);
@@ -152,7 +165,7 @@ void fillStateMachine(const Canvas* canvas, const Ids& ids, Diagram* diagram)
         transition.action = item->getAction();
         transition.description = item->getDescription();
         transition.colour = colourOf(item->getBackgroundColour(), TransitionItem::defaultBackgroundColour());
-        transition.position = item->scenePos();
+        transition.position = placeOf(item);
         transition.midPosition = item->getMidPos();
         transition.width = item->getTransitionItemWidth();
         transition.height = item->getTransitionItemHeight();
@@ -167,7 +180,7 @@ void fillStateMachine(const Canvas* canvas, const Ids& ids, Diagram* diagram)
             continue;
         TextElement text;
         text.id = ids(item);
-        text.position = item->scenePos();
+        text.position = placeOf(item);
         text.width = item->getWidth();
         text.height = item->getHeight();
         text.type = item->getItemType();
@@ -181,29 +194,24 @@ void fillStateMachine(const Canvas* canvas, const Ids& ids, Diagram* diagram)
 }
 
 template <typename Items>
-void number(const Items& items, Document* document, Ids* ids)
+void noteSources(const Items& items, const Ids& ids)
 {
-    for (const auto* item : items) {
-        if (ids->skips(item))
-            continue;
-        const ElementId id = document->newId();
-        ids->of.insert(item, id);
-        if (ids->sources)
-            ids->sources->insert(id, item);
-    }
+    for (const auto* item : items)
+        if (!ids.skips(item))
+            ids.sources->insert(item->elementId(), item);
 }
 
-void numberItems(const Canvas* canvas, Document* document, Ids* ids)
+// Tells ids.sources, when asked, which item each element of canvas comes from.
+void numberItems(const Canvas* canvas, const Ids& ids)
 {
-    ids->of.reserve(ids->of.size() + canvas->linkItems.size() + canvas->memoryItems.size()
-                    + canvas->dataflowItems.size() + canvas->stateItems.size() + canvas->transitionItems.size()
-                    + canvas->textItems.size());
-    number(canvas->linkItems, document, ids);
-    number(canvas->memoryItems, document, ids);
-    number(canvas->dataflowItems, document, ids);
-    number(canvas->stateItems, document, ids);
-    number(canvas->transitionItems, document, ids);
-    number(canvas->textItems, document, ids);
+    if (!ids.sources)
+        return;
+    noteSources(canvas->linkItems, ids);
+    noteSources(canvas->memoryItems, ids);
+    noteSources(canvas->dataflowItems, ids);
+    noteSources(canvas->stateItems, ids);
+    noteSources(canvas->transitionItems, ids);
+    noteSources(canvas->textItems, ids);
 }
 
 } // namespace
@@ -214,15 +222,14 @@ const ProjectNode* ProjectSnapshot::takeMachine(const ProcessItem* process, cons
     const auto* module = qobject_cast<const Canvas*>(process->scene());
     Ids ids;
     ids.sources = sources;
-    ProjectNode* node = document->root().appendChild(document->newId());
+    ProjectNode* node = document->root().appendChild(process->elementId());
     node->process = processOf(process);
-    ids.of.insert(process, node->id());
     if (module) {
         document->root().process.label = module->getLabel();
-        numberItems(module, document, &ids);
+        numberItems(module, ids);
         fillHierarchy(module, ids, &document->root().diagram);
     }
-    numberItems(machine, document, &ids);
+    numberItems(machine, ids);
     fillHierarchy(machine, ids, &node->diagram);
     fillStateMachine(machine, ids, &node->diagram);
     return node;
@@ -234,7 +241,7 @@ void ProjectSnapshot::takeDiagram(const Canvas* canvas, Document* document,
     Ids ids;
     ids.sources = sources;
     document->root().process.label = canvas->getLabel();
-    numberItems(canvas, document, &ids);
+    numberItems(canvas, ids);
     fillHierarchy(canvas, ids, &document->root().diagram);
 }
 
@@ -249,22 +256,19 @@ namespace {
 // Fills top from its canvas and the sections below it, each parent before
 // its children.
 void fillSections(ProjectNode* top, const Canvas* topCanvas, const QVector<ProjectSnapshot::Section>& sections,
-                  Ids* ids, Document* document)
+                  const Ids& ids)
 {
     QHash<const Canvas*, ProjectNode*> nodeOf {{topCanvas, top}};
-    numberItems(topCanvas, document, ids);
     for (const ProjectSnapshot::Section& section : sections) {
         ProjectNode* parent = nodeOf.value(section.parent);
-        ProjectNode* node = parent->appendChild(document->newId());
+        ProjectNode* node = parent->appendChild(section.process->elementId());
         node->process = processOf(section.process);
         nodeOf.insert(section.canvas, node);
-        ids->of.insert(section.process, node->id());
-        numberItems(section.canvas, document, ids);
     }
     for (auto it = nodeOf.cbegin(); it != nodeOf.cend(); ++it) {
-        fillHierarchy(it.key(), *ids, &it.value()->diagram);
+        fillHierarchy(it.key(), ids, &it.value()->diagram);
         if (it.value()->level() == 5)
-            fillStateMachine(it.key(), *ids, &it.value()->diagram);
+            fillStateMachine(it.key(), ids, &it.value()->diagram);
     }
 }
 
@@ -286,9 +290,8 @@ void collectSections(const Canvas* canvas, const QHash<ProcessItem*, Canvas*>& o
 
 void ProjectSnapshot::take(const Canvas* root, const QVector<Section>& sections, Document* document)
 {
-    Ids ids;
     document->root().process.label = root->getLabel();
-    fillSections(&document->root(), root, sections, &ids, document);
+    fillSections(&document->root(), root, sections, Ids());
 }
 
 const ProjectNode* ProjectSnapshot::takeItems(const ProjectCanvases& project, const Canvas* canvas,
@@ -308,7 +311,7 @@ const ProjectNode* ProjectSnapshot::takeItems(const ProjectCanvases& project, co
     ids.filtered = canvas;
     QVector<Section> sections;
     collectSections(canvas, project.ownership(canvas), ids, &sections);
-    fillSections(node, canvas, sections, &ids, document);
+    fillSections(node, canvas, sections, ids);
     // The copied processes are numbered among themselves.
     int number = 0;
     for (const auto& child : node->children())

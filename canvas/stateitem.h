@@ -12,6 +12,7 @@
 #include <QString>
 #include <QTextOption>
 
+#include "elementid.h"
 #include "foreigncontent.h"
 #include "stateelement.h"
 #include "itemtype.h"
@@ -108,6 +109,8 @@ public:
     // What a newer Korvel wrote into the item, kept for the next save.
 
     const ForeignContent& foreignContent() const { return foreign; }
+    // Names the item's element in the documents taken of its canvas.
+    ElementId elementId() const { return identity; }
     void setAutoDimensions();
     void updatePolygon();
     void setHighlighted();
@@ -145,6 +148,7 @@ private:
     QTextOption textOption;
     bool initial = false;
     ForeignContent foreign;
+    const ElementId identity = nextElementId();
 };
 
 #endif // STATEITEM_H

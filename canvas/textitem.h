@@ -10,6 +10,7 @@
 #include <QString>
 #include <QTextOption>
 
+#include "elementid.h"
 #include "foreigncontent.h"
 #include "textelement.h"
 #include "itemtype.h"
@@ -40,6 +41,8 @@ public:
     void setElement(const TextElement& element);
     // What a newer Korvel wrote into the item, kept for the next save.
     const ForeignContent& foreignContent() const { return foreign; }
+    // Names the item's element in the documents taken of its canvas.
+    ElementId elementId() const { return identity; }
 
     int getWidth() const { return width; }
     int getHeight() const { return height; }
@@ -102,6 +105,7 @@ private:
     QPolygonF polygon;
     QTextOption textOption;
     ForeignContent foreign;
+    const ElementId identity = nextElementId();
 };
 
 #endif // TEXTITEM_H

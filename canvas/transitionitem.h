@@ -11,6 +11,7 @@
 #include <QString>
 #include <QTextOption>
 
+#include "elementid.h"
 #include "foreigncontent.h"
 #include "transitionelement.h"
 #include "itemtype.h"
@@ -103,6 +104,8 @@ public:
     void setElement(const TransitionElement& element);
     // What a newer Korvel wrote into the item, kept for the next save.
     const ForeignContent& foreignContent() const { return foreign; }
+    // Names the item's element in the documents taken of its canvas.
+    ElementId elementId() const { return identity; }
     void updatePolygon();
     void setAutoDimensions();
     void setHighlighted();
@@ -142,6 +145,7 @@ private:
     // Whether the two states overlap, as of the last move of an end.
     bool overlapped = false;
     ForeignContent foreign;
+    const ElementId identity = nextElementId();
 };
 
 #endif // TRANSITIONITEM_H

@@ -20,10 +20,9 @@ public:
     ProjectNode& root() { return *rootNode; }
     const ProjectNode& root() const { return *rootNode; }
     // A fresh id for a node or an element of this document.
-    ElementId newId() { return ++lastId; }
+    static ElementId newId() { return nextElementId(); }
 
 private:
-    ElementId lastId = 0;
     std::unique_ptr<ProjectNode> rootNode;
 };
 
