@@ -369,6 +369,12 @@ void SimulationDock::clearMarks()
 {
     // A canvas already gone has deleted the marks with its other items.
     if (canvas) {
+        // Repainted where the marks lie on the canvas now: a removed item
+        // repaints where the view last drew it, which a scroll since has moved.
+        if (stateMark)
+            canvas->update(stateMark->sceneBoundingRect());
+        for (const QGraphicsRectItem* mark : qAsConst(transitionMarks))
+            canvas->update(mark->sceneBoundingRect());
         delete stateMark;
         qDeleteAll(transitionMarks);
     }

@@ -9,6 +9,9 @@
 #include <QtTest>
 
 #include <QAction>
+#include <QGraphicsView>
+#include <QScreen>
+#include <QScrollBar>
 #include <QGraphicsSceneContextMenuEvent>
 #include <QLabel>
 #include <QListWidget>
@@ -166,6 +169,23 @@ struct Result
 
 // Compiling on a loaded machine can take long; nothing here depends on it.
 const int compileWait = 60000;
+
+// The pixels the window shows now, in the view's viewport.
+QImage shownPixels(QGraphicsView* view)
+{
+    QCoreApplication::sendPostedEvents();
+    QCoreApplication::processEvents();
+    const QPoint at = view->viewport()->mapTo(view->window(), QPoint());
+    return view->screen()->grabWindow(view->window()->winId(), at.x(), at.y(), view->viewport()->width(),
+                                      view->viewport()->height()).toImage();
+}
+
+bool shownMatchesRepaint(QGraphicsView* view)
+{
+    const QImage shown = shownPixels(view);
+    view->viewport()->repaint();
+    return !shown.isNull() && shown == shownPixels(view);
+}
 
 struct Session
 {
@@ -450,7 +470,23 @@ void TestSimulation::dockStepsAndMarksTheWalk()
     QVERIFY(s.dock->markedTransitions().isEmpty());
 
     QVERIFY(!s.window.isProjectModified());
-    s.dock->resetButton()->click();
+    // What the window shows must be what a full repaint draws: a scroll
+    // before a Step or a Reset leaves no piece of a mark behind.
+    s.window.resize(2400, 1400);
+    s.window.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&s.window));
+    QGraphicsView* view = s.window.graphicsView();
+    for (int press = 0; press < 2; ++press) {
+        shownPixels(view);
+        view->horizontalScrollBar()->setValue(view->horizontalScrollBar()->value() + 37);
+        view->verticalScrollBar()->setValue(view->verticalScrollBar()->value() + 23);
+        shownPixels(view);
+        if (press == 0)
+            QVERIFY(s.step());
+        else
+            s.dock->resetButton()->click();
+        QVERIFY(shownMatchesRepaint(view));
+    }
     QVERIFY(!s.window.isSimulationRunning());
     QVERIFY(!s.dock->markedState());
     QCOMPARE(s.dock->traceList()->count(), 0);
