@@ -11,6 +11,7 @@
 #include <QUrl>
 
 #include "dataflowitem.h"
+#include "lineeditor.h"
 #include "linkitem.h"
 #include "memoryitem.h"
 #include "problemsdock.h"
@@ -101,8 +102,9 @@ void MainWindow::refreshProblems()
 void MainWindow::showProblem(const ProblemCheck::Problem& problem)
 {
     if (!problem.element && !problem.file.isEmpty()) {
-        // The desktop's editor for the file; the row names the line.
-        QDesktopServices::openUrl(QUrl::fromLocalFile(problem.file));
+        // The desktop's editor, at the line where it can be told one.
+        if (!LineEditor::open(problem.file, problem.line))
+            QDesktopServices::openUrl(QUrl::fromLocalFile(problem.file));
         return;
     }
     Canvas* canvas = problem.canvas.data();

@@ -82,9 +82,11 @@ void MainWindow::showTestOutcome(const MachineTestJob::Outcome& outcome)
         if (canvas && test.result.expectation.contains(QLatin1String("state ")))
             for (StateItem* item : canvas->stateItems)
                 expected = item->getLabel() == state ? item : expected;
+        // The location ends in the line of the step that failed.
+        const int line = test.result.location.section(QLatin1Char(':'), -1).toInt();
         failures.append({{QStringLiteral("test"), DesignLinter::Error, test.name,
                           MachineTestReport::failureLine(test)},
-                         canvas, expected, testFiles.value(test.file)});
+                         canvas, expected, testFiles.value(test.file), line > 0 ? line : test.line});
     }
     problemsDock->setTestFailures(failures);
     problemsDock->show();
@@ -122,8 +124,13 @@ void MainWindow::markCoverage(Canvas* canvas, const MachineTestReport::MachineCo
 void MainWindow::clearCoverageMarks()
 {
     // A canvas already gone has deleted its marks with its other items.
-    for (const auto& mark : qAsConst(coverageMarks))
-        if (mark.first)
-            delete mark.second;
+    // Each is repainted where it lies now, not where a scroll since has moved
+    // its last painting.
+    for (const auto& mark : qAsConst(coverageMarks)) {
+        if (!mark.first)
+            continue;
+        mark.first->update(mark.second->sceneBoundingRect());
+        delete mark.second;
+    }
     coverageMarks.clear();
 }

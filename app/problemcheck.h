@@ -31,8 +31,10 @@ public:
         // check was taken (compared, never followed: it may be gone since).
         QPointer<Canvas> canvas;
         const QObject* element = nullptr;
-        // A failed test with no state to show opens its file instead.
+        // A failed test with no state to show opens its file at the line
+        // that failed instead.
         QString file;
+        int line = 0;
     };
     using Done = std::function<void(const QVector<Problem>&)>;
 

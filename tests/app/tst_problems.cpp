@@ -10,17 +10,20 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QStatusBar>
+#include <QTemporaryDir>
 #include <QTreeWidget>
 
 #include "autosave.h"
 #include "canvas.h"
 #include "codegenproperties.h"
+#include "lineeditor.h"
 #include "mainwindow.h"
 #include "modalanswerer.h"
 #include "problemsdock.h"
 #include "projectfixture.h"
 #include "stateitem.h"
 #include "testenvironment.h"
+#include "testfiles.h"
 #include "transitionitem.h"
 
 class TestProblems : public QObject
@@ -31,6 +34,8 @@ private slots:
     void initTestCase();
     void problemsFollowEditsAndGenerate();
     void testsRunFromTheWindow();
+    void editorsOpenTheLine_data();
+    void editorsOpenTheLine();
 };
 
 void TestProblems::initTestCase()
@@ -135,6 +140,17 @@ void TestProblems::problemsFollowEditsAndGenerate()
     QCOMPARE(summary->text(), QString("No project is open."));
 }
 
+namespace {
+
+// A shell script standing in for a program of the desktop.
+bool writeScript(const QString& path, const QByteArray& body)
+{
+    return writeFile(path, "#!/bin/sh\n" + body + "\n")
+        && QFile::setPermissions(path, QFileDevice::ReadOwner | QFileDevice::WriteOwner | QFileDevice::ExeOwner);
+}
+
+} // namespace
+
 // Run > Run Tests in the background: a failure in Problems shows the state it
 // expected; the canvas frames what the tests reached until the next edit.
 void TestProblems::testsRunFromTheWindow()
@@ -149,15 +165,36 @@ void TestProblems::testsRunFromTheWindow()
         dialog->findChild<QLineEdit*>("LE_TransitionCondition")->setText("(ticks >= YELLOW_TICKS + 1)");
     });
     machine->editProperties(machine->transitionItems.at(2));
-    window.runMachineTests({QStringLiteral(KORVEL_SOURCE_DIR "/Examples/Example_1.kvtest")});
+    // A failed expectation of a value opens its line in the desktop's editor.
+    QTemporaryDir desktop;
+    const QString lamps = desktop.filePath("lamps.kvtest");
+    const QByteArray path = qgetenv("PATH");
+    QVERIFY(writeFile(lamps, "machine Light_Sequencer\ntest red lamp off\ntick\n\nexpect lamp_red == 0\n")
+            && writeScript(desktop.filePath("xdg-mime"), "echo org.gnome.gedit.desktop")
+            && writeScript(desktop.filePath("gedit"), "cd \"$(dirname \"$0\")\" && printf '%s\\n' \"$@\" > opened.tmp "
+                                                      "&& mv opened.tmp opened"));
+    qputenv("PATH", desktop.path().toLocal8Bit() + ':' + path);
+    window.runMachineTests({QStringLiteral(KORVEL_SOURCE_DIR "/Examples/Example_1.kvtest"), lamps});
     window.machineTestJob()->finish();
 
     auto* list = window.problemsView()->findChild<QTreeWidget*>("TW_Problems");
-    QTreeWidgetItem* last = list->topLevelItem(list->topLevelItemCount() - 1);
-    QCOMPARE(QStringList({last->text(0), last->text(1), last->text(2), last->text(3)}),
-             QStringList({"Error", "Yellow leads back to red",
-                          "Example_1.kvtest:36: until state Red within 8: at tick 108 the state is Yellow", "test"}));
-    QCOMPARE(window.statusBar()->currentMessage(), QString("Tests: 7 passed, 1 failed"));
+    const auto rowText = [list](int row) {
+        QTreeWidgetItem* item = list->topLevelItem(row);
+        return QStringList({item->text(0), item->text(1), item->text(2), item->text(3)});
+    };
+    QCOMPARE(list->topLevelItemCount(), 2);
+    QCOMPARE(rowText(0), QStringList({"Error", "Yellow leads back to red",
+                                      "Example_1.kvtest:36: until state Red within 8: at tick 108 the state is Yellow",
+                                      "test"}));
+    QCOMPARE(rowText(1), QStringList({"Error", "red lamp off",
+                                      "lamps.kvtest:5: expect lamp_red == 0: at tick 1 it is false", "test"}));
+    QCOMPARE(window.statusBar()->currentMessage(), QString("Tests: 7 passed, 2 failed"));
+    list->setCurrentItem(list->topLevelItem(1));
+    QTest::keyClick(list, Qt::Key_Return);
+    QTRY_VERIFY_WITH_TIMEOUT(QFile::exists(desktop.filePath("opened")), 20000);
+    QCOMPARE(readAll(desktop.filePath("opened")), QByteArray("+5\n" + lamps.toLocal8Bit() + "\n"));
+    qputenv("PATH", path);
+    QTreeWidgetItem* last = list->topLevelItem(0);
     const auto frames = [machine](QRgb colour) {
         int count = 0;
         for (QGraphicsItem* item : machine->items())
@@ -176,6 +213,25 @@ void TestProblems::testsRunFromTheWindow()
 
     window.findChild<QAction*>("actionUndo")->trigger();
     QCOMPARE(frames(0xffe54848) + frames(0xff2ea055), 0);
+}
+
+void TestProblems::editorsOpenTheLine_data()
+{
+    QTest::addColumn<QString>("entry");
+    QTest::addColumn<QStringList>("command");
+    QTest::newRow("gedit") << "org.gnome.gedit.desktop" << QStringList{"gedit", "+12", "/t/a b.kvtest"};
+    QTest::newRow("pluma") << "pluma.desktop" << QStringList{"pluma", "+12", "/t/a b.kvtest"};
+    QTest::newRow("kate") << "org.kde.kate.desktop" << QStringList{"kate", "--line", "12", "/t/a b.kvtest"};
+    QTest::newRow("vs code") << "code.desktop" << QStringList{"code", "--goto", "/t/a b.kvtest:12"};
+    QTest::newRow("unknown") << "org.example.Notes.desktop" << QStringList();
+    QTest::newRow("none") << "" << QStringList();
+}
+
+void TestProblems::editorsOpenTheLine()
+{
+    QFETCH(QString, entry);
+    QFETCH(QStringList, command);
+    QCOMPARE(LineEditor::commandFor(entry, "/t/a b.kvtest", 12), command);
 }
 
 QTEST_MAIN(TestProblems)

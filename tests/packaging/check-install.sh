@@ -32,8 +32,8 @@ for program in bin/korvel bin/korvel-cli libexec/korvel/korvel-cli-render; do
     [ -x "$prefix/$program" ] || fail "$program is missing or not executable"
 done
 
-# Every example, byte for byte.
-for example in "$source"/Examples/*.vorn; do
+# Every example and its tests, byte for byte.
+for example in "$source"/Examples/*.vorn "$source"/Examples/*.kvtest; do
     installed="$share/korvel/examples/$(basename "$example")"
     cmp -s "$example" "$installed" || fail "${installed#"$prefix"/} differs from or lacks $(basename "$example")"
 done
