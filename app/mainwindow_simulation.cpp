@@ -2,6 +2,8 @@
 
 #include "mainwindow.h"
 
+#include "machineset.h"
+#include "projectsnapshot.h"
 #include "simulationdock.h"
 
 void MainWindow::on_actionSimulate_triggered()
@@ -27,6 +29,8 @@ void MainWindow::startSimulation()
         addDockWidget(Qt::RightDockWidgetArea, simulationDock);
         connect(simulationDock, &SimulationDock::simulatingChanged, this, &MainWindow::setSimulationLock);
         connect(simulationDock, &SimulationDock::problemsFound, this, &MainWindow::showSimulationProblems);
+        simulationDock->setCompanionSource(
+            [this](MachineSet* machines) { ProjectSnapshot::takeMachines(projectCanvases, machines); });
     }
     if (simulationDock->machineCanvas() != shown.canvas || !simulationDock->isSimulating())
         simulationDock->setMachine(shown.canvas, shown.process);

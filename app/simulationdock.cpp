@@ -19,6 +19,7 @@
 #include "document.h"
 #include "initialtransition.h"
 #include "itemshadow.h"
+#include "machineset.h"
 #include "processitem.h"
 #include "projectsnapshot.h"
 #include "stateitem.h"
@@ -167,6 +168,10 @@ void SimulationDock::start()
     clearMarks();
     auto snapshot = std::make_unique<Document>();
     const ProjectNode* machine = ProjectSnapshot::takeMachine(process, canvas, snapshot.get());
+    auto companions = std::make_unique<MachineSet>();
+    if (companionSource)
+        companionSource(companions.get());
+    session.setCompanions(std::move(companions));
     if (!session.start(std::move(snapshot), machine, canvas)) {
         sessionFailed();
         return;
@@ -241,6 +246,12 @@ void SimulationDock::beatElapsed()
 void SimulationDock::sessionStarted()
 {
     progress->hide();
+    // Said with the first tick.
+    QStringList outside;
+    for (const QString& function : session.standInFunctions())
+        outside << tr("%1() is defined outside the project: the simulation calls a stand-in that returns 0.")
+                       .arg(function);
+    refusal = outside.join(QLatin1Char('\n'));
     updateControls();
 }
 

@@ -7,9 +7,12 @@
 #include <QTimer>
 #include <QVector>
 
+#include <functional>
+
 #include "canvas.h"
 #include "simulationsession.h"
 
+class MachineSet;
 class QGraphicsRectItem;
 class QGraphicsItem;
 class QLabel;
@@ -43,6 +46,9 @@ public:
 
     // Ends a simulation under way and shows the given machine.
     void setMachine(Canvas* machine, ProcessItem* process);
+    // Takes the project's machines, which are linked in with the one
+    // simulated, as the firmware links them.
+    void setCompanionSource(std::function<void(MachineSet*)> source) { companionSource = std::move(source); }
     Canvas* machineCanvas() const { return canvas; }
     void setCompiler(const QString& program) { session.setCompiler(program); }
     bool isSimulating() const { return session.isActive(); }
@@ -111,6 +117,7 @@ private:
     bool simulating = false;
     bool filling = false;
     QString refusal;
+    std::function<void(MachineSet*)> companionSource;
     // The steps of a test that replays the simulation so far.
     QStringList recording;
     QGraphicsRectItem* stateMark = nullptr;

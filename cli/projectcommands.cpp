@@ -474,7 +474,12 @@ int ProjectCommands::simulate(const QStringList& arguments)
     engine.setTicks(tickCount);
     engine.setAssignments(assignments);
     engine.setCompiler(parser.value(cc));
+    engine.setCompanions(machines);
     const SimulationEngine::Outcome outcome = engine.run();
+    for (const QString& function : engine.standInFunctions())
+        printError(QStringLiteral("%1: %2() is defined outside the project: the simulation calls a stand-in "
+                                  "that returns 0")
+                       .arg(SimulationEngine::baseName(machines.at(found)), function));
     if (outcome == SimulationEngine::BadAssignment)
         return usageError(engine.messages().value(0), command);
     if (outcome == SimulationEngine::DesignErrors) {

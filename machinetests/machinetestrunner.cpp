@@ -3,9 +3,7 @@
 #include <QDir>
 #include <QElapsedTimer>
 #include <QFile>
-#include <QRegularExpression>
 
-#include "codegenerator.h"
 #include "groupprocess.h"
 #include "projectnode.h"
 #include "simulationengine.h"
@@ -14,7 +12,6 @@ namespace {
 
 const char sourceName[] = "tests.c";
 const char programName[] = "tests";
-const char standInsName[] = "standins.c";
 const int compileLimitMs = 120000;
 const int caseLimitMs = 10000;
 const int traceShown = 5;
@@ -179,9 +176,11 @@ MachineTestRunner::Preparation MachineTestRunner::prepare(
     text += QStringLiteral("int main(int argc, char** argv)\n{\n\tswitch (argc > 1 ? atoi(argv[1]) : -1) {\n")
         + dispatch + QStringLiteral("\tdefault:\n\t\treturn 99;\n\t}\n}\n");
 
-    // The machine's files exactly as Generate writes them.
+    // The machine's files exactly as Generate writes them, and the other
+    // machines' files beside them.
     SimulationEngine engine(machine);
     engine.setCompiler(compiler);
+    engine.setCompanions(companions);
     if (engine.prepare(folder->path(), SimulationEngine::Batch) != SimulationEngine::Prepared) {
         *why = engine.messages().join(QLatin1Char('\n'));
         return CannotBuild;
@@ -192,16 +191,12 @@ MachineTestRunner::Preparation MachineTestRunner::prepare(
         return CannotBuild;
     }
     source.close();
-    QStringList sources = QStringList {QLatin1String(sourceName)} + writeCompanions();
     QString output;
-    bool built = build(engine.compilerPath(), sources, &output);
-    // Functions the firmware has from elsewhere (board support) get
-    // stand-ins that return 0, so that the machine can be tested at all.
-    const QStringList missing = undefinedFunctions(output);
-    if (!built && !missing.isEmpty() && writeStandIns(missing)) {
-        sources << QLatin1String(standInsName);
-        built = build(engine.compilerPath(), sources, &output);
-        standIns = missing;
+    bool built = build(engine.compilerPath(), QStringList {QLatin1String(sourceName)} + engine.linkedSources(), &output);
+    if (!built && engine.addStandIns(folder->path(), output.toLocal8Bit())) {
+        built = build(engine.compilerPath(), QStringList {QLatin1String(sourceName)} + engine.linkedSources(),
+                      &output);
+        standIns = engine.standInFunctions();
     }
     if (!built) {
         const QStringList lines = output.split(QLatin1Char('\n'), Qt::SkipEmptyParts);
@@ -228,46 +223,6 @@ bool MachineTestRunner::build(const QString& compilerPath, const QStringList& so
         process.endGroup();
     *output = QString::fromLocal8Bit(process.readAll());
     return finished && process.exitStatus() == QProcess::NormalExit && process.exitCode() == 0;
-}
-
-QStringList MachineTestRunner::undefinedFunctions(const QString& output)
-{
-    static const QRegularExpression undefined(QStringLiteral("undefined reference to `([A-Za-z_][A-Za-z_0-9]*)'"));
-    QStringList names;
-    for (auto match = undefined.globalMatch(output); match.hasNext();) {
-        const QString name = match.next().captured(1);
-        if (!names.contains(name))
-            names << name;
-    }
-    return names;
-}
-
-bool MachineTestRunner::writeStandIns(const QStringList& names) const
-{
-    // No prototype: whatever the firmware declares, the call links.
-    QString text = QStringLiteral("/* Stand-ins written by Korvel for functions defined outside the project. */\n");
-    for (const QString& name : names)
-        text += QStringLiteral("long %1() { return 0; }\n").arg(name);
-    QFile file(QDir(folder->path()).filePath(QLatin1String(standInsName)));
-    return file.open(QIODevice::WriteOnly) && file.write(text.toUtf8()) >= 0 && file.flush();
-}
-
-QStringList MachineTestRunner::writeCompanions() const
-{
-    QStringList sources;
-    const QString others = QStringLiteral("others");
-    for (const ProjectNode* other : companions) {
-        if (other == machine)
-            continue;
-        // One that Generate would not write is left out, as from the firmware.
-        CodeGenerator generator;
-        generator.setOutputFolder(QDir(folder->path()).filePath(others));
-        generator.setMachine(other);
-        generator.setNumberOfInputOutputVariables();
-        if (QDir(folder->path()).mkpath(others) && generator.writeStateMachineFiles())
-            sources << others + QLatin1Char('/') + generator.getSourceFileName();
-    }
-    return sources;
 }
 
 MachineTestRunner::Result MachineTestRunner::run(int index)

@@ -68,11 +68,7 @@ public:
 
 private:
     QString caseFunction(int index, const QString& file, const MachineTestFile::Case& test, QString* why) const;
-    // Writes the companions' files; the sources to compile with the tests.
-    QStringList writeCompanions() const;
     bool build(const QString& compilerPath, const QStringList& sources, QString* output) const;
-    static QStringList undefinedFunctions(const QString& output);
-    bool writeStandIns(const QStringList& names) const;
     void note(const QVector<int>& states);
 
     const ProjectNode* machine;

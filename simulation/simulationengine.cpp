@@ -281,9 +281,15 @@ QString SimulationEngine::compilerPath() const
     return QStandardPaths::findExecutable(name);
 }
 
-QStringList SimulationEngine::compileArguments()
+QStringList SimulationEngine::compileArguments() const
 {
-    return {QStringLiteral("-o"), QLatin1String(programName), QLatin1String(harnessName), QStringLiteral("-lm")};
+    return QStringList {QStringLiteral("-o"), QLatin1String(programName), QLatin1String(harnessName)}
+        + linked.sources() + QStringList {QStringLiteral("-lm")};
+}
+
+bool SimulationEngine::addStandIns(const QString& folder, const QByteArray& output)
+{
+    return linked.addStandIns(folder, QString::fromLocal8Bit(output));
 }
 
 QString SimulationEngine::programFileName()
@@ -328,7 +334,14 @@ bool SimulationEngine::compile(const QString& folder, const QString& program)
     process.setWorkingDirectory(folder);
     process.setProcessChannelMode(QProcess::MergedChannels);
     process.start(program, compileArguments());
-    const bool finished = process.waitForFinished(compileTimeLimit);
+    bool finished = process.waitForFinished(compileTimeLimit);
+    QByteArray output = process.readAll();
+    if (finished && process.exitStatus() == QProcess::NormalExit && process.exitCode() != 0
+        && addStandIns(folder, output)) {
+        process.start(program, compileArguments());
+        finished = process.waitForFinished(compileTimeLimit);
+        output = process.readAll();
+    }
     if (!finished && process.error() == QProcess::FailedToStart) {
         problems.append(QStringLiteral("the C compiler %1 could not be started: %2")
                             .arg(program, process.errorString()));
@@ -342,7 +355,7 @@ bool SimulationEngine::compile(const QString& folder, const QString& program)
     }
     if (process.exitStatus() == QProcess::NormalExit && process.exitCode() == 0)
         return true;
-    noteCompileFailure(program, process.readAll(), process.exitCode());
+    noteCompileFailure(program, output, process.exitCode());
     return false;
 }
 
@@ -459,6 +472,7 @@ SimulationEngine::Outcome SimulationEngine::prepare(const QString& folder, Mode 
         problems.append(noCompilerMessage());
         return NoCompiler;
     }
+    linked.writeCompanions(folder);
     QFile harness(dir.filePath(QLatin1String(harnessName)));
     if (!harness.open(QIODevice::WriteOnly | QIODevice::Text)
         || harness.write(harnessText(name, mode).toUtf8()) < 0 || !harness.flush()) {

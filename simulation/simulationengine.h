@@ -5,6 +5,7 @@
 #include <QStringList>
 #include <QVector>
 
+#include "linkedsources.h"
 #include "simulationscenario.h"
 
 class ProjectNode;
@@ -61,6 +62,10 @@ public:
     // A program name looked up on the PATH, or a path; "cc" when empty.
     void setCompiler(const QString& program) { compiler = program; }
     void setTimeLimit(int milliseconds) { timeLimit = milliseconds; }
+    // The project's machines: the others are linked in, as the firmware links
+    // them, so that the machine may call their functions. Their documents
+    // must outlive the engine.
+    void setCompanions(const QVector<const ProjectNode*>& machines) { linked.setCompanions(machine, machines); }
 
     // The C names of the machine's memory items, in the order of the values.
     QStringList memoryNames() const;
@@ -81,8 +86,16 @@ public:
     // Why the compiler is missing, as run() says it.
     QString noCompilerMessage() const;
     // What to run in the prepared folder, and the program it writes there.
-    static QStringList compileArguments();
+    QStringList compileArguments() const;
     static QString programFileName();
+    // After a failed link in the prepared folder: true when stand-ins were
+    // written for the functions it names, so that a second link may succeed.
+    bool addStandIns(const QString& folder, const QByteArray& output);
+    // The companions' sources and stand-ins, relative to the prepared folder.
+    const QStringList& linkedSources() const { return linked.sources(); }
+    // Functions defined outside the project that the machine calls through
+    // stand-ins returning 0.
+    const QStringList& standInFunctions() const { return linked.standInFunctions(); }
     // Adds the messages of a failed compile, from the compiler's merged
     // output, and returns the outcome to report.
     Outcome noteCompileFailure(const QString& program, const QByteArray& output, int exitCode);
@@ -109,6 +122,7 @@ private:
     int timeLimit = 10000;
     QString compiler;
     QVector<SimulationScenario::Assignment> assignments;
+    LinkedSources linked;
     QVector<Step> trace;
     QStringList problems;
 };

@@ -3,6 +3,7 @@
 #include <QTemporaryDir>
 
 #include "document.h"
+#include "machineset.h"
 
 namespace {
 // A compile must not hang the session forever.
@@ -26,6 +27,11 @@ QStringList SimulationSession::memoryNames() const
     return engine ? engine->memoryNames() : QStringList();
 }
 
+QStringList SimulationSession::standInFunctions() const
+{
+    return engine ? engine->standInFunctions() : QStringList();
+}
+
 bool SimulationSession::start(std::unique_ptr<Document> document, const ProjectNode* machine, QObject* drawnOn)
 {
     endProcesses();
@@ -40,6 +46,8 @@ bool SimulationSession::start(std::unique_ptr<Document> document, const ProjectN
     processName = SimulationEngine::baseName(machine);
     engine.reset(new SimulationEngine(machine));
     engine->setCompiler(compiler);
+    if (companions)
+        engine->setCompanions(companions->machines());
 
     folder.reset(new QTemporaryDir);
     if (!folder->isValid()) {
@@ -65,8 +73,13 @@ bool SimulationSession::start(std::unique_ptr<Document> document, const ProjectN
     connect(compilerProcess, &QProcess::errorOccurred, this, &SimulationSession::compileError);
     current = Compiling;
     watchdog.start(compileTimeLimit);
-    compilerProcess->start(compilerProgram, SimulationEngine::compileArguments());
+    compilerProcess->start(compilerProgram, engine->compileArguments());
     return true;
+}
+
+void SimulationSession::setCompanions(std::unique_ptr<MachineSet> machines)
+{
+    companions = std::move(machines);
 }
 
 void SimulationSession::endProcesses()
@@ -124,6 +137,12 @@ void SimulationSession::compileFinished(int exitCode, QProcess::ExitStatus statu
         return;
     }
     const QByteArray output = compilerProcess->readAll();
+    // Functions from outside the project get stand-ins, and the link is tried again.
+    if (status == QProcess::NormalExit && engine->addStandIns(folder->path(), output)) {
+        watchdog.start(compileTimeLimit);
+        compilerProcess->start(compilerProgram, engine->compileArguments());
+        return;
+    }
     engine->noteCompileFailure(compilerProgram, output, exitCode);
     const QStringList messages = engine->messages();
     endProcesses();

@@ -16,6 +16,7 @@
 #include "simulationengine.h"
 
 class Document;
+class MachineSet;
 class ProjectNode;
 class QTemporaryDir;
 
@@ -43,6 +44,9 @@ public:
     // could be started (design errors, no compiler); true when started() or
     // failed() will follow.
     bool start(std::unique_ptr<Document> document, const ProjectNode* machine, QObject* drawing = nullptr);
+    // The project's machines, linked in with the next one started as the
+    // firmware links them; kept until then.
+    void setCompanions(std::unique_ptr<MachineSet> machines);
     // Ends the harness and forgets the trace; nothing is reported.
     void stop();
 
@@ -51,6 +55,9 @@ public:
     SimulationEngine::Outcome outcome() const { return lastOutcome; }
     const QStringList& messages() const { return problems; }
     QStringList memoryNames() const;
+    // Functions defined outside the project that the machine calls through
+    // stand-ins returning 0.
+    QStringList standInFunctions() const;
     // The base name of the machine's files.
     QString machineName() const { return processName; }
     const QVector<SimulationEngine::Step>& steps() const { return trace; }
@@ -87,6 +94,7 @@ private:
 
     // The machine as it was when the session started, and its engine.
     std::unique_ptr<Document> snapshot;
+    std::unique_ptr<MachineSet> companions;
     QScopedPointer<SimulationEngine> engine;
     QScopedPointer<QTemporaryDir> folder;
     // Each in a process group of its own, which ends with the session.

@@ -194,9 +194,10 @@ struct Session
     SimulationDock* dock = nullptr;
 
     // Opens the example, shows the machine and starts Run > Simulate.
-    explicit Session(const QString& machine = QStringLiteral("Light_Sequencer"))
+    explicit Session(const QString& machine = QStringLiteral("Light_Sequencer"),
+                     const QString& example = QStringLiteral("Example_1.vorn"))
     {
-        window.openFile(fixture.copyExample("Example_1.vorn"));
+        window.openFile(fixture.copyExample(example));
         ProjectFixture::showCanvas(window, machine);
         window.findChild<QAction*>("actionSimulate")->trigger();
         dock = window.simulationView();
@@ -238,6 +239,8 @@ private slots:
     void syntaxErrorsPointAtTheirElements();
     void dockStepsAndMarksTheWalk();
     void dockEditedValueChangesTheWalk();
+    void machinesRunLinkedAsInTheFirmware_data();
+    void machinesRunLinkedAsInTheFirmware();
     void canvasRefusesEditsWhileRunning();
     void nothingTheMachineStartedOutlivesTheRun_data();
     void nothingTheMachineStartedOutlivesTheRun();
@@ -523,6 +526,43 @@ void TestSimulation::dockEditedValueChangesTheWalk()
     QVERIFY(replay.waitForFinished(120000));
     QCOMPARE(replay.exitCode(), 0);
     QVERIFY(replay.readAllStandardOutput().endsWith("1 passed, 0 failed\n"));
+}
+
+// A machine is linked with the project's other machines, and functions from
+// outside the project get stand-ins, on the command line and in the window.
+void TestSimulation::machinesRunLinkedAsInTheFirmware_data()
+{
+    QTest::addColumn<QString>("example");
+    QTest::addColumn<QString>("machine");
+    QTest::addColumn<QString>("firstState");
+    QTest::addColumn<QString>("outside");
+    QTest::newRow("calls another machine") << "Example_1.vorn" << "Button_Debounce" << "Released" << "";
+    QTest::newRow("calls the board") << "Example_2.vorn" << "Sampler" << "Sampling" << "adc_read_mv";
+}
+
+void TestSimulation::machinesRunLinkedAsInTheFirmware()
+{
+    QFETCH(QString, example);
+    QFETCH(QString, machine);
+    QFETCH(QString, firstState);
+    QFETCH(QString, outside);
+    const QString note = outside.isEmpty()
+        ? QString()
+        : outside + "() is defined outside the project: the simulation calls a stand-in that returns 0";
+    QProcess process;
+    process.start(cli, {"simulate", QStringLiteral(KORVEL_SOURCE_DIR "/Examples/") + example, "--machine", machine,
+                        "--ticks", "1"});
+    QVERIFY(process.waitForFinished(120000));
+    QCOMPARE(process.readAllStandardError(), note.isEmpty() ? QByteArray() : ("korvel-cli: " + machine + ": " + note
+                                                                                 + "\n").toUtf8());
+    QCOMPARE(process.exitCode(), 0);
+    QVERIFY(process.readAllStandardOutput().startsWith(("0\t" + firstState + "\n").toUtf8()));
+
+    Session s(machine, example);
+    QTRY_VERIFY_WITH_TIMEOUT(s.ready(), compileWait);
+    QCOMPARE(s.lastLine(), "0: " + firstState + "  \u2190 (initial)");
+    QCOMPARE(s.dock->statusLabel()->text(),
+             "Tick 0: " + firstState + (note.isEmpty() ? QString() : "\n" + note + "."));
 }
 
 void TestSimulation::canvasRefusesEditsWhileRunning()
