@@ -292,7 +292,7 @@ void TransitionItem::followEnds()
         startLine->updateGeometry();
     if (endLine)
         endLine->updateGeometry();
-    update();
+    // The box itself stays as it is: a change of overlap repaints it above.
 }
 
 QVariant TransitionItem::itemChange(GraphicsItemChange change, const QVariant& value)

@@ -50,7 +50,11 @@ QPolygonF TransitionLine::arrowHeadAt(const QLineF& line)
                                          std::cos(angle + M_PI / 3) * size);
     const QPointF flank2 = tip + QPointF(std::sin(angle + M_PI - M_PI / 3) * size,
                                          std::cos(angle + M_PI - M_PI / 3) * size);
-    return QPolygonF() << tip << flank1 << flank2;
+    QPolygonF head(3);
+    head[0] = tip;
+    head[1] = flank1;
+    head[2] = flank2;
+    return head;
 }
 
 QRectF TransitionLine::paddedRect(const QLineF& line, int penWidth)
@@ -78,7 +82,6 @@ void TransitionLine::updateGeometry()
     const QPolygonF outline = toBox ? transition->myPolygon() : state->myPolygon();
     const QPointF onOutline = outlinePoint(QLineF(from - origin, to - origin), outline) + origin;
     setLine(QLineF(onOutline, from));
-    arrowHead = arrowHeadAt(line());
 }
 
 QRectF TransitionLine::boundingRect() const
@@ -91,7 +94,7 @@ QPainterPath TransitionLine::shape() const
     if (transition && transition->hiddenByOverlap())
         return QPainterPath();
     QPainterPath path = QGraphicsLineItem::shape();
-    path.addPolygon(arrowHead);
+    path.addPolygon(getArrowHead());
     return path;
 }
 
@@ -120,7 +123,7 @@ void TransitionLine::paint(QPainter* painter, const QStyleOptionGraphicsItem*, Q
                                >= ItemShadow::farOut);
     painter->drawLine(line());
     if (lineType == 2)
-        painter->drawPolygon(arrowHead, Qt::OddEvenFill);
+        painter->drawPolygon(getArrowHead(), Qt::OddEvenFill);
 
     if (isSelected()) {
         painter->setPen(QPen(Qt::black, 1, Qt::DashLine, Qt::SquareCap, Qt::BevelJoin));

@@ -35,7 +35,9 @@ public:
     QGraphicsItem* startItem() const { return myStartItem; }
     QGraphicsItem* endItem() const { return myEndItem; }
     int getLineType() const { return lineType; }
-    QPolygonF getArrowHead() const { return arrowHead; }
+    // Worked out when asked: a drag reroutes thousands of lines, and only
+    // the lines shown draw a head.
+    QPolygonF getArrowHead() const { return arrowHeadAt(line()); }
 
     // Where the segment from -> to first crosses an edge of the outline; the
     // centre "to" itself when it crosses none (the ends overlap).
@@ -55,7 +57,6 @@ private:
     // The pen's width, kept apart: the index asks for the bounding rectangle
     // of every moved line, and the pen is copied when asked.
     static constexpr int lineWidth = 2;
-    QPolygonF arrowHead;
 };
 
 #endif // TRANSITIONLINE_H
