@@ -247,11 +247,9 @@ void SimulationDock::sessionStarted()
 {
     progress->hide();
     // Said with the first tick.
-    QStringList outside;
-    for (const QString& function : session.standInFunctions())
-        outside << tr("%1() is defined outside the project: the simulation calls a stand-in that returns 0.")
-                       .arg(function);
-    refusal = outside.join(QLatin1Char('\n'));
+    refusal = session.standInNotes().join(QStringLiteral(".\n"));
+    if (!refusal.isEmpty())
+        refusal += QLatin1Char('.');
     updateControls();
 }
 

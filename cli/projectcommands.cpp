@@ -476,10 +476,8 @@ int ProjectCommands::simulate(const QStringList& arguments)
     engine.setCompiler(parser.value(cc));
     engine.setCompanions(machines);
     const SimulationEngine::Outcome outcome = engine.run();
-    for (const QString& function : engine.standInFunctions())
-        printError(QStringLiteral("%1: %2() is defined outside the project: the simulation calls a stand-in "
-                                  "that returns 0")
-                       .arg(SimulationEngine::baseName(machines.at(found)), function));
+    for (const QString& note : engine.standInNotes(QStringLiteral("the simulation")))
+        printError(SimulationEngine::baseName(machines.at(found)) + QStringLiteral(": ") + note);
     if (outcome == SimulationEngine::BadAssignment)
         return usageError(engine.messages().value(0), command);
     if (outcome == SimulationEngine::DesignErrors) {

@@ -62,9 +62,9 @@ public:
     Preparation prepare(const QVector<QPair<QString, const MachineTestFile::Case*>>& cases, QString* why);
     Result run(int index);
     const Coverage& coverage() const { return reached; }
-    // Functions the project does not define that the tests call through
-    // stand-ins returning 0.
-    const QStringList& standInFunctions() const { return standIns; }
+    // One line for each function or variable the project does not define
+    // that the tests use through a stand-in.
+    const QStringList& standInNotes() const { return standIns; }
 
 private:
     QString caseFunction(int index, const QString& file, const MachineTestFile::Case& test, QString* why) const;

@@ -40,10 +40,8 @@ bool MachineTestSuite::build(QString* why)
         runner->setCompanions(machines);
         if (runner->prepare(cases.value(machine), why) != MachineTestRunner::Ready)
             return false;
-        for (const QString& function : runner->standInFunctions())
-            standInNotes << QStringLiteral("%1: %2() is defined outside the project: the tests call a stand-in "
-                                           "that returns 0")
-                                .arg(SimulationEngine::baseName(machines.at(machine)), function);
+        for (const QString& note : runner->standInNotes())
+            standInNotes << SimulationEngine::baseName(machines.at(machine)) + QStringLiteral(": ") + note;
         runners.emplace(machine, std::move(runner));
     }
     return true;

@@ -20,19 +20,29 @@ public:
     // folder's "others" subfolder; one that Generate would not write is left
     // out, as from the firmware.
     void writeCompanions(const QString& folder);
-    // After a link that failed: when the linker names functions nothing
-    // defines, writes their stand-ins into the folder and returns true, to
-    // link again. Once only: the second link keeps its errors.
-    bool addStandIns(const QString& folder, const QString& linkerOutput);
+    // After a link that failed: when the linker names what nothing defines,
+    // writes stand-ins into the folder and returns true, to link again: a
+    // function that returns 0, or a variable that holds 0 for a name the
+    // code (given as sources, preprocessed by compiler) never calls. Once
+    // only: the second link keeps its errors.
+    bool addStandIns(const QString& folder, const QString& linkerOutput, const QString& compiler,
+                     const QStringList& code);
     // The sources to compile besides the machine's, relative to the folder.
     const QStringList& sources() const { return files; }
-    const QStringList& standInFunctions() const { return standIns; }
+    // What the stand-ins stand for, each kind sorted by name.
+    const QStringList& standInFunctions() const { return functions; }
+    const QStringList& standInVariables() const { return variables; }
 
 private:
+    // The code as the compiler sees it, macros expanded; empty when it
+    // cannot be had, and every name is then taken for a function.
+    static QString preprocessed(const QString& folder, const QString& compiler, const QStringList& code);
+
     const ProjectNode* machine = nullptr;
     QVector<const ProjectNode*> companions;
     QStringList files;
-    QStringList standIns;
+    QStringList functions;
+    QStringList variables;
 };
 
 #endif // LINKEDSOURCES_H

@@ -289,7 +289,20 @@ QStringList SimulationEngine::compileArguments() const
 
 bool SimulationEngine::addStandIns(const QString& folder, const QByteArray& output)
 {
-    return linked.addStandIns(folder, QString::fromLocal8Bit(output));
+    return linked.addStandIns(folder, QString::fromLocal8Bit(output), compilerPath(),
+                              QStringList {QLatin1String(harnessName)} + linked.sources());
+}
+
+QStringList SimulationEngine::standInNotes(const QString& who) const
+{
+    QStringList notes;
+    for (const QString& function : linked.standInFunctions())
+        notes << QStringLiteral("%1() is defined outside the project: %2 calls a stand-in that returns 0")
+                     .arg(function, who);
+    for (const QString& variable : linked.standInVariables())
+        notes << QStringLiteral("%1 is defined outside the project: %2 reads a stand-in that holds 0")
+                     .arg(variable, who);
+    return notes;
 }
 
 QString SimulationEngine::programFileName()

@@ -93,9 +93,13 @@ public:
     bool addStandIns(const QString& folder, const QByteArray& output);
     // The companions' sources and stand-ins, relative to the prepared folder.
     const QStringList& linkedSources() const { return linked.sources(); }
-    // Functions defined outside the project that the machine calls through
-    // stand-ins returning 0.
+    // What the machine uses from outside the project through stand-ins:
+    // functions returning 0 and variables holding 0.
     const QStringList& standInFunctions() const { return linked.standInFunctions(); }
+    const QStringList& standInVariables() const { return linked.standInVariables(); }
+    // One line for each stand-in, saying that who ("the simulation", "the
+    // tests") uses it.
+    QStringList standInNotes(const QString& who) const;
     // Adds the messages of a failed compile, from the compiler's merged
     // output, and returns the outcome to report.
     Outcome noteCompileFailure(const QString& program, const QByteArray& output, int exitCode);

@@ -27,9 +27,9 @@ QStringList SimulationSession::memoryNames() const
     return engine ? engine->memoryNames() : QStringList();
 }
 
-QStringList SimulationSession::standInFunctions() const
+QStringList SimulationSession::standInNotes() const
 {
-    return engine ? engine->standInFunctions() : QStringList();
+    return engine ? engine->standInNotes(QStringLiteral("the simulation")) : QStringList();
 }
 
 bool SimulationSession::start(std::unique_ptr<Document> document, const ProjectNode* machine, QObject* drawnOn)

@@ -55,9 +55,9 @@ public:
     SimulationEngine::Outcome outcome() const { return lastOutcome; }
     const QStringList& messages() const { return problems; }
     QStringList memoryNames() const;
-    // Functions defined outside the project that the machine calls through
-    // stand-ins returning 0.
-    QStringList standInFunctions() const;
+    // One line for each function or variable from outside the project that
+    // the machine uses through a stand-in.
+    QStringList standInNotes() const;
     // The base name of the machine's files.
     QString machineName() const { return processName; }
     const QVector<SimulationEngine::Step>& steps() const { return trace; }

@@ -528,41 +528,61 @@ void TestSimulation::dockEditedValueChangesTheWalk()
     QVERIFY(replay.readAllStandardOutput().endsWith("1 passed, 0 failed\n"));
 }
 
-// A machine is linked with the project's other machines, and functions from
-// outside the project get stand-ins, on the command line and in the window.
+// A machine is linked with the project's other machines, and what comes from
+// outside the project gets stand-ins, on the command line and in the window.
 void TestSimulation::machinesRunLinkedAsInTheFirmware_data()
 {
     QTest::addColumn<QString>("example");
     QTest::addColumn<QString>("machine");
-    QTest::addColumn<QString>("firstState");
-    QTest::addColumn<QString>("outside");
-    QTest::newRow("calls another machine") << "Example_1.vorn" << "Button_Debounce" << "Released" << "";
-    QTest::newRow("calls the board") << "Example_2.vorn" << "Sampler" << "Sampling" << "adc_read_mv";
+    QTest::addColumn<QByteArray>("walk");
+    QTest::addColumn<QStringList>("outside");
+    const QString calls = "%1() is defined outside the project: the simulation calls a stand-in that returns 0";
+    QTest::newRow("calls another machine") << "Example_1.vorn" << "Button_Debounce" << QByteArray("0\tReleased\n")
+                                           << QStringList();
+    QTest::newRow("calls the board") << "Example_2.vorn" << "Sampler" << QByteArray("0\tSampling\n")
+                                     << QStringList{calls.arg("adc_read_mv")};
+    // The guard reads 0, so the walk leaves Idle; the macro's call is a call.
+    QTest::newRow("reads the board") << "" << "Walk_Test" << QByteArray("0\tIdle\n1\tUp\n")
+                                     << QStringList{calls.arg("led_write"), "systick_ms is defined outside the "
+                                                                            "project: the simulation reads a "
+                                                                            "stand-in that holds 0"};
 }
 
 void TestSimulation::machinesRunLinkedAsInTheFirmware()
 {
     QFETCH(QString, example);
     QFETCH(QString, machine);
-    QFETCH(QString, firstState);
-    QFETCH(QString, outside);
-    const QString note = outside.isEmpty()
-        ? QString()
-        : outside + "() is defined outside the project: the simulation calls a stand-in that returns 0";
-    QProcess process;
-    process.start(cli, {"simulate", QStringLiteral(KORVEL_SOURCE_DIR "/Examples/") + example, "--machine", machine,
-                        "--ticks", "1"});
-    QVERIFY(process.waitForFinished(120000));
-    QCOMPARE(process.readAllStandardError(), note.isEmpty() ? QByteArray() : ("korvel-cli: " + machine + ": " + note
-                                                                                 + "\n").toUtf8());
-    QCOMPARE(process.exitCode(), 0);
-    QVERIFY(process.readAllStandardOutput().startsWith(("0\t" + firstState + "\n").toUtf8()));
+    QFETCH(QByteArray, walk);
+    QFETCH(QStringList, outside);
+    QByteArray notes;
+    for (const QString& note : outside)
+        notes += ("korvel-cli: " + machine + ": " + note + "\n").toUtf8();
+    Result result;
+    if (example.isEmpty()) {
+        const Machine board {{{"Idle", "(1)", "LED_ON();"}, {"Up", "-", ""}},
+                             {{"go", "Idle", "Up", "(systick_ms == 0)", ""}},
+                             {},
+                             {{1, "extern volatile unsigned long systick_ms;\nint led_write(int on);\n"
+                                  "#define LED_ON() led_write(1)"}}};
+        result = run(board, {"--machine", machine, "--ticks", "1"});
+    } else {
+        QProcess process;
+        process.start(cli, {"simulate", QStringLiteral(KORVEL_SOURCE_DIR "/Examples/") + example, "--machine",
+                            machine, "--ticks", "0"});
+        QVERIFY(process.waitForFinished(120000));
+        result = {process.exitCode(), process.readAllStandardOutput(), process.readAllStandardError()};
+    }
+    QCOMPARE(result.err, notes);
+    QCOMPARE(result.out, walk);
+    QCOMPARE(result.code, 0);
+    if (example.isEmpty())
+        return;
 
     Session s(machine, example);
     QTRY_VERIFY_WITH_TIMEOUT(s.ready(), compileWait);
-    QCOMPARE(s.lastLine(), "0: " + firstState + "  \u2190 (initial)");
+    QCOMPARE(s.lastLine(), "0: " + walk.mid(2).trimmed() + "  \u2190 (initial)");
     QCOMPARE(s.dock->statusLabel()->text(),
-             "Tick 0: " + firstState + (note.isEmpty() ? QString() : "\n" + note + "."));
+             "Tick 0: " + walk.mid(2).trimmed() + (outside.isEmpty() ? QString() : "\n" + outside.join(".\n") + "."));
 }
 
 void TestSimulation::canvasRefusesEditsWhileRunning()
