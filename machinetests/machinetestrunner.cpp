@@ -192,10 +192,10 @@ MachineTestRunner::Preparation MachineTestRunner::prepare(
     }
     source.close();
     QString output;
-    bool built = build(engine.compilerPath(), QStringList {QLatin1String(sourceName)} + engine.linkedSources(), &output);
+    const QStringList ownSource {QLatin1String(sourceName)};
+    bool built = build(engine.compilerPath(), ownSource + engine.linkedSources(), &output);
     if (!built && engine.addStandIns(folder->path(), output.toLocal8Bit())) {
-        built = build(engine.compilerPath(), QStringList {QLatin1String(sourceName)} + engine.linkedSources(),
-                      &output);
+        built = build(engine.compilerPath(), ownSource + engine.linkedSources(), &output);
         standIns = engine.standInNotes(QStringLiteral("the tests"));
     }
     if (!built) {
