@@ -249,24 +249,29 @@ void MainWindow::deleteSelection(const QString& stepText)
         const QString text = blocks.size() == 1 ? deleteText(blocks.first()->type()) : tr("Delete Items");
         history->push(new BlockItemsCommand(canvas, &projectCanvases, blocks, BlockItemsCommand::Remove, text));
     }
+    // The states go in one step, which goes through the canvas's lists once.
+    QVector<StateItem*> states;
+    for (const QPointer<QObject>& guarded : qAsConst(machineItems)) {
+        auto* state = qobject_cast<StateItem*>(guarded.data());
+        if (!state || state->scene() != canvas)
+            continue;
+        if (state->initialStatus()) {
+            canvas->initialTransition->setSafeToPaint(false);
+            canvas->initialTransitionLine->setSafeToPaint(false);
+            canvas->initialTransition->clearInitialState();
+            canvas->initialTransitionLine->clearInitialState();
+            canvas->removeItem(canvas->initialTransition);
+            canvas->removeItem(canvas->initialTransitionLine);
+        }
+        states.append(state);
+    }
+    if (!states.isEmpty())
+        history->push(new DeleteStateCommand(canvas, states));
     for (const QPointer<QObject>& guarded : qAsConst(machineItems)) {
         auto* item = dynamic_cast<QGraphicsItem*>(guarded.data());
         if (!item || item->scene() != canvas)
             continue;
         switch (item->type()) {
-        case StateType: {
-            auto* state = static_cast<StateItem*>(item);
-            if (state->initialStatus()) {
-                canvas->initialTransition->setSafeToPaint(false);
-                canvas->initialTransitionLine->setSafeToPaint(false);
-                canvas->initialTransition->clearInitialState();
-                canvas->initialTransitionLine->clearInitialState();
-                canvas->removeItem(canvas->initialTransition);
-                canvas->removeItem(canvas->initialTransitionLine);
-            }
-            history->push(new DeleteStateCommand(canvas, state, nullptr));
-            break;
-        }
         case TransitionType:
             history->push(new DeleteTransitionCommand(canvas, static_cast<TransitionItem*>(item), nullptr));
             break;

@@ -8,6 +8,7 @@
 #include "transitionline.h"
 
 #include <QGraphicsItem>
+#include <QSet>
 
 namespace {
 // Item data slot counting the commands that keep an item.
@@ -34,9 +35,10 @@ CanvasCommand::~CanvasCommand()
 
 void CanvasCommand::keep(QGraphicsItem* item)
 {
-    if (!item || kept.contains(item))
+    if (!item || keptSet.contains(item))
         return;
     kept.append(item);
+    keptSet.insert(item);
     item->setData(KeptByCommandsKey, item->data(KeptByCommandsKey).toInt() + 1);
 }
 
@@ -92,12 +94,18 @@ void CanvasCommand::putStateOn(StateItem* state)
     canvas->update();
 }
 
-void CanvasCommand::takeStateOff(StateItem* state)
+void CanvasCommand::takeStateOff(StateItem* state, QSet<const QGraphicsItem*>* gone)
 {
+    const auto unlist = [this, gone](TransitionItem* transition) {
+        if (gone)
+            gone->insert(transition);
+        else
+            canvas->transitionItems.removeOne(transition);
+    };
     const QList<TransitionItem*> transitions = state->getTransitions();
     for (TransitionItem* transition : transitions) {
         keepTransition(transition);
-        canvas->transitionItems.removeOne(transition);
+        unlist(transition);
         StateItem* other = transition->startItem() == state ? transition->endItem()
                                                             : transition->startItem();
         other->removeTransition(transition);
@@ -110,7 +118,7 @@ void CanvasCommand::takeStateOff(StateItem* state)
     const QList<TransitionItem*> selfTransitions = state->getSelfTransitions();
     for (TransitionItem* transition : selfTransitions) {
         keepTransition(transition);
-        canvas->transitionItems.removeOne(transition);
+        unlist(transition);
         takeOffScene(transition->getStartLine());
         takeOffScene(transition->getEndLine());
         takeOffScene(transition);
@@ -119,7 +127,10 @@ void CanvasCommand::takeStateOff(StateItem* state)
     }
     dropInitialMarker(state);
     keep(state);
-    canvas->stateItems.removeOne(state);
+    if (gone)
+        gone->insert(state);
+    else
+        canvas->stateItems.removeOne(state);
     takeOffScene(state);
     if (canvas->currentState == state)
         canvas->currentState = nullptr;

@@ -1,6 +1,7 @@
 #ifndef CANVASCOMMAND_H
 #define CANVASCOMMAND_H
 
+#include <QSet>
 #include <QUndoCommand>
 #include <QVector>
 
@@ -37,7 +38,10 @@ protected:
     bool isOnCanvas(const QGraphicsItem* item) const;
 
     void putStateOn(StateItem* state);
-    void takeStateOff(StateItem* state);
+    // Given gone, the state and its transitions are named there instead of
+    // being taken out of the canvas's lists, which the caller then does for
+    // many at once.
+    void takeStateOff(StateItem* state, QSet<const QGraphicsItem*>* gone = nullptr);
     void putTransitionOn(TransitionItem* transition);
     void takeTransitionOff(TransitionItem* transition);
 
@@ -48,6 +52,8 @@ private:
     void dropInitialMarker(StateItem* state);
 
     QVector<QGraphicsItem*> kept;
+    // The same, to look up: one step may keep thousands.
+    QSet<const QGraphicsItem*> keptSet;
 };
 
 #endif // CANVASCOMMAND_H

@@ -1,29 +1,59 @@
 #include "deletestatecommand.h"
 
+#include <QSet>
+
+#include <algorithm>
+
 #include "canvas.h"
 #include "stateitem.h"
+#include "transitionitem.h"
 
 DeleteStateCommand::DeleteStateCommand(Canvas* target, QGraphicsItem* item, QUndoCommand*)
-    : CanvasCommand(target)
-    , state(qgraphicsitem_cast<StateItem*>(item))
+    : DeleteStateCommand(target, QVector<StateItem*> {qgraphicsitem_cast<StateItem*>(item)})
 {
-    setText(state ? QObject::tr("Delete State %1").arg(state->getLabel()).trimmed() : QObject::tr("Delete State"));
+}
+
+DeleteStateCommand::DeleteStateCommand(Canvas* target, const QVector<StateItem*>& deleted)
+    : CanvasCommand(target)
+    , states(deleted)
+{
+    states.removeAll(nullptr);
+    if (states.size() == 1)
+        setText(QObject::tr("Delete State %1").arg(states.first()->getLabel()).trimmed());
+    else if (states.isEmpty())
+        setText(QObject::tr("Delete State"));
+    else
+        setText(QObject::tr("Delete %1 States").arg(states.size()));
 }
 
 void DeleteStateCommand::redo()
 {
     if (firstRun) {
         firstRun = false;
+        states.erase(std::remove_if(states.begin(), states.end(),
+                                    [this](const StateItem* state) { return !isOnCanvas(state); }),
+                     states.end());
         // Nothing to delete: the stack drops the command at once.
-        if (!isOnCanvas(state)) {
+        if (states.isEmpty()) {
             setObsolete(true);
             return;
         }
     }
-    takeStateOff(state);
+    QSet<const QGraphicsItem*> gone;
+    for (StateItem* state : qAsConst(states))
+        takeStateOff(state, &gone);
+    const auto isGone = [&gone](const QGraphicsItem* item) { return gone.contains(item); };
+    canvas->stateItems.erase(std::remove_if(canvas->stateItems.begin(), canvas->stateItems.end(), isGone),
+                             canvas->stateItems.end());
+    canvas->transitionItems.erase(
+        std::remove_if(canvas->transitionItems.begin(), canvas->transitionItems.end(), isGone),
+        canvas->transitionItems.end());
 }
 
 void DeleteStateCommand::undo()
 {
-    putStateOn(state);
+    // The last state taken comes back first, as single deletions undone one
+    // by one would bring them.
+    for (auto state = states.crbegin(); state != states.crend(); ++state)
+        putStateOn(*state);
 }

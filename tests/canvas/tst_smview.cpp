@@ -321,6 +321,20 @@ void TestSmView::deleteStateTakesItsTransitions()
     QCOMPARE(f.canvas.transitionItems, Transitions({bc}));
     QCOMPARE(b->getTransitions(), TransitionList({bc}));
     QVERIFY(f.fullyOff(ab));
+
+    // Two states in one step leave the lists as two single steps would.
+    f.stack()->undo();
+    f.stack()->push(new DeleteStateCommand(&f.canvas, QVector<StateItem*> {a, b}));
+    QCOMPARE(f.stack()->undoText(), QString("Delete 2 States"));
+    QCOMPARE(f.canvas.stateItems, States({c}));
+    QVERIFY(f.canvas.transitionItems.isEmpty() && c->getTransitions().isEmpty());
+    QVERIFY(f.fullyOff(ab) && f.fullyOff(bc) && f.fullyOff(ca) && f.fullyOff(aa));
+    f.stack()->undo();
+    QCOMPARE(f.canvas.stateItems, States({c, b, a}));
+    QCOMPARE(f.canvas.transitionItems, Transitions({bc, ab, ca, aa}));
+    QCOMPARE(b->getTransitions(), TransitionList({bc, ab}));
+    QCOMPARE(c->getTransitions(), TransitionList({bc, ca}));
+    QVERIFY(f.fullyOn(ab) && f.fullyOn(bc) && f.fullyOn(ca) && f.fullyOn(aa));
 }
 
 void TestSmView::deletingTransitionGoneWithItsStateIsDropped()
