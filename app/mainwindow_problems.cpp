@@ -27,16 +27,16 @@ namespace {
 constexpr int checkDelayMs = 300;
 
 template <typename Item>
-QGraphicsItem* itemIn(const QVector<Item*>& registry, const QObject* element)
+QGraphicsItem* itemIn(const QVector<Item*>& registry, ElementId element)
 {
     for (Item* item : registry)
-        if (static_cast<const QObject*>(item) == element)
+        if (item->elementId() == element)
             return item;
     return nullptr;
 }
 
-// The item of the canvas that is element, if it is still there.
-QGraphicsItem* itemOn(const Canvas* canvas, const QObject* element)
+// The item of the canvas that element was taken of, if it is still there.
+QGraphicsItem* itemOn(const Canvas* canvas, ElementId element)
 {
     if (!element)
         return nullptr;

@@ -69,7 +69,7 @@ void MainWindow::showTestOutcome(const MachineTestJob::Outcome& outcome)
         return nullptr;
     };
     if (!outcome.problem.isEmpty())
-        failures.append({{QStringLiteral("test"), DesignLinter::Error, tr("Tests"), outcome.problem}, {}, nullptr, {}});
+        failures.append({{QStringLiteral("test"), DesignLinter::Error, tr("Tests"), outcome.problem}, {}, 0, {}});
     int failed = 0;
     for (const MachineTestReport::CaseOutcome& test : outcome.cases) {
         if (test.result.outcome == MachineTestRunner::Result::Passed)
@@ -77,11 +77,11 @@ void MainWindow::showTestOutcome(const MachineTestJob::Outcome& outcome)
         ++failed;
         Canvas* canvas = canvasOf(test.machine);
         // A failed state expectation shows the state expected.
-        const QObject* expected = nullptr;
+        ElementId expected = 0;
         const QString state = test.result.expectation.split(QRegularExpression(QStringLiteral("\\s+"))).value(2);
         if (canvas && test.result.expectation.contains(QLatin1String("state ")))
             for (StateItem* item : canvas->stateItems)
-                expected = item->getLabel() == state ? item : expected;
+                expected = item->getLabel() == state ? item->elementId() : expected;
         // The location ends in the line of the step that failed.
         const int line = test.result.location.section(QLatin1Char(':'), -1).toInt();
         failures.append({{QStringLiteral("test"), DesignLinter::Error, test.name,

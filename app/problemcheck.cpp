@@ -1,7 +1,5 @@
 #include "problemcheck.h"
 
-#include <QHash>
-
 #include "backgroundjob.h"
 #include "canvas.h"
 #include "csyntaxcheck.h"
@@ -18,7 +16,6 @@ struct ProblemCheck::Taken
         QPointer<Canvas> canvas;
         std::unique_ptr<Document> document;
         const ProjectNode* machine = nullptr;
-        QHash<ElementId, const QObject*> sources;
         QVector<DesignLinter::Finding> findings;
     };
     std::vector<Diagram> diagrams;
@@ -63,10 +60,9 @@ void ProblemCheck::start(const ProjectCanvases& project, Done done)
             const ProcessItem* process = project.owningProcess(canvas);
             if (!process)
                 continue;
-            diagram.machine = ProjectSnapshot::takeMachine(process, canvas, diagram.document.get(),
-                                                           &diagram.sources);
+            diagram.machine = ProjectSnapshot::takeMachine(process, canvas, diagram.document.get());
         } else {
-            ProjectSnapshot::takeDiagram(canvas, diagram.document.get(), &diagram.sources);
+            ProjectSnapshot::takeDiagram(canvas, diagram.document.get());
         }
         next->diagrams.push_back(std::move(diagram));
     }
@@ -76,7 +72,7 @@ void ProblemCheck::start(const ProjectCanvases& project, Done done)
         QVector<Problem> problems;
         for (const Taken::Diagram& diagram : next->diagrams)
             for (const DesignLinter::Finding& finding : diagram.findings)
-                problems.append({finding, diagram.canvas, diagram.sources.value(finding.element), {}});
+                problems.append({finding, diagram.canvas, finding.element, {}});
         done(problems);
     });
 }

@@ -27,10 +27,10 @@ public:
     struct Problem
     {
         DesignLinter::Finding finding;
-        // Where to show it: the canvas, and the item found there when the
-        // check was taken (compared, never followed: it may be gone since).
+        // Where to show it: the canvas, and the item there that the element
+        // was taken of, if it is still there.
         QPointer<Canvas> canvas;
-        const QObject* element = nullptr;
+        ElementId element = 0;
         // A failed test with no state to show opens its file at the line
         // that failed instead.
         QString file;

@@ -45,8 +45,6 @@ struct Ids
     // selection. Every item of the other canvases is taken.
     const QSet<const QGraphicsItem*>* chosen = nullptr;
     const QGraphicsScene* filtered = nullptr;
-    // When asked: which item each element was taken from.
-    QHash<ElementId, const QObject*>* sources = nullptr;
     template <typename Item>
     ElementId operator()(const Item* item) const
     {
@@ -193,55 +191,28 @@ void fillStateMachine(const Canvas* canvas, const Ids& ids, Diagram* diagram)
     }
 }
 
-template <typename Items>
-void noteSources(const Items& items, const Ids& ids)
-{
-    for (const auto* item : items)
-        if (!ids.skips(item))
-            ids.sources->insert(item->elementId(), item);
-}
-
-// Tells ids.sources, when asked, which item each element of canvas comes from.
-void numberItems(const Canvas* canvas, const Ids& ids)
-{
-    if (!ids.sources)
-        return;
-    noteSources(canvas->linkItems, ids);
-    noteSources(canvas->memoryItems, ids);
-    noteSources(canvas->dataflowItems, ids);
-    noteSources(canvas->stateItems, ids);
-    noteSources(canvas->transitionItems, ids);
-    noteSources(canvas->textItems, ids);
-}
-
 } // namespace
 
 const ProjectNode* ProjectSnapshot::takeMachine(const ProcessItem* process, const Canvas* machine,
-                                                Document* document, QHash<ElementId, const QObject*>* sources)
+                                                Document* document)
 {
     const auto* module = qobject_cast<const Canvas*>(process->scene());
-    Ids ids;
-    ids.sources = sources;
+    const Ids ids;
     ProjectNode* node = document->root().appendChild(process->elementId());
     node->process = processOf(process);
     if (module) {
         document->root().process.label = module->getLabel();
-        numberItems(module, ids);
         fillHierarchy(module, ids, &document->root().diagram);
     }
-    numberItems(machine, ids);
     fillHierarchy(machine, ids, &node->diagram);
     fillStateMachine(machine, ids, &node->diagram);
     return node;
 }
 
-void ProjectSnapshot::takeDiagram(const Canvas* canvas, Document* document,
-                                  QHash<ElementId, const QObject*>* sources)
+void ProjectSnapshot::takeDiagram(const Canvas* canvas, Document* document)
 {
-    Ids ids;
-    ids.sources = sources;
+    const Ids ids;
     document->root().process.label = canvas->getLabel();
-    numberItems(canvas, ids);
     fillHierarchy(canvas, ids, &document->root().diagram);
 }
 

@@ -43,14 +43,13 @@ const ProjectNode* takeItems(const ProjectCanvases& project, const Canvas* canva
 
 // One state machine for the code generator and its checks: the project node
 // stands for the module the process is drawn on (its label, memory items and
-// dataflows), its one child for the machine. Returns that child.
-// Given sources, it is told which item each element was taken from.
-const ProjectNode* takeMachine(const ProcessItem* process, const Canvas* machine, Document* document,
-                               QHash<ElementId, const QObject*>* sources = nullptr);
+// dataflows), its one child for the machine. Returns that child. Each
+// element has the id of the item it was taken of.
+const ProjectNode* takeMachine(const ProcessItem* process, const Canvas* machine, Document* document);
 // The links, memory items and dataflows of one block diagram, on the
 // document's project node; its processes are not taken, so the links and
 // dataflows have no ends. Enough for the checks of a block diagram.
-void takeDiagram(const Canvas* canvas, Document* document, QHash<ElementId, const QObject*>* sources = nullptr);
+void takeDiagram(const Canvas* canvas, Document* document);
 // Every state machine of the project whose process is found, in canvas
 // order.
 void takeMachines(const ProjectCanvases& project, MachineSet* machines);
