@@ -171,8 +171,7 @@ void SimulationDock::start()
     auto companions = std::make_unique<MachineSet>();
     if (companionSource)
         companionSource(companions.get());
-    session.setCompanions(std::move(companions));
-    if (!session.start(std::move(snapshot), machine, canvas)) {
+    if (!session.start(std::move(snapshot), machine, canvas, std::move(companions))) {
         sessionFailed();
         return;
     }
@@ -246,10 +245,11 @@ void SimulationDock::beatElapsed()
 void SimulationDock::sessionStarted()
 {
     progress->hide();
-    // Said with the first tick.
-    refusal = session.standInNotes().join(QStringLiteral(".\n"));
-    if (!refusal.isEmpty())
-        refusal += QLatin1Char('.');
+    // Said with the first tick, after a value refused while compiling.
+    const QStringList notes = session.standInNotes();
+    if (!notes.isEmpty())
+        refusal += (refusal.isEmpty() ? QString() : QStringLiteral("\n")) + notes.join(QStringLiteral(".\n"))
+            + QLatin1Char('.');
     updateControls();
 }
 

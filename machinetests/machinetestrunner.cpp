@@ -193,11 +193,10 @@ MachineTestRunner::Preparation MachineTestRunner::prepare(
     source.close();
     QString output;
     const QStringList ownSource {QLatin1String(sourceName)};
-    bool built = build(engine.compilerPath(), ownSource + engine.linkedSources(), &output);
-    if (!built && engine.addStandIns(folder->path(), output.toLocal8Bit())) {
-        built = build(engine.compilerPath(), ownSource + engine.linkedSources(), &output);
-        standIns = engine.standInNotes(QStringLiteral("the tests"));
-    }
+    bool built = build(engine.compilerPath(), ownSource + engine.linkedArguments(), &output);
+    while (!built && engine.linkMore(folder->path(), output.toLocal8Bit()))
+        built = build(engine.compilerPath(), ownSource + engine.linkedArguments(), &output);
+    standIns = engine.standInNotes(QStringLiteral("the tests"));
     if (!built) {
         const QStringList lines = output.split(QLatin1Char('\n'), Qt::SkipEmptyParts);
         *why = QStringLiteral("the tests of %1 did not compile with %2:\n").arg(name, engine.compilerPath())
@@ -213,9 +212,7 @@ bool MachineTestRunner::build(const QString& compilerPath, const QStringList& so
     GroupProcess process;
     process.setWorkingDirectory(folder->path());
     process.setProcessChannelMode(QProcess::MergedChannels);
-    QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
-    environment.insert(QStringLiteral("LC_ALL"), QStringLiteral("C"));
-    process.setProcessEnvironment(environment);
+    process.setProcessEnvironment(SimulationEngine::compilerEnvironment());
     process.start(compilerPath, QStringList {QStringLiteral("-o"), QLatin1String(programName)} + sources
                                     + QStringList {QStringLiteral("-lm")});
     const bool finished = process.waitForFinished(compileLimitMs);

@@ -1,17 +1,44 @@
 #include "linkedsources.h"
 
 #include <QDir>
+#include <QDirIterator>
 #include <QFile>
 #include <QRegularExpression>
 
 #include "codegenerator.h"
-#include "groupprocess.h"
 #include "simulationengine.h"
 
 namespace {
 const char othersFolder[] = "others";
 const char standInsName[] = "standins.c";
-const int preprocessLimitMs = 60000;
+
+QStringList undefinedNames(const QString& linkerOutput)
+{
+    static const QRegularExpression undefined(QStringLiteral("undefined reference to `([A-Za-z_][A-Za-z_0-9]*)'"));
+    QStringList names;
+    for (auto match = undefined.globalMatch(linkerOutput); match.hasNext();) {
+        const QString name = match.next().captured(1);
+        if (!names.contains(name))
+            names << name;
+    }
+    names.sort();
+    return names;
+}
+
+// The C written into the folder: the machine's, the harness and the others'.
+QString codeIn(const QString& folder)
+{
+    QString text;
+    QDirIterator files(folder, {QStringLiteral("*.c"), QStringLiteral("*.h")}, QDir::Files,
+                       QDirIterator::Subdirectories);
+    while (files.hasNext()) {
+        QFile file(files.next());
+        if (file.open(QIODevice::ReadOnly))
+            text += QString::fromUtf8(file.readAll()) + QLatin1Char('\n');
+    }
+    return text;
+}
+
 } // namespace
 
 void LinkedSources::setCompanions(const ProjectNode* machine, const QVector<const ProjectNode*>& machines)
@@ -22,6 +49,7 @@ void LinkedSources::setCompanions(const ProjectNode* machine, const QVector<cons
 
 void LinkedSources::writeCompanions(const QString& folder)
 {
+    companionFiles.clear();
     files.clear();
     functions.clear();
     variables.clear();
@@ -36,65 +64,63 @@ void LinkedSources::writeCompanions(const QString& folder)
         generator.setMachine(other);
         generator.setNumberOfInputOutputVariables();
         if (QDir(folder).mkpath(others) && generator.writeStateMachineFiles())
-            files << others + QLatin1Char('/') + generator.getSourceFileName();
+            companionFiles << others + QLatin1Char('/') + generator.getSourceFileName();
     }
 }
 
-bool LinkedSources::addStandIns(const QString& folder, const QString& linkerOutput, const QString& compiler,
-                                const QStringList& code)
+QStringList LinkedSources::arguments() const
 {
-    if (!functions.isEmpty() || !variables.isEmpty())
-        return false;
-    static const QRegularExpression undefined(QStringLiteral("undefined reference to `([A-Za-z_][A-Za-z_0-9]*)'"));
-    QStringList names;
-    for (auto match = undefined.globalMatch(linkerOutput); match.hasNext();) {
-        const QString name = match.next().captured(1);
-        if (!names.contains(name))
-            names << name;
-    }
+    QStringList arguments;
+    if (!companionFiles.isEmpty())
+        arguments << QStringLiteral("-I") + QLatin1String(othersFolder);
+    return arguments + files;
+}
+
+bool LinkedSources::linkMore(const QString& folder, const QString& linkerOutput)
+{
+    const QStringList names = undefinedNames(linkerOutput);
     if (names.isEmpty())
         return false;
-    names.sort();
-    // Calls show after the macros are expanded: LED_ON() may call led_write().
-    const QString expanded = preprocessed(folder, compiler, code);
+    if (!companionFiles.isEmpty() && !files.contains(companionFiles.first())) {
+        files += companionFiles;
+        return true;
+    }
+    if (!functions.isEmpty() || !variables.isEmpty())
+        return false;
+    return writeStandIns(folder, names);
+}
+
+bool LinkedSources::writeStandIns(const QString& folder, const QStringList& names)
+{
+    const QString code = codeIn(folder);
     QString text = QStringLiteral("/* Stand-ins written by Korvel for what is defined outside the project. */\n");
-    for (const QString& name : qAsConst(names)) {
-        const QRegularExpression call(QStringLiteral("\\b%1\\s*\\(").arg(name));
-        if (expanded.isEmpty() || call.match(expanded).hasMatch()) {
+    QStringList called;
+    QStringList read;
+    for (const QString& name : names) {
+        // A name the code shows and never calls is read; any other is taken
+        // for a function, which a macro of the firmware's headers may call.
+        const QRegularExpression use(QStringLiteral("\\b%1\\b(\\s*\\()?").arg(name));
+        bool shown = false;
+        bool isCalled = false;
+        for (auto match = use.globalMatch(code); match.hasNext() && !isCalled;) {
+            shown = true;
+            isCalled = !match.next().captured(1).isEmpty();
+        }
+        if (shown && !isCalled) {
+            // Zero, and room enough for any number, pointer or small table.
+            text += QStringLiteral("long double %1[256];\n").arg(name);
+            read << name;
+        } else {
             // No prototype: whatever the firmware declares, the call links.
             text += QStringLiteral("long %1() { return 0; }\n").arg(name);
-            functions << name;
-        } else {
-            // Zero and room enough for any number, pointer or small table.
-            text += QStringLiteral("long double %1[256];\n").arg(name);
-            variables << name;
+            called << name;
         }
     }
     QFile file(QDir(folder).filePath(QLatin1String(standInsName)));
-    if (!file.open(QIODevice::WriteOnly) || file.write(text.toUtf8()) < 0 || !file.flush()) {
-        functions.clear();
-        variables.clear();
+    if (!file.open(QIODevice::WriteOnly) || file.write(text.toUtf8()) < 0 || !file.flush())
         return false;
-    }
+    functions = called;
+    variables = read;
     files << QLatin1String(standInsName);
     return true;
-}
-
-QString LinkedSources::preprocessed(const QString& folder, const QString& compiler, const QStringList& code)
-{
-    QString text;
-    for (const QString& source : code) {
-        GroupProcess process;
-        process.setWorkingDirectory(folder);
-        process.setStandardErrorFile(QProcess::nullDevice());
-        process.start(compiler, {QStringLiteral("-E"), source});
-        if (!process.waitForFinished(preprocessLimitMs)) {
-            process.endGroup();
-            return QString();
-        }
-        if (process.exitStatus() != QProcess::NormalExit || process.exitCode() != 0)
-            return QString();
-        text += QString::fromLocal8Bit(process.readAllStandardOutput());
-    }
-    return text;
 }

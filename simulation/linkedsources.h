@@ -8,38 +8,40 @@
 class ProjectNode;
 
 // What the firmware links with a machine besides its own C: the project's
-// other machines, whose functions it may call, and for the functions defined
-// outside the project (board support) stand-ins that return 0, so that the
-// machine can run at all on the desk.
+// other machines, whose functions it may call, and for what is defined
+// outside the project (board support) stand-ins that hold or return 0, so
+// that the machine can run at all on the desk. Each is linked only when a
+// link without it failed on names nothing defines, so that a machine that
+// needs neither builds as it would alone.
 class LinkedSources
 {
 public:
     // The machines' documents must outlive the sources.
     void setCompanions(const ProjectNode* machine, const QVector<const ProjectNode*>& machines);
     // Writes the other machines' files as Generate writes them into the
-    // folder's "others" subfolder; one that Generate would not write is left
-    // out, as from the firmware.
+    // folder's "others" subfolder, so that the machine may include their
+    // headers; one that Generate would not write is left out, as from the
+    // firmware.
     void writeCompanions(const QString& folder);
-    // After a link that failed: when the linker names what nothing defines,
-    // writes stand-ins into the folder and returns true, to link again: a
-    // function that returns 0, or a variable that holds 0 for a name the
-    // code (given as sources, preprocessed by compiler) never calls. Once
-    // only: the second link keeps its errors.
-    bool addStandIns(const QString& folder, const QString& linkerOutput, const QString& compiler,
-                     const QStringList& code);
-    // The sources to compile besides the machine's, relative to the folder.
-    const QStringList& sources() const { return files; }
+    // The compiler's arguments for the headers and sources linked so far,
+    // relative to the folder.
+    QStringList arguments() const;
+    // After a failed link: when the linker names what nothing defines, links
+    // the other machines or, when they are linked already, writes stand-ins
+    // into the folder, and returns true, to link again. A name the code in
+    // the folder never calls gets a variable holding 0, any other a
+    // function returning 0.
+    bool linkMore(const QString& folder, const QString& linkerOutput);
     // What the stand-ins stand for, each kind sorted by name.
     const QStringList& standInFunctions() const { return functions; }
     const QStringList& standInVariables() const { return variables; }
 
 private:
-    // The code as the compiler sees it, macros expanded; empty when it
-    // cannot be had, and every name is then taken for a function.
-    static QString preprocessed(const QString& folder, const QString& compiler, const QStringList& code);
+    bool writeStandIns(const QString& folder, const QStringList& names);
 
     const ProjectNode* machine = nullptr;
     QVector<const ProjectNode*> companions;
+    QStringList companionFiles;
     QStringList files;
     QStringList functions;
     QStringList variables;

@@ -284,13 +284,19 @@ QString SimulationEngine::compilerPath() const
 QStringList SimulationEngine::compileArguments() const
 {
     return QStringList {QStringLiteral("-o"), QLatin1String(programName), QLatin1String(harnessName)}
-        + linked.sources() + QStringList {QStringLiteral("-lm")};
+        + linked.arguments() + QStringList {QStringLiteral("-lm")};
 }
 
-bool SimulationEngine::addStandIns(const QString& folder, const QByteArray& output)
+bool SimulationEngine::linkMore(const QString& folder, const QByteArray& output)
 {
-    return linked.addStandIns(folder, QString::fromLocal8Bit(output), compilerPath(),
-                              QStringList {QLatin1String(harnessName)} + linked.sources());
+    return linked.linkMore(folder, QString::fromLocal8Bit(output));
+}
+
+QProcessEnvironment SimulationEngine::compilerEnvironment()
+{
+    QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
+    environment.insert(QStringLiteral("LC_ALL"), QStringLiteral("C"));
+    return environment;
 }
 
 QStringList SimulationEngine::standInNotes(const QString& who) const
@@ -346,11 +352,12 @@ bool SimulationEngine::compile(const QString& folder, const QString& program)
     GroupProcess process;
     process.setWorkingDirectory(folder);
     process.setProcessChannelMode(QProcess::MergedChannels);
+    process.setProcessEnvironment(compilerEnvironment());
     process.start(program, compileArguments());
     bool finished = process.waitForFinished(compileTimeLimit);
     QByteArray output = process.readAll();
-    if (finished && process.exitStatus() == QProcess::NormalExit && process.exitCode() != 0
-        && addStandIns(folder, output)) {
+    while (finished && process.exitStatus() == QProcess::NormalExit && process.exitCode() != 0
+           && linkMore(folder, output)) {
         process.start(program, compileArguments());
         finished = process.waitForFinished(compileTimeLimit);
         output = process.readAll();

@@ -1,6 +1,7 @@
 #ifndef SIMULATIONENGINE_H
 #define SIMULATIONENGINE_H
 
+#include <QProcessEnvironment>
 #include <QString>
 #include <QStringList>
 #include <QVector>
@@ -88,11 +89,15 @@ public:
     // What to run in the prepared folder, and the program it writes there.
     QStringList compileArguments() const;
     static QString programFileName();
-    // After a failed link in the prepared folder: true when stand-ins were
-    // written for the functions it names, so that a second link may succeed.
-    bool addStandIns(const QString& folder, const QByteArray& output);
-    // The companions' sources and stand-ins, relative to the prepared folder.
-    const QStringList& linkedSources() const { return linked.sources(); }
+    // After a failed link in the prepared folder: true when the other
+    // machines or stand-ins for what it names are linked from now on, so
+    // that another link may succeed.
+    bool linkMore(const QString& folder, const QByteArray& output);
+    // The arguments for the other machines and the stand-ins linked so far,
+    // relative to the prepared folder.
+    QStringList linkedArguments() const { return linked.arguments(); }
+    // The compiler's environment: its messages are read, so they are not translated.
+    static QProcessEnvironment compilerEnvironment();
     // What the machine uses from outside the project through stand-ins:
     // functions returning 0 and variables holding 0.
     const QStringList& standInFunctions() const { return linked.standInFunctions(); }

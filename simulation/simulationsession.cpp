@@ -32,7 +32,8 @@ QStringList SimulationSession::standInNotes() const
     return engine ? engine->standInNotes(QStringLiteral("the simulation")) : QStringList();
 }
 
-bool SimulationSession::start(std::unique_ptr<Document> document, const ProjectNode* machine, QObject* drawnOn)
+bool SimulationSession::start(std::unique_ptr<Document> document, const ProjectNode* machine, QObject* drawnOn,
+                              std::unique_ptr<MachineSet> machines)
 {
     endProcesses();
     trace.clear();
@@ -42,6 +43,7 @@ bool SimulationSession::start(std::unique_ptr<Document> document, const ProjectN
     drawing = drawnOn;
     watchesDrawing = drawnOn != nullptr;
     snapshot = std::move(document);
+    companions = std::move(machines);
     stateCount = machine ? machine->diagram.states.size() : 0;
     processName = SimulationEngine::baseName(machine);
     engine.reset(new SimulationEngine(machine));
@@ -68,6 +70,7 @@ bool SimulationSession::start(std::unique_ptr<Document> document, const ProjectN
     compilerProcess = new GroupProcess(this);
     compilerProcess->setWorkingDirectory(folder->path());
     compilerProcess->setProcessChannelMode(QProcess::MergedChannels);
+    compilerProcess->setProcessEnvironment(SimulationEngine::compilerEnvironment());
     connect(compilerProcess, QOverload<int, QProcess::ExitStatus>::of(&QProcess::finished), this,
             &SimulationSession::compileFinished);
     connect(compilerProcess, &QProcess::errorOccurred, this, &SimulationSession::compileError);
@@ -77,10 +80,6 @@ bool SimulationSession::start(std::unique_ptr<Document> document, const ProjectN
     return true;
 }
 
-void SimulationSession::setCompanions(std::unique_ptr<MachineSet> machines)
-{
-    companions = std::move(machines);
-}
 
 void SimulationSession::endProcesses()
 {
@@ -137,8 +136,9 @@ void SimulationSession::compileFinished(int exitCode, QProcess::ExitStatus statu
         return;
     }
     const QByteArray output = compilerProcess->readAll();
-    // Functions from outside the project get stand-ins, and the link is tried again.
-    if (status == QProcess::NormalExit && engine->addStandIns(folder->path(), output)) {
+    // The other machines, then stand-ins for what is still missing, and the
+    // link is tried again.
+    if (status == QProcess::NormalExit && engine->linkMore(folder->path(), output)) {
         watchdog.start(compileTimeLimit);
         compilerProcess->start(compilerProgram, engine->compileArguments());
         return;

@@ -13,10 +13,10 @@
 #include <memory>
 
 #include "groupprocess.h"
+#include "machineset.h"
 #include "simulationengine.h"
 
 class Document;
-class MachineSet;
 class ProjectNode;
 class QTemporaryDir;
 
@@ -43,10 +43,10 @@ public:
     // goes away stops. False, with the outcome and messages(), when nothing
     // could be started (design errors, no compiler); true when started() or
     // failed() will follow.
-    bool start(std::unique_ptr<Document> document, const ProjectNode* machine, QObject* drawing = nullptr);
-    // The project's machines, linked in with the next one started as the
-    // firmware links them; kept until then.
-    void setCompanions(std::unique_ptr<MachineSet> machines);
+    // The project's machines, when given, are linked in as the firmware
+    // links them; the session keeps them too.
+    bool start(std::unique_ptr<Document> document, const ProjectNode* machine, QObject* drawing = nullptr,
+               std::unique_ptr<MachineSet> machines = nullptr);
     // Ends the harness and forgets the trace; nothing is reported.
     void stop();
 
