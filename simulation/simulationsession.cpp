@@ -80,7 +80,6 @@ bool SimulationSession::start(std::unique_ptr<Document> document, const ProjectN
     return true;
 }
 
-
 void SimulationSession::endProcesses()
 {
     watchdog.stop();
