@@ -1,33 +1,30 @@
 #include "backgroundwrite.h"
 
 #include <QCoreApplication>
-#include <QThread>
 
 #include <new>
 
 #include <utility>
 
+#include "backgroundjob.h"
 #include "document.h"
 #include "projectfilewriter.h"
 
 BackgroundWrite::BackgroundWrite(QObject* parent)
     : QObject(parent)
+    , job(std::make_unique<BackgroundJob>())
 {
 }
 
-BackgroundWrite::~BackgroundWrite()
-{
-    if (thread)
-        thread->wait();
-}
+BackgroundWrite::~BackgroundWrite() = default;
 
-void BackgroundWrite::start(std::shared_ptr<const Document> document, const QString& path, Done whenDone)
+void BackgroundWrite::start(std::shared_ptr<const Document> document, const QString& path, Done done)
 {
-    finish();
-    done = std::move(whenDone);
+    // One write at a time: the next waits for the running one.
+    job->finish();
     outcome = Outcome();
     // The outcome is written by the thread and read only after it ended.
-    thread.reset(QThread::create([this, document, path] {
+    job->start([this, document, path] {
         ProjectFileWriter writer;
         Outcome result;
         try {
@@ -39,19 +36,18 @@ void BackgroundWrite::start(std::shared_ptr<const Document> document, const QStr
             result.error = QCoreApplication::translate("MainWindow", "There was not enough memory to write it.");
         }
         outcome = result;
-    }));
-    // Emitted on the writing thread, received on this object's.
-    connect(thread.get(), &QThread::finished, this, &BackgroundWrite::finish, Qt::QueuedConnection);
-    thread->start();
+    }, [this, done] {
+        if (done)
+            done(outcome);
+    });
+}
+
+bool BackgroundWrite::isRunning() const
+{
+    return job->isRunning();
 }
 
 void BackgroundWrite::finish()
 {
-    if (!thread)
-        return;
-    thread->wait();
-    thread.reset();
-    const Done handOver = std::exchange(done, Done());
-    if (handOver)
-        handOver(outcome);
+    job->finish();
 }

@@ -8,7 +8,7 @@
 #include <memory>
 
 class Document;
-class QThread;
+class BackgroundJob;
 
 // Writes a project document to a file on a thread of its own, so that the
 // window stays responsive while a large project is written. One write runs
@@ -35,14 +35,14 @@ public:
     ~BackgroundWrite() override;
 
     void start(std::shared_ptr<const Document> document, const QString& path, Done done);
-    bool isRunning() const { return thread != nullptr; }
+    bool isRunning() const;
     // Waits for the running write, if any, and hands its outcome over.
     void finish();
 
 private:
-    std::unique_ptr<QThread> thread;
     Outcome outcome;
-    Done done;
+    // After the outcome, so that it goes first and waits for the thread that writes it.
+    std::unique_ptr<BackgroundJob> job;
 };
 
 #endif // BACKGROUNDWRITE_H
