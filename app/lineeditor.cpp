@@ -8,23 +8,19 @@ namespace {
 // How each editor is told the line: "+N FILE", "--line N FILE" or "--goto FILE:N".
 enum class LineArgument { Plus, LineOption, Goto };
 
+// Each is named by its desktop entry as by its program.
 struct KnownEditor
 {
-    const char* entry;
     const char* program;
     LineArgument form;
 };
 
 const KnownEditor knownEditors[] = {
-    {"gedit", "gedit", LineArgument::Plus},
-    {"pluma", "pluma", LineArgument::Plus},
-    {"xed", "xed", LineArgument::Plus},
-    {"gvim", "gvim", LineArgument::Plus},
-    {"emacs", "emacs", LineArgument::Plus},
-    {"kate", "kate", LineArgument::LineOption},
-    {"kwrite", "kwrite", LineArgument::LineOption},
-    {"geany", "geany", LineArgument::LineOption},
-    {"code", "code", LineArgument::Goto},
+    {"gedit", LineArgument::Plus},        {"pluma", LineArgument::Plus},
+    {"xed", LineArgument::Plus},          {"gvim", LineArgument::Plus},
+    {"emacs", LineArgument::Plus},        {"kate", LineArgument::LineOption},
+    {"kwrite", LineArgument::LineOption}, {"geany", LineArgument::LineOption},
+    {"code", LineArgument::Goto},
 };
 
 QString desktopEditor()
@@ -48,7 +44,7 @@ QStringList LineEditor::commandFor(const QString& desktopEntry, const QString& f
     name = name.section(QLatin1Char('.'), -1);
     const QString number = QString::number(line);
     for (const KnownEditor& editor : knownEditors) {
-        if (name != QLatin1String(editor.entry))
+        if (name != QLatin1String(editor.program))
             continue;
         const QString program = QLatin1String(editor.program);
         switch (editor.form) {
