@@ -98,12 +98,9 @@ public:
     QStringList linkedArguments() const { return linked.arguments(); }
     // The compiler's environment: its messages are read, so they are not translated.
     static QProcessEnvironment compilerEnvironment();
-    // What the machine uses from outside the project through stand-ins:
-    // functions returning 0 and variables holding 0.
-    const QStringList& standInFunctions() const { return linked.standInFunctions(); }
-    const QStringList& standInVariables() const { return linked.standInVariables(); }
-    // One line for each stand-in, saying that who ("the simulation", "the
-    // tests") uses it.
+    // One line for each stand-in of what the machine uses from outside the
+    // project (a function returning 0, a variable holding 0), saying that who
+    // ("the simulation", "the tests") uses it.
     QStringList standInNotes(const QString& who) const;
     // Adds the messages of a failed compile, from the compiler's merged
     // output, and returns the outcome to report.
