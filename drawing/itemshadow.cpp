@@ -9,11 +9,7 @@
 #include <cmath>
 
 #include "itemtype.h"
-
-// The blur the drop-shadow effect itself uses (exported by Qt Widgets, not
-// declared in its public headers), so that the shadows look as before.
-Q_DECL_IMPORT void qt_blurImage(QPainter* painter, QImage& image, qreal radius, bool quality,
-                                bool alphaOnly, int transposed = 0);
+#include "shadowblur.h"
 
 namespace {
 
@@ -96,7 +92,7 @@ void ItemShadow::paint(QPainter* painter, const QRectF& itemRect, const std::fun
         blurred->fill(0);
         {
             QPainter p(blurred);
-            qt_blurImage(&p, silhouette, blurRadius, false, true);
+            ShadowBlur::paint(&p, silhouette, blurRadius);
         }
         {
             QPainter p(blurred);
