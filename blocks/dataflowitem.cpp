@@ -4,11 +4,11 @@
 #include <QGraphicsScene>
 #include <QGraphicsSceneContextMenuEvent>
 #include <QMenu>
-#include <QFontMetricsF>
 #include <QPainter>
 
 #include "dataflowline.h"
 #include "itemshadow.h"
+#include "labelboxfigure.h"
 #include "qcolourof.h"
 #include "linkitem.h"
 #include "memoryitem.h"
@@ -18,10 +18,8 @@ namespace {
 const QColor defaultDataflowColor(249, 231, 159);
 const int processType = 37;
 const int memoryType = 38;
-const int emptyWidth = 100;
-const int emptyHeight = 21;
-// As long as the connectors' arrow heads, if the box has the room.
-const qreal arrowLength = 17;
+const int emptyWidth = LabelBoxFigure::emptyWidth;
+const int emptyHeight = LabelBoxFigure::emptyHeight;
 
 QPointF centreOf(const QGraphicsItem* item)
 {
@@ -193,20 +191,15 @@ void DataflowItem::paint(QPainter* painter, const QStyleOptionGraphicsItem*, QWi
     if (myStartItem && myEndItem && myStartItem->collidesWithItem(myEndItem))
         return;
 
-    painter->setPen(pen);
     if (!backgroundColor.isValid())
         backgroundColor = defaultBackgroundColour();
-    painter->setBrush(QBrush(backgroundColor, Qt::SolidPattern));
-
-    const QSize size = LinkItem::labelBoxSize(painter, label);
+    const QSize size = LabelBoxFigure::size(painter, label);
     if (size.width() != width || size.height() != height) {
         prepareGeometryChange();
         width = size.width();
         height = size.height();
     }
-    painter->drawRect(boundingRect());
-    if (!label.isEmpty())
-        painter->drawText(LinkItem::labelTextRect(painter, label), LinkItem::textFlags, label);
+    LabelBoxFigure::paint(painter, size, label, backgroundColor, pen.style());
     if (myEndItem && collidesWithItem(myEndItem))
         paintDirectionOnEdge(painter);
     updatePolygon();
@@ -220,17 +213,7 @@ void DataflowItem::paintDirectionOnEdge(QPainter* painter)
     qreal dx = myStartItem ? centreOf(this).x() - centreOf(myStartItem).x() : 0;
     if (qFuzzyIsNull(dx))
         dx = centreOf(myEndItem).x() - centreOf(this).x();
-    const qreal direction = dx < 0 ? -1 : 1;
-    const qreal margin = QFontMetricsF(painter->font(), painter->device()).averageCharWidth() * 3;
-    const qreal length = qMin(arrowLength, margin - 2);
-    const qreal halfWidth = qMin(arrowLength / 2, height / 2.0 - 2);
-    if (length <= 0 || halfWidth <= 0)
-        return;
-    const QPointF tip(direction > 0 ? width : 0, height / 2.0);
-    const QPointF base = tip - QPointF(direction * length, 0);
-    painter->setPen(Qt::NoPen);
-    painter->setBrush(Qt::black);
-    painter->drawPolygon(QPolygonF({tip, base + QPointF(0, halfWidth), base - QPointF(0, halfWidth)}));
+    LabelBoxFigure::paintDirection(painter, QSize(width, height), dx < 0 ? -1 : 1);
 }
 
 void DataflowItem::contextMenuEvent(QGraphicsSceneContextMenuEvent* event)

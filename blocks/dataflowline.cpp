@@ -2,6 +2,7 @@
 
 #include <QPen>
 
+#include "connectorfigure.h"
 #include "connectorgeometry.h"
 #include "dataflowitem.h"
 #include "memoryitem.h"
@@ -55,19 +56,19 @@ DataflowLine::~DataflowLine()
 
 void DataflowLine::updateGeometry()
 {
-    setLine(ConnectorGeometry::clippedLine(ConnectorGeometry::centreOf(startItem),
+    setLine(ConnectorFigure::clippedLine(ConnectorGeometry::centreOf(startItem),
                                             ConnectorGeometry::centreOf(endItem),
                                             ConnectorGeometry::outlineOf(endItem)));
 }
 
 void DataflowLine::updateArrowHead()
 {
-    arrowHead = ConnectorGeometry::arrowHead(line());
+    arrowHead = ConnectorFigure::arrowHead(line());
 }
 
 QRectF DataflowLine::boundingRect() const
 {
-    return ConnectorGeometry::boundingRect(line(), pen().width());
+    return ConnectorFigure::bounds(line(), pen().width());
 }
 
 QPainterPath DataflowLine::shape() const
@@ -84,5 +85,5 @@ void DataflowLine::paint(QPainter* painter, const QStyleOptionGraphicsItem*, QWi
 
     updateGeometry();
     updateArrowHead();
-    ConnectorGeometry::paint(painter, pen(), line(), hasArrowHead() ? &arrowHead : nullptr, isSelected());
+    ConnectorFigure::paint(painter, pen(), line(), hasArrowHead() ? &arrowHead : nullptr, isSelected());
 }

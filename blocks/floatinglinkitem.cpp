@@ -3,12 +3,11 @@
 #include <QPainter>
 
 #include "diagramscene.h"
-#include "linkitem.h"
+#include "labelboxfigure.h"
 
 namespace {
 const QColor incomingColor(0, 255, 0);
 const QColor outgoingColor(255, 0, 0);
-const int tipDepth = 10;
 } // namespace
 
 FloatingLinkItem::FloatingLinkItem(QPointF pos, int linkDirection, QString text,
@@ -17,7 +16,6 @@ FloatingLinkItem::FloatingLinkItem(QPointF pos, int linkDirection, QString text,
     , QGraphicsItem(nullptr)
     , label(std::move(text))
     , direction(linkDirection)
-    , pen(QBrush(Qt::black), 1, Qt::SolidLine)
 {
     if (direction == 0)
         colour = incomingColor;
@@ -31,14 +29,8 @@ FloatingLinkItem::FloatingLinkItem(QPointF pos, int linkDirection, QString text,
 
 void FloatingLinkItem::updatePolygon(int kind)
 {
-    const int half = height / 2;
-    if (kind == 0) {
-        polygon = {QPointF(width, half), QPointF(width - tipDepth, 0), QPointF(0, 0),
-                   QPointF(0, height), QPointF(width - tipDepth, height)};
-    } else if (kind == 1) {
-        polygon = {QPointF(0, half), QPointF(tipDepth, 0), QPointF(width, 0),
-                   QPointF(width, height), QPointF(tipDepth, height)};
-    }
+    if (kind == 0 || kind == 1)
+        polygon = LabelBoxFigure::mirrorOutline(QSize(width, height), kind);
 }
 
 QRectF FloatingLinkItem::boundingRect() const
@@ -51,7 +43,7 @@ void FloatingLinkItem::paint(QPainter* painter, const QStyleOptionGraphicsItem*,
     if (direction != 0 && direction != 1)
         return;
 
-    const QSize size = LinkItem::labelBoxSize(painter, label);
+    const QSize size = LabelBoxFigure::size(painter, label);
     if (size.width() != width || size.height() != height) {
         prepareGeometryChange();
         width = size.width();
@@ -60,10 +52,6 @@ void FloatingLinkItem::paint(QPainter* painter, const QStyleOptionGraphicsItem*,
         if (auto* canvas = qobject_cast<DiagramScene*>(scene()))
             canvas->floatingItemResized();
     }
-    painter->setPen(pen);
-    painter->setBrush(QBrush(colour, Qt::SolidPattern));
-    painter->drawPolygon(myPolygon());
-    if (!label.isEmpty())
-        painter->drawText(LinkItem::labelTextRect(painter, label), LinkItem::textFlags, label);
+    LabelBoxFigure::paintMirror(painter, myPolygon(), label, colour);
     updatePolygon(direction);
 }

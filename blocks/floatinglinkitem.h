@@ -4,7 +4,6 @@
 #include <QColor>
 #include <QGraphicsItem>
 #include <QObject>
-#include <QPen>
 #include <QPolygonF>
 #include <QString>
 #include <QVector>
@@ -45,7 +44,6 @@ private:
     int direction = 0;
     QColor colour;
     QVector<QPointF> polygon;
-    QPen pen;
 };
 
 #endif // FLOATINGLINKITEM_H

@@ -3,13 +3,13 @@
 #include <QPainter>
 
 #include "diagramscene.h"
-#include "memoryitem.h"
+#include "datastorefigure.h"
 
 namespace {
 const QColor newMemoryColor(192, 192, 192);
 const QColor defaultMemoryColor(229, 231, 233);
-const int emptyWidth = 100;
-const int storeHeight = 64;
+const int emptyWidth = DataStoreFigure::emptyWidth;
+const int storeHeight = DataStoreFigure::height;
 } // namespace
 
 FloatingMemoryItem::FloatingMemoryItem(QPointF pos)
@@ -57,7 +57,7 @@ void FloatingMemoryItem::paint(QPainter* painter, const QStyleOptionGraphicsItem
 {
     if (!colour.isValid())
         colour = defaultMemoryColor;
-    const int newWidth = MemoryItem::dataStoreWidth(painter, label, datatype);
+    const int newWidth = DataStoreFigure::width(painter, label, datatype);
     if (newWidth != width || height != storeHeight) {
         prepareGeometryChange();
         width = newWidth;
@@ -65,6 +65,6 @@ void FloatingMemoryItem::paint(QPainter* painter, const QStyleOptionGraphicsItem
         if (auto* canvas = qobject_cast<DiagramScene*>(scene()))
             canvas->floatingItemResized();
     }
-    MemoryItem::paintDataStore(painter, pen, width, height, colour, label, datatype);
+    DataStoreFigure::paint(painter, pen, width, colour, label, datatype);
     updatePolygon();
 }

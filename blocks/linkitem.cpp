@@ -1,20 +1,20 @@
 #include "linkitem.h"
 #include "linkproperties.h"
 
-#include <QFontMetricsF>
 #include <QGraphicsScene>
 #include <QGraphicsSceneContextMenuEvent>
 #include <QMenu>
 #include <QPainter>
 
+#include "labelboxfigure.h"
 #include "qcolourof.h"
 #include "linkline.h"
 #include "processitem.h"
 
 namespace {
 const QColor defaultLinkColor(229, 231, 233);
-const int emptyWidth = 100;
-const int emptyHeight = 21;
+const int emptyWidth = LabelBoxFigure::emptyWidth;
+const int emptyHeight = LabelBoxFigure::emptyHeight;
 
 QPointF centreOf(const ProcessItem* process)
 {
@@ -141,38 +141,15 @@ QRectF LinkItem::boundingRect() const
     return QRectF(0, 0, width, height);
 }
 
-QSize LinkItem::labelBoxSize(QPainter* painter, const QString& text)
-{
-    if (text.isEmpty())
-        return QSize(emptyWidth, emptyHeight);
-    const QFontMetricsF metrics(painter->font(), painter->device());
-    const qreal c = metrics.averageCharWidth();
-    const qreal h = metrics.height();
-    return QSize(int((text.length() + 14) * c), int(h + c));
-}
-
-QRect LinkItem::labelTextRect(QPainter* painter, const QString& text)
-{
-    const QFontMetricsF metrics(painter->font(), painter->device());
-    const qreal c = metrics.averageCharWidth();
-    const qreal h = metrics.height();
-    return QRect(int(3 * c), int(c / 2), int((text.length() + 8) * c), int(h));
-}
-
 void LinkItem::paint(QPainter* painter, const QStyleOptionGraphicsItem*, QWidget*)
 {
     if (myStartItem && myEndItem && myStartItem->collidesWithItem(myEndItem))
         return;
 
-    painter->setPen(pen);
     if (!backgroundColor.isValid())
         backgroundColor = defaultBackgroundColour();
-    painter->setBrush(QBrush(backgroundColor, Qt::SolidPattern));
-
-    resize(labelBoxSize(painter, label));
-    painter->drawRect(boundingRect());
-    if (!label.isEmpty())
-        painter->drawText(labelTextRect(painter, label), textFlags, label);
+    resize(LabelBoxFigure::size(painter, label));
+    LabelBoxFigure::paint(painter, QSize(width, height), label, backgroundColor, pen.style());
     updatePolygon();
 }
 

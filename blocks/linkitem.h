@@ -85,13 +85,6 @@ public:
     void paint(QPainter* painter, const QStyleOptionGraphicsItem* option,
                QWidget* widget = nullptr) override;
 
-    // Size of a label box in the painter's font; 100 x 21 for an empty label.
-    // Shared by every box that shows one line of text this way.
-    static QSize labelBoxSize(QPainter* painter, const QString& text);
-    // Where the label of such a box is drawn.
-    static QRect labelTextRect(QPainter* painter, const QString& text);
-    static constexpr int textFlags = Qt::AlignCenter | Qt::TextDontClip;
-
 protected:
     void contextMenuEvent(QGraphicsSceneContextMenuEvent* event) override;
 

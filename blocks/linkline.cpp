@@ -2,6 +2,7 @@
 
 #include <QPen>
 
+#include "connectorfigure.h"
 #include "connectorgeometry.h"
 #include "linkitem.h"
 #include "processitem.h"
@@ -42,19 +43,19 @@ LinkLine::~LinkLine()
 
 void LinkLine::updateGeometry()
 {
-    setLine(ConnectorGeometry::clippedLine(ConnectorGeometry::centreOf(startItem),
+    setLine(ConnectorFigure::clippedLine(ConnectorGeometry::centreOf(startItem),
                                             ConnectorGeometry::centreOf(endItem),
                                             ConnectorGeometry::outlineOf(endItem)));
 }
 
 void LinkLine::updateArrowHead()
 {
-    arrowHead = ConnectorGeometry::arrowHead(line());
+    arrowHead = ConnectorFigure::arrowHead(line());
 }
 
 QRectF LinkLine::boundingRect() const
 {
-    return ConnectorGeometry::boundingRect(line(), pen().width());
+    return ConnectorFigure::bounds(line(), pen().width());
 }
 
 QPainterPath LinkLine::shape() const
@@ -71,5 +72,5 @@ void LinkLine::paint(QPainter* painter, const QStyleOptionGraphicsItem*, QWidget
 
     updateGeometry();
     updateArrowHead();
-    ConnectorGeometry::paint(painter, pen(), line(), lineType == 2 ? &arrowHead : nullptr, isSelected());
+    ConnectorFigure::paint(painter, pen(), line(), lineType == 2 ? &arrowHead : nullptr, isSelected());
 }

@@ -1,7 +1,6 @@
 #include "memoryitem.h"
 #include "memoryproperties.h"
 
-#include <QFontMetricsF>
 #include <QGraphicsScene>
 #include <QGraphicsSceneContextMenuEvent>
 #include <QMenu>
@@ -10,15 +9,15 @@
 #include "diagramscene.h"
 #include "dataflowitem.h"
 #include "dataflowline.h"
+#include "datastorefigure.h"
 #include "qcolourof.h"
 #include "processitem.h"
 
 namespace {
 const QColor newMemoryColor(192, 192, 192);
 const QColor defaultMemoryColor(229, 231, 233);
-const QColor barColor(139, 0, 139);
-const int emptyWidth = 100;
-const int storeHeight = 64;
+const int emptyWidth = DataStoreFigure::emptyWidth;
+const int storeHeight = DataStoreFigure::height;
 } // namespace
 
 MemoryItem::MemoryItem(QMenu* menu, QPointF pos)
@@ -127,49 +126,17 @@ QRectF MemoryItem::boundingRect() const
     return QRectF(0, 0, width, height);
 }
 
-int MemoryItem::dataStoreWidth(QPainter* painter, const QString& text, const QString& type)
-{
-    if (text.isEmpty() && type.isEmpty())
-        return emptyWidth;
-    const qreal c = QFontMetricsF(painter->font(), painter->device()).averageCharWidth();
-    const qreal labelWidth = (text.length() + 8) * c;
-    const qreal typeWidth = (type.length() + 8) * c;
-    const qreal margin = 3 * c;
-    return int(2 * margin + (labelWidth >= typeWidth ? labelWidth : typeWidth));
-}
-
-void MemoryItem::paintDataStore(QPainter* painter, const QPen& pen, int w, int h,
-                                const QColor& colour, const QString& text, const QString& type)
-{
-    QPen barPen = pen;
-    barPen.setWidth(4);
-    barPen.setColor(barColor);
-    painter->setPen(barPen);
-    painter->drawLine(QPointF(0, 0), QPointF(w, 0));
-    painter->drawLine(QPointF(0, h - 4), QPointF(w, h - 4));
-
-    painter->fillRect(QRect(QPoint(0, 5), QPoint(w - 1, h - 10)), colour);
-
-    if (text.isEmpty() && type.isEmpty())
-        return;
-    const qreal c = QFontMetricsF(painter->font(), painter->device()).averageCharWidth();
-    const int flags = Qt::AlignCenter | Qt::TextDontClip;
-    painter->setPen(QPen(QBrush(Qt::black), 1, Qt::SolidLine));
-    painter->drawText(QRect(int(3 * c), 10, int((text.length() + 8) * c), 21), flags, text);
-    painter->drawText(QRect(int(3 * c), 30, int((type.length() + 8) * c), 21), flags, type);
-}
-
 void MemoryItem::paint(QPainter* painter, const QStyleOptionGraphicsItem*, QWidget*)
 {
     if (!backgroundColor.isValid())
         backgroundColor = defaultBackgroundColour();
-    const int newWidth = dataStoreWidth(painter, label, datatype);
+    const int newWidth = DataStoreFigure::width(painter, label, datatype);
     if (newWidth != width || height != storeHeight) {
         prepareGeometryChange();
         width = newWidth;
         height = storeHeight;
     }
-    paintDataStore(painter, pen, width, height, backgroundColor, label, datatype);
+    DataStoreFigure::paint(painter, pen, width, backgroundColor, label, datatype);
     updatePolygon();
 }
 

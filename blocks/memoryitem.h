@@ -81,13 +81,6 @@ public:
     void paint(QPainter* painter, const QStyleOptionGraphicsItem* option,
                QWidget* widget = nullptr) override;
 
-    // Width of a data store showing these texts in the painter's font.
-    static int dataStoreWidth(QPainter* painter, const QString& label, const QString& datatype);
-    // Draws a data store of the given size; shared with the floating mirror.
-    static void paintDataStore(QPainter* painter, const QPen& pen, int width, int height,
-                               const QColor& colour, const QString& label,
-                               const QString& datatype);
-
 protected:
     void contextMenuEvent(QGraphicsSceneContextMenuEvent* event) override;
 

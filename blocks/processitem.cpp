@@ -1,9 +1,9 @@
 #include "processitem.h"
 
-#include "itemshadow.h"
+#include "processfigure.h"
+#include "shadowpainting.h"
 #include "processproperties.h"
 
-#include <QFontMetricsF>
 #include <QGraphicsScene>
 #include <QGraphicsSceneContextMenuEvent>
 #include <QMenu>
@@ -21,7 +21,6 @@ namespace {
 const QColor defaultProcessColor(254, 195, 9);
 const int newWidth = 300;
 const int newHeight = 250;
-const qreal cornerRadius = 27;
 
 QPen outlinePen(Qt::PenStyle style)
 {
@@ -64,12 +63,7 @@ void ProcessItem::updatePolygon()
 {
     // The closed outline: the corners clockwise from the origin and back.
     polygon = QPolygonF(QRectF(0, 0, width, height));
-    QPainterPath drawn;
-    if (shape == 1)
-        drawn.addRoundedRect(ownRect(), cornerRadius, cornerRadius, Qt::AbsoluteSize);
-    else
-        drawn.addEllipse(ownRect());
-    outline = drawn.toFillPolygon();
+    outline = ProcessFigure {width, height, shape, QString(), QColor(), Qt::SolidLine}.outline();
 }
 
 void ProcessItem::setLabel(const QString& text)
@@ -174,42 +168,16 @@ QRectF ProcessItem::ownRect() const
 
 QRectF ProcessItem::boundingRect() const
 {
-    return ItemShadow::around(ownRect());
+    return ShadowPainting::around(ownRect());
 }
 
 void ProcessItem::paint(QPainter* painter, const QStyleOptionGraphicsItem*, QWidget*)
 {
-    ItemShadow::paint(painter, ownRect(), [this] {
-        QPainterPath outline;
-        const QRectF shadowed = ownRect().adjusted(-0.5, -0.5, 0.5, 0.5);
-        if (shape == 1)
-            outline.addRoundedRect(shadowed, cornerRadius, cornerRadius, Qt::AbsoluteSize);
-        else
-            outline.addEllipse(shadowed);
-        return outline;
-    });
-    QPen drawPen = pen();
-    drawPen.setColor(Qt::black);
-    drawPen.setWidth(1);
-    painter->setPen(drawPen);
-    painter->setRenderHint(QPainter::Antialiasing, true);
-
     if (!backgroundColor.isValid())
         backgroundColor = defaultBackgroundColour();
-    painter->setBrush(QBrush(backgroundColor, Qt::SolidPattern));
-
     if (rect() != ownRect())
         setRect(ownRect());
-    if (shape == 1)
-        painter->drawRoundedRect(ownRect(), cornerRadius, cornerRadius, Qt::AbsoluteSize);
-    else
-        painter->drawEllipse(ownRect());
-
-    const QFontMetricsF metrics(painter->font(), painter->device());
-    const qreal c = metrics.averageCharWidth();
-    const QRect textRect(int(3 * c), height / 2, int(width - 6 * c), int(metrics.height()));
-    painter->setPen(Qt::black);
-    painter->drawText(textRect, Qt::AlignCenter, label);
+    ProcessFigure {width, height, shape, label, backgroundColor, pen().style()}.paint(painter);
 }
 
 void ProcessItem::contextMenuEvent(QGraphicsSceneContextMenuEvent* event)

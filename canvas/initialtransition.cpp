@@ -1,6 +1,7 @@
 #include "initialtransition.h"
 
-#include "itemshadow.h"
+#include "initialmarkerfigure.h"
+#include "shadowpainting.h"
 
 #include "stateitem.h"
 
@@ -15,19 +16,12 @@ void InitialTransition::paint(QPainter* painter, const QStyleOptionGraphicsItem*
 {
     if (!safeToPaint || !state)
         return;
-    ItemShadow::paint(painter, marker, [] {
-        QPainterPath outline;
-        outline.addEllipse(marker.adjusted(-0.5, -0.5, 0.5, 0.5));
-        return outline;
-    });
-    painter->setRenderHint(QPainter::Antialiasing, true);
-    painter->setBrush(QBrush(Qt::black, Qt::SolidPattern));
-    painter->drawEllipse(marker);
+    InitialMarkerFigure::paint(painter);
 }
 
 QRectF InitialTransition::boundingRect() const
 {
-    return ItemShadow::around(marker);
+    return ShadowPainting::around(marker);
 }
 
 QPainterPath InitialTransition::shape() const

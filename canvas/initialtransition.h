@@ -4,6 +4,7 @@
 #include <QGraphicsItem>
 #include <QObject>
 
+#include "initialmarkerfigure.h"
 #include "itemtype.h"
 
 class StateItem;
@@ -38,7 +39,7 @@ protected:
 
 private:
     // The dot, in item coordinates.
-    static constexpr QRectF marker {0, 0, 20, 20};
+    static constexpr QRectF marker = InitialMarkerFigure::marker;
     StateItem* state = nullptr;
     bool safeToPaint = false;
 };

@@ -2,7 +2,7 @@
 
 #include "initialtransition.h"
 #include "stateitem.h"
-#include "transitionline.h"
+#include "connectorfigure.h"
 
 #include <QPainter>
 #include <QPen>
@@ -49,14 +49,14 @@ void InitialTransitionLine::updateGeometry()
     const QPointF dotCentre = dot->pos() + QPointF(10, 10);
     const QPointF stateCentre = state->pos() + QPointF(state->getWidth() / 2, state->getHeight() / 2);
     const QPolygonF outline = state->myPolygon().translated(state->pos());
-    const QPointF onOutline = TransitionLine::outlinePoint(QLineF(dotCentre, stateCentre), outline);
+    const QPointF onOutline = ConnectorFigure::outlinePoint(QLineF(dotCentre, stateCentre), outline);
     setLine(QLineF(onOutline, dotCentre));
-    arrowHead = TransitionLine::arrowHeadAt(line());
+    arrowHead = ConnectorFigure::arrowHead(line());
 }
 
 QRectF InitialTransitionLine::boundingRect() const
 {
-    return TransitionLine::paddedRect(line(), pen().width());
+    return ConnectorFigure::bounds(line(), pen().width());
 }
 
 QPainterPath InitialTransitionLine::shape() const
@@ -80,20 +80,5 @@ void InitialTransitionLine::paint(QPainter* painter, const QStyleOptionGraphicsI
 
     updateGeometry();
 
-    QPen linePen = pen();
-    linePen.setColor(Qt::black);
-    painter->setPen(linePen);
-    painter->setBrush(Qt::black);
-    painter->setRenderHint(QPainter::Antialiasing, true);
-    painter->drawLine(line());
-    painter->drawPolygon(arrowHead, Qt::OddEvenFill);
-
-    if (isSelected()) {
-        painter->setPen(QPen(Qt::black, 1, Qt::DashLine, Qt::SquareCap, Qt::BevelJoin));
-        QLineF mark = line();
-        mark.translate(0, 4.0);
-        painter->drawLine(mark);
-        mark.translate(0, -8.0);
-        painter->drawLine(mark);
-    }
+    ConnectorFigure::paint(painter, pen(), line(), &arrowHead, isSelected());
 }

@@ -1,20 +1,17 @@
 #include "stateitem.h"
 
-#include "itemshadow.h"
 #include "qcolourof.h"
+#include "shadowpainting.h"
 
 #include "canvas.h"
 
 #include "transitionitem.h"
 
 #include "stateproperties.h"
-#include "textmetrics.h"
 
-#include <QFontMetrics>
 #include <QGraphicsSceneContextMenuEvent>
 #include <QMenu>
 #include <QPainter>
-#include <QStyleOptionGraphicsItem>
 #include <QWidget>
 
 StateItem::StateItem(QMenu* menu, QPointF position)
@@ -29,8 +26,6 @@ void StateItem::initStateItem(QPointF at)
 {
     width = 280;
     height = 150;
-    radiusX = 12;
-    radiusY = 12;
     normalPen = QPen(QBrush(Qt::black), 1, Qt::SolidLine);
     initialPen = QPen(QBrush(Qt::red), 1, Qt::SolidLine);
     position = at;
@@ -39,12 +34,11 @@ void StateItem::initStateItem(QPointF at)
     setFlag(QGraphicsItem::ItemIsMovable, true);
     setFlag(QGraphicsItem::ItemIsSelectable, true);
     setFlag(QGraphicsItem::ItemSendsGeometryChanges, true);
-    textOption.setWrapMode(QTextOption::NoWrap);
 }
 
 QRectF StateItem::boundingRect() const
 {
-    return ItemShadow::around(QRectF(0, 0, width, height));
+    return ShadowPainting::around(QRectF(0, 0, width, height));
 }
 
 QPainterPath StateItem::shape() const
@@ -54,43 +48,18 @@ QPainterPath StateItem::shape() const
     return path;
 }
 
+StateFigure StateItem::figure() const
+{
+    // An initial state shows its highlight through the initial pen's style.
+    return {width, height, label, action, backgroundColour,
+            initialStatus() ? initialPen.style() : normalPen.style()};
+}
+
 void StateItem::paint(QPainter* painter, const QStyleOptionGraphicsItem*, QWidget*)
 {
-    ItemShadow::paint(painter, QRectF(0, 0, width, height), [this] {
-        QPainterPath outline;
-        outline.addRoundedRect(QRectF(-0.5, -0.5, width + 1, height + 1), radiusX, radiusY, Qt::AbsoluteSize);
-        return outline;
-    });
-    const bool farOut = QStyleOptionGraphicsItem::levelOfDetailFromTransform(painter->worldTransform())
-        < ItemShadow::farOut;
-    painter->setFont(TextMetrics::itemFont());
-    const QFontMetrics metrics(painter->font());
-    const int cw = metrics.averageCharWidth();
-    const int lineH = metrics.height();
-    const int halfH = lineH / 2;
-
-    // An initial state shows its highlight through the initial pen's style.
-    QPen pen = normalPen;
-    if (initialStatus())
-        pen.setStyle(initialPen.style());
-    painter->setPen(pen);
-    // Qt 5.15 folds the high-quality hint into plain antialiasing.
-    painter->setRenderHint(QPainter::Antialiasing, true);
-
     if (!backgroundColour.isValid())
         backgroundColour = defaultBackgroundColour();
-    painter->setBrush(QBrush(backgroundColour, Qt::SolidPattern));
-    painter->drawRoundedRect(QRectF(0, 0, width, height), radiusX, radiusY, Qt::AbsoluteSize);
-
-    painter->drawLine(QLineF(0, lineH + 2 * halfH, width, lineH + 2 * halfH));
-    // Too small to read far out.
-    if (farOut)
-        return;
-    painter->drawText(QRectF(3 * cw, halfH, width - 6 * cw, lineH),
-                      Qt::AlignCenter | Qt::TextSingleLine, label);
-    painter->drawText(QRectF(3 * cw, lineH + 3 * halfH, width - 6 * cw,
-                             height - (lineH + 4 * halfH)),
-                      action, textOption);
+    figure().paint(painter);
 }
 
 bool StateItem::Values::operator==(const Values& other) const

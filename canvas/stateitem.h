@@ -10,11 +10,11 @@
 #include <QPointF>
 #include <QPolygonF>
 #include <QString>
-#include <QTextOption>
 
 #include "elementid.h"
 #include "foreigncontent.h"
 #include "stateelement.h"
+#include "statefigure.h"
 #include "itemtype.h"
 
 class QMenu;
@@ -125,6 +125,8 @@ protected:
     QVariant itemChange(GraphicsItemChange change, const QVariant& value) override;
 
 private:
+    StateFigure figure() const;
+
     QList<TransitionItem*> transitions;
     QList<TransitionItem*> selfTransitions;
     int parentId = 0;
@@ -132,8 +134,6 @@ private:
     int level = 0;
     int width = 280;
     int height = 150;
-    qreal radiusX = 12;
-    qreal radiusY = 12;
     QString label;
     QString action;
     QString description;
@@ -145,7 +145,6 @@ private:
     QPen normalPen;
     QPen initialPen;
     QMenu* contextMenu = nullptr;
-    QTextOption textOption;
     bool initial = false;
     ForeignContent foreign;
     const ElementId identity = nextElementId();

@@ -2,8 +2,8 @@
 
 #include "textproperties.h"
 #include "qcolourof.h"
+#include "textfigure.h"
 
-#include <QFontMetricsF>
 #include <QGraphicsSceneContextMenuEvent>
 #include <QMenu>
 #include <QPainter>
@@ -24,7 +24,6 @@ TextItem::TextItem(QMenu* menu, QPointF at, QGraphicsItem* parent)
     setFlag(QGraphicsItem::ItemIsMovable, true);
     setFlag(QGraphicsItem::ItemIsSelectable, true);
     setPen(framePen(Qt::SolidLine));
-    textOption.setWrapMode(QTextOption::NoWrap);
     // The rectangle gives the item its shape for hit tests before any paint.
     setRect(0, 0, width, height);
 }
@@ -58,11 +57,7 @@ void TextItem::setElement(const TextElement& element)
 
 QString TextItem::heading() const
 {
-    switch (itemType) {
-    case Default: return QStringLiteral("DEFAULT");
-    case Includes: return QStringLiteral("INCLUDES");
-    default: return QStringLiteral("DEFINES");
-    }
+    return TextFigure::headingOf(itemType);
 }
 
 QRectF TextItem::boundingRect() const
@@ -72,28 +67,10 @@ QRectF TextItem::boundingRect() const
 
 void TextItem::paint(QPainter* painter, const QStyleOptionGraphicsItem*, QWidget*)
 {
-    const QFontMetricsF metrics(painter->font());
-    const qreal cw = metrics.averageCharWidth();
-    const qreal lineH = metrics.height();
-    const qreal halfH = lineH / 2;
-
-    QPen frame = pen();
-    frame.setColor(Qt::black);
-    frame.setWidth(1);
-    painter->setPen(frame);
     if (!backgroundColour.isValid())
         backgroundColour = defaultBackgroundColour();
-    painter->setBrush(QBrush(backgroundColour, Qt::SolidPattern));
     setRect(0, 0, width, height);
-    painter->drawRect(rect());
-
-    const int left = int(3 * cw);
-    const int textWidth = int(width - 6 * cw);
-    painter->setPen(Qt::blue);
-    painter->drawText(QRectF(left, int(halfH), textWidth, int(lineH)), heading(), textOption);
-    painter->setPen(Qt::black);
-    painter->drawText(QRectF(left, int(2 * halfH + lineH), textWidth, int(height - (lineH + 3 * halfH))),
-                      action, textOption);
+    TextFigure {width, height, heading(), action, backgroundColour, pen().style()}.paint(painter);
 }
 
 void TextItem::updatePolygon()

@@ -8,7 +8,6 @@
 #include <QPointF>
 #include <QPolygonF>
 #include <QString>
-#include <QTextOption>
 
 #include "elementid.h"
 #include "foreigncontent.h"
@@ -103,7 +102,6 @@ private:
     QMenu* contextMenu = nullptr;
     QColor backgroundColour;
     QPolygonF polygon;
-    QTextOption textOption;
     ForeignContent foreign;
     const ElementId identity = nextElementId();
 };

@@ -1,16 +1,12 @@
 #include "textmetrics.h"
 
-#include <QApplication>
 #include <QStringList>
 #include <cmath>
 
-QFont TextMetrics::itemFont()
-{
-    return QApplication::font();
-}
+#include "itemlook.h"
 
 TextMetrics::TextMetrics()
-    : metrics(itemFont())
+    : metrics(ItemLook::itemFont())
     , cw(metrics.averageCharWidth())
     , lineH(metrics.height())
 {

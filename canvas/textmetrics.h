@@ -12,9 +12,6 @@ class TextMetrics
 public:
     TextMetrics();
 
-    // The font state and transition items are sized and painted with.
-    static QFont itemFont();
-
     qreal charWidth() const { return cw; }
     qreal lineHeight() const { return lineH; }
     // Room for a line of text: eight characters of margin plus the text.

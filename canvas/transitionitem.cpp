@@ -1,20 +1,18 @@
 #include "transitionitem.h"
 
-#include "itemshadow.h"
+#include "shadowpainting.h"
+#include "transitionfigure.h"
 #include "qcolourof.h"
 
 #include "stateitem.h"
 #include "transitionline.h"
 
-#include "textmetrics.h"
 #include "transitionproperties.h"
 
-#include <QFontMetrics>
 #include <QGraphicsScene>
 #include <QGraphicsSceneContextMenuEvent>
 #include <QMenu>
 #include <QPainter>
-#include <QStyleOptionGraphicsItem>
 #include <QWidget>
 
 #include <cmath>
@@ -89,7 +87,6 @@ TransitionItem::TransitionItem(QMenu* menu, StateItem* start, StateItem* end, QG
 
     updatePolygon();
     updateOverlap();
-    textOption.setWrapMode(QTextOption::NoWrap);
     setPos(midPos - QPointF(width / 2, height / 2));
 }
 
@@ -115,7 +112,7 @@ void TransitionItem::placeBesideTheLine()
 
 QRectF TransitionItem::boundingRect() const
 {
-    return ItemShadow::around(QRectF(0, 0, width, height));
+    return ShadowPainting::around(QRectF(0, 0, width, height));
 }
 
 bool TransitionItem::hiddenByOverlap() const
@@ -141,40 +138,9 @@ void TransitionItem::paint(QPainter* painter, const QStyleOptionGraphicsItem*, Q
 {
     if (hiddenByOverlap())
         return;
-    ItemShadow::paint(painter, QRectF(0, 0, width, height), [this] {
-        QPainterPath outline;
-        outline.addRect(QRectF(-0.5, -0.5, width + 1, height + 1));
-        return outline;
-    });
-
-    painter->setFont(TextMetrics::itemFont());
-    const QFontMetrics metrics(painter->font());
-    const int cw = metrics.averageCharWidth();
-    const int lineH = metrics.height();
-    const int halfH = lineH / 2;
-
-    QPen outline = pen();
-    outline.setColor(Qt::black);
-    outline.setWidth(1);
-    painter->setPen(outline);
     if (!backgroundColour.isValid())
         backgroundColour = defaultBackgroundColour();
-    painter->setBrush(QBrush(backgroundColour, Qt::SolidPattern));
-    painter->drawRect(rect());
-    // Too small to read far out.
-    if (QStyleOptionGraphicsItem::levelOfDetailFromTransform(painter->worldTransform())
-        < ItemShadow::farOut)
-        return;
-
-    const qreal textWidth = width - 6 * cw;
-    painter->setPen(Qt::black);
-    painter->drawText(QRectF(3 * cw, halfH, textWidth, lineH), label, textOption);
-    painter->setPen(Qt::blue);
-    painter->drawText(QRectF(3 * cw, lineH + 2 * halfH, textWidth, lineH), condition, textOption);
-    painter->setPen(Qt::black);
-    painter->drawText(QRectF(3 * cw, 2 * lineH + 3 * halfH, textWidth,
-                             height - (2 * lineH + 4 * halfH)),
-                      action, textOption);
+    TransitionFigure {width, height, label, condition, action, backgroundColour, pen().style()}.paint(painter);
 }
 
 void TransitionItem::removeTransitionLinesFromScene()

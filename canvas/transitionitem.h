@@ -9,7 +9,6 @@
 #include <QPointF>
 #include <QPolygonF>
 #include <QString>
-#include <QTextOption>
 
 #include "elementid.h"
 #include "foreigncontent.h"
@@ -140,7 +139,6 @@ private:
     QPolygonF polygon;
     TransitionLine* startLine = nullptr;
     TransitionLine* endLine = nullptr;
-    QTextOption textOption;
     bool selfTransition = false;
     // Whether the two states overlap, as of the last move of an end.
     bool overlapped = false;

@@ -1,12 +1,12 @@
 #include "transitionline.h"
 
-#include "itemshadow.h"
+#include "connectorfigure.h"
+#include "itemlook.h"
 #include "stateitem.h"
 #include "transitionitem.h"
 
 #include <QPainter>
 #include <QPen>
-#include <QStyleOptionGraphicsItem>
 #include <QtMath>
 #include <cmath>
 
@@ -30,41 +30,6 @@ TransitionLine::TransitionLine(QGraphicsItem* startItem, QGraphicsItem* endItem,
     setPen(QPen(QBrush(Qt::black), lineWidth, Qt::SolidLine, Qt::RoundCap, Qt::RoundJoin));
 }
 
-QPointF TransitionLine::outlinePoint(const QLineF& centres, const QPolygonF& outline)
-{
-    for (int i = 1; i < outline.size(); ++i) {
-        const QLineF edge(outline.at(i - 1), outline.at(i));
-        QPointF hit;
-        if (edge.intersects(centres, &hit) == QLineF::BoundedIntersection)
-            return hit;
-    }
-    return centres.p2();
-}
-
-QPolygonF TransitionLine::arrowHeadAt(const QLineF& line)
-{
-    const qreal size = 20;
-    const qreal angle = std::atan2(-line.dy(), line.dx());
-    const QPointF tip = line.p1();
-    const QPointF flank1 = tip + QPointF(std::sin(angle + M_PI / 3) * size,
-                                         std::cos(angle + M_PI / 3) * size);
-    const QPointF flank2 = tip + QPointF(std::sin(angle + M_PI - M_PI / 3) * size,
-                                         std::cos(angle + M_PI - M_PI / 3) * size);
-    QPolygonF head(3);
-    head[0] = tip;
-    head[1] = flank1;
-    head[2] = flank2;
-    return head;
-}
-
-QRectF TransitionLine::paddedRect(const QLineF& line, int penWidth)
-{
-    const qreal extra = (penWidth + 20) / 2.0;
-    return QRectF(line.p1(), QSizeF(line.p2().x() - line.p1().x(), line.p2().y() - line.p1().y()))
-        .normalized()
-        .adjusted(-extra, -extra, extra, extra);
-}
-
 void TransitionLine::updateGeometry()
 {
     if (!state || !transition)
@@ -80,13 +45,13 @@ void TransitionLine::updateGeometry()
     const QPointF to = toBox ? boxCentre : stateCentre;
     const QPointF origin = toBox ? transition->pos() : state->pos();
     const QPolygonF outline = toBox ? transition->myPolygon() : state->myPolygon();
-    const QPointF onOutline = outlinePoint(QLineF(from - origin, to - origin), outline) + origin;
+    const QPointF onOutline = ConnectorFigure::outlinePoint(QLineF(from - origin, to - origin), outline) + origin;
     setLine(QLineF(onOutline, from));
 }
 
 QRectF TransitionLine::boundingRect() const
 {
-    return paddedRect(line(), lineWidth);
+    return ConnectorFigure::bounds(line(), lineWidth);
 }
 
 QPainterPath TransitionLine::shape() const
@@ -113,24 +78,8 @@ void TransitionLine::paint(QPainter* painter, const QStyleOptionGraphicsItem*, Q
 
     // The geometry follows the ends when they move (updateGeometry), never
     // here: changing it while painting would disturb the paint under way.
-    QPen linePen = pen();
-    linePen.setColor(Qt::black);
-    painter->setPen(linePen);
-    painter->setBrush(Qt::black);
     // Far out the smoothing of long lines costs much and shows nothing.
-    painter->setRenderHint(QPainter::Antialiasing,
-                           QStyleOptionGraphicsItem::levelOfDetailFromTransform(painter->worldTransform())
-                               >= ItemShadow::farOut);
-    painter->drawLine(line());
-    if (lineType == 2)
-        painter->drawPolygon(getArrowHead(), Qt::OddEvenFill);
-
-    if (isSelected()) {
-        painter->setPen(QPen(Qt::black, 1, Qt::DashLine, Qt::SquareCap, Qt::BevelJoin));
-        QLineF mark = line();
-        mark.translate(0, 4.0);
-        painter->drawLine(mark);
-        mark.translate(0, -8.0);
-        painter->drawLine(mark);
-    }
+    const QPolygonF head = lineType == 2 ? getArrowHead() : QPolygonF();
+    ConnectorFigure::paint(painter, pen(), line(), lineType == 2 ? &head : nullptr, isSelected(),
+                           ItemLook::levelOfDetail(painter->worldTransform()) >= ItemLook::farOut);
 }

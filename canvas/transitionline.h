@@ -6,6 +6,8 @@
 #include <QObject>
 #include <QPolygonF>
 
+#include "connectorfigure.h"
+
 class StateItem;
 class TransitionItem;
 
@@ -37,16 +39,7 @@ public:
     int getLineType() const { return lineType; }
     // Worked out when asked: a drag reroutes thousands of lines, and only
     // the lines shown draw a head.
-    QPolygonF getArrowHead() const { return arrowHeadAt(line()); }
-
-    // Where the segment from -> to first crosses an edge of the outline; the
-    // centre "to" itself when it crosses none (the ends overlap).
-    static QPointF outlinePoint(const QLineF& centres, const QPolygonF& outline);
-    // A 60-degree head with its tip at the line's first point, opening
-    // towards its second point.
-    static QPolygonF arrowHeadAt(const QLineF& line);
-    // The rectangle of a line with room for its head and selection marks.
-    static QRectF paddedRect(const QLineF& line, int penWidth);
+    QPolygonF getArrowHead() const { return ConnectorFigure::arrowHead(line()); }
 
 private:
     StateItem* state = nullptr;

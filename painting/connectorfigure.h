@@ -1,0 +1,34 @@
+#ifndef CONNECTORFIGURE_H
+#define CONNECTORFIGURE_H
+
+#include <QLineF>
+#include <QPolygonF>
+#include <QRectF>
+
+class QPainter;
+class QPen;
+
+// The lines between elements: each half of a transition, link or dataflow,
+// and the initial transition, drawn from the outline of the element it meets
+// (its first point) to the centre of the other, with an arrow head at the
+// outline where it points there.
+class ConnectorFigure
+{
+public:
+    // The arrow head at the line's first point.
+    static QPolygonF arrowHead(const QLineF& line);
+    // What a line of the given pen width paints in, arrow head included.
+    static QRectF bounds(const QLineF& line, int penWidth);
+    // Where the line between two centres first crosses a closed outline; the
+    // line's end when it does not.
+    static QPointF outlinePoint(const QLineF& centres, const QPolygonF& outline);
+    // The line from the end's outline to the start's centre; where the line
+    // between the centres misses the outline, from the outline's point
+    // nearest the start.
+    static QLineF clippedLine(const QPointF& startCentre, const QPointF& endCentre, const QPolygonF& endOutline);
+    // A selected line shows a dashed line on either side.
+    static void paint(QPainter* painter, const QPen& pen, const QLineF& line, const QPolygonF* arrowHead,
+                      bool selected, bool antialiased = true);
+};
+
+#endif // CONNECTORFIGURE_H
