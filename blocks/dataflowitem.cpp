@@ -8,6 +8,7 @@
 
 #include "dataflowline.h"
 #include "itemshadow.h"
+#include "itemtype.h"
 #include "labelboxfigure.h"
 #include "qcolourof.h"
 #include "linkitem.h"
@@ -16,18 +17,16 @@
 
 namespace {
 const QColor defaultDataflowColor(249, 231, 159);
-const int processType = 37;
-const int memoryType = 38;
 const int emptyWidth = LabelBoxFigure::emptyWidth;
 const int emptyHeight = LabelBoxFigure::emptyHeight;
 
 QPointF centreOf(const QGraphicsItem* item)
 {
-    if (item->type() == processType) {
+    if (item->type() == ProcessType) {
         auto* process = static_cast<const ProcessItem*>(item);
         return item->pos() + QPointF(process->getWidth() / 2, process->getHeight() / 2);
     }
-    if (item->type() == memoryType) {
+    if (item->type() == MemoryType) {
         auto* memory = static_cast<const MemoryItem*>(item);
         return item->pos() + QPointF(memory->getWidth() / 2, memory->getHeight() / 2);
     }
@@ -49,11 +48,11 @@ DataflowItem::DataflowItem(QMenu* menu, QGraphicsItem* start, QGraphicsItem* end
     setFlag(QGraphicsItem::ItemIsMovable, true);
     setFlag(QGraphicsItem::ItemIsSelectable, true);
 
-    if (start->type() == processType && end->type() == memoryType) {
+    if (start->type() == ProcessType && end->type() == MemoryType) {
         lineType = 1;
         process = static_cast<ProcessItem*>(start);
         memory = static_cast<MemoryItem*>(end);
-    } else if (start->type() == memoryType && end->type() == processType) {
+    } else if (start->type() == MemoryType && end->type() == ProcessType) {
         lineType = 2;
         memory = static_cast<MemoryItem*>(start);
         process = static_cast<ProcessItem*>(end);

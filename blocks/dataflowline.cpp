@@ -5,14 +5,9 @@
 #include "connectorfigure.h"
 #include "connectorgeometry.h"
 #include "dataflowitem.h"
+#include "itemtype.h"
 #include "memoryitem.h"
 #include "processitem.h"
-
-namespace {
-const int processType = 37;
-const int memoryType = 38;
-const int dataflowType = 39;
-} // namespace
 
 DataflowLine::DataflowLine(QGraphicsItem* start, QGraphicsItem* end, QObject* /*parent*/)
     : QObject(nullptr)
@@ -26,19 +21,19 @@ DataflowLine::DataflowLine(QGraphicsItem* start, QGraphicsItem* end, QObject* /*
 
     const int from = start->type();
     const int to = end->type();
-    if (from == processType && to == dataflowType) {
+    if (from == ProcessType && to == DataflowType) {
         lineType = 11;
         process = static_cast<ProcessItem*>(start);
         dataflow = static_cast<DataflowItem*>(end);
-    } else if (from == memoryType && to == dataflowType) {
+    } else if (from == MemoryType && to == DataflowType) {
         lineType = 12;
         memory = static_cast<MemoryItem*>(start);
         dataflow = static_cast<DataflowItem*>(end);
-    } else if (from == dataflowType && to == processType) {
+    } else if (from == DataflowType && to == ProcessType) {
         lineType = 21;
         dataflow = static_cast<DataflowItem*>(start);
         process = static_cast<ProcessItem*>(end);
-    } else if (from == dataflowType && to == memoryType) {
+    } else if (from == DataflowType && to == MemoryType) {
         lineType = 22;
         dataflow = static_cast<DataflowItem*>(start);
         memory = static_cast<MemoryItem*>(end);

@@ -4,13 +4,9 @@
 
 #include "connectorfigure.h"
 #include "connectorgeometry.h"
+#include "itemtype.h"
 #include "linkitem.h"
 #include "processitem.h"
-
-namespace {
-const int processType = 37;
-const int linkType = 36;
-} // namespace
 
 LinkLine::LinkLine(QGraphicsItem* start, QGraphicsItem* end, QObject* /*parent*/)
     : QObject(nullptr)
@@ -21,11 +17,11 @@ LinkLine::LinkLine(QGraphicsItem* start, QGraphicsItem* end, QObject* /*parent*/
     setFlag(QGraphicsItem::ItemIsSelectable, true);
     setFlag(QGraphicsItem::ItemStacksBehindParent, true);
     setPen(QPen(QBrush(Qt::black), 2, Qt::SolidLine, Qt::RoundCap, Qt::RoundJoin));
-    if (startItem->type() == processType) {
+    if (startItem->type() == ProcessType) {
         lineType = 1;
         process = static_cast<ProcessItem*>(startItem);
         link = static_cast<LinkItem*>(endItem);
-    } else if (startItem->type() == linkType) {
+    } else if (startItem->type() == LinkType) {
         lineType = 2;
         link = static_cast<LinkItem*>(startItem);
         process = static_cast<ProcessItem*>(endItem);
