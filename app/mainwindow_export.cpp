@@ -22,7 +22,7 @@ void MainWindow::on_actionExport_Canvas_as_Image_triggered()
                                   .arg(currentCanvas->getLabel(), tooLarge));
         return;
     }
-    const QString stem = CanvasRenderer::fileStems({projectCanvases.browserPath(currentCanvas)}).value(0);
+    const QString stem = PictureFile::fileStems({projectCanvases.browserPath(currentCanvas)}).value(0);
     const QString folder = QFileInfo(xmlIO.getFilePath()).absolutePath();
     QFileDialog chooser(this, tr("Export Canvas as Image"), QDir(folder).filePath(stem + QStringLiteral(".png")),
                         tr("PNG image (*.png);;SVG image (*.svg)"));
@@ -40,8 +40,8 @@ bool MainWindow::exportCanvasImage(const QString& path)
 {
     if (!currentCanvas)
         return false;
-    CanvasRenderer::Format format = CanvasRenderer::Png;
-    if (!CanvasRenderer::formatForFileName(path, &format)) {
+    PictureFile::Format format = PictureFile::Png;
+    if (!PictureFile::formatForFileName(path, &format)) {
         QMessageBox::warning(this, QStringLiteral("Korvel"),
                              tr("Canvas pictures are saved as SVG or PNG: choose a file name ending in .svg or "
                                 ".png instead of %1.")

@@ -21,8 +21,7 @@ struct t_strContextMenu;
 // project node's first, and the project's one undo history. It creates
 // them, finds them by identity, puts on them the elements ProjectPlacement
 // makes of a project file, and saves them as a document through
-// ProjectFileWriter. It needs no window, so korvel-cli-render draws its
-// pictures from it too.
+// ProjectFileWriter. It needs no window, so tests work on it alone.
 class ProjectCanvases
 {
 public:

@@ -1,6 +1,6 @@
 // korvel-cli: Korvel on the command line. Every command but render works on
-// the project's data alone and links Qt Core only; render needs the GUI
-// libraries and runs in korvel-cli-render, beside this program.
+// the project's data alone and links Qt Core only; render draws with Qt GUI
+// and runs in korvel-cli-render, beside this program.
 
 #include <QCommandLineParser>
 #include <QCoreApplication>

@@ -101,7 +101,7 @@ void printOutcome(const MachineTestReport::CaseOutcome& outcome)
     CommandLine::printOut(text);
 }
 
-// The pictures need the GUI libraries: korvel-cli-render draws them.
+// The pictures need Qt GUI: korvel-cli-render draws them.
 bool drawCoverage(const Options& options)
 {
     const QString program = CommandLine::renderProgram();

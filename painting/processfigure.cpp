@@ -6,11 +6,6 @@
 
 #include "shadowpainting.h"
 
-QRectF ProcessFigure::bounds() const
-{
-    return ShadowPainting::around(QRectF(0, 0, width, height));
-}
-
 QPolygonF ProcessFigure::outline() const
 {
     const QRectF own(0, 0, width, height);

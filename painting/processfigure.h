@@ -3,7 +3,6 @@
 
 #include <QColor>
 #include <QPolygonF>
-#include <QRectF>
 #include <QString>
 
 class QPainter;
@@ -22,7 +21,6 @@ struct ProcessFigure
     // Dotted while highlighted.
     Qt::PenStyle penStyle = Qt::SolidLine;
 
-    QRectF bounds() const;
     // The outline as drawn, where connectors meet it.
     QPolygonF outline() const;
     void paint(QPainter* painter) const;

@@ -2,7 +2,6 @@
 #define STATEFIGURE_H
 
 #include <QColor>
-#include <QRectF>
 #include <QString>
 
 class QPainter;
@@ -21,8 +20,6 @@ struct StateFigure
     // Dotted while highlighted.
     Qt::PenStyle penStyle = Qt::SolidLine;
 
-    // What it paints in, its shadow included.
-    QRectF bounds() const;
     void paint(QPainter* painter) const;
 };
 

@@ -7,11 +7,6 @@
 #include "itemlook.h"
 #include "shadowpainting.h"
 
-QRectF TransitionFigure::bounds() const
-{
-    return ShadowPainting::around(QRectF(0, 0, width, height));
-}
-
 void TransitionFigure::paint(QPainter* painter) const
 {
     ShadowPainting::paint(painter, QRectF(0, 0, width, height), [this] {

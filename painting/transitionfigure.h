@@ -2,7 +2,6 @@
 #define TRANSITIONFIGURE_H
 
 #include <QColor>
-#include <QRectF>
 #include <QString>
 
 class QPainter;
@@ -20,7 +19,6 @@ struct TransitionFigure
     // Dotted while highlighted.
     Qt::PenStyle penStyle = Qt::SolidLine;
 
-    QRectF bounds() const;
     void paint(QPainter* painter) const;
 };
 

@@ -1,8 +1,8 @@
-// korvel-cli-render: the render command of korvel-cli, which hands it the
-// command line. It draws canvases, so it needs a GUI application, though
-// never a display.
+// korvel-cli-render: the render and coverage commands of korvel-cli, which
+// hands it the command line. It draws canvases, so it needs Qt GUI, though
+// never a display and never widgets.
 
-#include <QApplication>
+#include <QGuiApplication>
 
 #include <new>
 
@@ -15,7 +15,7 @@ int main(int argc, char* argv[])
 {
     qInstallMessageHandler(CommandLine::quietMessageHandler);
     qputenv("QT_QPA_PLATFORM", "offscreen");
-    QApplication app(argc, argv);
+    QGuiApplication app(argc, argv);
     QCoreApplication::setApplicationName(QLatin1String(CommandLine::programName));
     QCoreApplication::setApplicationVersion(QLatin1String(CommandLine::programVersion));
 

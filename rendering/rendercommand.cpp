@@ -4,24 +4,23 @@
 #include <QCommandLineParser>
 #include <QDir>
 
-#include "canvas.h"
-#include "canvasrenderer.h"
-#include "headlessproject.h"
+#include "picturefile.h"
+#include "projectpictures.h"
 
 namespace {
 
 // The load of render, which draws the canvases; false, with the reason,
 // when the application would refuse the file.
-bool loadProject(HeadlessProject& project, const QString& path)
+bool loadProject(ProjectPictures& project, const QString& path)
 {
     switch (project.load(path)) {
-    case HeadlessProject::Loaded:
-        CommandLine::printLost(path, project.canvases().lostItems());
+    case ProjectPictures::Loaded:
+        CommandLine::printLost(path, project.lostItems());
         return true;
-    case HeadlessProject::Corrupt:
+    case ProjectPictures::Corrupt:
         CommandLine::printError(CommandLine::refusal(path));
         return false;
-    case HeadlessProject::Unreadable:
+    case ProjectPictures::Unreadable:
         break;
     }
     CommandLine::printUnreadable(path);
@@ -50,8 +49,8 @@ int RenderCommand::run(const QStringList& arguments)
                                     QStringLiteral("FORMAT"), QStringLiteral("svg"));
     const QCommandLineOption scale(QStringLiteral("scale"),
                                    QStringLiteral("Picture size per canvas unit, from %1 to %2 (default: 1).")
-                                       .arg(CanvasRenderer::smallestScale)
-                                       .arg(CanvasRenderer::largestScale),
+                                       .arg(PictureFile::smallestScale)
+                                       .arg(PictureFile::largestScale),
                                    QStringLiteral("S"), QStringLiteral("1"));
     const QCommandLineOption canvas(QStringLiteral("canvas"),
                                     QStringLiteral("Only the canvas with this browser path, such as "
@@ -66,25 +65,24 @@ int RenderCommand::run(const QStringList& arguments)
     const QString folder = parser.value(output);
     if (!parser.isSet(output) || folder.isEmpty())
         return usageError(QStringLiteral("missing -o DIR"), command);
-    const CanvasRenderer::Format chosen =
-        parser.value(format) == QLatin1String("png") ? CanvasRenderer::Png : CanvasRenderer::Svg;
+    const PictureFile::Format chosen =
+        parser.value(format) == QLatin1String("png") ? PictureFile::Png : PictureFile::Svg;
     if (parser.value(format) != QLatin1String("svg") && parser.value(format) != QLatin1String("png"))
         return usageError(QStringLiteral("--format is svg or png, not \"%1\"").arg(parser.value(format)), command);
     bool scaleOk = false;
     const double factor = parser.value(scale).toDouble(&scaleOk);
-    if (!scaleOk || !CanvasRenderer::scaleProblem(factor).isEmpty())
+    if (!scaleOk || !PictureFile::scaleProblem(factor).isEmpty())
         return usageError(QStringLiteral("--scale: %1, not \"%2\"")
-                              .arg(CanvasRenderer::scaleProblem(scaleOk ? factor : -1), parser.value(scale)),
+                              .arg(PictureFile::scaleProblem(scaleOk ? factor : -1), parser.value(scale)),
                           command);
 
-    HeadlessProject project;
+    ProjectPictures project;
     if (!loadProject(project, file))
         return UsageOrFatal;
-    const QVector<Canvas*>& canvases = project.canvases().all();
     QStringList paths;
-    for (Canvas* each : canvases)
-        paths << project.canvases().browserPath(each);
-    const QStringList stems = CanvasRenderer::fileStems(paths);
+    for (int i = 0; i < project.count(); ++i)
+        paths << project.browserPath(i);
+    const QStringList stems = PictureFile::fileStems(paths);
     const int only = parser.isSet(canvas) ? paths.indexOf(parser.value(canvas)) : -1;
     if (parser.isSet(canvas) && only < 0)
         return usageError(QStringLiteral("%1 has no canvas \"%2\" (it has: %3)")
@@ -94,11 +92,10 @@ int RenderCommand::run(const QStringList& arguments)
     // Every picture is sized before the first is drawn: one too large
     // refuses the command, and nothing is written.
     bool allFit = true;
-    for (int i = 0; i < canvases.size(); ++i) {
+    for (int i = 0; i < project.count(); ++i) {
         if (only >= 0 && i != only)
             continue;
-        project.canvases().refillMirrors(canvases.at(i));
-        const QString problem = CanvasRenderer(canvases.at(i)).sizeProblem(factor);
+        const QString problem = PictureFile(project.layout(i)->contentRect()).sizeProblem(factor);
         if (!problem.isEmpty()) {
             printError(QStringLiteral("%1: not drawn: %2").arg(paths.at(i), problem));
             allFit = false;
@@ -112,19 +109,21 @@ int RenderCommand::run(const QStringList& arguments)
         return UsageOrFatal;
     }
     bool allWritten = true;
-    for (int i = 0; i < canvases.size(); ++i) {
+    for (int i = 0; i < project.count(); ++i) {
         if (only >= 0 && i != only)
             continue;
-        // The mirrors a visit from the browser would show.
-        project.canvases().refillMirrors(canvases.at(i));
         const QString target =
-            QDir(folder).filePath(stems.at(i) + QLatin1Char('.') + CanvasRenderer::suffix(chosen));
-        CanvasRenderer renderer(canvases.at(i));
-        if (renderer.write(target, chosen, factor)) {
+            QDir(folder).filePath(stems.at(i) + QLatin1Char('.') + PictureFile::suffix(chosen));
+        const std::unique_ptr<DiagramLayout> layout = project.layout(i);
+        PictureFile picture(layout->contentRect());
+        const auto painting = [&layout](QPainter* painter, const QRectF& to, const QRectF& from) {
+            layout->render(painter, to, from);
+        };
+        if (picture.write(target, chosen, factor, project.label(i), painting)) {
             printOut(displayPath(QDir::cleanPath(target)) + QLatin1Char('\n'));
         } else {
             printError(QStringLiteral("%1: not written: %2")
-                           .arg(displayPath(QDir::cleanPath(target)), renderer.errorString()));
+                           .arg(displayPath(QDir::cleanPath(target)), picture.errorString()));
             allWritten = false;
         }
     }

@@ -531,7 +531,7 @@ void TestProjectCommands::exportWritesThePictureWithoutChangingTheProject()
     action(w, "actionExport_Canvas_as_Image")->trigger();
     QCOMPARE(w.statusBar()->currentMessage(), "Canvas exported to " + picture);
     // What korvel-cli render writes for the canvas, with the selection kept.
-    QVERIFY(CanvasRenderer(shown).write(fixture.path("reference.svg"), CanvasRenderer::Svg));
+    QVERIFY(CanvasRenderer(shown).write(fixture.path("reference.svg"), PictureFile::Svg));
     QCOMPARE(fixture.bytes(picture), fixture.bytes(fixture.path("reference.svg")));
     QVERIFY(shown->stateItems.first()->isSelected());
     QVERIFY(!w.isProjectModified());

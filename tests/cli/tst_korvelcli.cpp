@@ -569,9 +569,9 @@ void TestKorvelCli::picturesFollowTheItems()
         project.canvases().refillMirrors(canvas);
         CanvasRenderer renderer(canvas);
         const QString svg = dir.filePath("c.svg"), png = dir.filePath("c.png"), small = dir.filePath("s.png");
-        QVERIFY2(renderer.write(svg, CanvasRenderer::Svg), qPrintable(renderer.errorString()));
-        QVERIFY2(renderer.write(png, CanvasRenderer::Png), qPrintable(renderer.errorString()));
-        QVERIFY2(renderer.write(small, CanvasRenderer::Png, 0.5), qPrintable(renderer.errorString()));
+        QVERIFY2(renderer.write(svg, PictureFile::Svg), qPrintable(renderer.errorString()));
+        QVERIFY2(renderer.write(png, PictureFile::Png), qPrintable(renderer.errorString()));
+        QVERIFY2(renderer.write(small, PictureFile::Png, 0.5), qPrintable(renderer.errorString()));
 
         QRectF items;
         for (QGraphicsItem* item : canvas->items()) {
@@ -579,7 +579,7 @@ void TestKorvelCli::picturesFollowTheItems()
                 items |= ItemShadow::sceneRectOf(item);
         }
         const QRect source = renderer.sourceRect();
-        const int m = CanvasRenderer::margin;
+        const int m = PictureFile::margin;
         QCOMPARE(source, items.toAlignedRect().adjusted(-m, -m, m, m));
 
         const QImage image(png);
@@ -608,9 +608,9 @@ void TestKorvelCli::picturesFollowTheItems()
 
 void TestKorvelCli::fileStemsAreSafeAndDistinct()
 {
-    QCOMPARE(CanvasRenderer::fileStems({"P/Hardware Module/Micro:controller", ".hidden", "a b", "A_B", "a_b", ""}),
+    QCOMPARE(PictureFile::fileStems({"P/Hardware Module/Micro:controller", ".hidden", "a b", "A_B", "a_b", ""}),
              QStringList({"P-Hardware_Module-Micro_controller", "_hidden", "a_b", "A_B_2", "a_b_3", "canvas"}));
-    QVERIFY(CanvasRenderer::fileStems({QString(300, QChar(0x00e9))}).first().toUtf8().size() <= 200);
+    QVERIFY(PictureFile::fileStems({QString(300, QChar(0x00e9))}).first().toUtf8().size() <= 200);
 }
 
 // One file per canvas, the same bytes on every run; --canvas picks one.
@@ -663,7 +663,7 @@ void TestKorvelCli::picturesAreSizedBeforeAnyIsDrawn()
     QVERIFY(canvas);
     project.canvases().refillMirrors(canvas);
     const QSize size = CanvasRenderer(canvas).imageSize(1.0);
-    QVERIFY(qint64(size.width()) * size.height() > CanvasRenderer::largestPixelCount);
+    QVERIFY(qint64(size.width()) * size.height() > PictureFile::largestPixelCount);
     const QString tooLarge = QStringLiteral("the picture would be %1 by %2 pixels, more than 100 megapixels")
                                  .arg(size.width())
                                  .arg(size.height());

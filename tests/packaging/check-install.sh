@@ -92,8 +92,9 @@ done
 cli="$prefix/bin/korvel-cli"
 [ "$("$cli" --version)" = "korvel-cli $version" ] || fail "korvel-cli --version does not say $version"
 "$cli" check "$share/korvel/examples/Example_1.vorn" || fail "korvel-cli check of the installed example"
-# Only render, in a program of its own, loads the GUI libraries.
+# Only render, in a program of its own, loads Qt GUI, and never the widgets.
 ldd "$cli" | grep -q 'libQt5\(Gui\|Widgets\)' && fail "korvel-cli links the GUI libraries"
+ldd "$prefix/libexec/korvel/korvel-cli-render" | grep -q 'libQt5Widgets' && fail "korvel-cli-render links Qt Widgets"
 "$cli" render "$share/korvel/examples/Example_1.vorn" -o "$prefix/pictures" --canvas Pedestrian_Crossing >/dev/null \
     && [ -s "$prefix/pictures/Pedestrian_Crossing.svg" ] || fail "korvel-cli render of the installed example"
 

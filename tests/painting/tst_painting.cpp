@@ -1,5 +1,6 @@
 // Drawing without widgets: the shadow blur gives the pixels of the blur Qt's
-// drop-shadow effect uses, which the window showed before.
+// drop-shadow effect uses, and the pictures drawn from a project's documents
+// are, byte for byte, the pictures of the canvases the window shows.
 
 #include <QtTest>
 
@@ -7,8 +8,49 @@
 #include <QPainter>
 #include <QPainterPath>
 
+#include "canvas.h"
+#include "canvasrenderer.h"
+#include "dataflowitem.h"
+#include "headlessproject.h"
+#include "memoryitem.h"
+#include "picturefile.h"
+#include "processitem.h"
+#include "projectpictures.h"
 #include "shadowblur.h"
+#include "stateitem.h"
 #include "testenvironment.h"
+
+namespace {
+
+QByteArray contentOf(const QString& path)
+{
+    QFile file(path);
+    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
+}
+
+// Lays items over each other where the pictures hide or mark what overlaps:
+// a transition between overlapping states, a marker lying on its state, a
+// link between overlapping processes, a dataflow box over its memory item.
+void overlap(Canvas* canvas)
+{
+    if (canvas->stateItems.size() >= 2)
+        canvas->stateItems.at(1)->setPos(canvas->stateItems.at(0)->pos() + QPointF(30, 30));
+    for (StateItem* state : qAsConst(canvas->stateItems)) {
+        if (!state->initialStatus())
+            continue;
+        StateItem::Values values = state->values();
+        values.height = 30;
+        state->setValues(values);
+    }
+    if (canvas->processItems.size() >= 2)
+        canvas->processItems.at(1)->setPos(canvas->processItems.at(0)->pos() + QPointF(40, 40));
+    if (!canvas->dataflowItems.isEmpty()) {
+        DataflowItem* dataflow = canvas->dataflowItems.first();
+        dataflow->getMemory()->setPos(dataflow->pos() + QPointF(10, 0));
+    }
+}
+
+} // namespace
 
 // The effect's blur, exported by Qt Widgets without a public declaration.
 Q_DECL_IMPORT void qt_blurImage(QPainter* painter, QImage& image, qreal radius, bool quality, bool alphaOnly,
@@ -22,6 +64,8 @@ private slots:
     void initTestCase() { TestEnvironment::useThrowAwaySettings(); }
     void shadowBlurGivesTheEffectsPixels_data();
     void shadowBlurGivesTheEffectsPixels();
+    void documentPicturesAreTheCanvasPictures_data();
+    void documentPicturesAreTheCanvasPictures();
 };
 
 void TestPainting::shadowBlurGivesTheEffectsPixels_data()
@@ -64,6 +108,61 @@ void TestPainting::shadowBlurGivesTheEffectsPixels()
         ShadowBlur::paint(&painter, silhouette, radius);
     }
     QCOMPARE(drawn, expected);
+}
+
+void TestPainting::documentPicturesAreTheCanvasPictures_data()
+{
+    QTest::addColumn<QString>("file");
+    QTest::addColumn<bool>("overlapped");
+    for (const char* name : {"Example_1.vorn", "Example_2.vorn"}) {
+        const QString file = QStringLiteral(KORVEL_SOURCE_DIR "/Examples/") + QLatin1String(name);
+        QTest::newRow(name) << file << false;
+        QTest::newRow(qPrintable(QStringLiteral("%1 overlapped").arg(QLatin1String(name)))) << file << true;
+    }
+}
+
+// Every canvas, as SVG and as PNG, near and so far out that shadows and
+// texts are left off.
+void TestPainting::documentPicturesAreTheCanvasPictures()
+{
+    QFETCH(QString, file);
+    QFETCH(bool, overlapped);
+    QTemporaryDir dir;
+    if (overlapped) {
+        HeadlessProject edited;
+        QCOMPARE(edited.load(file), HeadlessProject::Loaded);
+        for (Canvas* canvas : edited.canvases().all())
+            overlap(canvas);
+        file = dir.filePath(QStringLiteral("overlapped.vorn"));
+        QVERIFY(edited.saveAs(file));
+    }
+    HeadlessProject scene;
+    QCOMPARE(scene.load(file), HeadlessProject::Loaded);
+    ProjectPictures pictures;
+    QCOMPARE(pictures.load(file), ProjectPictures::Loaded);
+    const QVector<Canvas*>& canvases = scene.canvases().all();
+    QCOMPARE(pictures.count(), canvases.size());
+    const QVector<QPair<PictureFile::Format, double>> kinds {
+        {PictureFile::Svg, 1.0}, {PictureFile::Png, 1.0}, {PictureFile::Png, 0.25}};
+    for (int i = 0; i < canvases.size(); ++i) {
+        Canvas* canvas = canvases.at(i);
+        QCOMPARE(pictures.browserPath(i), scene.canvases().browserPath(canvas));
+        scene.canvases().refillMirrors(canvas);
+        for (const auto& kind : kinds) {
+            const QString drawn = dir.filePath(QStringLiteral("scene"));
+            const QString painted = dir.filePath(QStringLiteral("document"));
+            CanvasRenderer renderer(canvas);
+            QVERIFY(renderer.write(drawn, kind.first, kind.second));
+            const std::unique_ptr<DiagramLayout> layout = pictures.layout(i);
+            PictureFile picture(layout->contentRect());
+            QVERIFY(picture.write(painted, kind.first, kind.second, pictures.label(i),
+                                  [&layout](QPainter* painter, const QRectF& to, const QRectF& from) {
+                                      layout->render(painter, to, from);
+                                  }));
+            QVERIFY2(contentOf(drawn) == contentOf(painted),
+                     qPrintable(QStringLiteral("%1 at %2").arg(pictures.browserPath(i)).arg(kind.second)));
+        }
+    }
 }
 
 QTEST_MAIN(TestPainting)

@@ -9,9 +9,10 @@
 #include "projectcanvases.h"
 #include "xmlio.h"
 
-// A project loaded without a window, for korvel-cli-render: the
-// canvases with the context menus and actions every canvas expects (none is
-// ever shown or triggered), loaded and saved as the main window does it.
+// A project's canvases loaded without a window, for tests and benchmarks
+// of the canvases themselves: with the context menus and actions every
+// canvas expects (none is ever shown or triggered), loaded and saved as the
+// main window does it.
 class HeadlessProject
 {
 public:
