@@ -39,6 +39,7 @@ void DeleteStateCommand::redo()
             return;
         }
     }
+    keepOrders();
     QSet<const QGraphicsItem*> gone;
     for (StateItem* state : qAsConst(states))
         takeStateOff(state, &gone);
@@ -50,10 +51,31 @@ void DeleteStateCommand::redo()
         canvas->transitionItems.end());
 }
 
+void DeleteStateCommand::keepOrders()
+{
+    stateOrder = canvas->stateItems;
+    transitionOrder = canvas->transitionItems;
+    attachedOrders.clear();
+    QSet<StateItem*> kept;
+    const auto keepOrderOf = [this, &kept](StateItem* state) {
+        if (!kept.contains(state)) {
+            kept.insert(state);
+            attachedOrders.append(qMakePair(state, state->getTransitions()));
+        }
+    };
+    for (StateItem* state : qAsConst(states)) {
+        keepOrderOf(state);
+        for (TransitionItem* transition : state->getTransitions())
+            keepOrderOf(transition->startItem() == state ? transition->endItem() : transition->startItem());
+    }
+}
+
 void DeleteStateCommand::undo()
 {
-    // The last state taken comes back first, as single deletions undone one
-    // by one would bring them.
     for (auto state = states.crbegin(); state != states.crend(); ++state)
         putStateOn(*state);
+    canvas->stateItems = stateOrder;
+    canvas->transitionItems = transitionOrder;
+    for (const auto& attached : qAsConst(attachedOrders))
+        attached.first->setTransitions(attached.second);
 }

@@ -1,14 +1,22 @@
 #ifndef DELETESTATECOMMAND_H
 #define DELETESTATECOMMAND_H
 
+#include <QList>
+#include <QPair>
+#include <QVector>
+
 #include "canvascommand.h"
 
 class Canvas;
 class QGraphicsItem;
 class StateItem;
+class TransitionItem;
 
 // Takes states off the canvas with all their transitions; undo restores them
-// and the other states' transition lists.
+// and every list they were in, in its order: the canvas's lists, which are
+// the order of the file and of the generated states, and the states'
+// transition lists, whose order is the order in which the generated code
+// tries a state's transitions.
 class DeleteStateCommand : public CanvasCommand
 {
 public:
@@ -21,8 +29,14 @@ public:
     void redo() override;
 
 private:
+    void keepOrders();
+
     QVector<StateItem*> states;
     bool firstRun = true;
+    // As they were before the states went.
+    QVector<StateItem*> stateOrder;
+    QVector<TransitionItem*> transitionOrder;
+    QVector<QPair<StateItem*, QList<TransitionItem*>>> attachedOrders;
 };
 
 #endif // DELETESTATECOMMAND_H

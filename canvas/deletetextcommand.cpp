@@ -20,6 +20,7 @@ void DeleteTextCommand::redo()
         }
     }
     keep(text);
+    place = canvas->textItems.indexOf(text);
     canvas->textItems.removeOne(text);
     takeOffScene(text);
     if (canvas->currentText == text)
@@ -31,5 +32,5 @@ void DeleteTextCommand::undo()
 {
     putOnScene(text);
     text->setZValue(canvas->nextZValue());
-    canvas->textItems.append(text);
+    canvas->textItems.insert(qBound(0, place, int(canvas->textItems.size())), text);
 }

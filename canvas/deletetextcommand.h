@@ -18,6 +18,8 @@ public:
 private:
     TextItem* text = nullptr;
     bool firstRun = true;
+    // Its place in the canvas's list, the order of the generated texts.
+    int place = -1;
 };
 
 #endif // DELETETEXTCOMMAND_H

@@ -1,7 +1,20 @@
 #include "deletetransitioncommand.h"
 
 #include "canvas.h"
+#include "stateitem.h"
 #include "transitionitem.h"
+
+namespace {
+
+// Moves the item that was put back at the end of the list to its place.
+template <typename List, typename Item>
+void moveToPlace(List& list, Item* item, int place)
+{
+    list.removeOne(item);
+    list.insert(qBound(0, place, int(list.size())), item);
+}
+
+} // namespace
 
 DeleteTransitionCommand::DeleteTransitionCommand(Canvas* target, TransitionItem* item,
                                                  QUndoCommand*)
@@ -26,10 +39,31 @@ void DeleteTransitionCommand::redo()
             return;
         }
     }
+    StateItem* start = transition->startItem();
+    StateItem* end = transition->endItem();
+    listPlace = canvas->transitionItems.indexOf(transition);
+    startPlace = transition->isSelfTransition() ? start->getSelfTransitions().indexOf(transition)
+                                                : start->getTransitions().indexOf(transition);
+    endPlace = end->getTransitions().indexOf(transition);
     takeTransitionOff(transition);
 }
 
 void DeleteTransitionCommand::undo()
 {
     putTransitionOn(transition);
+    moveToPlace(canvas->transitionItems, transition, listPlace);
+    StateItem* start = transition->startItem();
+    if (transition->isSelfTransition()) {
+        QList<TransitionItem*> selfs = start->getSelfTransitions();
+        moveToPlace(selfs, transition, startPlace);
+        start->setSelfTransitions(selfs);
+        return;
+    }
+    QList<TransitionItem*> from = start->getTransitions();
+    moveToPlace(from, transition, startPlace);
+    start->setTransitions(from);
+    StateItem* end = transition->endItem();
+    QList<TransitionItem*> to = end->getTransitions();
+    moveToPlace(to, transition, endPlace);
+    end->setTransitions(to);
 }

@@ -7,7 +7,9 @@ class Canvas;
 class TransitionItem;
 class TransitionLine;
 
-// Takes a transition and its two lines off the canvas.
+// Takes a transition and its two lines off the canvas; undo puts it back at
+// its places in the canvas's list and in its states' lists, whose order is
+// the order in which the generated code tries a state's transitions.
 class DeleteTransitionCommand : public CanvasCommand
 {
 public:
@@ -22,6 +24,10 @@ private:
     TransitionLine* startLine = nullptr;
     TransitionLine* endLine = nullptr;
     bool firstRun = true;
+    // Where it stood in the canvas's list and in its states' lists.
+    int listPlace = -1;
+    int startPlace = -1;
+    int endPlace = -1;
 };
 
 #endif // DELETETRANSITIONCOMMAND_H

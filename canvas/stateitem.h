@@ -102,6 +102,9 @@ public:
     QList<TransitionItem*> getSelfTransitions() const { return selfTransitions; }
     void addTransition(TransitionItem* transition);
     void removeTransition(TransitionItem* transition);
+    // Take back the transitions in an earlier order.
+    void setTransitions(const QList<TransitionItem*>& attached) { transitions = attached; }
+    void setSelfTransitions(const QList<TransitionItem*>& attached) { selfTransitions = attached; }
 
     // Takes the element's values; the canvas attaches the transitions again.
     void setElement(const StateElement& element);

@@ -57,8 +57,6 @@ public:
     DiagramLayout(const DiagramLayout&) = delete;
     DiagramLayout& operator=(const DiagramLayout&) = delete;
 
-    // In the order they are painted.
-    QVector<const Piece*> stacked() const;
     // What the pieces cover of the canvas, in canvas coordinates, as they
     // are painted or as they lie before the first paint.
     QRectF contentRect(bool painted = true) const;
@@ -78,6 +76,8 @@ public:
 private:
     struct Scratch;
 
+    // In the order they are painted.
+    QVector<const Piece*> stacked() const;
     using Paint = std::function<void(QPainter*)>;
     void addPiece(Piece piece);
     // An element's box at the next level, covering own (its coordinates)

@@ -250,17 +250,20 @@ void TestSmView::textDelete()
     TestCanvas f;
     f.stack()->push(new AddTextCommand(&f.canvas, QPointF(400, 200)));
     TextItem* text = f.canvas.textItems.last();
+    f.stack()->push(new AddTextCommand(&f.canvas, QPointF(900, 200)));
+    TextItem* later = f.canvas.textItems.last();
     f.addState(QPointF(300, 150));
     QCOMPARE(text->pos(), QPointF(325, 163));
     f.stack()->push(new DeleteTextCommand(&f.canvas, text));
     QVERIFY(!text->scene());
-    QVERIFY(f.canvas.textItems.isEmpty());
+    QCOMPARE(f.canvas.textItems, QVector<TextItem*>({later}));
+    // Back at its place in the order of the generated texts.
     f.stack()->undo();
-    QCOMPARE(f.canvas.textItems, QVector<TextItem*>({text}));
+    QCOMPARE(f.canvas.textItems, QVector<TextItem*>({text, later}));
     // A restored text comes back on top of what was added since.
     QCOMPARE(f.canvas.items(QPointF(400, 200)).first(), static_cast<QGraphicsItem*>(text));
     f.stack()->redo();
-    QVERIFY(f.canvas.textItems.isEmpty());
+    QCOMPARE(f.canvas.textItems, QVector<TextItem*>({later}));
 }
 
 void TestSmView::transitionDelete()
@@ -280,12 +283,20 @@ void TestSmView::transitionDelete()
     QCOMPARE(a->getTransitions(), TransitionList({ba}));
     QCOMPARE(b->getTransitions(), TransitionList({ba}));
     QVERIFY(f.fullyOff(ab));
+    // Back at its places: first of the branches a tries, as before.
     f.stack()->undo();
-    QCOMPARE(a->getTransitions(), TransitionList({ba, ab}));
-    QCOMPARE(b->getTransitions(), TransitionList({ba, ab}));
-    QCOMPARE(f.canvas.transitionItems, Transitions({ba, aa, ab}));
+    QCOMPARE(a->getTransitions(), TransitionList({ab, ba}));
+    QCOMPARE(b->getTransitions(), TransitionList({ab, ba}));
+    QCOMPARE(f.canvas.transitionItems, Transitions({ab, ba, aa}));
     QVERIFY(f.fullyOn(ab));
     QCOMPARE(ab->zValue(), z);
+    f.stack()->redo();
+    f.stack()->push(new DeleteTransitionCommand(&f.canvas, aa));
+    f.stack()->undo();
+    f.stack()->undo();
+    QCOMPARE(a->getTransitions(), TransitionList({ab, ba}));
+    QCOMPARE(a->getSelfTransitions(), TransitionList({aa}));
+    QCOMPARE(f.canvas.transitionItems, Transitions({ab, ba, aa}));
 }
 
 void TestSmView::deleteStateTakesItsTransitions()
@@ -308,13 +319,15 @@ void TestSmView::deleteStateTakesItsTransitions()
     QVERIFY(f.fullyOff(ab) && f.fullyOff(ca) && f.fullyOff(aa));
     QVERIFY(f.fullyOn(bc));
 
+    // Undo brings every list back in its order: the order of the file, of
+    // the generated states and of the branches a state tries.
     f.stack()->undo();
-    QCOMPARE(f.canvas.stateItems, States({b, c, a}));
-    QCOMPARE(f.canvas.transitionItems, Transitions({bc, ab, ca, aa}));
+    QCOMPARE(f.canvas.stateItems, States({a, b, c}));
+    QCOMPARE(f.canvas.transitionItems, Transitions({ab, ca, bc, aa}));
     QCOMPARE(a->getTransitions(), TransitionList({ab, ca}));
     QCOMPARE(a->getSelfTransitions(), TransitionList({aa}));
-    QCOMPARE(b->getTransitions(), TransitionList({bc, ab}));
-    QCOMPARE(c->getTransitions(), TransitionList({bc, ca}));
+    QCOMPARE(b->getTransitions(), TransitionList({ab, bc}));
+    QCOMPARE(c->getTransitions(), TransitionList({ca, bc}));
     QVERIFY(f.fullyOn(ab) && f.fullyOn(ca) && f.fullyOn(aa));
 
     f.stack()->redo();
@@ -322,7 +335,7 @@ void TestSmView::deleteStateTakesItsTransitions()
     QCOMPARE(b->getTransitions(), TransitionList({bc}));
     QVERIFY(f.fullyOff(ab));
 
-    // Two states in one step leave the lists as two single steps would.
+    // Two states in one step, and back.
     f.stack()->undo();
     f.stack()->push(new DeleteStateCommand(&f.canvas, QVector<StateItem*> {a, b}));
     QCOMPARE(f.stack()->undoText(), QString("Delete 2 States"));
@@ -330,10 +343,11 @@ void TestSmView::deleteStateTakesItsTransitions()
     QVERIFY(f.canvas.transitionItems.isEmpty() && c->getTransitions().isEmpty());
     QVERIFY(f.fullyOff(ab) && f.fullyOff(bc) && f.fullyOff(ca) && f.fullyOff(aa));
     f.stack()->undo();
-    QCOMPARE(f.canvas.stateItems, States({c, b, a}));
-    QCOMPARE(f.canvas.transitionItems, Transitions({bc, ab, ca, aa}));
-    QCOMPARE(b->getTransitions(), TransitionList({bc, ab}));
-    QCOMPARE(c->getTransitions(), TransitionList({bc, ca}));
+    QCOMPARE(f.canvas.stateItems, States({a, b, c}));
+    QCOMPARE(f.canvas.transitionItems, Transitions({ab, ca, bc, aa}));
+    QCOMPARE(a->getTransitions(), TransitionList({ab, ca}));
+    QCOMPARE(b->getTransitions(), TransitionList({ab, bc}));
+    QCOMPARE(c->getTransitions(), TransitionList({ca, bc}));
     QVERIFY(f.fullyOn(ab) && f.fullyOn(bc) && f.fullyOn(ca) && f.fullyOn(aa));
 }
 
