@@ -33,9 +33,10 @@ private:
 
     QVector<StateItem*> states;
     bool firstRun = true;
-    // As they were before the states went.
-    QVector<StateItem*> stateOrder;
-    QVector<TransitionItem*> transitionOrder;
+    // Where each state and transition stood in the canvas's lists, in
+    // ascending order, and the transition lists of the states involved.
+    QVector<QPair<int, StateItem*>> statePlaces;
+    QVector<QPair<int, TransitionItem*>> transitionPlaces;
     QVector<QPair<StateItem*, QList<TransitionItem*>>> attachedOrders;
 };
 

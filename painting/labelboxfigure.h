@@ -28,8 +28,8 @@ public:
     // An arrow head on the box's edge, pointing right for direction 1 and
     // left for -1, as wide as the margin beside the name allows.
     static void paintDirection(QPainter* painter, const QSize& size, int direction);
-    // A mirror's outline: pointing right out of the canvas for direction 0
-    // (a link that comes in), left for 1 (a link that goes out).
+    // A mirror's outline: its tip on the right for direction 0 (a link that
+    // comes in), on the left for direction 1 (a link that goes out).
     static QPolygonF mirrorOutline(const QSize& size, int direction);
     static void paintMirror(QPainter* painter, const QPolygonF& outline, const QString& label,
                             const QColor& colour);

@@ -25,11 +25,6 @@ QString safeSegment(const QString& segment)
     return safe;
 }
 
-QString tr(const char* text)
-{
-    return QCoreApplication::translate("CanvasRenderer", text);
-}
-
 } // namespace
 
 PictureFile::PictureFile(const QRectF& content)
@@ -47,13 +42,16 @@ QString PictureFile::sizeProblem(double scale) const
 {
     const QSize size = imageSize(scale);
     if (qint64(size.width()) * size.height() > largestPixelCount) {
-        return tr("the picture would be %1 by %2 pixels, more than %3 megapixels")
+        return QCoreApplication::translate("CanvasRenderer",
+                                           "the picture would be %1 by %2 pixels, more than %3 megapixels")
             .arg(size.width())
             .arg(size.height())
             .arg(largestPixelCount / 1000000);
     }
     if (size.width() > largestSide || size.height() > largestSide) {
-        return tr("the picture would be %1 by %2 pixels, more than %3 on a side; choose a smaller scale")
+        return QCoreApplication::translate("CanvasRenderer",
+                                           "the picture would be %1 by %2 pixels, more than %3 on a side; "
+                                           "choose a smaller scale")
             .arg(size.width())
             .arg(size.height())
             .arg(largestSide);
@@ -104,7 +102,7 @@ bool PictureFile::writeSvg(const QString& path, const QSize& size, double scale,
     picture.setDescription(QStringLiteral("Drawn by Korvel"));
     QPainter painter;
     if (!painter.begin(&picture)) {
-        error = tr("the SVG file cannot be started");
+        error = QCoreApplication::translate("CanvasRenderer", "the SVG file cannot be started");
         return false;
     }
     paint(&painter, source, scale, painting);
@@ -120,7 +118,10 @@ bool PictureFile::writePng(const QString& path, const QSize& size, double scale,
 {
     QImage image(size, QImage::Format_RGB32);
     if (image.isNull()) {
-        error = tr("there is not enough memory for a picture of %1 by %2 pixels").arg(size.width()).arg(size.height());
+        error = QCoreApplication::translate("CanvasRenderer",
+                                            "there is not enough memory for a picture of %1 by %2 pixels")
+                    .arg(size.width())
+                    .arg(size.height());
         return false;
     }
     {
@@ -133,7 +134,9 @@ bool PictureFile::writePng(const QString& path, const QSize& size, double scale,
         return false;
     }
     if (!image.save(&file, "PNG")) {
-        error = file.error() != QFileDevice::NoError ? file.errorString() : tr("the PNG file cannot be written");
+        error = file.error() != QFileDevice::NoError
+            ? file.errorString()
+            : QCoreApplication::translate("CanvasRenderer", "the PNG file cannot be written");
         file.cancelWriting();
         return false;
     }
@@ -167,7 +170,9 @@ QString PictureFile::scaleProblem(double scale)
 {
     if (std::isfinite(scale) && scale >= smallestScale && scale <= largestScale)
         return QString();
-    return tr("the scale must be a number from %1 to %2").arg(smallestScale).arg(largestScale);
+    return QCoreApplication::translate("CanvasRenderer", "the scale must be a number from %1 to %2")
+        .arg(smallestScale)
+        .arg(largestScale);
 }
 
 QStringList PictureFile::fileStems(const QStringList& browserPaths)

@@ -1,5 +1,7 @@
 #include "projectpictures.h"
 
+#include <QSet>
+
 #include "document.h"
 #include "projectplacement.h"
 #include "qcolourof.h"
@@ -88,9 +90,9 @@ void ProjectPictures::collectMirrors(int canvas, QVector<DiagramLayout::LinkMirr
     if (!owner)
         return;
     const Diagram& diagram = document.root().diagram;
-    QVector<ElementId> processes;
+    QSet<ElementId> processes;
     for (const auto& child : document.root().children())
-        processes << child->id();
+        processes.insert(child->id());
     for (const LinkElement& link : diagram.links) {
         const bool placed = processes.contains(link.startProcess) && processes.contains(link.endProcess)
             && link.startProcess != link.endProcess;
@@ -99,9 +101,9 @@ void ProjectPictures::collectMirrors(int canvas, QVector<DiagramLayout::LinkMirr
         else if (placed && link.endProcess == owner->id())
             *links << DiagramLayout::LinkMirror {link.label, 0};
     }
-    QVector<ElementId> stores;
+    QSet<ElementId> stores;
     for (const MemoryElement& memory : diagram.memories)
-        stores << memory.id;
+        stores.insert(memory.id);
     for (const DataflowElement& dataflow : diagram.dataflows) {
         const bool placed = stores.contains(dataflow.memory) && (dataflow.lineType == 1 || dataflow.lineType == 2);
         if (placed && dataflow.process == owner->id())

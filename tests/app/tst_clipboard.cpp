@@ -20,6 +20,7 @@
 #include "selectionclipboard.h"
 #include "stateitem.h"
 #include "testenvironment.h"
+#include "textitem.h"
 #include "transitionitem.h"
 
 namespace {
@@ -58,6 +59,11 @@ struct Session
         return labels;
     }
     QString undoText() { return window.projectCanvasesOf().history()->undoText(); }
+    QByteArray snapshot()
+    {
+        const QString path = fixture.path(QStringLiteral("snapshot.vorn"));
+        return window.projectCanvasesOf().save(path) ? fixture.bytes(path) : QByteArray();
+    }
 };
 
 } // namespace
@@ -73,6 +79,8 @@ private slots:
     void duplicatingASoftwareModuleCopiesItsSubtree();
     void freeNames_data();
     void freeNames();
+    void machineDeletesUndoToTheSameFile_data();
+    void machineDeletesUndoToTheSameFile();
 };
 
 void TestClipboard::initTestCase()
@@ -252,6 +260,36 @@ void TestClipboard::freeNames()
     QFETCH(QStringList, taken);
     QFETCH(QString, expected);
     QCOMPARE(SelectionClipboard::freeName(label, QSet<QString>(taken.begin(), taken.end())), expected);
+}
+
+void TestClipboard::machineDeletesUndoToTheSameFile_data()
+{
+    QTest::addColumn<QString>("kind");
+    QTest::newRow("state") << "state";
+    QTest::newRow("transition") << "transition";
+    QTest::newRow("text") << "text";
+}
+
+// What was deleted comes back where it stood: the file, the generated states
+// and the order in which a state tries its transitions are as before.
+void TestClipboard::machineDeletesUndoToTheSameFile()
+{
+    QFETCH(QString, kind);
+    Session s;
+    Canvas* c = s.open("Light_Sequencer");
+    const QByteArray before = s.snapshot();
+    QGraphicsItem* deleted = kind == "state" ? static_cast<QGraphicsItem*>(c->stateItems.first())
+        : kind == "transition"               ? static_cast<QGraphicsItem*>(c->transitionItems.first())
+                                             : static_cast<QGraphicsItem*>(c->textItems.first());
+    c->clearSelection();
+    deleted->setSelected(true);
+    s.action("actionDelete")->trigger();
+    QVERIFY(s.snapshot() != before);
+    s.action("actionUndo")->trigger();
+    QCOMPARE(s.snapshot(), before);
+    s.action("actionRedo")->trigger();
+    s.action("actionUndo")->trigger();
+    QCOMPARE(s.snapshot(), before);
 }
 
 QTEST_MAIN(TestClipboard)

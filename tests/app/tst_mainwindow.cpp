@@ -109,8 +109,6 @@ private slots:
     void undoBackToTheSavedPointClearsModified();
     void blockEditsUndoAndRedo_data();
     void blockEditsUndoAndRedo();
-    void machineDeletesUndoToTheSameFile_data();
-    void machineDeletesUndoToTheSameFile();
     void gesturesThatChangeNothingLeaveItClean();
     void selectAllAndTheScrolledArea();
     void saveWritesInTheBackground();
@@ -324,36 +322,6 @@ void TestMainWindow::blockEditsUndoAndRedo()
     answer.pressButton(QMessageBox::Discard);
     s.action("actionClose_Project")->trigger();
     QVERIFY(s.window.getCanvases().isEmpty());
-}
-
-void TestMainWindow::machineDeletesUndoToTheSameFile_data()
-{
-    QTest::addColumn<QString>("kind");
-    QTest::newRow("state") << "state";
-    QTest::newRow("transition") << "transition";
-    QTest::newRow("text") << "text";
-}
-
-// What was deleted comes back where it stood: the file, the generated states
-// and the order in which a state tries its transitions are as before.
-void TestMainWindow::machineDeletesUndoToTheSameFile()
-{
-    QFETCH(QString, kind);
-    Session s;
-    Canvas* c = s.open("Light_Sequencer");
-    const QByteArray before = s.snapshot();
-    QGraphicsItem* deleted = kind == "state" ? static_cast<QGraphicsItem*>(c->stateItems.first())
-        : kind == "transition"               ? static_cast<QGraphicsItem*>(c->transitionItems.first())
-                                             : static_cast<QGraphicsItem*>(c->textItems.first());
-    c->clearSelection();
-    deleted->setSelected(true);
-    s.action("actionDelete")->trigger();
-    QVERIFY(s.snapshot() != before);
-    s.action("actionUndo")->trigger();
-    QCOMPARE(s.snapshot(), before);
-    s.action("actionRedo")->trigger();
-    s.action("actionUndo")->trigger();
-    QCOMPARE(s.snapshot(), before);
 }
 
 void TestMainWindow::gesturesThatChangeNothingLeaveItClean()

@@ -349,6 +349,13 @@ void TestSmView::deleteStateTakesItsTransitions()
     QCOMPARE(b->getTransitions(), TransitionList({ab, bc}));
     QCOMPARE(c->getTransitions(), TransitionList({ca, bc}));
     QVERIFY(f.fullyOn(ab) && f.fullyOn(bc) && f.fullyOn(ca) && f.fullyOn(aa));
+    // With a state kept between those that go.
+    f.stack()->push(new DeleteStateCommand(&f.canvas, QVector<StateItem*> {c, a}));
+    QCOMPARE(f.canvas.stateItems, States({b}));
+    f.stack()->undo();
+    QCOMPARE(f.canvas.stateItems, States({a, b, c}));
+    QCOMPARE(f.canvas.transitionItems, Transitions({ab, ca, bc, aa}));
+    QCOMPARE(b->getTransitions(), TransitionList({ab, bc}));
 }
 
 void TestSmView::deletingTransitionGoneWithItsStateIsDropped()

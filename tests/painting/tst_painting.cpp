@@ -8,10 +8,12 @@
 #include <QPainter>
 #include <QPainterPath>
 
+#include "addtransitioncommand.h"
 #include "canvas.h"
 #include "canvasrenderer.h"
 #include "dataflowitem.h"
 #include "headlessproject.h"
+#include "linkitem.h"
 #include "memoryitem.h"
 #include "picturefile.h"
 #include "processitem.h"
@@ -30,9 +32,24 @@ QByteArray contentOf(const QString& path)
 
 // Lays items over each other where the pictures hide or mark what overlaps:
 // a transition between overlapping states, a marker lying on its state, a
-// link between overlapping processes, a dataflow box over its memory item.
+// link between overlapping processes, a dataflow box over its memory item;
+// and adds what the examples lack: a self transition, a second initial state
+// (the marker goes to the last), a link without a name.
 void overlap(Canvas* canvas)
 {
+    if (!canvas->stateItems.isEmpty()) {
+        StateItem* last = canvas->stateItems.last();
+        canvas->undoStack()->push(new AddTransitionCommand(canvas, last, last));
+        StateItem::Values values = last->values();
+        values.initial = true;
+        last->setValues(values);
+    }
+    if (!canvas->linkItems.isEmpty()) {
+        LinkItem* link = canvas->linkItems.first();
+        LinkItem::Values values = link->values();
+        values.label.clear();
+        link->setValues(values);
+    }
     if (canvas->stateItems.size() >= 2)
         canvas->stateItems.at(1)->setPos(canvas->stateItems.at(0)->pos() + QPointF(30, 30));
     for (StateItem* state : qAsConst(canvas->stateItems)) {
