@@ -3,6 +3,8 @@
 #include <QHash>
 #include <QSet>
 
+#include <utility>
+
 #include "canvas.h"
 #include "dataflowitem.h"
 #include "document.h"
@@ -90,7 +92,7 @@ void fillHierarchy(const Canvas* canvas, const Ids& ids, Diagram* diagram)
         link.colour = colourOf(item->getBackgroundColor(), LinkItem::defaultBackgroundColour());
         link.polygon = pointsOf(item->myPolygon());
         link.foreign = item->foreignContent();
-        diagram->links.append(link);
+        diagram->links.append(std::move(link));
     }
     for (const MemoryItem* item : canvas->memoryItems) {
         if (ids.skips(item))
@@ -104,7 +106,7 @@ void fillHierarchy(const Canvas* canvas, const Ids& ids, Diagram* diagram)
         memory.colour = colourOf(item->getBackgroundColor(), MemoryItem::defaultBackgroundColour());
         memory.polygon = pointsOf(item->myPolygon());
         memory.foreign = item->foreignContent();
-        diagram->memories.append(memory);
+        diagram->memories.append(std::move(memory));
     }
     for (const DataflowItem* item : canvas->dataflowItems) {
         if (ids.skips(item))
@@ -121,7 +123,7 @@ void fillHierarchy(const Canvas* canvas, const Ids& ids, Diagram* diagram)
         dataflow.colour = colourOf(item->getBackgroundColor(), DataflowItem::defaultBackgroundColour());
         dataflow.polygon = pointsOf(item->myPolygon());
         dataflow.foreign = item->foreignContent();
-        diagram->dataflows.append(dataflow);
+        diagram->dataflows.append(std::move(dataflow));
     }
 }
 
@@ -151,7 +153,7 @@ void fillStateMachine(const Canvas* canvas, const Ids& ids, Diagram* diagram)
         for (const TransitionItem* transition : transitions)
             if (!ids.skips(transition))
                 state.transitions.append(ids(transition));
-        diagram->states.append(state);
+        diagram->states.append(std::move(state));
     }
     for (const TransitionItem* item : canvas->transitionItems) {
         if (ids.skips(item))
@@ -171,7 +173,7 @@ void fillStateMachine(const Canvas* canvas, const Ids& ids, Diagram* diagram)
         transition.foreign = item->foreignContent();
         transition.startState = ids(item->startItem());
         transition.endState = ids(item->endItem());
-        diagram->transitions.append(transition);
+        diagram->transitions.append(std::move(transition));
     }
     for (const TextItem* item : canvas->textItems) {
         if (ids.skips(item))
@@ -187,7 +189,7 @@ void fillStateMachine(const Canvas* canvas, const Ids& ids, Diagram* diagram)
         text.polygon = pointsOf(item->myPolygon());
         text.foreign = item->foreignContent();
         text.text = item->getAction();
-        diagram->texts.append(text);
+        diagram->texts.append(std::move(text));
     }
 }
 
