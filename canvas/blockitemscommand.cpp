@@ -22,15 +22,6 @@ int indexIn(const QVector<T*>& registry, QGraphicsItem* item)
     return registry.indexOf(static_cast<T*>(item));
 }
 
-// Back into the registry at the recorded places; ascending order puts each
-// where it stood, since the ones before it are back already.
-template <typename T, typename Places>
-void insertInto(QVector<T*>* registry, const Places& places)
-{
-    for (const auto& placed : places)
-        registry->insert(std::min(placed.index, int(registry->size())), static_cast<T*>(placed.item));
-}
-
 template <typename Places>
 void sortByIndex(Places* places)
 {
@@ -192,8 +183,8 @@ void BlockItemsCommand::putBack()
     if (project && holdsDiagrams)
         owned = project->ownership(canvas);
 
-    insertInto(&canvas->processItems, processes);
-    insertInto(&canvas->memoryItems, memories);
+    ListPlaces::putBack(&canvas->processItems, processes);
+    ListPlaces::putBack(&canvas->memoryItems, memories);
     for (const Placed& placed : qAsConst(processes))
         putOnScene(placed.item);
     for (const Placed& placed : qAsConst(memories))
@@ -255,8 +246,8 @@ void BlockItemsCommand::takeConnectorsOff(const QVector<QGraphicsItem*>& connect
 
 void BlockItemsCommand::putConnectorsBack()
 {
-    insertInto(&canvas->linkItems, links);
-    insertInto(&canvas->dataflowItems, dataflows);
+    ListPlaces::putBack(&canvas->linkItems, links);
+    ListPlaces::putBack(&canvas->dataflowItems, dataflows);
 
     for (const Placed& placed : qAsConst(links)) {
         auto* link = static_cast<LinkItem*>(placed.item);

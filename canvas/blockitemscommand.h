@@ -6,6 +6,7 @@
 #include <QVector>
 
 #include "canvascommand.h"
+#include "listplaces.h"
 
 class ProcessItem;
 class ProjectCanvases;
@@ -35,11 +36,7 @@ public:
     void redo() override;
 
 private:
-    struct Placed
-    {
-        QGraphicsItem* item;
-        int index;
-    };
+    using Placed = ListPlaces::Placed<QGraphicsItem>;
 
     void takeOff();
     void putBack();

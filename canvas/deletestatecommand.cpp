@@ -8,40 +8,6 @@
 #include "stateitem.h"
 #include "transitionitem.h"
 
-namespace {
-
-// Takes the items back out of wherever putting them on the canvas listed
-// them, and merges them in at the places they had, in one pass.
-template <typename T>
-void putBackInPlace(QVector<T*>* list, const QVector<QPair<int, T*>>& places)
-{
-    QSet<const T*> back;
-    for (const auto& place : places)
-        back.insert(place.second);
-    QVector<T*> merged;
-    merged.reserve(list->size());
-    auto rest = list->cbegin();
-    const auto next = [&rest, list, &back]() -> T* {
-        while (rest != list->cend() && back.contains(*rest))
-            ++rest;
-        return rest != list->cend() ? *rest++ : nullptr;
-    };
-    for (const auto& place : places) {
-        while (merged.size() < place.first) {
-            T* item = next();
-            if (!item)
-                break;
-            merged.append(item);
-        }
-        merged.append(place.second);
-    }
-    for (T* item = next(); item; item = next())
-        merged.append(item);
-    *list = merged;
-}
-
-} // namespace
-
 DeleteStateCommand::DeleteStateCommand(Canvas* target, QGraphicsItem* item, QUndoCommand*)
     : DeleteStateCommand(target, QVector<StateItem*> {qgraphicsitem_cast<StateItem*>(item)})
 {
@@ -105,25 +71,16 @@ void DeleteStateCommand::keepOrders()
         for (TransitionItem* transition : state->getSelfTransitions())
             going.insert(transition);
     }
-    const QSet<StateItem*> leaving(states.cbegin(), states.cend());
-    statePlaces.clear();
-    for (int i = 0; i < canvas->stateItems.size(); ++i) {
-        if (leaving.contains(canvas->stateItems.at(i)))
-            statePlaces.append(qMakePair(i, canvas->stateItems.at(i)));
-    }
-    transitionPlaces.clear();
-    for (int i = 0; i < canvas->transitionItems.size(); ++i) {
-        if (going.contains(canvas->transitionItems.at(i)))
-            transitionPlaces.append(qMakePair(i, canvas->transitionItems.at(i)));
-    }
+    statePlaces = ListPlaces::of(canvas->stateItems, QSet<StateItem*>(states.cbegin(), states.cend()));
+    transitionPlaces = ListPlaces::of(canvas->transitionItems, going);
 }
 
 void DeleteStateCommand::undo()
 {
     for (auto state = states.crbegin(); state != states.crend(); ++state)
         putStateOn(*state);
-    putBackInPlace(&canvas->stateItems, statePlaces);
-    putBackInPlace(&canvas->transitionItems, transitionPlaces);
+    ListPlaces::putBack(&canvas->stateItems, statePlaces);
+    ListPlaces::putBack(&canvas->transitionItems, transitionPlaces);
     for (const auto& attached : qAsConst(attachedOrders))
         attached.first->setTransitions(attached.second);
 }

@@ -6,6 +6,7 @@
 #include <QVector>
 
 #include "canvascommand.h"
+#include "listplaces.h"
 
 class Canvas;
 class QGraphicsItem;
@@ -35,8 +36,8 @@ private:
     bool firstRun = true;
     // Where each state and transition stood in the canvas's lists, in
     // ascending order, and the transition lists of the states involved.
-    QVector<QPair<int, StateItem*>> statePlaces;
-    QVector<QPair<int, TransitionItem*>> transitionPlaces;
+    QVector<ListPlaces::Placed<StateItem>> statePlaces;
+    QVector<ListPlaces::Placed<TransitionItem>> transitionPlaces;
     QVector<QPair<StateItem*, QList<TransitionItem*>>> attachedOrders;
 };
 

@@ -1,6 +1,7 @@
 #include "deletetextcommand.h"
 
 #include "canvas.h"
+#include "listplaces.h"
 #include "textitem.h"
 
 DeleteTextCommand::DeleteTextCommand(Canvas* target, TextItem* item, QUndoCommand*)
@@ -32,5 +33,5 @@ void DeleteTextCommand::undo()
 {
     putOnScene(text);
     text->setZValue(canvas->nextZValue());
-    canvas->textItems.insert(qBound(0, place, int(canvas->textItems.size())), text);
+    ListPlaces::putBack(&canvas->textItems, text, place);
 }

@@ -1,20 +1,10 @@
 #include "deletetransitioncommand.h"
 
 #include "canvas.h"
+#include "listplaces.h"
 #include "stateitem.h"
 #include "transitionitem.h"
 
-namespace {
-
-// Moves the item that was put back at the end of the list to its place.
-template <typename List, typename Item>
-void moveToPlace(List& list, Item* item, int place)
-{
-    list.removeOne(item);
-    list.insert(qBound(0, place, int(list.size())), item);
-}
-
-} // namespace
 
 DeleteTransitionCommand::DeleteTransitionCommand(Canvas* target, TransitionItem* item,
                                                  QUndoCommand*)
@@ -51,19 +41,19 @@ void DeleteTransitionCommand::redo()
 void DeleteTransitionCommand::undo()
 {
     putTransitionOn(transition);
-    moveToPlace(canvas->transitionItems, transition, listPlace);
+    ListPlaces::putBack(&canvas->transitionItems, transition, listPlace);
     StateItem* start = transition->startItem();
     if (transition->isSelfTransition()) {
         QList<TransitionItem*> selfs = start->getSelfTransitions();
-        moveToPlace(selfs, transition, startPlace);
+        ListPlaces::putBack(&selfs, transition, startPlace);
         start->setSelfTransitions(selfs);
         return;
     }
     QList<TransitionItem*> from = start->getTransitions();
-    moveToPlace(from, transition, startPlace);
+    ListPlaces::putBack(&from, transition, startPlace);
     start->setTransitions(from);
     StateItem* end = transition->endItem();
     QList<TransitionItem*> to = end->getTransitions();
-    moveToPlace(to, transition, endPlace);
+    ListPlaces::putBack(&to, transition, endPlace);
     end->setTransitions(to);
 }
