@@ -2,6 +2,8 @@
 
 #include <QGraphicsItem>
 
+#include "connectorfigure.h"
+
 #include "dataflowitem.h"
 #include "itemshadow.h"
 #include "itemtype.h"
@@ -37,8 +39,5 @@ QPolygonF ConnectorGeometry::outlineOf(const QGraphicsItem* item)
     }
     // An outline that no longer fits the item (a box not yet repainted after
     // loading) is replaced by the item's own rectangle.
-    const QRectF own = ItemShadow::ownRect(item);
-    if (outline.isEmpty() || !own.adjusted(-1, -1, 1, 1).contains(outline.boundingRect()))
-        outline = QPolygonF(own);
-    return outline.translated(item->pos());
+    return ConnectorFigure::fittedOutline(outline, ItemShadow::ownRect(item)).translated(item->pos());
 }

@@ -209,10 +209,10 @@ void DataflowItem::paintDirectionOnEdge(QPainter* painter)
     // The box covers the end it points to, so the line with the arrow head is
     // hidden; an arrow head on the box's own edge still shows the direction,
     // pointing on the way the flow comes in from the start item.
-    qreal dx = myStartItem ? centreOf(this).x() - centreOf(myStartItem).x() : 0;
-    if (qFuzzyIsNull(dx))
-        dx = centreOf(myEndItem).x() - centreOf(this).x();
-    LabelBoxFigure::paintDirection(painter, QSize(width, height), dx < 0 ? -1 : 1);
+    const qreal box = centreOf(this).x();
+    const int direction =
+        LabelBoxFigure::direction(box, myStartItem ? centreOf(myStartItem).x() : box, centreOf(myEndItem).x());
+    LabelBoxFigure::paintDirection(painter, QSize(width, height), direction);
 }
 
 void DataflowItem::contextMenuEvent(QGraphicsSceneContextMenuEvent* event)

@@ -51,9 +51,7 @@ void InitialTransition::updatePosition()
 {
     if (!safeToPaint || !state)
         return;
-    // Centred over the state, half the state's height above its top edge.
-    const QPointF target(state->x() + state->getWidth() / 2 - 10,
-                         state->y() - state->getHeight() / 2);
+    const QPointF target = InitialMarkerFigure::placeOver(state->pos(), state->getWidth(), state->getHeight());
     if (qAbs(pos().x() - target.x()) <= 1e-12 && qAbs(pos().y() - target.y()) <= 1e-12)
         return;
     setPos(target);

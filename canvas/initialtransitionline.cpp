@@ -49,8 +49,7 @@ void InitialTransitionLine::updateGeometry()
     const QPointF dotCentre = dot->pos() + QPointF(10, 10);
     const QPointF stateCentre = state->pos() + QPointF(state->getWidth() / 2, state->getHeight() / 2);
     const QPolygonF outline = state->myPolygon().translated(state->pos());
-    const QPointF onOutline = ConnectorFigure::outlinePoint(QLineF(dotCentre, stateCentre), outline);
-    setLine(QLineF(onOutline, dotCentre));
+    setLine(ConnectorFigure::lineTo(dotCentre, stateCentre, outline));
     arrowHead = ConnectorFigure::arrowHead(line());
 }
 

@@ -45,8 +45,7 @@ void TransitionLine::updateGeometry()
     const QPointF to = toBox ? boxCentre : stateCentre;
     const QPointF origin = toBox ? transition->pos() : state->pos();
     const QPolygonF outline = toBox ? transition->myPolygon() : state->myPolygon();
-    const QPointF onOutline = ConnectorFigure::outlinePoint(QLineF(from - origin, to - origin), outline) + origin;
-    setLine(QLineF(onOutline, from));
+    setLine(ConnectorFigure::lineTo(from, to, outline, origin));
 }
 
 QRectF TransitionLine::boundingRect() const

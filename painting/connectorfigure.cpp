@@ -63,6 +63,22 @@ QPointF ConnectorFigure::outlinePoint(const QLineF& centres, const QPolygonF& ou
     return centres.p2();
 }
 
+QLineF ConnectorFigure::lineTo(const QPointF& from, const QPointF& to, const QPolygonF& outline,
+                               const QPointF& origin)
+{
+    // Without an origin the points stay as they are, to the last bit.
+    if (origin.isNull())
+        return QLineF(outlinePoint(QLineF(from, to), outline), from);
+    return QLineF(outlinePoint(QLineF(from - origin, to - origin), outline) + origin, from);
+}
+
+QPolygonF ConnectorFigure::fittedOutline(const QPolygonF& outline, const QRectF& own)
+{
+    if (outline.isEmpty() || !own.adjusted(-1, -1, 1, 1).contains(outline.boundingRect()))
+        return QPolygonF(own);
+    return outline;
+}
+
 QLineF ConnectorFigure::clippedLine(const QPointF& startCentre, const QPointF& endCentre,
                                     const QPolygonF& endOutline)
 {

@@ -22,6 +22,14 @@ public:
     // Where the line between two centres first crosses a closed outline; the
     // line's end when it does not.
     static QPointF outlinePoint(const QLineF& centres, const QPolygonF& outline);
+    // The line from where the line from the centre from to the centre to
+    // crosses the outline, back to from. The crossing is found with origin
+    // taken away, in the coordinates the outline is given in.
+    static QLineF lineTo(const QPointF& from, const QPointF& to, const QPolygonF& outline,
+                         const QPointF& origin = QPointF());
+    // The outline lines meet: the one given while it fits the rectangle of
+    // its item, else the rectangle.
+    static QPolygonF fittedOutline(const QPolygonF& outline, const QRectF& own);
     // The line from the end's outline to the start's centre; where the line
     // between the centres misses the outline, from the outline's point
     // nearest the start.

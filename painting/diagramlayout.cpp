@@ -44,8 +44,7 @@ QLineF connector(const ElementBox& start, const ElementBox& end)
 // lines find it.
 QLineF crossing(const ElementBox& from, const ElementBox& to)
 {
-    const QLineF centres(from.centre() - to.pos, to.centre() - to.pos);
-    return QLineF(ConnectorFigure::outlinePoint(centres, to.outline) + to.pos, from.centre());
+    return ConnectorFigure::lineTo(from.centre(), to.centre(), to.outline, to.pos);
 }
 
 // A link's or dataflow's box as it is made, before it is first painted.
@@ -67,9 +66,7 @@ ElementBox sizedBox(const QPointF& position, const QString& label, QPainter* mea
 // in canvas coordinates.
 QLineF initialCrossing(const QPointF& dot, const ElementBox& state)
 {
-    const QPointF centre = dot + QPointF(10, 10);
-    const QLineF centres(centre, state.centre());
-    return QLineF(ConnectorFigure::outlinePoint(centres, state.outline.translated(state.pos)), centre);
+    return ConnectorFigure::lineTo(dot + QPointF(10, 10), state.centre(), state.outline.translated(state.pos));
 }
 
 } // namespace
@@ -103,7 +100,7 @@ DiagramLayout::DiagramLayout(const QString& title, const ProjectNode& node, cons
     placeMemories(node, scratch);
     placeDataflows(node, scratch);
     placeInitialMarker(scratch);
-    placeMirrors(links, memories, area);
+    placeMirrors(links, memories, area, scratch);
 }
 
 DiagramLayout::~DiagramLayout() = default;
@@ -243,7 +240,7 @@ void DiagramLayout::placeStates(const ProjectNode& node, Scratch& scratch)
         // marker stood before it moved.
         scratch.initialState = box;
         scratch.initialLine = initialCrossing(scratch.markerPos, box);
-        scratch.markerPos = QPointF(box.pos.x() + box.width / 2 - 10, box.pos.y() - box.height / 2);
+        scratch.markerPos = InitialMarkerFigure::placeOver(box.pos, box.width, box.height);
         if (scratch.markerPiece)
             continue;
         addPiece(Piece());
@@ -408,10 +405,7 @@ void DiagramLayout::placeDataflows(const ProjectNode& node, Scratch& scratch)
         const ElementBox box = hidden ? before : sizedBox(element.position, element.label, &scratch.measure);
         // A box that covers the end it points to shows the direction on its edge.
         const bool onEdge = box.collidesWith(end);
-        qreal dx = box.centre().x() - start.centre().x();
-        if (qFuzzyIsNull(dx))
-            dx = end.centre().x() - box.centre().x();
-        const int direction = dx < 0 ? -1 : 1;
+        const int direction = LabelBoxFigure::direction(box.centre().x(), start.centre().x(), end.centre().x());
         const QString label = element.label;
         const QColor colour = qColourOf(element.colour);
         addBox(box.pos, box.ownRect(), before.ownRect(), [hidden, onEdge, direction, label, colour](QPainter* painter) {
@@ -429,17 +423,16 @@ void DiagramLayout::placeDataflows(const ProjectNode& node, Scratch& scratch)
 }
 
 void DiagramLayout::placeMirrors(const QVector<LinkMirror>& links, const QVector<MemoryMirror>& memories,
-                                 const QRectF& area)
+                                 const QRectF& area, Scratch& scratch)
 {
-    QImage image(1, 1, QImage::Format_RGB32);
-    QPainter measure(&image);
+    QPainter* measure = &scratch.measure;
     const qreal gap = 10;
     const qreal left = area.left() + gap;
     const qreal top = qMax(area.top() + 40, titleBottom + gap);
     qreal y = top;
     qreal linkColumnWidth = 0;
     for (const LinkMirror& mirror : links) {
-        const QSize size = LabelBoxFigure::size(&measure, mirror.label);
+        const QSize size = LabelBoxFigure::size(measure, mirror.label);
         const QColor colour = mirror.direction == 0 ? QColor(0, 255, 0) : QColor(255, 0, 0);
         addBox(QPointF(left, y), QRectF(QPointF(), size), [mirror, colour](QPainter* painter) {
             const QSize drawn = LabelBoxFigure::size(painter, mirror.label);
@@ -452,7 +445,7 @@ void DiagramLayout::placeMirrors(const QVector<LinkMirror>& links, const QVector
     const qreal memoryLeft = links.isEmpty() ? left : left + linkColumnWidth + 2 * gap;
     y = top;
     for (const MemoryMirror& mirror : memories) {
-        const int width = DataStoreFigure::width(&measure, mirror.label, mirror.datatype);
+        const int width = DataStoreFigure::width(measure, mirror.label, mirror.datatype);
         addBox(QPointF(memoryLeft, y), QRectF(0, 0, width, DataStoreFigure::height), [mirror](QPainter* painter) {
             DataStoreFigure::paint(painter, QPen(QBrush(Qt::black), 1, Qt::SolidLine),
                                    DataStoreFigure::width(painter, mirror.label, mirror.datatype), mirror.colour,

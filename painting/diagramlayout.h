@@ -94,7 +94,8 @@ private:
     void placeLinks(const ProjectNode& node, Scratch& scratch);
     void placeMemories(const ProjectNode& node, Scratch& scratch);
     void placeDataflows(const ProjectNode& node, Scratch& scratch);
-    void placeMirrors(const QVector<LinkMirror>& links, const QVector<MemoryMirror>& memories, const QRectF& area);
+    void placeMirrors(const QVector<LinkMirror>& links, const QVector<MemoryMirror>& memories, const QRectF& area,
+                      Scratch& scratch);
     struct Ends
     {
         ElementBox start;

@@ -1,5 +1,6 @@
 #include "elementbox.h"
 
+#include "connectorfigure.h"
 #include "shadowpainting.h"
 
 namespace {
@@ -30,11 +31,7 @@ ElementBox ElementBox::rectangle(const QPointF& pos, int width, int height, bool
 
 QPolygonF ElementBox::sceneOutline() const
 {
-    const QRectF own = ownRect();
-    QPolygonF drawn = outline;
-    if (drawn.isEmpty() || !own.adjusted(-1, -1, 1, 1).contains(drawn.boundingRect()))
-        drawn = QPolygonF(own);
-    return drawn.translated(pos);
+    return ConnectorFigure::fittedOutline(outline, ownRect()).translated(pos);
 }
 
 bool ElementBox::collidesWith(const ElementBox& other) const

@@ -28,6 +28,13 @@ public:
     // An arrow head on the box's edge, pointing right for direction 1 and
     // left for -1, as wide as the margin beside the name allows.
     static void paintDirection(QPainter* painter, const QSize& size, int direction);
+    // The direction of a flow along its box: the way from its start's centre
+    // to the box's, or where those are level, from the box's to its end's.
+    static int direction(qreal box, qreal start, qreal end)
+    {
+        const qreal dx = qFuzzyIsNull(box - start) ? end - box : box - start;
+        return dx < 0 ? -1 : 1;
+    }
     // A mirror's outline: its tip on the right for direction 0 (a link that
     // comes in), on the left for direction 1 (a link that goes out).
     static QPolygonF mirrorOutline(const QSize& size, int direction);
