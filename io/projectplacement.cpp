@@ -380,24 +380,36 @@ bool ProjectPlacement::fill(Document* document, QString* why) const
     return true;
 }
 
+int ProjectPlacement::parentDiagram(int diagram) const
+{
+    const t_processItemReadFromXML& made = source.processes.at(places.at(diagram).process);
+    return made.level > 1 ? find(made.level - 1, made.parentId, made.grandParentId) : -1;
+}
+
+int ProjectPlacement::owningProcess(int diagram) const
+{
+    const int parent = parentDiagram(diagram);
+    if (parent < 0)
+        return -1;
+    const t_processItemReadFromXML& made = source.processes.at(places.at(diagram).process);
+    for (int process : places.at(parent).processes) {
+        const t_processItemReadFromXML& drawn = source.processes.at(process);
+        if (drawn.level == made.level && drawn.id == made.id && drawn.parentId == made.parentId
+            && drawn.grandParentId == made.grandParentId && drawn.label == made.label && drawn.Nos == made.Nos)
+            return process;
+    }
+    return -1;
+}
+
 QVector<ProjectPlacement::Machine> ProjectPlacement::machines() const
 {
     QVector<Machine> found;
     for (int i = 0; i < places.size(); ++i) {
-        const t_processItemReadFromXML& made = source.processes.at(places.at(i).process);
-        if (places.at(i).dropped || made.level != 5)
+        if (places.at(i).dropped || source.processes.at(places.at(i).process).level != 5)
             continue;
-        const int module = find(made.level - 1, made.parentId, made.grandParentId);
-        if (module < 0)
-            continue;
-        for (int process : places.at(module).processes) {
-            const t_processItemReadFromXML& drawn = source.processes.at(process);
-            if (drawn.level == made.level && drawn.id == made.id && drawn.parentId == made.parentId
-                && drawn.grandParentId == made.grandParentId && drawn.label == made.label && drawn.Nos == made.Nos) {
-                found.append({i, module, process});
-                break;
-            }
-        }
+        const int process = owningProcess(i);
+        if (process >= 0)
+            found.append({i, parentDiagram(i), process});
     }
     return found;
 }

@@ -51,6 +51,13 @@ public:
     // cannot be saved as it is.
     bool fill(Document* document, QString* why) const;
 
+    // The kept diagram one level up, on which the process this diagram is
+    // drawn from lies; -1 for the project's diagram or when none is kept.
+    int parentDiagram(int diagram) const;
+    // That process's record, found as the window finds a canvas's process;
+    // -1 when there is none.
+    int owningProcess(int diagram) const;
+
     // A state machine kept, with the diagram its process lies on and that
     // process's record, found as the window finds a canvas's process.
     struct Machine { int diagram; int module; int process; };

@@ -37,33 +37,22 @@ ProjectPictures::LoadResult ProjectPictures::load(const QString& path)
         if (diagrams.at(i).dropped)
             continue;
         const t_processItemReadFromXML& record = io.processItemRecords.at(diagrams.at(i).process);
-        canvases << Entry {i, record.level, record.id, record.parentId, record.grandParentId, record.Nos,
-                            record.label};
+        canvases << Entry {i, record.level, record.label};
     }
     return Loaded;
-}
-
-int ProjectPictures::find(int level, int id, int parentId) const
-{
-    for (int i = 0; i < canvases.size(); ++i) {
-        const Entry& canvas = canvases.at(i);
-        if (canvas.level == level && canvas.id == id && canvas.parentId == parentId)
-            return i;
-    }
-    return -1;
 }
 
 QString ProjectPictures::browserPath(int canvas) const
 {
     QStringList labels;
-    int at = canvas;
+    int diagram = canvases.at(canvas).diagram;
     // Five levels at most; odd identities must not make the walk loop.
-    while (at >= 0 && labels.size() < 5) {
-        const Entry& node = canvases.at(at);
-        labels.prepend(node.label);
-        if (node.level <= 1)
+    while (diagram >= 0 && labels.size() < 5) {
+        const t_processItemReadFromXML& made = io.processItemRecords.at(placement->diagrams().at(diagram).process);
+        labels.prepend(made.label);
+        if (made.level <= 1)
             return labels.join(QLatin1Char('/'));
-        at = find(node.level - 1, node.parentId, node.grandParentId);
+        diagram = placement->parentDiagram(diagram);
     }
     return QString();
 }
@@ -71,24 +60,16 @@ QString ProjectPictures::browserPath(int canvas) const
 void ProjectPictures::collectMirrors(int canvas, QVector<DiagramLayout::LinkMirror>* links,
                                      QVector<DiagramLayout::MemoryMirror>* memories) const
 {
-    const Entry& node = canvases.at(canvas);
-    if (node.level <= 1)
+    const int drawn = canvases.at(canvas).diagram;
+    const int process = placement->owningProcess(drawn);
+    if (process < 0)
         return;
-    const int parent = find(node.level - 1, node.parentId, node.grandParentId);
-    if (parent < 0)
-        return;
+    const int parent = placement->parentDiagram(drawn);
     Document document;
-    placement->fillCanvas(canvases.at(parent).diagram, &document);
-    const ProjectNode* owner = nullptr;
-    for (const auto& child : document.root().children()) {
-        const ProcessElement& process = child->process;
-        if (process.number == node.id && process.countNumber == node.nos && process.label == node.label) {
-            owner = child.get();
-            break;
-        }
-    }
-    if (!owner)
-        return;
+    placement->fillCanvas(parent, &document);
+    // The parent's canvas holds a node for each of its processes, in order.
+    const ProjectNode* owner =
+        document.root().children().at(placement->diagrams().at(parent).processes.indexOf(process)).get();
     const Diagram& diagram = document.root().diagram;
     QSet<ElementId> processes;
     for (const auto& child : document.root().children())

@@ -46,13 +46,8 @@ private:
     {
         int diagram = 0;
         int level = 0;
-        int id = 0;
-        int parentId = 0;
-        int grandParentId = 0;
-        int nos = 0;
         QString label;
     };
-    int find(int level, int id, int parentId) const;
     void collectMirrors(int canvas, QVector<DiagramLayout::LinkMirror>* links,
                         QVector<DiagramLayout::MemoryMirror>* memories) const;
 
