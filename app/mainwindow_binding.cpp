@@ -253,7 +253,7 @@ void MainWindow::deleteSelection(const QString& stepText)
     QVector<StateItem*> states;
     for (const QPointer<QObject>& guarded : qAsConst(machineItems)) {
         auto* state = qobject_cast<StateItem*>(guarded.data());
-        if (!state || state->scene() != canvas)
+        if (!canvas->holds(state))
             continue;
         if (state->initialStatus()) {
             canvas->initialTransition->setSafeToPaint(false);
@@ -269,7 +269,7 @@ void MainWindow::deleteSelection(const QString& stepText)
         history->push(new DeleteStateCommand(canvas, states));
     for (const QPointer<QObject>& guarded : qAsConst(machineItems)) {
         auto* item = dynamic_cast<QGraphicsItem*>(guarded.data());
-        if (!item || item->scene() != canvas)
+        if (!canvas->holds(item))
             continue;
         switch (item->type()) {
         case TransitionType:

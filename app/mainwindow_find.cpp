@@ -56,7 +56,7 @@ void MainWindow::showFound(const ProjectSearch::Hit& hit)
     QGraphicsItem* item = hit.item();
     // A result may outlive its element: deleted, or taken off with its
     // process.
-    if (!canvas || !item || !projectCanvases.contains(canvas) || item->scene() != canvas) {
+    if (!canvas || !item || !projectCanvases.contains(canvas) || !canvas->holds(item)) {
         findDock->setStatus(tr("%1 is no longer in the project.").arg(hit.name));
         return;
     }

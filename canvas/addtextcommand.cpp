@@ -28,7 +28,7 @@ void AddTextCommand::redo()
 void AddTextCommand::undo()
 {
     canvas->textItems.removeOne(text);
-    takeOffScene(text);
+    park(text);
     if (canvas->currentText == text)
         canvas->currentText = nullptr;
     canvas->update();

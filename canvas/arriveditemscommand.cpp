@@ -39,7 +39,7 @@ void ArrivedItemsCommand::undo()
 {
     for (TextItem* item : texts) {
         canvas->textItems.removeOne(item);
-        takeOffScene(item);
+        park(item);
         if (canvas->currentText == item)
             canvas->currentText = nullptr;
     }

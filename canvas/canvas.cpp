@@ -76,6 +76,7 @@ Canvas::~Canvas()
 {
     // Commands may hold items that are off the scene; they must go before the
     // scene deletes the items that are on it.
+    closing = true;
     delete ownStack;
     ownStack = nullptr;
     m_undoStack = nullptr;
@@ -200,6 +201,12 @@ void Canvas::endMoves()
     }
 }
 
+void Canvas::discard(const QVector<QGraphicsItem*>& parked)
+{
+    if (!closing)
+        qDeleteAll(parked);
+}
+
 void Canvas::setArea(const QRectF& rect)
 {
     canvasArea = rect;
@@ -208,7 +215,10 @@ void Canvas::setArea(const QRectF& rect)
 
 void Canvas::coverItems()
 {
-    const QRectF items = itemsBoundingRect();
+    QRectF items;
+    for (const QGraphicsItem* item : this->items(Qt::SortOrder(-1)))
+        if (item->isVisible())
+            items |= item->sceneBoundingRect();
     setSceneRect(canvasArea.isNull() ? items : canvasArea.united(items));
     // Qt deepens its tree with the number of items: at 100,000 its leaves are
     // so small that a moved line leaves and enters hundreds of them, and a
@@ -224,7 +234,8 @@ QRectF Canvas::contentRect() const
     // A union needs no stacking order; Qt takes -1 for "unsorted", which
     // spares sorting every item of a large machine.
     for (const QGraphicsItem* item : items(Qt::SortOrder(-1)))
-        covered |= ItemShadow::sceneRectOf(item);
+        if (item->isVisible())
+            covered |= ItemShadow::sceneRectOf(item);
     return covered;
 }
 
@@ -417,7 +428,9 @@ void Canvas::removeAllFloatingMemoryItems()
 void Canvas::clearCanvas()
 {
     // Commands may hold items that are off the scene; drop them first.
+    closing = true;
     m_undoStack->clear();
+    closing = false;
     takeInitialMarkerOff();
     if (titleItem.scene() == this)
         removeItem(&titleItem);

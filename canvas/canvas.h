@@ -102,6 +102,17 @@ public:
     // False when no batch is open: the transition must follow at once.
     bool followLater(TransitionItem* transition);
 
+    // States, transitions and texts that a step took off stay on the scene,
+    // hidden, until the canvas goes: Qt finds an item it removes by searching
+    // every item of the scene, so taking a thousand states off a large
+    // machine would cost seconds. Hidden, they keep their place in the
+    // stacking order for undo, and Qt's lookups and painting pass over them.
+    bool holds(const QGraphicsItem* item) const { return item && item->scene() == this && item->isVisible(); }
+    // Deletes parked items that no step keeps any longer, unless the canvas
+    // is closing: then the scene takes them along with the rest at once.
+    void discard(const QVector<QGraphicsItem*>& parked);
+    void beginClosing() { closing = true; }
+
     // Every item placed on the canvas lands above all earlier ones.
     double nextZValue() { zCounter += 1.0; return zCounter; }
 
@@ -252,6 +263,7 @@ private:
     void polishPendingItems();
 
     bool readOnly = false;
+    bool closing = false;
     bool arrangePending = false;
 
     t_strContextMenu* menus = nullptr;

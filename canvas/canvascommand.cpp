@@ -24,13 +24,20 @@ CanvasCommand::CanvasCommand(Canvas* target)
 CanvasCommand::~CanvasCommand()
 {
     QVector<QGraphicsItem*> orphans;
+    QVector<QGraphicsItem*> parked;
     for (QGraphicsItem* item : qAsConst(kept)) {
         const int keepers = item->data(KeptByCommandsKey).toInt() - 1;
         item->setData(KeptByCommandsKey, keepers);
-        if (keepers <= 0 && !item->scene())
+        if (keepers > 0)
+            continue;
+        if (!item->scene())
             orphans.append(item);
+        else if (canvas && item->scene() == canvas && !item->isVisible())
+            parked.append(item);
     }
     qDeleteAll(orphans);
+    if (!parked.isEmpty())
+        canvas->discard(parked);
 }
 
 void CanvasCommand::keep(QGraphicsItem* item)
@@ -53,13 +60,23 @@ void CanvasCommand::keepTransition(TransitionItem* transition)
 
 bool CanvasCommand::isOnCanvas(const QGraphicsItem* item) const
 {
-    return item && canvas && item->scene() == canvas;
+    return canvas && canvas->holds(item);
 }
 
 void CanvasCommand::putOnScene(QGraphicsItem* item)
 {
-    if (item && canvas && item->scene() != canvas)
+    if (!item || !canvas)
+        return;
+    if (item->scene() == canvas)
+        item->show();
+    else
         canvas->addItem(item);
+}
+
+void CanvasCommand::park(QGraphicsItem* item)
+{
+    if (item && canvas && item->scene() == canvas)
+        item->hide();
 }
 
 void CanvasCommand::takeOffScene(QGraphicsItem* item)
@@ -109,9 +126,9 @@ void CanvasCommand::takeStateOff(StateItem* state, QSet<const QGraphicsItem*>* g
         StateItem* other = transition->startItem() == state ? transition->endItem()
                                                             : transition->startItem();
         other->removeTransition(transition);
-        takeOffScene(transition->getStartLine());
-        takeOffScene(transition->getEndLine());
-        takeOffScene(transition);
+        park(transition->getStartLine());
+        park(transition->getEndLine());
+        park(transition);
         if (canvas->currentTransition == transition)
             canvas->currentTransition = nullptr;
     }
@@ -119,9 +136,9 @@ void CanvasCommand::takeStateOff(StateItem* state, QSet<const QGraphicsItem*>* g
     for (TransitionItem* transition : selfTransitions) {
         keepTransition(transition);
         unlist(transition);
-        takeOffScene(transition->getStartLine());
-        takeOffScene(transition->getEndLine());
-        takeOffScene(transition);
+        park(transition->getStartLine());
+        park(transition->getEndLine());
+        park(transition);
         if (canvas->currentTransition == transition)
             canvas->currentTransition = nullptr;
     }
@@ -131,7 +148,7 @@ void CanvasCommand::takeStateOff(StateItem* state, QSet<const QGraphicsItem*>* g
         gone->insert(state);
     else
         canvas->stateItems.removeOne(state);
-    takeOffScene(state);
+    park(state);
     if (canvas->currentState == state)
         canvas->currentState = nullptr;
     canvas->update();
@@ -155,9 +172,10 @@ void CanvasCommand::takeTransitionOff(TransitionItem* transition)
     transition->startItem()->removeTransition(transition);
     if (!transition->isSelfTransition())
         transition->endItem()->removeTransition(transition);
-    transition->removeTransitionLinesFromScene();
+    park(transition->getStartLine());
+    park(transition->getEndLine());
     canvas->transitionItems.removeOne(transition);
-    takeOffScene(transition);
+    park(transition);
     if (canvas->currentTransition == transition)
         canvas->currentTransition = nullptr;
     canvas->update();

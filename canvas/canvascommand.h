@@ -14,9 +14,9 @@ class TransitionItem;
 // on, the moves of states and transitions on and off it, and the ownership of
 // items they have taken off the scene.
 //
-// The scene owns the items on it. A command keeps every item it may take off
-// the scene; several commands can keep one item, and the last of them to go
-// deletes it when it is then off every scene.
+// The scene owns the items on it, parked ones included. A command keeps every
+// item it may take off the scene; several commands can keep one item, and the
+// last of them to go deletes it when it is then off every scene.
 class CanvasCommand : public QUndoCommand
 {
 public:
@@ -33,8 +33,13 @@ protected:
     void keep(QGraphicsItem* item);
     void keepTransition(TransitionItem* transition);
 
+    // Puts back an item that was taken off or parked.
     void putOnScene(QGraphicsItem* item);
     void takeOffScene(QGraphicsItem* item);
+    // Takes a state, transition or text off the canvas by hiding it on the
+    // scene (see Canvas::holds).
+    void park(QGraphicsItem* item);
+    // On the canvas and not parked.
     bool isOnCanvas(const QGraphicsItem* item) const;
 
     void putStateOn(StateItem* state);

@@ -23,7 +23,7 @@ void DeleteTextCommand::redo()
     keep(text);
     place = canvas->textItems.indexOf(text);
     canvas->textItems.removeOne(text);
-    takeOffScene(text);
+    park(text);
     if (canvas->currentText == text)
         canvas->currentText = nullptr;
     canvas->update();

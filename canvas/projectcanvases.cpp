@@ -428,8 +428,11 @@ void ProjectCanvases::structureChanged() const
 void ProjectCanvases::clear()
 {
     // The steps go first: they may keep items that only they still hold.
-    undoHistory.clear();
+    // The items they parked on a canvas go with its scene, all at once.
     const QVector<Canvas*> dropped = canvases + retired;
+    for (Canvas* canvas : dropped)
+        canvas->beginClosing();
+    undoHistory.clear();
     canvases.clear();
     retired.clear();
     detachedAt.clear();

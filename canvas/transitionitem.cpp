@@ -143,17 +143,6 @@ void TransitionItem::paint(QPainter* painter, const QStyleOptionGraphicsItem*, Q
     TransitionFigure {width, height, label, condition, action, backgroundColour, pen().style()}.paint(painter);
 }
 
-void TransitionItem::removeTransitionLinesFromScene()
-{
-    QGraphicsScene* owner = scene();
-    if (!owner)
-        return;
-    if (startLine && startLine->scene() == owner)
-        owner->removeItem(startLine);
-    if (endLine && endLine->scene() == owner)
-        owner->removeItem(endLine);
-}
-
 void TransitionItem::setElement(const TransitionElement& element)
 {
     foreign = element.foreign;

@@ -99,7 +99,6 @@ public:
     void updateOverlap();
     void setIfSelfTransition(bool self) { selfTransition = self; }
 
-    void removeTransitionLinesFromScene();
     void setElement(const TransitionElement& element);
     // What a newer Korvel wrote into the item, kept for the next save.
     const ForeignContent& foreignContent() const { return foreign; }

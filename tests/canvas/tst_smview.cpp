@@ -216,13 +216,18 @@ void TestSmView::drawEditMoveUndoRedo()
     // Seven items, five dialog edits and three moves: undo them all...
     const int commands = d.stack()->count();
     QCOMPARE(commands, 15);
-    const int drawn = d.canvas.items().size();
+    // Taken-off items stay on the scene, hidden; only the shown ones count.
+    const auto shownItems = [&d] {
+        const QList<QGraphicsItem*> items = d.canvas.items();
+        return std::count_if(items.cbegin(), items.cend(), [](const QGraphicsItem* item) { return item->isVisible(); });
+    };
+    const auto drawn = shownItems();
     for (int i = 0; i < commands; ++i)
         d.stack()->undo();
     QVERIFY(d.canvas.stateItems.isEmpty());
     QVERIFY(d.canvas.transitionItems.isEmpty());
     QVERIFY(d.canvas.textItems.isEmpty());
-    QCOMPARE(d.canvas.items().size(), 1); // the title
+    QCOMPARE(shownItems(), 1); // the title
     QVERIFY(!d.canvas.initialTransition->getInitialState());
 
     // ...and redo them all.
@@ -230,7 +235,7 @@ void TestSmView::drawEditMoveUndoRedo()
         d.stack()->redo();
     QCOMPARE(d.canvas.stateItems, QVector<StateItem*>({closed, opening, open}));
     QCOMPARE(d.canvas.transitionItems, QVector<TransitionItem*>({toOpening, toOpen, stay}));
-    QCOMPARE(d.canvas.items().size(), drawn);
+    QCOMPARE(shownItems(), drawn);
     QCOMPARE(opening->getTransitions(), QList<TransitionItem*>({toOpening, toOpen}));
     QCOMPARE(open->getSelfTransitions(), QList<TransitionItem*>({stay}));
     QCOMPARE(opening->pos(), QPointF(760, 225));
@@ -255,7 +260,7 @@ void TestSmView::textDelete()
     f.addState(QPointF(300, 150));
     QCOMPARE(text->pos(), QPointF(325, 163));
     f.stack()->push(new DeleteTextCommand(&f.canvas, text));
-    QVERIFY(!text->scene());
+    QVERIFY(!f.canvas.holds(text));
     QCOMPARE(f.canvas.textItems, QVector<TextItem*>({later}));
     // Back at its place in the order of the generated texts.
     f.stack()->undo();
@@ -315,7 +320,7 @@ void TestSmView::deleteStateTakesItsTransitions()
     QCOMPARE(f.canvas.transitionItems, Transitions({bc}));
     QCOMPARE(b->getTransitions(), TransitionList({bc}));
     QCOMPARE(c->getTransitions(), TransitionList({bc}));
-    QVERIFY(!a->scene());
+    QVERIFY(!f.canvas.holds(a));
     QVERIFY(f.fullyOff(ab) && f.fullyOff(ca) && f.fullyOff(aa));
     QVERIFY(f.fullyOn(bc));
 
@@ -355,6 +360,30 @@ void TestSmView::deleteStateTakesItsTransitions()
     f.stack()->undo();
     QCOMPARE(f.canvas.stateItems, States({a, b, c}));
     QCOMPARE(f.canvas.transitionItems, Transitions({ab, ca, bc, aa}));
+
+    // What a step took off is neither hit, nor in the area Fit to Window and
+    // pictures show; back, it lies where it lay among the others.
+    const auto stacking = [&f] {
+        QList<QGraphicsItem*> shown = f.canvas.items(Qt::AscendingOrder);
+        shown.erase(std::remove_if(shown.begin(), shown.end(), [](QGraphicsItem* item) { return !item->isVisible(); }),
+                    shown.end());
+        return shown;
+    };
+    const QRectF content = f.canvas.contentRect();
+    const QList<QGraphicsItem*> stacked = stacking();
+    StateItem* far = f.addState(QPointF(5000, 5000));
+    f.join(far, b);
+    const QPointF farCentre = far->sceneBoundingRect().center();
+    QCOMPARE(f.canvas.items(farCentre), QList<QGraphicsItem*>({far}));
+    f.stack()->push(new DeleteStateCommand(&f.canvas, QVector<StateItem*> {far, a}));
+    QVERIFY(f.canvas.items(farCentre).isEmpty());
+    QVERIFY(f.canvas.items(a->sceneBoundingRect().center()).isEmpty());
+    QVERIFY(!f.canvas.contentRect().intersects(far->sceneBoundingRect()));
+    f.stack()->undo();
+    f.stack()->undo();
+    f.stack()->undo();
+    QCOMPARE(f.canvas.contentRect(), content);
+    QCOMPARE(stacking(), stacked);
     QCOMPARE(b->getTransitions(), TransitionList({ab, bc}));
 }
 

@@ -85,14 +85,14 @@ struct TestCanvas
         stack()->push(new AddTransitionCommand(&canvas, from, to));
         return canvas.transitionItems.size() > before ? canvas.transitionItems.last() : nullptr;
     }
-    // The box and both its lines on the scene, or all three off it.
+    // The box and both its lines on the canvas, or all three off it.
     bool fullyOn(TransitionItem* t) const
     {
-        return t->scene() && t->getStartLine()->scene() && t->getEndLine()->scene();
+        return canvas.holds(t) && canvas.holds(t->getStartLine()) && canvas.holds(t->getEndLine());
     }
     bool fullyOff(TransitionItem* t) const
     {
-        return !t->scene() && !t->getStartLine()->scene() && !t->getEndLine()->scene();
+        return !canvas.holds(t) && !canvas.holds(t->getStartLine()) && !canvas.holds(t->getEndLine());
     }
     // Lines take their geometry when painted.
     void render()
