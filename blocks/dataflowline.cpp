@@ -1,6 +1,7 @@
 #include "dataflowline.h"
 
 #include <QPen>
+#include <QWidget>
 
 #include "connectorfigure.h"
 #include "connectorgeometry.h"
@@ -73,12 +74,13 @@ QPainterPath DataflowLine::shape() const
     return path;
 }
 
-void DataflowLine::paint(QPainter* painter, const QStyleOptionGraphicsItem*, QWidget*)
+void DataflowLine::paint(QPainter* painter, const QStyleOptionGraphicsItem*, QWidget* viewport)
 {
     if (startItem->collidesWithItem(endItem))
         return;
 
     updateGeometry();
     updateArrowHead();
-    ConnectorFigure::paint(painter, pen(), line(), hasArrowHead() ? &arrowHead : nullptr, isSelected());
+    ConnectorFigure::paint(painter, pen(), line(), hasArrowHead() ? &arrowHead : nullptr, isSelected(), true,
+                           viewport);
 }

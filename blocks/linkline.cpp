@@ -1,6 +1,7 @@
 #include "linkline.h"
 
 #include <QPen>
+#include <QWidget>
 
 #include "connectorfigure.h"
 #include "connectorgeometry.h"
@@ -61,12 +62,12 @@ QPainterPath LinkLine::shape() const
     return path;
 }
 
-void LinkLine::paint(QPainter* painter, const QStyleOptionGraphicsItem*, QWidget*)
+void LinkLine::paint(QPainter* painter, const QStyleOptionGraphicsItem*, QWidget* viewport)
 {
     if (startItem->collidesWithItem(endItem))
         return;
 
     updateGeometry();
     updateArrowHead();
-    ConnectorFigure::paint(painter, pen(), line(), lineType == 2 ? &arrowHead : nullptr, isSelected());
+    ConnectorFigure::paint(painter, pen(), line(), lineType == 2 ? &arrowHead : nullptr, isSelected(), true, viewport);
 }

@@ -3,6 +3,7 @@
 #include <QAction>
 #include <QCoreApplication>
 #include <QEvent>
+#include <QGraphicsView>
 #include <QUndoStack>
 
 #include <utility>
@@ -190,15 +191,64 @@ bool Canvas::followLater(TransitionItem* transition)
     return true;
 }
 
-void Canvas::endMoves()
+void Canvas::endMoves(Following following)
 {
     if (--movesOpen > 0)
         return;
     const QVector<TransitionItem*> followers = std::exchange(pendingFollowers, {});
-    for (TransitionItem* transition : followers) {
-        transition->followPending = false;
-        transition->followEnds();
+    // Without a view nothing shows, and nothing waits either.
+    if (following == FollowAll || views().isEmpty()) {
+        followDeferred();
+        for (TransitionItem* transition : followers) {
+            transition->followPending = false;
+            transition->followEnds();
+        }
+    } else {
+        const QRectF shown = shownArea();
+        const QVector<QPointer<TransitionItem>> deferred = std::exchange(deferredFollowers, {});
+        const auto follow = [this, &shown](TransitionItem* transition) {
+            if (!transition || !transition->followPending)
+                return;
+            if (!transition->mayShowIn(shown)) {
+                deferredFollowers.append(transition);
+                return;
+            }
+            transition->followPending = false;
+            transition->followEnds();
+        };
+        for (const QPointer<TransitionItem>& transition : deferred)
+            follow(transition.data());
+        for (TransitionItem* transition : followers)
+            follow(transition);
     }
+    // The marker's arrow reaches its state as it moves (the dot follows when
+    // the drag ends). Laid out while painting, it would ask for a second
+    // repaint after every step.
+    if (initialTransitionLine && initialTransitionLine->scene() == this)
+        initialTransitionLine->updateGeometry();
+}
+
+void Canvas::followDeferred()
+{
+    const QVector<QPointer<TransitionItem>> deferred = std::exchange(deferredFollowers, {});
+    for (const QPointer<TransitionItem>& transition : deferred) {
+        if (transition && transition->followPending) {
+            transition->followPending = false;
+            transition->followEnds();
+        }
+    }
+}
+
+QRectF Canvas::shownArea() const
+{
+    // Wide enough that a line ending beyond it shows neither its arrow nor
+    // its cap, at any zoom.
+    QRectF shown;
+    for (const QGraphicsView* view : views()) {
+        const qreal margin = 24 + 32 / qMax(qAbs(view->transform().m11()), 1e-6);
+        shown |= view->mapToScene(view->viewport()->rect()).boundingRect().adjusted(-margin, -margin, margin, margin);
+    }
+    return shown;
 }
 
 void Canvas::discard(const QVector<QGraphicsItem*>& parked)

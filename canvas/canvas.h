@@ -97,8 +97,15 @@ public:
     // While many items move at once (a drag step, an undone move), the
     // transitions of the moved states follow once each when the batch ends,
     // not once per state that moved.
+    //
+    // A drag step lets only the transitions follow whose lines can show in a
+    // view; the others follow when the drag ends, or when they come into view
+    // on a later step. A large machine has thousands off screen.
+    enum Following { FollowAll, FollowShown };
     void beginMoves() { ++movesOpen; }
-    void endMoves();
+    void endMoves(Following following = FollowAll);
+    // Lets every transition that a drag step left behind follow.
+    void followDeferred();
     // False when no batch is open: the transition must follow at once.
     bool followLater(TransitionItem* transition);
 
@@ -132,6 +139,8 @@ public:
     // What the items cover, their shadows left out: the area a picture of
     // the canvas or Fit to Window shows.
     QRectF contentRect() const;
+    // What the canvas's views show of it, a little widened.
+    QRectF shownArea() const;
     // Selects every item that can be edited, moved or deleted.
     void selectAllItems();
     // Opens the properties dialog of an editable item, as a double-click does.
@@ -285,6 +294,7 @@ private:
     int nudgeRun = 0;
     bool nudging = false;
     QVector<TransitionItem*> pendingFollowers;
+    QVector<QPointer<TransitionItem>> deferredFollowers;
     Mode mode = SelectItem;
     QString label;
     int level = 0;

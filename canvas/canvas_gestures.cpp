@@ -40,6 +40,8 @@ void Canvas::mousePressEvent(QGraphicsSceneMouseEvent* event)
     if (event->button() != Qt::LeftButton)
         return;
 
+    // A drag that ended without a release left lines behind.
+    followDeferred();
     const QPointF point = event->scenePos();
     pressPositions.clear();
     if (mode != SelectItem) {
@@ -146,17 +148,19 @@ void Canvas::mouseMoveEvent(QGraphicsSceneMouseEvent* event)
     }
     // A drag step repaints the view once, instead of working out the old and
     // new places of every item it moves.
-    if (!pressPositions.isEmpty() && (event->buttons() & Qt::LeftButton))
+    const bool dragStep = !pressPositions.isEmpty() && (event->buttons() & Qt::LeftButton);
+    if (dragStep)
         update();
     beginMoves();
     QGraphicsScene::mouseMoveEvent(event);
-    endMoves();
+    endMoves(dragStep ? FollowShown : FollowAll);
 }
 
 void Canvas::mouseReleaseEvent(QGraphicsSceneMouseEvent* event)
 {
     if (readOnly)
         return;
+    followDeferred();
     if (!tempLine) {
         if (mode == SelectItem) {
             QGraphicsItem* top = topItemAt(event->scenePos());

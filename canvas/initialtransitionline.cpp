@@ -7,6 +7,7 @@
 #include <QPainter>
 #include <QPen>
 #include <QtDebug>
+#include <QWidget>
 
 InitialTransitionLine::InitialTransitionLine() = default;
 
@@ -71,7 +72,7 @@ void InitialTransitionLine::updatePosition()
         setLine(QLineF(mapFromItem(dot, 0, 0), mapFromItem(state, 0, 0)));
 }
 
-void InitialTransitionLine::paint(QPainter* painter, const QStyleOptionGraphicsItem*, QWidget*)
+void InitialTransitionLine::paint(QPainter* painter, const QStyleOptionGraphicsItem*, QWidget* viewport)
 {
     // A dot lying on its state hides the arrow.
     if (!safeToPaint || !state || !dot || dot->collidesWithItem(state))
@@ -79,5 +80,5 @@ void InitialTransitionLine::paint(QPainter* painter, const QStyleOptionGraphicsI
 
     updateGeometry();
 
-    ConnectorFigure::paint(painter, pen(), line(), &arrowHead, isSelected());
+    ConnectorFigure::paint(painter, pen(), line(), &arrowHead, isSelected(), true, viewport);
 }

@@ -250,6 +250,25 @@ void TransitionItem::followEnds()
     // The box itself stays as it is: a change of overlap repaints it above.
 }
 
+bool TransitionItem::mayShowIn(const QRectF& area) const
+{
+    const QRectF box(pos(), QSizeF(width, height));
+    if (box.intersects(area))
+        return true;
+    // A line runs between the box's centre and a state's centre; one
+    // pixel wider, so that a level line has an area to meet.
+    const auto spans = [&area](const QPointF& a, const QPointF& b) {
+        return QRectF(a, b).normalized().adjusted(-1, -1, 1, 1).intersects(area);
+    };
+    for (const TransitionLine* line : {startLine, endLine})
+        if (line && spans(line->mapToScene(line->line().p1()), line->mapToScene(line->line().p2())))
+            return true;
+    for (const StateItem* state : {startState, endState})
+        if (state && spans(box.center(), state->pos() + QPointF(state->getWidth() / 2, state->getHeight() / 2)))
+            return true;
+    return false;
+}
+
 QVariant TransitionItem::itemChange(GraphicsItemChange change, const QVariant& value)
 {
     if (change == ItemPositionHasChanged) {

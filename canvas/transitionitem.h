@@ -113,6 +113,9 @@ public:
     bool displayProperties();
     // Reroutes both lines and repaints the box after one of its ends moved.
     void followEnds();
+    // Whether the box or its lines, where they are or where followEnds()
+    // would take them, reach into area.
+    bool mayShowIn(const QRectF& area) const;
     // Queued to follow its states when the canvas's batch of moves ends.
     bool followPending = false;
 

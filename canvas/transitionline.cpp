@@ -8,6 +8,7 @@
 #include <QPainter>
 #include <QPen>
 #include <QtMath>
+#include <QWidget>
 #include <cmath>
 
 TransitionLine::TransitionLine(QGraphicsItem* startItem, QGraphicsItem* endItem, QObject* parent)
@@ -68,7 +69,7 @@ void TransitionLine::updatePosition()
         setLine(QLineF(mapFromItem(myStartItem, 0, 0), mapFromItem(myEndItem, 0, 0)));
 }
 
-void TransitionLine::paint(QPainter* painter, const QStyleOptionGraphicsItem*, QWidget*)
+void TransitionLine::paint(QPainter* painter, const QStyleOptionGraphicsItem*, QWidget* viewport)
 {
     if (!state || !transition)
         return;
@@ -80,5 +81,5 @@ void TransitionLine::paint(QPainter* painter, const QStyleOptionGraphicsItem*, Q
     // Far out the smoothing of long lines costs much and shows nothing.
     const QPolygonF head = lineType == 2 ? getArrowHead() : QPolygonF();
     ConnectorFigure::paint(painter, pen(), line(), lineType == 2 ? &head : nullptr, isSelected(),
-                           ItemLook::levelOfDetail(painter->worldTransform()) >= ItemLook::farOut);
+                           ItemLook::levelOfDetail(painter->worldTransform()) >= ItemLook::farOut, viewport);
 }

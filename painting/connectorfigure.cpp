@@ -1,5 +1,6 @@
 #include "connectorfigure.h"
 
+#include <QPaintDevice>
 #include <QPainter>
 #include <QPen>
 #include <QtMath>
@@ -30,7 +31,53 @@ QPointF nearestPointOn(const QPolygonF& outline, const QPointF& target)
     return best;
 }
 
+// The part of line that can show on a surface of the given size in device
+// pixels, through the painter's transform: all of a line that could fit on
+// it, and of a longer one what lies inside the surface widened so that no cap
+// or smoothing of the cut ends shows. False when nothing of it can show.
+bool shownPart(const QPainter* painter, const QSizeF& surface, qreal penWidth, QLineF* line)
+{
+    const QTransform toDevice = painter->combinedTransform();
+    const qreal deviceLength = line->length() * std::sqrt(std::abs(toDevice.determinant()));
+    if (surface.isEmpty() || deviceLength <= std::hypot(surface.width(), surface.height()))
+        return true;
+    bool invertible = false;
+    const QTransform back = toDevice.inverted(&invertible);
+    if (!invertible)
+        return true;
+    const qreal margin = 8; // device pixels
+    const QRectF deviceArea(-margin, -margin, surface.width() + 2 * margin, surface.height() + 2 * margin);
+    const qreal reach = penWidth + 1;
+    return ConnectorFigure::clipTo(line, back.mapRect(deviceArea).adjusted(-reach, -reach, reach, reach));
+}
+
 } // namespace
+
+bool ConnectorFigure::clipTo(QLineF* line, const QRectF& area)
+{
+    if (area.contains(line->p1()) && area.contains(line->p2()))
+        return true;
+    const QPointF start = line->p1();
+    const QPointF delta = line->p2() - start;
+    qreal from = 0;
+    qreal to = 1;
+    // Each side of the area limits the line's parameter from one end.
+    const auto limit = [&from, &to](qreal along, qreal room) {
+        if (along == 0)
+            return room >= 0;
+        const qreal t = room / along;
+        if (along < 0)
+            from = qMax(from, t);
+        else
+            to = qMin(to, t);
+        return from <= to;
+    };
+    if (!limit(-delta.x(), start.x() - area.left()) || !limit(delta.x(), area.right() - start.x())
+        || !limit(-delta.y(), start.y() - area.top()) || !limit(delta.y(), area.bottom() - start.y()))
+        return false;
+    *line = QLineF(from > 0 ? start + from * delta : line->p1(), to < 1 ? start + to * delta : line->p2());
+    return true;
+}
 
 QPolygonF ConnectorFigure::arrowHead(const QLineF& line)
 {
@@ -95,7 +142,7 @@ QLineF ConnectorFigure::clippedLine(const QPointF& startCentre, const QPointF& e
 }
 
 void ConnectorFigure::paint(QPainter* painter, const QPen& pen, const QLineF& line, const QPolygonF* arrowHead,
-                            bool selected, bool antialiased)
+                            bool selected, bool antialiased, const QPaintDevice* viewport)
 {
     QPen drawPen = pen;
     drawPen.setColor(Qt::black);
@@ -103,7 +150,21 @@ void ConnectorFigure::paint(QPainter* painter, const QPen& pen, const QLineF& li
     painter->setBrush(QBrush(Qt::black, Qt::SolidPattern));
     painter->setRenderHint(QPainter::Antialiasing, antialiased);
 
-    painter->drawLine(line);
+    // Qt strokes a line over its whole length, off the device too: one line
+    // across a large machine costs more than everything else on screen. Only
+    // the part that can show is stroked. Cut elsewhere, a line may round one
+    // of its smoothed pixels differently; so only lines longer than the
+    // surface's diagonal are cut, and shorter ones are drawn whole. The
+    // surface is what shows the painting, not the device it is painted on,
+    // which may be the whole window.
+    QLineF shown = line;
+    QSizeF surface;
+    if (viewport)
+        surface = QSizeF(viewport->width(), viewport->height()) * viewport->devicePixelRatioF();
+    else if (painter->device())
+        surface = QSizeF(painter->device()->width(), painter->device()->height());
+    if (drawPen.style() != Qt::SolidLine || shownPart(painter, surface, drawPen.widthF(), &shown))
+        painter->drawLine(shown);
     if (arrowHead)
         painter->drawPolygon(*arrowHead, Qt::OddEvenFill);
 

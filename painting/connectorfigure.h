@@ -6,6 +6,7 @@
 #include <QRectF>
 
 class QPainter;
+class QPaintDevice;
 class QPen;
 
 // The lines between elements: each half of a transition, link or dataflow,
@@ -34,9 +35,13 @@ public:
     // between the centres misses the outline, from the outline's point
     // nearest the start.
     static QLineF clippedLine(const QPointF& startCentre, const QPointF& endCentre, const QPolygonF& endOutline);
-    // A selected line shows a dashed line on either side.
+    // Cuts the line to the part inside area; false when none of it is. A
+    // line inside keeps its points to the last bit.
+    static bool clipTo(QLineF* line, const QRectF& area);
+    // A selected line shows a dashed line on either side. The viewport is
+    // the widget that shows the painting, when there is one.
     static void paint(QPainter* painter, const QPen& pen, const QLineF& line, const QPolygonF* arrowHead,
-                      bool selected, bool antialiased = true);
+                      bool selected, bool antialiased = true, const QPaintDevice* viewport = nullptr);
 };
 
 #endif // CONNECTORFIGURE_H

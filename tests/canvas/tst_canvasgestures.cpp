@@ -67,6 +67,7 @@ private slots:
     void failedDragsKeepTheMode_data();
     void failedDragsKeepTheMode();
     void onlyARealMoveIsOneUndoStep();
+    void linesOutOfViewFollowWhenTheDragEnds();
     void newStatesTakeTheLowestFreeName();
     void newTransitionsSitBesideTheirLine();
     void clearCanvasLeavesAUsableCanvas();
@@ -265,6 +266,49 @@ void TestCanvasGestures::onlyARealMoveIsOneUndoStep()
     QCOMPARE(lines(), before);
     f.stack()->redo();
     QCOMPARE(lines(), after);
+}
+
+void TestCanvasGestures::linesOutOfViewFollowWhenTheDragEnds()
+{
+    Fixture f;
+    QGraphicsView view(&f.canvas);
+    view.resize(500, 400);
+    view.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&view));
+    StateItem* a = f.state("A", QPointF(100, 600));
+    StateItem* b = f.state("B", QPointF(600, 600));
+    StateItem* far = f.state("Far", QPointF(9000, 600));
+    StateItem* farther = f.state("Farther", QPointF(9600, 600));
+    TransitionItem* shown = f.join(a, b);
+    TransitionItem* hidden = f.join(far, farther);
+    f.canvas.coverItems();
+    view.centerOn(a);
+    const QLineF hiddenLine = hidden->getStartLine()->line();
+    QVERIFY(!view.mapToScene(view.viewport()->rect()).boundingRect().intersects(hidden->sceneBoundingRect()));
+    f.canvas.clearSelection();
+    a->setSelected(true);
+    far->setSelected(true);
+
+    // A step moves both states; only the line in view follows at once.
+    press(&f.canvas, QPointF(240, 675));
+    move(&f.canvas, QPointF(240, 775));
+    QCOMPARE(far->pos(), QPointF(9000, 700));
+    const QLineF shownLine = shown->getStartLine()->line();
+    shown->followEnds();
+    QCOMPARE(shown->getStartLine()->line(), shownLine);
+    QCOMPARE(hidden->getStartLine()->line(), hiddenLine);
+    // Brought into view by a later step, it follows then.
+    view.centerOn(far);
+    move(&f.canvas, QPointF(240, 785));
+    QVERIFY(hidden->getStartLine()->line() != hiddenLine);
+    view.centerOn(a);
+    move(&f.canvas, QPointF(240, 875));
+    const QLineF stale = hidden->getStartLine()->line();
+    release(&f.canvas, QPointF(240, 875));
+    QVERIFY(hidden->getStartLine()->line() != stale);
+    const QLineF released = hidden->getStartLine()->line();
+    hidden->followEnds();
+    QCOMPARE(hidden->getStartLine()->line(), released);
 }
 
 void TestCanvasGestures::newStatesTakeTheLowestFreeName()

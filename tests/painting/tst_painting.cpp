@@ -9,6 +9,7 @@
 #include <QPainterPath>
 
 #include "addtransitioncommand.h"
+#include "connectorfigure.h"
 #include "canvas.h"
 #include "canvasrenderer.h"
 #include "dataflowitem.h"
@@ -83,6 +84,8 @@ private slots:
     void shadowBlurGivesTheEffectsPixels();
     void documentPicturesAreTheCanvasPictures_data();
     void documentPicturesAreTheCanvasPictures();
+    void longLinesDrawOnlyWhatShows_data();
+    void longLinesDrawOnlyWhatShows();
 };
 
 void TestPainting::shadowBlurGivesTheEffectsPixels_data()
@@ -180,6 +183,58 @@ void TestPainting::documentPicturesAreTheCanvasPictures()
                      qPrintable(QStringLiteral("%1 at %2").arg(pictures.browserPath(i)).arg(kind.second)));
         }
     }
+}
+
+// A line longer than the picture is cut to what shows of it: the pixels stay
+// those of the whole line, within the rounding of the smoothing (4 of 255).
+void TestPainting::longLinesDrawOnlyWhatShows_data()
+{
+    QTest::addColumn<QLineF>("line");
+    QTest::addColumn<qreal>("scale");
+    QTest::addColumn<QLineF>("cut"); // by the area (-50,-50) to (350,250); null when none of it shows
+    QTest::newRow("inside") << QLineF(10.5, 20.25, 280, 190) << 1.0 << QLineF(10.5, 20.25, 280, 190);
+    QTest::newRow("across") << QLineF(-10000, 100, 10000, 100) << 1.0 << QLineF(-50, 100, 350, 100);
+    QTest::newRow("out one side") << QLineF(150, 100, 150, 40000) << 1.0 << QLineF(150, 100, 150, 250);
+    QTest::newRow("diagonal") << QLineF(-20000, -20000, 30000, 30000) << 1.0 << QLineF(-50, -50, 250, 250);
+    QTest::newRow("zoomed in") << QLineF(-3000, 100, 3000, 160) << 2.5
+                               << QLineF(-50, 100 + 60 * 2950.0 / 6000, 350, 100 + 60 * 3350.0 / 6000);
+    QTest::newRow("zoomed out") << QLineF(-90000, 60, 90000, 30) << 0.05
+                                << QLineF(-50, 60 - 30 * 89950.0 / 180000, 350, 60 - 30 * 90350.0 / 180000);
+    QTest::newRow("beside") << QLineF(-9000, 400, 9000, 400) << 1.0 << QLineF();
+}
+
+void TestPainting::longLinesDrawOnlyWhatShows()
+{
+    QFETCH(QLineF, line);
+    QFETCH(qreal, scale);
+    QFETCH(QLineF, cut);
+    QLineF clipped = line;
+    QCOMPARE(ConnectorFigure::clipTo(&clipped, QRectF(-50, -50, 400, 300)), !cut.isNull());
+    if (!cut.isNull())
+        QCOMPARE(clipped, cut);
+
+    const QPen pen(Qt::black, 2, Qt::SolidLine, Qt::RoundCap, Qt::RoundJoin);
+    const auto picture = [&](bool whole) {
+        QImage image(300, 200, QImage::Format_ARGB32_Premultiplied);
+        image.fill(Qt::white);
+        QPainter painter(&image);
+        painter.scale(scale, scale);
+        painter.setRenderHint(QPainter::Antialiasing);
+        if (whole) {
+            painter.setPen(pen);
+            painter.drawLine(line);
+        } else {
+            ConnectorFigure::paint(&painter, pen, line, nullptr, false);
+        }
+        return image;
+    };
+    const QImage whole = picture(true);
+    const QImage shown = picture(false);
+    int differs = 0;
+    for (int y = 0; y < whole.height(); ++y)
+        for (int x = 0; x < whole.width(); ++x)
+            differs = qMax(differs, qAbs(qGray(whole.pixel(x, y)) - qGray(shown.pixel(x, y))));
+    QVERIFY2(differs <= 4, qPrintable(QString::number(differs)));
 }
 
 QTEST_MAIN(TestPainting)
