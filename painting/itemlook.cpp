@@ -1,5 +1,6 @@
 #include "itemlook.h"
 
+#include <QFontMetrics>
 #include <QGuiApplication>
 #include <QLineF>
 #include <QTransform>
@@ -9,6 +10,20 @@
 QFont ItemLook::itemFont()
 {
     return QGuiApplication::font();
+}
+
+ItemLook::Metrics ItemLook::metricsOf(const QFont& font)
+{
+    thread_local QFont measured;
+    thread_local Metrics metrics;
+    thread_local bool known = false;
+    if (!known || font != measured) {
+        const QFontMetrics fontMetrics(font);
+        metrics = {fontMetrics.averageCharWidth(), fontMetrics.height()};
+        measured = font;
+        known = true;
+    }
+    return metrics;
 }
 
 qreal ItemLook::levelOfDetail(const QTransform& world)

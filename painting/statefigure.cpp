@@ -1,6 +1,5 @@
 #include "statefigure.h"
 
-#include <QFontMetrics>
 #include <QPainter>
 #include <QTextOption>
 
@@ -17,9 +16,9 @@ void StateFigure::paint(QPainter* painter) const
     });
     const bool farOut = ItemLook::levelOfDetail(painter->worldTransform()) < ItemLook::farOut;
     painter->setFont(ItemLook::itemFont());
-    const QFontMetrics metrics(painter->font());
-    const int cw = metrics.averageCharWidth();
-    const int lineH = metrics.height();
+    const ItemLook::Metrics metrics = ItemLook::metricsOf(painter->font());
+    const int cw = metrics.averageCharWidth;
+    const int lineH = metrics.height;
     const int halfH = lineH / 2;
 
     painter->setPen(QPen(QBrush(Qt::black), 1, penStyle));

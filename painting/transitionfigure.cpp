@@ -1,6 +1,5 @@
 #include "transitionfigure.h"
 
-#include <QFontMetrics>
 #include <QPainter>
 #include <QTextOption>
 
@@ -16,9 +15,9 @@ void TransitionFigure::paint(QPainter* painter) const
     });
 
     painter->setFont(ItemLook::itemFont());
-    const QFontMetrics metrics(painter->font());
-    const int cw = metrics.averageCharWidth();
-    const int lineH = metrics.height();
+    const ItemLook::Metrics metrics = ItemLook::metricsOf(painter->font());
+    const int cw = metrics.averageCharWidth;
+    const int lineH = metrics.height;
     const int halfH = lineH / 2;
 
     painter->setPen(QPen(QBrush(Qt::black), 1, penStyle, Qt::RoundCap, Qt::RoundJoin));
