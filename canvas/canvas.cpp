@@ -128,6 +128,7 @@ void Canvas::setReadOnly(bool on)
         tempLine = nullptr;
     }
     pressPositions.clear();
+    followDeferred();
     if (QGraphicsItem* grabber = mouseGrabberItem())
         grabber->ungrabMouse();
 }

@@ -113,7 +113,8 @@ public:
     // hidden, until the canvas goes: Qt finds an item it removes by searching
     // every item of the scene, so taking a thousand states off a large
     // machine would cost seconds. Hidden, they keep their place in the
-    // stacking order for undo, and Qt's lookups and painting pass over them.
+    // stacking order for undo, and Qt's lookups at a point or in an area and
+    // its painting pass over them; items() and itemsBoundingRect() do not.
     bool holds(const QGraphicsItem* item) const { return item && item->scene() == this && item->isVisible(); }
     // Deletes parked items that no step keeps any longer, unless the canvas
     // is closing: then the scene takes them along with the rest at once.

@@ -96,7 +96,7 @@ void Canvas::recordMoves()
     for (const auto& pressed : qAsConst(pressPositions)) {
         auto* item = dynamic_cast<QGraphicsItem*>(pressed.first.data());
         // Only items still on this canvas: a press may have deleted some.
-        if (!item || item->scene() != this || item->pos() == pressed.second)
+        if (!holds(item) || item->pos() == pressed.second)
             continue;
         moves.append({pressed.first, pressed.second, item->pos()});
     }

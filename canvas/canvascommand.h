@@ -16,7 +16,8 @@ class TransitionItem;
 //
 // The scene owns the items on it, parked ones included. A command keeps every
 // item it may take off the scene; several commands can keep one item, and the
-// last of them to go deletes it when it is then off every scene.
+// last of them to go deletes it when it is then off every scene, or parked on
+// a canvas that is not closing (see Canvas::discard).
 class CanvasCommand : public QUndoCommand
 {
 public:

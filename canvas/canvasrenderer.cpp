@@ -56,6 +56,8 @@ PictureFile CanvasRenderer::settled()
 {
     if (!settledOnce) {
         settledOnce = true;
+        // Lines a drag left behind out of view are drawn where they belong.
+        canvas->followDeferred();
         const QRectF everything = canvas->contentRect();
         QPicture scratch;
         {

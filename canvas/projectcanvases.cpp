@@ -427,12 +427,13 @@ void ProjectCanvases::structureChanged() const
 
 void ProjectCanvases::clear()
 {
-    // The steps go first: they may keep items that only they still hold.
-    // The items they parked on a canvas go with its scene, all at once.
-    const QVector<Canvas*> dropped = canvases + retired;
-    for (Canvas* canvas : dropped)
+    // The steps go first: they may keep items that only they still hold, and
+    // retire the diagrams they took away. The items they parked on a canvas
+    // go with its scene, all at once.
+    for (Canvas* canvas : canvases + retired + detachedAt.keys().toVector())
         canvas->beginClosing();
     undoHistory.clear();
+    const QVector<Canvas*> dropped = canvases + retired;
     canvases.clear();
     retired.clear();
     detachedAt.clear();

@@ -31,6 +31,24 @@ QPointF nearestPointOn(const QPolygonF& outline, const QPointF& target)
     return best;
 }
 
+// The size in device pixels of what shows a painting: empty where it is not
+// known, as for a picture that records painting to be replayed elsewhere.
+QSizeF surfaceSize(const QPaintDevice* surface)
+{
+    if (!surface)
+        return QSizeF();
+    const QSizeF size(surface->width(), surface->height());
+    switch (surface->devType()) {
+    case QInternal::Widget:
+        return size * surface->devicePixelRatioF();
+    case QInternal::Image:
+    case QInternal::Pixmap:
+        return size;
+    default:
+        return QSizeF();
+    }
+}
+
 // The part of line that can show on a surface of the given size in device
 // pixels, through the painter's transform: all of a line that could fit on
 // it, and of a longer one what lies inside the surface widened so that no cap
@@ -158,12 +176,8 @@ void ConnectorFigure::paint(QPainter* painter, const QPen& pen, const QLineF& li
     // surface is what shows the painting, not the device it is painted on,
     // which may be the whole window.
     QLineF shown = line;
-    QSizeF surface;
-    if (viewport)
-        surface = QSizeF(viewport->width(), viewport->height()) * viewport->devicePixelRatioF();
-    else if (painter->device())
-        surface = QSizeF(painter->device()->width(), painter->device()->height());
-    if (drawPen.style() != Qt::SolidLine || shownPart(painter, surface, drawPen.widthF(), &shown))
+    if (drawPen.style() != Qt::SolidLine || shownPart(painter, surfaceSize(viewport ? viewport : painter->device()),
+                                                       drawPen.widthF(), &shown))
         painter->drawLine(shown);
     if (arrowHead)
         painter->drawPolygon(*arrowHead, Qt::OddEvenFill);

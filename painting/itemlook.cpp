@@ -3,6 +3,7 @@
 #include <QFontMetrics>
 #include <QGuiApplication>
 #include <QLineF>
+#include <QPainter>
 #include <QTransform>
 
 #include <cmath>
@@ -12,16 +13,20 @@ QFont ItemLook::itemFont()
     return QGuiApplication::font();
 }
 
-ItemLook::Metrics ItemLook::metricsOf(const QFont& font)
+ItemLook::Metrics ItemLook::metricsOf(const QPainter* painter)
 {
-    thread_local QFont measured;
+    // The painter's font carries its device's resolution, which fonts do not
+    // compare.
+    const QFont font = painter->font();
+    const int dpi = painter->device() ? painter->device()->logicalDpiY() : 0;
+    thread_local QFont measuredFont;
+    thread_local int measuredDpi = -1;
     thread_local Metrics metrics;
-    thread_local bool known = false;
-    if (!known || font != measured) {
+    if (dpi != measuredDpi || font != measuredFont) {
         const QFontMetrics fontMetrics(font);
         metrics = {fontMetrics.averageCharWidth(), fontMetrics.height()};
-        measured = font;
-        known = true;
+        measuredFont = font;
+        measuredDpi = dpi;
     }
     return metrics;
 }

@@ -3,6 +3,7 @@
 
 #include <QFont>
 
+class QPainter;
 class QTransform;
 
 // What every drawn element shares: the font its texts are measured and
@@ -13,15 +14,16 @@ class ItemLook
 {
 public:
     static QFont itemFont();
-    // The average character width and the line height of a font as a
-    // state or transition lays its texts out: measured once per font, as
-    // measuring for each item painted costs more than drawing it far out.
+    // The average character width and the line height of the painter's font
+    // as a state or transition lays its texts out: measured once per font and
+    // device resolution, as measuring for each item painted costs more than
+    // drawing it far out.
     struct Metrics
     {
         int averageCharWidth = 0;
         int height = 0;
     };
-    static Metrics metricsOf(const QFont& font);
+    static Metrics metricsOf(const QPainter* painter);
     // How large a unit square of the item shows on the device: 1 unzoomed.
     static qreal levelOfDetail(const QTransform& world);
     // Below this level of detail neither shadows nor item texts are drawn.

@@ -16,7 +16,7 @@ void StateFigure::paint(QPainter* painter) const
     });
     const bool farOut = ItemLook::levelOfDetail(painter->worldTransform()) < ItemLook::farOut;
     painter->setFont(ItemLook::itemFont());
-    const ItemLook::Metrics metrics = ItemLook::metricsOf(painter->font());
+    const ItemLook::Metrics metrics = ItemLook::metricsOf(painter);
     const int cw = metrics.averageCharWidth;
     const int lineH = metrics.height;
     const int halfH = lineH / 2;

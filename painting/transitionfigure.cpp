@@ -15,7 +15,7 @@ void TransitionFigure::paint(QPainter* painter) const
     });
 
     painter->setFont(ItemLook::itemFont());
-    const ItemLook::Metrics metrics = ItemLook::metricsOf(painter->font());
+    const ItemLook::Metrics metrics = ItemLook::metricsOf(painter);
     const int cw = metrics.averageCharWidth;
     const int lineH = metrics.height;
     const int halfH = lineH / 2;

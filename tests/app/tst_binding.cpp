@@ -229,6 +229,17 @@ void TestBinding::deletingAProcessIsOneStepThatComesBackWhole()
     s.action("actionUndo")->trigger();
     QCOMPARE(s.snapshot(), before);
     s.checkSavesAndLoadsIdentically();
+
+    // Closed while taken away, the subtree's canvases go with the project.
+    QPointer<Canvas> taken = s.open("Light_Sequencer");
+    s.open("Microcontroller");
+    s.deleteSelection({s.process("Signal_Control")});
+    QVERIFY(!ProjectFixture::nodeNamed(s.model(), "Light_Sequencer").isValid());
+    QVERIFY(taken);
+    ModalAnswerer answer;
+    answer.pressButton(QMessageBox::Discard);
+    s.action("actionClose_Project")->trigger();
+    QVERIFY(!taken);
 }
 
 void TestBinding::lastProcessCannotBeDeleted()
