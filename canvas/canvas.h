@@ -110,7 +110,7 @@ public:
     bool followLater(TransitionItem* transition);
 
     // States, transitions and texts that a step took off stay on the scene,
-    // hidden, until the canvas goes: Qt finds an item it removes by searching
+    // hidden, while a step keeps them: Qt finds an item it removes by searching
     // every item of the scene, so taking a thousand states off a large
     // machine would cost seconds. Hidden, they keep their place in the
     // stacking order for undo, and Qt's lookups at a point or in an area and
