@@ -266,17 +266,17 @@ void Canvas::setArea(const QRectF& rect)
 
 void Canvas::coverItems()
 {
-    QRectF items;
-    for (const QGraphicsItem* item : this->items(Qt::SortOrder(-1)))
+    QRectF shown;
+    const QList<QGraphicsItem*> all = items(Qt::SortOrder(-1));
+    for (const QGraphicsItem* item : all)
         if (item->isVisible())
-            items |= item->sceneBoundingRect();
-    setSceneRect(canvasArea.isNull() ? items : canvasArea.united(items));
-    // Qt deepens its tree with the number of items: at 100,000 its leaves are
-    // so small that a moved line leaves and enters hundreds of them, and a
-    // drag step costs several frames. Below 4,096 items Qt's own depth holds.
-    const int count = stateItems.size() + 3 * transitionItems.size() + textItems.size() + processItems.size()
-        + 3 * linkItems.size() + memoryItems.size() + 3 * dataflowItems.size();
-    setBspTreeDepth(count > 4096 ? 12 : 0);
+            shown |= item->sceneBoundingRect();
+    setSceneRect(canvasArea.isNull() ? shown : canvasArea.united(shown));
+    // Qt deepens its tree with the number of items, hidden ones included: at
+    // 100,000 its leaves are so small that a moved line leaves and enters
+    // hundreds of them, and a drag step costs several frames. Below 4,096
+    // items Qt's own depth holds.
+    setBspTreeDepth(all.size() > 4096 ? 12 : 0);
 }
 
 QRectF Canvas::contentRect() const
