@@ -264,7 +264,7 @@ bool TransitionItem::mayShowIn(const QRectF& area) const
         if (line && spans(line->mapToScene(line->line().p1()), line->mapToScene(line->line().p2())))
             return true;
     for (const StateItem* state : {startState, endState})
-        if (state && spans(box.center(), state->pos() + QPointF(state->getWidth() / 2, state->getHeight() / 2)))
+        if (state && spans(box.center(), centreOf(state)))
             return true;
     return false;
 }
