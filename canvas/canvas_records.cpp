@@ -37,18 +37,30 @@ void locate(StateItem* state, const Canvas* canvas)
 
 } // namespace
 
-void Canvas::placeElements(const ProjectNode& node)
+void Canvas::placeElements(const ProjectNode& node, ItemIds ids)
 {
     // Processes, states, transitions, texts, links, memory items and
     // dataflows: each lands above the kinds before it.
     QHash<ElementId, ProcessItem*> processes;
     for (const auto& child : node.children())
         processes.insert(child->id(), addProcessItem(child->process));
+    const bool keep = ids == ItemIds::OfElements;
     QHash<ElementId, StateItem*> states;
     for (const StateElement& state : node.diagram.states)
-        states.insert(state.id, addStateItem(state));
+        states.insert(state.id, addStateItem(state, keep ? state.id : 0));
+    QVector<TransitionItem*> transitions;
+    transitions.reserve(node.diagram.transitions.size());
     for (const TransitionElement& transition : node.diagram.transitions)
-        addTransitionItem(transition, states.value(transition.startState), states.value(transition.endState));
+        transitions << addTransitionItem(transition, states.value(transition.startState),
+                                         states.value(transition.endState), keep ? transition.id : 0);
+    if (keep) {
+        // Only now, with every transition attached to its states.
+        for (const SharedElement<StateElement>& state : node.diagram.states)
+            states.value(state->id)->keepElement(state);
+        for (int i = 0; i < transitions.size(); ++i)
+            if (transitions.at(i))
+                transitions.at(i)->keepElement(node.diagram.transitions.at(i));
+    }
     for (const TextElement& text : node.diagram.texts)
         addTextItem(text);
     for (const LinkElement& link : node.diagram.links)
@@ -61,9 +73,9 @@ void Canvas::placeElements(const ProjectNode& node)
     update();
 }
 
-StateItem* Canvas::addStateItem(const StateElement& element)
+StateItem* Canvas::addStateItem(const StateElement& element, ElementId id)
 {
-    auto* state = new StateItem(menus->stateMenu, element.position);
+    auto* state = new StateItem(menus->stateMenu, element.position, id);
     locate(state, this);
     state->setElement(element);
     state->setZValue(nextZValue());
@@ -87,13 +99,14 @@ TextItem* Canvas::addTextItem(const TextElement& element)
     return text;
 }
 
-TransitionItem* Canvas::addTransitionItem(const TransitionElement& element, StateItem* start, StateItem* end)
+TransitionItem* Canvas::addTransitionItem(const TransitionElement& element, StateItem* start, StateItem* end,
+                                          ElementId id)
 {
     // A transition without both its states is dropped rather than attached
     // to nothing.
     if (!start || !end)
         return nullptr;
-    auto* transition = new TransitionItem(menus->transitionMenu, start, end, nullptr);
+    auto* transition = new TransitionItem(menus->transitionMenu, start, end, nullptr, id);
     start->addTransition(transition);
     if (start != end)
         end->addTransition(transition);

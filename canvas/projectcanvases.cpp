@@ -205,7 +205,7 @@ void ProjectCanvases::place(XmlIO& io)
         // never held twice.
         Document document;
         placement.fillCanvas(i, &document);
-        canvas->placeElements(document.root());
+        canvas->placeElements(document.root(), Canvas::ItemIds::OfElements);
         canvas->coverItems();
     }
 }

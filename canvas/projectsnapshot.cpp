@@ -134,46 +134,21 @@ void fillStateMachine(const Canvas* canvas, const Ids& ids, Diagram* diagram)
     for (const StateItem* item : canvas->stateItems) {
         if (ids.skips(item))
             continue;
-        StateElement state;
-        state.id = ids(item);
-        state.label = item->getLabel();
-        state.initial = item->initialStatus();
-        state.initialCondition = item->getInitCondition();
-        state.initialDescription = item->getInitDescription();
-        state.position = placeOf(item);
-        state.width = item->getWidth();
-        state.height = item->getHeight();
-        state.colour = colourOf(item->getBackgroundColour(), StateItem::defaultBackgroundColour());
-        state.polygon = pointsOf(item->myPolygon());
-        state.foreign = item->foreignContent();
-        state.action = item->getAction();
-        state.description = item->getDescription();
-        const QList<TransitionItem*>& transitions = item->getTransitions();
-        state.transitions.reserve(transitions.size());
-        for (const TransitionItem* transition : transitions)
+        if (!ids.chosen) {
+            diagram->states.append(item->element());
+            continue;
+        }
+        // A copied selection leaves out the transitions not chosen.
+        StateElement state = item->element();
+        state.transitions.clear();
+        for (const TransitionItem* transition : item->getTransitions())
             if (!ids.skips(transition))
                 state.transitions.append(ids(transition));
         diagram->states.append(std::move(state));
     }
     for (const TransitionItem* item : canvas->transitionItems) {
-        if (ids.skips(item))
-            continue;
-        TransitionElement transition;
-        transition.id = ids(item);
-        transition.label = item->getLabel();
-        transition.condition = item->getCondition();
-        transition.action = item->getAction();
-        transition.description = item->getDescription();
-        transition.colour = colourOf(item->getBackgroundColour(), TransitionItem::defaultBackgroundColour());
-        transition.position = placeOf(item);
-        transition.midPosition = item->getMidPos();
-        transition.width = item->getTransitionItemWidth();
-        transition.height = item->getTransitionItemHeight();
-        transition.polygon = pointsOf(item->myPolygon());
-        transition.foreign = item->foreignContent();
-        transition.startState = ids(item->startItem());
-        transition.endState = ids(item->endItem());
-        diagram->transitions.append(std::move(transition));
+        if (!ids.skips(item))
+            diagram->transitions.append(item->element());
     }
     for (const TextItem* item : canvas->textItems) {
         if (ids.skips(item))

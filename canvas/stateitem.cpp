@@ -14,8 +14,9 @@
 #include <QPainter>
 #include <QWidget>
 
-StateItem::StateItem(QMenu* menu, QPointF position)
+StateItem::StateItem(QMenu* menu, QPointF position, ElementId id)
     : contextMenu(menu)
+    , identity(id ? id : nextElementId())
 {
     initStateItem(position);
 }
@@ -78,6 +79,7 @@ StateItem::Values StateItem::values() const
 
 void StateItem::setValues(const Values& values)
 {
+    changed();
     prepareGeometryChange();
     width = values.width;
     height = values.height;
@@ -98,6 +100,7 @@ void StateItem::setValues(const Values& values)
 
 void StateItem::addTransition(TransitionItem* transition)
 {
+    changed();
     if (transition->isSelfTransition())
         selfTransitions.append(transition);
     else
@@ -106,6 +109,7 @@ void StateItem::addTransition(TransitionItem* transition)
 
 void StateItem::removeTransition(TransitionItem* transition)
 {
+    changed();
     if (transition->isSelfTransition())
         selfTransitions.removeOne(transition);
     else
@@ -114,6 +118,7 @@ void StateItem::removeTransition(TransitionItem* transition)
 
 void StateItem::setElement(const StateElement& element)
 {
+    changed();
     foreign = element.foreign;
     label = element.label;
     setIfInitialState(element.initial);
@@ -132,9 +137,47 @@ void StateItem::setElement(const StateElement& element)
     update();
 }
 
+const SharedElement<StateElement>& StateItem::element() const
+{
+    if (!taken)
+        taken = SharedElement<StateElement>(currentElement());
+    return *taken;
+}
+
+void StateItem::keepElement(const SharedElement<StateElement>& made)
+{
+    if (made.get() == currentElement())
+        taken = made;
+}
+
+StateElement StateItem::currentElement() const
+{
+    StateElement state;
+    state.id = identity;
+    state.label = label;
+    state.initial = initial;
+    state.initialCondition = initCondition;
+    state.initialDescription = initDescription;
+    state.position = pos();
+    state.width = width;
+    state.height = height;
+    // A colour not painted yet is saved as the one it is drawn in.
+    state.colour = Colour::fromArgb(
+        (backgroundColour.isValid() ? backgroundColour : defaultBackgroundColour()).rgba());
+    state.polygon = polygon;
+    state.foreign = foreign;
+    state.action = action;
+    state.description = description;
+    state.transitions.reserve(transitions.size());
+    for (const TransitionItem* transition : transitions)
+        state.transitions.append(transition->elementId());
+    return state;
+}
+
 void StateItem::setAutoDimensions()
 {
     const QSize size = StateProperties::autoSize(label, action);
+    changed();
     prepareGeometryChange();
     width = size.width();
     height = size.height();
@@ -148,6 +191,7 @@ void StateItem::setAutoDimensions()
 
 void StateItem::updatePolygon()
 {
+    changed();
     // The closed outline: the corners clockwise from the origin and back.
     polygon = QPolygonF(QRectF(0, 0, width, height));
 }
@@ -215,6 +259,7 @@ bool StateItem::displayProperties(bool initialBarred)
 QVariant StateItem::itemChange(GraphicsItemChange change, const QVariant& value)
 {
     if (change == ItemPositionHasChanged) {
+        changed();
         // The boxes keep their drop-shadow pixmaps until told otherwise, and a
         // box shows or hides as its states part or overlap.
         auto* canvas = qobject_cast<Canvas*>(scene());

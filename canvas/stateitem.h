@@ -1,6 +1,7 @@
 #ifndef STATEITEM_H
 #define STATEITEM_H
 
+#include <optional>
 #include <tuple>
 #include <QColor>
 #include <QGraphicsItem>
@@ -13,6 +14,7 @@
 
 #include "elementid.h"
 #include "foreigncontent.h"
+#include "sharedelement.h"
 #include "stateelement.h"
 #include "statefigure.h"
 #include "itemtype.h"
@@ -53,7 +55,8 @@ public:
         bool operator!=(const Values& other) const { return !(*this == other); }
     };
 
-    StateItem(QMenu* menu, QPointF position);
+    // An id of 0 gives the item a fresh one.
+    StateItem(QMenu* menu, QPointF position, ElementId id = 0);
     ~StateItem() override;
 
     QRectF boundingRect() const override;
@@ -76,6 +79,7 @@ public:
     void setLabel(const QString& text)
     {
         label = text;
+        changed();
         update();
     }
     QString getAction() const { return action; }
@@ -87,7 +91,11 @@ public:
     static QColor defaultBackgroundColour();
 
     bool initialStatus() const { return initial; }
-    void setIfInitialState(bool status) { initial = status; }
+    void setIfInitialState(bool status)
+    {
+        initial = status;
+        changed();
+    }
 
     Values values() const;
     // Takes every value, the initial flag included; the canvas moves the
@@ -103,11 +111,24 @@ public:
     void addTransition(TransitionItem* transition);
     void removeTransition(TransitionItem* transition);
     // Take back the transitions in an earlier order.
-    void setTransitions(const QList<TransitionItem*>& attached) { transitions = attached; }
+    void setTransitions(const QList<TransitionItem*>& attached)
+    {
+        transitions = attached;
+        changed();
+    }
     void setSelfTransitions(const QList<TransitionItem*>& attached) { selfTransitions = attached; }
 
     // Takes the element's values; the canvas attaches the transitions again.
     void setElement(const StateElement& element);
+    // The item's values as an element, with the id and the transitions of
+    // the item: taken anew only after the item changed, so that a save
+    // shares the elements of the states it did not touch.
+    const SharedElement<StateElement>& element() const;
+    // The same, taken now.
+    StateElement currentElement() const;
+    // Keeps the element the item was made of as the one taken, when it holds
+    // what the item holds (its id and transitions included).
+    void keepElement(const SharedElement<StateElement>& made);
 
     // What a newer Korvel wrote into the item, kept for the next save.
 
@@ -129,6 +150,8 @@ protected:
 
 private:
     StateFigure figure() const;
+    // Every change to what element() holds ends here.
+    void changed() { taken.reset(); }
 
     QList<TransitionItem*> transitions;
     QList<TransitionItem*> selfTransitions;
@@ -150,7 +173,8 @@ private:
     QMenu* contextMenu = nullptr;
     bool initial = false;
     ForeignContent foreign;
-    const ElementId identity = nextElementId();
+    const ElementId identity;
+    mutable std::optional<SharedElement<StateElement>> taken;
 };
 
 #endif // STATEITEM_H

@@ -60,9 +60,10 @@ QPointF besideTheLine(const StateItem* start, const StateItem* end, QSizeF box)
 }
 } // namespace
 
-TransitionItem::TransitionItem(QMenu* menu, StateItem* start, StateItem* end, QGraphicsItem* parent)
+TransitionItem::TransitionItem(QMenu* menu, StateItem* start, StateItem* end, QGraphicsItem* parent, ElementId id)
     : QGraphicsRectItem(parent)
     , contextMenu(menu)
+    , identity(id ? id : nextElementId())
 {
     width = 150;
     height = 75;
@@ -145,6 +146,7 @@ void TransitionItem::paint(QPainter* painter, const QStyleOptionGraphicsItem*, Q
 
 void TransitionItem::setElement(const TransitionElement& element)
 {
+    changed();
     foreign = element.foreign;
     label = element.label;
     condition = element.condition;
@@ -161,6 +163,7 @@ void TransitionItem::setElement(const TransitionElement& element)
 
 void TransitionItem::updatePolygon()
 {
+    changed();
     prepareGeometryChange();
     // The closed outline: the corners clockwise from the origin and back.
     polygon = QPolygonF(QRectF(0, 0, width, height));
@@ -171,11 +174,47 @@ void TransitionItem::updatePolygon()
 void TransitionItem::setAutoDimensions()
 {
     const QSize size = TransitionProperties::autoSize(label, action, condition);
+    changed();
     prepareGeometryChange();
     width = size.width();
     height = size.height();
     updatePolygon();
     followEnds();
+}
+
+const SharedElement<TransitionElement>& TransitionItem::element() const
+{
+    if (!taken)
+        taken = SharedElement<TransitionElement>(currentElement());
+    return *taken;
+}
+
+void TransitionItem::keepElement(const SharedElement<TransitionElement>& made)
+{
+    if (made.get() == currentElement())
+        taken = made;
+}
+
+TransitionElement TransitionItem::currentElement() const
+{
+    TransitionElement transition;
+    transition.id = identity;
+    transition.label = label;
+    transition.condition = condition;
+    transition.action = action;
+    transition.description = description;
+    // A colour not painted yet is saved as the one it is drawn in.
+    transition.colour = Colour::fromArgb(
+        (backgroundColour.isValid() ? backgroundColour : defaultBackgroundColour()).rgba());
+    transition.position = pos();
+    transition.midPosition = midPos;
+    transition.width = width;
+    transition.height = height;
+    transition.polygon = polygon;
+    transition.foreign = foreign;
+    transition.startState = startState ? startState->elementId() : 0;
+    transition.endState = endState ? endState->elementId() : 0;
+    return transition;
 }
 
 bool TransitionItem::Values::operator==(const Values& other) const
@@ -192,6 +231,7 @@ TransitionItem::Values TransitionItem::values() const
 
 void TransitionItem::setValues(const Values& values)
 {
+    changed();
     prepareGeometryChange();
     width = values.width;
     height = values.height;
@@ -272,6 +312,7 @@ bool TransitionItem::mayShowIn(const QRectF& area) const
 QVariant TransitionItem::itemChange(GraphicsItemChange change, const QVariant& value)
 {
     if (change == ItemPositionHasChanged) {
+        changed();
         if (startLine)
             startLine->updateGeometry();
         if (endLine)

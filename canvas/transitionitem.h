@@ -1,6 +1,7 @@
 #ifndef TRANSITIONITEM_H
 #define TRANSITIONITEM_H
 
+#include <optional>
 #include <tuple>
 #include <QColor>
 #include <QGraphicsRectItem>
@@ -12,6 +13,7 @@
 
 #include "elementid.h"
 #include "foreigncontent.h"
+#include "sharedelement.h"
 #include "transitionelement.h"
 #include "itemtype.h"
 
@@ -50,7 +52,9 @@ public:
     Values values() const;
     void setValues(const Values& values);
 
-    TransitionItem(QMenu* menu, StateItem* start, StateItem* end, QGraphicsItem* parent = nullptr);
+    // An id of 0 gives the item a fresh one.
+    TransitionItem(QMenu* menu, StateItem* start, StateItem* end, QGraphicsItem* parent = nullptr,
+                   ElementId id = 0);
     ~TransitionItem() override;
 
     int type() const override { return Type; }
@@ -100,6 +104,15 @@ public:
     void setIfSelfTransition(bool self) { selfTransition = self; }
 
     void setElement(const TransitionElement& element);
+    // The item's values as an element, naming its states by their ids:
+    // taken anew only after the item changed, so that a save shares the
+    // elements of the transitions it did not touch.
+    const SharedElement<TransitionElement>& element() const;
+    // The same, taken now.
+    TransitionElement currentElement() const;
+    // Keeps the element the item was made of as the one taken, when it holds
+    // what the item holds (its id and states' ids included).
+    void keepElement(const SharedElement<TransitionElement>& made);
     // What a newer Korvel wrote into the item, kept for the next save.
     const ForeignContent& foreignContent() const { return foreign; }
     // Names the item's element in the documents taken of its canvas.
@@ -124,6 +137,9 @@ protected:
     QVariant itemChange(GraphicsItemChange change, const QVariant& value) override;
 
 private:
+    // Every change to what element() holds ends here.
+    void changed() { taken.reset(); }
+
     QPointF midPos;
     int level = 0;
     int parentId = 0;
@@ -145,7 +161,8 @@ private:
     // Whether the two states overlap, as of the last move of an end.
     bool overlapped = false;
     ForeignContent foreign;
-    const ElementId identity = nextElementId();
+    const ElementId identity;
+    mutable std::optional<SharedElement<TransitionElement>> taken;
 };
 
 #endif // TRANSITIONITEM_H

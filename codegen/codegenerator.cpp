@@ -186,9 +186,9 @@ QString CodeGenerator::commentText(const QString& text)
 
 // ---- Reading the machine -------------------------------------------------
 
-const QVector<StateElement>& CodeGenerator::states() const
+const Diagram::States& CodeGenerator::states() const
 {
-    static const QVector<StateElement> none;
+    static const Diagram::States none;
     return machine ? machine->diagram.states : none;
 }
 
@@ -208,10 +208,10 @@ void CodeGenerator::indexStatePositions()
 {
     statePositions.clear();
     transitionsById.clear();
-    const QVector<StateElement>& all = states();
+    const Diagram::States& all = states();
     statePositions.reserve(all.size());
     for (int i = 0; i < all.size(); ++i)
-        statePositions.insert(all[i].id, i);
+        statePositions.insert(all[i]->id, i);
     if (!machine)
         return;
     transitionsById.reserve(machine->diagram.transitions.size());
@@ -307,11 +307,11 @@ void CodeGenerator::updateUserCodeString()
 void CodeGenerator::updateEnumString()
 {
     const QString prefix = QStringLiteral("STATE_") + upperMachineName() + QLatin1Char('_');
-    const QVector<StateElement>& all = states();
+    const Diagram::States& all = states();
     enumNames.clear();
     enumNames.resize(all.size());
     for (int i = 0; i < all.size(); ++i)
-        enumNames[i] = prefix + all[i].label.toUpper();
+        enumNames[i] = prefix + all[i]->label.toUpper();
     enumNames.append(initialPseudoStateEnumerator());
     stateTypeName = QStringLiteral("t_state_") + stateMachineName;
 
@@ -370,10 +370,10 @@ void CodeGenerator::updateMainFunctionString()
     const QString e0 = initialPseudoStateEnumerator();
     mainFunctionString = QStringLiteral("\n\t\tcase ") + e0 + QStringLiteral(": \n\t\t\t")
         + stateMachineName + QStringLiteral("0();\n\t\t\tbreak;\n");
-    const QVector<StateElement>& all = states();
+    const Diagram::States& all = states();
     for (int i = 0; i < all.size(); ++i) {
         mainFunctionString += QStringLiteral("\n\t\tcase ") + enumNames.value(i)
-            + QStringLiteral(":\n\t\t\t") + all[i].label
+            + QStringLiteral(":\n\t\t\t") + all[i]->label
             + QStringLiteral("(); \n\t\t\tbreak; \n");
     }
     mainFunctionString += QStringLiteral("\n\t\tdefault: \n\t\t\t") + stateVariableName
@@ -414,10 +414,10 @@ void CodeGenerator::updateState0CodeString()
                                       "initial state of %1 \n */ \nstatic void %2(void) \n{\n")
                            .arg(stateMachineName, stateMachineName + QLatin1Char('0'));
 
-    const QVector<StateElement>& all = states();
+    const Diagram::States& all = states();
     int initial = -1;
     for (int i = 0; i < all.size(); ++i) {
-        if (all[i].initial) {
+        if (all[i]->initial) {
             initial = i;
             break;
         }
@@ -456,7 +456,7 @@ void CodeGenerator::updateStateCodeVector()
     indexStatePositions();
     stateCodeVector.clear();
     stateCodeOrigins.clear();
-    const QVector<StateElement>& all = states();
+    const Diagram::States& all = states();
     stateCodeVector.reserve(all.size());
     for (const StateElement& state : all) {
         QVector<Origin> origins {{0, state.id}};

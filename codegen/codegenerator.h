@@ -7,6 +7,7 @@
 #include <QVector>
 
 #include "designlinter.h"
+#include "diagram.h"
 #include "elementid.h"
 #include "memoryelement.h"
 #include "stateelement.h"
@@ -151,7 +152,7 @@ private:
     bool writeFiles(const QVector<QString>& paths, const QVector<QStringList>& texts);
     bool resolveTarget(const QString& path, QString* target);
     bool outputFolderUsable();
-    const QVector<StateElement>& states() const;
+    const Diagram::States& states() const;
     const QVector<TextElement>& texts() const;
     const QVector<MemoryElement>& memories() const;
     QString textItemsOfType(int type) const;

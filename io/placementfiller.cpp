@@ -1,5 +1,7 @@
 #include "placementfiller.h"
 
+#include <utility>
+
 #include "document.h"
 
 namespace {
@@ -153,8 +155,8 @@ void PlacementFiller::stateMachine(Diagram* into, const ProjectPlacement::Diagra
         transition.height = from.height;
         transition.polygon = pointsOf(from.polygon);
         transition.foreign = from.foreign;
-        StateElement& first = into->states[stateAt.value(placed.start)];
-        StateElement& second = into->states[stateAt.value(placed.end)];
+        StateElement& first = into->states[stateAt.value(placed.start)].edit();
+        StateElement& second = into->states[stateAt.value(placed.end)].edit();
         transition.startState = first.id;
         transition.endState = second.id;
         // Where a new transition's lines meet; self transitions of one state
@@ -168,7 +170,7 @@ void PlacementFiller::stateMachine(Diagram* into, const ProjectPlacement::Diagra
             const int stacked = selfTransitions[placed.start]++;
             transition.midPosition = QPointF(centre.x() + start.width + 150, centre.y() - 37 * stacked);
         }
-        into->transitions.append(transition);
+        into->transitions.append(std::move(transition));
     }
     for (int record : diagram.texts) {
         const t_textItemReadFromXML& from = records.texts.at(record);

@@ -22,13 +22,13 @@ struct Counted
 Counted statesOf(const MachineTestReport::MachineCoverage& machine)
 {
     Counted counted;
-    const QVector<StateElement>& states = machine.machine->diagram.states;
+    const Diagram::States& states = machine.machine->diagram.states;
     for (int i = 0; i < states.size(); ++i) {
         ++counted.total;
         if (machine.coverage.states.value(i) > 0)
             ++counted.covered;
         else
-            counted.missed << states.at(i).label;
+            counted.missed << states.at(i)->label;
     }
     return counted;
 }
@@ -41,13 +41,13 @@ Counted transitionsOf(const MachineTestReport::MachineCoverage& machine)
         counted.covered = 1;
     else
         counted.missed << SimulationEngine::initialTransitionLabel();
-    const QVector<TransitionElement>& transitions = machine.machine->diagram.transitions;
+    const Diagram::Transitions& transitions = machine.machine->diagram.transitions;
     for (int i = 0; i < transitions.size(); ++i) {
         ++counted.total;
         if (machine.coverage.transitions.value(i) > 0)
             ++counted.covered;
         else
-            counted.missed << transitions.at(i).label;
+            counted.missed << transitions.at(i)->label;
     }
     return counted;
 }

@@ -18,9 +18,9 @@ const int traceShown = 5;
 
 int stateIndex(const ProjectNode* machine, const QString& label)
 {
-    const QVector<StateElement>& states = machine->diagram.states;
+    const Diagram::States& states = machine->diagram.states;
     for (int i = 0; i < states.size(); ++i)
-        if (states.at(i).label == label)
+        if (states.at(i)->label == label)
             return i;
     return -1;
 }
@@ -287,7 +287,7 @@ MachineTestRunner::Result MachineTestRunner::run(int index)
 
 void MachineTestRunner::note(const QVector<int>& states)
 {
-    const QVector<StateElement>& all = machine->diagram.states;
+    const Diagram::States& all = machine->diagram.states;
     const auto valid = [&all](int state) { return state >= 0 && state < all.size(); };
     for (int i = 0; i < states.size(); ++i) {
         const int state = states.at(i);
@@ -309,9 +309,9 @@ void MachineTestRunner::note(const QVector<int>& states)
         }
         if (!valid(from))
             continue;
-        const QVector<TransitionElement>& transitions = machine->diagram.transitions;
+        const Diagram::Transitions& transitions = machine->diagram.transitions;
         for (int t = 0; t < transitions.size(); ++t)
-            if (transitions.at(t).startState == all.at(from).id && transitions.at(t).endState == all.at(state).id)
+            if (transitions.at(t)->startState == all.at(from)->id && transitions.at(t)->endState == all.at(state)->id)
                 ++reached.transitions[t];
     }
 }

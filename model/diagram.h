@@ -6,6 +6,7 @@
 #include "dataflowelement.h"
 #include "linkelement.h"
 #include "memoryelement.h"
+#include "sharedelement.h"
 #include "stateelement.h"
 #include "textelement.h"
 #include "transitionelement.h"
@@ -16,11 +17,16 @@
 // transitions, text items and memory items.
 struct Diagram
 {
+    using States = QVector<SharedElement<StateElement>>;
+    using Transitions = QVector<SharedElement<TransitionElement>>;
+
     QVector<LinkElement> links;
     QVector<MemoryElement> memories;
     QVector<DataflowElement> dataflows;
-    QVector<StateElement> states;
-    QVector<TransitionElement> transitions;
+    // Machines can hold tens of thousands of these, so each is shared with
+    // the canvas item it was taken of rather than copied.
+    States states;
+    Transitions transitions;
     QVector<TextElement> texts;
 };
 

@@ -13,6 +13,12 @@ struct ForeignElement
     // Its text, when it has no elements inside.
     QString text;
     QVector<ForeignElement> children;
+
+    bool operator==(const ForeignElement& other) const
+    {
+        return name == other.name && attributes == other.attributes && text == other.text
+            && children == other.children;
+    }
 };
 
 // What an element of a project file carries that this version does not
@@ -24,6 +30,10 @@ struct ForeignContent
     QVector<ForeignElement> children;
 
     bool isEmpty() const { return attributes.isEmpty() && children.isEmpty(); }
+    bool operator==(const ForeignContent& other) const
+    {
+        return attributes == other.attributes && children == other.children;
+    }
 };
 
 #endif // FOREIGNCONTENT_H

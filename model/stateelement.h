@@ -31,6 +31,16 @@ struct StateElement
     // The transitions that touch the state, in the order they were drawn.
     QVector<ElementId> transitions;
     ForeignContent foreign;
+
+    bool operator==(const StateElement& other) const
+    {
+        return id == other.id && label == other.label && initial == other.initial
+            && initialCondition == other.initialCondition && initialDescription == other.initialDescription
+            && position == other.position && width == other.width && height == other.height
+            && colour == other.colour && polygon == other.polygon && action == other.action
+            && description == other.description && transitions == other.transitions && foreign == other.foreign;
+    }
+    bool operator!=(const StateElement& other) const { return !(*this == other); }
 };
 
 #endif // STATEELEMENT_H

@@ -30,6 +30,16 @@ struct TransitionElement
     ElementId startState = 0;
     ElementId endState = 0;
     ForeignContent foreign;
+
+    bool operator==(const TransitionElement& other) const
+    {
+        return id == other.id && label == other.label && condition == other.condition && action == other.action
+            && description == other.description && colour == other.colour && position == other.position
+            && midPosition == other.midPosition && width == other.width && height == other.height
+            && polygon == other.polygon && startState == other.startState && endState == other.endState
+            && foreign == other.foreign;
+    }
+    bool operator!=(const TransitionElement& other) const { return !(*this == other); }
 };
 
 #endif // TRANSITIONELEMENT_H

@@ -121,7 +121,7 @@ QString SimulationEngine::stateLabel(int state) const
         return startLabel();
     if (state < 0 || state > count)
         return QStringLiteral("(unknown state %1)").arg(state);
-    return machine->diagram.states.at(state).label;
+    return machine->diagram.states.at(state)->label;
 }
 
 QStringList SimulationEngine::transitionsBetween(int from, int to) const

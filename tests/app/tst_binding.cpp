@@ -19,6 +19,7 @@
 #include "modalanswerer.h"
 #include "processitem.h"
 #include "projectfixture.h"
+#include "takenelementswatch.h"
 #include "scenemouse.h"
 #include "stateitem.h"
 #include "testenvironment.h"
@@ -31,6 +32,7 @@ struct Session
 {
     ProjectFixture fixture;
     MainWindow window;
+    TakenElementsWatch watch {window.projectCanvasesOf().history(), &window.getCanvases()};
     QString file;
 
     Session() : file(fixture.copyExample("Example_1.vorn")) { window.openFile(file); }

@@ -17,6 +17,7 @@
 #include "modalanswerer.h"
 #include "processitem.h"
 #include "projectfixture.h"
+#include "takenelementswatch.h"
 #include "selectionclipboard.h"
 #include "stateitem.h"
 #include "testenvironment.h"
@@ -29,6 +30,7 @@ struct Session
 {
     ProjectFixture fixture;
     MainWindow window;
+    TakenElementsWatch watch {window.projectCanvasesOf().history(), &window.getCanvases()};
     QString file;
 
     Session() : file(fixture.copyExample("Example_1.vorn")) { window.openFile(file); }

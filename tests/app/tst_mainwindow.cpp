@@ -24,6 +24,7 @@
 #include "modalanswerer.h"
 #include "processitem.h"
 #include "projectfixture.h"
+#include "takenelementswatch.h"
 #include "scenemouse.h"
 #include "stateitem.h"
 #include "testenvironment.h"
@@ -38,6 +39,7 @@ struct Session
 {
     ProjectFixture fixture;
     MainWindow window;
+    TakenElementsWatch watch {window.projectCanvasesOf().history(), &window.getCanvases()};
 
     Session() { window.openFile(fixture.copyExample("Example_1.vorn")); }
     Canvas* open(const QString& label) { return ProjectFixture::showCanvas(window, label); }

@@ -55,7 +55,7 @@ struct StateMachineFixture
         return id;
     }
 
-    StateElement& state(ElementId id) { return machine->diagram.states[stateAt.value(id)]; }
+    StateElement& state(ElementId id) { return machine->diagram.states[stateAt.value(id)].edit(); }
 
     // By state labels, as a project file names the ends: the last state of
     // a label, as the reader finds it.

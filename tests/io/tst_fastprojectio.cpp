@@ -275,11 +275,11 @@ void TestFastProjectIO::wholeNumbersAreFormattedAsBefore()
     for (int i = 0; i + 1 < values.size(); i += 2)
         polygon.append(QPointF(values.at(i), values.at(i + 1)));
     QVERIFY(!node->diagram.states.isEmpty() && !node->diagram.transitions.isEmpty());
-    StateElement& state = node->diagram.states[0];
+    StateElement& state = node->diagram.states[0].edit();
     state.position = QPointF(12.5, -0.0);
     state.polygon = polygon;
     state.colour = Colour(0x0a0b0c);
-    node->diagram.transitions[0].midPosition = QPointF(123456.7, -1e7);
+    node->diagram.transitions[0].edit().midPosition = QPointF(123456.7, -1e7);
     QTemporaryDir folder;
     const QString path = folder.filePath(QStringLiteral("numbers.vorn"));
     QVERIFY(ProjectFileWriter().write(document, path));

@@ -21,6 +21,7 @@
 #include "modalanswerer.h"
 #include "processitem.h"
 #include "scenemouse.h"
+#include "takenelementswatch.h"
 #include "stateitem.h"
 #include "textitem.h"
 #include "transitionitem.h"
@@ -32,6 +33,8 @@ struct TestCanvas
     t_strContextMenu set {&menus[0], &menus[1], &menus[2], &menus[3], &menus[4], &menus[5], &menus[6]};
     QAction processAdded, processProperties, returnToSelect;
     Canvas canvas {&set};
+    QVector<Canvas*> canvases {&canvas};
+    TakenElementsWatch watch {stack(), &canvases};
 
     // By default a state machine, id 3 under 2 under 1.
     explicit TestCanvas(int level = 5, int id = 3, int parentId = 2)
