@@ -63,6 +63,8 @@ public:
 
     void addDataflow(DataflowItem* dataflow);
     void removeDataflow(DataflowItem* dataflow);
+    // Take back the connections in an earlier order.
+    void setDataflows(const QList<DataflowItem*>& attached) { dataflows = attached; }
 
     void updatePolygon();
     // Runs a properties dialog made for this one edit; true when it changed

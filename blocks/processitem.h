@@ -92,6 +92,9 @@ public:
     void removeLink(LinkItem* link);
     void addDataflow(DataflowItem* dataflow);
     void removeDataflow(DataflowItem* dataflow);
+    // Take back the connections in an earlier order.
+    void setLinks(const QList<LinkItem*>& attached) { links = attached; }
+    void setDataflows(const QList<DataflowItem*>& attached) { dataflows = attached; }
 
     void updatePolygon();
     // Runs a properties dialog made for this one edit; true when it changed

@@ -214,6 +214,7 @@ void BlockItemsCommand::takeConnectorsOff(const QVector<QGraphicsItem*>& connect
     }
     sortByIndex(&links);
     sortByIndex(&dataflows);
+    rememberConnections();
 
     for (const Placed& placed : qAsConst(links)) {
         auto* link = static_cast<LinkItem*>(placed.item);
@@ -254,19 +255,37 @@ void BlockItemsCommand::putConnectorsBack()
         putOnScene(link);
         putOnScene(link->getStartLine());
         putOnScene(link->getEndLine());
-        if (link->startItem())
-            link->startItem()->addLink(link);
-        if (link->endItem() && link->endItem() != link->startItem())
-            link->endItem()->addLink(link);
     }
     for (const Placed& placed : qAsConst(dataflows)) {
         auto* dataflow = static_cast<DataflowItem*>(placed.item);
         putOnScene(dataflow);
         putOnScene(dataflow->getStartLine());
         putOnScene(dataflow->getEndLine());
-        if (ProcessItem* process = dataflow->getProcess())
-            process->addDataflow(dataflow);
-        if (MemoryItem* memory = dataflow->getMemory())
-            memory->addDataflow(dataflow);
+    }
+    for (auto it = linksOf.cbegin(); it != linksOf.cend(); ++it)
+        it.key()->setLinks(it.value());
+    for (auto it = processFlowsOf.cbegin(); it != processFlowsOf.cend(); ++it)
+        it.key()->setDataflows(it.value());
+    for (auto it = memoryFlowsOf.cbegin(); it != memoryFlowsOf.cend(); ++it)
+        it.key()->setDataflows(it.value());
+}
+
+void BlockItemsCommand::rememberConnections()
+{
+    linksOf.clear();
+    processFlowsOf.clear();
+    memoryFlowsOf.clear();
+    for (const Placed& placed : qAsConst(links)) {
+        const auto* link = static_cast<const LinkItem*>(placed.item);
+        for (ProcessItem* end : {link->startItem(), link->endItem()})
+            if (end && !linksOf.contains(end))
+                linksOf.insert(end, end->getLinks());
+    }
+    for (const Placed& placed : qAsConst(dataflows)) {
+        const auto* dataflow = static_cast<const DataflowItem*>(placed.item);
+        if (ProcessItem* process = dataflow->getProcess(); process && !processFlowsOf.contains(process))
+            processFlowsOf.insert(process, process->getDataflows());
+        if (MemoryItem* memory = dataflow->getMemory(); memory && !memoryFlowsOf.contains(memory))
+            memoryFlowsOf.insert(memory, memory->getDataflows());
     }
 }

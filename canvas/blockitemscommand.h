@@ -8,6 +8,9 @@
 #include "canvascommand.h"
 #include "listplaces.h"
 
+class DataflowItem;
+class LinkItem;
+class MemoryItem;
 class ProcessItem;
 class ProjectCanvases;
 
@@ -42,6 +45,7 @@ private:
     void putBack();
     void takeConnectorsOff(const QVector<QGraphicsItem*>& connectors);
     void putConnectorsBack();
+    void rememberConnections();
     void forget(const QGraphicsItem* item);
 
     ProjectCanvases* project = nullptr;
@@ -53,6 +57,11 @@ private:
     QVector<Placed> memories;
     QVector<Placed> links;
     QVector<Placed> dataflows;
+    // The connections of the boxes at the removed connectors' ends, as they
+    // were: undo gives them back in their order, which the mirrors follow.
+    QHash<ProcessItem*, QList<LinkItem*>> linksOf;
+    QHash<ProcessItem*, QList<DataflowItem*>> processFlowsOf;
+    QHash<MemoryItem*, QList<DataflowItem*>> memoryFlowsOf;
     // The diagrams below the removed processes, and who owns which of them.
     QVector<Canvas*> diagrams;
     QHash<ProcessItem*, Canvas*> diagramOwners;
