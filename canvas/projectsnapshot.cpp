@@ -12,20 +12,13 @@
 #include "machineset.h"
 #include "memoryitem.h"
 #include "processitem.h"
+#include "qcolourof.h"
 #include "projectcanvases.h"
 #include "stateitem.h"
 #include "textitem.h"
 #include "transitionitem.h"
 
 namespace {
-
-Colour colourOf(const QColor& colour, const QColor& shownAs = QColor())
-{
-    // An item not painted yet, or read with a colour that did not parse, has
-    // none; the colour it is drawn in keeps the reloaded item as the window
-    // showed it. With nothing to fall back to this is black.
-    return Colour::fromArgb((colour.isValid() ? colour : shownAs).rgba());
-}
 
 // Where the item lies on its canvas; items on a canvas have no parent, so
 // this is their own position, without mapping through the scene.

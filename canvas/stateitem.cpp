@@ -161,9 +161,7 @@ StateElement StateItem::currentElement() const
     state.position = pos();
     state.width = width;
     state.height = height;
-    // A colour not painted yet is saved as the one it is drawn in.
-    state.colour = Colour::fromArgb(
-        (backgroundColour.isValid() ? backgroundColour : defaultBackgroundColour()).rgba());
+    state.colour = colourOf(backgroundColour, defaultBackgroundColour());
     state.polygon = polygon;
     state.foreign = foreign;
     state.action = action;

@@ -203,9 +203,7 @@ TransitionElement TransitionItem::currentElement() const
     transition.condition = condition;
     transition.action = action;
     transition.description = description;
-    // A colour not painted yet is saved as the one it is drawn in.
-    transition.colour = Colour::fromArgb(
-        (backgroundColour.isValid() ? backgroundColour : defaultBackgroundColour()).rgba());
+    transition.colour = colourOf(backgroundColour, defaultBackgroundColour());
     transition.position = pos();
     transition.midPosition = midPos;
     transition.width = width;
