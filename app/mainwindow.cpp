@@ -368,6 +368,7 @@ void MainWindow::setKorvelInBlankState()
     homeScreen = HomeScreen::getInstance();
     homeScreen->setState(HOME_NORMAL);
     ui->graphicsView->setScene(homeScreen);
+    ui->graphicsView->setDragMode(QGraphicsView::NoDrag);
     ui->graphicsView->setSceneRect(QRectF());
     setSceneScale(1.0, 1.0);
 

@@ -190,6 +190,29 @@ public:
         report("fit", timed([this] { action("actionFit_to_window")->trigger(); }), 100);
     }
 
+    // From an empty corner of the fitted machine to the middle of the view:
+    // the band ends up enclosing about a quarter of the states.
+    void rubberBand()
+    {
+        action("actionFit_to_window")->trigger();
+        canvas->clearSelection();
+        settle();
+        QWidget* viewport = view->viewport();
+        QPoint at(2, 2);
+        mouse(viewport, QEvent::MouseButtonPress, at, Qt::LeftButton, Qt::LeftButton);
+        settle();
+        QVector<double> times;
+        for (int step = 0; step < 12; ++step) {
+            at += QPoint(viewport->width() / 24, viewport->height() / 24);
+            times << timed([&] { mouse(viewport, QEvent::MouseMove, at, Qt::NoButton, Qt::LeftButton); });
+        }
+        mouse(viewport, QEvent::MouseButtonRelease, at, Qt::LeftButton, Qt::NoButton);
+        settle();
+        report("rubber-band", canvas->selectedItems().isEmpty() ? -1 : median(times), 50);
+        canvas->clearSelection();
+        settle();
+    }
+
     void switchCanvas()
     {
         const double away = timed([this] { window.on_treeView_doubleClicked(otherNode); });
@@ -275,6 +298,8 @@ int main(int argc, char** argv)
         gestures.deleteAndUndo();
     if (wanted("zoom-step") || wanted("fit"))
         gestures.zoom();
+    if (wanted("rubber-band"))
+        gestures.rubberBand();
     if (wanted("switch-canvas"))
         gestures.switchCanvas();
     if (wanted("save-blocked") || wanted("autosave-blocked"))

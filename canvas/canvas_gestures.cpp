@@ -33,12 +33,13 @@
 
 void Canvas::mousePressEvent(QGraphicsSceneMouseEvent* event)
 {
-    if (readOnly) {
+    // Taken here, the press starts no selection band in the view: only a
+    // left press on an empty place in select mode does.
+    if (readOnly || event->button() != Qt::LeftButton) {
         event->accept();
         return;
     }
-    if (event->button() != Qt::LeftButton)
-        return;
+    const bool selecting = mode == SelectItem;
 
     // A drag that ended without a release left lines behind.
     followDeferred();
@@ -82,6 +83,8 @@ void Canvas::mousePressEvent(QGraphicsSceneMouseEvent* event)
         highlight(top);
     }
     QGraphicsScene::mousePressEvent(event);
+    if (!selecting)
+        event->accept();
     if (mode == SelectItem) {
         for (QGraphicsItem* item : selectedItems()) {
             if (isEditableItem(item) && (item->flags() & QGraphicsItem::ItemIsMovable))

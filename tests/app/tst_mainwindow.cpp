@@ -24,9 +24,9 @@
 #include "modalanswerer.h"
 #include "processitem.h"
 #include "projectfixture.h"
-#include "takenelementswatch.h"
 #include "scenemouse.h"
 #include "stateitem.h"
+#include "takenelementswatch.h"
 #include "testenvironment.h"
 #include "textitem.h"
 #include "transitionitem.h"
@@ -98,6 +98,22 @@ QGraphicsItem* pick(MainWindow& w, Canvas* c, int kind, std::function<void()>* v
     }
 }
 
+// A left-button drag in the view, as a user makes it.
+void dragInView(QGraphicsView* view, const QPointF& from, const QPointF& to)
+{
+    QWidget* viewport = view->viewport();
+    const auto send = [viewport](QEvent::Type type, const QPoint& at, Qt::MouseButton button, Qt::MouseButtons held) {
+        QMouseEvent event(type, at, viewport->mapToGlobal(at), button, held, Qt::NoModifier);
+        QApplication::sendEvent(viewport, &event);
+    };
+    const QPoint start = view->mapFromScene(from);
+    const QPoint end = view->mapFromScene(to);
+    send(QEvent::MouseButtonPress, start, Qt::LeftButton, Qt::LeftButton);
+    send(QEvent::MouseMove, (start + end) / 2, Qt::NoButton, Qt::LeftButton);
+    send(QEvent::MouseMove, end, Qt::NoButton, Qt::LeftButton);
+    send(QEvent::MouseButtonRelease, end, Qt::LeftButton, Qt::NoButton);
+}
+
 } // namespace
 
 class TestMainWindow : public QObject
@@ -112,7 +128,7 @@ private slots:
     void blockEditsUndoAndRedo_data();
     void blockEditsUndoAndRedo();
     void gesturesThatChangeNothingLeaveItClean();
-    void selectAllAndTheScrolledArea();
+    void selectingAllOrByBandAndTheScrolledArea();
     void saveWritesInTheBackground();
     void keysOfTheEditor();
     void toolsFollowTheDiagramShown_data();
@@ -342,7 +358,7 @@ void TestMainWindow::gesturesThatChangeNothingLeaveItClean()
 // Select All takes every item that Delete or a drag acts on, on the canvas
 // shown only; the view scrolls over the canvas size, also when items lie
 // beyond it.
-void TestMainWindow::selectAllAndTheScrolledArea()
+void TestMainWindow::selectingAllOrByBandAndTheScrolledArea()
 {
     Session s;
     QCOMPARE(s.action("actionSelect_All")->shortcut(), QKeySequence(QStringLiteral("Ctrl+A")));
@@ -366,7 +382,24 @@ void TestMainWindow::selectAllAndTheScrolledArea()
     QCOMPARE(selected(machine), editable(machine));
     QVERIFY(s.clean());
 
+    // A drag from an empty place selects what it encloses whole, and only
+    // with the select tool: with a drawing tool it draws.
     QGraphicsView* view = s.window.graphicsView();
+    machine = s.open("Light_Sequencer");
+    StateItem* whole = machine->stateItems.first();
+    view->centerOn(whole);
+    const QRectF band = whole->sceneBoundingRect().adjusted(-10, -10, 10, 10);
+    QVERIFY(machine->items(band.topLeft()).isEmpty());
+    for (const char* tool : {"actionSelect", "actiontransition"}) {
+        s.action(tool)->trigger();
+        machine->clearSelection();
+        dragInView(view, band.topLeft(), band.bottomRight());
+        const bool selecting = tool == std::string("actionSelect");
+        QCOMPARE(selected(machine), selecting ? 1 : 0);
+        QCOMPARE(whole->isSelected(), selecting);
+    }
+    s.action("actionSelect")->trigger();
+
     const QRectF area(0, 0, 2000, 1050);
     QCOMPARE(view->sceneRect(), area);
     machine = s.open("Light_Sequencer");
