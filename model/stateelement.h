@@ -8,6 +8,7 @@
 #include "colour.h"
 #include "foreigncontent.h"
 #include "elementid.h"
+#include "exactvalues.h"
 
 // A state. The initial transition enters the state that is marked initial;
 // its condition and description stay with each state, as the file keeps them.
@@ -36,8 +37,8 @@ struct StateElement
     {
         return id == other.id && label == other.label && initial == other.initial
             && initialCondition == other.initialCondition && initialDescription == other.initialDescription
-            && position == other.position && width == other.width && height == other.height
-            && colour == other.colour && polygon == other.polygon && action == other.action
+            && ExactValues::same(position, other.position) && width == other.width && height == other.height
+            && colour == other.colour && ExactValues::same(polygon, other.polygon) && action == other.action
             && description == other.description && transitions == other.transitions && foreign == other.foreign;
     }
     bool operator!=(const StateElement& other) const { return !(*this == other); }

@@ -8,6 +8,7 @@
 #include "colour.h"
 #include "foreigncontent.h"
 #include "elementid.h"
+#include "exactvalues.h"
 
 // A transition between two states, which it names by their ids. The
 // position is its label box's; the mid position the point its lines meet.
@@ -34,9 +35,10 @@ struct TransitionElement
     bool operator==(const TransitionElement& other) const
     {
         return id == other.id && label == other.label && condition == other.condition && action == other.action
-            && description == other.description && colour == other.colour && position == other.position
-            && midPosition == other.midPosition && width == other.width && height == other.height
-            && polygon == other.polygon && startState == other.startState && endState == other.endState
+            && description == other.description && colour == other.colour
+            && ExactValues::same(position, other.position) && ExactValues::same(midPosition, other.midPosition)
+            && width == other.width && height == other.height && ExactValues::same(polygon, other.polygon)
+            && startState == other.startState && endState == other.endState
             && foreign == other.foreign;
     }
     bool operator!=(const TransitionElement& other) const { return !(*this == other); }
