@@ -72,6 +72,11 @@ MainWindow::MainWindow(QWidget* parent)
     ui->treeView->setContextMenuPolicy(Qt::CustomContextMenu);
 
     ui->graphicsView->setAlignment(Qt::AlignLeft | Qt::AlignTop);
+    // What a selection band took shows as a click shows what it took.
+    connect(ui->graphicsView, &QGraphicsView::rubberBandChanged, this, [this](const QRect& band) {
+        if (band.isNull() && currentCanvas && ui->graphicsView->scene() == currentCanvas)
+            currentCanvas->highlightSelection();
+    });
 
     InitCursors();
 

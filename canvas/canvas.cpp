@@ -318,6 +318,12 @@ void Canvas::highlight(QGraphicsItem* item)
         initialTransition->updatePosition();
 }
 
+void Canvas::highlightSelection()
+{
+    for (QGraphicsItem* item : selectedItems())
+        highlight(item);
+}
+
 void Canvas::placeInitialMarkerOn(StateItem* state)
 {
     initialTransition->setInitialState(state);

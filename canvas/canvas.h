@@ -149,6 +149,8 @@ public:
     void editProperties(QGraphicsItem* item);
     // The dotted outline a click in select mode gives an editable item.
     void highlight(QGraphicsItem* item);
+    // The same for every editable item selected, after a selection band.
+    void highlightSelection();
 
     // Puts the elements of a node's diagram on the canvas as items, the
     // processes of its children first; the canvas takes the node's place in

@@ -194,9 +194,11 @@ void StateItem::updatePolygon()
     polygon = QPolygonF(QRectF(0, 0, width, height));
 }
 
+// The box's extent does not follow its outline, so a highlight only repaints:
+// a change of geometry would take the item out of the scene's index and back,
+// which a selection of thousands cannot afford.
 void StateItem::setHighlighted()
 {
-    prepareGeometryChange();
     if (initialStatus())
         initialPen.setStyle(Qt::DotLine);
     else

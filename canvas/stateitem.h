@@ -139,6 +139,7 @@ public:
     void updatePolygon();
     void setHighlighted();
     void resetHighlighted();
+    bool isHighlighted() const { return (initial ? initialPen : normalPen).style() == Qt::DotLine; }
     // Runs a properties dialog made for this one edit; true when the state
     // changed (the initial flag changes even when the dialog is cancelled).
     bool displayProperties(bool initialBarred);

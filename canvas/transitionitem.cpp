@@ -141,7 +141,7 @@ void TransitionItem::paint(QPainter* painter, const QStyleOptionGraphicsItem*, Q
         return;
     if (!backgroundColour.isValid())
         backgroundColour = defaultBackgroundColour();
-    TransitionFigure {width, height, label, condition, action, backgroundColour, pen().style()}.paint(painter);
+    TransitionFigure {width, height, label, condition, action, backgroundColour, outline}.paint(painter);
 }
 
 void TransitionItem::setElement(const TransitionElement& element)
@@ -242,15 +242,19 @@ void TransitionItem::setValues(const Values& values)
     followEnds();
 }
 
+// The box's extent does not follow its outline, so a highlight only repaints:
+// a change of geometry would take the item out of the scene's index and back,
+// which a selection of thousands cannot afford.
 void TransitionItem::setHighlighted()
 {
-    prepareGeometryChange();
-    setPen(boxPen(Qt::DotLine));
+    outline = Qt::DotLine;
+    update();
 }
 
 void TransitionItem::resetHighlighted()
 {
-    setPen(boxPen(Qt::SolidLine));
+    outline = Qt::SolidLine;
+    update();
 }
 
 bool TransitionItem::displayProperties()

@@ -121,6 +121,7 @@ public:
     void setAutoDimensions();
     void setHighlighted();
     void resetHighlighted();
+    bool isHighlighted() const { return outline == Qt::DotLine; }
     // Runs a properties dialog made for this one edit; true when it changed
     // the transition.
     bool displayProperties();
@@ -158,6 +159,7 @@ private:
     TransitionLine* startLine = nullptr;
     TransitionLine* endLine = nullptr;
     bool selfTransition = false;
+    Qt::PenStyle outline = Qt::SolidLine;
     // Whether the two states overlap, as of the last move of an end.
     bool overlapped = false;
     ForeignContent foreign;

@@ -382,11 +382,12 @@ void TestMainWindow::selectingAllOrByBandAndTheScrolledArea()
     QCOMPARE(selected(machine), editable(machine));
     QVERIFY(s.clean());
 
-    // A drag from an empty place selects what it encloses whole, and only
-    // with the select tool: with a drawing tool it draws.
+    // A drag from an empty place selects what it encloses whole and shows
+    // it as a click does, but only with the select tool: with a drawing
+    // tool it draws.
     QGraphicsView* view = s.window.graphicsView();
     machine = s.open("Light_Sequencer");
-    StateItem* whole = machine->stateItems.first();
+    TransitionItem* whole = machine->transitionItems.first();
     view->centerOn(whole);
     const QRectF band = whole->sceneBoundingRect().adjusted(-10, -10, 10, 10);
     QVERIFY(machine->items(band.topLeft()).isEmpty());
@@ -397,6 +398,8 @@ void TestMainWindow::selectingAllOrByBandAndTheScrolledArea()
         const bool selecting = tool == std::string("actionSelect");
         QCOMPARE(selected(machine), selecting ? 1 : 0);
         QCOMPARE(whole->isSelected(), selecting);
+        if (selecting)
+            QVERIFY(whole->isHighlighted());
     }
     s.action("actionSelect")->trigger();
 
