@@ -72,7 +72,9 @@ MainWindow::MainWindow(QWidget* parent)
     ui->treeView->setContextMenuPolicy(Qt::CustomContextMenu);
 
     ui->graphicsView->setAlignment(Qt::AlignLeft | Qt::AlignTop);
-    // What a selection band took shows as a click shows what it took.
+    // A band selects what it encloses whole; what it took shows as a click
+    // shows what it took.
+    ui->graphicsView->setRubberBandSelectionMode(Qt::ContainsItemShape);
     connect(ui->graphicsView, &QGraphicsView::rubberBandChanged, this, [this](const QRect& band) {
         if (band.isNull() && currentCanvas && ui->graphicsView->scene() == currentCanvas)
             currentCanvas->highlightSelection();

@@ -76,7 +76,6 @@ bool MainWindow::setActiveScene(int pos)
     // A drag from an empty place selects what it encloses; the canvas keeps
     // its presses in the drawing tools, so the band starts only in select mode.
     ui->graphicsView->setDragMode(QGraphicsView::RubberBandDrag);
-    ui->graphicsView->setRubberBandSelectionMode(Qt::ContainsItemShape);
     // The view scrolls over the canvas's area, not over all the scene holds.
     ui->graphicsView->setSceneRect(currentCanvas->area());
     updateUndoRedoTexts();

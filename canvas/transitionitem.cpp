@@ -23,11 +23,6 @@ QPointF centreOf(const StateItem* state)
     return state->pos() + QPointF(state->getWidth() / 2, state->getHeight() / 2);
 }
 
-QPen boxPen(Qt::PenStyle style)
-{
-    return QPen(QBrush(Qt::black), 2, style, Qt::RoundCap, Qt::RoundJoin);
-}
-
 // Where a new box between two states goes: beside the straight line between
 // their centres, clear of it, so that the lines and the arrow head stay in
 // sight between close states. Each further transition between the same two
@@ -73,7 +68,8 @@ TransitionItem::TransitionItem(QMenu* menu, StateItem* start, StateItem* end, QG
     setFlag(QGraphicsItem::ItemIsMovable, true);
     setFlag(QGraphicsItem::ItemIsSelectable, true);
     setFlag(QGraphicsItem::ItemSendsGeometryChanges, true);
-    setPen(boxPen(Qt::SolidLine));
+    // The shape Qt hit-tests follows this pen; the outline drawn follows the highlight.
+    setPen(QPen(QBrush(Qt::black), 2, Qt::SolidLine, Qt::RoundCap, Qt::RoundJoin));
 
     if (start && end) {
         if (!selfTransition) {

@@ -20,17 +20,15 @@ TakenElementsWatch::~TakenElementsWatch()
 
 void TakenElementsWatch::check(const QVector<Canvas*>& canvases)
 {
+    const auto checkAll = [](const auto& items, const char* kind) {
+        for (const auto* item : items)
+            if (item->element().get() != item->currentElement())
+                QTest::qFail(qPrintable(QStringLiteral("%1 %2 kept an old element")
+                                            .arg(QLatin1String(kind), item->getLabel())),
+                             __FILE__, __LINE__);
+    };
     for (const Canvas* canvas : canvases) {
-        for (const StateItem* state : canvas->stateItems) {
-            if (state->element().get() != state->currentElement())
-                QTest::qFail(qPrintable(QStringLiteral("state %1 kept an old element").arg(state->getLabel())),
-                             __FILE__, __LINE__);
-        }
-        for (const TransitionItem* transition : canvas->transitionItems) {
-            if (transition->element().get() != transition->currentElement())
-                QTest::qFail(qPrintable(QStringLiteral("transition %1 kept an old element")
-                                            .arg(transition->getLabel())),
-                             __FILE__, __LINE__);
-        }
+        checkAll(canvas->stateItems, "state");
+        checkAll(canvas->transitionItems, "transition");
     }
 }
