@@ -9,6 +9,7 @@
 #include "contextmenus.h"
 #include "diagramscene.h"
 #include "elementid.h"
+#include "sharedelement.h"
 #include "strreadprocessitem.h"
 
 class QAction;
@@ -155,16 +156,17 @@ public:
     // Puts the elements of a node's diagram on the canvas as items, the
     // processes of its children first; the canvas takes the node's place in
     // the hierarchy, its items the identities that follow from it. States
-    // and transitions can take their elements' ids, and keep the elements
-    // as the ones a save takes, when the document was made for this canvas
-    // alone: no other item can have those ids.
+    // and transitions can keep their elements' ids when the document was
+    // made for this canvas alone: no other item can have those ids.
     enum class ItemIds { Fresh, OfElements };
     void placeElements(const ProjectNode& node, ItemIds ids = ItemIds::Fresh);
     // One item each, on top of the others; a connector without both its
     // ends is not placed and gives null. An id of 0 gives a fresh one.
-    StateItem* addStateItem(const StateElement& element, ElementId id = 0);
-    TransitionItem* addTransitionItem(const TransitionElement& element, StateItem* start, StateItem* end,
-                                      ElementId id = 0);
+    // States and transitions take the element itself, shared with the
+    // document it came from until either changes it.
+    StateItem* addStateItem(const SharedElement<StateElement>& element, ElementId id = 0);
+    TransitionItem* addTransitionItem(const SharedElement<TransitionElement>& element, StateItem* start,
+                                      StateItem* end, ElementId id = 0);
     TextItem* addTextItem(const TextElement& element);
     ProcessItem* addProcessItem(const ProcessElement& element);
     LinkItem* addLinkItem(const LinkElement& element, ProcessItem* start, ProcessItem* end);

@@ -46,21 +46,11 @@ void Canvas::placeElements(const ProjectNode& node, ItemIds ids)
         processes.insert(child->id(), addProcessItem(child->process));
     const bool keep = ids == ItemIds::OfElements;
     QHash<ElementId, StateItem*> states;
-    for (const StateElement& state : node.diagram.states)
-        states.insert(state.id, addStateItem(state, keep ? state.id : 0));
-    QVector<TransitionItem*> transitions;
-    transitions.reserve(node.diagram.transitions.size());
-    for (const TransitionElement& transition : node.diagram.transitions)
-        transitions << addTransitionItem(transition, states.value(transition.startState),
-                                         states.value(transition.endState), keep ? transition.id : 0);
-    if (keep) {
-        // Only now, with every transition attached to its states.
-        for (const SharedElement<StateElement>& state : node.diagram.states)
-            states.value(state->id)->keepElement(state);
-        for (int i = 0; i < transitions.size(); ++i)
-            if (transitions.at(i))
-                transitions.at(i)->keepElement(node.diagram.transitions.at(i));
-    }
+    for (const SharedElement<StateElement>& state : node.diagram.states)
+        states.insert(state->id, addStateItem(state, keep ? state->id : 0));
+    for (const SharedElement<TransitionElement>& transition : node.diagram.transitions)
+        addTransitionItem(transition, states.value(transition->startState), states.value(transition->endState),
+                          keep ? transition->id : 0);
     for (const TextElement& text : node.diagram.texts)
         addTextItem(text);
     for (const LinkElement& link : node.diagram.links)
@@ -73,16 +63,16 @@ void Canvas::placeElements(const ProjectNode& node, ItemIds ids)
     update();
 }
 
-StateItem* Canvas::addStateItem(const StateElement& element, ElementId id)
+StateItem* Canvas::addStateItem(const SharedElement<StateElement>& element, ElementId id)
 {
-    auto* state = new StateItem(menus->stateMenu, element.position, id);
+    auto* state = new StateItem(menus->stateMenu, element->position, id);
     locate(state, this);
     state->setElement(element);
     state->setZValue(nextZValue());
     addItem(state);
     stateItems.append(state);
     newStateItem = state;
-    if (element.initial)
+    if (element->initial)
         placeInitialMarkerOn(state);
     return state;
 }
@@ -99,8 +89,8 @@ TextItem* Canvas::addTextItem(const TextElement& element)
     return text;
 }
 
-TransitionItem* Canvas::addTransitionItem(const TransitionElement& element, StateItem* start, StateItem* end,
-                                          ElementId id)
+TransitionItem* Canvas::addTransitionItem(const SharedElement<TransitionElement>& element, StateItem* start,
+                                          StateItem* end, ElementId id)
 {
     // A transition without both its states is dropped rather than attached
     // to nothing.

@@ -144,20 +144,8 @@ void fillStateMachine(const Canvas* canvas, const Ids& ids, Diagram* diagram)
             diagram->transitions.append(item->element());
     }
     for (const TextItem* item : canvas->textItems) {
-        if (ids.skips(item))
-            continue;
-        TextElement text;
-        text.id = ids(item);
-        text.position = placeOf(item);
-        text.width = item->getWidth();
-        text.height = item->getHeight();
-        text.type = item->getItemType();
-        text.colour = colourOf(item->getBackgroundColor(), TextItem::defaultBackgroundColour());
-        text.textColour = colourOf(item->getTextColor());
-        text.polygon = pointsOf(item->myPolygon());
-        text.foreign = item->foreignContent();
-        text.text = item->getAction();
-        diagram->texts.append(std::move(text));
+        if (!ids.skips(item))
+            diagram->texts.append(item->element());
     }
 }
 

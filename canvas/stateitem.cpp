@@ -14,53 +14,54 @@
 #include <QPainter>
 #include <QWidget>
 
+#include <algorithm>
+
 StateItem::StateItem(QMenu* menu, QPointF position, ElementId id)
-    : contextMenu(menu)
-    , identity(id ? id : nextElementId())
+    : identity(id ? id : nextElementId())
+    , contextMenu(menu)
 {
-    initStateItem(position);
-}
-
-StateItem::~StateItem() = default;
-
-void StateItem::initStateItem(QPointF at)
-{
-    width = 280;
-    height = 150;
+    StateElement& element = held.edit();
+    element.id = identity;
+    element.colour = StateElement::defaultColour;
     normalPen = QPen(QBrush(Qt::black), 1, Qt::SolidLine);
     initialPen = QPen(QBrush(Qt::red), 1, Qt::SolidLine);
-    position = at;
-    setPos(at);
-    updatePolygon();
+    setPos(position);
+    moved = true;
+    setSize(280, 150);
     setFlag(QGraphicsItem::ItemIsMovable, true);
     setFlag(QGraphicsItem::ItemIsSelectable, true);
     setFlag(QGraphicsItem::ItemSendsGeometryChanges, true);
 }
 
+StateItem::~StateItem() = default;
+
 QRectF StateItem::boundingRect() const
 {
-    return ShadowPainting::around(QRectF(0, 0, width, height));
+    return ShadowPainting::around(QRectF(0, 0, held->width, held->height));
 }
 
 QPainterPath StateItem::shape() const
 {
     QPainterPath path;
-    path.addRect(QRectF(0, 0, width, height));
+    path.addRect(QRectF(0, 0, held->width, held->height));
     return path;
 }
 
 StateFigure StateItem::figure() const
 {
     // An initial state shows its highlight through the initial pen's style.
-    return {width, height, label, action, backgroundColour,
+    return {held->width, held->height, held->label, held->action, getBackgroundColour(),
             initialStatus() ? initialPen.style() : normalPen.style()};
 }
 
 void StateItem::paint(QPainter* painter, const QStyleOptionGraphicsItem*, QWidget*)
 {
-    if (!backgroundColour.isValid())
-        backgroundColour = defaultBackgroundColour();
     figure().paint(painter);
+}
+
+QColor StateItem::getBackgroundColour() const
+{
+    return qColourOf(held->colour);
 }
 
 bool StateItem::Values::operator==(const Values& other) const
@@ -73,112 +74,95 @@ bool StateItem::Values::operator==(const Values& other) const
 
 StateItem::Values StateItem::values() const
 {
-    return {width, height, label, action, description, initDescription, initCondition,
-            backgroundColour, initial};
+    return {held->width,       held->height, held->label,           held->action,
+            held->description, held->initialDescription, held->initialCondition,
+            getBackgroundColour(), held->initial};
 }
 
 void StateItem::setValues(const Values& values)
 {
-    changed();
-    prepareGeometryChange();
-    width = values.width;
-    height = values.height;
-    label = values.label;
-    action = values.action;
-    description = values.description;
-    initDescription = values.initDescription;
-    initCondition = values.initCondition;
-    backgroundColour = values.backgroundColour;
-    initial = values.initial;
-    updatePolygon();
-    for (TransitionItem* transition : qAsConst(transitions))
-        transition->followEnds();
-    for (TransitionItem* transition : qAsConst(selfTransitions))
-        transition->followEnds();
-    update();
+    StateElement& element = held.edit();
+    element.label = values.label;
+    element.action = values.action;
+    element.description = values.description;
+    element.initialDescription = values.initDescription;
+    element.initialCondition = values.initCondition;
+    element.colour = colourOf(values.backgroundColour, defaultBackgroundColour());
+    element.initial = values.initial;
+    setSize(values.width, values.height);
 }
 
 void StateItem::addTransition(TransitionItem* transition)
 {
-    changed();
-    if (transition->isSelfTransition())
+    if (transition->isSelfTransition()) {
         selfTransitions.append(transition);
-    else
+    } else {
         transitions.append(transition);
+        transitionsMoved = true;
+    }
 }
 
 void StateItem::removeTransition(TransitionItem* transition)
 {
-    changed();
-    if (transition->isSelfTransition())
+    if (transition->isSelfTransition()) {
         selfTransitions.removeOne(transition);
-    else
+    } else {
         transitions.removeOne(transition);
+        transitionsMoved = true;
+    }
 }
 
-void StateItem::setElement(const StateElement& element)
+void StateItem::setElement(const SharedElement<StateElement>& element)
 {
-    changed();
-    foreign = element.foreign;
-    label = element.label;
-    setIfInitialState(element.initial);
-    initCondition = element.initialCondition;
-    initDescription = element.initialDescription;
     prepareGeometryChange();
-    width = element.width;
-    height = element.height;
-    backgroundColour = qColourOf(element.colour);
-    polygon = QPolygonF(element.polygon);
-    action = element.action;
-    description = element.description;
+    held = element;
+    if (held->id != identity)
+        held.edit().id = identity;
+    moved = true;
     // The canvas attaches the transitions again as it places them.
     transitions.clear();
     selfTransitions.clear();
+    transitionsMoved = true;
     update();
 }
 
 const SharedElement<StateElement>& StateItem::element() const
 {
-    if (!taken)
-        taken = SharedElement<StateElement>(currentElement());
-    return *taken;
-}
-
-void StateItem::keepElement(const SharedElement<StateElement>& made)
-{
-    if (made.get() == currentElement())
-        taken = made;
-}
-
-StateElement StateItem::currentElement() const
-{
-    StateElement state;
-    state.id = identity;
-    state.label = label;
-    state.initial = initial;
-    state.initialCondition = initCondition;
-    state.initialDescription = initDescription;
-    state.position = pos();
-    state.width = width;
-    state.height = height;
-    state.colour = colourOf(backgroundColour, defaultBackgroundColour());
-    state.polygon = polygon;
-    state.foreign = foreign;
-    state.action = action;
-    state.description = description;
-    state.transitions.reserve(transitions.size());
-    for (const TransitionItem* transition : transitions)
-        state.transitions.append(transition->elementId());
-    return state;
+    if (moved) {
+        moved = false;
+        if (!ExactValues::same(held->position, pos()))
+            held.edit().position = pos();
+    }
+    if (transitionsMoved) {
+        transitionsMoved = false;
+        const auto sameId = [](ElementId id, const TransitionItem* transition) {
+            return id == transition->elementId();
+        };
+        const QVector<ElementId>& ids = held->transitions;
+        if (ids.size() != transitions.size()
+            || !std::equal(ids.cbegin(), ids.cend(), transitions.cbegin(), sameId)) {
+            QVector<ElementId>& taken = held.edit().transitions;
+            taken.clear();
+            for (const TransitionItem* transition : transitions)
+                taken.append(transition->elementId());
+        }
+    }
+    return held;
 }
 
 void StateItem::setAutoDimensions()
 {
-    const QSize size = StateProperties::autoSize(label, action);
-    changed();
+    const QSize size = StateProperties::autoSize(held->label, held->action);
+    setSize(size.width(), size.height());
+}
+
+// A new size takes a new outline, and the transitions follow the new edges.
+void StateItem::setSize(int width, int height)
+{
     prepareGeometryChange();
-    width = size.width();
-    height = size.height();
+    StateElement& element = held.edit();
+    element.width = width;
+    element.height = height;
     updatePolygon();
     for (TransitionItem* transition : qAsConst(transitions))
         transition->followEnds();
@@ -189,9 +173,8 @@ void StateItem::setAutoDimensions()
 
 void StateItem::updatePolygon()
 {
-    changed();
     // The closed outline: the corners clockwise from the origin and back.
-    polygon = QPolygonF(QRectF(0, 0, width, height));
+    held.edit().polygon = QPolygonF(QRectF(0, 0, held->width, held->height));
 }
 
 // The box's extent does not follow its outline, so a highlight only repaints:
@@ -218,18 +201,18 @@ bool StateItem::displayProperties(bool initialBarred)
 {
     const Values before = values();
     StateProperties dialog;
-    dialog.width = width;
-    dialog.height = height;
-    dialog.label = label;
-    dialog.action = action;
-    dialog.chosenColour = backgroundColour;
-    dialog.pickedColour = backgroundColour;
-    dialog.description = description;
-    dialog.setInitialStatus(initial);
+    dialog.width = before.width;
+    dialog.height = before.height;
+    dialog.label = before.label;
+    dialog.action = before.action;
+    dialog.chosenColour = before.backgroundColour;
+    dialog.pickedColour = before.backgroundColour;
+    dialog.description = before.description;
+    dialog.setInitialStatus(before.initial);
     dialog.disableSetInitChkBox(initialBarred);
-    if (!initialBarred && initial) {
-        dialog.initCondition = initCondition;
-        dialog.initDescription = initDescription;
+    if (!initialBarred && before.initial) {
+        dialog.initCondition = before.initCondition;
+        dialog.initDescription = before.initDescription;
     }
 
     if (auto* canvas = qobject_cast<Canvas*>(scene()))
@@ -259,7 +242,7 @@ bool StateItem::displayProperties(bool initialBarred)
 QVariant StateItem::itemChange(GraphicsItemChange change, const QVariant& value)
 {
     if (change == ItemPositionHasChanged) {
-        changed();
+        moved = true;
         // The boxes keep their drop-shadow pixmaps until told otherwise, and a
         // box shows or hides as its states part or overlap.
         auto* canvas = qobject_cast<Canvas*>(scene());

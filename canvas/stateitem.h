@@ -1,7 +1,6 @@
 #ifndef STATEITEM_H
 #define STATEITEM_H
 
-#include <optional>
 #include <tuple>
 #include <QColor>
 #include <QGraphicsItem>
@@ -65,36 +64,33 @@ public:
                QWidget* widget = nullptr) override;
     int type() const override { return Type; }
 
-    void initStateItem(QPointF position);
-
     int getLevel() const { return level; }
     int getParentId() const { return parentId; }
     int getGrandParentId() const { return grandParentId; }
     void setLevel(int value) { level = value; }
     void setparentId(int value) { parentId = value; }
     void setGrandParentId(int value) { grandParentId = value; }
-    int getWidth() const { return width; }
-    int getHeight() const { return height; }
-    QString getLabel() const { return label; }
+    int getWidth() const { return held->width; }
+    int getHeight() const { return held->height; }
+    QString getLabel() const { return held->label; }
     void setLabel(const QString& text)
     {
-        label = text;
-        changed();
+        held.edit().label = text;
         update();
     }
-    QString getAction() const { return action; }
-    QString getDescription() const { return description; }
-    QString getInitCondition() const { return initCondition; }
-    QString getInitDescription() const { return initDescription; }
-    QColor getBackgroundColour() const { return backgroundColour; }
+    QString getAction() const { return held->action; }
+    QString getDescription() const { return held->description; }
+    QString getInitCondition() const { return held->initialCondition; }
+    QString getInitDescription() const { return held->initialDescription; }
+    QColor getBackgroundColour() const;
     // What an item whose colour was never set is drawn in.
     static QColor defaultBackgroundColour();
 
-    bool initialStatus() const { return initial; }
+    bool initialStatus() const { return held->initial; }
     void setIfInitialState(bool status)
     {
-        initial = status;
-        changed();
+        if (status != held->initial)
+            held.edit().initial = status;
     }
 
     Values values() const;
@@ -102,7 +98,7 @@ public:
     // initial marker.
     void setValues(const Values& values);
 
-    QPolygonF myPolygon() const { return polygon; }
+    QPolygonF myPolygon() const { return QPolygonF(held->polygon); }
 
     // Transitions to or from another state, in the order attached.
     QList<TransitionItem*> getTransitions() const { return transitions; }
@@ -114,32 +110,27 @@ public:
     void setTransitions(const QList<TransitionItem*>& attached)
     {
         transitions = attached;
-        changed();
+        transitionsMoved = true;
     }
     void setSelfTransitions(const QList<TransitionItem*>& attached) { selfTransitions = attached; }
 
-    // Takes the element's values; the canvas attaches the transitions again.
-    void setElement(const StateElement& element);
-    // The item's values as an element, with the id and the transitions of
-    // the item: taken anew only after the item changed, so that a save
-    // shares the elements of the states it did not touch.
+    // Takes the element as the item's own, keeping the item's id; the canvas
+    // attaches the transitions again.
+    void setElement(const SharedElement<StateElement>& element);
+    // The element that holds the item's values, with the item's place and
+    // the ids of its transitions: shared with every document taken of the
+    // item since it last changed, so a save copies only what changed.
     const SharedElement<StateElement>& element() const;
-    // The same, taken now.
-    StateElement currentElement() const;
-    // Keeps the element the item was made of as the one taken, when it holds
-    // what the item holds (its id and transitions included).
-    void keepElement(const SharedElement<StateElement>& made);
 
     // What a newer Korvel wrote into the item, kept for the next save.
-
-    const ForeignContent& foreignContent() const { return foreign; }
+    const ForeignContent& foreignContent() const { return held->foreign; }
     // Names the item's element in the documents taken of its canvas.
     ElementId elementId() const { return identity; }
     void setAutoDimensions();
     void updatePolygon();
     void setHighlighted();
     void resetHighlighted();
-    bool isHighlighted() const { return (initial ? initialPen : normalPen).style() == Qt::DotLine; }
+    bool isHighlighted() const { return (initialStatus() ? initialPen : normalPen).style() == Qt::DotLine; }
     // Runs a properties dialog made for this one edit; true when the state
     // changed (the initial flag changes even when the dialog is cancelled).
     bool displayProperties(bool initialBarred);
@@ -151,31 +142,23 @@ protected:
 
 private:
     StateFigure figure() const;
-    // Every change to what element() holds ends here.
-    void changed() { taken.reset(); }
+    void setSize(int width, int height);
 
+    // The item's values. Its place and its transitions live on the scene;
+    // the element takes them when it is next read after they changed.
+    mutable SharedElement<StateElement> held;
+    // The element's id, at hand where states are looked up by id.
+    const ElementId identity;
+    mutable bool moved = false;
+    mutable bool transitionsMoved = false;
     QList<TransitionItem*> transitions;
     QList<TransitionItem*> selfTransitions;
     int parentId = 0;
     int grandParentId = 0;
     int level = 0;
-    int width = 280;
-    int height = 150;
-    QString label;
-    QString action;
-    QString description;
-    QString initDescription;
-    QString initCondition;
-    QColor backgroundColour;
-    QPolygonF polygon;
-    QPointF position;
     QPen normalPen;
     QPen initialPen;
     QMenu* contextMenu = nullptr;
-    bool initial = false;
-    ForeignContent foreign;
-    const ElementId identity;
-    mutable std::optional<SharedElement<StateElement>> taken;
 };
 
 #endif // STATEITEM_H

@@ -2,6 +2,7 @@
 
 #include "textproperties.h"
 #include "qcolourof.h"
+#include "exactvalues.h"
 #include "textfigure.h"
 
 #include <QGraphicsSceneContextMenuEvent>
@@ -21,85 +22,96 @@ TextItem::TextItem(QMenu* menu, QPointF at, QGraphicsItem* parent)
     , position(at)
     , contextMenu(menu)
 {
+    TextElement& element = held.edit();
+    element.id = nextElementId();
+    element.width = 150;
+    element.height = 75;
+    element.colour = TextElement::defaultColour;
     setFlag(QGraphicsItem::ItemIsMovable, true);
     setFlag(QGraphicsItem::ItemIsSelectable, true);
     setPen(framePen(Qt::SolidLine));
     // The rectangle gives the item its shape for hit tests before any paint.
-    setRect(0, 0, width, height);
+    setRect(0, 0, element.width, element.height);
 }
 
 TextItem::~TextItem() = default;
 
 void TextItem::initTextItem()
 {
-    width = 150;
-    height = 75;
-    itemType = Default;
-    updatePolygon();
+    held.edit().type = Default;
+    setSize(150, 75);
     // Centred on the point that was clicked.
-    setPos(position - QPointF(width / 2, height / 2));
+    setPos(position - QPointF(held->width / 2, held->height / 2));
 }
 
 void TextItem::setElement(const TextElement& element)
 {
-    foreign = element.foreign;
-    itemType = element.type;
-    backgroundColour = qColourOf(element.colour);
-    textColour = qColourOf(element.textColour);
-    polygon = QPolygonF(element.polygon);
-    action = element.text;
     prepareGeometryChange();
-    width = element.width;
-    height = element.height;
-    setRect(0, 0, width, height);
+    const ElementId own = held->id;
+    held = element;
+    held.edit().id = own;
+    setRect(0, 0, held->width, held->height);
     setPos(position);
+}
+
+const TextElement& TextItem::element() const
+{
+    if (!ExactValues::same(held->position, pos()))
+        held.edit().position = pos();
+    return held;
+}
+
+QColor TextItem::getBackgroundColor() const
+{
+    return qColourOf(held->colour);
 }
 
 QString TextItem::heading() const
 {
-    return TextFigure::headingOf(itemType);
+    return TextFigure::headingOf(held->type);
 }
 
 QRectF TextItem::boundingRect() const
 {
-    return QRectF(0, 0, width, height);
+    return QRectF(0, 0, held->width, held->height);
 }
 
 void TextItem::paint(QPainter* painter, const QStyleOptionGraphicsItem*, QWidget*)
 {
-    if (!backgroundColour.isValid())
-        backgroundColour = defaultBackgroundColour();
-    setRect(0, 0, width, height);
-    TextFigure {width, height, heading(), action, backgroundColour, pen().style()}.paint(painter);
+    TextFigure {held->width, held->height, heading(), held->text, getBackgroundColor(), pen().style()}.paint(painter);
 }
 
 void TextItem::updatePolygon()
 {
     prepareGeometryChange();
     // The closed outline: the corners clockwise from the origin and back.
-    polygon = QPolygonF(QRectF(0, 0, width, height));
-    setRect(0, 0, width, height);
+    const QRectF box(0, 0, held->width, held->height);
+    held.edit().polygon = QPolygonF(box);
+    setRect(box);
 }
 
 void TextItem::setAutoDimensions()
 {
-    const QSize size = TextProperties::autoSize(action);
+    const QSize size = TextProperties::autoSize(held->text);
+    setSize(size.width(), size.height());
+}
+
+void TextItem::setSize(int width, int height)
+{
     prepareGeometryChange();
-    width = size.width();
-    height = size.height();
+    TextElement& element = held.edit();
+    element.width = width;
+    element.height = height;
     updatePolygon();
     update();
 }
 
 void TextItem::setValues(const Values& values)
 {
-    prepareGeometryChange();
-    width = values.width;
-    height = values.height;
-    itemType = values.itemType;
-    action = values.text;
-    updatePolygon();
-    update();
+    TextElement& element = held.edit();
+    element.type = values.itemType;
+    element.text = values.text;
+    setSize(values.width, values.height);
 }
 
 void TextItem::setHighlighted()
@@ -114,17 +126,18 @@ void TextItem::resetHighlighted()
 
 bool TextItem::displayProperties()
 {
+    const Values before = values();
     TextProperties dialog;
-    dialog.width = width;
-    dialog.height = height;
-    dialog.text = action;
-    dialog.itemType = itemType;
+    dialog.width = before.width;
+    dialog.height = before.height;
+    dialog.text = before.text;
+    dialog.itemType = before.itemType;
     dialog.fillProperties();
     if (dialog.exec() != QDialog::Accepted)
         return false;
 
     const Values after {dialog.width, dialog.height, dialog.itemType, dialog.text};
-    if (after == values())
+    if (after == before)
         return false;
     setValues(after);
     return true;

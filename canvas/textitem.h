@@ -11,6 +11,7 @@
 
 #include "elementid.h"
 #include "foreigncontent.h"
+#include "sharedelement.h"
 #include "textelement.h"
 #include "itemtype.h"
 
@@ -36,19 +37,22 @@ public:
     void paint(QPainter* painter, const QStyleOptionGraphicsItem* option,
                QWidget* widget = nullptr) override;
 
+    // A new item: 150 x 75, centred on the point it was made at.
     void initTextItem();
+    // Takes the element's values; the item keeps its id and place.
     void setElement(const TextElement& element);
+    // The element that holds the item's values, at the item's place.
+    const TextElement& element() const;
     // What a newer Korvel wrote into the item, kept for the next save.
-    const ForeignContent& foreignContent() const { return foreign; }
+    const ForeignContent& foreignContent() const { return held->foreign; }
     // Names the item's element in the documents taken of its canvas.
-    ElementId elementId() const { return identity; }
+    ElementId elementId() const { return held->id; }
 
-    int getWidth() const { return width; }
-    int getHeight() const { return height; }
-    int getItemType() const { return itemType; }
-    QString getAction() const { return action; }
-    QColor getTextColor() const { return textColour; }
-    QColor getBackgroundColor() const { return backgroundColour; }
+    int getWidth() const { return held->width; }
+    int getHeight() const { return held->height; }
+    int getItemType() const { return held->type; }
+    QString getAction() const { return held->text; }
+    QColor getBackgroundColor() const;
     // What an item whose colour was never set is drawn in.
     static QColor defaultBackgroundColour();
     int getLevel() const { return level; }
@@ -57,7 +61,7 @@ public:
     void setLevel(int value) { level = value; }
     void setParentId(int value) { parentId = value; }
     void setGrandParentId(int value) { grandParentId = value; }
-    QPolygonF myPolygon() const { return polygon; }
+    QPolygonF myPolygon() const { return QPolygonF(held->polygon); }
     // The heading shown for the item's kind.
     QString heading() const;
 
@@ -80,7 +84,7 @@ public:
         }
         bool operator!=(const Values& other) const { return !(*this == other); }
     };
-    Values values() const { return {width, height, itemType, action}; }
+    Values values() const { return {held->width, held->height, held->type, held->text}; }
     void setValues(const Values& values);
     // Runs a properties dialog made for this one edit; true when it changed
     // the text item.
@@ -90,20 +94,16 @@ protected:
     void contextMenuEvent(QGraphicsSceneContextMenuEvent* event) override;
 
 private:
-    int width = 150;
-    int height = 75;
-    int itemType = Default;
+    void setSize(int width, int height);
+
+    // The item's values. Its place lives on the scene; the element takes it
+    // when it is read.
+    mutable SharedElement<TextElement> held;
     int level = 0;
     int parentId = 0;
     int grandParentId = 0;
     QPointF position;
-    QString action;
-    QColor textColour;
     QMenu* contextMenu = nullptr;
-    QColor backgroundColour;
-    QPolygonF polygon;
-    ForeignContent foreign;
-    const ElementId identity = nextElementId();
 };
 
 #endif // TEXTITEM_H

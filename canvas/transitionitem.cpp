@@ -57,11 +57,16 @@ QPointF besideTheLine(const StateItem* start, const StateItem* end, QSizeF box)
 
 TransitionItem::TransitionItem(QMenu* menu, StateItem* start, StateItem* end, QGraphicsItem* parent, ElementId id)
     : QGraphicsRectItem(parent)
-    , contextMenu(menu)
     , identity(id ? id : nextElementId())
+    , contextMenu(menu)
 {
-    width = 150;
-    height = 75;
+    TransitionElement& element = held.edit();
+    element.id = identity;
+    element.colour = TransitionElement::defaultColour;
+    element.width = 150;
+    element.height = 75;
+    element.startState = start ? start->elementId() : 0;
+    element.endState = end ? end->elementId() : 0;
     startState = start;
     endState = end;
     selfTransition = start == end;
@@ -73,18 +78,19 @@ TransitionItem::TransitionItem(QMenu* menu, StateItem* start, StateItem* end, QG
 
     if (start && end) {
         if (!selfTransition) {
-            midPos = (centreOf(start) + centreOf(end)) / 2;
+            element.midPosition = (centreOf(start) + centreOf(end)) / 2;
         } else {
             // Further self transitions of one state stack upwards.
             const QPointF centre = centreOf(start);
             const int n = start->getSelfTransitions().size();
-            midPos = QPointF(centre.x() + start->getWidth() + 150, centre.y() - 37 * n);
+            element.midPosition = QPointF(centre.x() + start->getWidth() + 150, centre.y() - 37 * n);
         }
     }
 
     updatePolygon();
     updateOverlap();
-    setPos(midPos - QPointF(width / 2, height / 2));
+    setPos(element.midPosition - QPointF(element.width / 2, element.height / 2));
+    moved = true;
 }
 
 TransitionItem::~TransitionItem() = default;
@@ -99,17 +105,17 @@ void TransitionItem::placeBesideTheLine()
         // of the one below.
         const QPointF state = centreOf(startState);
         const int below = startState->getSelfTransitions().size();
-        centre = QPointF(state.x() + startState->getWidth() + 150, state.y() - (height + 10) * below);
+        centre = QPointF(state.x() + startState->getWidth() + 150, state.y() - (held->height + 10) * below);
     } else {
-        centre = besideTheLine(startState, endState, QSizeF(width, height));
+        centre = besideTheLine(startState, endState, QSizeF(held->width, held->height));
     }
     // The box moves; the meeting point a file records stays where it was.
-    setPos(centre - QPointF(width / 2, height / 2));
+    setPos(centre - QPointF(held->width / 2, held->height / 2));
 }
 
 QRectF TransitionItem::boundingRect() const
 {
-    return ShadowPainting::around(QRectF(0, 0, width, height));
+    return ShadowPainting::around(QRectF(0, 0, held->width, held->height));
 }
 
 bool TransitionItem::hiddenByOverlap() const
@@ -135,80 +141,72 @@ void TransitionItem::paint(QPainter* painter, const QStyleOptionGraphicsItem*, Q
 {
     if (hiddenByOverlap())
         return;
-    if (!backgroundColour.isValid())
-        backgroundColour = defaultBackgroundColour();
-    TransitionFigure {width, height, label, condition, action, backgroundColour, outline}.paint(painter);
+    TransitionFigure {held->width, held->height,          held->label, held->condition,
+                      held->action, getBackgroundColour(), outline}
+        .paint(painter);
 }
 
-void TransitionItem::setElement(const TransitionElement& element)
+QColor TransitionItem::getBackgroundColour() const
 {
-    changed();
-    foreign = element.foreign;
-    label = element.label;
-    condition = element.condition;
-    backgroundColour = qColourOf(element.colour);
+    return qColourOf(held->colour);
+}
+
+void TransitionItem::setElement(const SharedElement<TransitionElement>& element)
+{
     prepareGeometryChange();
-    width = element.width;
-    height = element.height;
-    polygon = QPolygonF(element.polygon);
-    setRect(0, 0, width, height);
-    description = element.description;
-    action = element.action;
-    setPos(element.position);
+    const ElementId start = held->startState;
+    const ElementId end = held->endState;
+    const QPointF middle = held->midPosition;
+    held = element;
+    // The item drawn between its states keeps what follows from them.
+    if (held->id != identity || held->startState != start || held->endState != end
+        || !ExactValues::same(held->midPosition, middle)) {
+        TransitionElement& taken = held.edit();
+        taken.id = identity;
+        taken.startState = start;
+        taken.endState = end;
+        taken.midPosition = middle;
+    }
+    setRect(0, 0, held->width, held->height);
+    setPos(held->position);
+    moved = true;
 }
 
 void TransitionItem::updatePolygon()
 {
-    changed();
     prepareGeometryChange();
     // The closed outline: the corners clockwise from the origin and back.
-    polygon = QPolygonF(QRectF(0, 0, width, height));
+    const QRectF box(0, 0, held->width, held->height);
+    held.edit().polygon = QPolygonF(box);
     // The rectangle gives the item its shape for hit tests before any paint.
-    setRect(0, 0, width, height);
+    setRect(box);
 }
 
 void TransitionItem::setAutoDimensions()
 {
-    const QSize size = TransitionProperties::autoSize(label, action, condition);
-    changed();
+    const QSize size = TransitionProperties::autoSize(held->label, held->action, held->condition);
+    setSize(size.width(), size.height());
+}
+
+// A new size takes a new outline, and the lines follow the box's new edges.
+void TransitionItem::setSize(int width, int height)
+{
     prepareGeometryChange();
-    width = size.width();
-    height = size.height();
+    TransitionElement& element = held.edit();
+    element.width = width;
+    element.height = height;
     updatePolygon();
     followEnds();
 }
 
 const SharedElement<TransitionElement>& TransitionItem::element() const
 {
-    if (!taken)
-        taken = SharedElement<TransitionElement>(currentElement());
-    return *taken;
-}
-
-void TransitionItem::keepElement(const SharedElement<TransitionElement>& made)
-{
-    if (made.get() == currentElement())
-        taken = made;
-}
-
-TransitionElement TransitionItem::currentElement() const
-{
-    TransitionElement transition;
-    transition.id = identity;
-    transition.label = label;
-    transition.condition = condition;
-    transition.action = action;
-    transition.description = description;
-    transition.colour = colourOf(backgroundColour, defaultBackgroundColour());
-    transition.position = pos();
-    transition.midPosition = midPos;
-    transition.width = width;
-    transition.height = height;
-    transition.polygon = polygon;
-    transition.foreign = foreign;
-    transition.startState = startState ? startState->elementId() : 0;
-    transition.endState = endState ? endState->elementId() : 0;
-    return transition;
+    if (moved) {
+        moved = false;
+        if (!ExactValues::same(held->position, pos()))
+            held.edit().position = pos();
+    }
+    return held;
 }
 
 bool TransitionItem::Values::operator==(const Values& other) const
@@ -220,22 +218,19 @@ bool TransitionItem::Values::operator==(const Values& other) const
 
 TransitionItem::Values TransitionItem::values() const
 {
-    return {width, height, label, action, condition, description, backgroundColour};
+    return {held->width,     held->height,      held->label,          held->action,
+            held->condition, held->description, getBackgroundColour()};
 }
 
 void TransitionItem::setValues(const Values& values)
 {
-    changed();
-    prepareGeometryChange();
-    width = values.width;
-    height = values.height;
-    label = values.label;
-    action = values.action;
-    condition = values.condition;
-    description = values.description;
-    backgroundColour = values.backgroundColour;
-    updatePolygon();
-    followEnds();
+    TransitionElement& element = held.edit();
+    element.label = values.label;
+    element.action = values.action;
+    element.condition = values.condition;
+    element.description = values.description;
+    element.colour = colourOf(values.backgroundColour, defaultBackgroundColour());
+    setSize(values.width, values.height);
 }
 
 // The box's extent does not follow its outline, so a highlight only repaints:
@@ -255,24 +250,25 @@ void TransitionItem::resetHighlighted()
 
 bool TransitionItem::displayProperties()
 {
+    const Values before = values();
     TransitionProperties dialog;
-    dialog.width = width;
-    dialog.height = height;
-    dialog.label = label;
+    dialog.width = before.width;
+    dialog.height = before.height;
+    dialog.label = before.label;
     dialog.startLabel = startState ? startState->getLabel() : QString();
     dialog.endLabel = endState ? endState->getLabel() : QString();
-    dialog.action = action;
-    dialog.condition = condition;
-    dialog.chosenColour = backgroundColour;
-    dialog.pickedColour = backgroundColour;
-    dialog.description = description;
+    dialog.action = before.action;
+    dialog.condition = before.condition;
+    dialog.chosenColour = before.backgroundColour;
+    dialog.pickedColour = before.backgroundColour;
+    dialog.description = before.description;
     dialog.fillProperties();
     if (dialog.exec() != QDialog::Accepted)
         return false;
 
     const Values after {dialog.width, dialog.height, dialog.label, dialog.action,
                         dialog.condition, dialog.description, dialog.chosenColour};
-    if (after == values())
+    if (after == before)
         return false;
     setValues(after);
     return true;
@@ -290,7 +286,7 @@ void TransitionItem::followEnds()
 
 bool TransitionItem::mayShowIn(const QRectF& area) const
 {
-    const QRectF box(pos(), QSizeF(width, height));
+    const QRectF box(pos(), QSizeF(held->width, held->height));
     if (box.intersects(area))
         return true;
     // A line runs between the box's centre and a state's centre; one
@@ -310,7 +306,7 @@ bool TransitionItem::mayShowIn(const QRectF& area) const
 QVariant TransitionItem::itemChange(GraphicsItemChange change, const QVariant& value)
 {
     if (change == ItemPositionHasChanged) {
-        changed();
+        moved = true;
         if (startLine)
             startLine->updateGeometry();
         if (endLine)

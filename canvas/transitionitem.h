@@ -1,7 +1,6 @@
 #ifndef TRANSITIONITEM_H
 #define TRANSITIONITEM_H
 
-#include <optional>
 #include <tuple>
 #include <QColor>
 #include <QGraphicsRectItem>
@@ -71,15 +70,15 @@ public:
     TransitionLine* getStartLine() const { return startLine; }
     TransitionLine* getEndLine() const { return endLine; }
 
-    QString getLabel() const { return label; }
-    QString getTransitionItemName() const { return label; }
-    QString getCondition() const { return condition; }
-    QString getAction() const { return action; }
-    QString getDescription() const { return description; }
-    QColor getBackgroundColour() const { return backgroundColour; }
+    QString getLabel() const { return held->label; }
+    QString getTransitionItemName() const { return held->label; }
+    QString getCondition() const { return held->condition; }
+    QString getAction() const { return held->action; }
+    QString getDescription() const { return held->description; }
+    QColor getBackgroundColour() const;
     // What an item whose colour was never set is drawn in.
     static QColor defaultBackgroundColour();
-    QPointF getMidPos() const { return midPos; }
+    QPointF getMidPos() const { return held->midPosition; }
     // A transition just drawn goes beside the line between its states, clear
     // of the others between them (a self transition, above the others of its
     // state); one read from a file keeps its place.
@@ -90,10 +89,10 @@ public:
     void setLevel(int value) { level = value; }
     void setParentId(int value) { parentId = value; }
     void setGrandParentId(int value) { grandParentId = value; }
-    int getWidth() const { return width; }
-    int getTransitionItemWidth() const { return width; }
-    int getTransitionItemHeight() const { return height; }
-    QPolygonF myPolygon() const { return polygon; }
+    int getWidth() const { return held->width; }
+    int getTransitionItemWidth() const { return held->width; }
+    int getTransitionItemHeight() const { return held->height; }
+    QPolygonF myPolygon() const { return QPolygonF(held->polygon); }
 
     bool isSelfTransition() const { return selfTransition; }
     // States lying on each other hide the transitions between them: such a
@@ -103,18 +102,15 @@ public:
     void updateOverlap();
     void setIfSelfTransition(bool self) { selfTransition = self; }
 
-    void setElement(const TransitionElement& element);
-    // The item's values as an element, naming its states by their ids:
-    // taken anew only after the item changed, so that a save shares the
-    // elements of the transitions it did not touch.
+    // Takes the element as the item's own, keeping the item's id, states
+    // and meeting point.
+    void setElement(const SharedElement<TransitionElement>& element);
+    // The element that holds the item's values, with the item's place and
+    // its states' ids: shared with every document taken of the item since it
+    // last changed, so a save copies only what changed.
     const SharedElement<TransitionElement>& element() const;
-    // The same, taken now.
-    TransitionElement currentElement() const;
-    // Keeps the element the item was made of as the one taken, when it holds
-    // what the item holds (its id and states' ids included).
-    void keepElement(const SharedElement<TransitionElement>& made);
     // What a newer Korvel wrote into the item, kept for the next save.
-    const ForeignContent& foreignContent() const { return foreign; }
+    const ForeignContent& foreignContent() const { return held->foreign; }
     // Names the item's element in the documents taken of its canvas.
     ElementId elementId() const { return identity; }
     void updatePolygon();
@@ -138,20 +134,17 @@ protected:
     QVariant itemChange(GraphicsItemChange change, const QVariant& value) override;
 
 private:
-    // Every change to what element() holds ends here.
-    void changed() { taken.reset(); }
+    void setSize(int width, int height);
 
-    QPointF midPos;
+    // The item's values. Its place lives on the scene; the element takes it
+    // when it is next read after a move.
+    mutable SharedElement<TransitionElement> held;
+    // The element's id, at hand where a state names its transitions.
+    const ElementId identity;
+    mutable bool moved = false;
     int level = 0;
     int parentId = 0;
     int grandParentId = 0;
-    int width = 150;
-    int height = 75;
-    QString label;
-    QString action;
-    QString description;
-    QString condition;
-    QColor backgroundColour;
     StateItem* startState = nullptr;
     StateItem* endState = nullptr;
     QMenu* contextMenu = nullptr;
@@ -162,9 +155,6 @@ private:
     Qt::PenStyle outline = Qt::SolidLine;
     // Whether the two states overlap, as of the last move of an end.
     bool overlapped = false;
-    ForeignContent foreign;
-    const ElementId identity;
-    mutable std::optional<SharedElement<TransitionElement>> taken;
 };
 
 #endif // TRANSITIONITEM_H

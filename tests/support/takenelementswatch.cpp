@@ -4,7 +4,9 @@
 #include <QUndoStack>
 
 #include "canvas.h"
+#include "exactvalues.h"
 #include "stateitem.h"
+#include "textitem.h"
 #include "transitionitem.h"
 
 TakenElementsWatch::TakenElementsWatch(const QUndoStack* history, const QVector<Canvas*>* canvases)
@@ -18,17 +20,52 @@ TakenElementsWatch::~TakenElementsWatch()
     QObject::disconnect(connection);
 }
 
+namespace {
+
+QVector<ElementId> idsOf(const QList<TransitionItem*>& transitions)
+{
+    QVector<ElementId> ids;
+    for (const TransitionItem* transition : transitions)
+        ids.append(transition->elementId());
+    return ids;
+}
+
+bool agrees(const StateItem* item)
+{
+    const StateElement& element = item->element();
+    return element.id == item->elementId() && ExactValues::same(element.position, item->pos())
+        && element.transitions == idsOf(item->getTransitions());
+}
+
+bool agrees(const TransitionItem* item)
+{
+    const TransitionElement& element = item->element();
+    return element.id == item->elementId() && ExactValues::same(element.position, item->pos())
+        && element.startState == item->startItem()->elementId()
+        && element.endState == item->endItem()->elementId();
+}
+
+bool agrees(const TextItem* item)
+{
+    const TextElement& element = item->element();
+    return element.id == item->elementId() && ExactValues::same(element.position, item->pos());
+}
+
+} // namespace
+
 void TakenElementsWatch::check(const QVector<Canvas*>& canvases)
 {
     const auto checkAll = [](const auto& items, const char* kind) {
         for (const auto* item : items)
-            if (item->element().get() != item->currentElement())
-                QTest::qFail(qPrintable(QStringLiteral("%1 %2 kept an old element")
-                                            .arg(QLatin1String(kind), item->getLabel())),
+            if (!agrees(item))
+                QTest::qFail(qPrintable(QStringLiteral("the element of %1 %2 is not where its item is")
+                                            .arg(QLatin1String(kind))
+                                            .arg(item->elementId())),
                              __FILE__, __LINE__);
     };
     for (const Canvas* canvas : canvases) {
         checkAll(canvas->stateItems, "state");
         checkAll(canvas->transitionItems, "transition");
+        checkAll(canvas->textItems, "text");
     }
 }

@@ -7,11 +7,11 @@
 class Canvas;
 class QUndoStack;
 
-// Saves share the elements taken of states and transitions that did not
-// change since. While it lives, every step of the history checks that no
-// item of the canvases kept an element from before its change: the step
-// compares what each item holds with its values now, then takes them all
-// for the next step. A mismatch fails the running test.
+// States, transitions and texts keep their values in the elements a save
+// takes, except what the scene holds: where they lie and what they are joined
+// to, which their elements take when next read. While the watch lives, every
+// step of the history checks that each element read then agrees with its
+// item on the scene. A mismatch fails the running test.
 class TakenElementsWatch
 {
 public:
