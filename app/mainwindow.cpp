@@ -202,7 +202,7 @@ void MainWindow::sscreenChanged(QScreen* /*screen*/)
     // Item sizes follow the font metrics, which may differ on the new screen.
     for (Canvas* canvas : projectCanvases.all()) {
         for (TextItem* item : qAsConst(canvas->textItems)) {
-            item->setAutoDimensions();
+            canvas->fitText(item);
             canvas->update();
         }
         for (TransitionItem* item : qAsConst(canvas->transitionItems)) {

@@ -5,31 +5,24 @@
 
 AddTextCommand::AddTextCommand(Canvas* target, QPointF position, QUndoCommand*)
     : CanvasCommand(target)
+    , text(TextItem::newElement(position))
 {
     setText(QObject::tr("Add Text"));
-    QMenu* menu = canvas->contextMenus() ? canvas->contextMenus()->textMenu : nullptr;
-    text = new TextItem(menu, position, nullptr);
-    text->initTextItem();
-    text->setLevel(canvas->getLevel() + 1);
-    text->setParentId(canvas->getId());
-    text->setGrandParentId(canvas->getParentId());
-    text->setZValue(canvas->nextZValue());
-    canvas->newTextItem = text;
-    keep(text);
 }
 
 void AddTextCommand::redo()
 {
-    putOnScene(text);
-    canvas->textItems.append(text);
-    canvas->update();
+    canvas->document().insert(canvas->diagramNode(), -1, text);
+    // Kept, so that the item goes when no step can bring the text back.
+    keep(getTextItem());
 }
 
 void AddTextCommand::undo()
 {
-    canvas->textItems.removeOne(text);
-    park(text);
-    if (canvas->currentText == text)
-        canvas->currentText = nullptr;
-    canvas->update();
+    canvas->document().remove<TextElement>(canvas->diagramNode(), text.id);
+}
+
+TextItem* AddTextCommand::getTextItem() const
+{
+    return canvas->textItemOf(text.id);
 }

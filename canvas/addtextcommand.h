@@ -4,6 +4,7 @@
 #include <QPointF>
 
 #include "canvascommand.h"
+#include "textelement.h"
 
 class Canvas;
 class TextItem;
@@ -17,10 +18,11 @@ public:
     void undo() override;
     void redo() override;
 
-    TextItem* getTextItem() const { return text; }
+    // The item showing the new text, once the step is done.
+    TextItem* getTextItem() const;
 
 private:
-    TextItem* text = nullptr;
+    TextElement text;
 };
 
 #endif // ADDTEXTCOMMAND_H

@@ -37,11 +37,13 @@ ArrivedItemsCommand::ArrivedItemsCommand(Canvas* target, const QVector<StateItem
 
 void ArrivedItemsCommand::undo()
 {
+    textElements.clear();
     for (TextItem* item : texts) {
-        canvas->textItems.removeOne(item);
-        park(item);
-        if (canvas->currentText == item)
-            canvas->currentText = nullptr;
+        if (const TextElement* element = canvas->document().find<TextElement>(canvas->diagramNode(),
+                                                                               item->elementId())) {
+            textElements.append(*element);
+            canvas->document().remove<TextElement>(canvas->diagramNode(), item->elementId());
+        }
     }
     // Each state takes along the transitions it still has; those between
     // two arrived states leave with the first of them.
@@ -63,9 +65,7 @@ void ArrivedItemsCommand::redo()
     // Back in the order they arrived in, which a save writes.
     inOrder(&canvas->stateItems, states);
     inOrder(&canvas->transitionItems, transitions);
-    for (TextItem* item : texts) {
-        putOnScene(item);
-        canvas->textItems.append(item);
-    }
+    for (const TextElement& element : qAsConst(textElements))
+        canvas->document().insert(canvas->diagramNode(), -1, element);
     canvas->update();
 }

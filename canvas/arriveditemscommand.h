@@ -4,6 +4,7 @@
 #include <QVector>
 
 #include "canvascommand.h"
+#include "textelement.h"
 
 class StateItem;
 class TextItem;
@@ -26,6 +27,8 @@ private:
     // The transitions between them, in the order they arrived in.
     QVector<TransitionItem*> transitions;
     QVector<TextItem*> texts;
+    // The texts' elements, while undone.
+    QVector<TextElement> textElements;
     bool firstRedo = true;
 };
 

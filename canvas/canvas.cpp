@@ -51,9 +51,7 @@ Canvas::Canvas(t_strContextMenu* contextMenus, QObject* /*parent*/)
     // rectangle; on a large machine a scan of every item costs more than a
     // frame. The index spans the scene rectangle, which covers the items.
     setItemIndexMethod(QGraphicsScene::BspTreeIndex);
-    // A canvas on its own keeps its own history until it joins a project's.
-    ownStack = new QUndoStack(this);
-    m_undoStack = ownStack;
+    model.addObserver(this);
 
     initialTransition = new InitialTransition();
     initialTransitionLine = new InitialTransitionLine();
@@ -78,8 +76,6 @@ Canvas::~Canvas()
     // Commands may hold items that are off the scene; they must go before the
     // scene deletes the items that are on it.
     closing = true;
-    delete ownStack;
-    ownStack = nullptr;
     m_undoStack = nullptr;
     polishPendingItems();
     takeInitialMarkerOff();
@@ -91,8 +87,6 @@ Canvas::~Canvas()
 
 void Canvas::setUndoStack(QUndoStack* history)
 {
-    delete ownStack;
-    ownStack = nullptr;
     m_undoStack = history;
 }
 
@@ -254,8 +248,12 @@ QRectF Canvas::shownArea() const
 
 void Canvas::discard(const QVector<QGraphicsItem*>& parked)
 {
-    if (!closing)
-        qDeleteAll(parked);
+    if (closing)
+        return;
+    for (const QGraphicsItem* item : parked)
+        if (item->type() == TextType)
+            textViews.remove(static_cast<const TextItem*>(item)->elementId());
+    qDeleteAll(parked);
 }
 
 void Canvas::setArea(const QRectF& rect)
@@ -482,52 +480,3 @@ void Canvas::removeAllFloatingMemoryItems()
     newFloatingMemoryItem = nullptr;
 }
 
-void Canvas::clearCanvas()
-{
-    // Commands may hold items that are off the scene; drop them first.
-    closing = true;
-    m_undoStack->clear();
-    closing = false;
-    takeInitialMarkerOff();
-    if (titleItem.scene() == this)
-        removeItem(&titleItem);
-    if (tempLine) {
-        removeItem(tempLine);
-        delete tempLine;
-        tempLine = nullptr;
-    }
-
-    stateItems.clear();
-    transitionItems.clear();
-    textItems.clear();
-    processItems.clear();
-    linkItems.clear();
-    memoryItems.clear();
-    dataflowItems.clear();
-    floatingLinkItems.clear();
-    floatingMemoryItems.clear();
-    newStateItem = nullptr;
-    newTransitionItem = nullptr;
-    newTextItem = nullptr;
-    newProcessItem = nullptr;
-    newLinkItem = nullptr;
-    newMemoryItem = nullptr;
-    newDataflowItem = nullptr;
-    newFloatingLinkItem = nullptr;
-    newFloatingMemoryItem = nullptr;
-    newTransitionStartLine = newTransitionEndLine = nullptr;
-    newLinkStartLine = newLinkEndLine = nullptr;
-    newDataflowStartLine = newDataflowEndLine = nullptr;
-    currentProcess = nullptr;
-    currentState = nullptr;
-    currentTransition = nullptr;
-    currentText = nullptr;
-    currentLink = nullptr;
-    currentMemory = nullptr;
-    currentDataflow = nullptr;
-
-    polishPendingItems();
-    clear();
-    if (!label.isEmpty())
-        addItem(&titleItem);
-}

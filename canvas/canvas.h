@@ -2,12 +2,14 @@
 #define CANVAS_H
 
 #include <QGraphicsTextItem>
+#include <QHash>
 #include <QPointF>
 #include <QPointer>
 #include <QVector>
 
 #include "contextmenus.h"
 #include "diagramscene.h"
+#include "document.h"
 #include "elementid.h"
 #include "sharedelement.h"
 #include "strreadprocessitem.h"
@@ -42,7 +44,11 @@ struct TransitionElement;
 // The diagram of one node of the project hierarchy. It turns mouse gestures
 // into items or undo commands, keeps one registry per item kind, and reports
 // back to the main window only by triggering the hidden actions it was given.
-class Canvas : public DiagramScene
+//
+// Its text items are views of the texts of its document: steps change the
+// document, and the canvas makes, changes and takes off the items as it is
+// told. The other kinds still keep their values in their items.
+class Canvas : public DiagramScene, private DocumentObserver
 {
     Q_OBJECT
 
@@ -88,7 +94,7 @@ public:
 
     t_strContextMenu* contextMenus() const { return menus; }
     QUndoStack* undoStack() const { return m_undoStack; }
-    // Shares the project's history instead of the canvas's own; the owner of
+    // The history the canvas pushes its steps on: its project's. The owner of
     // the history clears it before it releases any canvas.
     void setUndoStack(QUndoStack* history);
     // The project the canvas belongs to, so that a process's steps carry its
@@ -160,6 +166,20 @@ public:
     // made for this canvas alone: no other item can have those ids.
     enum class ItemIds { Fresh, OfElements };
     void placeElements(const ProjectNode& node, ItemIds ids = ItemIds::Fresh);
+    // The diagram the canvas shows, as plain data.
+    Document& document() { return model; }
+    const Document& document() const { return model; }
+    ProjectNode& diagramNode() { return model.root(); }
+    const ProjectNode& diagramNode() const { return model.root(); }
+    // The item showing a text of the document; it stays, hidden, while the
+    // text is out of the document and a step may bring it back.
+    TextItem* textItemOf(ElementId id) const { return textViews.value(id); }
+    // The document's text with the item's new place, after a move.
+    void textMoved(TextItem* text);
+    // The text with the size its content needs, outside the history: the
+    // sizes follow the screen's font.
+    void fitText(TextItem* text);
+
     // One item each, on top of the others; a connector without both its
     // ends is not placed and gives null. An id of 0 gives a fresh one.
     // States and transitions take the element itself, shared with the
@@ -167,6 +187,7 @@ public:
     StateItem* addStateItem(const SharedElement<StateElement>& element, ElementId id = 0);
     TransitionItem* addTransitionItem(const SharedElement<TransitionElement>& element, StateItem* start,
                                       StateItem* end, ElementId id = 0);
+    // A text goes into the document with a fresh id; the item shows it.
     TextItem* addTextItem(const TextElement& element);
     ProcessItem* addProcessItem(const ProcessElement& element);
     LinkItem* addLinkItem(const LinkElement& element, ProcessItem* start, ProcessItem* end);
@@ -186,7 +207,6 @@ public:
     void arrangeFloatingItems();
     // A mirror changed size while painted: arrange again once painting is over.
     void floatingItemResized() override;
-    void clearCanvas();
 
 
     // Registries, in the order the items were added.
@@ -263,6 +283,10 @@ protected:
     void contextMenuEvent(QGraphicsSceneContextMenuEvent* event) override;
 
 private:
+    void elementAdded(const ProjectNode& node, ElementKind kind, ElementId id, int index) override;
+    void elementChanged(const ProjectNode& node, ElementKind kind, ElementId id) override;
+    void elementRemoved(const ProjectNode& node, ElementKind kind, ElementId id) override;
+
     QGraphicsItem* topItemAt(const QPointF& point) const;
     static void trigger(QAction* action);
     void insertProcessAt(const QPointF& point);
@@ -287,8 +311,9 @@ private:
     bool arrangePending = false;
 
     t_strContextMenu* menus = nullptr;
+    Document model;
+    QHash<ElementId, TextItem*> textViews;
     QUndoStack* m_undoStack = nullptr;
-    QUndoStack* ownStack = nullptr;
     ProjectCanvases* project = nullptr;
     QAction* processAddedAction = nullptr;
     QAction* processPropertiesAction = nullptr;

@@ -356,9 +356,11 @@ bool Canvas::displayTextItemProperties()
         return false;
     TextItem* text = currentText;
     const TextItem::Values before = text->values();
-    if (!text->displayProperties())
+    TextItem::Values after;
+    if (!text->displayProperties(&after))
         return false;
-    m_undoStack->push(new EditPropertiesCommand<TextItem>(this, text, before, text->values(), tr("Edit Text")));
+    applyValues(this, text, after);
+    m_undoStack->push(new EditPropertiesCommand<TextItem>(this, text, before, after, tr("Edit Text")));
     return true;
 }
 

@@ -77,18 +77,6 @@ StateItem* Canvas::addStateItem(const SharedElement<StateElement>& element, Elem
     return state;
 }
 
-TextItem* Canvas::addTextItem(const TextElement& element)
-{
-    auto* text = new TextItem(menus->textMenu, element.position, nullptr);
-    locate(text, this);
-    text->setElement(element);
-    text->setZValue(nextZValue());
-    addItem(text);
-    textItems.append(text);
-    newTextItem = text;
-    return text;
-}
-
 TransitionItem* Canvas::addTransitionItem(const SharedElement<TransitionElement>& element, StateItem* start,
                                           StateItem* end, ElementId id)
 {

@@ -1,37 +1,34 @@
 #include "deletetextcommand.h"
 
 #include "canvas.h"
-#include "listplaces.h"
 #include "textitem.h"
 
 DeleteTextCommand::DeleteTextCommand(Canvas* target, TextItem* item, QUndoCommand*)
     : CanvasCommand(target)
-    , text(item)
+    , id(item ? item->elementId() : 0)
 {
     setText(QObject::tr("Delete Text"));
 }
 
 void DeleteTextCommand::redo()
 {
+    Document& document = canvas->document();
+    place = document.indexOf<TextElement>(canvas->diagramNode(), id);
     if (firstRun) {
         firstRun = false;
-        if (!isOnCanvas(text)) {
+        if (place < 0) {
             setObsolete(true);
             return;
         }
     }
-    keep(text);
-    place = canvas->textItems.indexOf(text);
-    canvas->textItems.removeOne(text);
-    park(text);
-    if (canvas->currentText == text)
-        canvas->currentText = nullptr;
-    canvas->update();
+    if (place < 0)
+        return;
+    keep(canvas->textItemOf(id));
+    text = *document.find<TextElement>(canvas->diagramNode(), id);
+    document.remove<TextElement>(canvas->diagramNode(), id);
 }
 
 void DeleteTextCommand::undo()
 {
-    putOnScene(text);
-    text->setZValue(canvas->nextZValue());
-    ListPlaces::putBack(&canvas->textItems, text, place);
+    canvas->document().insert(canvas->diagramNode(), place, text);
 }

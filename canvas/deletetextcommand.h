@@ -2,6 +2,8 @@
 #define DELETETEXTCOMMAND_H
 
 #include "canvascommand.h"
+#include "elementid.h"
+#include "textelement.h"
 
 class Canvas;
 class TextItem;
@@ -16,9 +18,10 @@ public:
     void redo() override;
 
 private:
-    TextItem* text = nullptr;
+    ElementId id = 0;
+    TextElement text;
     bool firstRun = true;
-    // Its place in the canvas's list, the order of the generated texts.
+    // Its place in the document's texts, the order of the generated texts.
     int place = -1;
 };
 

@@ -17,8 +17,9 @@ void applyValues(Canvas* canvas, TransitionItem* transition, const TransitionIte
 
 void applyValues(Canvas* canvas, TextItem* text, const TextItem::Values& values)
 {
-    text->setValues(values);
-    canvas->update();
+    Document& document = canvas->document();
+    if (const TextElement* element = document.find<TextElement>(canvas->diagramNode(), text->elementId()))
+        document.replace(canvas->diagramNode(), TextItem::withValues(*element, values));
 }
 
 void applyValues(Canvas* canvas, ProcessItem* process, const ProcessItem::Values& values)

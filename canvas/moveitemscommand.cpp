@@ -2,6 +2,7 @@
 
 #include "canvas.h"
 #include "initialtransition.h"
+#include "textitem.h"
 
 #include <QGraphicsItem>
 #include <QObject>
@@ -25,9 +26,18 @@ void MoveItemsCommand::redo()
 {
     if (applied) {
         applied = false;
+        // The drag moved the items; the document takes the texts' places now.
+        takeTexts();
         return;
     }
     placeAll(true);
+}
+
+void MoveItemsCommand::takeTexts()
+{
+    for (const Move& move : qAsConst(moves))
+        if (auto* text = qobject_cast<TextItem*>(move.item.data()))
+            canvas->textMoved(text);
 }
 
 void MoveItemsCommand::placeAll(bool forward)
@@ -40,6 +50,7 @@ void MoveItemsCommand::placeAll(bool forward)
             item->setPos(forward ? move.to : move.from);
     }
     canvas->endMoves();
+    takeTexts();
     // The initial marker follows its state, as it does after a drag.
     canvas->initialTransition->updatePosition();
 }

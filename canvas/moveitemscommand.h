@@ -34,6 +34,8 @@ public:
 
 private:
     void placeAll(bool forward);
+    // Texts are the document's: it takes where their items now lie.
+    void takeTexts();
 
     QList<Move> moves;
     bool applied;

@@ -143,9 +143,9 @@ void fillStateMachine(const Canvas* canvas, const Ids& ids, Diagram* diagram)
         if (!ids.skips(item))
             diagram->transitions.append(item->element());
     }
-    for (const TextItem* item : canvas->textItems) {
-        if (!ids.skips(item))
-            diagram->texts.append(item->element());
+    for (const TextElement& text : canvas->diagramNode().diagram.texts) {
+        if (!ids.skips(canvas->textItemOf(text.id)))
+            diagram->texts.append(text);
     }
 }
 

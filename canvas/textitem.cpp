@@ -2,7 +2,6 @@
 
 #include "textproperties.h"
 #include "qcolourof.h"
-#include "exactvalues.h"
 #include "textfigure.h"
 
 #include <QGraphicsSceneContextMenuEvent>
@@ -17,48 +16,53 @@ QPen framePen(Qt::PenStyle style)
 }
 } // namespace
 
-TextItem::TextItem(QMenu* menu, QPointF at, QGraphicsItem* parent)
-    : QGraphicsRectItem(parent)
-    , position(at)
+TextItem::TextItem(QMenu* menu, ElementId id)
+    : QGraphicsRectItem(nullptr)
     , contextMenu(menu)
 {
-    TextElement& element = held.edit();
-    element.id = nextElementId();
-    element.width = 150;
-    element.height = 75;
-    element.colour = TextElement::defaultColour;
+    held.edit().id = id;
     setFlag(QGraphicsItem::ItemIsMovable, true);
     setFlag(QGraphicsItem::ItemIsSelectable, true);
     setPen(framePen(Qt::SolidLine));
-    // The rectangle gives the item its shape for hit tests before any paint.
-    setRect(0, 0, element.width, element.height);
 }
 
 TextItem::~TextItem() = default;
 
-void TextItem::initTextItem()
+TextElement TextItem::newElement(QPointF centre)
 {
-    held.edit().type = Default;
-    setSize(150, 75);
-    // Centred on the point that was clicked.
-    setPos(position - QPointF(held->width / 2, held->height / 2));
+    TextElement element;
+    element.id = nextElementId();
+    element.type = Default;
+    element.colour = TextElement::defaultColour;
+    element = resized(element, 150, 75);
+    element.position = centre - QPointF(element.width / 2, element.height / 2);
+    return element;
+}
+
+TextElement TextItem::resized(TextElement element, int width, int height)
+{
+    element.width = width;
+    element.height = height;
+    // The closed outline: the corners clockwise from the origin and back.
+    element.polygon = QPolygonF(QRectF(0, 0, width, height));
+    return element;
+}
+
+TextElement TextItem::withValues(TextElement element, const Values& values)
+{
+    element.type = values.itemType;
+    element.text = values.text;
+    return resized(element, values.width, values.height);
 }
 
 void TextItem::setElement(const TextElement& element)
 {
     prepareGeometryChange();
-    const ElementId own = held->id;
     held = element;
-    held.edit().id = own;
+    // The rectangle gives the item its shape for hit tests before any paint.
     setRect(0, 0, held->width, held->height);
-    setPos(position);
-}
-
-const TextElement& TextItem::element() const
-{
-    if (!ExactValues::same(held->position, pos()))
-        held.edit().position = pos();
-    return held;
+    setPos(held->position);
+    update();
 }
 
 QColor TextItem::getBackgroundColor() const
@@ -81,39 +85,6 @@ void TextItem::paint(QPainter* painter, const QStyleOptionGraphicsItem*, QWidget
     TextFigure {held->width, held->height, heading(), held->text, getBackgroundColor(), pen().style()}.paint(painter);
 }
 
-void TextItem::updatePolygon()
-{
-    prepareGeometryChange();
-    // The closed outline: the corners clockwise from the origin and back.
-    const QRectF box(0, 0, held->width, held->height);
-    held.edit().polygon = QPolygonF(box);
-    setRect(box);
-}
-
-void TextItem::setAutoDimensions()
-{
-    const QSize size = TextProperties::autoSize(held->text);
-    setSize(size.width(), size.height());
-}
-
-void TextItem::setSize(int width, int height)
-{
-    prepareGeometryChange();
-    TextElement& element = held.edit();
-    element.width = width;
-    element.height = height;
-    updatePolygon();
-    update();
-}
-
-void TextItem::setValues(const Values& values)
-{
-    TextElement& element = held.edit();
-    element.type = values.itemType;
-    element.text = values.text;
-    setSize(values.width, values.height);
-}
-
 void TextItem::setHighlighted()
 {
     setPen(framePen(Qt::DotLine));
@@ -124,7 +95,7 @@ void TextItem::resetHighlighted()
     setPen(framePen(Qt::SolidLine));
 }
 
-bool TextItem::displayProperties()
+bool TextItem::displayProperties(Values* after) const
 {
     const Values before = values();
     TextProperties dialog;
@@ -136,11 +107,8 @@ bool TextItem::displayProperties()
     if (dialog.exec() != QDialog::Accepted)
         return false;
 
-    const Values after {dialog.width, dialog.height, dialog.itemType, dialog.text};
-    if (after == before)
-        return false;
-    setValues(after);
-    return true;
+    *after = {dialog.width, dialog.height, dialog.itemType, dialog.text};
+    return *after != before;
 }
 
 void TextItem::contextMenuEvent(QGraphicsSceneContextMenuEvent* event)

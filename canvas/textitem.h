@@ -5,21 +5,24 @@
 #include <QColor>
 #include <QGraphicsRectItem>
 #include <QObject>
-#include <QPointF>
 #include <QPolygonF>
 #include <QString>
 
 #include "elementid.h"
 #include "foreigncontent.h"
+#include "itemtype.h"
 #include "sharedelement.h"
 #include "textelement.h"
-#include "itemtype.h"
 
 class QMenu;
 
 // A free box of C text on a state-machine canvas. Its kind (plain code,
 // includes or macro definitions) decides where the code generator puts the
 // text, and is shown as a blue heading above it.
+//
+// The item shows an element of its canvas's document: the canvas makes it
+// and gives it the element's values whenever they change. Only a drag moves
+// it ahead of its element, until the drag becomes a step.
 class TextItem : public QObject, public QGraphicsRectItem
 {
     Q_OBJECT
@@ -29,7 +32,7 @@ public:
     enum { Type = TextType };
     enum Kind { Default = 0, Includes = 1, Defines = 2 };
 
-    TextItem(QMenu* menu, QPointF position, QGraphicsItem* parent = nullptr);
+    TextItem(QMenu* menu, ElementId id);
     ~TextItem() override;
 
     int type() const override { return Type; }
@@ -37,15 +40,16 @@ public:
     void paint(QPainter* painter, const QStyleOptionGraphicsItem* option,
                QWidget* widget = nullptr) override;
 
-    // A new item: 150 x 75, centred on the point it was made at.
-    void initTextItem();
-    // Takes the element's values; the item keeps its id and place.
+    // The element of a text 150 x 75 centred on a point, as a click makes it.
+    static TextElement newElement(QPointF centre);
+    // The element with another text, kind and size, and the outline of the size.
+    static TextElement resized(TextElement element, int width, int height);
+
+    // Shows the element's values, where it lies.
     void setElement(const TextElement& element);
-    // The element that holds the item's values, at the item's place.
-    const TextElement& element() const;
     // What a newer Korvel wrote into the item, kept for the next save.
     const ForeignContent& foreignContent() const { return held->foreign; }
-    // Names the item's element in the documents taken of its canvas.
+    // Names the item's element in its canvas's document.
     ElementId elementId() const { return held->id; }
 
     int getWidth() const { return held->width; }
@@ -65,8 +69,6 @@ public:
     // The heading shown for the item's kind.
     QString heading() const;
 
-    void updatePolygon();
-    void setAutoDimensions();
     void setHighlighted();
     void resetHighlighted();
     // Everything the properties dialog edits, as one value for undo.
@@ -85,24 +87,20 @@ public:
         bool operator!=(const Values& other) const { return !(*this == other); }
     };
     Values values() const { return {held->width, held->height, held->type, held->text}; }
-    void setValues(const Values& values);
-    // Runs a properties dialog made for this one edit; true when it changed
-    // the text item.
-    bool displayProperties();
+    // The element with the values.
+    static TextElement withValues(TextElement element, const Values& values);
+    // Runs a properties dialog made for this one edit; true, with the values
+    // it gave, when they differ from the item's.
+    bool displayProperties(Values* after) const;
 
 protected:
     void contextMenuEvent(QGraphicsSceneContextMenuEvent* event) override;
 
 private:
-    void setSize(int width, int height);
-
-    // The item's values. Its place lives on the scene; the element takes it
-    // when it is read.
-    mutable SharedElement<TextElement> held;
+    SharedElement<TextElement> held;
     int level = 0;
     int parentId = 0;
     int grandParentId = 0;
-    QPointF position;
     QMenu* contextMenu = nullptr;
 };
 

@@ -45,10 +45,20 @@ bool agrees(const TransitionItem* item)
         && element.endState == item->endItem()->elementId();
 }
 
-bool agrees(const TextItem* item)
+// The text items show the document's texts, in its order.
+bool textsAgree(const Canvas* canvas)
 {
-    const TextElement& element = item->element();
-    return element.id == item->elementId() && ExactValues::same(element.position, item->pos());
+    const QVector<TextElement>& texts = canvas->diagramNode().diagram.texts;
+    if (texts.size() != canvas->textItems.size())
+        return false;
+    for (int i = 0; i < texts.size(); ++i) {
+        const TextItem* item = canvas->textItems.at(i);
+        const TextElement& text = texts.at(i);
+        if (item->elementId() != text.id || !ExactValues::same(item->pos(), text.position)
+            || item->getAction() != text.text || item->getWidth() != text.width || !item->isVisible())
+            return false;
+    }
+    return true;
 }
 
 } // namespace
@@ -66,6 +76,7 @@ void TakenElementsWatch::check(const QVector<Canvas*>& canvases)
     for (const Canvas* canvas : canvases) {
         checkAll(canvas->stateItems, "state");
         checkAll(canvas->transitionItems, "transition");
-        checkAll(canvas->textItems, "text");
+        if (!textsAgree(canvas))
+            QTest::qFail("the text items do not show the texts of their document", __FILE__, __LINE__);
     }
 }

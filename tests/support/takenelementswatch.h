@@ -7,11 +7,13 @@
 class Canvas;
 class QUndoStack;
 
-// States, transitions and texts keep their values in the elements a save
-// takes, except what the scene holds: where they lie and what they are joined
-// to, which their elements take when next read. While the watch lives, every
-// step of the history checks that each element read then agrees with its
-// item on the scene. A mismatch fails the running test.
+// States and transitions keep their values in the elements a save takes,
+// except what the scene holds: where they lie and what they are joined to,
+// which their elements take when next read; text items show the texts of
+// their canvas's document. While the watch lives, every step of the history
+// checks that each element read then agrees with its item on the scene, and
+// that the text items show their document's texts. A mismatch fails the
+// running test.
 class TakenElementsWatch
 {
 public:

@@ -34,7 +34,9 @@ struct TestCanvas
     QAction processAdded, processProperties, returnToSelect;
     Canvas canvas {&set};
     QVector<Canvas*> canvases {&canvas};
-    TakenElementsWatch watch {stack(), &canvases};
+    // After the canvas, so that it goes first: its steps may hold items.
+    QUndoStack history;
+    TakenElementsWatch watch {&history, &canvases};
 
     // By default a state machine, id 3 under 2 under 1.
     explicit TestCanvas(int level = 5, int id = 3, int parentId = 2)
@@ -43,6 +45,7 @@ struct TestCanvas
         canvas.setId(id);
         canvas.setParentId(parentId);
         canvas.setGrandParentId(1);
+        canvas.setUndoStack(&history);
         // The title is an item of its own; the block tests count items without it.
         if (level == 5)
             canvas.setLabel(QStringLiteral("machine"));
@@ -53,7 +56,14 @@ struct TestCanvas
         QObject::connect(&returnToSelect, &QAction::triggered, [this] { canvas.setMode(Canvas::SelectItem); });
     }
 
-    QUndoStack* stack() const { return canvas.undoStack(); }
+    ~TestCanvas()
+    {
+        // As a project closes: the items the steps parked go with the scene.
+        canvas.beginClosing();
+        history.clear();
+    }
+
+    QUndoStack* stack() { return &history; }
 
     // One click in a tool mode; the new item is the last of its kind.
     void place(Canvas::Mode mode, const QPointF& at)

@@ -1,0 +1,85 @@
+// The canvas as a view of its document: the text items follow the texts.
+
+#include "canvas.h"
+
+#include "exactvalues.h"
+#include "textitem.h"
+#include "textproperties.h"
+
+void Canvas::elementAdded(const ProjectNode& node, ElementKind kind, ElementId id, int index)
+{
+    if (kind != ElementKind::Text)
+        return;
+    const TextElement* element = model.find<TextElement>(node, id);
+    TextItem* text = textViews.value(id);
+    if (text) {
+        text->show();
+    } else {
+        text = new TextItem(menus ? menus->textMenu : nullptr, id);
+        text->setLevel(getLevel() + 1);
+        text->setParentId(getId());
+        text->setGrandParentId(getParentId());
+        addItem(text);
+        textViews.insert(id, text);
+    }
+    text->setElement(*element);
+    // A text that comes back lands on top, as a new one does.
+    text->setZValue(nextZValue());
+    textItems.insert(index, text);
+    newTextItem = text;
+    update();
+}
+
+void Canvas::elementChanged(const ProjectNode& node, ElementKind kind, ElementId id)
+{
+    if (kind != ElementKind::Text)
+        return;
+    if (TextItem* text = textViews.value(id))
+        text->setElement(*model.find<TextElement>(node, id));
+    update();
+}
+
+void Canvas::elementRemoved(const ProjectNode&, ElementKind kind, ElementId id)
+{
+    if (kind != ElementKind::Text)
+        return;
+    TextItem* text = textViews.value(id);
+    if (!text)
+        return;
+    textItems.removeOne(text);
+    // Parked, as the steps park states: a step that brings the text back
+    // finds its item, and so do the steps that name the item.
+    text->hide();
+    if (currentText == text)
+        currentText = nullptr;
+    if (newTextItem == text)
+        newTextItem = nullptr;
+    update();
+}
+
+TextItem* Canvas::addTextItem(const TextElement& element)
+{
+    TextElement text = element;
+    text.id = Document::newId();
+    model.insert(model.root(), -1, text);
+    return textViews.value(text.id);
+}
+
+void Canvas::textMoved(TextItem* text)
+{
+    const TextElement* element = model.find<TextElement>(model.root(), text->elementId());
+    if (!element || ExactValues::same(element->position, text->pos()))
+        return;
+    TextElement moved = *element;
+    moved.position = text->pos();
+    model.replace(model.root(), moved);
+}
+
+void Canvas::fitText(TextItem* text)
+{
+    const TextElement* element = model.find<TextElement>(model.root(), text->elementId());
+    if (!element)
+        return;
+    const QSize size = TextProperties::autoSize(element->text);
+    model.replace(model.root(), TextItem::resized(*element, size.width(), size.height()));
+}
