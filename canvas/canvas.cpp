@@ -51,7 +51,6 @@ Canvas::Canvas(t_strContextMenu* contextMenus, QObject* /*parent*/)
     // rectangle; on a large machine a scan of every item costs more than a
     // frame. The index spans the scene rectangle, which covers the items.
     setItemIndexMethod(QGraphicsScene::BspTreeIndex);
-    model.addObserver(this);
 
     initialTransition = new InitialTransition();
     initialTransitionLine = new InitialTransitionLine();
@@ -77,6 +76,8 @@ Canvas::~Canvas()
     // scene deletes the items that are on it.
     closing = true;
     m_undoStack = nullptr;
+    if (doc)
+        doc->removeObserver(this);
     polishPendingItems();
     takeInitialMarkerOff();
     delete initialTransitionLine;
@@ -88,6 +89,18 @@ Canvas::~Canvas()
 void Canvas::setUndoStack(QUndoStack* history)
 {
     m_undoStack = history;
+}
+
+void Canvas::setDiagram(Document* document, ProjectNode* node)
+{
+    if (document != doc) {
+        if (doc)
+            doc->removeObserver(this);
+        if (document)
+            document->addObserver(this);
+        doc = document;
+    }
+    shownNode = node;
 }
 
 void Canvas::setLabel(const QString& text)
@@ -121,7 +134,8 @@ void Canvas::setReadOnly(bool on)
         delete tempLine;
         tempLine = nullptr;
     }
-    pressPositions.clear();
+    // What it moved so far is a step, as after a release.
+    recordMoves();
     followDeferred();
     if (QGraphicsItem* grabber = mouseGrabberItem())
         grabber->ungrabMouse();

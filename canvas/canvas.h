@@ -45,9 +45,10 @@ struct TransitionElement;
 // into items or undo commands, keeps one registry per item kind, and reports
 // back to the main window only by triggering the hidden actions it was given.
 //
-// Its text items are views of the texts of its document: steps change the
-// document, and the canvas makes, changes and takes off the items as it is
-// told. The other kinds still keep their values in their items.
+// It shows one node of its project's document. Its text items are views of
+// the node's texts: steps change the document, and the canvas makes, changes
+// and takes off the items as it is told. The other kinds still keep their
+// values in their items.
 class Canvas : public DiagramScene, private DocumentObserver
 {
     Q_OBJECT
@@ -166,11 +167,11 @@ public:
     // made for this canvas alone: no other item can have those ids.
     enum class ItemIds { Fresh, OfElements };
     void placeElements(const ProjectNode& node, ItemIds ids = ItemIds::Fresh);
-    // The diagram the canvas shows, as plain data.
-    Document& document() { return model; }
-    const Document& document() const { return model; }
-    ProjectNode& diagramNode() { return model.root(); }
-    const ProjectNode& diagramNode() const { return model.root(); }
+    // The document and the node of it the canvas shows; the canvas follows
+    // the changes of the node's diagram.
+    void setDiagram(Document* document, ProjectNode* node);
+    Document& document() const { return *doc; }
+    ProjectNode& diagramNode() const { return *shownNode; }
     // The item showing a text of the document; it stays, hidden, while the
     // text is out of the document and a step may bring it back.
     TextItem* textItemOf(ElementId id) const { return textViews.value(id); }
@@ -311,7 +312,8 @@ private:
     bool arrangePending = false;
 
     t_strContextMenu* menus = nullptr;
-    Document model;
+    Document* doc = nullptr;
+    ProjectNode* shownNode = nullptr;
     QHash<ElementId, TextItem*> textViews;
     QUndoStack* m_undoStack = nullptr;
     ProjectCanvases* project = nullptr;

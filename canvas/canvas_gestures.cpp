@@ -41,10 +41,11 @@ void Canvas::mousePressEvent(QGraphicsSceneMouseEvent* event)
     }
     const bool selecting = mode == SelectItem;
 
-    // A drag that ended without a release left lines behind.
+    // A drag that ended without a release left lines behind, and moves that
+    // are a step of their own.
     followDeferred();
+    recordMoves();
     const QPointF point = event->scenePos();
-    pressPositions.clear();
     if (mode != SelectItem) {
         switch (mode) {
         case InsertState:

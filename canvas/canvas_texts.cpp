@@ -8,23 +8,23 @@
 
 void Canvas::elementAdded(const ProjectNode& node, ElementKind kind, ElementId id, int index)
 {
-    if (kind != ElementKind::Text)
+    if (kind != ElementKind::Text || &node != shownNode)
         return;
-    const TextElement* element = model.find<TextElement>(node, id);
+    const TextElement* element = doc->find<TextElement>(node, id);
     TextItem* text = textViews.value(id);
     if (text) {
+        // Back in its place in the stacking order.
         text->show();
     } else {
         text = new TextItem(menus ? menus->textMenu : nullptr, id);
         text->setLevel(getLevel() + 1);
         text->setParentId(getId());
         text->setGrandParentId(getParentId());
+        text->setZValue(nextZValue());
         addItem(text);
         textViews.insert(id, text);
     }
     text->setElement(*element);
-    // A text that comes back lands on top, as a new one does.
-    text->setZValue(nextZValue());
     textItems.insert(index, text);
     newTextItem = text;
     update();
@@ -32,16 +32,16 @@ void Canvas::elementAdded(const ProjectNode& node, ElementKind kind, ElementId i
 
 void Canvas::elementChanged(const ProjectNode& node, ElementKind kind, ElementId id)
 {
-    if (kind != ElementKind::Text)
+    if (kind != ElementKind::Text || &node != shownNode)
         return;
     if (TextItem* text = textViews.value(id))
-        text->setElement(*model.find<TextElement>(node, id));
+        text->setElement(*doc->find<TextElement>(node, id));
     update();
 }
 
-void Canvas::elementRemoved(const ProjectNode&, ElementKind kind, ElementId id)
+void Canvas::elementRemoved(const ProjectNode& node, ElementKind kind, ElementId id)
 {
-    if (kind != ElementKind::Text)
+    if (kind != ElementKind::Text || &node != shownNode)
         return;
     TextItem* text = textViews.value(id);
     if (!text)
@@ -61,25 +61,25 @@ TextItem* Canvas::addTextItem(const TextElement& element)
 {
     TextElement text = element;
     text.id = Document::newId();
-    model.insert(model.root(), -1, text);
+    doc->insert(*shownNode, -1, text);
     return textViews.value(text.id);
 }
 
 void Canvas::textMoved(TextItem* text)
 {
-    const TextElement* element = model.find<TextElement>(model.root(), text->elementId());
+    const TextElement* element = doc->find<TextElement>(*shownNode, text->elementId());
     if (!element || ExactValues::same(element->position, text->pos()))
         return;
     TextElement moved = *element;
     moved.position = text->pos();
-    model.replace(model.root(), moved);
+    doc->replace(*shownNode, moved);
 }
 
 void Canvas::fitText(TextItem* text)
 {
-    const TextElement* element = model.find<TextElement>(model.root(), text->elementId());
+    const TextElement* element = doc->find<TextElement>(*shownNode, text->elementId());
     if (!element)
         return;
     const QSize size = TextProperties::autoSize(element->text);
-    model.replace(model.root(), TextItem::resized(*element, size.width(), size.height()));
+    doc->replace(*shownNode, TextItem::resized(*element, size.width(), size.height()));
 }

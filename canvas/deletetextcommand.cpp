@@ -31,4 +31,7 @@ void DeleteTextCommand::redo()
 void DeleteTextCommand::undo()
 {
     canvas->document().insert(canvas->diagramNode(), place, text);
+    // A restored text lands on top of what came since.
+    if (TextItem* item = canvas->textItemOf(id))
+        item->setZValue(canvas->nextZValue());
 }

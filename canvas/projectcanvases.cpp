@@ -143,6 +143,7 @@ bool appendChildNames(QString* out, const CanvasIndex& index, const Canvas* canv
 ProjectCanvases::ProjectCanvases(t_strContextMenu* contextMenus, NotificationActions notifications)
     : menus(contextMenus)
     , actions(notifications)
+    , projectDocument(std::make_unique<Document>())
 {
 }
 
@@ -166,8 +167,18 @@ Canvas* ProjectCanvases::createCanvasElement(t_strReadProcessItem* node)
     canvas->setReturnToSelectAction(actions.returnToSelect);
     canvas->setUndoStack(&undoHistory);
     canvas->setProject(this);
+    canvas->setDiagram(projectDocument.get(), makeNode(node->level, node->parentId, node->grandParentId));
     canvases.append(canvas);
     return canvas;
+}
+
+ProjectNode* ProjectCanvases::makeNode(int level, int parentId, int grandParentId)
+{
+    if (level <= 1)
+        return &projectDocument->root();
+    const Canvas* parent = getCanvasItem(level - 1, parentId, grandParentId, nullptr);
+    ProjectNode* above = parent ? &parent->diagramNode() : &projectDocument->root();
+    return above->appendChild(Document::newId());
 }
 
 bool ProjectCanvases::load(XmlIO& io, QString* outline)
@@ -393,6 +404,25 @@ void ProjectCanvases::detach(const QVector<Canvas*>& taken)
         canvases.removeAt(places.at(i).first);
         detachedAt.insert(places.at(i).second, places.at(i).first);
     }
+    // The nodes of the top canvases leave the tree, the others go with them;
+    // the last place first, so that each recorded place is where it stood.
+    QVector<QPair<int, Canvas*>> tops;
+    for (Canvas* canvas : taken) {
+        ProjectNode* above = canvas->diagramNode().parent();
+        if (above && !detachedNodes.count(canvas))
+            tops.append({above->indexOf(&canvas->diagramNode()), canvas});
+    }
+    std::sort(tops.begin(), tops.end());
+    for (int i = tops.size() - 1; i >= 0; --i) {
+        Canvas* canvas = tops.at(i).second;
+        ProjectNode* above = canvas->diagramNode().parent();
+        bool inside = false;
+        for (const Canvas* other : taken)
+            inside = inside || &other->diagramNode() == above;
+        if (inside)
+            continue;
+        detachedNodes[canvas] = {above->takeChild(tops.at(i).first), above, tops.at(i).first};
+    }
 }
 
 void ProjectCanvases::attach(const QVector<Canvas*>& taken)
@@ -407,6 +437,18 @@ void ProjectCanvases::attach(const QVector<Canvas*>& taken)
     std::sort(places.begin(), places.end());
     for (const auto& place : qAsConst(places))
         canvases.insert(std::min(place.first, int(canvases.size())), place.second);
+    QVector<QPair<int, Canvas*>> tops;
+    for (Canvas* canvas : taken) {
+        const auto found = detachedNodes.find(canvas);
+        if (found != detachedNodes.end())
+            tops.append({found->second.place, canvas});
+    }
+    std::sort(tops.begin(), tops.end());
+    for (const auto& top : qAsConst(tops)) {
+        DetachedNode& detached = detachedNodes.at(top.second);
+        detached.parent->insertChild(detached.place, std::move(detached.node));
+        detachedNodes.erase(top.second);
+    }
 }
 
 void ProjectCanvases::retire(const QVector<Canvas*>& taken)
@@ -438,6 +480,8 @@ void ProjectCanvases::clear()
     retired.clear();
     detachedAt.clear();
     qDeleteAll(dropped);
+    detachedNodes.clear();
+    projectDocument = std::make_unique<Document>();
 }
 
 bool ProjectCanvases::getAllCanvasNames(QString* out) const

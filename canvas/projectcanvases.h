@@ -7,18 +7,22 @@
 #include <QVector>
 
 #include <functional>
+#include <memory>
+#include <unordered_map>
 
 #include "strreadprocessitem.h"
 
 class Canvas;
 class Document;
 class ProcessItem;
+class ProjectNode;
 class QAction;
 class XmlIO;
 struct t_strContextMenu;
 
 // The canvases of one open project, one per node of the hierarchy, the
-// project node's first, and the project's one undo history. It creates
+// project node's first, the document whose nodes they show, and the
+// project's one undo history. It creates
 // them, finds them by identity, puts on them the elements ProjectPlacement
 // makes of a project file, and saves them as a document through
 // ProjectFileWriter. It needs no window, so tests work on it alone.
@@ -42,6 +46,9 @@ public:
     QUndoStack* history() { return &undoHistory; }
     const QUndoStack* history() const { return &undoHistory; }
     bool isEmpty() const { return canvases.isEmpty(); }
+    // The project as plain data: one node for each canvas, in the tree of
+    // the processes that own them.
+    const Document& document() const { return *projectDocument; }
     Canvas* at(int pos) const { return canvases.value(pos); }
     void setCanvasSize(int width, int height) { canvasWidth = width; canvasHeight = height; }
 
@@ -117,9 +124,24 @@ public:
 private:
     t_strContextMenu* menus;
     NotificationActions actions;
+    // A canvas's node goes last into the tree under the node of the canvas
+    // one level up that has its parent's identity, as its process is the
+    // last on that canvas; the root is the project's.
+    ProjectNode* makeNode(int level, int parentId, int grandParentId);
+
+    std::unique_ptr<Document> projectDocument;
     QVector<Canvas*> canvases;
     QVector<Canvas*> retired;
     QHash<Canvas*, int> detachedAt;
+    // The nodes of detached canvases' diagrams out of the tree, each with
+    // the node it came from and its place there.
+    struct DetachedNode
+    {
+        std::unique_ptr<ProjectNode> node;
+        ProjectNode* parent = nullptr;
+        int place = -1;
+    };
+    std::unordered_map<Canvas*, DetachedNode> detachedNodes;
     QUndoStack undoHistory;
     std::function<void()> structureListener;
     int canvasWidth = 2000;

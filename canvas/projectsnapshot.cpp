@@ -8,6 +8,7 @@
 #include "canvas.h"
 #include "dataflowitem.h"
 #include "document.h"
+#include "exactvalues.h"
 #include "linkitem.h"
 #include "machineset.h"
 #include "memoryitem.h"
@@ -144,8 +145,14 @@ void fillStateMachine(const Canvas* canvas, const Ids& ids, Diagram* diagram)
             diagram->transitions.append(item->element());
     }
     for (const TextElement& text : canvas->diagramNode().diagram.texts) {
-        if (!ids.skips(canvas->textItemOf(text.id)))
-            diagram->texts.append(text);
+        const TextItem* item = canvas->textItemOf(text.id);
+        if (ids.skips(item))
+            continue;
+        diagram->texts.append(text);
+        // A drag under way has moved the item ahead of its text: a save takes
+        // where it lies, as it does for the states dragged with it.
+        if (!ExactValues::same(text.position, item->pos()))
+            diagram->texts.last().position = item->pos();
     }
 }
 

@@ -2,6 +2,7 @@
 
 #include "textproperties.h"
 #include "qcolourof.h"
+#include "exactvalues.h"
 #include "textfigure.h"
 
 #include <QGraphicsSceneContextMenuEvent>
@@ -57,11 +58,14 @@ TextElement TextItem::withValues(TextElement element, const Values& values)
 
 void TextItem::setElement(const TextElement& element)
 {
+    // Other values leave the item where a drag under way has taken it.
+    const bool moved = !ExactValues::same(held->position, element.position);
     prepareGeometryChange();
     held = element;
     // The rectangle gives the item its shape for hit tests before any paint.
     setRect(0, 0, held->width, held->height);
-    setPos(held->position);
+    if (moved)
+        setPos(held->position);
     update();
 }
 

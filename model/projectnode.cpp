@@ -34,3 +34,27 @@ ProjectNode* ProjectNode::appendChild(ElementId id)
     nodes.push_back(std::make_unique<ProjectNode>(id, this));
     return nodes.back().get();
 }
+
+int ProjectNode::indexOf(const ProjectNode* child) const
+{
+    for (std::size_t i = 0; i < nodes.size(); ++i)
+        if (nodes[i].get() == child)
+            return int(i);
+    return -1;
+}
+
+std::unique_ptr<ProjectNode> ProjectNode::takeChild(int index)
+{
+    std::unique_ptr<ProjectNode> child = std::move(nodes.at(std::size_t(index)));
+    nodes.erase(nodes.begin() + index);
+    child->parentNode = nullptr;
+    return child;
+}
+
+void ProjectNode::insertChild(int index, std::unique_ptr<ProjectNode> child)
+{
+    if (index < 0 || std::size_t(index) > nodes.size())
+        index = int(nodes.size());
+    child->parentNode = this;
+    nodes.insert(nodes.begin() + index, std::move(child));
+}

@@ -36,6 +36,12 @@ public:
 
     const std::vector<std::unique_ptr<ProjectNode>>& children() const { return nodes; }
     ProjectNode* appendChild(ElementId id);
+    // The place of a child among the others; -1 when it is none of them.
+    int indexOf(const ProjectNode* child) const;
+    // Takes a child out with its subtree, and puts one back at index (at the
+    // end when out of range).
+    std::unique_ptr<ProjectNode> takeChild(int index);
+    void insertChild(int index, std::unique_ptr<ProjectNode> child);
 
     ProcessElement process;
     Diagram diagram;

@@ -99,6 +99,8 @@ private slots:
     void initTestCase();
     void drawEditMoveUndoRedo();
     void textDelete();
+    void aDragThatLosesItsReleaseIsAStep_data();
+    void aDragThatLosesItsReleaseIsAStep();
     void transitionDelete();
     void deleteStateTakesItsTransitions();
     void takenOffItemsAreNeitherHitNorShown();
@@ -270,6 +272,37 @@ void TestSmView::textDelete()
     QCOMPARE(f.canvas.items(QPointF(400, 200)).first(), static_cast<QGraphicsItem*>(text));
     f.stack()->redo();
     QCOMPARE(f.canvas.textItems, QVector<TextItem*>({later}));
+}
+
+void TestSmView::aDragThatLosesItsReleaseIsAStep_data()
+{
+    QTest::addColumn<bool>("readOnly");
+    QTest::newRow("the canvas turns read-only") << true;
+    QTest::newRow("the next press comes") << false;
+}
+
+void TestSmView::aDragThatLosesItsReleaseIsAStep()
+{
+    QFETCH(bool, readOnly);
+    TestCanvas f;
+    f.stack()->push(new AddTextCommand(&f.canvas, QPointF(900, 500)));
+    TextItem* text = f.canvas.textItems.last();
+    SceneMouse::press(&f.canvas, QPointF(900, 500));
+    SceneMouse::move(&f.canvas, QPointF(950, 560));
+    if (readOnly)
+        f.canvas.setReadOnly(true);
+    else
+        SceneMouse::press(&f.canvas, QPointF(100, 100));
+    // Where the text was left is its document's, and a step of its own.
+    const auto placed = [&f, text] {
+        return f.canvas.document().find<TextElement>(f.canvas.diagramNode(), text->elementId())->position;
+    };
+    QCOMPARE(f.stack()->count(), 2);
+    QCOMPARE(text->pos(), QPointF(875, 523));
+    QCOMPARE(placed(), QPointF(875, 523));
+    f.stack()->undo();
+    QCOMPARE(text->pos(), QPointF(825, 463));
+    QCOMPARE(placed(), QPointF(825, 463));
 }
 
 void TestSmView::transitionDelete()

@@ -5,6 +5,8 @@
 
 #include "canvas.h"
 #include "exactvalues.h"
+#include "processitem.h"
+#include "projectcanvases.h"
 #include "stateitem.h"
 #include "textitem.h"
 #include "transitionitem.h"
@@ -61,6 +63,26 @@ bool textsAgree(const Canvas* canvas)
     return true;
 }
 
+// The nodes of a project's document below a canvas's node are the diagrams
+// of its processes, in their order.
+bool treeAgrees(const Canvas* canvas)
+{
+    const ProjectCanvases* project = canvas->getProject();
+    if (!project || !project->contains(canvas))
+        return true;
+    const auto& children = canvas->diagramNode().children();
+    if (canvas->getLevel() < 5 && int(children.size()) != canvas->processItems.size())
+        return false;
+    for (int i = 0; i < canvas->processItems.size() && canvas->getLevel() < 5; ++i) {
+        const ProcessItem* process = canvas->processItems.at(i);
+        const Canvas* diagram = project->getCanvasItem(process->getLevel(), process->getId(), process->getParentId(),
+                                                       nullptr);
+        if (!diagram || children.at(std::size_t(i)).get() != &diagram->diagramNode())
+            return false;
+    }
+    return true;
+}
+
 } // namespace
 
 void TakenElementsWatch::check(const QVector<Canvas*>& canvases)
@@ -78,5 +100,9 @@ void TakenElementsWatch::check(const QVector<Canvas*>& canvases)
         checkAll(canvas->transitionItems, "transition");
         if (!textsAgree(canvas))
             QTest::qFail("the text items do not show the texts of their document", __FILE__, __LINE__);
+        if (!treeAgrees(canvas))
+            QTest::qFail(qPrintable(QStringLiteral("the nodes below %1 are not its processes' diagrams")
+                                        .arg(canvas->getLabel())),
+                         __FILE__, __LINE__);
     }
 }

@@ -32,6 +32,8 @@ struct TestCanvas
     QMenu menus[7];
     t_strContextMenu set {&menus[0], &menus[1], &menus[2], &menus[3], &menus[4], &menus[5], &menus[6]};
     QAction processAdded, processProperties, returnToSelect;
+    // Before the canvas, which shows its root.
+    Document document;
     Canvas canvas {&set};
     QVector<Canvas*> canvases {&canvas};
     // After the canvas, so that it goes first: its steps may hold items.
@@ -46,6 +48,7 @@ struct TestCanvas
         canvas.setParentId(parentId);
         canvas.setGrandParentId(1);
         canvas.setUndoStack(&history);
+        canvas.setDiagram(&document, &document.root());
         // The title is an item of its own; the block tests count items without it.
         if (level == 5)
             canvas.setLabel(QStringLiteral("machine"));
