@@ -45,12 +45,21 @@ void Canvas::placeElements(const ProjectNode& node, ItemIds ids)
     for (const auto& child : node.children())
         processes.insert(child->id(), addProcessItem(child->process));
     const bool keep = ids == ItemIds::OfElements;
+    const int firstState = stateItems.size();
+    const int firstTransition = transitionItems.size();
     QHash<ElementId, StateItem*> states;
     for (const SharedElement<StateElement>& state : node.diagram.states)
         states.insert(state->id, addStateItem(state, keep ? state->id : 0));
     for (const SharedElement<TransitionElement>& transition : node.diagram.transitions)
         addTransitionItem(transition, states.value(transition->startState), states.value(transition->endState),
                           keep ? transition->id : 0);
+    // Read once, with every transition attached: the elements take what the
+    // scene now holds (for a file, what they held already), so the first
+    // save finds nothing to take.
+    for (int i = firstState; i < stateItems.size(); ++i)
+        stateItems.at(i)->element();
+    for (int i = firstTransition; i < transitionItems.size(); ++i)
+        transitionItems.at(i)->element();
     for (const TextElement& text : node.diagram.texts)
         addTextItem(text);
     for (const LinkElement& link : node.diagram.links)
