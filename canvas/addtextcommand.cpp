@@ -14,15 +14,10 @@ void AddTextCommand::redo()
 {
     canvas->document().insert(canvas->diagramNode(), -1, text);
     // Kept, so that the item goes when no step can bring the text back.
-    keep(getTextItem());
+    keep(canvas->textItemOf(text.id));
 }
 
 void AddTextCommand::undo()
 {
     canvas->document().remove<TextElement>(canvas->diagramNode(), text.id);
-}
-
-TextItem* AddTextCommand::getTextItem() const
-{
-    return canvas->textItemOf(text.id);
 }

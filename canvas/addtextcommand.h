@@ -7,7 +7,6 @@
 #include "textelement.h"
 
 class Canvas;
-class TextItem;
 
 // Places a new 150 x 75 text item centred on the clicked point.
 class AddTextCommand : public CanvasCommand
@@ -17,9 +16,6 @@ public:
 
     void undo() override;
     void redo() override;
-
-    // The item showing the new text, once the step is done.
-    TextItem* getTextItem() const;
 
 private:
     TextElement text;

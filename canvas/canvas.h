@@ -224,7 +224,6 @@ public:
     // The newest item of each kind, used while an item is being wired up.
     StateItem* newStateItem = nullptr;
     TransitionItem* newTransitionItem = nullptr;
-    TextItem* newTextItem = nullptr;
     ProcessItem* newProcessItem = nullptr;
     LinkItem* newLinkItem = nullptr;
     MemoryItem* newMemoryItem = nullptr;

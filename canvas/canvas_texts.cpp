@@ -26,7 +26,6 @@ void Canvas::elementAdded(const ProjectNode& node, ElementKind kind, ElementId i
     }
     text->setElement(*element);
     textItems.insert(index, text);
-    newTextItem = text;
     update();
 }
 
@@ -52,8 +51,6 @@ void Canvas::elementRemoved(const ProjectNode& node, ElementKind kind, ElementId
     text->hide();
     if (currentText == text)
         currentText = nullptr;
-    if (newTextItem == text)
-        newTextItem = nullptr;
     update();
 }
 

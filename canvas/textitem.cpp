@@ -120,8 +120,3 @@ void TextItem::contextMenuEvent(QGraphicsSceneContextMenuEvent* event)
     if (contextMenu)
         contextMenu->exec(event->screenPos());
 }
-
-QColor TextItem::defaultBackgroundColour()
-{
-    return QColor(255, 255, 255, 255);
-}

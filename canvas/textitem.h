@@ -57,8 +57,6 @@ public:
     int getItemType() const { return held->type; }
     QString getAction() const { return held->text; }
     QColor getBackgroundColor() const;
-    // What an item whose colour was never set is drawn in.
-    static QColor defaultBackgroundColour();
     int getLevel() const { return level; }
     int getParentId() const { return parentId; }
     int getGrandParentId() const { return grandParentId; }
