@@ -45,9 +45,6 @@ public:
     QString getLabel() const { return label; }
     QString getDatatype() const { return datatype; }
     QString getDescription() const { return description; }
-    int getLevel() const { return level; }
-    int getParentId() const { return parentId; }
-    int getGrandParentId() const { return grandParentId; }
     QColor getBackgroundColor() const { return backgroundColor; }
     // What an item whose colour was never set is drawn in.
     static QColor defaultBackgroundColour();
@@ -66,9 +63,6 @@ public:
 
     void setLabel(const QString& text);
     void setDatatype(const QString& text);
-    void setLevel(int value) { level = value; }
-    void setParentId(int value) { parentId = value; }
-    void setGrandParentId(int value) { grandParentId = value; }
     void setStartLine(DataflowLine* line) { startLine = line; }
     void setEndLine(DataflowLine* line) { endLine = line; }
 
@@ -104,9 +98,6 @@ private:
     QString label;
     QString datatype;
     QString description;
-    int level = 0;
-    int parentId = 0;
-    int grandParentId = 0;
     int width = 100;
     int height = 21;
     int lineType = 0;

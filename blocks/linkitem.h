@@ -45,11 +45,8 @@ public:
     int getWidth() const { return width; }
     int getHeight() const { return height; }
     QString getLabel() const { return label; }
-    int getLevel() const { return level; }
     QString getDescription() const { return description; }
     QString getDatatype() const { return datatype; }
-    int getParentId() const { return parentId; }
-    int getGrandParentId() const { return grandParentId; }
     QColor getBackgroundColor() const { return backgroundColor; }
     // What an item whose colour was never set is drawn in.
     static QColor defaultBackgroundColour();
@@ -60,9 +57,6 @@ public:
     LinkLine* getEndLine() const { return endLine; }
     QPolygonF myPolygon() const { return QPolygonF(polygon); }
 
-    void setLevel(int value) { level = value; }
-    void setParentId(int value) { parentId = value; }
-    void setGrandParentId(int value) { grandParentId = value; }
     void setStartLine(LinkLine* line) { startLine = line; }
     void setEndLine(LinkLine* line) { endLine = line; }
 
@@ -91,9 +85,6 @@ protected:
 private:
     void resize(const QSize& size);
 
-    int level = 0;
-    int parentId = 0;
-    int grandParentId = 0;
     int width = 100;
     int height = 21;
     QString label;

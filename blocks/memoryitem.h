@@ -49,17 +49,11 @@ public:
     QColor getBackgroundColor() const { return backgroundColor; }
     // What an item whose colour was never set is drawn in.
     static QColor defaultBackgroundColour();
-    int getLevel() const { return level; }
-    int getParentId() const { return parentId; }
-    int getGrandParentId() const { return grandParentId; }
     QPolygonF myPolygon() const { return QPolygonF(polygon); }
     QList<DataflowItem*> getDataflows() const { return dataflows; }
 
     void setLabel(const QString& text);
     void setDatatype(const QString& text);
-    void setLevel(int value) { level = value; }
-    void setParentId(int value) { parentId = value; }
-    void setGrandParentId(int value) { grandParentId = value; }
 
     void addDataflow(DataflowItem* dataflow);
     void removeDataflow(DataflowItem* dataflow);
@@ -90,9 +84,6 @@ private:
     QList<DataflowItem*> dataflows;
     int width = 100;
     int height = 64;
-    int level = 0;
-    int parentId = 0;
-    int grandParentId = 0;
     double x = 0.0;
     double y = 0.0;
     QString datatype;

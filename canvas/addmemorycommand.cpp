@@ -16,10 +16,6 @@ MemoryItem* AddMemoryCommand::placeNew(Canvas* canvas, QPointF position)
     auto* memory = new MemoryItem(canvas->contextMenus() ? canvas->contextMenus()->memoryMenu : nullptr,
                                   position);
     memory->initMemoryItem();
-    const int level = canvas->getLevel() + 1;
-    memory->setLevel(level);
-    memory->setParentId(canvas->getId());
-    memory->setGrandParentId(canvas->getParentId());
     memory->setZValue(canvas->nextZValue());
 
     // The lowest free number: a name taken twice would misattach dataflows on

@@ -10,9 +10,6 @@ AddStateCommand::AddStateCommand(Canvas* target, QPointF position, QUndoCommand*
     setText(QObject::tr("Add State"));
     QMenu* menu = canvas->contextMenus() ? canvas->contextMenus()->stateMenu : nullptr;
     state = new StateItem(menu, position);
-    state->setLevel(canvas->getLevel() + 1);
-    state->setparentId(canvas->getId());
-    state->setGrandParentId(canvas->getParentId());
     state->setZValue(canvas->nextZValue());
     // Named at once, with the lowest free number: a state without a name
     // gives C that does not compile.

@@ -17,9 +17,6 @@ AddTransitionCommand::AddTransitionCommand(Canvas* target, StateItem* start, Sta
     QMenu* menu = canvas->contextMenus() ? canvas->contextMenus()->transitionMenu : nullptr;
     transition = new TransitionItem(menu, start, end, nullptr);
     transition->placeBesideTheLine();
-    transition->setLevel(canvas->getLevel() + 1);
-    transition->setParentId(canvas->getId());
-    transition->setGrandParentId(canvas->getParentId());
     transition->setZValue(canvas->nextZValue());
 
     startLine = new TransitionLine(start, transition, nullptr);

@@ -223,9 +223,6 @@ void Canvas::finishDrag(QGraphicsSceneMouseEvent*)
         auto* from = static_cast<ProcessItem*>(start);
         auto* to = static_cast<ProcessItem*>(end);
         auto* link = new LinkItem(menus->linkMenu, from, to, nullptr);
-        link->setLevel(level + 1);
-        link->setParentId(id);
-        link->setGrandParentId(parentId);
         placeLink(link, from, to);
         m_undoStack->push(new BlockItemsCommand(this, project, {link}, BlockItemsCommand::Arrival, tr("Add Link")));
         trigger(returnToSelectAction);
@@ -237,9 +234,6 @@ void Canvas::finishDrag(QGraphicsSceneMouseEvent*)
         auto* process = static_cast<ProcessItem*>(processToMemory ? start : end);
         auto* memory = static_cast<MemoryItem*>(processToMemory ? end : start);
         auto* dataflow = new DataflowItem(menus->dataflowMenu, start, end, nullptr);
-        dataflow->setLevel(level + 1);
-        dataflow->setParentId(id);
-        dataflow->setGrandParentId(parentId);
         placeDataflow(dataflow, start, end, process, memory);
         m_undoStack->push(
             new BlockItemsCommand(this, project, {dataflow}, BlockItemsCommand::Arrival, tr("Add Dataflow")));

@@ -19,20 +19,13 @@
 
 namespace {
 
-// Every item on a canvas carries the identity of the canvas it lies on.
-template <typename Item>
-void locate(Item* item, const Canvas* canvas)
+// A process carries the identity of the canvas it lies on: its diagram is
+// found by it.
+void locate(ProcessItem* process, const Canvas* canvas)
 {
-    item->setLevel(canvas->getLevel() + 1);
-    item->setParentId(canvas->getId());
-    item->setGrandParentId(canvas->getParentId());
-}
-
-void locate(StateItem* state, const Canvas* canvas)
-{
-    state->setLevel(canvas->getLevel() + 1);
-    state->setparentId(canvas->getId());
-    state->setGrandParentId(canvas->getParentId());
+    process->setLevel(canvas->getLevel() + 1);
+    process->setParentId(canvas->getId());
+    process->setGrandParentId(canvas->getParentId());
 }
 
 } // namespace
@@ -75,7 +68,6 @@ void Canvas::placeElements(const ProjectNode& node, ItemIds ids)
 StateItem* Canvas::addStateItem(const SharedElement<StateElement>& element, ElementId id)
 {
     auto* state = new StateItem(menus->stateMenu, element->position, id);
-    locate(state, this);
     state->setElement(element);
     state->setZValue(nextZValue());
     addItem(state);
@@ -97,7 +89,6 @@ TransitionItem* Canvas::addTransitionItem(const SharedElement<TransitionElement>
     start->addTransition(transition);
     if (start != end)
         end->addTransition(transition);
-    locate(transition, this);
     transition->setElement(element);
     transitionItems.append(transition);
     newTransitionItem = transition;
@@ -132,7 +123,6 @@ LinkItem* Canvas::addLinkItem(const LinkElement& element, ProcessItem* start, Pr
     if (!start || !end || start == end)
         return nullptr;
     auto* link = new LinkItem(menus->linkMenu, start, end, nullptr);
-    locate(link, this);
     link->setElement(element);
     placeLink(link, start, end);
     return link;
@@ -161,7 +151,6 @@ void Canvas::placeLink(LinkItem* link, ProcessItem* from, ProcessItem* to)
 MemoryItem* Canvas::addMemoryItem(const MemoryElement& element)
 {
     auto* memory = new MemoryItem(menus->memoryMenu, element.position);
-    locate(memory, this);
     memory->setElement(element);
     memory->setZValue(nextZValue());
     addItem(memory);
@@ -178,7 +167,6 @@ DataflowItem* Canvas::addDataflowItem(const DataflowElement& element, ProcessIte
     QGraphicsItem* start = element.lineType == 1 ? static_cast<QGraphicsItem*>(process) : memory;
     QGraphicsItem* end = element.lineType == 1 ? static_cast<QGraphicsItem*>(memory) : process;
     auto* dataflow = new DataflowItem(menus->dataflowMenu, start, end, nullptr);
-    locate(dataflow, this);
     dataflow->setElement(element);
     placeDataflow(dataflow, start, end, process, memory);
     return dataflow;

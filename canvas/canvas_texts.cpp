@@ -17,9 +17,6 @@ void Canvas::elementAdded(const ProjectNode& node, ElementKind kind, ElementId i
         text->show();
     } else {
         text = new TextItem(menus ? menus->textMenu : nullptr, id);
-        text->setLevel(getLevel() + 1);
-        text->setParentId(getId());
-        text->setGrandParentId(getParentId());
         text->setZValue(nextZValue());
         addItem(text);
         textViews.insert(id, text);

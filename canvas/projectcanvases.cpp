@@ -340,19 +340,6 @@ QHash<ProcessItem*, Canvas*> ProjectCanvases::ownership(const Canvas* top) const
     return owned;
 }
 
-namespace {
-// Every item on a canvas carries the identity of the canvas it lies on.
-template <typename T>
-void relocate(const QVector<T*>& items, const Canvas* canvas)
-{
-    for (T* item : items) {
-        item->setLevel(canvas->getLevel() + 1);
-        item->setParentId(canvas->getId());
-        item->setGrandParentId(canvas->getParentId());
-    }
-}
-} // namespace
-
 void ProjectCanvases::renumber(Canvas* top, const QHash<ProcessItem*, Canvas*>& owned)
 {
     QVector<Canvas*> pending {top};
@@ -375,18 +362,6 @@ void ProjectCanvases::renumber(Canvas* top, const QHash<ProcessItem*, Canvas*>& 
                 pending.append(child);
             }
         }
-        if (canvas == top)
-            continue;
-        for (StateItem* state : qAsConst(canvas->stateItems)) {
-            state->setLevel(canvas->getLevel() + 1);
-            state->setparentId(canvas->getId());
-            state->setGrandParentId(canvas->getParentId());
-        }
-        relocate(canvas->transitionItems, canvas);
-        relocate(canvas->textItems, canvas);
-        relocate(canvas->linkItems, canvas);
-        relocate(canvas->memoryItems, canvas);
-        relocate(canvas->dataflowItems, canvas);
     }
 }
 

@@ -92,7 +92,7 @@ public:
     // owns. Found by identity, so it must be taken before identities change.
     QHash<ProcessItem*, Canvas*> ownership(const Canvas* canvas) const;
     // Gives the processes below canvas the numbers of their places, top down,
-    // and every owned canvas and item the identity that follows from them.
+    // and every owned canvas the identity that follows from them.
     void renumber(Canvas* canvas, const QHash<ProcessItem*, Canvas*>& owned);
     // Takes the given canvases out of the set without releasing them; an undo
     // step keeps them and puts them back with attach().

@@ -64,12 +64,6 @@ public:
                QWidget* widget = nullptr) override;
     int type() const override { return Type; }
 
-    int getLevel() const { return level; }
-    int getParentId() const { return parentId; }
-    int getGrandParentId() const { return grandParentId; }
-    void setLevel(int value) { level = value; }
-    void setparentId(int value) { parentId = value; }
-    void setGrandParentId(int value) { grandParentId = value; }
     int getWidth() const { return held->width; }
     int getHeight() const { return held->height; }
     QString getLabel() const { return held->label; }
@@ -153,9 +147,6 @@ private:
     mutable bool transitionsMoved = false;
     QList<TransitionItem*> transitions;
     QList<TransitionItem*> selfTransitions;
-    int parentId = 0;
-    int grandParentId = 0;
-    int level = 0;
     QPen normalPen;
     QPen initialPen;
     QMenu* contextMenu = nullptr;

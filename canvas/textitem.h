@@ -57,12 +57,6 @@ public:
     int getItemType() const { return held->type; }
     QString getAction() const { return held->text; }
     QColor getBackgroundColor() const;
-    int getLevel() const { return level; }
-    int getParentId() const { return parentId; }
-    int getGrandParentId() const { return grandParentId; }
-    void setLevel(int value) { level = value; }
-    void setParentId(int value) { parentId = value; }
-    void setGrandParentId(int value) { grandParentId = value; }
     QPolygonF myPolygon() const { return QPolygonF(held->polygon); }
     // The heading shown for the item's kind.
     QString heading() const;
@@ -96,9 +90,6 @@ protected:
 
 private:
     SharedElement<TextElement> held;
-    int level = 0;
-    int parentId = 0;
-    int grandParentId = 0;
     QMenu* contextMenu = nullptr;
 };
 

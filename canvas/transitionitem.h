@@ -83,12 +83,6 @@ public:
     // of the others between them (a self transition, above the others of its
     // state); one read from a file keeps its place.
     void placeBesideTheLine();
-    int getLevel() const { return level; }
-    int getParentId() const { return parentId; }
-    int getGrandParentId() const { return grandParentId; }
-    void setLevel(int value) { level = value; }
-    void setParentId(int value) { parentId = value; }
-    void setGrandParentId(int value) { grandParentId = value; }
     int getWidth() const { return held->width; }
     int getTransitionItemWidth() const { return held->width; }
     int getTransitionItemHeight() const { return held->height; }
@@ -142,9 +136,6 @@ private:
     // The element's id, at hand where a state names its transitions.
     const ElementId identity;
     mutable bool moved = false;
-    int level = 0;
-    int parentId = 0;
-    int grandParentId = 0;
     StateItem* startState = nullptr;
     StateItem* endState = nullptr;
     QMenu* contextMenu = nullptr;

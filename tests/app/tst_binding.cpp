@@ -213,7 +213,6 @@ void TestBinding::deletingAProcessIsOneStepThatComesBackWhole()
     Canvas* machine = s.window.getCanvasItem(5, 1, 1, &found);
     QVERIFY(found);
     QCOMPARE(machine->getLabel(), QString("Button_Debounce"));
-    QCOMPARE(machine->stateItems.first()->getParentId(), 1);
     QCOMPARE(static_cast<TreeModel*>(s.model())->getItem(ProjectFixture::nodeNamed(s.model(), "Push_Button"))->getId(), 1);
     const QByteArray after = s.snapshot();
 

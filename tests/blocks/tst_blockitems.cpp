@@ -13,6 +13,8 @@
 #include <QSpinBox>
 #include <QUndoStack>
 
+#include <type_traits>
+
 #include "dataflowline.h"
 #include "blockitemscommand.h"
 #include "floatinglinkitem.h"
@@ -113,9 +115,12 @@ void TestBlockItems::placementNames()
             return;
         QCOMPARE(item->getLabel(), label);
         QCOMPARE(item->getBackgroundColor(), colour);
-        QCOMPARE(item->getLevel(), level + 1);
-        QCOMPARE(item->getParentId(), 3);
-        QCOMPARE(item->getGrandParentId(), 2);
+        // A process carries its canvas's identity: its diagram is found by it.
+        if constexpr (std::is_same<std::decay_t<decltype(*item)>, ProcessItem>::value) {
+            QCOMPARE(item->getLevel(), level + 1);
+            QCOMPARE(item->getParentId(), 3);
+            QCOMPARE(item->getGrandParentId(), 2);
+        }
     };
     for (int i = 0; i < count; ++i) {
         const QPointF at(200 + 400 * i, 300);
