@@ -10,50 +10,35 @@
 #include "dataflowitem.h"
 #include "dataflowline.h"
 #include "datastorefigure.h"
+#include "exactvalues.h"
 #include "qcolourof.h"
 #include "processitem.h"
 
 namespace {
-const QColor newMemoryColor(192, 192, 192);
 const QColor defaultMemoryColor(229, 231, 233);
 const int emptyWidth = DataStoreFigure::emptyWidth;
 const int storeHeight = DataStoreFigure::height;
 } // namespace
 
-MemoryItem::MemoryItem(QMenu* menu, QPointF pos)
+MemoryItem::MemoryItem(QMenu* menu, ElementId id)
     : QObject(nullptr)
     , QGraphicsItem(nullptr)
-    , x(pos.x())
-    , y(pos.y())
-    , backgroundColor(newMemoryColor)
     , pen(QBrush(Qt::black), 1, Qt::SolidLine)
     , contextMenu(menu)
+    , identity(id)
 {
     setFlag(QGraphicsItem::ItemIsMovable, true);
     setFlag(QGraphicsItem::ItemIsSelectable, true);
     updatePolygon();
 }
 
-void MemoryItem::initMemoryItem()
+MemoryElement MemoryItem::withValues(MemoryElement element, const Values& values)
 {
-    if (width != emptyWidth || height != storeHeight)
-        prepareGeometryChange();
-    width = emptyWidth;
-    height = storeHeight;
-    updatePolygon();
-    setPos(x - emptyWidth / 2, y - storeHeight / 2);
-}
-
-void MemoryItem::setLabel(const QString& text)
-{
-    label = text;
-    update();
-}
-
-void MemoryItem::setDatatype(const QString& text)
-{
-    datatype = text;
-    update();
+    element.label = values.label;
+    element.description = values.description;
+    element.datatype = values.datatype;
+    element.colour = colourOf(values.colour);
+    return element;
 }
 
 void MemoryItem::addDataflow(DataflowItem* dataflow)
@@ -72,7 +57,7 @@ void MemoryItem::updatePolygon()
     polygon = QPolygonF(QRectF(0, 0, width, height));
 }
 
-bool MemoryItem::displayProperties()
+bool MemoryItem::displayProperties(Values* after) const
 {
     MemoryProperties properties;
     properties.label = label;
@@ -85,30 +70,12 @@ bool MemoryItem::displayProperties()
     properties.fillProperties();
     if (properties.exec() != QDialog::Accepted)
         return false;
-    const Values after {properties.label, properties.description, properties.datatype, properties.currentColor};
-    const bool changed = after != values();
-    setValues(after);
-    return changed;
-}
-
-void MemoryItem::setValues(const Values& values)
-{
-    label = values.label;
-    description = values.description;
-    datatype = values.datatype;
-    backgroundColor = values.colour;
-    // A dataflow shows the name and type of its memory item.
-    for (DataflowItem* dataflow : qAsConst(dataflows)) {
-        dataflow->setLabel(label);
-        dataflow->setDatatype(datatype);
-    }
-    updatePolygon();
-    update(boundingRect());
+    *after = {properties.label, properties.description, properties.datatype, properties.currentColor};
+    return *after != values();
 }
 
 void MemoryItem::setElement(const MemoryElement& element)
 {
-    foreign = element.foreign;
     label = element.label;
     description = element.description;
     datatype = element.datatype;
@@ -118,7 +85,27 @@ void MemoryItem::setElement(const MemoryElement& element)
         prepareGeometryChange();
     width = emptyWidth;
     height = storeHeight;
-    setPos(x, y);
+    placed = element.position;
+    setPos(placed);
+}
+
+void MemoryItem::showElement(const MemoryElement& element)
+{
+    label = element.label;
+    description = element.description;
+    datatype = element.datatype;
+    backgroundColor = qColourOf(element.colour);
+    // A dataflow shows the name and type of its memory item.
+    for (DataflowItem* dataflow : qAsConst(dataflows)) {
+        dataflow->setLabel(label);
+        dataflow->setDatatype(datatype);
+    }
+    updatePolygon();
+    if (!ExactValues::same(placed, element.position)) {
+        placed = element.position;
+        setPos(placed);
+    }
+    update(boundingRect());
 }
 
 QRectF MemoryItem::boundingRect() const

@@ -13,7 +13,6 @@
 #include <QVector>
 
 #include "elementid.h"
-#include "foreigncontent.h"
 #include "itemtype.h"
 #include "memoryelement.h"
 
@@ -31,15 +30,15 @@ class MemoryItem : public QObject, public QGraphicsItem
 public:
     enum { Type = MemoryType };
 
-    MemoryItem(QMenu* menu, QPointF pos);
+    // The view of the memory element with the id; setElement() places it.
+    MemoryItem(QMenu* menu, ElementId id);
 
     int type() const override { return Type; }
 
     using Values = BlockValues;
     Values values() const { return {label, description, datatype, backgroundColor}; }
-    void setValues(const Values& values);
-
-    void initMemoryItem();
+    // The element with the values a properties dialog edits.
+    static MemoryElement withValues(MemoryElement element, const Values& values);
 
     int getWidth() const { return width; }
     int getHeight() const { return height; }
@@ -49,11 +48,10 @@ public:
     QColor getBackgroundColor() const { return backgroundColor; }
     // What an item whose colour was never set is drawn in.
     static QColor defaultBackgroundColour();
+    // The outline as last painted: its width follows the name in the
+    // screen's font, so it is the view's, not the element's.
     QPolygonF myPolygon() const { return QPolygonF(polygon); }
     QList<DataflowItem*> getDataflows() const { return dataflows; }
-
-    void setLabel(const QString& text);
-    void setDatatype(const QString& text);
 
     void addDataflow(DataflowItem* dataflow);
     void removeDataflow(DataflowItem* dataflow);
@@ -61,13 +59,15 @@ public:
     void setDataflows(const QList<DataflowItem*>& attached) { dataflows = attached; }
 
     void updatePolygon();
-    // Runs a properties dialog made for this one edit; true when it changed
-    // the item.
-    bool displayProperties();
+    // Runs a properties dialog made for this one edit; true, with the
+    // values chosen, when they differ from the item's.
+    bool displayProperties(Values* after) const;
+    // Shows the element as it first comes: its place and its outline too.
     void setElement(const MemoryElement& element);
-    // What a newer Korvel wrote into the item, kept for the next save.
-    const ForeignContent& foreignContent() const { return foreign; }
-    // Names the item's element in the documents taken of its canvas.
+    // Shows the element's values after a change, and gives its dataflows
+    // its name and type; the item moves only when the element did.
+    void showElement(const MemoryElement& element);
+    // Names the item's element in its canvas's document.
     ElementId elementId() const { return identity; }
     // A selected memory item has no extra feedback.
     void setHighlighted() {}
@@ -84,8 +84,8 @@ private:
     QList<DataflowItem*> dataflows;
     int width = 100;
     int height = 64;
-    double x = 0.0;
-    double y = 0.0;
+    // Where the element last placed the item; a drag may have taken it on.
+    QPointF placed;
     QString datatype;
     QString label;
     QString description;
@@ -93,8 +93,7 @@ private:
     QVector<QPointF> polygon;
     QPen pen;
     QMenu* contextMenu = nullptr;
-    ForeignContent foreign;
-    const ElementId identity = nextElementId();
+    const ElementId identity;
 };
 
 #endif // MEMORYITEM_H

@@ -142,12 +142,18 @@ void BlockItemsCommand::takeOff()
     sortByIndex(&memories);
     for (const Placed& placed : qAsConst(processes))
         canvas->processItems.removeOne(static_cast<ProcessItem*>(placed.item));
-    for (const Placed& placed : qAsConst(memories))
-        canvas->memoryItems.removeOne(static_cast<MemoryItem*>(placed.item));
+    // Memory items are the document's: the canvas parks their views.
+    memoryElements.clear();
+    for (const Placed& placed : qAsConst(memories)) {
+        const ElementId id = static_cast<MemoryItem*>(placed.item)->elementId();
+        memoryElements.append(*canvas->document().find<MemoryElement>(canvas->diagramNode(), id));
+        canvas->document().remove<MemoryElement>(canvas->diagramNode(), id);
+    }
     for (QGraphicsItem* item : qAsConst(nodes)) {
         keep(item);
         forget(item);
-        takeOffScene(item);
+        if (item->type() == ProcessType)
+            takeOffScene(item);
     }
 
     diagrams.clear();
@@ -184,11 +190,11 @@ void BlockItemsCommand::putBack()
         owned = project->ownership(canvas);
 
     ListPlaces::putBack(&canvas->processItems, processes);
-    ListPlaces::putBack(&canvas->memoryItems, memories);
     for (const Placed& placed : qAsConst(processes))
         putOnScene(placed.item);
-    for (const Placed& placed : qAsConst(memories))
-        putOnScene(placed.item);
+    // The first place first, so that each goes where it stood.
+    for (int i = 0; i < memories.size(); ++i)
+        canvas->document().insert(canvas->diagramNode(), memories.at(i).index, memoryElements.at(i));
     putConnectorsBack();
 
     if (project && holdsDiagrams) {

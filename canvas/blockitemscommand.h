@@ -7,6 +7,7 @@
 
 #include "canvascommand.h"
 #include "listplaces.h"
+#include "memoryelement.h"
 
 class DataflowItem;
 class LinkItem;
@@ -55,6 +56,8 @@ private:
     // What the last removal took, each with its place in its registry.
     QVector<Placed> processes;
     QVector<Placed> memories;
+    // The memory items' elements, in the order of memories.
+    QVector<MemoryElement> memoryElements;
     QVector<Placed> links;
     QVector<Placed> dataflows;
     // The connections of the boxes at the removed connectors' ends, as they

@@ -267,6 +267,8 @@ void Canvas::discard(const QVector<QGraphicsItem*>& parked)
     for (const QGraphicsItem* item : parked)
         if (item->type() == TextType)
             textViews.remove(static_cast<const TextItem*>(item)->elementId());
+        else if (item->type() == MemoryType)
+            memoryViews.remove(static_cast<const MemoryItem*>(item)->elementId());
     qDeleteAll(parked);
 }
 

@@ -45,10 +45,10 @@ struct TransitionElement;
 // into items or undo commands, keeps one registry per item kind, and reports
 // back to the main window only by triggering the hidden actions it was given.
 //
-// It shows one node of its project's document. Its text items are views of
-// the node's texts: steps change the document, and the canvas makes, changes
-// and takes off the items as it is told. The other kinds still keep their
-// values in their items.
+// It shows one node of its project's document. Its text and memory items are
+// views of the node's texts and memory items: steps change the document, and
+// the canvas makes, changes and takes off the items as it is told. The other
+// kinds still keep their values in their items.
 class Canvas : public DiagramScene, private DocumentObserver
 {
     Q_OBJECT
@@ -175,8 +175,11 @@ public:
     // The item showing a text of the document; it stays, hidden, while the
     // text is out of the document and a step may bring it back.
     TextItem* textItemOf(ElementId id) const { return textViews.value(id); }
+    // The same for the memory items.
+    MemoryItem* memoryItemOf(ElementId id) const { return memoryViews.value(id); }
     // The document's text with the item's new place, after a move.
     void textMoved(TextItem* text);
+    void memoryMoved(MemoryItem* memory);
     // The text with the size its content needs, outside the history: the
     // sizes follow the screen's font.
     void fitText(TextItem* text);
@@ -188,11 +191,12 @@ public:
     StateItem* addStateItem(const SharedElement<StateElement>& element, ElementId id = 0);
     TransitionItem* addTransitionItem(const SharedElement<TransitionElement>& element, StateItem* start,
                                       StateItem* end, ElementId id = 0);
-    // A text goes into the document with a fresh id; the item shows it.
+    // A text or memory item goes into the document with a fresh id; the
+    // item shows it.
     TextItem* addTextItem(const TextElement& element);
+    MemoryItem* addMemoryItem(const MemoryElement& element);
     ProcessItem* addProcessItem(const ProcessElement& element);
     LinkItem* addLinkItem(const LinkElement& element, ProcessItem* start, ProcessItem* end);
-    MemoryItem* addMemoryItem(const MemoryElement& element);
     DataflowItem* addDataflowItem(const DataflowElement& element, ProcessItem* process, MemoryItem* memory);
 
     ProcessItem* getProcessItem(t_strReadProcessItem* node, bool* found) const;
@@ -286,6 +290,10 @@ private:
     void elementAdded(const ProjectNode& node, ElementKind kind, ElementId id, int index) override;
     void elementChanged(const ProjectNode& node, ElementKind kind, ElementId id) override;
     void elementRemoved(const ProjectNode& node, ElementKind kind, ElementId id) override;
+    void textAdded(ElementId id, int index);
+    void textRemoved(ElementId id);
+    void memoryAdded(ElementId id, int index);
+    void memoryRemoved(ElementId id);
 
     QGraphicsItem* topItemAt(const QPointF& point) const;
     static void trigger(QAction* action);
@@ -314,6 +322,7 @@ private:
     Document* doc = nullptr;
     ProjectNode* shownNode = nullptr;
     QHash<ElementId, TextItem*> textViews;
+    QHash<ElementId, MemoryItem*> memoryViews;
     QUndoStack* m_undoStack = nullptr;
     ProjectCanvases* project = nullptr;
     QAction* processAddedAction = nullptr;

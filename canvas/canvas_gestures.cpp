@@ -382,7 +382,22 @@ bool Canvas::displayProcessItemProperties()
 }
 
 bool Canvas::displayLinkItemProperties() { return editBlock(currentLink, tr("Edit Link %1")); }
-bool Canvas::displayMemoryItemProperties() { return editBlock(currentMemory, tr("Edit Memory Item %1")); }
+
+bool Canvas::displayMemoryItemProperties()
+{
+    MemoryItem* memory = currentMemory;
+    if (readOnly || !memory)
+        return false;
+    const MemoryItem::Values before = memory->values();
+    MemoryItem::Values after;
+    if (!memory->displayProperties(&after))
+        return false;
+    applyValues(this, memory, after);
+    m_undoStack->push(new EditPropertiesCommand<MemoryItem>(this, memory, before, after,
+                                                            tr("Edit Memory Item %1").arg(after.label).trimmed()));
+    return true;
+}
+
 bool Canvas::displayDataflowItemProperties() { return editBlock(currentDataflow, tr("Edit Dataflow %1")); }
 
 // ---- Keys ------------------------------------------------------------------

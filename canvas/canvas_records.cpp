@@ -148,17 +148,6 @@ void Canvas::placeLink(LinkItem* link, ProcessItem* from, ProcessItem* to)
     update();
 }
 
-MemoryItem* Canvas::addMemoryItem(const MemoryElement& element)
-{
-    auto* memory = new MemoryItem(menus->memoryMenu, element.position);
-    memory->setElement(element);
-    memory->setZValue(nextZValue());
-    addItem(memory);
-    memoryItems.append(memory);
-    newMemoryItem = memory;
-    return memory;
-}
-
 DataflowItem* Canvas::addDataflowItem(const DataflowElement& element, ProcessItem* process, MemoryItem* memory)
 {
     // Type 1 flows from the process into the memory item, type 2 back.

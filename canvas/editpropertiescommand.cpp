@@ -37,8 +37,9 @@ void applyValues(Canvas* canvas, LinkItem* link, const LinkItem::Values& values)
 
 void applyValues(Canvas* canvas, MemoryItem* memory, const MemoryItem::Values& values)
 {
-    memory->setValues(values);
-    canvas->update();
+    Document& document = canvas->document();
+    if (const MemoryElement* element = document.find<MemoryElement>(canvas->diagramNode(), memory->elementId()))
+        document.replace(canvas->diagramNode(), MemoryItem::withValues(*element, values));
 }
 
 void applyValues(Canvas* canvas, DataflowItem* dataflow, const DataflowItem::Values& values)

@@ -2,6 +2,7 @@
 
 #include "canvas.h"
 #include "initialtransition.h"
+#include "memoryitem.h"
 #include "textitem.h"
 
 #include <QGraphicsItem>
@@ -26,18 +27,22 @@ void MoveItemsCommand::redo()
 {
     if (applied) {
         applied = false;
-        // The drag moved the items; the document takes the texts' places now.
-        takeTexts();
+        // The drag moved the items; the document takes the places of its
+        // views now.
+        takePlaces();
         return;
     }
     placeAll(true);
 }
 
-void MoveItemsCommand::takeTexts()
+void MoveItemsCommand::takePlaces()
 {
-    for (const Move& move : qAsConst(moves))
+    for (const Move& move : qAsConst(moves)) {
         if (auto* text = qobject_cast<TextItem*>(move.item.data()))
             canvas->textMoved(text);
+        else if (auto* memory = qobject_cast<MemoryItem*>(move.item.data()))
+            canvas->memoryMoved(memory);
+    }
 }
 
 void MoveItemsCommand::placeAll(bool forward)
@@ -50,7 +55,7 @@ void MoveItemsCommand::placeAll(bool forward)
             item->setPos(forward ? move.to : move.from);
     }
     canvas->endMoves();
-    takeTexts();
+    takePlaces();
     // The initial marker follows its state, as it does after a drag.
     canvas->initialTransition->updatePosition();
 }

@@ -34,8 +34,9 @@ public:
 
 private:
     void placeAll(bool forward);
-    // Texts are the document's: it takes where their items now lie.
-    void takeTexts();
+    // Texts and memory items are the document's: it takes where their items
+    // now lie.
+    void takePlaces();
 
     QList<Move> moves;
     bool applied;

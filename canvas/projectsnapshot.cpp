@@ -88,18 +88,15 @@ void fillHierarchy(const Canvas* canvas, const Ids& ids, Diagram* diagram)
         link.foreign = item->foreignContent();
         diagram->links.append(std::move(link));
     }
-    for (const MemoryItem* item : canvas->memoryItems) {
+    for (const MemoryElement& element : canvas->diagramNode().diagram.memories) {
+        const MemoryItem* item = canvas->memoryItemOf(element.id);
         if (ids.skips(item))
             continue;
-        MemoryElement memory;
-        memory.id = ids(item);
+        MemoryElement memory = element;
+        // Where the item lies, a drag under way included, and the outline
+        // its name needs in the screen's font.
         memory.position = placeOf(item);
-        memory.label = item->getLabel();
-        memory.description = item->getDescription();
-        memory.datatype = item->getDatatype();
-        memory.colour = colourOf(item->getBackgroundColor(), MemoryItem::defaultBackgroundColour());
         memory.polygon = pointsOf(item->myPolygon());
-        memory.foreign = item->foreignContent();
         diagram->memories.append(std::move(memory));
     }
     for (const DataflowItem* item : canvas->dataflowItems) {

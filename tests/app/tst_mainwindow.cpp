@@ -238,8 +238,8 @@ void TestMainWindow::undoBackToTheSavedPointClearsModified()
     QCOMPARE(state->getDescription(), before + " (edited) (edited)");
 }
 
-enum BlockEdit { AddProcess, AddLink, AddDataflow, MoveProcess, EditMemory, DeleteMemory, BringToFront,
-                 RenameProject };
+enum BlockEdit { AddProcess, AddLink, AddDataflow, MoveProcess, MoveMemory, EditMemory, DeleteMemory,
+                 BringToFront, RenameProject };
 
 void TestMainWindow::blockEditsUndoAndRedo_data()
 {
@@ -249,6 +249,7 @@ void TestMainWindow::blockEditsUndoAndRedo_data()
     QTest::newRow("add link") << int(AddLink) << "Undo Add Link";
     QTest::newRow("add dataflow") << int(AddDataflow) << "Undo Add Dataflow";
     QTest::newRow("move process") << int(MoveProcess) << "Undo Move Item";
+    QTest::newRow("move memory") << int(MoveMemory) << "Undo Move Item";
     QTest::newRow("edit memory") << int(EditMemory) << "Undo Edit Memory Item button_pressed";
     QTest::newRow("delete memory") << int(DeleteMemory) << "Undo Delete Memory Item";
     QTest::newRow("bring to front") << int(BringToFront) << "Undo Bring to Front";
@@ -280,8 +281,11 @@ void TestMainWindow::blockEditsUndoAndRedo()
              (edit == AddLink ? static_cast<QGraphicsItem*>(first) : memory)->sceneBoundingRect().center());
         break;
     case MoveProcess:
-        drag(c, first->sceneBoundingRect().center(), first->sceneBoundingRect().center() + QPointF(40, 30));
+    case MoveMemory: {
+        const QGraphicsItem* moved = edit == MoveProcess ? static_cast<QGraphicsItem*>(first) : memory;
+        drag(c, moved->sceneBoundingRect().center(), moved->sceneBoundingRect().center() + QPointF(40, 30));
         break;
+    }
     case EditMemory:
         c->currentMemory = memory;
         answer.pressButton(QDialogButtonBox::Ok, editDescription);

@@ -5,6 +5,7 @@
 
 #include "canvas.h"
 #include "exactvalues.h"
+#include "memoryitem.h"
 #include "processitem.h"
 #include "projectcanvases.h"
 #include "stateitem.h"
@@ -63,6 +64,24 @@ bool textsAgree(const Canvas* canvas)
     return true;
 }
 
+// The memory items show the document's memory items, in its order.
+bool memoriesAgree(const Canvas* canvas)
+{
+    const QVector<MemoryElement>& memories = canvas->diagramNode().diagram.memories;
+    if (memories.size() != canvas->memoryItems.size())
+        return false;
+    for (int i = 0; i < memories.size(); ++i) {
+        const MemoryItem* item = canvas->memoryItems.at(i);
+        const MemoryElement& memory = memories.at(i);
+        if (item->elementId() != memory.id || !ExactValues::same(item->pos(), memory.position)
+            || item->getLabel() != memory.label || item->getDatatype() != memory.datatype
+            || item->getBackgroundColor().rgba() != memory.colour.argb() || !item->isVisible()
+            || canvas->memoryItemOf(memory.id) != item)
+            return false;
+    }
+    return true;
+}
+
 // The nodes of a project's document below a canvas's node are the diagrams
 // of its processes, in their order.
 bool treeAgrees(const Canvas* canvas)
@@ -100,6 +119,8 @@ void TakenElementsWatch::check(const QVector<Canvas*>& canvases)
         checkAll(canvas->transitionItems, "transition");
         if (!textsAgree(canvas))
             QTest::qFail("the text items do not show the texts of their document", __FILE__, __LINE__);
+        if (!memoriesAgree(canvas))
+            QTest::qFail("the memory items do not show the memory items of their document", __FILE__, __LINE__);
         if (!treeAgrees(canvas))
             QTest::qFail(qPrintable(QStringLiteral("the nodes below %1 are not its processes' diagrams")
                                         .arg(canvas->getLabel())),

@@ -9,10 +9,10 @@ class QUndoStack;
 
 // States and transitions keep their values in the elements a save takes,
 // except what the scene holds: where they lie and what they are joined to,
-// which their elements take when next read; text items show the texts of
-// their canvas's document. While the watch lives, every step of the history
+// which their elements take when next read; text and memory items show the
+// texts and memory items of their canvas's document. While the watch lives, every step of the history
 // checks that each element read then agrees with its item on the scene, and
-// that the text items show their document's texts. A mismatch fails the
+// that the text and memory items show their document's. A mismatch fails the
 // running test.
 class TakenElementsWatch
 {

@@ -12,9 +12,12 @@
 #include <QTextEdit>
 #include <QUndoStack>
 
+#include <type_traits>
+
 #include "addstatecommand.h"
 #include "addtransitioncommand.h"
 #include "canvas.h"
+#include "editpropertiescommand.h"
 #include "dataflowitem.h"
 #include "linkitem.h"
 #include "memoryitem.h"
@@ -131,6 +134,13 @@ struct TestCanvas
         SceneMouse::click(&canvas, centre);
         return canvas.memoryItems.last();
     }
+    // Renames a memory item in its document, outside the history.
+    void rename(MemoryItem* memory, const QString& label)
+    {
+        MemoryItem::Values values = memory->values();
+        values.label = label;
+        applyValues(&canvas, memory, values);
+    }
     LinkItem* drawLink(const QPointF& from, const QPointF& to)
     {
         const int before = canvas.linkItems.size();
@@ -202,5 +212,12 @@ void editTexts(Item* item, const QString& label, const QString& datatype = QStri
         dialog->findChild<QLineEdit*>(QStringLiteral("LE_Datatype"))->setText(datatype);
         dialog->findChild<QTextEdit*>(QStringLiteral("textEdit"))->setPlainText(description);
     });
-    item->displayProperties();
+    if constexpr (std::is_same<Item, MemoryItem>::value) {
+        // A memory item is its document's: the canvas makes the edit a step.
+        auto* canvas = static_cast<Canvas*>(item->scene());
+        canvas->currentMemory = item;
+        canvas->displayMemoryItemProperties();
+    } else {
+        item->displayProperties();
+    }
 }
