@@ -7,6 +7,7 @@
 #include <QPainter>
 
 #include "dataflowline.h"
+#include "exactvalues.h"
 #include "itemshadow.h"
 #include "itemtype.h"
 #include "labelboxfigure.h"
@@ -35,8 +36,7 @@ QPointF centreOf(const QGraphicsItem* item)
 }
 } // namespace
 
-DataflowItem::DataflowItem(QMenu* menu, QGraphicsItem* start, QGraphicsItem* end,
-                           QObject* /*parent*/)
+DataflowItem::DataflowItem(QMenu* menu, ElementId id, QGraphicsItem* start, QGraphicsItem* end)
     : QObject(nullptr)
     , QGraphicsItem(nullptr)
     , myStartItem(start)
@@ -44,6 +44,7 @@ DataflowItem::DataflowItem(QMenu* menu, QGraphicsItem* start, QGraphicsItem* end
     , backgroundColor(defaultDataflowColor)
     , contextMenu(menu)
     , pen(QBrush(Qt::black), 1, Qt::SolidLine)
+    , identity(id)
 {
     setFlag(QGraphicsItem::ItemIsMovable, true);
     setFlag(QGraphicsItem::ItemIsSelectable, true);
@@ -57,16 +58,34 @@ DataflowItem::DataflowItem(QMenu* menu, QGraphicsItem* start, QGraphicsItem* end
         memory = static_cast<MemoryItem*>(start);
         process = static_cast<ProcessItem*>(end);
     }
-    if (memory) {
-        label = memory->getLabel();
-        datatype = memory->getDatatype();
-    }
-
-    const QPointF mid = (centreOf(start) + centreOf(end)) / 2;
-    midX = mid.x();
-    midY = mid.y();
     updatePolygon();
-    setPos(midX - emptyWidth / 2, midY - emptyHeight / 2);
+}
+
+DataflowElement DataflowItem::newElement(const QGraphicsItem* start, const QGraphicsItem* end)
+{
+    DataflowElement dataflow;
+    const bool writes = start->type() == ProcessType;
+    const auto* process = static_cast<const ProcessItem*>(writes ? start : end);
+    const auto* memory = static_cast<const MemoryItem*>(writes ? end : start);
+    dataflow.lineType = writes ? 1 : 2;
+    dataflow.process = process->elementId();
+    dataflow.memory = memory->elementId();
+    dataflow.label = memory->getLabel();
+    dataflow.datatype = memory->getDatatype();
+    dataflow.position = (centreOf(start) + centreOf(end)) / 2 - QPointF(emptyWidth / 2, emptyHeight / 2);
+    dataflow.colour = colourOf(defaultDataflowColor);
+    // The outline of a box not painted yet.
+    dataflow.polygon = QPolygonF(QRectF(0, 0, 100, 21));
+    return dataflow;
+}
+
+DataflowElement DataflowItem::withValues(DataflowElement element, const Values& values)
+{
+    element.label = values.label;
+    element.description = values.description;
+    element.datatype = values.datatype;
+    element.colour = colourOf(values.colour);
+    return element;
 }
 
 DataflowItem::~DataflowItem()
@@ -82,18 +101,6 @@ ProcessItem* DataflowItem::getProcess() const
 MemoryItem* DataflowItem::getMemory() const
 {
     return memory.data();
-}
-
-void DataflowItem::setLabel(const QString& text)
-{
-    label = text;
-    update();
-}
-
-void DataflowItem::setDatatype(const QString& text)
-{
-    datatype = text;
-    update();
 }
 
 void DataflowItem::removeDataflowLines()
@@ -125,7 +132,7 @@ void DataflowItem::updatePolygon()
     polygon = QPolygonF(QRectF(0, 0, width, height));
 }
 
-bool DataflowItem::displayProperties()
+bool DataflowItem::displayProperties(Values* after) const
 {
     DataflowProperties properties;
     properties.label = label;
@@ -137,33 +144,35 @@ bool DataflowItem::displayProperties()
     if (properties.exec() != QDialog::Accepted)
         return false;
     // Name and type cannot be edited in the dialog; they come back unchanged.
-    const Values after {properties.label, properties.description, properties.datatype, properties.currentColor};
-    const bool changed = after != values();
-    setValues(after);
-    return changed;
-}
-
-void DataflowItem::setValues(const Values& values)
-{
-    label = values.label;
-    description = values.description;
-    datatype = values.datatype;
-    backgroundColor = values.colour;
-    updatePolygon();
-    update(boundingRect());
+    *after = {properties.label, properties.description, properties.datatype, properties.currentColor};
+    return *after != values();
 }
 
 void DataflowItem::setElement(const DataflowElement& element)
 {
-    foreign = element.foreign;
     lineType = element.lineType;
     label = element.label;
     description = element.description;
     datatype = element.datatype;
     backgroundColor = qColourOf(element.colour);
     polygon = QPolygonF(element.polygon);
-    setPos(element.position);
+    placed = element.position;
+    setPos(placed);
     update();
+}
+
+void DataflowItem::showElement(const DataflowElement& element)
+{
+    label = element.label;
+    description = element.description;
+    datatype = element.datatype;
+    backgroundColor = qColourOf(element.colour);
+    updatePolygon();
+    if (!ExactValues::same(placed, element.position)) {
+        placed = element.position;
+        setPos(placed);
+    }
+    update(boundingRect());
 }
 
 void DataflowItem::setHighlighted()

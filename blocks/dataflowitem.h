@@ -13,7 +13,6 @@
 #include <QVector>
 
 #include "elementid.h"
-#include "foreigncontent.h"
 #include "itemtype.h"
 #include "dataflowelement.h"
 
@@ -33,14 +32,21 @@ class DataflowItem : public QObject, public QGraphicsItem
 public:
     enum { Type = DataflowType };
 
-    DataflowItem(QMenu* menu, QGraphicsItem* start, QGraphicsItem* end, QObject* parent = nullptr);
+    // The view of the dataflow element with the id from start to end (a
+    // process and a memory item); setElement() places it.
+    DataflowItem(QMenu* menu, ElementId id, QGraphicsItem* start, QGraphicsItem* end);
     ~DataflowItem() override;
 
     int type() const override { return Type; }
 
     using Values = BlockValues;
     Values values() const { return {label, description, datatype, backgroundColor}; }
-    void setValues(const Values& values);
+    // The element with the values a properties dialog edits.
+    static DataflowElement withValues(DataflowElement element, const Values& values);
+    // A dataflow just drawn between a process and a memory item, either
+    // way: its box halfway between their centres, with the memory item's
+    // name and type.
+    static DataflowElement newElement(const QGraphicsItem* start, const QGraphicsItem* end);
 
     QString getLabel() const { return label; }
     QString getDatatype() const { return datatype; }
@@ -48,7 +54,6 @@ public:
     QColor getBackgroundColor() const { return backgroundColor; }
     // What an item whose colour was never set is drawn in.
     static QColor defaultBackgroundColour();
-    QPointF getMidPos() const { return QPointF(midX, midY); }
     int getLineType() const { return lineType; }
     int getWidth() const { return width; }
     int getHeight() const { return height; }
@@ -61,20 +66,20 @@ public:
     ProcessItem* getProcess() const;
     MemoryItem* getMemory() const;
 
-    void setLabel(const QString& text);
-    void setDatatype(const QString& text);
     void setStartLine(DataflowLine* line) { startLine = line; }
     void setEndLine(DataflowLine* line) { endLine = line; }
 
     void removeDataflowLines();
     void updatePolygon();
-    // Runs a properties dialog made for this one edit; true when it changed
-    // the item.
-    bool displayProperties();
+    // Runs a properties dialog made for this one edit; true, with the
+    // values chosen, when they differ from the item's.
+    bool displayProperties(Values* after) const;
+    // Shows the element as it first comes: its place and its outline too.
     void setElement(const DataflowElement& element);
-    // What a newer Korvel wrote into the item, kept for the next save.
-    const ForeignContent& foreignContent() const { return foreign; }
-    // Names the item's element in the documents taken of its canvas.
+    // Shows the element's values after a change; the item moves only when
+    // the element did.
+    void showElement(const DataflowElement& element);
+    // Names the item's element in its canvas's document.
     ElementId elementId() const { return identity; }
     void setHighlighted();
     void resetHighlighted();
@@ -101,16 +106,15 @@ private:
     int width = 100;
     int height = 21;
     int lineType = 0;
-    double midX = 0.0;
-    double midY = 0.0;
+    // Where the element last placed the item; a drag may have taken it on.
+    QPointF placed;
     QColor backgroundColor;
     QMenu* contextMenu = nullptr;
     QVector<QPointF> polygon;
     QPen pen;
     DataflowLine* startLine = nullptr;
     DataflowLine* endLine = nullptr;
-    ForeignContent foreign;
-    const ElementId identity = nextElementId();
+    const ElementId identity;
 };
 
 #endif // DATAFLOWITEM_H

@@ -6,6 +6,7 @@
 #include <QMenu>
 #include <QPainter>
 
+#include "exactvalues.h"
 #include "labelboxfigure.h"
 #include "qcolourof.h"
 #include "linkline.h"
@@ -22,22 +23,39 @@ QPointF centreOf(const ProcessItem* process)
 }
 } // namespace
 
-LinkItem::LinkItem(QMenu* menu, ProcessItem* start, ProcessItem* end, QGraphicsItem* /*parent*/)
+LinkItem::LinkItem(QMenu* menu, ElementId id, ProcessItem* start, ProcessItem* end)
     : QObject(nullptr)
     , QGraphicsItem(nullptr)
     , myStartItem(start)
     , myEndItem(end)
     , contextMenu(menu)
     , pen(QBrush(Qt::black), 1, Qt::SolidLine)
+    , identity(id)
 {
     setFlag(QGraphicsItem::ItemIsMovable, true);
     setFlag(QGraphicsItem::ItemIsSelectable, true);
-
-    const QPointF mid = (centreOf(start) + centreOf(end)) / 2;
-    midX = mid.x();
-    midY = mid.y();
     updatePolygon();
-    setPos(midX - emptyWidth / 2, midY - emptyHeight / 2);
+}
+
+LinkElement LinkItem::newElement(const ProcessItem* from, const ProcessItem* to)
+{
+    LinkElement link;
+    link.position = (centreOf(from) + centreOf(to)) / 2 - QPointF(emptyWidth / 2, emptyHeight / 2);
+    link.startProcess = from->elementId();
+    link.endProcess = to->elementId();
+    link.colour = colourOf(defaultLinkColor);
+    // The outline of a box not painted yet.
+    link.polygon = QPolygonF(QRectF(0, 0, 100, 21));
+    return link;
+}
+
+LinkElement LinkItem::withValues(LinkElement element, const Values& values)
+{
+    element.label = values.label;
+    element.description = values.description;
+    element.datatype = values.datatype;
+    element.colour = colourOf(values.colour);
+    return element;
 }
 
 LinkItem::~LinkItem()
@@ -83,7 +101,7 @@ void LinkItem::resize(const QSize& size)
     height = size.height();
 }
 
-bool LinkItem::displayProperties()
+bool LinkItem::displayProperties(Values* after) const
 {
     LinkProperties properties;
     properties.label = label;
@@ -94,32 +112,34 @@ bool LinkItem::displayProperties()
     properties.fillProperties();
     if (properties.exec() != QDialog::Accepted)
         return false;
-    const Values after {properties.label, properties.description, properties.datatype, properties.currentColor};
-    const bool changed = after != values();
-    setValues(after);
-    return changed;
-}
-
-void LinkItem::setValues(const Values& values)
-{
-    label = values.label;
-    description = values.description;
-    datatype = values.datatype;
-    backgroundColor = values.colour;
-    updatePolygon();
-    update(boundingRect());
+    *after = {properties.label, properties.description, properties.datatype, properties.currentColor};
+    return *after != values();
 }
 
 void LinkItem::setElement(const LinkElement& element)
 {
-    foreign = element.foreign;
     label = element.label;
     description = element.description;
     datatype = element.datatype;
     backgroundColor = qColourOf(element.colour);
     polygon = QPolygonF(element.polygon);
-    setPos(element.position);
+    placed = element.position;
+    setPos(placed);
     update();
+}
+
+void LinkItem::showElement(const LinkElement& element)
+{
+    label = element.label;
+    description = element.description;
+    datatype = element.datatype;
+    backgroundColor = qColourOf(element.colour);
+    updatePolygon();
+    if (!ExactValues::same(placed, element.position)) {
+        placed = element.position;
+        setPos(placed);
+    }
+    update(boundingRect());
 }
 
 void LinkItem::setHighlighted()

@@ -14,7 +14,6 @@
 #include <QVector>
 
 #include "elementid.h"
-#include "foreigncontent.h"
 #include "itemtype.h"
 #include "linkelement.h"
 
@@ -33,14 +32,20 @@ class LinkItem : public QObject, public QGraphicsItem
 public:
     enum { Type = LinkType };
 
-    LinkItem(QMenu* menu, ProcessItem* start, ProcessItem* end, QGraphicsItem* parent = nullptr);
+    // The view of the link element with the id between the two processes;
+    // setElement() places it.
+    LinkItem(QMenu* menu, ElementId id, ProcessItem* start, ProcessItem* end);
     ~LinkItem() override;
 
     int type() const override { return Type; }
 
     using Values = BlockValues;
     Values values() const { return {label, description, datatype, backgroundColor}; }
-    void setValues(const Values& values);
+    // The element with the values a properties dialog edits.
+    static LinkElement withValues(LinkElement element, const Values& values);
+    // A link just drawn from one process to another: its box halfway
+    // between their centres.
+    static LinkElement newElement(const ProcessItem* from, const ProcessItem* to);
 
     int getWidth() const { return width; }
     int getHeight() const { return height; }
@@ -50,11 +55,12 @@ public:
     QColor getBackgroundColor() const { return backgroundColor; }
     // What an item whose colour was never set is drawn in.
     static QColor defaultBackgroundColour();
-    QPointF getMidPos() const { return QPointF(midX, midY); }
     ProcessItem* startItem() const { return myStartItem; }
     ProcessItem* endItem() const { return myEndItem; }
     LinkLine* getStartLine() const { return startLine; }
     LinkLine* getEndLine() const { return endLine; }
+    // The outline as last painted: its width follows the name in the
+    // screen's font, so it is the view's, not the element's.
     QPolygonF myPolygon() const { return QPolygonF(polygon); }
 
     void setStartLine(LinkLine* line) { startLine = line; }
@@ -62,13 +68,15 @@ public:
 
     void removeLinkLines();
     void updatePolygon();
-    // Runs a properties dialog made for this one edit; true when it changed
-    // the item.
-    bool displayProperties();
+    // Runs a properties dialog made for this one edit; true, with the
+    // values chosen, when they differ from the item's.
+    bool displayProperties(Values* after) const;
+    // Shows the element as it first comes: its place and its outline too.
     void setElement(const LinkElement& element);
-    // What a newer Korvel wrote into the item, kept for the next save.
-    const ForeignContent& foreignContent() const { return foreign; }
-    // Names the item's element in the documents taken of its canvas.
+    // Shows the element's values after a change; the item moves only when
+    // the element did.
+    void showElement(const LinkElement& element);
+    // Names the item's element in its canvas's document.
     ElementId elementId() const { return identity; }
     void setHighlighted();
     void resetHighlighted();
@@ -90,8 +98,8 @@ private:
     QString label;
     QString description;
     QString datatype;
-    double midX = 0.0;
-    double midY = 0.0;
+    // Where the element last placed the item; a drag may have taken it on.
+    QPointF placed;
     QColor backgroundColor;
     ProcessItem* myStartItem = nullptr;
     ProcessItem* myEndItem = nullptr;
@@ -100,8 +108,7 @@ private:
     QPen pen;
     LinkLine* startLine = nullptr;
     LinkLine* endLine = nullptr;
-    ForeignContent foreign;
-    const ElementId identity = nextElementId();
+    const ElementId identity;
 };
 
 #endif // LINKITEM_H

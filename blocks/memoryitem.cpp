@@ -95,11 +95,6 @@ void MemoryItem::showElement(const MemoryElement& element)
     description = element.description;
     datatype = element.datatype;
     backgroundColor = qColourOf(element.colour);
-    // A dataflow shows the name and type of its memory item.
-    for (DataflowItem* dataflow : qAsConst(dataflows)) {
-        dataflow->setLabel(label);
-        dataflow->setDatatype(datatype);
-    }
     updatePolygon();
     if (!ExactValues::same(placed, element.position)) {
         placed = element.position;

@@ -64,8 +64,8 @@ public:
     bool displayProperties(Values* after) const;
     // Shows the element as it first comes: its place and its outline too.
     void setElement(const MemoryElement& element);
-    // Shows the element's values after a change, and gives its dataflows
-    // its name and type; the item moves only when the element did.
+    // Shows the element's values after a change; the item moves only when
+    // the element did.
     void showElement(const MemoryElement& element);
     // Names the item's element in its canvas's document.
     ElementId elementId() const { return identity; }

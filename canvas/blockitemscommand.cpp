@@ -75,16 +75,10 @@ void BlockItemsCommand::forget(const QGraphicsItem* item)
         canvas->newProcessItem = nullptr;
     if (canvas->currentMemory == item)
         canvas->currentMemory = nullptr;
-    if (canvas->newMemoryItem == item)
-        canvas->newMemoryItem = nullptr;
     if (canvas->currentLink == item)
         canvas->currentLink = nullptr;
-    if (canvas->newLinkItem == item)
-        canvas->newLinkItem = nullptr;
     if (canvas->currentDataflow == item)
         canvas->currentDataflow = nullptr;
-    if (canvas->newDataflowItem == item)
-        canvas->newDataflowItem = nullptr;
 }
 
 void BlockItemsCommand::takeOff()
@@ -222,52 +216,36 @@ void BlockItemsCommand::takeConnectorsOff(const QVector<QGraphicsItem*>& connect
     sortByIndex(&dataflows);
     rememberConnections();
 
+    // Links and dataflows are the document's: the canvas parks their views
+    // and takes them off the boxes at their ends.
+    Document& document = canvas->document();
+    ProjectNode& node = canvas->diagramNode();
+    linkElements.clear();
     for (const Placed& placed : qAsConst(links)) {
-        auto* link = static_cast<LinkItem*>(placed.item);
-        if (link->startItem())
-            link->startItem()->removeLink(link);
-        if (link->endItem())
-            link->endItem()->removeLink(link);
-        canvas->linkItems.removeOne(link);
-        takeOffScene(link->getStartLine());
-        takeOffScene(link->getEndLine());
+        const ElementId id = static_cast<LinkItem*>(placed.item)->elementId();
+        linkElements.append(*document.find<LinkElement>(node, id));
+        document.remove<LinkElement>(node, id);
     }
+    dataflowElements.clear();
     for (const Placed& placed : qAsConst(dataflows)) {
-        auto* dataflow = static_cast<DataflowItem*>(placed.item);
-        if (ProcessItem* process = dataflow->getProcess())
-            process->removeDataflow(dataflow);
-        if (MemoryItem* memory = dataflow->getMemory())
-            memory->removeDataflow(dataflow);
-        canvas->dataflowItems.removeOne(dataflow);
-        takeOffScene(dataflow->getStartLine());
-        takeOffScene(dataflow->getEndLine());
+        const ElementId id = static_cast<DataflowItem*>(placed.item)->elementId();
+        dataflowElements.append(*document.find<DataflowElement>(node, id));
+        document.remove<DataflowElement>(node, id);
     }
-    // Kept before the boxes at their ends, so that they go first: a connector
-    // takes its lines along when it is deleted.
     for (QGraphicsItem* item : connectors) {
         keep(item);
         forget(item);
-        takeOffScene(item);
     }
 }
 
 void BlockItemsCommand::putConnectorsBack()
 {
-    ListPlaces::putBack(&canvas->linkItems, links);
-    ListPlaces::putBack(&canvas->dataflowItems, dataflows);
-
-    for (const Placed& placed : qAsConst(links)) {
-        auto* link = static_cast<LinkItem*>(placed.item);
-        putOnScene(link);
-        putOnScene(link->getStartLine());
-        putOnScene(link->getEndLine());
-    }
-    for (const Placed& placed : qAsConst(dataflows)) {
-        auto* dataflow = static_cast<DataflowItem*>(placed.item);
-        putOnScene(dataflow);
-        putOnScene(dataflow->getStartLine());
-        putOnScene(dataflow->getEndLine());
-    }
+    // The first place first, so that each goes where it stood.
+    Document& document = canvas->document();
+    for (int i = 0; i < links.size(); ++i)
+        document.insert(canvas->diagramNode(), links.at(i).index, linkElements.at(i));
+    for (int i = 0; i < dataflows.size(); ++i)
+        document.insert(canvas->diagramNode(), dataflows.at(i).index, dataflowElements.at(i));
     for (auto it = linksOf.cbegin(); it != linksOf.cend(); ++it)
         it.key()->setLinks(it.value());
     for (auto it = processFlowsOf.cbegin(); it != processFlowsOf.cend(); ++it)

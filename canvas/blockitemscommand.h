@@ -7,6 +7,8 @@
 
 #include "canvascommand.h"
 #include "listplaces.h"
+#include "dataflowelement.h"
+#include "linkelement.h"
 #include "memoryelement.h"
 
 class DataflowItem;
@@ -56,10 +58,12 @@ private:
     // What the last removal took, each with its place in its registry.
     QVector<Placed> processes;
     QVector<Placed> memories;
-    // The memory items' elements, in the order of memories.
-    QVector<MemoryElement> memoryElements;
     QVector<Placed> links;
     QVector<Placed> dataflows;
+    // The elements of all but the processes, in the same orders.
+    QVector<MemoryElement> memoryElements;
+    QVector<LinkElement> linkElements;
+    QVector<DataflowElement> dataflowElements;
     // The connections of the boxes at the removed connectors' ends, as they
     // were: undo gives them back in their order, which the mirrors follow.
     QHash<ProcessItem*, QList<LinkItem*>> linksOf;

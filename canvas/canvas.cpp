@@ -269,6 +269,10 @@ void Canvas::discard(const QVector<QGraphicsItem*>& parked)
             textViews.remove(static_cast<const TextItem*>(item)->elementId());
         else if (item->type() == MemoryType)
             memoryViews.remove(static_cast<const MemoryItem*>(item)->elementId());
+        else if (item->type() == LinkType)
+            linkViews.remove(static_cast<const LinkItem*>(item)->elementId());
+        else if (item->type() == DataflowType)
+            dataflowViews.remove(static_cast<const DataflowItem*>(item)->elementId());
     qDeleteAll(parked);
 }
 

@@ -45,10 +45,11 @@ struct TransitionElement;
 // into items or undo commands, keeps one registry per item kind, and reports
 // back to the main window only by triggering the hidden actions it was given.
 //
-// It shows one node of its project's document. Its text and memory items are
-// views of the node's texts and memory items: steps change the document, and
-// the canvas makes, changes and takes off the items as it is told. The other
-// kinds still keep their values in their items.
+// It shows one node of its project's document. Its text and memory items,
+// links and dataflows are views of the node's elements: steps change the
+// document, and the canvas makes, changes and takes off the items as it is
+// told. States, transitions and processes still keep their values in their
+// items.
 class Canvas : public DiagramScene, private DocumentObserver
 {
     Q_OBJECT
@@ -118,8 +119,8 @@ public:
     // False when no batch is open: the transition must follow at once.
     bool followLater(TransitionItem* transition);
 
-    // States, transitions and texts that a step took off stay on the scene,
-    // hidden, while a step keeps them: Qt finds an item it removes by searching
+    // Items that a step took off stay on the scene, hidden, while a step
+    // keeps them (all but processes, whose diagrams go along): Qt finds an item it removes by searching
     // every item of the scene, so taking a thousand states off a large
     // machine would cost seconds. Hidden, they keep their place in the
     // stacking order for undo, and Qt's lookups at a point or in an area and
@@ -175,29 +176,32 @@ public:
     // The item showing a text of the document; it stays, hidden, while the
     // text is out of the document and a step may bring it back.
     TextItem* textItemOf(ElementId id) const { return textViews.value(id); }
-    // The same for the memory items.
+    // The same for the memory items, links and dataflows.
     MemoryItem* memoryItemOf(ElementId id) const { return memoryViews.value(id); }
-    // The document's text with the item's new place, after a move.
-    void textMoved(TextItem* text);
-    void memoryMoved(MemoryItem* memory);
+    LinkItem* linkItemOf(ElementId id) const { return linkViews.value(id); }
+    DataflowItem* dataflowItemOf(ElementId id) const { return dataflowViews.value(id); }
+    // The document's element with the item's new place, after a move of a
+    // text, memory item, link or dataflow.
+    void itemMoved(const QGraphicsItem* item);
     // The text with the size its content needs, outside the history: the
     // sizes follow the screen's font.
     void fitText(TextItem* text);
 
-    // One item each, on top of the others; a connector without both its
+    // One item each, on top of the others; a transition without both its
     // ends is not placed and gives null. An id of 0 gives a fresh one.
     // States and transitions take the element itself, shared with the
     // document it came from until either changes it.
     StateItem* addStateItem(const SharedElement<StateElement>& element, ElementId id = 0);
     TransitionItem* addTransitionItem(const SharedElement<TransitionElement>& element, StateItem* start,
                                       StateItem* end, ElementId id = 0);
-    // A text or memory item goes into the document with a fresh id; the
-    // item shows it.
+    // A text, memory item, link or dataflow goes into the document with a
+    // fresh id; the item shows it. A connector without both its ends is not
+    // placed and gives null.
     TextItem* addTextItem(const TextElement& element);
     MemoryItem* addMemoryItem(const MemoryElement& element);
-    ProcessItem* addProcessItem(const ProcessElement& element);
     LinkItem* addLinkItem(const LinkElement& element, ProcessItem* start, ProcessItem* end);
     DataflowItem* addDataflowItem(const DataflowElement& element, ProcessItem* process, MemoryItem* memory);
+    ProcessItem* addProcessItem(const ProcessElement& element);
 
     ProcessItem* getProcessItem(t_strReadProcessItem* node, bool* found) const;
     // The labels of the other processes, memory items or states on this
@@ -229,17 +233,10 @@ public:
     StateItem* newStateItem = nullptr;
     TransitionItem* newTransitionItem = nullptr;
     ProcessItem* newProcessItem = nullptr;
-    LinkItem* newLinkItem = nullptr;
-    MemoryItem* newMemoryItem = nullptr;
-    DataflowItem* newDataflowItem = nullptr;
     FloatingLinkItem* newFloatingLinkItem = nullptr;
     FloatingMemoryItem* newFloatingMemoryItem = nullptr;
     TransitionLine* newTransitionStartLine = nullptr;
     TransitionLine* newTransitionEndLine = nullptr;
-    LinkLine* newLinkStartLine = nullptr;
-    LinkLine* newLinkEndLine = nullptr;
-    DataflowLine* newDataflowStartLine = nullptr;
-    DataflowLine* newDataflowEndLine = nullptr;
 
     // The item last right-clicked or double-clicked; the display slots act on it.
     ProcessItem* currentProcess = nullptr;
@@ -294,20 +291,24 @@ private:
     void textRemoved(ElementId id);
     void memoryAdded(ElementId id, int index);
     void memoryRemoved(ElementId id);
+    void linkAdded(ElementId id, int index);
+    void linkRemoved(ElementId id);
+    void dataflowAdded(ElementId id, int index);
+    void dataflowRemoved(ElementId id);
+    template <typename Element> void placeMoved(ElementId id, QPointF position);
+    ProcessItem* processOf(ElementId id) const;
 
     QGraphicsItem* topItemAt(const QPointF& point) const;
     static void trigger(QAction* action);
     void insertProcessAt(const QPointF& point);
     // Runs a block item's dialog; a change becomes one undo step.
     template <typename Item> bool editBlock(Item* item, const QString& text);
+    // The same for an item that shows its document's element: the dialog
+    // gives the values, and the step puts them into the document.
+    template <typename Item> bool editViewed(Item* item, const QString& text);
     void finishDrag(QGraphicsSceneMouseEvent* event);
     // Makes the drag just finished one undo step, if it moved anything.
     void recordMoves();
-    // Put a new box on the canvas between its two ends, with its two lines,
-    // and enter it in the registries.
-    void placeLink(LinkItem* link, ProcessItem* from, ProcessItem* to);
-    void placeDataflow(DataflowItem* dataflow, QGraphicsItem* start, QGraphicsItem* end,
-                       ProcessItem* process, MemoryItem* memory);
     void placeInitialMarkerOn(StateItem* state);
     void takeInitialMarkerOff();
     // Takes an item off the scene and out of the registry without deleting it.
@@ -323,6 +324,8 @@ private:
     ProjectNode* shownNode = nullptr;
     QHash<ElementId, TextItem*> textViews;
     QHash<ElementId, MemoryItem*> memoryViews;
+    QHash<ElementId, LinkItem*> linkViews;
+    QHash<ElementId, DataflowItem*> dataflowViews;
     QUndoStack* m_undoStack = nullptr;
     ProjectCanvases* project = nullptr;
     QAction* processAddedAction = nullptr;

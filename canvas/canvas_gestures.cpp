@@ -222,8 +222,7 @@ void Canvas::finishDrag(QGraphicsSceneMouseEvent*)
             return;
         auto* from = static_cast<ProcessItem*>(start);
         auto* to = static_cast<ProcessItem*>(end);
-        auto* link = new LinkItem(menus->linkMenu, from, to, nullptr);
-        placeLink(link, from, to);
+        LinkItem* link = addLinkItem(LinkItem::newElement(from, to), from, to);
         m_undoStack->push(new BlockItemsCommand(this, project, {link}, BlockItemsCommand::Arrival, tr("Add Link")));
         trigger(returnToSelectAction);
     } else if (mode == InsertDataflow) {
@@ -233,8 +232,7 @@ void Canvas::finishDrag(QGraphicsSceneMouseEvent*)
             return;
         auto* process = static_cast<ProcessItem*>(processToMemory ? start : end);
         auto* memory = static_cast<MemoryItem*>(processToMemory ? end : start);
-        auto* dataflow = new DataflowItem(menus->dataflowMenu, start, end, nullptr);
-        placeDataflow(dataflow, start, end, process, memory);
+        DataflowItem* dataflow = addDataflowItem(DataflowItem::newElement(start, end), process, memory);
         m_undoStack->push(
             new BlockItemsCommand(this, project, {dataflow}, BlockItemsCommand::Arrival, tr("Add Dataflow")));
         trigger(returnToSelectAction);
@@ -381,24 +379,24 @@ bool Canvas::displayProcessItemProperties()
     return true;
 }
 
-bool Canvas::displayLinkItemProperties() { return editBlock(currentLink, tr("Edit Link %1")); }
 
-bool Canvas::displayMemoryItemProperties()
+template <typename Item>
+bool Canvas::editViewed(Item* item, const QString& text)
 {
-    MemoryItem* memory = currentMemory;
-    if (readOnly || !memory)
+    if (readOnly || !item)
         return false;
-    const MemoryItem::Values before = memory->values();
-    MemoryItem::Values after;
-    if (!memory->displayProperties(&after))
+    const typename Item::Values before = item->values();
+    typename Item::Values after;
+    if (!item->displayProperties(&after))
         return false;
-    applyValues(this, memory, after);
-    m_undoStack->push(new EditPropertiesCommand<MemoryItem>(this, memory, before, after,
-                                                            tr("Edit Memory Item %1").arg(after.label).trimmed()));
+    applyValues(this, item, after);
+    m_undoStack->push(new EditPropertiesCommand<Item>(this, item, before, after, text.arg(after.label).trimmed()));
     return true;
 }
 
-bool Canvas::displayDataflowItemProperties() { return editBlock(currentDataflow, tr("Edit Dataflow %1")); }
+bool Canvas::displayLinkItemProperties() { return editViewed(currentLink, tr("Edit Link %1")); }
+bool Canvas::displayMemoryItemProperties() { return editViewed(currentMemory, tr("Edit Memory Item %1")); }
+bool Canvas::displayDataflowItemProperties() { return editViewed(currentDataflow, tr("Edit Dataflow %1")); }
 
 // ---- Keys ------------------------------------------------------------------
 

@@ -1,9 +1,12 @@
 // The canvas as a view of its document: the text and memory items follow
-// the texts and memory items of the node it shows.
+// the texts and memory items of the node it shows (links and dataflows in
+// canvas_connectors.cpp).
 
 #include "canvas.h"
 
+#include "dataflowitem.h"
 #include "exactvalues.h"
+#include "linkitem.h"
 #include "memoryitem.h"
 #include "textitem.h"
 #include "textproperties.h"
@@ -12,23 +15,27 @@ void Canvas::elementAdded(const ProjectNode& node, ElementKind kind, ElementId i
 {
     if (&node != shownNode)
         return;
-    if (kind == ElementKind::Text)
-        textAdded(id, index);
-    else if (kind == ElementKind::Memory)
-        memoryAdded(id, index);
+    switch (kind) {
+    case ElementKind::Text: textAdded(id, index); break;
+    case ElementKind::Memory: memoryAdded(id, index); break;
+    case ElementKind::Link: linkAdded(id, index); break;
+    case ElementKind::Dataflow: dataflowAdded(id, index); break;
+    default: break;
+    }
 }
 
 void Canvas::elementChanged(const ProjectNode& node, ElementKind kind, ElementId id)
 {
     if (&node != shownNode)
         return;
-    if (kind == ElementKind::Text) {
-        if (TextItem* text = textViews.value(id))
-            text->setElement(*doc->find<TextElement>(node, id));
-    } else if (kind == ElementKind::Memory) {
-        if (MemoryItem* memory = memoryViews.value(id))
-            memory->showElement(*doc->find<MemoryElement>(node, id));
-    }
+    if (TextItem* text = kind == ElementKind::Text ? textViews.value(id) : nullptr)
+        text->setElement(*doc->find<TextElement>(node, id));
+    else if (MemoryItem* memory = kind == ElementKind::Memory ? memoryViews.value(id) : nullptr)
+        memory->showElement(*doc->find<MemoryElement>(node, id));
+    else if (LinkItem* link = kind == ElementKind::Link ? linkViews.value(id) : nullptr)
+        link->showElement(*doc->find<LinkElement>(node, id));
+    else if (DataflowItem* dataflow = kind == ElementKind::Dataflow ? dataflowViews.value(id) : nullptr)
+        dataflow->showElement(*doc->find<DataflowElement>(node, id));
     update();
 }
 
@@ -36,10 +43,13 @@ void Canvas::elementRemoved(const ProjectNode& node, ElementKind kind, ElementId
 {
     if (&node != shownNode)
         return;
-    if (kind == ElementKind::Text)
-        textRemoved(id);
-    else if (kind == ElementKind::Memory)
-        memoryRemoved(id);
+    switch (kind) {
+    case ElementKind::Text: textRemoved(id); break;
+    case ElementKind::Memory: memoryRemoved(id); break;
+    case ElementKind::Link: linkRemoved(id); break;
+    case ElementKind::Dataflow: dataflowRemoved(id); break;
+    default: break;
+    }
 }
 
 void Canvas::textAdded(ElementId id, int index)
@@ -82,16 +92,6 @@ TextItem* Canvas::addTextItem(const TextElement& element)
     return textViews.value(text.id);
 }
 
-void Canvas::textMoved(TextItem* text)
-{
-    const TextElement* element = doc->find<TextElement>(*shownNode, text->elementId());
-    if (!element || ExactValues::same(element->position, text->pos()))
-        return;
-    TextElement moved = *element;
-    moved.position = text->pos();
-    doc->replace(*shownNode, moved);
-}
-
 void Canvas::fitText(TextItem* text)
 {
     const TextElement* element = doc->find<TextElement>(*shownNode, text->elementId());
@@ -106,7 +106,7 @@ void Canvas::memoryAdded(ElementId id, int index)
     const MemoryElement* element = doc->find<MemoryElement>(*shownNode, id);
     MemoryItem* memory = memoryViews.value(id);
     if (memory) {
-        // Back in its place in the stacking order, with its dataflows.
+        // Back in its place in the stacking order.
         memory->show();
         memory->showElement(*element);
     } else {
@@ -130,8 +130,6 @@ void Canvas::memoryRemoved(ElementId id)
     memory->hide();
     if (currentMemory == memory)
         currentMemory = nullptr;
-    if (newMemoryItem == memory)
-        newMemoryItem = nullptr;
     update();
 }
 
@@ -140,16 +138,30 @@ MemoryItem* Canvas::addMemoryItem(const MemoryElement& element)
     MemoryElement memory = element;
     memory.id = Document::newId();
     doc->insert(*shownNode, -1, memory);
-    newMemoryItem = memoryViews.value(memory.id);
-    return newMemoryItem;
+    return memoryViews.value(memory.id);
 }
 
-void Canvas::memoryMoved(MemoryItem* memory)
+template <typename Element>
+void Canvas::placeMoved(ElementId id, QPointF position)
 {
-    const MemoryElement* element = doc->find<MemoryElement>(*shownNode, memory->elementId());
-    if (!element || ExactValues::same(element->position, memory->pos()))
+    const Element* element = doc->find<Element>(*shownNode, id);
+    if (!element || ExactValues::same(element->position, position))
         return;
-    MemoryElement moved = *element;
-    moved.position = memory->pos();
+    Element moved = *element;
+    moved.position = position;
     doc->replace(*shownNode, moved);
+}
+
+void Canvas::itemMoved(const QGraphicsItem* item)
+{
+    switch (item->type()) {
+    case TextType: placeMoved<TextElement>(static_cast<const TextItem*>(item)->elementId(), item->pos()); break;
+    case MemoryType:
+        placeMoved<MemoryElement>(static_cast<const MemoryItem*>(item)->elementId(), item->pos());
+        break;
+    case LinkType: placeMoved<LinkElement>(static_cast<const LinkItem*>(item)->elementId(), item->pos()); break;
+    case DataflowType:
+        placeMoved<DataflowElement>(static_cast<const DataflowItem*>(item)->elementId(), item->pos());
+        break;
+    }
 }

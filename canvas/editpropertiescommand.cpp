@@ -31,19 +31,35 @@ void applyValues(Canvas* canvas, ProcessItem* process, const ProcessItem::Values
 
 void applyValues(Canvas* canvas, LinkItem* link, const LinkItem::Values& values)
 {
-    link->setValues(values);
-    canvas->update();
+    Document& document = canvas->document();
+    if (const LinkElement* element = document.find<LinkElement>(canvas->diagramNode(), link->elementId()))
+        document.replace(canvas->diagramNode(), LinkItem::withValues(*element, values));
 }
 
 void applyValues(Canvas* canvas, MemoryItem* memory, const MemoryItem::Values& values)
 {
     Document& document = canvas->document();
-    if (const MemoryElement* element = document.find<MemoryElement>(canvas->diagramNode(), memory->elementId()))
-        document.replace(canvas->diagramNode(), MemoryItem::withValues(*element, values));
+    ProjectNode& node = canvas->diagramNode();
+    const MemoryElement* element = document.find<MemoryElement>(node, memory->elementId());
+    if (!element)
+        return;
+    document.replace(node, MemoryItem::withValues(*element, values));
+    // A dataflow shows the name and type of its memory item.
+    const QVector<DataflowElement> dataflows = node.diagram.dataflows;
+    for (DataflowElement dataflow : dataflows) {
+        if (dataflow.memory != memory->elementId()
+            || (dataflow.label == values.label && dataflow.datatype == values.datatype))
+            continue;
+        dataflow.label = values.label;
+        dataflow.datatype = values.datatype;
+        document.replace(node, dataflow);
+    }
 }
 
 void applyValues(Canvas* canvas, DataflowItem* dataflow, const DataflowItem::Values& values)
 {
-    dataflow->setValues(values);
-    canvas->update();
+    Document& document = canvas->document();
+    if (const DataflowElement* element = document.find<DataflowElement>(canvas->diagramNode(),
+                                                                         dataflow->elementId()))
+        document.replace(canvas->diagramNode(), DataflowItem::withValues(*element, values));
 }

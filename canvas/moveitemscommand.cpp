@@ -2,7 +2,6 @@
 
 #include "canvas.h"
 #include "initialtransition.h"
-#include "memoryitem.h"
 #include "textitem.h"
 
 #include <QGraphicsItem>
@@ -37,12 +36,9 @@ void MoveItemsCommand::redo()
 
 void MoveItemsCommand::takePlaces()
 {
-    for (const Move& move : qAsConst(moves)) {
-        if (auto* text = qobject_cast<TextItem*>(move.item.data()))
-            canvas->textMoved(text);
-        else if (auto* memory = qobject_cast<MemoryItem*>(move.item.data()))
-            canvas->memoryMoved(memory);
-    }
+    for (const Move& move : qAsConst(moves))
+        if (const auto* item = dynamic_cast<const QGraphicsItem*>(move.item.data()))
+            canvas->itemMoved(item);
 }
 
 void MoveItemsCommand::placeAll(bool forward)

@@ -72,50 +72,22 @@ ProcessElement processOf(const ProcessItem* item)
 
 void fillHierarchy(const Canvas* canvas, const Ids& ids, Diagram* diagram)
 {
-    for (const LinkItem* item : canvas->linkItems) {
-        if (ids.skips(item))
-            continue;
-        LinkElement link;
-        link.id = ids(item);
-        link.position = placeOf(item);
-        link.label = item->getLabel();
-        link.description = item->getDescription();
-        link.datatype = item->getDatatype();
-        link.startProcess = ids(item->startItem());
-        link.endProcess = ids(item->endItem());
-        link.colour = colourOf(item->getBackgroundColor(), LinkItem::defaultBackgroundColour());
-        link.polygon = pointsOf(item->myPolygon());
-        link.foreign = item->foreignContent();
-        diagram->links.append(std::move(link));
-    }
-    for (const MemoryElement& element : canvas->diagramNode().diagram.memories) {
-        const MemoryItem* item = canvas->memoryItemOf(element.id);
-        if (ids.skips(item))
-            continue;
-        MemoryElement memory = element;
-        // Where the item lies, a drag under way included, and the outline
-        // its name needs in the screen's font.
-        memory.position = placeOf(item);
-        memory.polygon = pointsOf(item->myPolygon());
-        diagram->memories.append(std::move(memory));
-    }
-    for (const DataflowItem* item : canvas->dataflowItems) {
-        if (ids.skips(item))
-            continue;
-        DataflowElement dataflow;
-        dataflow.id = ids(item);
-        dataflow.position = placeOf(item);
-        dataflow.lineType = item->getLineType();
-        dataflow.label = item->getLabel();
-        dataflow.description = item->getDescription();
-        dataflow.datatype = item->getDatatype();
-        dataflow.process = ids(item->getProcess());
-        dataflow.memory = ids(item->getMemory());
-        dataflow.colour = colourOf(item->getBackgroundColor(), DataflowItem::defaultBackgroundColour());
-        dataflow.polygon = pointsOf(item->myPolygon());
-        dataflow.foreign = item->foreignContent();
-        diagram->dataflows.append(std::move(dataflow));
-    }
+    // Each element with where its item lies, a drag under way included, and
+    // the outline its name needs in the screen's font.
+    const auto place = [&ids](const auto& elements, const auto& viewOf, auto* taken) {
+        for (const auto& element : elements) {
+            const auto* item = viewOf(element.id);
+            if (ids.skips(item))
+                continue;
+            taken->append(element);
+            taken->last().position = placeOf(item);
+            taken->last().polygon = pointsOf(item->myPolygon());
+        }
+    };
+    const Diagram& shown = canvas->diagramNode().diagram;
+    place(shown.links, [canvas](ElementId id) { return canvas->linkItemOf(id); }, &diagram->links);
+    place(shown.memories, [canvas](ElementId id) { return canvas->memoryItemOf(id); }, &diagram->memories);
+    place(shown.dataflows, [canvas](ElementId id) { return canvas->dataflowItemOf(id); }, &diagram->dataflows);
 }
 
 void fillStateMachine(const Canvas* canvas, const Ids& ids, Diagram* diagram)

@@ -249,7 +249,7 @@ void TestMainWindow::blockEditsUndoAndRedo_data()
     QTest::newRow("add link") << int(AddLink) << "Undo Add Link";
     QTest::newRow("add dataflow") << int(AddDataflow) << "Undo Add Dataflow";
     QTest::newRow("move process") << int(MoveProcess) << "Undo Move Item";
-    QTest::newRow("move memory") << int(MoveMemory) << "Undo Move Item";
+    QTest::newRow("move memory, link and dataflow") << int(MoveMemory) << "Undo Move 3 Items";
     QTest::newRow("edit memory") << int(EditMemory) << "Undo Edit Memory Item button_pressed";
     QTest::newRow("delete memory") << int(DeleteMemory) << "Undo Delete Memory Item";
     QTest::newRow("bring to front") << int(BringToFront) << "Undo Bring to Front";
@@ -281,11 +281,16 @@ void TestMainWindow::blockEditsUndoAndRedo()
              (edit == AddLink ? static_cast<QGraphicsItem*>(first) : memory)->sceneBoundingRect().center());
         break;
     case MoveProcess:
-    case MoveMemory: {
-        const QGraphicsItem* moved = edit == MoveProcess ? static_cast<QGraphicsItem*>(first) : memory;
-        drag(c, moved->sceneBoundingRect().center(), moved->sceneBoundingRect().center() + QPointF(40, 30));
+        drag(c, first->sceneBoundingRect().center(), first->sceneBoundingRect().center() + QPointF(40, 30));
         break;
-    }
+    case MoveMemory:
+        // Selected together, they move together.
+        c->clearSelection();
+        for (QGraphicsItem* item : {static_cast<QGraphicsItem*>(memory), static_cast<QGraphicsItem*>(c->linkItems.first()),
+                                    static_cast<QGraphicsItem*>(c->dataflowItems.first())})
+            item->setSelected(true);
+        drag(c, memory->sceneBoundingRect().center(), memory->sceneBoundingRect().center() + QPointF(40, 30));
+        break;
     case EditMemory:
         c->currentMemory = memory;
         answer.pressButton(QDialogButtonBox::Ok, editDescription);

@@ -234,7 +234,9 @@ void TestBlockItems::removalTakesConnectorsAlongAndUndoPutsAllBack()
     board.canvas.currentLink = ab;
     board.canvas.currentDataflow = writes;
     stack->push(new BlockItemsCommand(&board.canvas, nullptr, {a}, BlockItemsCommand::Remove, "Delete Process"));
-    QVERIFY(!a->scene() && !ab->scene() && !ca->scene() && !abStart->scene() && !writes->scene());
+    QVERIFY(!a->scene());
+    for (const QGraphicsItem* gone : std::initializer_list<const QGraphicsItem*> {ab, ca, abStart, writes})
+        QVERIFY(!board.canvas.holds(gone));
     QCOMPARE(board.canvas.processItems, QVector<ProcessItem*>({b, c}));
     QCOMPARE(board.canvas.linkItems, QVector<LinkItem*>({bc}));
     QCOMPARE(board.canvas.dataflowItems, QVector<DataflowItem*>({reads}));
@@ -391,8 +393,9 @@ void TestBlockItems::connectorTexts()
         QTest::keyClicks(type, QStringLiteral("zzz"));
         field<QTextEdit>(dialog, "textEdit")->setPlainText(QStringLiteral("bytes\nout"));
     });
-    const QString texts = link ? (link->displayProperties(), link->getLabel() + ' ' + link->getDatatype() + ' ' + link->getDescription())
-                               : (flow->displayProperties(), flow->getLabel() + ' ' + flow->getDatatype() + ' ' + flow->getDescription());
+    board.canvas.editProperties(link ? static_cast<QGraphicsItem*>(link) : flow);
+    const QString texts = link ? link->getLabel() + ' ' + link->getDatatype() + ' ' + link->getDescription()
+                               : flow->getLabel() + ' ' + flow->getDatatype() + ' ' + flow->getDescription();
     // A dataflow's name and type are its memory item's, not to be typed over.
     QCOMPARE(shown, dataflow ? QStringLiteral("var_1 int") : QStringLiteral("spi uint8_t*"));
     QCOMPARE(texts, dataflow ? QStringLiteral("var_1 int bytes\nout")

@@ -13,6 +13,7 @@
 #include "canvas.h"
 #include "canvasrenderer.h"
 #include "dataflowitem.h"
+#include "editpropertiescommand.h"
 #include "headlessproject.h"
 #include "linkitem.h"
 #include "memoryitem.h"
@@ -49,7 +50,7 @@ void overlap(Canvas* canvas)
         LinkItem* link = canvas->linkItems.first();
         LinkItem::Values values = link->values();
         values.label.clear();
-        link->setValues(values);
+        applyValues(canvas, link, values);
     }
     if (canvas->stateItems.size() >= 2)
         canvas->stateItems.at(1)->setPos(canvas->stateItems.at(0)->pos() + QPointF(30, 30));

@@ -5,6 +5,8 @@
 
 #include "canvas.h"
 #include "exactvalues.h"
+#include "dataflowitem.h"
+#include "linkitem.h"
 #include "memoryitem.h"
 #include "processitem.h"
 #include "projectcanvases.h"
@@ -64,22 +66,48 @@ bool textsAgree(const Canvas* canvas)
     return true;
 }
 
-// The memory items show the document's memory items, in its order.
-bool memoriesAgree(const Canvas* canvas)
+bool endsAgree(const MemoryItem*, const MemoryElement&)
 {
-    const QVector<MemoryElement>& memories = canvas->diagramNode().diagram.memories;
-    if (memories.size() != canvas->memoryItems.size())
+    return true;
+}
+
+bool endsAgree(const LinkItem* item, const LinkElement& link)
+{
+    return item->startItem()->elementId() == link.startProcess && item->endItem()->elementId() == link.endProcess;
+}
+
+bool endsAgree(const DataflowItem* item, const DataflowElement& dataflow)
+{
+    return item->getProcess()->elementId() == dataflow.process && item->getMemory()->elementId() == dataflow.memory
+        && item->getLineType() == dataflow.lineType;
+}
+
+// The memory items, links or dataflows show the document's, in its order.
+template <typename Element, typename Item, typename ViewOf>
+bool blocksAgree(const QVector<Element>& elements, const QVector<Item*>& items, ViewOf viewOf)
+{
+    if (elements.size() != items.size())
         return false;
-    for (int i = 0; i < memories.size(); ++i) {
-        const MemoryItem* item = canvas->memoryItems.at(i);
-        const MemoryElement& memory = memories.at(i);
-        if (item->elementId() != memory.id || !ExactValues::same(item->pos(), memory.position)
-            || item->getLabel() != memory.label || item->getDatatype() != memory.datatype
-            || item->getBackgroundColor().rgba() != memory.colour.argb() || !item->isVisible()
-            || canvas->memoryItemOf(memory.id) != item)
+    for (int i = 0; i < elements.size(); ++i) {
+        const Item* item = items.at(i);
+        const Element& element = elements.at(i);
+        if (item->elementId() != element.id || !ExactValues::same(item->pos(), element.position)
+            || item->getLabel() != element.label || item->getDatatype() != element.datatype
+            || item->getDescription() != element.description
+            || item->getBackgroundColor().rgba() != element.colour.argb() || !item->isVisible()
+            || viewOf(element.id) != item || !endsAgree(item, element))
             return false;
     }
     return true;
+}
+
+bool blocksAgree(const Canvas* canvas)
+{
+    const Diagram& diagram = canvas->diagramNode().diagram;
+    return blocksAgree(diagram.memories, canvas->memoryItems, [canvas](ElementId id) { return canvas->memoryItemOf(id); })
+        && blocksAgree(diagram.links, canvas->linkItems, [canvas](ElementId id) { return canvas->linkItemOf(id); })
+        && blocksAgree(diagram.dataflows, canvas->dataflowItems,
+                       [canvas](ElementId id) { return canvas->dataflowItemOf(id); });
 }
 
 // The nodes of a project's document below a canvas's node are the diagrams
@@ -119,8 +147,8 @@ void TakenElementsWatch::check(const QVector<Canvas*>& canvases)
         checkAll(canvas->transitionItems, "transition");
         if (!textsAgree(canvas))
             QTest::qFail("the text items do not show the texts of their document", __FILE__, __LINE__);
-        if (!memoriesAgree(canvas))
-            QTest::qFail("the memory items do not show the memory items of their document", __FILE__, __LINE__);
+        if (!blocksAgree(canvas))
+            QTest::qFail("the memory items, links or dataflows do not show their document's", __FILE__, __LINE__);
         if (!treeAgrees(canvas))
             QTest::qFail(qPrintable(QStringLiteral("the nodes below %1 are not its processes' diagrams")
                                         .arg(canvas->getLabel())),

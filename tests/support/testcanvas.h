@@ -12,8 +12,6 @@
 #include <QTextEdit>
 #include <QUndoStack>
 
-#include <type_traits>
-
 #include "addstatecommand.h"
 #include "addtransitioncommand.h"
 #include "canvas.h"
@@ -212,12 +210,6 @@ void editTexts(Item* item, const QString& label, const QString& datatype = QStri
         dialog->findChild<QLineEdit*>(QStringLiteral("LE_Datatype"))->setText(datatype);
         dialog->findChild<QTextEdit*>(QStringLiteral("textEdit"))->setPlainText(description);
     });
-    if constexpr (std::is_same<Item, MemoryItem>::value) {
-        // A memory item is its document's: the canvas makes the edit a step.
-        auto* canvas = static_cast<Canvas*>(item->scene());
-        canvas->currentMemory = item;
-        canvas->displayMemoryItemProperties();
-    } else {
-        item->displayProperties();
-    }
+    // The item is its document's: the canvas makes the edit a step.
+    static_cast<Canvas*>(item->scene())->editProperties(item);
 }
