@@ -22,6 +22,15 @@ int indexIn(const QVector<T*>& registry, QGraphicsItem* item)
     return registry.indexOf(static_cast<T*>(item));
 }
 
+template <typename Item, typename Places>
+QVector<ElementId> idsOf(const Places& places)
+{
+    QVector<ElementId> ids;
+    for (const auto& placed : places)
+        ids.append(static_cast<const Item*>(placed.item)->elementId());
+    return ids;
+}
+
 template <typename Places>
 void sortByIndex(Places* places)
 {
@@ -137,12 +146,7 @@ void BlockItemsCommand::takeOff()
     for (const Placed& placed : qAsConst(processes))
         canvas->processItems.removeOne(static_cast<ProcessItem*>(placed.item));
     // Memory items are the document's: the canvas parks their views.
-    memoryElements.clear();
-    for (const Placed& placed : qAsConst(memories)) {
-        const ElementId id = static_cast<MemoryItem*>(placed.item)->elementId();
-        memoryElements.append(*canvas->document().find<MemoryElement>(canvas->diagramNode(), id));
-        canvas->document().remove<MemoryElement>(canvas->diagramNode(), id);
-    }
+    memoryElements = canvas->document().takeMany<MemoryElement>(canvas->diagramNode(), idsOf<MemoryItem>(memories));
     for (QGraphicsItem* item : qAsConst(nodes)) {
         keep(item);
         forget(item);
@@ -186,9 +190,7 @@ void BlockItemsCommand::putBack()
     ListPlaces::putBack(&canvas->processItems, processes);
     for (const Placed& placed : qAsConst(processes))
         putOnScene(placed.item);
-    // The first place first, so that each goes where it stood.
-    for (int i = 0; i < memories.size(); ++i)
-        canvas->document().insert(canvas->diagramNode(), memories.at(i).index, memoryElements.at(i));
+    canvas->document().putBack<MemoryElement>(canvas->diagramNode(), memoryElements);
     putConnectorsBack();
 
     if (project && holdsDiagrams) {
@@ -218,20 +220,9 @@ void BlockItemsCommand::takeConnectorsOff(const QVector<QGraphicsItem*>& connect
 
     // Links and dataflows are the document's: the canvas parks their views
     // and takes them off the boxes at their ends.
-    Document& document = canvas->document();
-    ProjectNode& node = canvas->diagramNode();
-    linkElements.clear();
-    for (const Placed& placed : qAsConst(links)) {
-        const ElementId id = static_cast<LinkItem*>(placed.item)->elementId();
-        linkElements.append(*document.find<LinkElement>(node, id));
-        document.remove<LinkElement>(node, id);
-    }
-    dataflowElements.clear();
-    for (const Placed& placed : qAsConst(dataflows)) {
-        const ElementId id = static_cast<DataflowItem*>(placed.item)->elementId();
-        dataflowElements.append(*document.find<DataflowElement>(node, id));
-        document.remove<DataflowElement>(node, id);
-    }
+    linkElements = canvas->document().takeMany<LinkElement>(canvas->diagramNode(), idsOf<LinkItem>(links));
+    dataflowElements =
+        canvas->document().takeMany<DataflowElement>(canvas->diagramNode(), idsOf<DataflowItem>(dataflows));
     for (QGraphicsItem* item : connectors) {
         keep(item);
         forget(item);
@@ -240,12 +231,8 @@ void BlockItemsCommand::takeConnectorsOff(const QVector<QGraphicsItem*>& connect
 
 void BlockItemsCommand::putConnectorsBack()
 {
-    // The first place first, so that each goes where it stood.
-    Document& document = canvas->document();
-    for (int i = 0; i < links.size(); ++i)
-        document.insert(canvas->diagramNode(), links.at(i).index, linkElements.at(i));
-    for (int i = 0; i < dataflows.size(); ++i)
-        document.insert(canvas->diagramNode(), dataflows.at(i).index, dataflowElements.at(i));
+    canvas->document().putBack<LinkElement>(canvas->diagramNode(), linkElements);
+    canvas->document().putBack<DataflowElement>(canvas->diagramNode(), dataflowElements);
     for (auto it = linksOf.cbegin(); it != linksOf.cend(); ++it)
         it.key()->setLinks(it.value());
     for (auto it = processFlowsOf.cbegin(); it != processFlowsOf.cend(); ++it)

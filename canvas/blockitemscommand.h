@@ -7,9 +7,7 @@
 
 #include "canvascommand.h"
 #include "listplaces.h"
-#include "dataflowelement.h"
-#include "linkelement.h"
-#include "memoryelement.h"
+#include "document.h"
 
 class DataflowItem;
 class LinkItem;
@@ -60,10 +58,10 @@ private:
     QVector<Placed> memories;
     QVector<Placed> links;
     QVector<Placed> dataflows;
-    // The elements of all but the processes, in the same orders.
-    QVector<MemoryElement> memoryElements;
-    QVector<LinkElement> linkElements;
-    QVector<DataflowElement> dataflowElements;
+    // The elements of all but the processes, with their places.
+    Document::Placed<MemoryElement> memoryElements;
+    Document::Placed<LinkElement> linkElements;
+    Document::Placed<DataflowElement> dataflowElements;
     // The connections of the boxes at the removed connectors' ends, as they
     // were: undo gives them back in their order, which the mirrors follow.
     QHash<ProcessItem*, QList<LinkItem*>> linksOf;

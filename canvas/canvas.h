@@ -285,8 +285,8 @@ protected:
 
 private:
     void elementAdded(const ProjectNode& node, ElementKind kind, ElementId id, int index) override;
-    void elementChanged(const ProjectNode& node, ElementKind kind, ElementId id) override;
-    void elementRemoved(const ProjectNode& node, ElementKind kind, ElementId id) override;
+    void elementChanged(const ProjectNode& node, ElementKind kind, ElementId id, int index) override;
+    void elementRemoved(const ProjectNode& node, ElementKind kind, ElementId id, int index) override;
     void textAdded(ElementId id, int index);
     void textRemoved(ElementId id);
     void memoryAdded(ElementId id, int index);

@@ -24,7 +24,7 @@ void Canvas::elementAdded(const ProjectNode& node, ElementKind kind, ElementId i
     }
 }
 
-void Canvas::elementChanged(const ProjectNode& node, ElementKind kind, ElementId id)
+void Canvas::elementChanged(const ProjectNode& node, ElementKind kind, ElementId id, int)
 {
     if (&node != shownNode)
         return;
@@ -39,7 +39,7 @@ void Canvas::elementChanged(const ProjectNode& node, ElementKind kind, ElementId
     update();
 }
 
-void Canvas::elementRemoved(const ProjectNode& node, ElementKind kind, ElementId id)
+void Canvas::elementRemoved(const ProjectNode& node, ElementKind kind, ElementId id, int)
 {
     if (&node != shownNode)
         return;

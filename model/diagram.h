@@ -30,4 +30,24 @@ struct Diagram
     QVector<TextElement> texts;
 };
 
+// How a diagram holds an element of each kind: states and transitions
+// shared, the others as they are.
+template <typename Element>
+struct Stored
+{
+    using Type = Element;
+};
+
+template <>
+struct Stored<StateElement>
+{
+    using Type = SharedElement<StateElement>;
+};
+
+template <>
+struct Stored<TransitionElement>
+{
+    using Type = SharedElement<TransitionElement>;
+};
+
 #endif // DIAGRAM_H

@@ -73,14 +73,45 @@ void Document::removeObserver(DocumentObserver* observer)
     observers.erase(std::remove(observers.begin(), observers.end(), observer), observers.end());
 }
 
+namespace {
+
+// Lists up to this long are searched; longer ones are looked up by id.
+const int searchedLength = 64;
+
+template <typename Element>
+ElementId idOf(const Element& element)
+{
+    return element.id;
+}
+
+template <typename Element>
+ElementId idOf(const SharedElement<Element>& element)
+{
+    return element->id;
+}
+
+} // namespace
+
 template <typename Element>
 int Document::indexOf(const ProjectNode& node, ElementId id) const
 {
     const auto& list = Kind<Element>::of(node.diagram);
+    if (list.size() <= searchedLength) {
+        for (int i = 0; i < list.size(); ++i)
+            if (idOf(list.at(i)) == id)
+                return i;
+        return -1;
+    }
+    QHash<ElementId, int>& at = places[&list];
+    auto found = at.constFind(id);
+    if (found != at.cend() && *found < list.size() && idOf(list.at(*found)) == id)
+        return *found;
+    at.clear();
+    at.reserve(list.size());
     for (int i = 0; i < list.size(); ++i)
-        if (static_cast<const Element&>(list.at(i)).id == id)
-            return i;
-    return -1;
+        at.insert(idOf(list.at(i)), i);
+    found = at.constFind(id);
+    return found == at.cend() ? -1 : *found;
 }
 
 template <typename Element>
@@ -91,14 +122,46 @@ const Element* Document::find(const ProjectNode& node, ElementId id) const
 }
 
 template <typename Element>
-void Document::insert(ProjectNode& node, int index, const Element& element)
+const typename Stored<Element>::Type& Document::at(const ProjectNode& node, int index) const
+{
+    return Kind<Element>::of(node.diagram).at(index);
+}
+
+template <typename Element>
+void Document::tellAdded(ProjectNode& node, ElementId id, int index)
+{
+    for (DocumentObserver* observer : observers)
+        observer->elementAdded(node, Kind<Element>::kind, id, index);
+}
+
+template <typename Element>
+void Document::insertStored(ProjectNode& node, int index, const typename Stored<Element>::Type& element)
 {
     auto& list = Kind<Element>::of(node.diagram);
     if (index < 0 || index > list.size())
         index = list.size();
     list.insert(index, element);
-    for (DocumentObserver* observer : observers)
-        observer->elementAdded(node, Kind<Element>::kind, element.id, index);
+    // An element added last keeps the places of the others as they are.
+    const auto cached = places.find(&list);
+    if (cached != places.end() && index == list.size() - 1)
+        cached->second.insert(idOf(element), index);
+    tellAdded<Element>(node, idOf(element), index);
+}
+
+template <typename Element>
+void Document::insert(ProjectNode& node, int index, const Element& element)
+{
+    insertStored<Element>(node, index, element);
+}
+
+void Document::insert(ProjectNode& node, int index, const SharedElement<StateElement>& state)
+{
+    insertStored<StateElement>(node, index, state);
+}
+
+void Document::insert(ProjectNode& node, int index, const SharedElement<TransitionElement>& transition)
+{
+    insertStored<TransitionElement>(node, index, transition);
 }
 
 template <typename Element>
@@ -109,28 +172,72 @@ bool Document::replace(ProjectNode& node, const Element& element)
         return false;
     Kind<Element>::of(node.diagram)[index] = element;
     for (DocumentObserver* observer : observers)
-        observer->elementChanged(node, Kind<Element>::kind, element.id);
+        observer->elementChanged(node, Kind<Element>::kind, element.id, index);
     return true;
 }
 
 template <typename Element>
 bool Document::remove(ProjectNode& node, ElementId id)
 {
-    const int index = indexOf<Element>(node, id);
-    if (index < 0)
-        return false;
-    Kind<Element>::of(node.diagram).remove(index);
-    for (DocumentObserver* observer : observers)
-        observer->elementRemoved(node, Kind<Element>::kind, id);
-    return true;
+    return !takeMany<Element>(node, {id}).isEmpty();
 }
 
-#define KORVEL_DOCUMENT_EDITS(Element)                                                       \
-    template const Element* Document::find<Element>(const ProjectNode&, ElementId) const; \
-    template int Document::indexOf<Element>(const ProjectNode&, ElementId) const;          \
-    template void Document::insert<Element>(ProjectNode&, int, const Element&);            \
-    template bool Document::replace<Element>(ProjectNode&, const Element&);                \
-    template bool Document::remove<Element>(ProjectNode&, ElementId);
+template <typename Element>
+Document::Placed<Element> Document::takeMany(ProjectNode& node, const QVector<ElementId>& ids)
+{
+    auto& list = Kind<Element>::of(node.diagram);
+    QVector<bool> taken(list.size(), false);
+    for (ElementId id : ids) {
+        const int index = indexOf<Element>(node, id);
+        if (index >= 0)
+            taken[index] = true;
+    }
+    Placed<Element> placed;
+    int kept = 0;
+    for (int i = 0; i < list.size(); ++i) {
+        if (taken.at(i))
+            placed.append({i, list.at(i)});
+        else
+            list[kept++] = list.at(i);
+    }
+    list.resize(kept);
+    for (int i = placed.size() - 1; i >= 0; --i)
+        for (DocumentObserver* observer : observers)
+            observer->elementRemoved(node, Kind<Element>::kind, idOf(placed.at(i).second), placed.at(i).first);
+    return placed;
+}
+
+template <typename Element>
+void Document::putBack(ProjectNode& node, const Placed<Element>& placed)
+{
+    auto& list = Kind<Element>::of(node.diagram);
+    typename std::remove_reference<decltype(list)>::type merged;
+    merged.reserve(list.size() + placed.size());
+    QVector<int> at;
+    at.reserve(placed.size());
+    int from = 0;
+    for (const auto& back : placed) {
+        while (merged.size() < back.first && from < list.size())
+            merged.append(list.at(from++));
+        at.append(merged.size());
+        merged.append(back.second);
+    }
+    while (from < list.size())
+        merged.append(list.at(from++));
+    list = merged;
+    for (int i = 0; i < placed.size(); ++i)
+        tellAdded<Element>(node, idOf(placed.at(i).second), at.at(i));
+}
+
+#define KORVEL_DOCUMENT_EDITS(Element)                                                                    \
+    template const Element* Document::find<Element>(const ProjectNode&, ElementId) const;              \
+    template int Document::indexOf<Element>(const ProjectNode&, ElementId) const;                       \
+    template const Stored<Element>::Type& Document::at<Element>(const ProjectNode&, int) const;         \
+    template void Document::insert<Element>(ProjectNode&, int, const Element&);                         \
+    template bool Document::replace<Element>(ProjectNode&, const Element&);                             \
+    template bool Document::remove<Element>(ProjectNode&, ElementId);                                   \
+    template Document::Placed<Element> Document::takeMany<Element>(ProjectNode&, const QVector<ElementId>&); \
+    template void Document::putBack<Element>(ProjectNode&, const Placed<Element>&);
 
 KORVEL_DOCUMENT_EDITS(LinkElement)
 KORVEL_DOCUMENT_EDITS(MemoryElement)

@@ -1,7 +1,12 @@
 #ifndef DOCUMENT_H
 #define DOCUMENT_H
 
+#include <QHash>
+#include <QPair>
+#include <QVector>
+
 #include <memory>
+#include <unordered_map>
 #include <vector>
 
 #include "documentobserver.h"
@@ -32,15 +37,21 @@ public:
     void removeObserver(DocumentObserver* observer);
 
     // An element of the node's diagram by its id among those of its kind;
-    // null or -1 when it holds none.
+    // null or -1 when it holds none. Large lists are looked up in constant
+    // time.
     template <typename Element>
     const Element* find(const ProjectNode& node, ElementId id) const;
     template <typename Element>
     int indexOf(const ProjectNode& node, ElementId id) const;
+    // The element at index among its kind, as the diagram holds it.
+    template <typename Element>
+    const typename Stored<Element>::Type& at(const ProjectNode& node, int index) const;
     // Puts the element into the node's diagram at index among its kind (at
-    // the end when out of range).
+    // the end when out of range). A shared state or transition stays shared.
     template <typename Element>
     void insert(ProjectNode& node, int index, const Element& element);
+    void insert(ProjectNode& node, int index, const SharedElement<StateElement>& state);
+    void insert(ProjectNode& node, int index, const SharedElement<TransitionElement>& transition);
     // Gives the element with the same id the element's values; false when
     // the node holds none.
     template <typename Element>
@@ -50,9 +61,31 @@ public:
     template <typename Element>
     bool remove(ProjectNode& node, ElementId id);
 
+    // Elements with the places they had among their kind, the first place
+    // first.
+    template <typename Element>
+    using Placed = QVector<QPair<int, typename Stored<Element>::Type>>;
+    // Takes the elements with the ids out at once, in one pass however many
+    // there are, and gives them with their places; ids the node does not
+    // hold are passed over.
+    template <typename Element>
+    Placed<Element> takeMany(ProjectNode& node, const QVector<ElementId>& ids);
+    // Puts elements taken so back in their places, in one pass.
+    template <typename Element>
+    void putBack(ProjectNode& node, const Placed<Element>& placed);
+
 private:
+    template <typename Element>
+    void insertStored(ProjectNode& node, int index, const typename Stored<Element>::Type& element);
+    template <typename Element>
+    void tellAdded(ProjectNode& node, ElementId id, int index);
+
     std::unique_ptr<ProjectNode> rootNode;
     std::vector<DocumentObserver*> observers;
+    // The places of the elements of large lists by id, keyed by the list.
+    // An entry may be stale after an insert or a removal; a lookup checks
+    // the place it finds and builds the list's entries again when it is.
+    mutable std::unordered_map<const void*, QHash<ElementId, int>> places;
 };
 
 #endif // DOCUMENT_H

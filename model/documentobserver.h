@@ -15,10 +15,13 @@ class DocumentObserver
 public:
     // The element came into the node's diagram at index among its kind.
     virtual void elementAdded(const ProjectNode& node, ElementKind kind, ElementId id, int index) = 0;
-    // The element took other values.
-    virtual void elementChanged(const ProjectNode& node, ElementKind kind, ElementId id) = 0;
-    // The element left the node's diagram.
-    virtual void elementRemoved(const ProjectNode& node, ElementKind kind, ElementId id) = 0;
+    // The element at index among its kind took other values.
+    virtual void elementChanged(const ProjectNode& node, ElementKind kind, ElementId id, int index) = 0;
+    // The element left the node's diagram from index among its kind. When
+    // several leave at once, each is told with the index it had, the last
+    // first, so that a view that keeps them in the same order can take each
+    // out at its index.
+    virtual void elementRemoved(const ProjectNode& node, ElementKind kind, ElementId id, int index) = 0;
 
 protected:
     ~DocumentObserver() = default;

@@ -10,19 +10,20 @@ class TestDocument : public QObject, private DocumentObserver
 
 private slots:
     void editsTellTheObserversAfterTheChange();
+    void largeListsAreLookedUpByIdThroughEveryEdit();
 
 private:
     void elementAdded(const ProjectNode& node, ElementKind kind, ElementId id, int index) override
     {
         heard << QStringLiteral("added %1 %2 at %3 of %4").arg(name(kind)).arg(id).arg(index).arg(count(node, kind));
     }
-    void elementChanged(const ProjectNode& node, ElementKind kind, ElementId id) override
+    void elementChanged(const ProjectNode& node, ElementKind kind, ElementId id, int index) override
     {
-        heard << QStringLiteral("changed %1 %2 of %3").arg(name(kind)).arg(id).arg(count(node, kind));
+        heard << QStringLiteral("changed %1 %2 at %3 of %4").arg(name(kind)).arg(id).arg(index).arg(count(node, kind));
     }
-    void elementRemoved(const ProjectNode& node, ElementKind kind, ElementId id) override
+    void elementRemoved(const ProjectNode& node, ElementKind kind, ElementId id, int index) override
     {
-        heard << QStringLiteral("removed %1 %2 of %3").arg(name(kind)).arg(id).arg(count(node, kind));
+        heard << QStringLiteral("removed %1 %2 from %3, %4 left").arg(name(kind)).arg(id).arg(index).arg(count(node, kind));
     }
     static QString name(ElementKind kind) { return kind == ElementKind::Text ? "text" : "state"; }
     static int count(const ProjectNode& node, ElementKind kind)
@@ -55,9 +56,18 @@ void TestDocument::editsTellTheObserversAfterTheChange()
     QVERIFY(document.remove<TextElement>(machine, 8));
     QVERIFY(!document.remove<TextElement>(machine, 8));
     QVERIFY(!document.remove<TextElement>(document.root(), 7));
+    // Several at once: the last place told first; back, the first first.
+    document.insert(machine, -1, text(10, "d"));
+    const Document::Placed<TextElement> taken = document.takeMany<TextElement>(machine, {10, 5, 7});
+    document.putBack<TextElement>(machine, taken);
 
     QCOMPARE(heard, QStringList({"added text 7 at 0 of 1", "added text 8 at 0 of 2", "added text 9 at 2 of 3",
-                                 "changed text 7 of 3", "added state 7 at 0 of 1", "removed text 8 of 2"}));
+                                 "changed text 7 at 1 of 3", "added state 7 at 0 of 1", "removed text 8 from 0, 2 left",
+                                 "added text 10 at 2 of 3", "removed text 10 from 2, 1 left",
+                                 "removed text 7 from 0, 1 left", "added text 7 at 0 of 3",
+                                 "added text 10 at 2 of 3"}));
+    QCOMPARE(taken.size(), 2);
+    QCOMPARE(taken.at(1).first, 2);
     QCOMPARE(document.indexOf<TextElement>(machine, 9), 1);
     QCOMPARE(document.find<TextElement>(machine, 7)->text, QString("A"));
     QVERIFY(!document.find<TextElement>(machine, 8));
@@ -68,7 +78,52 @@ void TestDocument::editsTellTheObserversAfterTheChange()
     heard.clear();
     document.insert(machine, -1, text(10, "d"));
     QVERIFY(heard.isEmpty());
-    QCOMPARE(machine.diagram.texts.size(), 3);
+    QCOMPARE(machine.diagram.texts.size(), 4);
+}
+
+// A machine of thousands of states is looked up by id; every edit that
+// moves the others must leave each lookup right.
+void TestDocument::largeListsAreLookedUpByIdThroughEveryEdit()
+{
+    Document document;
+    ProjectNode& machine = *document.root().appendChild(document.newId());
+    QVector<ElementId> order;
+    const auto state = [](ElementId id) {
+        StateElement element;
+        element.id = id;
+        return SharedElement<StateElement>(element);
+    };
+    for (ElementId id = 1; id <= 200; ++id) {
+        document.insert(machine, -1, state(id));
+        order.append(id);
+    }
+    const auto check = [&] {
+        for (int i = 0; i < order.size(); ++i)
+            QCOMPARE(document.indexOf<StateElement>(machine, order.at(i)), i);
+        QCOMPARE(document.indexOf<StateElement>(machine, 999), -1);
+    };
+    check();
+    document.insert(machine, 3, state(500));
+    order.insert(3, 500);
+    check();
+    QVERIFY(document.remove<StateElement>(machine, 1));
+    order.removeOne(1);
+    document.insert(machine, -1, state(501));
+    order.append(501);
+    check();
+    const Document::Placed<StateElement> taken = document.takeMany<StateElement>(machine, {500, 100, 501, 7});
+    for (ElementId id : {500, 100, 501, 7})
+        order.removeOne(id);
+    check();
+    document.putBack<StateElement>(machine, taken);
+    order = {};
+    for (const SharedElement<StateElement>& element : machine.diagram.states)
+        order.append(element->id);
+    QCOMPARE(order.mid(0, 5), QVector<ElementId>({2, 3, 500, 4, 5}));
+    QCOMPARE(order.last(), ElementId(501));
+    check();
+    // Shared, not copied, on the way out and back.
+    QCOMPARE(&document.at<StateElement>(machine, taken.first().first).get(), &taken.first().second.get());
 }
 
 QTEST_MAIN(TestDocument)
