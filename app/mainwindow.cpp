@@ -205,14 +205,7 @@ void MainWindow::sscreenChanged(QScreen* /*screen*/)
             canvas->fitText(item);
             canvas->update();
         }
-        for (TransitionItem* item : qAsConst(canvas->transitionItems)) {
-            item->setAutoDimensions();
-            canvas->update();
-        }
-        for (StateItem* item : qAsConst(canvas->stateItems)) {
-            item->setAutoDimensions();
-            canvas->update();
-        }
+        canvas->fitMachine();
     }
 }
 

@@ -6,6 +6,8 @@
 
 #include <tuple>
 
+#include "qcolourof.h"
+
 // What the properties dialog of a link, memory item or dataflow edits, as
 // one value, so that an edit can be undone and redone as a whole.
 struct BlockValues
@@ -16,6 +18,16 @@ struct BlockValues
     QColor colour;
 
     auto fields() const { return std::tie(label, description, datatype, colour); }
+    // The element of a link, memory item or dataflow with these values.
+    template <typename Element>
+    Element appliedTo(Element element) const
+    {
+        element.label = label;
+        element.description = description;
+        element.datatype = datatype;
+        element.colour = colourOf(colour);
+        return element;
+    }
     bool operator==(const BlockValues& other) const
     {
         return label == other.label && description == other.description && datatype == other.datatype

@@ -79,15 +79,6 @@ DataflowElement DataflowItem::newElement(const QGraphicsItem* start, const QGrap
     return dataflow;
 }
 
-DataflowElement DataflowItem::withValues(DataflowElement element, const Values& values)
-{
-    element.label = values.label;
-    element.description = values.description;
-    element.datatype = values.datatype;
-    element.colour = colourOf(values.colour);
-    return element;
-}
-
 DataflowItem::~DataflowItem()
 {
     removeDataflowLines();

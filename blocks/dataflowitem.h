@@ -41,8 +41,6 @@ public:
 
     using Values = BlockValues;
     Values values() const { return {label, description, datatype, backgroundColor}; }
-    // The element with the values a properties dialog edits.
-    static DataflowElement withValues(DataflowElement element, const Values& values);
     // A dataflow just drawn between a process and a memory item, either
     // way: its box halfway between their centres, with the memory item's
     // name and type.

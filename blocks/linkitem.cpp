@@ -49,15 +49,6 @@ LinkElement LinkItem::newElement(const ProcessItem* from, const ProcessItem* to)
     return link;
 }
 
-LinkElement LinkItem::withValues(LinkElement element, const Values& values)
-{
-    element.label = values.label;
-    element.description = values.description;
-    element.datatype = values.datatype;
-    element.colour = colourOf(values.colour);
-    return element;
-}
-
 LinkItem::~LinkItem()
 {
     removeLinkLines();

@@ -41,8 +41,6 @@ public:
 
     using Values = BlockValues;
     Values values() const { return {label, description, datatype, backgroundColor}; }
-    // The element with the values a properties dialog edits.
-    static LinkElement withValues(LinkElement element, const Values& values);
     // A link just drawn from one process to another: its box halfway
     // between their centres.
     static LinkElement newElement(const ProcessItem* from, const ProcessItem* to);

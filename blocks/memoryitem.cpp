@@ -32,15 +32,6 @@ MemoryItem::MemoryItem(QMenu* menu, ElementId id)
     updatePolygon();
 }
 
-MemoryElement MemoryItem::withValues(MemoryElement element, const Values& values)
-{
-    element.label = values.label;
-    element.description = values.description;
-    element.datatype = values.datatype;
-    element.colour = colourOf(values.colour);
-    return element;
-}
-
 void MemoryItem::addDataflow(DataflowItem* dataflow)
 {
     dataflows.append(dataflow);

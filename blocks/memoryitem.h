@@ -37,8 +37,6 @@ public:
 
     using Values = BlockValues;
     Values values() const { return {label, description, datatype, backgroundColor}; }
-    // The element with the values a properties dialog edits.
-    static MemoryElement withValues(MemoryElement element, const Values& values);
 
     int getWidth() const { return width; }
     int getHeight() const { return height; }

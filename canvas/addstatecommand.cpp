@@ -3,28 +3,39 @@
 #include "canvas.h"
 #include "namerules.h"
 #include "stateitem.h"
+#include "transitionitem.h"
 
 AddStateCommand::AddStateCommand(Canvas* target, QPointF position, QUndoCommand*)
     : CanvasCommand(target)
 {
     setText(QObject::tr("Add State"));
-    QMenu* menu = canvas->contextMenus() ? canvas->contextMenus()->stateMenu : nullptr;
-    state = new StateItem(menu, position);
-    state->setZValue(canvas->nextZValue());
     // Named at once, with the lowest free number: a state without a name
     // gives C that does not compile.
     const QString prefix = QStringLiteral("State_");
-    state->setLabel(prefix + QString::number(NameRules::lowestFreeNumber(prefix, canvas->siblingLabels(state), 1)));
-    canvas->newStateItem = state;
-    keep(state);
+    QStringList taken;
+    for (const StateItem* other : qAsConst(canvas->stateItems))
+        taken << other->getLabel();
+    state = StateItem::newElement(position,
+                                  prefix + QString::number(NameRules::lowestFreeNumber(prefix, taken, 1)));
+    state.id = Document::newId();
 }
 
 void AddStateCommand::redo()
 {
-    putStateOn(state);
+    if (placed) {
+        putMachineElementsBack(taken);
+        return;
+    }
+    placed = true;
+    canvas->addStateItem(state, state.id);
+    keep(canvas->stateItemOf(state.id));
 }
 
 void AddStateCommand::undo()
 {
-    takeStateOff(state);
+    QVector<ElementId> transitions;
+    if (const StateItem* item = canvas->stateItemOf(state.id))
+        for (const TransitionItem* transition : item->getTransitions() + item->getSelfTransitions())
+            transitions.append(transition->elementId());
+    taken = takeMachineElements({state.id}, transitions);
 }

@@ -8,7 +8,7 @@
 class Canvas;
 class StateItem;
 
-// Places a new state; undo takes it off together with the transitions it has
+// Places a new state; undo takes it off together with any transitions it has
 // got since, redo brings all of them back.
 class AddStateCommand : public CanvasCommand
 {
@@ -18,10 +18,10 @@ public:
     void undo() override;
     void redo() override;
 
-    StateItem* getStateItem() const { return state; }
-
 private:
-    StateItem* state = nullptr;
+    StateElement state;
+    bool placed = false;
+    MachineTaken taken;
 };
 
 #endif // ADDSTATECOMMAND_H

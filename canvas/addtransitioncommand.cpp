@@ -3,46 +3,37 @@
 #include "canvas.h"
 #include "stateitem.h"
 #include "transitionitem.h"
-#include "transitionline.h"
 
-AddTransitionCommand::AddTransitionCommand(Canvas* target, StateItem* start, StateItem* end,
-                                           QUndoCommand*)
+AddTransitionCommand::AddTransitionCommand(Canvas* target, StateItem* from, StateItem* to, QUndoCommand*)
     : CanvasCommand(target)
 {
-    setText(start == end ? QObject::tr("Add Self Transition") : QObject::tr("Add Transition"));
+    setText(from == to ? QObject::tr("Add Self Transition") : QObject::tr("Add Transition"));
     // Only states of this canvas can be joined.
-    if (!start || !end || !canvas->stateItems.contains(start) || !canvas->stateItems.contains(end))
+    if (!from || !to || !canvas->holds(from) || !canvas->holds(to))
         return;
-
-    QMenu* menu = canvas->contextMenus() ? canvas->contextMenus()->transitionMenu : nullptr;
-    transition = new TransitionItem(menu, start, end, nullptr);
-    transition->placeBesideTheLine();
-    transition->setZValue(canvas->nextZValue());
-
-    startLine = new TransitionLine(start, transition, nullptr);
-    startLine->setZValue(0);
-    endLine = new TransitionLine(transition, end, nullptr);
-    endLine->setZValue(0);
-    transition->setStartLine(startLine);
-    transition->setEndLine(endLine);
-
-    canvas->newTransitionItem = transition;
-    canvas->newTransitionStartLine = startLine;
-    canvas->newTransitionEndLine = endLine;
-    keepTransition(transition);
+    start = from;
+    end = to;
+    transition = TransitionItem::newElement(start, end);
+    transition.id = Document::newId();
 }
 
 void AddTransitionCommand::redo()
 {
-    if (!transition) {
+    if (!start) {
         setObsolete(true);
         return;
     }
-    putTransitionOn(transition);
+    if (placed) {
+        putMachineElementsBack(taken);
+        return;
+    }
+    placed = true;
+    canvas->addTransitionItem(transition, start, end, transition.id);
+    keepTransition(canvas->transitionItemOf(transition.id));
 }
 
 void AddTransitionCommand::undo()
 {
-    if (transition)
-        takeTransitionOff(transition);
+    if (start)
+        taken = takeMachineElements({}, {transition.id});
 }

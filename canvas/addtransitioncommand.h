@@ -8,8 +8,8 @@ class StateItem;
 class TransitionItem;
 class TransitionLine;
 
-// Joins two states (or a state to itself) by a new transition with its two
-// lines.
+// Joins two states (or a state to itself) by a new transition, which its
+// states list last.
 class AddTransitionCommand : public CanvasCommand
 {
 public:
@@ -19,12 +19,12 @@ public:
     void undo() override;
     void redo() override;
 
-    TransitionItem* getTransitionItem() const { return transition; }
-
 private:
-    TransitionItem* transition = nullptr;
-    TransitionLine* startLine = nullptr;
-    TransitionLine* endLine = nullptr;
+    TransitionElement transition;
+    StateItem* start = nullptr;
+    StateItem* end = nullptr;
+    bool placed = false;
+    MachineTaken taken;
 };
 
 #endif // ADDTRANSITIONCOMMAND_H

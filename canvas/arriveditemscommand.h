@@ -4,7 +4,6 @@
 #include <QVector>
 
 #include "canvascommand.h"
-#include "textelement.h"
 
 class StateItem;
 class TextItem;
@@ -23,12 +22,12 @@ public:
     void redo() override;
 
 private:
-    QVector<StateItem*> states;
+    QVector<ElementId> states;
     // The transitions between them, in the order they arrived in.
-    QVector<TransitionItem*> transitions;
-    QVector<TextItem*> texts;
-    // The texts' elements, while undone.
-    QVector<TextElement> textElements;
+    QVector<ElementId> transitions;
+    QVector<ElementId> texts;
+    MachineTaken taken;
+    Document::Placed<TextElement> takenTexts;
     bool firstRedo = true;
 };
 

@@ -265,7 +265,11 @@ void Canvas::discard(const QVector<QGraphicsItem*>& parked)
     if (closing)
         return;
     for (const QGraphicsItem* item : parked)
-        if (item->type() == TextType)
+        if (item->type() == StateType)
+            stateViews.remove(static_cast<const StateItem*>(item)->elementId());
+        else if (item->type() == TransitionType)
+            transitionViews.remove(static_cast<const TransitionItem*>(item)->elementId());
+        else if (item->type() == TextType)
             textViews.remove(static_cast<const TextItem*>(item)->elementId());
         else if (item->type() == MemoryType)
             memoryViews.remove(static_cast<const MemoryItem*>(item)->elementId());
@@ -410,7 +414,6 @@ void Canvas::addFloatingLinkItem(const QString& text, int kind)
 {
     auto* item = new FloatingLinkItem(floatingLinkOrigin, kind, text, nullptr);
     floatingLinkItems.append(item);
-    newFloatingLinkItem = item;
     item->setZValue(nextZValue());
     addItem(item);
     arrangeFloatingItems();
@@ -425,7 +428,6 @@ void Canvas::addFloatingMemoryItem(const QString& text, const QString& datatype,
     item->setDatatype(datatype);
     item->setBackgroundColor(colour);
     floatingMemoryItems.append(item);
-    newFloatingMemoryItem = item;
     item->setZValue(nextZValue());
     addItem(item);
     arrangeFloatingItems();
@@ -491,12 +493,10 @@ void Canvas::takeOff(QVector<T*>& registry)
 void Canvas::removeAllFloatingLinkItems()
 {
     takeOff(floatingLinkItems);
-    newFloatingLinkItem = nullptr;
 }
 
 void Canvas::removeAllFloatingMemoryItems()
 {
     takeOff(floatingMemoryItems);
-    newFloatingMemoryItem = nullptr;
 }
 

@@ -5,6 +5,7 @@
 #include <QHash>
 #include <QPointF>
 #include <QPointer>
+#include <QSet>
 #include <QVector>
 
 #include "contextmenus.h"
@@ -45,11 +46,10 @@ struct TransitionElement;
 // into items or undo commands, keeps one registry per item kind, and reports
 // back to the main window only by triggering the hidden actions it was given.
 //
-// It shows one node of its project's document. Its text and memory items,
-// links and dataflows are views of the node's elements: steps change the
-// document, and the canvas makes, changes and takes off the items as it is
-// told. States, transitions and processes still keep their values in their
-// items.
+// It shows one node of its project's document. Its states, transitions, text
+// and memory items, links and dataflows are views of the node's elements:
+// steps change the document, and the canvas makes, changes and takes off the
+// items as it is told. Processes still keep their values in their items.
 class Canvas : public DiagramScene, private DocumentObserver
 {
     Q_OBJECT
@@ -168,6 +168,9 @@ public:
     // made for this canvas alone: no other item can have those ids.
     enum class ItemIds { Fresh, OfElements };
     void placeElements(const ProjectNode& node, ItemIds ids = ItemIds::Fresh);
+    // The same for the states and transitions of a diagram alone. Each state
+    // lists the transitions touching it in the order they are placed.
+    void placeMachine(const Diagram& diagram, ItemIds ids = ItemIds::Fresh);
     // The document and the node of it the canvas shows; the canvas follows
     // the changes of the node's diagram.
     void setDiagram(Document* document, ProjectNode* node);
@@ -180,20 +183,27 @@ public:
     MemoryItem* memoryItemOf(ElementId id) const { return memoryViews.value(id); }
     LinkItem* linkItemOf(ElementId id) const { return linkViews.value(id); }
     DataflowItem* dataflowItemOf(ElementId id) const { return dataflowViews.value(id); }
-    // The document's element with the item's new place, after a move of a
-    // text, memory item, link or dataflow.
+    // The document's element with the item's new place, after a move.
     void itemMoved(const QGraphicsItem* item);
     // The text with the size its content needs, outside the history: the
     // sizes follow the screen's font.
     void fitText(TextItem* text);
 
-    // One item each, on top of the others; a transition without both its
-    // ends is not placed and gives null. An id of 0 gives a fresh one.
-    // States and transitions take the element itself, shared with the
-    // document it came from until either changes it.
+    // A state or transition goes into the document with the id (0 for a
+    // fresh one); with its own id, the element itself goes in, shared with
+    // the document it came from until either changes it. A new state lists
+    // no transitions; a transition is listed by its states as it comes, and
+    // one without both its states is not placed and gives null.
     StateItem* addStateItem(const SharedElement<StateElement>& element, ElementId id = 0);
     TransitionItem* addTransitionItem(const SharedElement<TransitionElement>& element, StateItem* start,
                                       StateItem* end, ElementId id = 0);
+    // The item showing a state or transition of the document; it stays,
+    // hidden, while a step may bring the element back.
+    StateItem* stateItemOf(ElementId id) const { return stateViews.value(id); }
+    TransitionItem* transitionItemOf(ElementId id) const { return transitionViews.value(id); }
+    // Every state and transition sized for the screen's font, outside the
+    // history, as fitText() does for a text.
+    void fitMachine();
     // A text, memory item, link or dataflow goes into the document with a
     // fresh id; the item shows it. A connector without both its ends is not
     // placed and gives null.
@@ -229,14 +239,8 @@ public:
     QVector<FloatingLinkItem*> floatingLinkItems;
     QVector<FloatingMemoryItem*> floatingMemoryItems;
 
-    // The newest item of each kind, used while an item is being wired up.
-    StateItem* newStateItem = nullptr;
-    TransitionItem* newTransitionItem = nullptr;
+    // The newest process, which the window gives a diagram.
     ProcessItem* newProcessItem = nullptr;
-    FloatingLinkItem* newFloatingLinkItem = nullptr;
-    FloatingMemoryItem* newFloatingMemoryItem = nullptr;
-    TransitionLine* newTransitionStartLine = nullptr;
-    TransitionLine* newTransitionEndLine = nullptr;
 
     // The item last right-clicked or double-clicked; the display slots act on it.
     ProcessItem* currentProcess = nullptr;
@@ -287,6 +291,22 @@ private:
     void elementAdded(const ProjectNode& node, ElementKind kind, ElementId id, int index) override;
     void elementChanged(const ProjectNode& node, ElementKind kind, ElementId id, int index) override;
     void elementRemoved(const ProjectNode& node, ElementKind kind, ElementId id, int index) override;
+    void elementsAdded(const ProjectNode& node, ElementKind kind, const QVector<ElementId>& ids,
+                       const QVector<int>& indexes) override;
+    void elementsRemoved(const ProjectNode& node, ElementKind kind, const QVector<ElementId>& ids,
+                         const QVector<int>& indexes) override;
+    // The state shows the transitions its element lists, in that order.
+    void attachTransitions(StateItem* state);
+    // States or transitions come or go, each at its index, the first first.
+    void machineAdded(ElementKind kind, const QVector<ElementId>& ids, const QVector<int>& indexes);
+    void machineRemoved(ElementKind kind, const QVector<ElementId>& ids, const QVector<int>& indexes);
+    // One state or transition shown, or parked, without its registry.
+    StateItem* showState(ElementId id, int index);
+    StateItem* parkState(ElementId id);
+    TransitionItem* showTransition(ElementId id, int index);
+    TransitionItem* parkTransition(ElementId id);
+    void stateChanged(ElementId id, int index);
+    void transitionChanged(ElementId id, int index);
     void textAdded(ElementId id, int index);
     void textRemoved(ElementId id);
     void memoryAdded(ElementId id, int index);
@@ -322,6 +342,11 @@ private:
     t_strContextMenu* menus = nullptr;
     Document* doc = nullptr;
     ProjectNode* shownNode = nullptr;
+    QHash<ElementId, StateItem*> stateViews;
+    // While a machine is placed, the states whose transitions came.
+    bool placing = false;
+    QSet<StateItem*> unattached;
+    QHash<ElementId, TransitionItem*> transitionViews;
     QHash<ElementId, TextItem*> textViews;
     QHash<ElementId, MemoryItem*> memoryViews;
     QHash<ElementId, LinkItem*> linkViews;

@@ -320,10 +320,10 @@ bool Canvas::displayStateProperties()
         return false;
     StateItem* state = currentState;
     const StateItem::Values before = state->values();
-    if (!state->displayProperties(enableDisableStateSetInitChkBox(state)))
+    StateItem::Values after;
+    if (!state->displayProperties(enableDisableStateSetInitChkBox(state), &after))
         return false;
-    syncInitialMarker(state);
-    const StateItem::Values after = state->values();
+    applyValues(this, state, after);
     m_undoStack->push(new EditPropertiesCommand<StateItem>(
         this, state, before, after, tr("Edit State %1").arg(after.label).trimmed()));
     return true;
@@ -335,9 +335,10 @@ bool Canvas::displayTransitionProperties()
         return false;
     TransitionItem* transition = currentTransition;
     const TransitionItem::Values before = transition->values();
-    if (!transition->displayProperties())
+    TransitionItem::Values after;
+    if (!transition->displayProperties(&after))
         return false;
-    const TransitionItem::Values after = transition->values();
+    applyValues(this, transition, after);
     m_undoStack->push(new EditPropertiesCommand<TransitionItem>(
         this, transition, before, after, tr("Edit Transition %1").arg(after.label).trimmed()));
     return true;

@@ -8,14 +8,21 @@
 #include "exactvalues.h"
 #include "linkitem.h"
 #include "memoryitem.h"
+#include "stateitem.h"
 #include "textitem.h"
 #include "textproperties.h"
+#include "transitionitem.h"
 
 void Canvas::elementAdded(const ProjectNode& node, ElementKind kind, ElementId id, int index)
 {
     if (&node != shownNode)
         return;
     switch (kind) {
+    case ElementKind::State: stateItems.insert(qMin(index, stateItems.size()), showState(id, index)); break;
+    case ElementKind::Transition:
+        if (TransitionItem* transition = showTransition(id, index))
+            transitionItems.insert(qMin(index, transitionItems.size()), transition);
+        break;
     case ElementKind::Text: textAdded(id, index); break;
     case ElementKind::Memory: memoryAdded(id, index); break;
     case ElementKind::Link: linkAdded(id, index); break;
@@ -24,11 +31,15 @@ void Canvas::elementAdded(const ProjectNode& node, ElementKind kind, ElementId i
     }
 }
 
-void Canvas::elementChanged(const ProjectNode& node, ElementKind kind, ElementId id, int)
+void Canvas::elementChanged(const ProjectNode& node, ElementKind kind, ElementId id, int index)
 {
     if (&node != shownNode)
         return;
-    if (TextItem* text = kind == ElementKind::Text ? textViews.value(id) : nullptr)
+    if (kind == ElementKind::State)
+        stateChanged(id, index);
+    else if (kind == ElementKind::Transition)
+        transitionChanged(id, index);
+    else if (TextItem* text = kind == ElementKind::Text ? textViews.value(id) : nullptr)
         text->setElement(*doc->find<TextElement>(node, id));
     else if (MemoryItem* memory = kind == ElementKind::Memory ? memoryViews.value(id) : nullptr)
         memory->showElement(*doc->find<MemoryElement>(node, id));
@@ -39,17 +50,38 @@ void Canvas::elementChanged(const ProjectNode& node, ElementKind kind, ElementId
     update();
 }
 
-void Canvas::elementRemoved(const ProjectNode& node, ElementKind kind, ElementId id, int)
+void Canvas::elementRemoved(const ProjectNode& node, ElementKind kind, ElementId id, int index)
 {
     if (&node != shownNode)
         return;
     switch (kind) {
+    case ElementKind::State:
+    case ElementKind::Transition: machineRemoved(kind, {id}, {index}); break;
     case ElementKind::Text: textRemoved(id); break;
     case ElementKind::Memory: memoryRemoved(id); break;
     case ElementKind::Link: linkRemoved(id); break;
     case ElementKind::Dataflow: dataflowRemoved(id); break;
     default: break;
     }
+}
+
+void Canvas::elementsAdded(const ProjectNode& node, ElementKind kind, const QVector<ElementId>& ids,
+                           const QVector<int>& indexes)
+{
+    // A machine's thousands go through its lists once.
+    if (&node == shownNode && (kind == ElementKind::State || kind == ElementKind::Transition))
+        machineAdded(kind, ids, indexes);
+    else
+        DocumentObserver::elementsAdded(node, kind, ids, indexes);
+}
+
+void Canvas::elementsRemoved(const ProjectNode& node, ElementKind kind, const QVector<ElementId>& ids,
+                             const QVector<int>& indexes)
+{
+    if (&node == shownNode && (kind == ElementKind::State || kind == ElementKind::Transition))
+        machineRemoved(kind, ids, indexes);
+    else
+        DocumentObserver::elementsRemoved(node, kind, ids, indexes);
 }
 
 void Canvas::textAdded(ElementId id, int index)
@@ -155,6 +187,12 @@ void Canvas::placeMoved(ElementId id, QPointF position)
 void Canvas::itemMoved(const QGraphicsItem* item)
 {
     switch (item->type()) {
+    case StateType:
+        placeMoved<StateElement>(static_cast<const StateItem*>(item)->elementId(), item->pos());
+        break;
+    case TransitionType:
+        placeMoved<TransitionElement>(static_cast<const TransitionItem*>(item)->elementId(), item->pos());
+        break;
     case TextType: placeMoved<TextElement>(static_cast<const TextItem*>(item)->elementId(), item->pos()); break;
     case MemoryType:
         placeMoved<MemoryElement>(static_cast<const MemoryItem*>(item)->elementId(), item->pos());

@@ -10,6 +10,8 @@
 #include <QGraphicsItem>
 #include <QSet>
 
+#include <algorithm>
+
 namespace {
 // Item data slot counting the commands that keep an item.
 const int KeptByCommandsKey = 0x4b56;
@@ -73,141 +75,59 @@ void CanvasCommand::putOnScene(QGraphicsItem* item)
         canvas->addItem(item);
 }
 
-void CanvasCommand::park(QGraphicsItem* item)
-{
-    if (item && canvas && item->scene() == canvas)
-        item->hide();
-}
-
 void CanvasCommand::takeOffScene(QGraphicsItem* item)
 {
     if (item && item->scene())
         item->scene()->removeItem(item);
 }
 
-void CanvasCommand::putStateOn(StateItem* state)
+CanvasCommand::MachineTaken CanvasCommand::takeMachineElements(const QVector<ElementId>& states,
+                                                               const QVector<ElementId>& transitions)
 {
-    putOnScene(state);
-    canvas->stateItems.append(state);
-
-    const QList<TransitionItem*> transitions = state->getTransitions();
-    for (TransitionItem* transition : transitions) {
-        putOnScene(transition);
-        putOnScene(transition->getStartLine());
-        putOnScene(transition->getEndLine());
-        canvas->transitionItems.append(transition);
-        StateItem* other = transition->startItem() == state ? transition->endItem()
-                                                            : transition->startItem();
-        other->addTransition(transition);
+    Document& document = canvas->document();
+    ProjectNode& node = canvas->diagramNode();
+    MachineTaken taken;
+    const QSet<ElementId> going(transitions.cbegin(), transitions.cend());
+    const QSet<ElementId> leaving(states.cbegin(), states.cend());
+    // The states that stay and list a transition that goes.
+    QSet<ElementId> ends;
+    for (ElementId id : transitions) {
+        const TransitionElement* transition = document.find<TransitionElement>(node, id);
+        if (!transition)
+            continue;
+        for (ElementId end : {transition->startState, transition->endState}) {
+            if (leaving.contains(end) || ends.contains(end))
+                continue;
+            ends.insert(end);
+            const int index = document.indexOf<StateElement>(node, end);
+            if (index >= 0)
+                taken.ends.append(document.at<StateElement>(node, index));
+        }
     }
-    const QList<TransitionItem*> selfTransitions = state->getSelfTransitions();
-    for (TransitionItem* transition : selfTransitions) {
-        putOnScene(transition);
-        putOnScene(transition->getStartLine());
-        putOnScene(transition->getEndLine());
-        canvas->transitionItems.append(transition);
+    for (ElementId id : transitions)
+        keepTransition(canvas->transitionItemOf(id));
+    for (ElementId id : states)
+        keep(canvas->stateItemOf(id));
+    taken.transitions = document.takeMany<TransitionElement>(node, transitions);
+    taken.states = document.takeMany<StateElement>(node, states);
+    for (const SharedElement<StateElement>& end : qAsConst(taken.ends)) {
+        StateElement listing = end;
+        listing.transitions.erase(std::remove_if(listing.transitions.begin(), listing.transitions.end(),
+                                                 [&going](ElementId id) { return going.contains(id); }),
+                                  listing.transitions.end());
+        document.replace(node, listing);
     }
-    restoreInitialMarker(state);
     canvas->update();
+    return taken;
 }
 
-void CanvasCommand::takeStateOff(StateItem* state, QSet<const QGraphicsItem*>* gone)
+void CanvasCommand::putMachineElementsBack(const MachineTaken& taken)
 {
-    const auto unlist = [this, gone](TransitionItem* transition) {
-        if (gone)
-            gone->insert(transition);
-        else
-            canvas->transitionItems.removeOne(transition);
-    };
-    const QList<TransitionItem*> transitions = state->getTransitions();
-    for (TransitionItem* transition : transitions) {
-        keepTransition(transition);
-        unlist(transition);
-        StateItem* other = transition->startItem() == state ? transition->endItem()
-                                                            : transition->startItem();
-        other->removeTransition(transition);
-        park(transition->getStartLine());
-        park(transition->getEndLine());
-        park(transition);
-        if (canvas->currentTransition == transition)
-            canvas->currentTransition = nullptr;
-    }
-    const QList<TransitionItem*> selfTransitions = state->getSelfTransitions();
-    for (TransitionItem* transition : selfTransitions) {
-        keepTransition(transition);
-        unlist(transition);
-        park(transition->getStartLine());
-        park(transition->getEndLine());
-        park(transition);
-        if (canvas->currentTransition == transition)
-            canvas->currentTransition = nullptr;
-    }
-    dropInitialMarker(state);
-    keep(state);
-    if (gone)
-        gone->insert(state);
-    else
-        canvas->stateItems.removeOne(state);
-    park(state);
-    if (canvas->currentState == state)
-        canvas->currentState = nullptr;
+    Document& document = canvas->document();
+    ProjectNode& node = canvas->diagramNode();
+    document.putBack<StateElement>(node, taken.states);
+    document.putBack<TransitionElement>(node, taken.transitions);
+    for (const SharedElement<StateElement>& end : taken.ends)
+        document.replace(node, end.get());
     canvas->update();
-}
-
-void CanvasCommand::putTransitionOn(TransitionItem* transition)
-{
-    putOnScene(transition);
-    putOnScene(transition->getStartLine());
-    putOnScene(transition->getEndLine());
-    canvas->transitionItems.append(transition);
-    transition->startItem()->addTransition(transition);
-    if (!transition->isSelfTransition())
-        transition->endItem()->addTransition(transition);
-    canvas->update();
-}
-
-void CanvasCommand::takeTransitionOff(TransitionItem* transition)
-{
-    keepTransition(transition);
-    transition->startItem()->removeTransition(transition);
-    if (!transition->isSelfTransition())
-        transition->endItem()->removeTransition(transition);
-    park(transition->getStartLine());
-    park(transition->getEndLine());
-    canvas->transitionItems.removeOne(transition);
-    park(transition);
-    if (canvas->currentTransition == transition)
-        canvas->currentTransition = nullptr;
-    canvas->update();
-}
-
-void CanvasCommand::restoreInitialMarker(StateItem* state)
-{
-    if (!state->initialStatus() || !canvas->initialTransition || !canvas->initialTransitionLine)
-        return;
-    StateItem* marked = canvas->initialTransition->getInitialState();
-    if (marked && marked != state) {
-        // Another state became initial while this one was away.
-        state->setIfInitialState(false);
-        return;
-    }
-    canvas->initialTransition->setInitialState(state);
-    canvas->initialTransitionLine->setInitStateItem(state);
-    canvas->initialTransition->setSafeToPaint(true);
-    canvas->initialTransitionLine->setSafeToPaint(true);
-    putOnScene(canvas->initialTransition);
-    putOnScene(canvas->initialTransitionLine);
-}
-
-void CanvasCommand::dropInitialMarker(StateItem* state)
-{
-    if (!canvas->initialTransition || canvas->initialTransition->getInitialState() != state)
-        return;
-    // The marker must not point at a state that is off the canvas.
-    canvas->initialTransition->setSafeToPaint(false);
-    canvas->initialTransitionLine->setSafeToPaint(false);
-    canvas->initialTransition->clearInitialState();
-    canvas->initialTransitionLine->clearInitialState();
-    takeOffScene(canvas->initialTransition);
-    takeOffScene(canvas->initialTransitionLine);
 }

@@ -5,14 +5,16 @@
 #include <QUndoCommand>
 #include <QVector>
 
+#include "document.h"
+
 class Canvas;
 class QGraphicsItem;
 class StateItem;
 class TransitionItem;
 
-// What the state, transition and text commands share: the canvas they work
-// on, the moves of states and transitions on and off it, and the ownership of
-// items they have taken off the scene.
+// What the steps of a canvas share: the canvas they work on, the states and
+// transitions they take out of its document and put back, and the ownership
+// of items they have taken off the scene.
 //
 // The scene owns the items on it, parked ones included. A command keeps every
 // item it may take off the scene; several commands can keep one item, and the
@@ -37,26 +39,28 @@ protected:
     // Puts back an item that was taken off or parked.
     void putOnScene(QGraphicsItem* item);
     void takeOffScene(QGraphicsItem* item);
-    // Takes a state, transition or text off the canvas by hiding it on the
-    // scene (see Canvas::holds).
-    void park(QGraphicsItem* item);
     // On the canvas and not parked.
     bool isOnCanvas(const QGraphicsItem* item) const;
 
-    void putStateOn(StateItem* state);
-    // Given gone, the state and its transitions are named there instead of
-    // being taken out of the canvas's lists, which the caller then does for
-    // many at once.
-    void takeStateOff(StateItem* state, QSet<const QGraphicsItem*>* gone = nullptr);
-    void putTransitionOn(TransitionItem* transition);
-    void takeTransitionOff(TransitionItem* transition);
+    // States and transitions a step took out of its machine, with their
+    // places, and the states at the far ends of the transitions as they
+    // were, listing them.
+    struct MachineTaken
+    {
+        Document::Placed<StateElement> states;
+        Document::Placed<TransitionElement> transitions;
+        QVector<SharedElement<StateElement>> ends;
+    };
+    // Takes the states and transitions out of the document at once, and the
+    // transitions out of the lists of the states that stay. The step keeps
+    // their items.
+    MachineTaken takeMachineElements(const QVector<ElementId>& states, const QVector<ElementId>& transitions);
+    // Puts them back where they were, and the far ends as they were.
+    void putMachineElementsBack(const MachineTaken& taken);
 
     Canvas* canvas = nullptr;
 
 private:
-    void restoreInitialMarker(StateItem* state);
-    void dropInitialMarker(StateItem* state);
-
     QVector<QGraphicsItem*> kept;
     // The same, to look up: one step may keep thousands.
     QSet<const QGraphicsItem*> keptSet;

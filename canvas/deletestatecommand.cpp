@@ -39,48 +39,22 @@ void DeleteStateCommand::redo()
             return;
         }
     }
-    keepOrders();
-    QSet<const QGraphicsItem*> gone;
-    for (StateItem* state : qAsConst(states))
-        takeStateOff(state, &gone);
-    const auto isGone = [&gone](const QGraphicsItem* item) { return gone.contains(item); };
-    canvas->stateItems.erase(std::remove_if(canvas->stateItems.begin(), canvas->stateItems.end(), isGone),
-                             canvas->stateItems.end());
-    canvas->transitionItems.erase(
-        std::remove_if(canvas->transitionItems.begin(), canvas->transitionItems.end(), isGone),
-        canvas->transitionItems.end());
-}
-
-void DeleteStateCommand::keepOrders()
-{
-    attachedOrders.clear();
-    QSet<StateItem*> kept;
+    QVector<ElementId> stateIds;
+    QVector<ElementId> transitionIds;
     QSet<const TransitionItem*> going;
-    const auto keepOrderOf = [this, &kept](StateItem* state) {
-        if (!kept.contains(state)) {
-            kept.insert(state);
-            attachedOrders.append(qMakePair(state, state->getTransitions()));
+    for (const StateItem* state : qAsConst(states)) {
+        stateIds.append(state->elementId());
+        for (const TransitionItem* transition : state->getTransitions() + state->getSelfTransitions()) {
+            if (!going.contains(transition)) {
+                going.insert(transition);
+                transitionIds.append(transition->elementId());
+            }
         }
-    };
-    for (StateItem* state : qAsConst(states)) {
-        keepOrderOf(state);
-        for (TransitionItem* transition : state->getTransitions()) {
-            going.insert(transition);
-            keepOrderOf(transition->startItem() == state ? transition->endItem() : transition->startItem());
-        }
-        for (TransitionItem* transition : state->getSelfTransitions())
-            going.insert(transition);
     }
-    statePlaces = ListPlaces::of(canvas->stateItems, QSet<StateItem*>(states.cbegin(), states.cend()));
-    transitionPlaces = ListPlaces::of(canvas->transitionItems, going);
+    taken = takeMachineElements(stateIds, transitionIds);
 }
 
 void DeleteStateCommand::undo()
 {
-    for (auto state = states.crbegin(); state != states.crend(); ++state)
-        putStateOn(*state);
-    ListPlaces::putBack(&canvas->stateItems, statePlaces);
-    ListPlaces::putBack(&canvas->transitionItems, transitionPlaces);
-    for (const auto& attached : qAsConst(attachedOrders))
-        attached.first->setTransitions(attached.second);
+    putMachineElementsBack(taken);
 }

@@ -7,9 +7,9 @@ class Canvas;
 class TransitionItem;
 class TransitionLine;
 
-// Takes a transition and its two lines off the canvas; undo puts it back at
-// its places in the canvas's list and in its states' lists, whose order is
-// the order in which the generated code tries a state's transitions.
+// Takes a transition out of the machine; undo puts it back at its places in
+// the machine's list and in its states' lists, whose order is the order in
+// which the generated code tries a state's transitions.
 class DeleteTransitionCommand : public CanvasCommand
 {
 public:
@@ -21,13 +21,8 @@ public:
 
 private:
     TransitionItem* transition = nullptr;
-    TransitionLine* startLine = nullptr;
-    TransitionLine* endLine = nullptr;
     bool firstRun = true;
-    // Where it stood in the canvas's list and in its states' lists.
-    int listPlace = -1;
-    int startPlace = -1;
-    int endPlace = -1;
+    MachineTaken taken;
 };
 
 #endif // DELETETRANSITIONCOMMAND_H

@@ -4,15 +4,18 @@
 
 void applyValues(Canvas* canvas, StateItem* state, const StateItem::Values& values)
 {
-    state->setValues(values);
-    canvas->syncInitialMarker(state);
-    canvas->update();
+    // The canvas moves the initial marker as the state changes.
+    Document& document = canvas->document();
+    if (const StateElement* element = document.find<StateElement>(canvas->diagramNode(), state->elementId()))
+        document.replace(canvas->diagramNode(), StateItem::withValues(*element, values));
 }
 
 void applyValues(Canvas* canvas, TransitionItem* transition, const TransitionItem::Values& values)
 {
-    transition->setValues(values);
-    canvas->update();
+    Document& document = canvas->document();
+    if (const TransitionElement* element = document.find<TransitionElement>(canvas->diagramNode(),
+                                                                             transition->elementId()))
+        document.replace(canvas->diagramNode(), TransitionItem::withValues(*element, values));
 }
 
 void applyValues(Canvas* canvas, TextItem* text, const TextItem::Values& values)
@@ -33,7 +36,7 @@ void applyValues(Canvas* canvas, LinkItem* link, const LinkItem::Values& values)
 {
     Document& document = canvas->document();
     if (const LinkElement* element = document.find<LinkElement>(canvas->diagramNode(), link->elementId()))
-        document.replace(canvas->diagramNode(), LinkItem::withValues(*element, values));
+        document.replace(canvas->diagramNode(), values.appliedTo(*element));
 }
 
 void applyValues(Canvas* canvas, MemoryItem* memory, const MemoryItem::Values& values)
@@ -43,7 +46,7 @@ void applyValues(Canvas* canvas, MemoryItem* memory, const MemoryItem::Values& v
     const MemoryElement* element = document.find<MemoryElement>(node, memory->elementId());
     if (!element)
         return;
-    document.replace(node, MemoryItem::withValues(*element, values));
+    document.replace(node, values.appliedTo(*element));
     // A dataflow shows the name and type of its memory item.
     const QVector<DataflowElement> dataflows = node.diagram.dataflows;
     for (DataflowElement dataflow : dataflows) {
@@ -61,5 +64,5 @@ void applyValues(Canvas* canvas, DataflowItem* dataflow, const DataflowItem::Val
     Document& document = canvas->document();
     if (const DataflowElement* element = document.find<DataflowElement>(canvas->diagramNode(),
                                                                          dataflow->elementId()))
-        document.replace(canvas->diagramNode(), DataflowItem::withValues(*element, values));
+        document.replace(canvas->diagramNode(), values.appliedTo(*element));
 }

@@ -4,8 +4,6 @@
 #include <QSet>
 #include <QVector>
 
-#include <type_traits>
-
 // Where items stood in one of a canvas's lists, so that undo puts them back
 // in the order that the file, the generated code and the browser follow.
 class ListPlaces
@@ -17,19 +15,6 @@ public:
         T* item;
         int index;
     };
-
-    // The places of the items of list that are in taken, in ascending order.
-    template <typename List, typename Set>
-    static QVector<Placed<typename std::remove_pointer<typename List::value_type>::type>> of(const List& list,
-                                                                                            const Set& taken)
-    {
-        QVector<Placed<typename std::remove_pointer<typename List::value_type>::type>> places;
-        for (int i = 0; i < list.size(); ++i) {
-            if (taken.contains(list.at(i)))
-                places.append({list.at(i), i});
-        }
-        return places;
-    }
 
     // Puts the items back at their places, given in ascending order, in one
     // pass; where putting them on the canvas listed them already, they leave
@@ -61,11 +46,6 @@ public:
         for (Item item = next(); item; item = next())
             merged.append(item);
         *list = merged;
-    }
-    template <typename List, typename T>
-    static void putBack(List* list, T* item, int index)
-    {
-        putBack(list, QVector<Placed<T>> {{item, index}});
     }
 };
 

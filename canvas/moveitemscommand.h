@@ -34,8 +34,7 @@ public:
 
 private:
     void placeAll(bool forward);
-    // Texts and memory items are the document's: it takes where their items
-    // now lie.
+    // The document takes where the items now lie.
     void takePlaces();
 
     QList<Move> moves;

@@ -3,6 +3,8 @@
 #include <QHash>
 #include <QSet>
 
+#include <algorithm>
+#include <type_traits>
 #include <utility>
 
 #include "canvas.h"
@@ -48,7 +50,7 @@ struct Ids
     }
     bool skips(const QGraphicsItem* item) const
     {
-        return chosen && item->scene() == filtered && !chosen->contains(item);
+        return chosen && item && item->scene() == filtered && !chosen->contains(item);
     }
 };
 
@@ -80,6 +82,8 @@ void fillHierarchy(const Canvas* canvas, const Ids& ids, Diagram* diagram)
             if (ids.skips(item))
                 continue;
             taken->append(element);
+            if (!item)
+                continue;
             taken->last().position = placeOf(item);
             taken->last().polygon = pointsOf(item->myPolygon());
         }
@@ -90,37 +94,64 @@ void fillHierarchy(const Canvas* canvas, const Ids& ids, Diagram* diagram)
     place(shown.dataflows, [canvas](ElementId id) { return canvas->dataflowItemOf(id); }, &diagram->dataflows);
 }
 
+// An element whose item a drag under way has moved ahead of it: a save
+// takes where the item lies.
+template <typename Element>
+SharedElement<Element> placedAt(const SharedElement<Element>& element, const QGraphicsItem* item)
+{
+    if (!item || ExactValues::same(element->position, item->pos()))
+        return element;
+    SharedElement<Element> moved = element;
+    moved.edit().position = item->pos();
+    return moved;
+}
+
+// The item showing the element at index: the canvas lists its items in the
+// document's order, so it is looked up only when that is not so.
+template <typename Item>
+const Item* viewAt(const QVector<Item*>& items, int index, ElementId id, const Canvas* canvas)
+{
+    if (index < items.size() && items.at(index)->elementId() == id)
+        return items.at(index);
+    if constexpr (std::is_same<Item, StateItem>::value)
+        return canvas->stateItemOf(id);
+    else
+        return canvas->transitionItemOf(id);
+}
+
 void fillStateMachine(const Canvas* canvas, const Ids& ids, Diagram* diagram)
 {
-    diagram->states.reserve(canvas->stateItems.size());
-    diagram->transitions.reserve(canvas->transitionItems.size());
-    for (const StateItem* item : canvas->stateItems) {
+    const Diagram& shown = canvas->diagramNode().diagram;
+    diagram->states.reserve(shown.states.size());
+    diagram->transitions.reserve(shown.transitions.size());
+    for (int i = 0; i < shown.states.size(); ++i) {
+        const SharedElement<StateElement>& element = shown.states.at(i);
+        const StateItem* item = viewAt(canvas->stateItems, i, element->id, canvas);
         if (ids.skips(item))
             continue;
-        if (!ids.chosen) {
-            diagram->states.append(item->element());
+        diagram->states.append(placedAt(element, item));
+        if (!ids.chosen)
             continue;
-        }
         // A copied selection leaves out the transitions not chosen.
-        StateElement state = item->element();
-        state.transitions.clear();
-        for (const TransitionItem* transition : item->getTransitions())
-            if (!ids.skips(transition))
-                state.transitions.append(ids(transition));
-        diagram->states.append(std::move(state));
+        QVector<ElementId>& listed = diagram->states.last().edit().transitions;
+        listed.erase(std::remove_if(listed.begin(), listed.end(),
+                                    [&ids, canvas](ElementId id) { return ids.skips(canvas->transitionItemOf(id)); }),
+                     listed.end());
     }
-    for (const TransitionItem* item : canvas->transitionItems) {
+    for (int i = 0; i < shown.transitions.size(); ++i) {
+        const SharedElement<TransitionElement>& element = shown.transitions.at(i);
+        const TransitionItem* item = viewAt(canvas->transitionItems, i, element->id, canvas);
         if (!ids.skips(item))
-            diagram->transitions.append(item->element());
+            diagram->transitions.append(placedAt(element, item));
     }
-    for (const TextElement& text : canvas->diagramNode().diagram.texts) {
+    for (const TextElement& text : shown.texts) {
         const TextItem* item = canvas->textItemOf(text.id);
         if (ids.skips(item))
             continue;
         diagram->texts.append(text);
-        // A drag under way has moved the item ahead of its text: a save takes
-        // where it lies, as it does for the states dragged with it.
-        if (!ExactValues::same(text.position, item->pos()))
+        // A drag under way has moved the item ahead of its text, as it may
+        // the states dragged with it.
+        if (item && !ExactValues::same(text.position, item->pos()))
             diagram->texts.last().position = item->pos();
     }
 }

@@ -139,7 +139,7 @@ void Placer::placeMachineItems(const Diagram& diagram)
 {
     QSet<QString> names = labelsOf(canvas->stateItems);
     bool initialTaken = canvas->initialTransition && canvas->initialTransition->getInitialState();
-    QHash<ElementId, StateItem*> states;
+    Diagram arriving;
     for (StateElement element : diagram.states) {
         element.label = SelectionClipboard::freeName(element.label, names);
         names.insert(element.label);
@@ -147,15 +147,15 @@ void Placer::placeMachineItems(const Diagram& diagram)
         // A machine has one initial state; the one it has stays so.
         element.initial = element.initial && !initialTaken;
         initialTaken = initialTaken || element.initial;
-        StateItem* state = canvas->addStateItem(element);
-        states.insert(element.id, state);
-        result->states << state;
+        arriving.states.append(element);
     }
     for (TransitionElement element : diagram.transitions) {
         element.position += shift;
-        element.midPosition += shift;
-        canvas->addTransitionItem(element, states.value(element.startState), states.value(element.endState));
+        arriving.transitions.append(element);
     }
+    const int first = canvas->stateItems.size();
+    canvas->placeMachine(arriving);
+    result->states = canvas->stateItems.mid(first);
     for (TextElement element : diagram.texts) {
         element.position += shift;
         result->texts << canvas->addTextItem(element);

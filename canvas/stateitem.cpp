@@ -1,5 +1,6 @@
 #include "stateitem.h"
 
+#include "exactvalues.h"
 #include "qcolourof.h"
 #include "shadowpainting.h"
 
@@ -16,18 +17,12 @@
 
 #include <algorithm>
 
-StateItem::StateItem(QMenu* menu, QPointF position, ElementId id)
-    : identity(id ? id : nextElementId())
+StateItem::StateItem(QMenu* menu, ElementId id)
+    : identity(id)
     , contextMenu(menu)
 {
-    StateElement& element = held.edit();
-    element.id = identity;
-    element.colour = StateElement::defaultColour;
     normalPen = QPen(QBrush(Qt::black), 1, Qt::SolidLine);
     initialPen = QPen(QBrush(Qt::red), 1, Qt::SolidLine);
-    setPos(position);
-    moved = true;
-    setSize(280, 150);
     setFlag(QGraphicsItem::ItemIsMovable, true);
     setFlag(QGraphicsItem::ItemIsSelectable, true);
     setFlag(QGraphicsItem::ItemSendsGeometryChanges, true);
@@ -79,9 +74,8 @@ StateItem::Values StateItem::values() const
             getBackgroundColour(), held->initial};
 }
 
-void StateItem::setValues(const Values& values)
+StateElement StateItem::withValues(StateElement element, const Values& values)
 {
-    StateElement& element = held.edit();
     element.label = values.label;
     element.action = values.action;
     element.description = values.description;
@@ -89,92 +83,58 @@ void StateItem::setValues(const Values& values)
     element.initialCondition = values.initCondition;
     element.colour = colourOf(values.backgroundColour, defaultBackgroundColour());
     element.initial = values.initial;
-    setSize(values.width, values.height);
+    element.width = values.width;
+    element.height = values.height;
+    // The closed outline: the corners clockwise from the origin and back.
+    element.polygon = QPolygonF(QRectF(0, 0, values.width, values.height));
+    return element;
 }
 
-void StateItem::addTransition(TransitionItem* transition)
+StateElement StateItem::newElement(QPointF position, const QString& label)
 {
-    if (transition->isSelfTransition()) {
-        selfTransitions.append(transition);
-    } else {
-        transitions.append(transition);
-        transitionsMoved = true;
-    }
+    StateElement state;
+    state.position = position;
+    state.label = label;
+    state.colour = StateElement::defaultColour;
+    state.width = 280;
+    state.height = 150;
+    state.polygon = QPolygonF(QRectF(0, 0, state.width, state.height));
+    return state;
+}
+
+StateElement StateItem::autoSized(StateElement element)
+{
+    const QSize size = StateProperties::autoSize(element.label, element.action);
+    element.width = size.width();
+    element.height = size.height();
+    element.polygon = QPolygonF(QRectF(0, 0, size.width(), size.height()));
+    return element;
 }
 
 void StateItem::removeTransition(TransitionItem* transition)
 {
-    if (transition->isSelfTransition()) {
-        selfTransitions.removeOne(transition);
-    } else {
-        transitions.removeOne(transition);
-        transitionsMoved = true;
-    }
+    transitions.removeOne(transition);
+    selfTransitions.removeOne(transition);
 }
 
 void StateItem::setElement(const SharedElement<StateElement>& element)
 {
-    prepareGeometryChange();
+    const bool resized = held->width != element->width || held->height != element->height;
+    if (resized)
+        prepareGeometryChange();
     held = element;
-    if (held->id != identity)
-        held.edit().id = identity;
-    moved = true;
-    // The canvas attaches the transitions again as it places them.
-    transitions.clear();
-    selfTransitions.clear();
-    transitionsMoved = true;
-    update();
-}
-
-const SharedElement<StateElement>& StateItem::element() const
-{
-    if (moved) {
-        moved = false;
-        if (!ExactValues::same(held->position, pos()))
-            held.edit().position = pos();
+    if (!ExactValues::same(placed, held->position)) {
+        placed = held->position;
+        setPos(placed);
     }
-    if (transitionsMoved) {
-        transitionsMoved = false;
-        const auto sameId = [](ElementId id, const TransitionItem* transition) {
-            return id == transition->elementId();
-        };
-        const QVector<ElementId>& ids = held->transitions;
-        if (ids.size() != transitions.size()
-            || !std::equal(ids.cbegin(), ids.cend(), transitions.cbegin(), sameId)) {
-            QVector<ElementId>& taken = held.edit().transitions;
-            taken.clear();
-            for (const TransitionItem* transition : transitions)
-                taken.append(transition->elementId());
-        }
+    // A new size moves the edges the transitions meet.
+    if (resized) {
+        for (TransitionItem* transition : qAsConst(transitions))
+            transition->followEnds();
+        for (TransitionItem* transition : qAsConst(selfTransitions))
+            transition->followEnds();
     }
-    return held;
-}
-
-void StateItem::setAutoDimensions()
-{
-    const QSize size = StateProperties::autoSize(held->label, held->action);
-    setSize(size.width(), size.height());
-}
-
-// A new size takes a new outline, and the transitions follow the new edges.
-void StateItem::setSize(int width, int height)
-{
-    prepareGeometryChange();
-    StateElement& element = held.edit();
-    element.width = width;
-    element.height = height;
-    updatePolygon();
-    for (TransitionItem* transition : qAsConst(transitions))
-        transition->followEnds();
-    for (TransitionItem* transition : qAsConst(selfTransitions))
-        transition->followEnds();
     update();
-}
-
-void StateItem::updatePolygon()
-{
-    // The closed outline: the corners clockwise from the origin and back.
-    held.edit().polygon = QPolygonF(QRectF(0, 0, held->width, held->height));
 }
 
 // The box's extent does not follow its outline, so a highlight only repaints:
@@ -197,7 +157,7 @@ void StateItem::resetHighlighted()
     update();
 }
 
-bool StateItem::displayProperties(bool initialBarred)
+bool StateItem::displayProperties(bool initialBarred, Values* after) const
 {
     const Values before = values();
     StateProperties dialog;
@@ -219,30 +179,26 @@ bool StateItem::displayProperties(bool initialBarred)
         dialog.setSiblingLabels(canvas->siblingLabels(this));
     dialog.fillProperties();
     const bool accepted = dialog.exec() == QDialog::Accepted;
-    Values after = before;
-    after.initial = dialog.isInitialStatus();
+    *after = before;
+    after->initial = dialog.isInitialStatus();
     if (accepted) {
-        after.width = dialog.width;
-        after.height = dialog.height;
-        after.label = dialog.label;
-        after.action = dialog.action;
-        after.backgroundColour = dialog.chosenColour;
-        after.description = dialog.description;
-        if (after.initial) {
-            after.initCondition = dialog.initCondition;
-            after.initDescription = dialog.initDescription;
+        after->width = dialog.width;
+        after->height = dialog.height;
+        after->label = dialog.label;
+        after->action = dialog.action;
+        after->backgroundColour = dialog.chosenColour;
+        after->description = dialog.description;
+        if (after->initial) {
+            after->initCondition = dialog.initCondition;
+            after->initDescription = dialog.initDescription;
         }
     }
-    if (after == before)
-        return false;
-    setValues(after);
-    return true;
+    return *after != before;
 }
 
 QVariant StateItem::itemChange(GraphicsItemChange change, const QVariant& value)
 {
     if (change == ItemPositionHasChanged) {
-        moved = true;
         // The boxes keep their drop-shadow pixmaps until told otherwise, and a
         // box shows or hides as its states part or overlap.
         auto* canvas = qobject_cast<Canvas*>(scene());

@@ -12,7 +12,6 @@
 #include <QString>
 
 #include "elementid.h"
-#include "foreigncontent.h"
 #include "sharedelement.h"
 #include "stateelement.h"
 #include "statefigure.h"
@@ -22,8 +21,8 @@ class QMenu;
 class TransitionItem;
 
 // One state of a state machine: a rounded box with the state's name above a
-// divider and its action code below. It knows the transitions touching it so
-// that undo can take them off and put them back with it.
+// divider and its action code below; the view of a state of its canvas's
+// document. It knows the transitions touching it, which follow it as it moves.
 class StateItem : public QObject, public QGraphicsItem
 {
     Q_OBJECT
@@ -54,8 +53,8 @@ public:
         bool operator!=(const Values& other) const { return !(*this == other); }
     };
 
-    // An id of 0 gives the item a fresh one.
-    StateItem(QMenu* menu, QPointF position, ElementId id = 0);
+    // The view of the state element with the id; setElement() places it.
+    StateItem(QMenu* menu, ElementId id);
     ~StateItem() override;
 
     QRectF boundingRect() const override;
@@ -67,11 +66,6 @@ public:
     int getWidth() const { return held->width; }
     int getHeight() const { return held->height; }
     QString getLabel() const { return held->label; }
-    void setLabel(const QString& text)
-    {
-        held.edit().label = text;
-        update();
-    }
     QString getAction() const { return held->action; }
     QString getDescription() const { return held->description; }
     QString getInitCondition() const { return held->initialCondition; }
@@ -81,16 +75,15 @@ public:
     static QColor defaultBackgroundColour();
 
     bool initialStatus() const { return held->initial; }
-    void setIfInitialState(bool status)
-    {
-        if (status != held->initial)
-            held.edit().initial = status;
-    }
 
     Values values() const;
-    // Takes every value, the initial flag included; the canvas moves the
-    // initial marker.
-    void setValues(const Values& values);
+    // The element with every value, the initial flag included, and the
+    // outline of its size.
+    static StateElement withValues(StateElement element, const Values& values);
+    // A new state of the default size at position.
+    static StateElement newElement(QPointF position, const QString& label);
+    // The element with the size its texts need in the screen's font.
+    static StateElement autoSized(StateElement element);
 
     QPolygonF myPolygon() const { return QPolygonF(held->polygon); }
 
@@ -98,36 +91,24 @@ public:
     QList<TransitionItem*> getTransitions() const { return transitions; }
     // Transitions from this state to itself.
     QList<TransitionItem*> getSelfTransitions() const { return selfTransitions; }
-    void addTransition(TransitionItem* transition);
+    // The canvas attaches them as its document lists them.
+    void setTransitions(const QList<TransitionItem*>& attached) { transitions = attached; }
+    void addSelfTransition(TransitionItem* transition) { selfTransitions.append(transition); }
     void removeTransition(TransitionItem* transition);
-    // Take back the transitions in an earlier order.
-    void setTransitions(const QList<TransitionItem*>& attached)
-    {
-        transitions = attached;
-        transitionsMoved = true;
-    }
-    void setSelfTransitions(const QList<TransitionItem*>& attached) { selfTransitions = attached; }
 
-    // Takes the element as the item's own, keeping the item's id; the canvas
-    // attaches the transitions again.
+    // Shows the element, shared with the document; the item moves only when
+    // the element did, so that a drag under way keeps its place.
     void setElement(const SharedElement<StateElement>& element);
-    // The element that holds the item's values, with the item's place and
-    // the ids of its transitions: shared with every document taken of the
-    // item since it last changed, so a save copies only what changed.
-    const SharedElement<StateElement>& element() const;
-
-    // What a newer Korvel wrote into the item, kept for the next save.
-    const ForeignContent& foreignContent() const { return held->foreign; }
-    // Names the item's element in the documents taken of its canvas.
+    const StateElement& element() const { return held.get(); }
+    // Names the item's element in its canvas's document.
     ElementId elementId() const { return identity; }
-    void setAutoDimensions();
-    void updatePolygon();
     void setHighlighted();
     void resetHighlighted();
     bool isHighlighted() const { return (initialStatus() ? initialPen : normalPen).style() == Qt::DotLine; }
-    // Runs a properties dialog made for this one edit; true when the state
-    // changed (the initial flag changes even when the dialog is cancelled).
-    bool displayProperties(bool initialBarred);
+    // Runs a properties dialog made for this one edit; true, with the values
+    // chosen, when they differ from the item's (the initial flag changes even
+    // when the dialog is cancelled).
+    bool displayProperties(bool initialBarred, Values* after) const;
 
 protected:
     void contextMenuEvent(QGraphicsSceneContextMenuEvent* event) override;
@@ -136,15 +117,13 @@ protected:
 
 private:
     StateFigure figure() const;
-    void setSize(int width, int height);
 
-    // The item's values. Its place and its transitions live on the scene;
-    // the element takes them when it is next read after they changed.
-    mutable SharedElement<StateElement> held;
+    // The element shown.
+    SharedElement<StateElement> held;
     // The element's id, at hand where states are looked up by id.
     const ElementId identity;
-    mutable bool moved = false;
-    mutable bool transitionsMoved = false;
+    // Where the element last placed the item.
+    QPointF placed;
     QList<TransitionItem*> transitions;
     QList<TransitionItem*> selfTransitions;
     QPen normalPen;

@@ -2,6 +2,7 @@
 
 #include "shadowpainting.h"
 #include "transitionfigure.h"
+#include "exactvalues.h"
 #include "qcolourof.h"
 
 #include "stateitem.h"
@@ -55,62 +56,55 @@ QPointF besideTheLine(const StateItem* start, const StateItem* end, QSizeF box)
 }
 } // namespace
 
-TransitionItem::TransitionItem(QMenu* menu, StateItem* start, StateItem* end, QGraphicsItem* parent, ElementId id)
-    : QGraphicsRectItem(parent)
-    , identity(id ? id : nextElementId())
+TransitionItem::TransitionItem(QMenu* menu, ElementId id, StateItem* start, StateItem* end)
+    : identity(id)
+    , startState(start)
+    , endState(end)
     , contextMenu(menu)
+    , selfTransition(start == end)
 {
-    TransitionElement& element = held.edit();
-    element.id = identity;
-    element.colour = TransitionElement::defaultColour;
-    element.width = 150;
-    element.height = 75;
-    element.startState = start ? start->elementId() : 0;
-    element.endState = end ? end->elementId() : 0;
-    startState = start;
-    endState = end;
-    selfTransition = start == end;
     setFlag(QGraphicsItem::ItemIsMovable, true);
     setFlag(QGraphicsItem::ItemIsSelectable, true);
     setFlag(QGraphicsItem::ItemSendsGeometryChanges, true);
     // The shape Qt hit-tests follows this pen; the outline drawn follows the highlight.
     setPen(QPen(QBrush(Qt::black), 2, Qt::SolidLine, Qt::RoundCap, Qt::RoundJoin));
-
-    if (start && end) {
-        if (!selfTransition) {
-            element.midPosition = (centreOf(start) + centreOf(end)) / 2;
-        } else {
-            // Further self transitions of one state stack upwards.
-            const QPointF centre = centreOf(start);
-            const int n = start->getSelfTransitions().size();
-            element.midPosition = QPointF(centre.x() + start->getWidth() + 150, centre.y() - 37 * n);
-        }
-    }
-
-    updatePolygon();
     updateOverlap();
-    setPos(element.midPosition - QPointF(element.width / 2, element.height / 2));
-    moved = true;
 }
 
 TransitionItem::~TransitionItem() = default;
 
-void TransitionItem::placeBesideTheLine()
+QPointF TransitionItem::meetingPoint(const StateItem* start, const StateItem* end)
 {
-    if (!startState || !endState)
-        return;
+    if (start != end)
+        return (centreOf(start) + centreOf(end)) / 2;
+    // Further self transitions of one state stack upwards.
+    const QPointF centre = centreOf(start);
+    const int n = start->getSelfTransitions().size();
+    return QPointF(centre.x() + start->getWidth() + 150, centre.y() - 37 * n);
+}
+
+TransitionElement TransitionItem::newElement(const StateItem* start, const StateItem* end)
+{
+    TransitionElement transition;
+    transition.colour = TransitionElement::defaultColour;
+    transition.width = 150;
+    transition.height = 75;
+    transition.polygon = QPolygonF(QRectF(0, 0, transition.width, transition.height));
+    transition.startState = start->elementId();
+    transition.endState = end->elementId();
+    transition.midPosition = meetingPoint(start, end);
     QPointF centre;
-    if (selfTransition) {
+    if (start == end) {
         // Further self transitions of one state stack upwards, each box clear
         // of the one below.
-        const QPointF state = centreOf(startState);
-        const int below = startState->getSelfTransitions().size();
-        centre = QPointF(state.x() + startState->getWidth() + 150, state.y() - (held->height + 10) * below);
+        const QPointF state = centreOf(start);
+        const int below = start->getSelfTransitions().size();
+        centre = QPointF(state.x() + start->getWidth() + 150, state.y() - (transition.height + 10) * below);
     } else {
-        centre = besideTheLine(startState, endState, QSizeF(held->width, held->height));
+        centre = besideTheLine(start, end, QSizeF(transition.width, transition.height));
     }
-    // The box moves; the meeting point a file records stays where it was.
-    setPos(centre - QPointF(held->width / 2, held->height / 2));
+    transition.position = centre - QPointF(transition.width / 2, transition.height / 2);
+    return transition;
 }
 
 QRectF TransitionItem::boundingRect() const
@@ -153,60 +147,45 @@ QColor TransitionItem::getBackgroundColour() const
 
 void TransitionItem::setElement(const SharedElement<TransitionElement>& element)
 {
-    prepareGeometryChange();
-    const ElementId start = held->startState;
-    const ElementId end = held->endState;
-    const QPointF middle = held->midPosition;
+    // The first element only sizes the item: its lines are not there yet.
+    const bool first = held->width == 0 && held->height == 0 && !startLine;
+    const bool resized = held->width != element->width || held->height != element->height;
+    if (resized)
+        prepareGeometryChange();
     held = element;
-    // The item drawn between its states keeps what follows from them.
-    if (held->id != identity || held->startState != start || held->endState != end
-        || !ExactValues::same(held->midPosition, middle)) {
-        TransitionElement& taken = held.edit();
-        taken.id = identity;
-        taken.startState = start;
-        taken.endState = end;
-        taken.midPosition = middle;
-    }
-    setRect(0, 0, held->width, held->height);
-    setPos(held->position);
-    moved = true;
-}
-
-void TransitionItem::updatePolygon()
-{
-    prepareGeometryChange();
-    // The closed outline: the corners clockwise from the origin and back.
-    const QRectF box(0, 0, held->width, held->height);
-    held.edit().polygon = QPolygonF(box);
     // The rectangle gives the item its shape for hit tests before any paint.
-    setRect(box);
-}
-
-void TransitionItem::setAutoDimensions()
-{
-    const QSize size = TransitionProperties::autoSize(held->label, held->action, held->condition);
-    setSize(size.width(), size.height());
-}
-
-// A new size takes a new outline, and the lines follow the box's new edges.
-void TransitionItem::setSize(int width, int height)
-{
-    prepareGeometryChange();
-    TransitionElement& element = held.edit();
-    element.width = width;
-    element.height = height;
-    updatePolygon();
-    followEnds();
-}
-
-const SharedElement<TransitionElement>& TransitionItem::element() const
-{
-    if (moved) {
-        moved = false;
-        if (!ExactValues::same(held->position, pos()))
-            held.edit().position = pos();
+    setRect(0, 0, held->width, held->height);
+    if (!ExactValues::same(placed, held->position)) {
+        placed = held->position;
+        setPos(placed);
     }
-    return held;
+    // A new size moves the edges the lines meet.
+    if (resized && !first)
+        followEnds();
+    update();
+}
+
+TransitionElement TransitionItem::withValues(TransitionElement element, const Values& values)
+{
+    element.label = values.label;
+    element.action = values.action;
+    element.condition = values.condition;
+    element.description = values.description;
+    element.colour = colourOf(values.backgroundColour, defaultBackgroundColour());
+    element.width = values.width;
+    element.height = values.height;
+    // The closed outline: the corners clockwise from the origin and back.
+    element.polygon = QPolygonF(QRectF(0, 0, values.width, values.height));
+    return element;
+}
+
+TransitionElement TransitionItem::autoSized(TransitionElement element)
+{
+    const QSize size = TransitionProperties::autoSize(element.label, element.action, element.condition);
+    element.width = size.width();
+    element.height = size.height();
+    element.polygon = QPolygonF(QRectF(0, 0, size.width(), size.height()));
+    return element;
 }
 
 bool TransitionItem::Values::operator==(const Values& other) const
@@ -220,17 +199,6 @@ TransitionItem::Values TransitionItem::values() const
 {
     return {held->width,     held->height,      held->label,          held->action,
             held->condition, held->description, getBackgroundColour()};
-}
-
-void TransitionItem::setValues(const Values& values)
-{
-    TransitionElement& element = held.edit();
-    element.label = values.label;
-    element.action = values.action;
-    element.condition = values.condition;
-    element.description = values.description;
-    element.colour = colourOf(values.backgroundColour, defaultBackgroundColour());
-    setSize(values.width, values.height);
 }
 
 // The box's extent does not follow its outline, so a highlight only repaints:
@@ -248,7 +216,7 @@ void TransitionItem::resetHighlighted()
     update();
 }
 
-bool TransitionItem::displayProperties()
+bool TransitionItem::displayProperties(Values* after) const
 {
     const Values before = values();
     TransitionProperties dialog;
@@ -266,12 +234,9 @@ bool TransitionItem::displayProperties()
     if (dialog.exec() != QDialog::Accepted)
         return false;
 
-    const Values after {dialog.width, dialog.height, dialog.label, dialog.action,
-                        dialog.condition, dialog.description, dialog.chosenColour};
-    if (after == before)
-        return false;
-    setValues(after);
-    return true;
+    *after = {dialog.width,     dialog.height,      dialog.label,       dialog.action,
+              dialog.condition, dialog.description, dialog.chosenColour};
+    return *after != before;
 }
 
 void TransitionItem::followEnds()
@@ -306,7 +271,6 @@ bool TransitionItem::mayShowIn(const QRectF& area) const
 QVariant TransitionItem::itemChange(GraphicsItemChange change, const QVariant& value)
 {
     if (change == ItemPositionHasChanged) {
-        moved = true;
         if (startLine)
             startLine->updateGeometry();
         if (endLine)

@@ -11,7 +11,6 @@
 #include <QString>
 
 #include "elementid.h"
-#include "foreigncontent.h"
 #include "sharedelement.h"
 #include "transitionelement.h"
 #include "itemtype.h"
@@ -49,11 +48,21 @@ public:
         bool operator!=(const Values& other) const { return !(*this == other); }
     };
     Values values() const;
-    void setValues(const Values& values);
+    // The element with every value, and the outline of its size.
+    static TransitionElement withValues(TransitionElement element, const Values& values);
+    // The element with the size its texts need in the screen's font.
+    static TransitionElement autoSized(TransitionElement element);
+    // A transition just drawn between two states (or from a state to
+    // itself): its box beside the line between them, clear of the others
+    // between them (a self transition's above the others of its state).
+    static TransitionElement newElement(const StateItem* start, const StateItem* end);
+    // Where the lines of a transition between the states meet, as it is
+    // placed among those already attached to them.
+    static QPointF meetingPoint(const StateItem* start, const StateItem* end);
 
-    // An id of 0 gives the item a fresh one.
-    TransitionItem(QMenu* menu, StateItem* start, StateItem* end, QGraphicsItem* parent = nullptr,
-                   ElementId id = 0);
+    // The view of the transition element with the id between the states;
+    // setElement() places it.
+    TransitionItem(QMenu* menu, ElementId id, StateItem* start, StateItem* end);
     ~TransitionItem() override;
 
     int type() const override { return Type; }
@@ -79,10 +88,6 @@ public:
     // What an item whose colour was never set is drawn in.
     static QColor defaultBackgroundColour();
     QPointF getMidPos() const { return held->midPosition; }
-    // A transition just drawn goes beside the line between its states, clear
-    // of the others between them (a self transition, above the others of its
-    // state); one read from a file keeps its place.
-    void placeBesideTheLine();
     int getWidth() const { return held->width; }
     int getTransitionItemWidth() const { return held->width; }
     int getTransitionItemHeight() const { return held->height; }
@@ -96,25 +101,18 @@ public:
     void updateOverlap();
     void setIfSelfTransition(bool self) { selfTransition = self; }
 
-    // Takes the element as the item's own, keeping the item's id, states
-    // and meeting point.
+    // Shows the element, shared with the document; the item moves only when
+    // the element did, so that a drag under way keeps its place.
     void setElement(const SharedElement<TransitionElement>& element);
-    // The element that holds the item's values, with the item's place and
-    // its states' ids: shared with every document taken of the item since it
-    // last changed, so a save copies only what changed.
-    const SharedElement<TransitionElement>& element() const;
-    // What a newer Korvel wrote into the item, kept for the next save.
-    const ForeignContent& foreignContent() const { return held->foreign; }
-    // Names the item's element in the documents taken of its canvas.
+    const TransitionElement& element() const { return held.get(); }
+    // Names the item's element in its canvas's document.
     ElementId elementId() const { return identity; }
-    void updatePolygon();
-    void setAutoDimensions();
     void setHighlighted();
     void resetHighlighted();
     bool isHighlighted() const { return outline == Qt::DotLine; }
-    // Runs a properties dialog made for this one edit; true when it changed
-    // the transition.
-    bool displayProperties();
+    // Runs a properties dialog made for this one edit; true, with the values
+    // chosen, when they differ from the item's.
+    bool displayProperties(Values* after) const;
     // Reroutes both lines and repaints the box after one of its ends moved.
     void followEnds();
     // Whether the box or its lines, where they are or where followEnds()
@@ -128,18 +126,15 @@ protected:
     QVariant itemChange(GraphicsItemChange change, const QVariant& value) override;
 
 private:
-    void setSize(int width, int height);
-
-    // The item's values. Its place lives on the scene; the element takes it
-    // when it is next read after a move.
-    mutable SharedElement<TransitionElement> held;
+    // The element shown.
+    SharedElement<TransitionElement> held;
     // The element's id, at hand where a state names its transitions.
     const ElementId identity;
-    mutable bool moved = false;
+    // Where the element last placed the item.
+    QPointF placed;
     StateItem* startState = nullptr;
     StateItem* endState = nullptr;
     QMenu* contextMenu = nullptr;
-    QPolygonF polygon;
     TransitionLine* startLine = nullptr;
     TransitionLine* endLine = nullptr;
     bool selfTransition = false;

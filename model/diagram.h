@@ -24,7 +24,8 @@ struct Diagram
     QVector<MemoryElement> memories;
     QVector<DataflowElement> dataflows;
     // Machines can hold tens of thousands of these, so each is shared with
-    // the canvas item it was taken of rather than copied.
+    // the canvas item that shows it and the documents a save takes, rather
+    // than copied.
     States states;
     Transitions transitions;
     QVector<TextElement> texts;

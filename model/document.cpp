@@ -1,6 +1,7 @@
 #include "document.h"
 
 #include <algorithm>
+#include <utility>
 
 namespace {
 
@@ -193,17 +194,22 @@ Document::Placed<Element> Document::takeMany(ProjectNode& node, const QVector<El
             taken[index] = true;
     }
     Placed<Element> placed;
+    QVector<ElementId> gone;
+    QVector<int> at;
     int kept = 0;
     for (int i = 0; i < list.size(); ++i) {
-        if (taken.at(i))
+        if (taken.at(i)) {
             placed.append({i, list.at(i)});
-        else
-            list[kept++] = list.at(i);
+            gone.append(idOf(list.at(i)));
+            at.append(i);
+        } else if (kept++ != i) {
+            list[kept - 1] = std::move(list[i]);
+        }
     }
     list.resize(kept);
-    for (int i = placed.size() - 1; i >= 0; --i)
+    if (!gone.isEmpty())
         for (DocumentObserver* observer : observers)
-            observer->elementRemoved(node, Kind<Element>::kind, idOf(placed.at(i).second), placed.at(i).first);
+            observer->elementsRemoved(node, Kind<Element>::kind, gone, at);
     return placed;
 }
 
@@ -214,9 +220,11 @@ void Document::putBack(ProjectNode& node, const Placed<Element>& placed)
     typename std::remove_reference<decltype(list)>::type merged;
     merged.reserve(list.size() + placed.size());
     QVector<int> at;
+    QVector<ElementId> ids;
     at.reserve(placed.size());
     int from = 0;
     for (const auto& back : placed) {
+        ids.append(idOf(back.second));
         while (merged.size() < back.first && from < list.size())
             merged.append(list.at(from++));
         at.append(merged.size());
@@ -225,8 +233,9 @@ void Document::putBack(ProjectNode& node, const Placed<Element>& placed)
     while (from < list.size())
         merged.append(list.at(from++));
     list = merged;
-    for (int i = 0; i < placed.size(); ++i)
-        tellAdded<Element>(node, idOf(placed.at(i).second), at.at(i));
+    if (!ids.isEmpty())
+        for (DocumentObserver* observer : observers)
+            observer->elementsAdded(node, Kind<Element>::kind, ids, at);
 }
 
 #define KORVEL_DOCUMENT_EDITS(Element)                                                                    \

@@ -1,6 +1,8 @@
 #ifndef DOCUMENTOBSERVER_H
 #define DOCUMENTOBSERVER_H
 
+#include <QVector>
+
 #include "elementid.h"
 
 class ProjectNode;
@@ -17,11 +19,26 @@ public:
     virtual void elementAdded(const ProjectNode& node, ElementKind kind, ElementId id, int index) = 0;
     // The element at index among its kind took other values.
     virtual void elementChanged(const ProjectNode& node, ElementKind kind, ElementId id, int index) = 0;
-    // The element left the node's diagram from index among its kind. When
-    // several leave at once, each is told with the index it had, the last
-    // first, so that a view that keeps them in the same order can take each
-    // out at its index.
+    // The element left the node's diagram from index among its kind.
     virtual void elementRemoved(const ProjectNode& node, ElementKind kind, ElementId id, int index) = 0;
+
+    // Several elements came or left at once, each with its index, in the
+    // order of the indexes: where it now is, or where it was. A view that
+    // keeps them in the same order can go through its list once; by default
+    // each is told on its own, the last to leave first, so that each index
+    // is right when it is told.
+    virtual void elementsAdded(const ProjectNode& node, ElementKind kind, const QVector<ElementId>& ids,
+                               const QVector<int>& indexes)
+    {
+        for (int i = 0; i < ids.size(); ++i)
+            elementAdded(node, kind, ids.at(i), indexes.at(i));
+    }
+    virtual void elementsRemoved(const ProjectNode& node, ElementKind kind, const QVector<ElementId>& ids,
+                                 const QVector<int>& indexes)
+    {
+        for (int i = ids.size() - 1; i >= 0; --i)
+            elementRemoved(node, kind, ids.at(i), indexes.at(i));
+    }
 
 protected:
     ~DocumentObserver() = default;

@@ -4,9 +4,9 @@
 #include <memory>
 #include <utility>
 
-// An element that documents and the items they were taken of can hold at
-// once: copying one counts a reference instead of copying its strings, so
-// taking a machine of 40,000 elements for a save touches each element once.
+// An element that documents, and the items that show it, can hold at once:
+// copying one counts a reference instead of copying its strings, so taking a
+// machine of 40,000 elements for a save touches each element once.
 // The element is read through it as if it were one; writing to an element
 // that is held elsewhere copies it first, so a document being written on
 // another thread never sees it change.

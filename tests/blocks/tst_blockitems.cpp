@@ -451,8 +451,11 @@ void TestBlockItems::namesAreCheckedOnOk()
             StateItem* item = board.canvas.stateItems.last();
             StateItem::Values values = item->values();
             values.label = name;
-            item->setValues(values);
-            open = [item] { return item->displayProperties(false); };
+            applyValues(&board.canvas, item, values);
+            open = [&board, item] {
+                board.canvas.currentState = item;
+                return board.canvas.displayStateProperties();
+            };
             label = [item] { return item->getLabel(); };
         }
     }

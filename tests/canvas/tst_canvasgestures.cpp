@@ -322,7 +322,9 @@ void TestCanvasGestures::newStatesTakeTheLowestFreeName()
     QCOMPARE(names, QStringList({"State_1", "State_2", "State_3"}));
     f.stack()->undo();
     f.stack()->undo();
-    f.canvas.stateItems.first()->setLabel(QStringLiteral("Idle"));
+    StateItem::Values renamed = f.canvas.stateItems.first()->values();
+    renamed.label = QStringLiteral("Idle");
+    applyValues(&f.canvas, f.canvas.stateItems.first(), renamed);
     f.place(Canvas::InsertState, QPointF(700, 700));
     QCOMPARE(f.canvas.stateItems.last()->getLabel(), QString("State_1"));
 }
@@ -406,6 +408,7 @@ void TestCanvasGestures::linesJoinTheCentresAndStopAtTheOutline()
 
     // Moved, the target still takes the tip on its outline.
     b->setPos(b->pos() + QPointF(130, 170));
+    f.canvas.itemMoved(b);
     f.render();
     QVERIFY(onOutline(t->getEndLine()->line().p1(), b));
     QCOMPARE(t->getEndLine()->line().p2(), boxCentre);
@@ -426,6 +429,7 @@ void TestCanvasGestures::selfTransitionsStackAndFollow()
     QCOMPARE(first->getStartLine()->line(), QLineF(QPointF(495, 75), QPointF(140, 75)));
     // A box moved inside its state crosses no edge: the line ends at the centre.
     first->setPos(40, 30);
+    f.canvas.itemMoved(first);
     f.render();
     QCOMPARE(first->getEndLine()->line().p1(), QPointF(140, 75));
 }

@@ -44,7 +44,7 @@ void overlap(Canvas* canvas)
         canvas->undoStack()->push(new AddTransitionCommand(canvas, last, last));
         StateItem::Values values = last->values();
         values.initial = true;
-        last->setValues(values);
+        applyValues(canvas, last, values);
     }
     if (!canvas->linkItems.isEmpty()) {
         LinkItem* link = canvas->linkItems.first();
@@ -59,7 +59,7 @@ void overlap(Canvas* canvas)
             continue;
         StateItem::Values values = state->values();
         values.height = 30;
-        state->setValues(values);
+        applyValues(canvas, state, values);
     }
     if (canvas->processItems.size() >= 2)
         canvas->processItems.at(1)->setPos(canvas->processItems.at(0)->pos() + QPointF(40, 40));

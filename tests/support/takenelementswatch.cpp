@@ -35,19 +35,41 @@ QVector<ElementId> idsOf(const QList<TransitionItem*>& transitions)
     return ids;
 }
 
-bool agrees(const StateItem* item)
+bool agrees(const StateItem* item, const StateElement& element)
 {
-    const StateElement& element = item->element();
-    return element.id == item->elementId() && ExactValues::same(element.position, item->pos())
-        && element.transitions == idsOf(item->getTransitions());
+    return ExactValues::same(element.position, item->pos()) && element.transitions == idsOf(item->getTransitions())
+        && item->getLabel() == element.label && item->getWidth() == element.width
+        && item->initialStatus() == element.initial;
 }
 
-bool agrees(const TransitionItem* item)
+bool agrees(const TransitionItem* item, const TransitionElement& element)
 {
-    const TransitionElement& element = item->element();
-    return element.id == item->elementId() && ExactValues::same(element.position, item->pos())
-        && element.startState == item->startItem()->elementId()
-        && element.endState == item->endItem()->elementId();
+    return ExactValues::same(element.position, item->pos()) && element.startState == item->startItem()->elementId()
+        && element.endState == item->endItem()->elementId() && item->getLabel() == element.label
+        && item->getWidth() == element.width;
+}
+
+// The state or transition items show the document's, in its order.
+template <typename Element, typename Item, typename ViewOf>
+bool machineAgrees(const QVector<SharedElement<Element>>& elements, const QVector<Item*>& items, ViewOf viewOf)
+{
+    if (elements.size() != items.size())
+        return false;
+    for (int i = 0; i < elements.size(); ++i) {
+        const Item* item = items.at(i);
+        if (item->elementId() != elements.at(i)->id || viewOf(item->elementId()) != item || !item->isVisible()
+            || !agrees(item, elements.at(i).get()))
+            return false;
+    }
+    return true;
+}
+
+bool machineAgrees(const Canvas* canvas)
+{
+    const Diagram& diagram = canvas->diagramNode().diagram;
+    return machineAgrees(diagram.states, canvas->stateItems, [canvas](ElementId id) { return canvas->stateItemOf(id); })
+        && machineAgrees(diagram.transitions, canvas->transitionItems,
+                         [canvas](ElementId id) { return canvas->transitionItemOf(id); });
 }
 
 // The text items show the document's texts, in its order.
@@ -134,17 +156,9 @@ bool treeAgrees(const Canvas* canvas)
 
 void TakenElementsWatch::check(const QVector<Canvas*>& canvases)
 {
-    const auto checkAll = [](const auto& items, const char* kind) {
-        for (const auto* item : items)
-            if (!agrees(item))
-                QTest::qFail(qPrintable(QStringLiteral("the element of %1 %2 is not where its item is")
-                                            .arg(QLatin1String(kind))
-                                            .arg(item->elementId())),
-                             __FILE__, __LINE__);
-    };
     for (const Canvas* canvas : canvases) {
-        checkAll(canvas->stateItems, "state");
-        checkAll(canvas->transitionItems, "transition");
+        if (!machineAgrees(canvas))
+            QTest::qFail("the states or transitions do not show their document's", __FILE__, __LINE__);
         if (!textsAgree(canvas))
             QTest::qFail("the text items do not show the texts of their document", __FILE__, __LINE__);
         if (!blocksAgree(canvas))

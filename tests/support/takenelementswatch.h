@@ -7,13 +7,12 @@
 class Canvas;
 class QUndoStack;
 
-// States and transitions keep their values in the elements a save takes,
-// except what the scene holds: where they lie and what they are joined to,
-// which their elements take when next read. Text and memory items, links and
-// dataflows show the elements of their canvas's document. While the watch
-// lives, every step of the history checks that each element read then agrees
-// with its item on the scene, and that the other items show their document's.
-// A mismatch fails the running test.
+// The items of a canvas show the elements of its document: states,
+// transitions, text and memory items, links and dataflows. While the watch
+// lives, every step of the history checks that each canvas shows its
+// document's elements, in its order, where they lie and joined as they are,
+// and that the nodes below it are its processes' diagrams. A mismatch fails
+// the running test.
 class TakenElementsWatch
 {
 public:
