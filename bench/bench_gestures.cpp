@@ -157,9 +157,11 @@ public:
             at += QPoint(3, 2);
             times << timed([&] { mouse(viewport, QEvent::MouseMove, at, Qt::NoButton, Qt::LeftButton); });
         }
-        mouse(viewport, QEvent::MouseButtonRelease, at, Qt::LeftButton, Qt::NoButton);
+        // The drop: the lines left behind follow, and the moves become one step.
+        const double drop = timed([&] { mouse(viewport, QEvent::MouseButtonRelease, at, Qt::LeftButton, Qt::NoButton); });
         settle();
         report("drag-step", median(times), 16);
+        report("drop-1000", drop, 100);
     }
 
     void selectAll()
@@ -293,7 +295,7 @@ int main(int argc, char** argv)
         gestures.hover();
     if (wanted("click"))
         gestures.click();
-    if (wanted("drag-step"))
+    if (wanted("drag-step") || wanted("drop-1000"))
         gestures.dragStep();
     if (wanted("select-all"))
         gestures.selectAll();
