@@ -40,13 +40,14 @@ QGraphicsItem* itemOn(const Canvas* canvas, ElementId element)
 {
     if (!element)
         return nullptr;
-    QGraphicsItem* found = itemIn(canvas->stateItems, element);
-    found = found ? found : itemIn(canvas->transitionItems, element);
-    found = found ? found : itemIn(canvas->memoryItems, element);
-    found = found ? found : itemIn(canvas->textItems, element);
-    found = found ? found : itemIn(canvas->processItems, element);
-    found = found ? found : itemIn(canvas->linkItems, element);
-    return found ? found : itemIn(canvas->dataflowItems, element);
+    // The views of the canvas's document first; processes are looked for.
+    QGraphicsItem* const shown[] = {canvas->stateItemOf(element), canvas->transitionItemOf(element),
+                                    canvas->memoryItemOf(element), canvas->textItemOf(element),
+                                    canvas->linkItemOf(element),  canvas->dataflowItemOf(element)};
+    for (QGraphicsItem* item : shown)
+        if (canvas->holds(item))
+            return item;
+    return itemIn(canvas->processItems, element);
 }
 
 } // namespace
