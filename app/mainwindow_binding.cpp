@@ -270,18 +270,19 @@ void MainWindow::deleteSelection(const QString& stepText)
     }
     if (!states.isEmpty())
         history->push(new DeleteStateCommand(canvas, states));
+    // So do the transitions that did not go with them.
+    QVector<TransitionItem*> transitions;
     for (const QPointer<QObject>& guarded : qAsConst(machineItems)) {
-        auto* item = dynamic_cast<QGraphicsItem*>(guarded.data());
-        if (!canvas->holds(item))
-            continue;
-        switch (item->type()) {
-        case TransitionType:
-            history->push(new DeleteTransitionCommand(canvas, static_cast<TransitionItem*>(item), nullptr));
-            break;
-        case TextType:
-            history->push(new DeleteTextCommand(canvas, static_cast<TextItem*>(item), nullptr));
-            break;
-        }
+        auto* transition = qobject_cast<TransitionItem*>(guarded.data());
+        if (canvas->holds(transition))
+            transitions.append(transition);
+    }
+    if (!transitions.isEmpty())
+        history->push(new DeleteTransitionCommand(canvas, transitions));
+    for (const QPointer<QObject>& guarded : qAsConst(machineItems)) {
+        auto* text = qobject_cast<TextItem*>(guarded.data());
+        if (canvas->holds(text))
+            history->push(new DeleteTextCommand(canvas, text, nullptr));
     }
     if (macro)
         history->endMacro();

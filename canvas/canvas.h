@@ -295,8 +295,11 @@ private:
                        const QVector<int>& indexes) override;
     void elementsRemoved(const ProjectNode& node, ElementKind kind, const QVector<ElementId>& ids,
                          const QVector<int>& indexes) override;
-    // The state shows the transitions its element lists, in that order.
+    // The state shows the transitions its element lists, in that order;
+    // within a batch, once when the batch ends.
     void attachTransitions(StateItem* state);
+    void attachLater(StateItem* state);
+    void endAttaching();
     // States or transitions come or go, each at its index, the first first.
     void machineAdded(ElementKind kind, const QVector<ElementId>& ids, const QVector<int>& indexes);
     void machineRemoved(ElementKind kind, const QVector<ElementId>& ids, const QVector<int>& indexes);
@@ -343,8 +346,11 @@ private:
     Document* doc = nullptr;
     ProjectNode* shownNode = nullptr;
     QHash<ElementId, StateItem*> stateViews;
-    // While a machine is placed, the states whose transitions came.
+    // While a machine is placed, its states list their transitions at the
+    // end; while a batch of states or transitions comes or goes, the states
+    // whose transitions changed attach them at its end.
     bool placing = false;
+    int attachBatch = 0;
     QSet<StateItem*> unattached;
     QHash<ElementId, TransitionItem*> transitionViews;
     QHash<ElementId, TextItem*> textViews;

@@ -3,6 +3,8 @@
 
 #include "canvas.h"
 
+#include <utility>
+
 #include "exactvalues.h"
 #include "initialtransition.h"
 #include "initialtransitionline.h"
@@ -113,9 +115,10 @@ TransitionItem* Canvas::addTransitionItem(const SharedElement<TransitionElement>
         transition.midPosition = middle;
         doc->insert(*shownNode, -1, transition);
     }
-    // The states list it after those they have, unless they list it already.
+    // The states list it after those they have, unless they list it already
+    // or a whole machine is placed, which lists them all at the end.
     for (StateItem* state : {start, end}) {
-        if (start == end || state->element().transitions.contains(given))
+        if (start == end || placing || state->element().transitions.contains(given))
             continue;
         StateElement listed = state->element();
         listed.transitions.append(given);
@@ -126,7 +129,9 @@ TransitionItem* Canvas::addTransitionItem(const SharedElement<TransitionElement>
 
 void Canvas::placeMachine(const Diagram& diagram, ItemIds ids)
 {
-    // Each state takes its transitions once, when all of them are there.
+    // Each state takes its transitions once, when all of them are there,
+    // and lists them once.
+    ++attachBatch;
     placing = true;
     const bool keep = ids == ItemIds::OfElements;
     QHash<ElementId, StateItem*> states;
@@ -158,9 +163,24 @@ void Canvas::placeMachine(const Diagram& diagram, ItemIds ids)
         doc->replace(*shownNode, normal);
     }
     placing = false;
-    for (StateItem* state : qAsConst(unattached))
+    endAttaching();
+}
+
+void Canvas::attachLater(StateItem* state)
+{
+    if (attachBatch > 0)
+        unattached.insert(state);
+    else
         attachTransitions(state);
-    unattached.clear();
+}
+
+void Canvas::endAttaching()
+{
+    if (--attachBatch > 0)
+        return;
+    const QSet<StateItem*> states = std::exchange(unattached, {});
+    for (StateItem* state : states)
+        attachTransitions(state);
 }
 
 void Canvas::attachTransitions(StateItem* state)
@@ -189,7 +209,7 @@ StateItem* Canvas::showState(ElementId id, int index)
         stateViews.insert(id, state);
     }
     state->setElement(element);
-    attachTransitions(state);
+    attachLater(state);
     if (element->initial)
         placeInitialMarkerOn(state);
     return state;
@@ -200,9 +220,13 @@ void Canvas::stateChanged(ElementId id, int index)
     StateItem* state = stateViews.value(id);
     if (!state)
         return;
+    const bool wasInitial = state->initialStatus();
     state->setElement(doc->at<StateElement>(*shownNode, index));
-    attachTransitions(state);
-    syncInitialMarker(state);
+    attachLater(state);
+    // Only a change of the flag moves the marker; a properties edit places
+    // it as well (applyValues).
+    if (wasInitial != state->initialStatus())
+        syncInitialMarker(state);
     if (state->initialStatus())
         initialTransition->updatePosition();
 }
@@ -251,12 +275,9 @@ TransitionItem* Canvas::showTransition(ElementId id, int index)
     }
     if (transition->isSelfTransition()) {
         transition->startItem()->addSelfTransition(transition);
-    } else if (placing) {
-        unattached.insert(transition->startItem());
-        unattached.insert(transition->endItem());
     } else {
-        attachTransitions(transition->startItem());
-        attachTransitions(transition->endItem());
+        attachLater(transition->startItem());
+        attachLater(transition->endItem());
     }
     return transition;
 }
@@ -272,9 +293,17 @@ TransitionItem* Canvas::parkTransition(ElementId id)
     TransitionItem* transition = transitionViews.value(id);
     if (!transition)
         return nullptr;
-    transition->startItem()->removeTransition(transition);
-    transition->endItem()->removeTransition(transition);
     setShown(transition, false);
+    // Hidden, it is no longer attached when its states next attach theirs.
+    if (transition->isSelfTransition()) {
+        transition->startItem()->removeTransition(transition);
+    } else if (attachBatch > 0) {
+        unattached.insert(transition->startItem());
+        unattached.insert(transition->endItem());
+    } else {
+        transition->startItem()->removeTransition(transition);
+        transition->endItem()->removeTransition(transition);
+    }
     if (currentTransition == transition)
         currentTransition = nullptr;
     return transition;
@@ -282,6 +311,8 @@ TransitionItem* Canvas::parkTransition(ElementId id)
 
 void Canvas::machineAdded(ElementKind kind, const QVector<ElementId>& ids, const QVector<int>& indexes)
 {
+    // A state with thousands of transitions attaches them once.
+    ++attachBatch;
     if (kind == ElementKind::State) {
         QVector<StateItem*> shown;
         for (int i = 0; i < ids.size(); ++i)
@@ -298,11 +329,13 @@ void Canvas::machineAdded(ElementKind kind, const QVector<ElementId>& ids, const
         }
         putIn(&transitionItems, shown, at);
     }
+    endAttaching();
     update();
 }
 
 void Canvas::machineRemoved(ElementKind kind, const QVector<ElementId>& ids, const QVector<int>& indexes)
 {
+    ++attachBatch;
     if (kind == ElementKind::State) {
         QVector<StateItem*> parked;
         for (ElementId id : ids)
@@ -314,6 +347,7 @@ void Canvas::machineRemoved(ElementKind kind, const QVector<ElementId>& ids, con
             parked.append(parkTransition(id));
         takeOut(&transitionItems, parked, indexes);
     }
+    endAttaching();
     update();
 }
 

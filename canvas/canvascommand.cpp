@@ -99,9 +99,8 @@ CanvasCommand::MachineTaken CanvasCommand::takeMachineElements(const QVector<Ele
             if (leaving.contains(end) || ends.contains(end))
                 continue;
             ends.insert(end);
-            const int index = document.indexOf<StateElement>(node, end);
-            if (index >= 0)
-                taken.ends.append(document.at<StateElement>(node, index));
+            if (const StateElement* state = document.find<StateElement>(node, end))
+                taken.ends.append({end, state->transitions});
         }
     }
     for (ElementId id : transitions)
@@ -110,15 +109,24 @@ CanvasCommand::MachineTaken CanvasCommand::takeMachineElements(const QVector<Ele
         keep(canvas->stateItemOf(id));
     taken.transitions = document.takeMany<TransitionElement>(node, transitions);
     taken.states = document.takeMany<StateElement>(node, states);
-    for (const SharedElement<StateElement>& end : qAsConst(taken.ends)) {
-        StateElement listing = end;
-        listing.transitions.erase(std::remove_if(listing.transitions.begin(), listing.transitions.end(),
-                                                 [&going](ElementId id) { return going.contains(id); }),
-                                  listing.transitions.end());
-        document.replace(node, listing);
+    for (const auto& end : qAsConst(taken.ends)) {
+        QVector<ElementId> listed = end.second;
+        listed.erase(std::remove_if(listed.begin(), listed.end(), [&going](ElementId id) { return going.contains(id); }),
+                     listed.end());
+        relist(end.first, listed);
     }
     canvas->update();
     return taken;
+}
+
+void CanvasCommand::relist(ElementId state, const QVector<ElementId>& transitions)
+{
+    const StateElement* element = canvas->document().find<StateElement>(canvas->diagramNode(), state);
+    if (!element || element->transitions == transitions)
+        return;
+    StateElement listing = *element;
+    listing.transitions = transitions;
+    canvas->document().replace(canvas->diagramNode(), listing);
 }
 
 void CanvasCommand::putMachineElementsBack(const MachineTaken& taken)
@@ -127,7 +135,7 @@ void CanvasCommand::putMachineElementsBack(const MachineTaken& taken)
     ProjectNode& node = canvas->diagramNode();
     document.putBack<StateElement>(node, taken.states);
     document.putBack<TransitionElement>(node, taken.transitions);
-    for (const SharedElement<StateElement>& end : taken.ends)
-        document.replace(node, end.get());
+    for (const auto& end : taken.ends)
+        relist(end.first, end.second);
     canvas->update();
 }

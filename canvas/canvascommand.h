@@ -43,24 +43,28 @@ protected:
     bool isOnCanvas(const QGraphicsItem* item) const;
 
     // States and transitions a step took out of its machine, with their
-    // places, and the states at the far ends of the transitions as they
-    // were, listing them.
+    // places, and the transition lists of the states at their far ends as
+    // they were.
     struct MachineTaken
     {
         Document::Placed<StateElement> states;
         Document::Placed<TransitionElement> transitions;
-        QVector<SharedElement<StateElement>> ends;
+        QVector<QPair<ElementId, QVector<ElementId>>> ends;
     };
     // Takes the states and transitions out of the document at once, and the
     // transitions out of the lists of the states that stay. The step keeps
     // their items.
     MachineTaken takeMachineElements(const QVector<ElementId>& states, const QVector<ElementId>& transitions);
-    // Puts them back where they were, and the far ends as they were.
+    // Puts them back where they were, and the far ends' lists as they were;
+    // what else changed in those states since stays.
     void putMachineElementsBack(const MachineTaken& taken);
 
     Canvas* canvas = nullptr;
 
 private:
+    // Gives the state the transition list.
+    void relist(ElementId state, const QVector<ElementId>& transitions);
+
     QVector<QGraphicsItem*> kept;
     // The same, to look up: one step may keep thousands.
     QSet<const QGraphicsItem*> keptSet;

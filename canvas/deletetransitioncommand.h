@@ -1,6 +1,8 @@
 #ifndef DELETETRANSITIONCOMMAND_H
 #define DELETETRANSITIONCOMMAND_H
 
+#include <QVector>
+
 #include "canvascommand.h"
 
 class Canvas;
@@ -15,12 +17,14 @@ class DeleteTransitionCommand : public CanvasCommand
 public:
     DeleteTransitionCommand(Canvas* canvas, TransitionItem* transition,
                             QUndoCommand* parent = nullptr);
+    // Many in one step: the machine's lists are gone through once.
+    DeleteTransitionCommand(Canvas* canvas, const QVector<TransitionItem*>& transitions);
 
     void undo() override;
     void redo() override;
 
 private:
-    TransitionItem* transition = nullptr;
+    QVector<TransitionItem*> transitions;
     bool firstRun = true;
     MachineTaken taken;
 };

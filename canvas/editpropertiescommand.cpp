@@ -4,10 +4,13 @@
 
 void applyValues(Canvas* canvas, StateItem* state, const StateItem::Values& values)
 {
-    // The canvas moves the initial marker as the state changes.
     Document& document = canvas->document();
-    if (const StateElement* element = document.find<StateElement>(canvas->diagramNode(), state->elementId()))
-        document.replace(canvas->diagramNode(), StateItem::withValues(*element, values));
+    const StateElement* element = document.find<StateElement>(canvas->diagramNode(), state->elementId());
+    if (!element)
+        return;
+    document.replace(canvas->diagramNode(), StateItem::withValues(*element, values));
+    // The marker goes to the state its dialog made initial.
+    canvas->syncInitialMarker(state);
 }
 
 void applyValues(Canvas* canvas, TransitionItem* transition, const TransitionItem::Values& values)

@@ -186,6 +186,8 @@ bool Document::remove(ProjectNode& node, ElementId id)
 template <typename Element>
 Document::Placed<Element> Document::takeMany(ProjectNode& node, const QVector<ElementId>& ids)
 {
+    if (ids.isEmpty())
+        return {};
     auto& list = Kind<Element>::of(node.diagram);
     QVector<bool> taken(list.size(), false);
     for (ElementId id : ids) {

@@ -336,6 +336,25 @@ void TestSmView::transitionDelete()
     QCOMPARE(a->getTransitions(), TransitionList({ab, ba}));
     QCOMPARE(a->getSelfTransitions(), TransitionList({aa}));
     QCOMPARE(f.canvas.transitionItems, Transitions({ab, ba, aa}));
+
+    // Two in one step, and a refit for another screen between the delete
+    // and its undo: the states get their transitions back and keep the size
+    // the refit gave them, not the size they had before.
+    for (StateItem* state : {a, b}) {
+        StateItem::Values large = state->values();
+        large.width = 997;
+        large.height = 603;
+        applyValues(&f.canvas, state, large);
+    }
+    f.stack()->push(new DeleteTransitionCommand(&f.canvas, QVector<TransitionItem*> {ba, ab}));
+    QCOMPARE(a->getTransitions(), TransitionList());
+    f.canvas.fitMachine();
+    const QVector<int> fitted {a->getWidth(), a->getHeight(), b->getWidth(), b->getHeight()};
+    QVERIFY(fitted.first() != 997);
+    f.stack()->undo();
+    QCOMPARE(a->getTransitions(), TransitionList({ab, ba}));
+    QCOMPARE(b->getTransitions(), TransitionList({ab, ba}));
+    QCOMPARE(QVector<int>({a->getWidth(), a->getHeight(), b->getWidth(), b->getHeight()}), fitted);
 }
 
 void TestSmView::deleteStateTakesItsTransitions()
