@@ -235,11 +235,16 @@ QString SelectionClipboard::levelFormat()
 QList<QGraphicsItem*> SelectionClipboard::Pasted::items() const
 {
     QList<QGraphicsItem*> all = blocks;
+    // A transition between two pasted states comes once.
+    QSet<const TransitionItem*> listed;
     for (StateItem* state : states) {
         all << state;
-        for (TransitionItem* transition : state->getTransitions() + state->getSelfTransitions())
-            if (!all.contains(transition))
+        for (TransitionItem* transition : state->getTransitions() + state->getSelfTransitions()) {
+            if (!listed.contains(transition)) {
+                listed.insert(transition);
                 all << transition;
+            }
+        }
     }
     for (TextItem* text : texts)
         all << text;
