@@ -60,18 +60,18 @@ DataflowItem* Canvas::addDataflowItem(const DataflowElement& element, ProcessIte
 
 void Canvas::linkAdded(ElementId id, int index)
 {
-    const LinkElement* element = doc->find<LinkElement>(*shownNode, id);
+    const LinkElement& element = doc->at<LinkElement>(*shownNode, index);
     LinkItem* link = linkViews.value(id);
     if (link) {
         setShown(link, true);
-        link->showElement(*element);
+        link->showElement(element);
     } else {
-        ProcessItem* from = processOf(element->startProcess);
-        ProcessItem* to = processOf(element->endProcess);
+        ProcessItem* from = processOf(element.startProcess);
+        ProcessItem* to = processOf(element.endProcess);
         if (!from || !to)
             return;
         link = new LinkItem(menus ? menus->linkMenu : nullptr, id, from, to);
-        link->setElement(*element);
+        link->setElement(element);
         link->setZValue(nextZValue());
         addItem(link);
         link->setStartLine(new LinkLine(from, link, nullptr));
@@ -90,20 +90,20 @@ void Canvas::linkAdded(ElementId id, int index)
 
 void Canvas::dataflowAdded(ElementId id, int index)
 {
-    const DataflowElement* element = doc->find<DataflowElement>(*shownNode, id);
+    const DataflowElement& element = doc->at<DataflowElement>(*shownNode, index);
     DataflowItem* dataflow = dataflowViews.value(id);
     if (dataflow) {
         setShown(dataflow, true);
-        dataflow->showElement(*element);
+        dataflow->showElement(element);
     } else {
-        ProcessItem* process = processOf(element->process);
-        MemoryItem* memory = memoryViews.value(element->memory);
+        ProcessItem* process = processOf(element.process);
+        MemoryItem* memory = memoryViews.value(element.memory);
         if (!process || !memory)
             return;
-        QGraphicsItem* start = element->lineType == 1 ? static_cast<QGraphicsItem*>(process) : memory;
-        QGraphicsItem* end = element->lineType == 1 ? static_cast<QGraphicsItem*>(memory) : process;
+        QGraphicsItem* start = element.lineType == 1 ? static_cast<QGraphicsItem*>(process) : memory;
+        QGraphicsItem* end = element.lineType == 1 ? static_cast<QGraphicsItem*>(memory) : process;
         dataflow = new DataflowItem(menus ? menus->dataflowMenu : nullptr, id, start, end);
-        dataflow->setElement(*element);
+        dataflow->setElement(element);
         dataflow->setZValue(nextZValue());
         addItem(dataflow);
         dataflow->setStartLine(new DataflowLine(start, dataflow, nullptr));

@@ -40,13 +40,13 @@ void Canvas::elementChanged(const ProjectNode& node, ElementKind kind, ElementId
     else if (kind == ElementKind::Transition)
         transitionChanged(id, index);
     else if (TextItem* text = kind == ElementKind::Text ? textViews.value(id) : nullptr)
-        text->setElement(*doc->find<TextElement>(node, id));
+        text->setElement(doc->at<TextElement>(node, index));
     else if (MemoryItem* memory = kind == ElementKind::Memory ? memoryViews.value(id) : nullptr)
-        memory->showElement(*doc->find<MemoryElement>(node, id));
+        memory->showElement(doc->at<MemoryElement>(node, index));
     else if (LinkItem* link = kind == ElementKind::Link ? linkViews.value(id) : nullptr)
-        link->showElement(*doc->find<LinkElement>(node, id));
+        link->showElement(doc->at<LinkElement>(node, index));
     else if (DataflowItem* dataflow = kind == ElementKind::Dataflow ? dataflowViews.value(id) : nullptr)
-        dataflow->showElement(*doc->find<DataflowElement>(node, id));
+        dataflow->showElement(doc->at<DataflowElement>(node, index));
     update();
 }
 
@@ -86,7 +86,7 @@ void Canvas::elementsRemoved(const ProjectNode& node, ElementKind kind, const QV
 
 void Canvas::textAdded(ElementId id, int index)
 {
-    const TextElement* element = doc->find<TextElement>(*shownNode, id);
+    const TextElement& element = doc->at<TextElement>(*shownNode, index);
     TextItem* text = textViews.value(id);
     if (text) {
         // Back in its place in the stacking order.
@@ -97,7 +97,7 @@ void Canvas::textAdded(ElementId id, int index)
         addItem(text);
         textViews.insert(id, text);
     }
-    text->setElement(*element);
+    text->setElement(element);
     textItems.insert(index, text);
     update();
 }
@@ -135,15 +135,15 @@ void Canvas::fitText(TextItem* text)
 
 void Canvas::memoryAdded(ElementId id, int index)
 {
-    const MemoryElement* element = doc->find<MemoryElement>(*shownNode, id);
+    const MemoryElement& element = doc->at<MemoryElement>(*shownNode, index);
     MemoryItem* memory = memoryViews.value(id);
     if (memory) {
         // Back in its place in the stacking order.
         memory->show();
-        memory->showElement(*element);
+        memory->showElement(element);
     } else {
         memory = new MemoryItem(menus ? menus->memoryMenu : nullptr, id);
-        memory->setElement(*element);
+        memory->setElement(element);
         memory->setZValue(nextZValue());
         addItem(memory);
         memoryViews.insert(id, memory);
