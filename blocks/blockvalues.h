@@ -18,6 +18,12 @@ struct BlockValues
     QColor colour;
 
     auto fields() const { return std::tie(label, description, datatype, colour); }
+    // The values of the element of a link, memory item or dataflow.
+    template <typename Element>
+    static BlockValues of(const Element& element)
+    {
+        return {element.label, element.description, element.datatype, qColourOf(element.colour)};
+    }
     // The element of a link, memory item or dataflow with these values.
     template <typename Element>
     Element appliedTo(Element element) const

@@ -7,7 +7,6 @@
 #include <QPainter>
 
 #include "dataflowline.h"
-#include "exactvalues.h"
 #include "itemshadow.h"
 #include "itemtype.h"
 #include "labelboxfigure.h"
@@ -41,7 +40,6 @@ DataflowItem::DataflowItem(QMenu* menu, ElementId id, QGraphicsItem* start, QGra
     , QGraphicsItem(nullptr)
     , myStartItem(start)
     , myEndItem(end)
-    , backgroundColor(defaultDataflowColor)
     , contextMenu(menu)
     , pen(QBrush(Qt::black), 1, Qt::SolidLine)
     , identity(id)
@@ -126,11 +124,11 @@ void DataflowItem::updatePolygon()
 bool DataflowItem::displayProperties(Values* after) const
 {
     DataflowProperties properties;
-    properties.label = label;
-    properties.description = description;
-    properties.datatype = datatype;
-    properties.currentColor = backgroundColor;
-    properties.chosenColor = backgroundColor;
+    properties.label = shown.label;
+    properties.description = shown.description;
+    properties.datatype = shown.datatype;
+    properties.currentColor = shown.colour;
+    properties.chosenColor = shown.colour;
     properties.fillProperties();
     if (properties.exec() != QDialog::Accepted)
         return false;
@@ -142,27 +140,17 @@ bool DataflowItem::displayProperties(Values* after) const
 void DataflowItem::setElement(const DataflowElement& element)
 {
     lineType = element.lineType;
-    label = element.label;
-    description = element.description;
-    datatype = element.datatype;
-    backgroundColor = qColourOf(element.colour);
+    shown = BlockValues::of(element);
     polygon = QPolygonF(element.polygon);
-    placed = element.position;
-    setPos(placed);
+    place.follow(this, element.position);
     update();
 }
 
 void DataflowItem::showElement(const DataflowElement& element)
 {
-    label = element.label;
-    description = element.description;
-    datatype = element.datatype;
-    backgroundColor = qColourOf(element.colour);
+    shown = BlockValues::of(element);
     updatePolygon();
-    if (!ExactValues::same(placed, element.position)) {
-        placed = element.position;
-        setPos(placed);
-    }
+    place.follow(this, element.position);
     update(boundingRect());
 }
 
@@ -190,15 +178,13 @@ void DataflowItem::paint(QPainter* painter, const QStyleOptionGraphicsItem*, QWi
     if (myStartItem && myEndItem && myStartItem->collidesWithItem(myEndItem))
         return;
 
-    if (!backgroundColor.isValid())
-        backgroundColor = defaultBackgroundColour();
-    const QSize size = LabelBoxFigure::size(painter, label);
+    const QSize size = LabelBoxFigure::size(painter, shown.label);
     if (size.width() != width || size.height() != height) {
         prepareGeometryChange();
         width = size.width();
         height = size.height();
     }
-    LabelBoxFigure::paint(painter, size, label, backgroundColor, pen.style());
+    LabelBoxFigure::paint(painter, size, shown.label, shown.colour, pen.style());
     if (myEndItem && collidesWithItem(myEndItem))
         paintDirectionOnEdge(painter);
     updatePolygon();
@@ -219,9 +205,4 @@ void DataflowItem::contextMenuEvent(QGraphicsSceneContextMenuEvent* event)
 {
     if (contextMenu)
         contextMenu->exec(event->screenPos());
-}
-
-QColor DataflowItem::defaultBackgroundColour()
-{
-    return defaultDataflowColor;
 }

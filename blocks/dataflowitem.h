@@ -13,6 +13,7 @@
 #include <QVector>
 
 #include "elementid.h"
+#include "elementplace.h"
 #include "itemtype.h"
 #include "dataflowelement.h"
 
@@ -40,18 +41,16 @@ public:
     int type() const override { return Type; }
 
     using Values = BlockValues;
-    Values values() const { return {label, description, datatype, backgroundColor}; }
+    Values values() const { return shown; }
     // A dataflow just drawn between a process and a memory item, either
     // way: its box halfway between their centres, with the memory item's
     // name and type.
     static DataflowElement newElement(const QGraphicsItem* start, const QGraphicsItem* end);
 
-    QString getLabel() const { return label; }
-    QString getDatatype() const { return datatype; }
-    QString getDescription() const { return description; }
-    QColor getBackgroundColor() const { return backgroundColor; }
-    // What an item whose colour was never set is drawn in.
-    static QColor defaultBackgroundColour();
+    QString getLabel() const { return shown.label; }
+    QString getDatatype() const { return shown.datatype; }
+    QString getDescription() const { return shown.description; }
+    QColor getBackgroundColor() const { return shown.colour; }
     int getLineType() const { return lineType; }
     int getWidth() const { return width; }
     int getHeight() const { return height; }
@@ -98,15 +97,12 @@ private:
     QGraphicsItem* myEndItem = nullptr;
     QPointer<ProcessItem> process;
     QPointer<MemoryItem> memory;
-    QString label;
-    QString datatype;
-    QString description;
     int width = 100;
     int height = 21;
     int lineType = 0;
-    // Where the element last placed the item; a drag may have taken it on.
-    QPointF placed;
-    QColor backgroundColor;
+    // The values shown, as the element gives them.
+    BlockValues shown;
+    ElementPlace place;
     QMenu* contextMenu = nullptr;
     QVector<QPointF> polygon;
     QPen pen;

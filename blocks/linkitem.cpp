@@ -6,7 +6,6 @@
 #include <QMenu>
 #include <QPainter>
 
-#include "exactvalues.h"
 #include "labelboxfigure.h"
 #include "qcolourof.h"
 #include "linkline.h"
@@ -95,11 +94,11 @@ void LinkItem::resize(const QSize& size)
 bool LinkItem::displayProperties(Values* after) const
 {
     LinkProperties properties;
-    properties.label = label;
-    properties.description = description;
-    properties.datatype = datatype;
-    properties.currentColor = backgroundColor;
-    properties.chosenColor = backgroundColor;
+    properties.label = shown.label;
+    properties.description = shown.description;
+    properties.datatype = shown.datatype;
+    properties.currentColor = shown.colour;
+    properties.chosenColor = shown.colour;
     properties.fillProperties();
     if (properties.exec() != QDialog::Accepted)
         return false;
@@ -109,27 +108,17 @@ bool LinkItem::displayProperties(Values* after) const
 
 void LinkItem::setElement(const LinkElement& element)
 {
-    label = element.label;
-    description = element.description;
-    datatype = element.datatype;
-    backgroundColor = qColourOf(element.colour);
+    shown = BlockValues::of(element);
     polygon = QPolygonF(element.polygon);
-    placed = element.position;
-    setPos(placed);
+    place.follow(this, element.position);
     update();
 }
 
 void LinkItem::showElement(const LinkElement& element)
 {
-    label = element.label;
-    description = element.description;
-    datatype = element.datatype;
-    backgroundColor = qColourOf(element.colour);
+    shown = BlockValues::of(element);
     updatePolygon();
-    if (!ExactValues::same(placed, element.position)) {
-        placed = element.position;
-        setPos(placed);
-    }
+    place.follow(this, element.position);
     update(boundingRect());
 }
 
@@ -157,10 +146,8 @@ void LinkItem::paint(QPainter* painter, const QStyleOptionGraphicsItem*, QWidget
     if (myStartItem && myEndItem && myStartItem->collidesWithItem(myEndItem))
         return;
 
-    if (!backgroundColor.isValid())
-        backgroundColor = defaultBackgroundColour();
-    resize(LabelBoxFigure::size(painter, label));
-    LabelBoxFigure::paint(painter, QSize(width, height), label, backgroundColor, pen.style());
+    resize(LabelBoxFigure::size(painter, shown.label));
+    LabelBoxFigure::paint(painter, QSize(width, height), shown.label, shown.colour, pen.style());
     updatePolygon();
 }
 
@@ -168,9 +155,4 @@ void LinkItem::contextMenuEvent(QGraphicsSceneContextMenuEvent* event)
 {
     if (contextMenu)
         contextMenu->exec(event->screenPos());
-}
-
-QColor LinkItem::defaultBackgroundColour()
-{
-    return defaultLinkColor;
 }

@@ -14,6 +14,7 @@
 #include <QVector>
 
 #include "elementid.h"
+#include "elementplace.h"
 #include "itemtype.h"
 #include "linkelement.h"
 
@@ -40,19 +41,17 @@ public:
     int type() const override { return Type; }
 
     using Values = BlockValues;
-    Values values() const { return {label, description, datatype, backgroundColor}; }
+    Values values() const { return shown; }
     // A link just drawn from one process to another: its box halfway
     // between their centres.
     static LinkElement newElement(const ProcessItem* from, const ProcessItem* to);
 
     int getWidth() const { return width; }
     int getHeight() const { return height; }
-    QString getLabel() const { return label; }
-    QString getDescription() const { return description; }
-    QString getDatatype() const { return datatype; }
-    QColor getBackgroundColor() const { return backgroundColor; }
-    // What an item whose colour was never set is drawn in.
-    static QColor defaultBackgroundColour();
+    QString getLabel() const { return shown.label; }
+    QString getDescription() const { return shown.description; }
+    QString getDatatype() const { return shown.datatype; }
+    QColor getBackgroundColor() const { return shown.colour; }
     ProcessItem* startItem() const { return myStartItem; }
     ProcessItem* endItem() const { return myEndItem; }
     LinkLine* getStartLine() const { return startLine; }
@@ -93,12 +92,9 @@ private:
 
     int width = 100;
     int height = 21;
-    QString label;
-    QString description;
-    QString datatype;
-    // Where the element last placed the item; a drag may have taken it on.
-    QPointF placed;
-    QColor backgroundColor;
+    // The values shown, as the element gives them.
+    BlockValues shown;
+    ElementPlace place;
     ProcessItem* myStartItem = nullptr;
     ProcessItem* myEndItem = nullptr;
     QVector<QPointF> polygon;

@@ -10,12 +10,10 @@
 #include "dataflowitem.h"
 #include "dataflowline.h"
 #include "datastorefigure.h"
-#include "exactvalues.h"
 #include "qcolourof.h"
 #include "processitem.h"
 
 namespace {
-const QColor defaultMemoryColor(229, 231, 233);
 const int emptyWidth = DataStoreFigure::emptyWidth;
 const int storeHeight = DataStoreFigure::height;
 } // namespace
@@ -51,11 +49,11 @@ void MemoryItem::updatePolygon()
 bool MemoryItem::displayProperties(Values* after) const
 {
     MemoryProperties properties;
-    properties.label = label;
-    properties.description = description;
-    properties.datatype = datatype;
-    properties.currentColor = backgroundColor;
-    properties.chosenColor = backgroundColor;
+    properties.label = shown.label;
+    properties.description = shown.description;
+    properties.datatype = shown.datatype;
+    properties.currentColor = shown.colour;
+    properties.chosenColor = shown.colour;
     if (auto* canvas = qobject_cast<DiagramScene*>(scene()))
         properties.setSiblingLabels(canvas->siblingLabels(this));
     properties.fillProperties();
@@ -67,30 +65,20 @@ bool MemoryItem::displayProperties(Values* after) const
 
 void MemoryItem::setElement(const MemoryElement& element)
 {
-    label = element.label;
-    description = element.description;
-    datatype = element.datatype;
-    backgroundColor = qColourOf(element.colour);
+    shown = BlockValues::of(element);
     polygon = QPolygonF(element.polygon);
     if (width != emptyWidth || height != storeHeight)
         prepareGeometryChange();
     width = emptyWidth;
     height = storeHeight;
-    placed = element.position;
-    setPos(placed);
+    place.follow(this, element.position);
 }
 
 void MemoryItem::showElement(const MemoryElement& element)
 {
-    label = element.label;
-    description = element.description;
-    datatype = element.datatype;
-    backgroundColor = qColourOf(element.colour);
+    shown = BlockValues::of(element);
     updatePolygon();
-    if (!ExactValues::same(placed, element.position)) {
-        placed = element.position;
-        setPos(placed);
-    }
+    place.follow(this, element.position);
     update(boundingRect());
 }
 
@@ -101,15 +89,13 @@ QRectF MemoryItem::boundingRect() const
 
 void MemoryItem::paint(QPainter* painter, const QStyleOptionGraphicsItem*, QWidget*)
 {
-    if (!backgroundColor.isValid())
-        backgroundColor = defaultBackgroundColour();
-    const int newWidth = DataStoreFigure::width(painter, label, datatype);
+    const int newWidth = DataStoreFigure::width(painter, shown.label, shown.datatype);
     if (newWidth != width || height != storeHeight) {
         prepareGeometryChange();
         width = newWidth;
         height = storeHeight;
     }
-    DataStoreFigure::paint(painter, pen, width, backgroundColor, label, datatype);
+    DataStoreFigure::paint(painter, pen, width, shown.colour, shown.label, shown.datatype);
     updatePolygon();
 }
 
@@ -117,9 +103,4 @@ void MemoryItem::contextMenuEvent(QGraphicsSceneContextMenuEvent* event)
 {
     if (contextMenu)
         contextMenu->exec(event->screenPos());
-}
-
-QColor MemoryItem::defaultBackgroundColour()
-{
-    return defaultMemoryColor;
 }

@@ -13,6 +13,7 @@
 #include <QVector>
 
 #include "elementid.h"
+#include "elementplace.h"
 #include "itemtype.h"
 #include "memoryelement.h"
 
@@ -36,16 +37,14 @@ public:
     int type() const override { return Type; }
 
     using Values = BlockValues;
-    Values values() const { return {label, description, datatype, backgroundColor}; }
+    Values values() const { return shown; }
 
     int getWidth() const { return width; }
     int getHeight() const { return height; }
-    QString getLabel() const { return label; }
-    QString getDatatype() const { return datatype; }
-    QString getDescription() const { return description; }
-    QColor getBackgroundColor() const { return backgroundColor; }
-    // What an item whose colour was never set is drawn in.
-    static QColor defaultBackgroundColour();
+    QString getLabel() const { return shown.label; }
+    QString getDatatype() const { return shown.datatype; }
+    QString getDescription() const { return shown.description; }
+    QColor getBackgroundColor() const { return shown.colour; }
     // The outline as last painted: its width follows the name in the
     // screen's font, so it is the view's, not the element's.
     QPolygonF myPolygon() const { return QPolygonF(polygon); }
@@ -82,12 +81,9 @@ private:
     QList<DataflowItem*> dataflows;
     int width = 100;
     int height = 64;
-    // Where the element last placed the item; a drag may have taken it on.
-    QPointF placed;
-    QString datatype;
-    QString label;
-    QString description;
-    QColor backgroundColor;
+    // The values shown, as the element gives them.
+    BlockValues shown;
+    ElementPlace place;
     QVector<QPointF> polygon;
     QPen pen;
     QMenu* contextMenu = nullptr;

@@ -1,6 +1,5 @@
 #include "stateitem.h"
 
-#include "exactvalues.h"
 #include "qcolourof.h"
 #include "shadowpainting.h"
 
@@ -123,10 +122,7 @@ void StateItem::setElement(const SharedElement<StateElement>& element)
     if (resized)
         prepareGeometryChange();
     held = element;
-    if (!ExactValues::same(placed, held->position)) {
-        placed = held->position;
-        setPos(placed);
-    }
+    place.follow(this, held->position);
     // A new size moves the edges the transitions meet.
     if (resized) {
         for (TransitionItem* transition : qAsConst(transitions))

@@ -12,6 +12,7 @@
 #include <QString>
 
 #include "elementid.h"
+#include "elementplace.h"
 #include "sharedelement.h"
 #include "stateelement.h"
 #include "statefigure.h"
@@ -122,8 +123,7 @@ private:
     SharedElement<StateElement> held;
     // The element's id, at hand where states are looked up by id.
     const ElementId identity;
-    // Where the element last placed the item.
-    QPointF placed;
+    ElementPlace place;
     QList<TransitionItem*> transitions;
     QList<TransitionItem*> selfTransitions;
     QPen normalPen;

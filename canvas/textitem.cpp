@@ -2,7 +2,6 @@
 
 #include "textproperties.h"
 #include "qcolourof.h"
-#include "exactvalues.h"
 #include "textfigure.h"
 
 #include <QGraphicsSceneContextMenuEvent>
@@ -58,14 +57,11 @@ TextElement TextItem::withValues(TextElement element, const Values& values)
 
 void TextItem::setElement(const TextElement& element)
 {
-    // Other values leave the item where a drag under way has taken it.
-    const bool moved = !ExactValues::same(held->position, element.position);
     prepareGeometryChange();
     held = element;
     // The rectangle gives the item its shape for hit tests before any paint.
     setRect(0, 0, held->width, held->height);
-    if (moved)
-        setPos(held->position);
+    place.follow(this, held->position);
     update();
 }
 

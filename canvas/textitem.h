@@ -9,7 +9,7 @@
 #include <QString>
 
 #include "elementid.h"
-#include "foreigncontent.h"
+#include "elementplace.h"
 #include "itemtype.h"
 #include "sharedelement.h"
 #include "textelement.h"
@@ -47,8 +47,6 @@ public:
 
     // Shows the element's values, where it lies.
     void setElement(const TextElement& element);
-    // What a newer Korvel wrote into the item, kept for the next save.
-    const ForeignContent& foreignContent() const { return held->foreign; }
     // Names the item's element in its canvas's document.
     ElementId elementId() const { return held->id; }
 
@@ -90,6 +88,7 @@ protected:
 
 private:
     SharedElement<TextElement> held;
+    ElementPlace place;
     QMenu* contextMenu = nullptr;
 };
 

@@ -2,7 +2,6 @@
 
 #include "shadowpainting.h"
 #include "transitionfigure.h"
-#include "exactvalues.h"
 #include "qcolourof.h"
 
 #include "stateitem.h"
@@ -155,10 +154,7 @@ void TransitionItem::setElement(const SharedElement<TransitionElement>& element)
     held = element;
     // The rectangle gives the item its shape for hit tests before any paint.
     setRect(0, 0, held->width, held->height);
-    if (!ExactValues::same(placed, held->position)) {
-        placed = held->position;
-        setPos(placed);
-    }
+    place.follow(this, held->position);
     // A new size moves the edges the lines meet.
     if (resized && !first)
         followEnds();

@@ -11,6 +11,7 @@
 #include <QString>
 
 #include "elementid.h"
+#include "elementplace.h"
 #include "sharedelement.h"
 #include "transitionelement.h"
 #include "itemtype.h"
@@ -130,8 +131,7 @@ private:
     SharedElement<TransitionElement> held;
     // The element's id, at hand where a state names its transitions.
     const ElementId identity;
-    // Where the element last placed the item.
-    QPointF placed;
+    ElementPlace place;
     StateItem* startState = nullptr;
     StateItem* endState = nullptr;
     QMenu* contextMenu = nullptr;
