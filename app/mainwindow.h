@@ -28,6 +28,7 @@ class QCursor;
 class QDockWidget;
 class QLabel;
 class QMimeData;
+class ProjectNode;
 class QUndoCommand;
 class QScreen;
 class QSettings;
@@ -196,7 +197,7 @@ public:
     bool isSimulationRunning() const { return simulationLocked; }
 
     // Canvases: one per node of the project hierarchy.
-    bool createCanvasElement(t_strReadProcessItem* node);
+    bool createCanvasElement(t_strReadProcessItem* node, ProjectNode* shown = nullptr);
     Canvas* getCanvasItem(int level, int id, int parentId, bool* found) const;
     int getCanvasItemPos(t_strReadProcessItem* node, bool* found) const;
     bool setActiveScene(int pos);

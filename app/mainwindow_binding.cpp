@@ -52,10 +52,10 @@ t_strReadProcessItem nodeOf(const ProcessItem* process)
 
 } // namespace
 
-bool MainWindow::createCanvasElement(t_strReadProcessItem* node)
+bool MainWindow::createCanvasElement(t_strReadProcessItem* node, ProjectNode* shown)
 {
     projectCanvases.setCanvasSize(canvasWidth, canvasHeight);
-    watchCanvas(projectCanvases.createCanvasElement(node));
+    watchCanvas(projectCanvases.createCanvasElement(node, shown));
     return true;
 }
 
@@ -163,7 +163,7 @@ void MainWindow::slot_processItemAdded()
         return;
     // The canvas pushes the step that adds the process once this returns.
     t_strReadProcessItem node = nodeOf(currentCanvas->newProcessItem);
-    createCanvasElement(&node);
+    createCanvasElement(&node, currentCanvas->processNode(currentCanvas->newProcessItem));
     projectCanvases.renumber(currentCanvas, projectCanvases.ownership(currentCanvas));
     createTreeElement(&node);
     updateProjectModel();

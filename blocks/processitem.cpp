@@ -18,7 +18,6 @@
 #include "memoryitem.h"
 
 namespace {
-const QColor defaultProcessColor(254, 195, 9);
 const int newWidth = 300;
 const int newHeight = 250;
 
@@ -28,13 +27,11 @@ QPen outlinePen(Qt::PenStyle style)
 }
 } // namespace
 
-ProcessItem::ProcessItem(QMenu* menu, QPointF pos, int shapeKind, QGraphicsItem* /*parent*/)
+ProcessItem::ProcessItem(QMenu* menu, ElementId id)
     : QObject(nullptr)
     , QGraphicsRectItem(nullptr)
-    , shape(shapeKind)
     , contextMenu(menu)
-    , x(pos.x())
-    , y(pos.y())
+    , identity(id)
 {
     setFlag(QGraphicsItem::ItemIsMovable, true);
     setFlag(QGraphicsItem::ItemIsSelectable, true);
@@ -52,11 +49,29 @@ void ProcessItem::setSize(int newW, int newH)
     setRect(0, 0, width, height);
 }
 
-void ProcessItem::initProcessItem()
+ProcessElement ProcessItem::newElement(QPointF centre, int shape)
 {
-    setSize(newWidth, newHeight);
-    updatePolygon();
-    setPos(x - newWidth / 2, y - newHeight / 2);
+    ProcessElement element;
+    element.position = centre - QPointF(newWidth / 2, newHeight / 2);
+    element.width = newWidth;
+    element.height = newHeight;
+    element.shape = shape;
+    element.colour = ProcessElement::defaultColour;
+    element.polygon = QPolygonF(QRectF(0, 0, newWidth, newHeight));
+    return element;
+}
+
+ProcessElement ProcessItem::withValues(ProcessElement element, const Values& values)
+{
+    element.width = values.width;
+    element.height = values.height;
+    element.label = values.label;
+    element.code = values.code;
+    element.description = values.description;
+    element.colour = colourOf(values.colour, qColourOf(ProcessElement::defaultColour));
+    element.shape = values.shape;
+    element.polygon = QPolygonF(QRectF(0, 0, values.width, values.height));
+    return element;
 }
 
 void ProcessItem::updatePolygon()
@@ -64,18 +79,6 @@ void ProcessItem::updatePolygon()
     // The closed outline: the corners clockwise from the origin and back.
     polygon = QPolygonF(QRectF(0, 0, width, height));
     outline = ProcessFigure {width, height, shape, QString(), QColor(), Qt::SolidLine}.outline();
-}
-
-void ProcessItem::setLabel(const QString& text)
-{
-    label = text;
-    update();
-}
-
-void ProcessItem::setBackgroundColor(const QColor& colour)
-{
-    backgroundColor = colour;
-    update();
 }
 
 void ProcessItem::addLink(LinkItem* link)
@@ -98,7 +101,7 @@ void ProcessItem::removeDataflow(DataflowItem* dataflow)
     dataflows.removeOne(dataflow);
 }
 
-bool ProcessItem::displayProperties()
+bool ProcessItem::displayProperties(Values* after) const
 {
     ProcessProperties properties;
     properties.width = width;
@@ -114,39 +117,24 @@ bool ProcessItem::displayProperties()
     properties.fillProperties();
     if (properties.exec() != QDialog::Accepted)
         return false;
-    const Values after {properties.width, properties.height, properties.label, properties.code,
-                        properties.description, properties.currentColor, properties.shape};
-    const bool changed = after != values();
-    setValues(after);
-    return changed;
+    *after = {properties.width, properties.height, properties.label, properties.code,
+              properties.description, properties.currentColor, properties.shape};
+    return *after != values();
 }
 
-void ProcessItem::setValues(const Values& values)
+void ProcessItem::showElement(const ProcessElement& element)
 {
-    setSize(values.width, values.height);
-    label = values.label;
-    code = values.code;
-    description = values.description;
-    backgroundColor = values.colour;
-    shape = values.shape;
-    updatePolygon();
-    update(boundingRect());
-}
-
-void ProcessItem::setElement(const ProcessElement& element)
-{
-    foreign = element.foreign;
-    id = element.number;
-    nos = element.countNumber;
     label = element.label;
     code = element.code;
     description = element.description;
+    shape = element.shape;
     setSize(element.width, element.height);
     backgroundColor = qColourOf(element.colour);
     // The stored outline is not trusted: a file may give one that differs
     // from the size drawn, and connectors must meet what the user sees.
     updatePolygon();
-    setPos(x, y);
+    place.follow(this, element.position);
+    update(boundingRect());
 }
 
 void ProcessItem::setHighlighted()
@@ -173,8 +161,6 @@ QRectF ProcessItem::boundingRect() const
 
 void ProcessItem::paint(QPainter* painter, const QStyleOptionGraphicsItem*, QWidget*)
 {
-    if (!backgroundColor.isValid())
-        backgroundColor = defaultBackgroundColour();
     if (rect() != ownRect())
         setRect(ownRect());
     ProcessFigure {width, height, shape, label, backgroundColor, pen().style()}.paint(painter);
@@ -184,9 +170,4 @@ void ProcessItem::contextMenuEvent(QGraphicsSceneContextMenuEvent* event)
 {
     if (contextMenu)
         contextMenu->exec(event->screenPos());
-}
-
-QColor ProcessItem::defaultBackgroundColour()
-{
-    return defaultProcessColor;
 }

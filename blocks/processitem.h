@@ -11,7 +11,7 @@
 #include <QVector>
 
 #include "elementid.h"
-#include "foreigncontent.h"
+#include "elementplace.h"
 #include "itemtype.h"
 #include "processelement.h"
 
@@ -20,7 +20,8 @@ class LinkItem;
 class DataflowItem;
 
 // A block standing for one node of the project hierarchy on its parent's
-// canvas. It carries the identity of the node (and canvas) it owns.
+// canvas: the view of the node's process. It carries the identity of the
+// node (and canvas) it owns as the file numbers it.
 class ProcessItem : public QObject, public QGraphicsRectItem
 {
     Q_OBJECT
@@ -29,7 +30,8 @@ class ProcessItem : public QObject, public QGraphicsRectItem
 public:
     enum { Type = ProcessType };
 
-    ProcessItem(QMenu* menu, QPointF pos, int shape, QGraphicsItem* parent = nullptr);
+    // The view of the process of the node with the id; showElement() places it.
+    ProcessItem(QMenu* menu, ElementId id);
     ~ProcessItem() override;
 
     int type() const override { return Type; }
@@ -55,9 +57,11 @@ public:
         bool operator!=(const Values& other) const { return !(*this == other); }
     };
     Values values() const { return {width, height, label, code, description, backgroundColor, shape}; }
-    void setValues(const Values& values);
-
-    void initProcessItem();
+    // The process with the values a dialog chose.
+    static ProcessElement withValues(ProcessElement element, const Values& values);
+    // A new process of the given shape centred on the point, in its default
+    // size.
+    static ProcessElement newElement(QPointF centre, int shape);
 
     int getWidth() const { return width; }
     int getHeight() const { return height; }
@@ -71,8 +75,6 @@ public:
     QString getCode() const { return code; }
     QString getDescription() const { return description; }
     QColor getBackgroundColor() const { return backgroundColor; }
-    // What an item whose colour was never set is drawn in.
-    static QColor defaultBackgroundColour();
     QPolygonF myPolygon() const { return QPolygonF(polygon); }
     // The outline as drawn (rounded rectangle or ellipse) in item coordinates;
     // connectors end on it.
@@ -85,8 +87,6 @@ public:
     void setNos(int value) { nos = value; }
     void setParentId(int value) { parentId = value; }
     void setGrandParentId(int value) { grandParentId = value; }
-    void setLabel(const QString& text);
-    void setBackgroundColor(const QColor& colour);
 
     void addLink(LinkItem* link);
     void removeLink(LinkItem* link);
@@ -97,13 +97,12 @@ public:
     void setDataflows(const QList<DataflowItem*>& attached) { dataflows = attached; }
 
     void updatePolygon();
-    // Runs a properties dialog made for this one edit; true when it changed
-    // the item.
-    bool displayProperties();
-    void setElement(const ProcessElement& element);
-    // What a newer Korvel wrote into the item, kept for the next save.
-    const ForeignContent& foreignContent() const { return foreign; }
-    // Names the item's element in the documents taken of its canvas.
+    // Runs a properties dialog made for this one edit; true, with the
+    // values chosen, when they differ from the item's.
+    bool displayProperties(Values* after) const;
+    // Shows the process's values; the item moves only when the process did.
+    void showElement(const ProcessElement& element);
+    // Names the node whose process the item shows.
     ElementId elementId() const { return identity; }
     void setHighlighted();
     void resetHighlighted();
@@ -137,10 +136,8 @@ private:
     QMenu* contextMenu = nullptr;
     QVector<QPointF> polygon;
     QPolygonF outline;
-    double x = 0.0;
-    double y = 0.0;
-    ForeignContent foreign;
-    const ElementId identity = nextElementId();
+    ElementPlace place;
+    const ElementId identity;
 };
 
 #endif // PROCESSITEM_H

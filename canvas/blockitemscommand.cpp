@@ -92,7 +92,7 @@ void BlockItemsCommand::forget(const QGraphicsItem* item)
 
 void BlockItemsCommand::takeOff()
 {
-    QVector<QGraphicsItem*> nodes;
+    QVector<QGraphicsItem*> boxes;
     QVector<QGraphicsItem*> connectors;
     QSet<QGraphicsItem*> seen;
     const auto add = [&seen](QVector<QGraphicsItem*>* list, QGraphicsItem* item) {
@@ -106,14 +106,14 @@ void BlockItemsCommand::takeOff()
             continue;
         switch (item->type()) {
         case ProcessType:
-            add(&nodes, item);
+            add(&boxes, item);
             for (LinkItem* link : static_cast<ProcessItem*>(item)->getLinks())
                 add(&connectors, link);
             for (DataflowItem* dataflow : static_cast<ProcessItem*>(item)->getDataflows())
                 add(&connectors, dataflow);
             break;
         case MemoryType:
-            add(&nodes, item);
+            add(&boxes, item);
             for (DataflowItem* dataflow : static_cast<MemoryItem*>(item)->getDataflows())
                 add(&connectors, dataflow);
             break;
@@ -125,7 +125,7 @@ void BlockItemsCommand::takeOff()
     }
 
     // Identities are looked up before any of them changes.
-    const bool takesProcesses = std::any_of(nodes.cbegin(), nodes.cend(), [](const QGraphicsItem* item) {
+    const bool takesProcesses = std::any_of(boxes.cbegin(), boxes.cend(), [](const QGraphicsItem* item) {
         return item->type() == ProcessType;
     });
     QHash<ProcessItem*, Canvas*> owned;
@@ -135,7 +135,7 @@ void BlockItemsCommand::takeOff()
     takeConnectorsOff(connectors);
     processes.clear();
     memories.clear();
-    for (QGraphicsItem* item : qAsConst(nodes)) {
+    for (QGraphicsItem* item : qAsConst(boxes)) {
         if (item->type() == ProcessType)
             processes.append({item, indexIn(canvas->processItems, item)});
         else
@@ -143,16 +143,22 @@ void BlockItemsCommand::takeOff()
     }
     sortByIndex(&processes);
     sortByIndex(&memories);
-    for (const Placed& placed : qAsConst(processes))
-        canvas->processItems.removeOne(static_cast<ProcessItem*>(placed.item));
-    // Memory items are the document's: the canvas parks their views.
-    memoryElements = canvas->document().takeMany<MemoryElement>(canvas->diagramNode(), idsOf<MemoryItem>(memories));
-    for (QGraphicsItem* item : qAsConst(nodes)) {
+    for (QGraphicsItem* item : qAsConst(boxes)) {
         keep(item);
         forget(item);
-        if (item->type() == ProcessType)
-            takeOffScene(item);
     }
+    // Processes are their nodes, memory items the document's: the canvas
+    // parks their views. The nodes go the last first, so that each place is
+    // where it stood.
+    nodes.clear();
+    ProjectNode& shown = canvas->diagramNode();
+    for (int i = processes.size() - 1; i >= 0; --i) {
+        const int place = shown.indexOf(canvas->processNode(static_cast<ProcessItem*>(processes.at(i).item)));
+        if (place >= 0)
+            nodes.emplace_back(place, canvas->document().takeNode(shown, place));
+    }
+    std::reverse(nodes.begin(), nodes.end());
+    memoryElements = canvas->document().takeMany<MemoryElement>(shown, idsOf<MemoryItem>(memories));
 
     diagrams.clear();
     diagramOwners.clear();
@@ -187,9 +193,9 @@ void BlockItemsCommand::putBack()
     if (project && holdsDiagrams)
         owned = project->ownership(canvas);
 
-    ListPlaces::putBack(&canvas->processItems, processes);
-    for (const Placed& placed : qAsConst(processes))
-        putOnScene(placed.item);
+    for (auto& taken : nodes)
+        canvas->document().insertNode(canvas->diagramNode(), taken.first, std::move(taken.second));
+    nodes.clear();
     canvas->document().putBack<MemoryElement>(canvas->diagramNode(), memoryElements);
     putConnectorsBack();
 

@@ -5,6 +5,10 @@
 #include <QList>
 #include <QVector>
 
+#include <memory>
+#include <utility>
+#include <vector>
+
 #include "canvascommand.h"
 #include "listplaces.h"
 #include "document.h"
@@ -56,6 +60,9 @@ private:
     // What the last removal took, each with its place in its registry.
     QVector<Placed> processes;
     QVector<Placed> memories;
+    // The nodes of the processes with their subtrees, each with its place
+    // among its siblings, the first place first.
+    std::vector<std::pair<int, std::unique_ptr<ProjectNode>>> nodes;
     QVector<Placed> links;
     QVector<Placed> dataflows;
     // The elements of all but the processes, with their places.

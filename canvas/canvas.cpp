@@ -277,6 +277,8 @@ void Canvas::discard(const QVector<QGraphicsItem*>& parked)
             linkViews.remove(static_cast<const LinkItem*>(item)->elementId());
         else if (item->type() == DataflowType)
             dataflowViews.remove(static_cast<const DataflowItem*>(item)->elementId());
+        else if (item->type() == ProcessType)
+            processViews.remove(static_cast<const ProcessItem*>(item)->elementId());
     qDeleteAll(parked);
 }
 

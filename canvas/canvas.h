@@ -46,10 +46,10 @@ struct TransitionElement;
 // into items or undo commands, keeps one registry per item kind, and reports
 // back to the main window only by triggering the hidden actions it was given.
 //
-// It shows one node of its project's document. Its states, transitions, text
-// and memory items, links and dataflows are views of the node's elements:
-// steps change the document, and the canvas makes, changes and takes off the
-// items as it is told. Processes still keep their values in their items.
+// It shows one node of its project's document. Its items are views: its
+// processes of the node's children, the rest of the elements of the node's
+// diagram. Steps change the document, and the canvas makes, changes and
+// parks the items as it is told.
 class Canvas : public DiagramScene, private DocumentObserver
 {
     Q_OBJECT
@@ -211,7 +211,12 @@ public:
     MemoryItem* addMemoryItem(const MemoryElement& element);
     LinkItem* addLinkItem(const LinkElement& element, ProcessItem* start, ProcessItem* end);
     DataflowItem* addDataflowItem(const DataflowElement& element, ProcessItem* process, MemoryItem* memory);
+    // A process comes as a node under the one the canvas shows, with a
+    // fresh id; the item shows the node's process.
     ProcessItem* addProcessItem(const ProcessElement& element);
+    // The node whose process the item shows; null when it is out of the
+    // document.
+    ProjectNode* processNode(const ProcessItem* process) const;
 
     ProcessItem* getProcessItem(t_strReadProcessItem* node, bool* found) const;
     // The labels of the other processes, memory items or states on this
@@ -295,6 +300,9 @@ private:
                        const QVector<int>& indexes) override;
     void elementsRemoved(const ProjectNode& node, ElementKind kind, const QVector<ElementId>& ids,
                          const QVector<int>& indexes) override;
+    void nodeAdded(const ProjectNode& parent, int index) override;
+    void nodeRemoved(const ProjectNode& parent, ElementId id, int index) override;
+    void processChanged(const ProjectNode& node) override;
     // The state shows the transitions its element lists, in that order;
     // within a batch, once when the batch ends.
     void attachTransitions(StateItem* state);
@@ -324,10 +332,8 @@ private:
     QGraphicsItem* topItemAt(const QPointF& point) const;
     static void trigger(QAction* action);
     void insertProcessAt(const QPointF& point);
-    // Runs a block item's dialog; a change becomes one undo step.
-    template <typename Item> bool editBlock(Item* item, const QString& text);
-    // The same for an item that shows its document's element: the dialog
-    // gives the values, and the step puts them into the document.
+    // Runs the dialog of an item that shows its document's element: the
+    // dialog gives the values, and the step puts them into the document.
     template <typename Item> bool editViewed(Item* item, const QString& text);
     void finishDrag(QGraphicsSceneMouseEvent* event);
     // Makes the drag just finished one undo step, if it moved anything.
@@ -357,6 +363,7 @@ private:
     QHash<ElementId, MemoryItem*> memoryViews;
     QHash<ElementId, LinkItem*> linkViews;
     QHash<ElementId, DataflowItem*> dataflowViews;
+    QHash<ElementId, ProcessItem*> processViews;
     QUndoStack* m_undoStack = nullptr;
     ProjectCanvases* project = nullptr;
     QAction* processAddedAction = nullptr;

@@ -27,10 +27,8 @@ void setShown(Connector* connector, bool shown)
 
 ProcessItem* Canvas::processOf(ElementId id) const
 {
-    for (ProcessItem* process : processItems)
-        if (process->elementId() == id)
-            return process;
-    return nullptr;
+    ProcessItem* process = processViews.value(id);
+    return holds(process) ? process : nullptr;
 }
 
 LinkItem* Canvas::addLinkItem(const LinkElement& element, ProcessItem* start, ProcessItem* end)

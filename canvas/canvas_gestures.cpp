@@ -111,27 +111,18 @@ void Canvas::recordMoves()
 
 void Canvas::insertProcessAt(const QPointF& point)
 {
-    auto* process = new ProcessItem(menus->processMenu, point, drawProcessShape, nullptr);
-    process->initProcessItem();
-    processItems.append(process);
-    newProcessItem = process;
-
-    const int n = processItems.size();
-    const int childLevel = level + 1;
-    process->setId(n);
-    process->setParentId(id);
-    process->setGrandParentId(parentId);
-    process->setNos(n);
-    process->setLevel(childLevel);
+    ProcessElement element = ProcessItem::newElement(point, drawProcessShape);
+    element.number = processItems.size() + 1;
+    element.countNumber = element.number;
     // The lowest free number: a name taken twice would lose links on reload.
-    const QString prefix = QStringLiteral("process_%1").arg(childLevel);
-    process->setLabel(prefix
-                      + QString::number(NameRules::lowestFreeNumber(prefix, siblingLabels(process), 1)));
+    const QString prefix = QStringLiteral("process_%1").arg(level + 1);
+    QStringList taken;
+    for (const ProcessItem* other : qAsConst(processItems))
+        taken << other->getLabel();
+    element.label = prefix + QString::number(NameRules::lowestFreeNumber(prefix, taken, 1));
     if (level == 4)
-        process->setBackgroundColor(Qt::red);
-
-    process->setZValue(nextZValue());
-    addItem(process);
+        element.colour = Colour(0xff0000u);
+    ProcessItem* process = addProcessItem(element);
     update();
     // The window gives the process its diagram and browser node first; undo
     // takes them away with it.
@@ -359,29 +350,6 @@ bool Canvas::displayTextItemProperties()
 }
 
 template <typename Item>
-bool Canvas::editBlock(Item* item, const QString& text)
-{
-    if (readOnly || !item)
-        return false;
-    const typename Item::Values before = item->values();
-    if (!item->displayProperties())
-        return false;
-    const typename Item::Values after = item->values();
-    m_undoStack->push(new EditPropertiesCommand<Item>(this, item, before, after, text.arg(after.label).trimmed()));
-    return true;
-}
-
-bool Canvas::displayProcessItemProperties()
-{
-    ProcessItem* process = currentProcess;
-    if (!editBlock(process, tr("Edit Process %1")))
-        return false;
-    emit processEdited(process);
-    return true;
-}
-
-
-template <typename Item>
 bool Canvas::editViewed(Item* item, const QString& text)
 {
     if (readOnly || !item)
@@ -393,6 +361,12 @@ bool Canvas::editViewed(Item* item, const QString& text)
     applyValues(this, item, after);
     m_undoStack->push(new EditPropertiesCommand<Item>(this, item, before, after, text.arg(after.label).trimmed()));
     return true;
+}
+
+bool Canvas::displayProcessItemProperties()
+{
+    // The step tells the window, which renames the diagram and the browser.
+    return editViewed(currentProcess, tr("Edit Process %1"));
 }
 
 bool Canvas::displayLinkItemProperties() { return editViewed(currentLink, tr("Edit Link %1")); }

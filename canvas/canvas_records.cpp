@@ -1,5 +1,6 @@
 // The elements of a diagram put on a canvas as items: from a project file,
-// and from anything else that fills a document.
+// and from anything else that fills a document. The processes are the
+// children of the node the canvas shows, and their items its views.
 
 #include "canvas.h"
 
@@ -52,12 +53,65 @@ void Canvas::placeElements(const ProjectNode& node, ItemIds ids)
 
 ProcessItem* Canvas::addProcessItem(const ProcessElement& element)
 {
-    auto* process = new ProcessItem(menus->processMenu, element.position, element.shape, nullptr);
-    locate(process, this);
-    process->setElement(element);
-    process->setZValue(nextZValue());
-    addItem(process);
-    processItems.append(process);
-    newProcessItem = process;
-    return process;
+    auto node = std::make_unique<ProjectNode>(Document::newId(), nullptr);
+    node->process = element;
+    const ElementId id = node->id();
+    doc->insertNode(*shownNode, -1, std::move(node));
+    return processViews.value(id);
+}
+
+ProjectNode* Canvas::processNode(const ProcessItem* process) const
+{
+    return process && shownNode ? shownNode->child(process->elementId()) : nullptr;
+}
+
+void Canvas::nodeAdded(const ProjectNode& parent, int index)
+{
+    if (&parent != shownNode)
+        return;
+    const ProjectNode& node = *parent.children().at(std::size_t(index));
+    ProcessItem* process = processViews.value(node.id());
+    if (process) {
+        // Back in its place in the stacking order, with the identity its
+        // step gives it.
+        process->show();
+    } else {
+        process = new ProcessItem(menus ? menus->processMenu : nullptr, node.id());
+        locate(process, this);
+        process->setId(node.process.number);
+        process->setNos(node.process.countNumber);
+        process->setZValue(nextZValue());
+        addItem(process);
+        processViews.insert(node.id(), process);
+        newProcessItem = process;
+    }
+    process->showElement(node.process);
+    processItems.insert(qMin(index, processItems.size()), process);
+    update();
+}
+
+void Canvas::nodeRemoved(const ProjectNode& parent, ElementId id, int)
+{
+    ProcessItem* process = &parent == shownNode ? processViews.value(id) : nullptr;
+    if (!process)
+        return;
+    processItems.removeOne(process);
+    // Parked, as a memory item is: the step that brings the node back finds
+    // its item.
+    process->hide();
+    if (currentProcess == process)
+        currentProcess = nullptr;
+    if (newProcessItem == process)
+        newProcessItem = nullptr;
+    update();
+}
+
+void Canvas::processChanged(const ProjectNode& node)
+{
+    if (node.parent() != shownNode || !shownNode)
+        return;
+    if (ProcessItem* process = processViews.value(node.id())) {
+        process->showElement(node.process);
+        update();
+    }
 }

@@ -8,6 +8,7 @@
 #include "exactvalues.h"
 #include "linkitem.h"
 #include "memoryitem.h"
+#include "processitem.h"
 #include "stateitem.h"
 #include "textitem.h"
 #include "textproperties.h"
@@ -187,6 +188,14 @@ void Canvas::placeMoved(ElementId id, QPointF position)
 void Canvas::itemMoved(const QGraphicsItem* item)
 {
     switch (item->type()) {
+    case ProcessType:
+        if (ProjectNode* node = processNode(static_cast<const ProcessItem*>(item));
+            node && !ExactValues::same(node->process.position, item->pos())) {
+            ProcessElement moved = node->process;
+            moved.position = item->pos();
+            doc->replaceProcess(*node, moved);
+        }
+        break;
     case StateType:
         placeMoved<StateElement>(static_cast<const StateItem*>(item)->elementId(), item->pos());
         break;

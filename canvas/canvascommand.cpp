@@ -65,22 +65,6 @@ bool CanvasCommand::isOnCanvas(const QGraphicsItem* item) const
     return canvas && canvas->holds(item);
 }
 
-void CanvasCommand::putOnScene(QGraphicsItem* item)
-{
-    if (!item || !canvas)
-        return;
-    if (item->scene() == canvas)
-        item->show();
-    else
-        canvas->addItem(item);
-}
-
-void CanvasCommand::takeOffScene(QGraphicsItem* item)
-{
-    if (item && item->scene())
-        item->scene()->removeItem(item);
-}
-
 CanvasCommand::MachineTaken CanvasCommand::takeMachineElements(const QVector<ElementId>& states,
                                                                const QVector<ElementId>& transitions)
 {

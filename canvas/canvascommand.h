@@ -36,9 +36,6 @@ protected:
     void keep(QGraphicsItem* item);
     void keepTransition(TransitionItem* transition);
 
-    // Puts back an item that was taken off or parked.
-    void putOnScene(QGraphicsItem* item);
-    void takeOffScene(QGraphicsItem* item);
     // On the canvas and not parked.
     bool isOnCanvas(const QGraphicsItem* item) const;
 

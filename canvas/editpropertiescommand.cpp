@@ -30,8 +30,10 @@ void applyValues(Canvas* canvas, TextItem* text, const TextItem::Values& values)
 
 void applyValues(Canvas* canvas, ProcessItem* process, const ProcessItem::Values& values)
 {
-    process->setValues(values);
-    canvas->update();
+    ProjectNode* node = canvas->processNode(process);
+    if (!node)
+        return;
+    canvas->document().replaceProcess(*node, ProcessItem::withValues(node->process, values));
     emit canvas->processEdited(process);
 }
 

@@ -152,7 +152,7 @@ ProjectCanvases::~ProjectCanvases()
     clear();
 }
 
-Canvas* ProjectCanvases::createCanvasElement(t_strReadProcessItem* node)
+Canvas* ProjectCanvases::createCanvasElement(t_strReadProcessItem* node, ProjectNode* shown)
 {
     auto* canvas = new Canvas(menus, nullptr);
     canvas->setId(node->id);
@@ -167,18 +167,29 @@ Canvas* ProjectCanvases::createCanvasElement(t_strReadProcessItem* node)
     canvas->setReturnToSelectAction(actions.returnToSelect);
     canvas->setUndoStack(&undoHistory);
     canvas->setProject(this);
-    canvas->setDiagram(projectDocument.get(), makeNode(node->level, node->parentId, node->grandParentId));
+    canvas->setDiagram(projectDocument.get(), shown ? shown : nodeFor(*node));
     canvases.append(canvas);
     return canvas;
 }
 
-ProjectNode* ProjectCanvases::makeNode(int level, int parentId, int grandParentId)
+ProjectNode* ProjectCanvases::nodeFor(const t_strReadProcessItem& identity)
 {
-    if (level <= 1)
-        return &projectDocument->root();
-    const Canvas* parent = getCanvasItem(level - 1, parentId, grandParentId, nullptr);
-    ProjectNode* above = parent ? &parent->diagramNode() : &projectDocument->root();
-    return above->appendChild(Document::newId());
+    ProjectNode* node = nullptr;
+    if (identity.level <= 1) {
+        node = &projectDocument->root();
+    } else if (const Canvas* parent = getCanvasItem(identity.level - 1, identity.parentId,
+                                                    identity.grandParentId, nullptr)) {
+        for (const ProcessItem* process : parent->processItems)
+            if (!node && process->getLevel() == identity.level && process->getId() == identity.id)
+                node = parent->processNode(process);
+    }
+    for (const Canvas* canvas : qAsConst(canvases))
+        if (node && &canvas->diagramNode() == node)
+            node = nullptr;
+    if (node)
+        return node;
+    strayNodes.push_back(std::make_unique<ProjectNode>(Document::newId(), nullptr));
+    return strayNodes.back().get();
 }
 
 bool ProjectCanvases::load(XmlIO& io, QString* outline)
@@ -379,25 +390,6 @@ void ProjectCanvases::detach(const QVector<Canvas*>& taken)
         canvases.removeAt(places.at(i).first);
         detachedAt.insert(places.at(i).second, places.at(i).first);
     }
-    // The nodes of the top canvases leave the tree, the others go with them;
-    // the last place first, so that each recorded place is where it stood.
-    QVector<QPair<int, Canvas*>> tops;
-    for (Canvas* canvas : taken) {
-        ProjectNode* above = canvas->diagramNode().parent();
-        if (above && !detachedNodes.count(canvas))
-            tops.append({above->indexOf(&canvas->diagramNode()), canvas});
-    }
-    std::sort(tops.begin(), tops.end());
-    for (int i = tops.size() - 1; i >= 0; --i) {
-        Canvas* canvas = tops.at(i).second;
-        ProjectNode* above = canvas->diagramNode().parent();
-        bool inside = false;
-        for (const Canvas* other : taken)
-            inside = inside || &other->diagramNode() == above;
-        if (inside)
-            continue;
-        detachedNodes[canvas] = {above->takeChild(tops.at(i).first), above, tops.at(i).first};
-    }
 }
 
 void ProjectCanvases::attach(const QVector<Canvas*>& taken)
@@ -412,18 +404,6 @@ void ProjectCanvases::attach(const QVector<Canvas*>& taken)
     std::sort(places.begin(), places.end());
     for (const auto& place : qAsConst(places))
         canvases.insert(std::min(place.first, int(canvases.size())), place.second);
-    QVector<QPair<int, Canvas*>> tops;
-    for (Canvas* canvas : taken) {
-        const auto found = detachedNodes.find(canvas);
-        if (found != detachedNodes.end())
-            tops.append({found->second.place, canvas});
-    }
-    std::sort(tops.begin(), tops.end());
-    for (const auto& top : qAsConst(tops)) {
-        DetachedNode& detached = detachedNodes.at(top.second);
-        detached.parent->insertChild(detached.place, std::move(detached.node));
-        detachedNodes.erase(top.second);
-    }
 }
 
 void ProjectCanvases::retire(const QVector<Canvas*>& taken)
@@ -431,6 +411,9 @@ void ProjectCanvases::retire(const QVector<Canvas*>& taken)
     for (Canvas* canvas : taken) {
         canvases.removeOne(canvas);
         detachedAt.remove(canvas);
+        // Its node goes with the step that kept it: the canvas follows the
+        // document no longer.
+        canvas->setDiagram(nullptr, nullptr);
         if (!retired.contains(canvas))
             retired.append(canvas);
     }
@@ -455,7 +438,7 @@ void ProjectCanvases::clear()
     retired.clear();
     detachedAt.clear();
     qDeleteAll(dropped);
-    detachedNodes.clear();
+    strayNodes.clear();
     projectDocument = std::make_unique<Document>();
 }
 

@@ -8,7 +8,7 @@
 
 #include <functional>
 #include <memory>
-#include <unordered_map>
+#include <vector>
 
 #include "strreadprocessitem.h"
 
@@ -52,7 +52,10 @@ public:
     Canvas* at(int pos) const { return canvases.value(pos); }
     void setCanvasSize(int width, int height) { canvasWidth = width; canvasHeight = height; }
 
-    Canvas* createCanvasElement(t_strReadProcessItem* node);
+    // A canvas for the node of a process, or, without one, for the node of
+    // the process the identity names; a canvas no process owns shows a node
+    // of its own, outside the tree.
+    Canvas* createCanvasElement(t_strReadProcessItem* identity, ProjectNode* node = nullptr);
     // The load of Open and New without a window: reads the file at the path
     // of io into its records, then creates the canvases and their items
     // (place()). Nothing is created when the file cannot be read; outline
@@ -124,24 +127,17 @@ public:
 private:
     t_strContextMenu* menus;
     NotificationActions actions;
-    // A canvas's node goes last into the tree under the node of the canvas
-    // one level up that has its parent's identity, as its process is the
-    // last on that canvas; the root is the project's.
-    ProjectNode* makeNode(int level, int parentId, int grandParentId);
+    // The node of the process the identity names on the canvas one level
+    // up, or the root for the project node's canvas, unless a canvas shows
+    // it already.
+    ProjectNode* nodeFor(const t_strReadProcessItem& identity);
 
     std::unique_ptr<Document> projectDocument;
     QVector<Canvas*> canvases;
     QVector<Canvas*> retired;
     QHash<Canvas*, int> detachedAt;
-    // The nodes of detached canvases' diagrams out of the tree, each with
-    // the node it came from and its place there.
-    struct DetachedNode
-    {
-        std::unique_ptr<ProjectNode> node;
-        ProjectNode* parent = nullptr;
-        int place = -1;
-    };
-    std::unordered_map<Canvas*, DetachedNode> detachedNodes;
+    // The nodes of canvases no process owns: a damaged project's.
+    std::vector<std::unique_ptr<ProjectNode>> strayNodes;
     QUndoStack undoHistory;
     std::function<void()> structureListener;
     int canvasWidth = 2000;

@@ -54,21 +54,17 @@ struct Ids
     }
 };
 
+// The process of the item's node, where the item lies (a drag under way
+// included), with the numbers its place on its canvas gives it.
 ProcessElement processOf(const ProcessItem* item)
 {
-    ProcessElement process;
-    process.label = item->getLabel();
+    const auto* canvas = qobject_cast<const Canvas*>(item->scene());
+    const ProjectNode* node = canvas ? canvas->processNode(item) : nullptr;
+    ProcessElement process = node ? node->process : ProcessElement();
     process.number = item->getId();
     process.countNumber = item->getNos();
     process.position = placeOf(item);
-    process.width = item->getWidth();
-    process.height = item->getHeight();
-    process.shape = item->getShape();
-    process.code = item->getCode();
-    process.description = item->getDescription();
-    process.colour = colourOf(item->getBackgroundColor(), ProcessItem::defaultBackgroundColour());
     process.polygon = pointsOf(item->myPolygon());
-    process.foreign = item->foreignContent();
     return process;
 }
 

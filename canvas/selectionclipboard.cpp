@@ -210,8 +210,9 @@ void Placer::makeDiagram(Canvas* parent, int number, const ProjectNode& node)
     identity.parentId = parent->getId();
     identity.grandParentId = parent->getParentId();
     identity.Nos = parent->processItems.size();
-    identity.label = parent->processItems.at(number - 1)->getLabel();
-    Canvas* diagram = project->createCanvasElement(&identity);
+    const ProcessItem* process = parent->processItems.at(number - 1);
+    identity.label = process->getLabel();
+    Canvas* diagram = project->createCanvasElement(&identity, parent->processNode(process));
     diagram->placeElements(node);
     diagram->coverItems();
     result->diagrams << diagram;

@@ -240,6 +240,32 @@ void Document::putBack(ProjectNode& node, const Placed<Element>& placed)
             observer->elementsAdded(node, Kind<Element>::kind, ids, at);
 }
 
+ProjectNode* Document::insertNode(ProjectNode& parent, int index, std::unique_ptr<ProjectNode> node)
+{
+    if (index < 0 || std::size_t(index) > parent.children().size())
+        index = int(parent.children().size());
+    ProjectNode* added = node.get();
+    parent.insertChild(index, std::move(node));
+    for (DocumentObserver* observer : observers)
+        observer->nodeAdded(parent, index);
+    return added;
+}
+
+std::unique_ptr<ProjectNode> Document::takeNode(ProjectNode& parent, int index)
+{
+    std::unique_ptr<ProjectNode> node = parent.takeChild(index);
+    for (DocumentObserver* observer : observers)
+        observer->nodeRemoved(parent, node->id(), index);
+    return node;
+}
+
+void Document::replaceProcess(ProjectNode& node, const ProcessElement& process)
+{
+    node.process = process;
+    for (DocumentObserver* observer : observers)
+        observer->processChanged(node);
+}
+
 #define KORVEL_DOCUMENT_EDITS(Element)                                                                    \
     template const Element* Document::find<Element>(const ProjectNode&, ElementId) const;              \
     template int Document::indexOf<Element>(const ProjectNode&, ElementId) const;                       \

@@ -74,6 +74,14 @@ public:
     template <typename Element>
     void putBack(ProjectNode& node, const Placed<Element>& placed);
 
+    // A node with its subtree comes under parent at index among its children
+    // (last when out of range), or leaves it; a node taken out keeps its
+    // subtree and its id, so putting it back restores it whole.
+    ProjectNode* insertNode(ProjectNode& parent, int index, std::unique_ptr<ProjectNode> node);
+    std::unique_ptr<ProjectNode> takeNode(ProjectNode& parent, int index);
+    // Gives the node the process it is drawn as on its parent's diagram.
+    void replaceProcess(ProjectNode& node, const ProcessElement& process);
+
 private:
     template <typename Element>
     void insertStored(ProjectNode& node, int index, const typename Stored<Element>::Type& element);

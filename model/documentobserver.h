@@ -40,6 +40,13 @@ public:
             elementRemoved(node, kind, ids.at(i), indexes.at(i));
     }
 
+    // A node came under parent at index, with its subtree; the node at index
+    // left parent with its subtree; a node was drawn anew. The nodes of the
+    // project tree are its processes, so most views need no more than this.
+    virtual void nodeAdded(const ProjectNode& /*parent*/, int /*index*/) {}
+    virtual void nodeRemoved(const ProjectNode& /*parent*/, ElementId /*id*/, int /*index*/) {}
+    virtual void processChanged(const ProjectNode& /*node*/) {}
+
 protected:
     ~DocumentObserver() = default;
 };

@@ -43,6 +43,14 @@ int ProjectNode::indexOf(const ProjectNode* child) const
     return -1;
 }
 
+ProjectNode* ProjectNode::child(ElementId id) const
+{
+    for (const auto& node : nodes)
+        if (node->id() == id)
+            return node.get();
+    return nullptr;
+}
+
 std::unique_ptr<ProjectNode> ProjectNode::takeChild(int index)
 {
     std::unique_ptr<ProjectNode> child = std::move(nodes.at(std::size_t(index)));

@@ -38,6 +38,8 @@ public:
     ProjectNode* appendChild(ElementId id);
     // The place of a child among the others; -1 when it is none of them.
     int indexOf(const ProjectNode* child) const;
+    // The child with the id; null when none has it.
+    ProjectNode* child(ElementId id) const;
     // Takes a child out with its subtree, and puts one back at index (at the
     // end when out of range).
     std::unique_ptr<ProjectNode> takeChild(int index);

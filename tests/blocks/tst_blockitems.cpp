@@ -87,12 +87,12 @@ void TestBlockItems::placementNames_data()
     QTest::addColumn<QString>("datatype");
     QTest::addColumn<QColor>("colour");
 
-    QTest::newRow("process, second on level 2") << false << 2 << 2 << "" << "process_32" << "" << QColor();
-    QTest::newRow("process, third on level 1") << false << 1 << 3 << "" << "process_23" << "" << QColor();
+    QTest::newRow("process, second on level 2") << false << 2 << 2 << "" << "process_32" << "" << QColor(254, 195, 9);
+    QTest::newRow("process, third on level 1") << false << 1 << 3 << "" << "process_23" << "" << QColor(254, 195, 9);
     QTest::newRow("state machine is red") << false << 4 << 1 << "" << "process_51" << "" << QColor(Qt::red);
     // As after deleting a process: the count alone would repeat a name.
-    QTest::newRow("process, lowest free name") << false << 3 << 2 << "process_42" << "process_41" << "" << QColor();
-    QTest::newRow("process, taken names skipped") << false << 3 << 3 << "process_42" << "process_43" << "" << QColor();
+    QTest::newRow("process, lowest free name") << false << 3 << 2 << "process_42" << "process_41" << "" << QColor(254, 195, 9);
+    QTest::newRow("process, taken names skipped") << false << 3 << 3 << "process_42" << "process_43" << "" << QColor(254, 195, 9);
     QTest::newRow("memory, level 0") << true << 0 << 1 << "" << "var_1" << "int" << QColor(192, 192, 192);
     QTest::newRow("memory, third on level 5") << true << 5 << 3 << "" << "var_3" << "int" << QColor(192, 192, 192);
     QTest::newRow("memory, lowest free name") << true << 2 << 2 << "var_2" << "var_1" << "int" << QColor(192, 192, 192);
@@ -109,12 +109,8 @@ void TestBlockItems::placementNames()
     QFETCH(QColor, colour);
     TestCanvas board(level, 3, 2);
     auto check = [&](auto* item, int i) {
-        if constexpr (std::is_same<std::decay_t<decltype(*item)>, MemoryItem>::value) {
-            if (i == 0 && !firstRenamed.isEmpty())
-                board.rename(item, firstRenamed);
-        } else if (i == 0 && !firstRenamed.isEmpty()) {
-            item->setLabel(firstRenamed);
-        }
+        if (i == 0 && !firstRenamed.isEmpty())
+            board.rename(item, firstRenamed);
         if (i < count - 1)
             return;
         QCOMPARE(item->getLabel(), label);
@@ -234,8 +230,7 @@ void TestBlockItems::removalTakesConnectorsAlongAndUndoPutsAllBack()
     board.canvas.currentLink = ab;
     board.canvas.currentDataflow = writes;
     stack->push(new BlockItemsCommand(&board.canvas, nullptr, {a}, BlockItemsCommand::Remove, "Delete Process"));
-    QVERIFY(!a->scene());
-    for (const QGraphicsItem* gone : std::initializer_list<const QGraphicsItem*> {ab, ca, abStart, writes})
+    for (const QGraphicsItem* gone : std::initializer_list<const QGraphicsItem*> {a, ab, ca, abStart, writes})
         QVERIFY(!board.canvas.holds(gone));
     QCOMPARE(board.canvas.processItems, QVector<ProcessItem*>({b, c}));
     QCOMPARE(board.canvas.linkItems, QVector<LinkItem*>({bc}));
@@ -331,7 +326,7 @@ void TestBlockItems::processDialogRoundTrip()
     };
     ModalAnswerer cancel;
     cancel.pressButton(QDialogButtonBox::Cancel, fill);
-    QVERIFY(!process->displayProperties());
+    QVERIFY(!board.editProcess(process));
     QCOMPARE(process->getLabel(), QStringLiteral("process_41"));
     QCOMPARE(process->getCode(), QString());
     QCOMPARE(process->getWidth(), 300);
@@ -340,7 +335,7 @@ void TestBlockItems::processDialogRoundTrip()
 
     ModalAnswerer ok;
     ok.pressButton(QDialogButtonBox::Ok, fill);
-    QVERIFY(process->displayProperties());
+    QVERIFY(board.editProcess(process));
     QCOMPARE(process->getLabel(), QStringLiteral("Door_Ctrl"));
     QCOMPARE(process->getCode(), QStringLiteral("rev 2"));
     QCOMPARE(QSize(process->getWidth(), process->getHeight()), QSize(420, 180));
@@ -356,7 +351,7 @@ void TestBlockItems::processDialogRoundTrip()
             + QString::number(field<QSpinBox>(dialog, "spinBox")->value()) + ' '
             + QString::number(field<QRadioButton>(dialog, "radioButton")->isChecked());
     });
-    QVERIFY(!process->displayProperties());
+    QVERIFY(!board.editProcess(process));
     QCOMPARE(shown, QStringLiteral("Door_Ctrl 420 1"));
 }
 
@@ -434,8 +429,8 @@ void TestBlockItems::namesAreCheckedOnOk()
         const QPointF at(name == QLatin1String("taken") ? 300 : 900, 400);
         if (kind == QLatin1String("process")) {
             ProcessItem* item = board.placeProcess(at);
-            item->setLabel(name);
-            open = [item] { return item->displayProperties(); };
+            board.rename(item, name);
+            open = [&board, item] { return board.editProcess(item); };
             label = [item] { return item->getLabel(); };
         } else if (kind == QLatin1String("memory item")) {
             MemoryItem* item = board.placeMemory(at);

@@ -132,21 +132,29 @@ bool blocksAgree(const Canvas* canvas)
                        [canvas](ElementId id) { return canvas->dataflowItemOf(id); });
 }
 
-// The nodes of a project's document below a canvas's node are the diagrams
-// of its processes, in their order.
+// The process items show the processes of the nodes below the canvas's,
+// in their order; in a project, each node is its process's diagram.
 bool treeAgrees(const Canvas* canvas)
 {
-    const ProjectCanvases* project = canvas->getProject();
-    if (!project || !project->contains(canvas))
-        return true;
     const auto& children = canvas->diagramNode().children();
-    if (canvas->getLevel() < 5 && int(children.size()) != canvas->processItems.size())
+    if (int(children.size()) != canvas->processItems.size())
         return false;
-    for (int i = 0; i < canvas->processItems.size() && canvas->getLevel() < 5; ++i) {
-        const ProcessItem* process = canvas->processItems.at(i);
-        const Canvas* diagram = project->getCanvasItem(process->getLevel(), process->getId(), process->getParentId(),
-                                                       nullptr);
-        if (!diagram || children.at(std::size_t(i)).get() != &diagram->diagramNode())
+    const ProjectCanvases* project = canvas->getProject();
+    const bool inProject = project && project->contains(canvas);
+    for (int i = 0; i < canvas->processItems.size(); ++i) {
+        const ProcessItem* item = canvas->processItems.at(i);
+        const ProjectNode& node = *children.at(std::size_t(i));
+        const ProcessElement& process = node.process;
+        if (item->elementId() != node.id() || canvas->processNode(item) != &node || !item->isVisible()
+            || !ExactValues::same(item->pos(), process.position) || item->getLabel() != process.label
+            || item->getWidth() != process.width || item->getHeight() != process.height
+            || item->getShape() != process.shape || item->getCode() != process.code
+            || item->getBackgroundColor().rgba() != process.colour.argb())
+            return false;
+        const Canvas* diagram = inProject ? project->getCanvasItem(item->getLevel(), item->getId(),
+                                                                    item->getParentId(), nullptr)
+                                          : nullptr;
+        if (inProject && (!diagram || &diagram->diagramNode() != &node))
             return false;
     }
     return true;
@@ -164,7 +172,7 @@ void TakenElementsWatch::check(const QVector<Canvas*>& canvases)
         if (!blocksAgree(canvas))
             QTest::qFail("the memory items, links or dataflows do not show their document's", __FILE__, __LINE__);
         if (!treeAgrees(canvas))
-            QTest::qFail(qPrintable(QStringLiteral("the nodes below %1 are not its processes' diagrams")
+            QTest::qFail(qPrintable(QStringLiteral("the processes on %1 do not show the nodes below its own")
                                         .arg(canvas->getLabel())),
                          __FILE__, __LINE__);
     }

@@ -132,12 +132,19 @@ struct TestCanvas
         SceneMouse::click(&canvas, centre);
         return canvas.memoryItems.last();
     }
-    // Renames a memory item in its document, outside the history.
-    void rename(MemoryItem* memory, const QString& label)
+    // Renames a memory item or process in its document, outside the history.
+    template <typename Item>
+    void rename(Item* item, const QString& label)
     {
-        MemoryItem::Values values = memory->values();
+        typename Item::Values values = item->values();
         values.label = label;
-        applyValues(&canvas, memory, values);
+        applyValues(&canvas, item, values);
+    }
+    // Runs the process's dialog as a double-click does.
+    bool editProcess(ProcessItem* process)
+    {
+        canvas.currentProcess = process;
+        return canvas.displayProcessItemProperties();
     }
     LinkItem* drawLink(const QPointF& from, const QPointF& to)
     {
