@@ -164,7 +164,7 @@ void MainWindow::slot_processItemAdded()
     // The canvas pushes the step that adds the process once this returns.
     t_strReadProcessItem node = nodeOf(currentCanvas->newProcessItem);
     createCanvasElement(&node, currentCanvas->processNode(currentCanvas->newProcessItem));
-    projectCanvases.renumber(currentCanvas, projectCanvases.ownership(currentCanvas));
+    currentCanvas->diagramNode().renumberChildren();
     createTreeElement(&node);
     updateProjectModel();
 }

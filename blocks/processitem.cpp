@@ -16,6 +16,7 @@
 #include "qcolourof.h"
 #include "linkitem.h"
 #include "memoryitem.h"
+#include "projectnode.h"
 
 namespace {
 const int newWidth = 300;
@@ -39,6 +40,31 @@ ProcessItem::ProcessItem(QMenu* menu, ElementId id)
 }
 
 ProcessItem::~ProcessItem() = default;
+
+int ProcessItem::getLevel() const
+{
+    return node ? node->level() : 0;
+}
+
+int ProcessItem::getId() const
+{
+    return node ? node->fileId() : 0;
+}
+
+int ProcessItem::getNos() const
+{
+    return node ? node->process.countNumber : 0;
+}
+
+int ProcessItem::getParentId() const
+{
+    return node ? node->fileParentId() : 0;
+}
+
+int ProcessItem::getGrandParentId() const
+{
+    return node ? node->fileGrandParentId() : 0;
+}
 
 void ProcessItem::setSize(int newW, int newH)
 {

@@ -15,13 +15,14 @@
 #include "itemtype.h"
 #include "processelement.h"
 
+class ProjectNode;
 class QMenu;
 class LinkItem;
 class DataflowItem;
 
 // A block standing for one node of the project hierarchy on its parent's
-// canvas: the view of the node's process. It carries the identity of the
-// node (and canvas) it owns as the file numbers it.
+// canvas: the view of the node's process. Its identity as the file numbers
+// it (level, id, parent id, grandparent id) follows from the node's place.
 class ProcessItem : public QObject, public QGraphicsRectItem
 {
     Q_OBJECT
@@ -66,11 +67,11 @@ public:
     int getWidth() const { return width; }
     int getHeight() const { return height; }
     int getShape() const { return shape; }
-    int getLevel() const { return level; }
-    int getId() const { return id; }
-    int getNos() const { return nos; }
-    int getParentId() const { return parentId; }
-    int getGrandParentId() const { return grandParentId; }
+    int getLevel() const;
+    int getId() const;
+    int getNos() const;
+    int getParentId() const;
+    int getGrandParentId() const;
     QString getLabel() const { return label; }
     QString getCode() const { return code; }
     QString getDescription() const { return description; }
@@ -82,11 +83,9 @@ public:
     QList<LinkItem*> getLinks() const { return links; }
     QList<DataflowItem*> getDataflows() const { return dataflows; }
 
-    void setLevel(int value) { level = value; }
-    void setId(int value) { id = value; }
-    void setNos(int value) { nos = value; }
-    void setParentId(int value) { parentId = value; }
-    void setGrandParentId(int value) { grandParentId = value; }
+    // The node whose process the item shows; it stays while a step keeps
+    // the node out of the tree.
+    void setNode(const ProjectNode* shown) { node = shown; }
 
     void addLink(LinkItem* link);
     void removeLink(LinkItem* link);
@@ -121,11 +120,7 @@ private:
 
     QList<LinkItem*> links;
     QList<DataflowItem*> dataflows;
-    int level = 0;
-    int id = 0;
-    int nos = 0;
-    int parentId = 0;
-    int grandParentId = 0;
+    const ProjectNode* node = nullptr;
     QString label;
     QString code;
     int width = 0;

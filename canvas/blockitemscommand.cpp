@@ -124,7 +124,7 @@ void BlockItemsCommand::takeOff()
         }
     }
 
-    // Identities are looked up before any of them changes.
+    // The diagrams are found while their processes are in the tree.
     const bool takesProcesses = std::any_of(boxes.cbegin(), boxes.cend(), [](const QGraphicsItem* item) {
         return item->type() == ProcessType;
     });
@@ -158,10 +158,11 @@ void BlockItemsCommand::takeOff()
             nodes.emplace_back(place, canvas->document().takeNode(shown, place));
     }
     std::reverse(nodes.begin(), nodes.end());
+    if (!nodes.empty())
+        shown.renumberChildren();
     memoryElements = canvas->document().takeMany<MemoryElement>(shown, idsOf<MemoryItem>(memories));
 
     diagrams.clear();
-    diagramOwners.clear();
     if (project && !processes.isEmpty()) {
         // Each removed process's diagram and everything below it.
         QVector<ProcessItem*> pending;
@@ -173,13 +174,11 @@ void BlockItemsCommand::takeOff()
             if (!diagram)
                 continue;
             diagrams.append(diagram);
-            diagramOwners.insert(process, diagram);
             for (ProcessItem* child : qAsConst(diagram->processItems))
                 pending.append(child);
         }
         project->detach(diagrams);
         holdsDiagrams = true;
-        project->renumber(canvas, owned);
         project->structureChanged();
     }
     canvas->update();
@@ -187,14 +186,10 @@ void BlockItemsCommand::takeOff()
 
 void BlockItemsCommand::putBack()
 {
-    // Looked up before the diagrams taken off are back, as their identities
-    // may be taken meanwhile by the processes that moved up.
-    QHash<ProcessItem*, Canvas*> owned;
-    if (project && holdsDiagrams)
-        owned = project->ownership(canvas);
-
     for (auto& taken : nodes)
         canvas->document().insertNode(canvas->diagramNode(), taken.first, std::move(taken.second));
+    if (!nodes.empty())
+        canvas->diagramNode().renumberChildren();
     nodes.clear();
     canvas->document().putBack<MemoryElement>(canvas->diagramNode(), memoryElements);
     putConnectorsBack();
@@ -202,9 +197,6 @@ void BlockItemsCommand::putBack()
     if (project && holdsDiagrams) {
         project->attach(diagrams);
         holdsDiagrams = false;
-        for (auto it = diagramOwners.cbegin(); it != diagramOwners.cend(); ++it)
-            owned.insert(it.key(), it.value());
-        project->renumber(canvas, owned);
         project->structureChanged();
     }
     canvas->update();

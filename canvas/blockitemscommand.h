@@ -23,7 +23,7 @@ class ProjectCanvases;
 // processes with the diagrams of their whole subtree, memory items, and the
 // links and dataflows that would lose an end with them. Everything taken off
 // is kept, so that undo puts it back in its place: the same items, at the
-// same places in the registries, with the same identities and diagrams.
+// same places in the registries, with the same nodes and diagrams.
 class BlockItemsCommand : public CanvasCommand
 {
 public:
@@ -74,9 +74,8 @@ private:
     QHash<ProcessItem*, QList<LinkItem*>> linksOf;
     QHash<ProcessItem*, QList<DataflowItem*>> processFlowsOf;
     QHash<MemoryItem*, QList<DataflowItem*>> memoryFlowsOf;
-    // The diagrams below the removed processes, and who owns which of them.
+    // The diagrams below the removed processes.
     QVector<Canvas*> diagrams;
-    QHash<ProcessItem*, Canvas*> diagramOwners;
     bool holdsDiagrams = false;
 };
 

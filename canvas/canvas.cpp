@@ -103,6 +103,31 @@ void Canvas::setDiagram(Document* document, ProjectNode* node)
     shownNode = node;
 }
 
+int Canvas::getLevel() const
+{
+    return shownNode ? shownNode->level() : 0;
+}
+
+int Canvas::getId() const
+{
+    return shownNode ? shownNode->fileId() : 0;
+}
+
+int Canvas::getParentId() const
+{
+    return shownNode ? shownNode->fileParentId() : 0;
+}
+
+int Canvas::getGrandParentId() const
+{
+    return shownNode ? shownNode->fileGrandParentId() : 0;
+}
+
+int Canvas::getNos() const
+{
+    return shownNode ? shownNode->process.countNumber : 0;
+}
+
 void Canvas::setLabel(const QString& text)
 {
     label = text;
@@ -370,24 +395,7 @@ void Canvas::takeInitialMarkerOff()
         initialTransitionLine->scene()->removeItem(initialTransitionLine);
 }
 
-// ---- Hierarchy ------------------------------------------------------------
-
-ProcessItem* Canvas::getProcessItem(t_strReadProcessItem* node, bool* found) const
-{
-    for (ProcessItem* process : processItems) {
-        if (process->getLevel() == node->level && process->getId() == node->id
-            && process->getParentId() == node->parentId
-            && process->getGrandParentId() == node->grandParentId
-            && process->getLabel() == node->label && process->getNos() == node->Nos) {
-            if (found)
-                *found = true;
-            return process;
-        }
-    }
-    if (found)
-        *found = false;
-    return nullptr;
-}
+// ---- Names ----------------------------------------------------------------
 
 template <typename T>
 static QStringList labelsExcept(const QVector<T*>& registry, const QGraphicsItem* item)

@@ -69,17 +69,14 @@ public:
     explicit Canvas(t_strContextMenu* menus, QObject* parent = nullptr);
     ~Canvas() override;
 
-    int getLevel() const { return level; }
-    int getId() const { return id; }
-    int getParentId() const { return parentId; }
-    int getGrandParentId() const { return grandParentId; }
-    int getNos() const { return nos; }
+    // The identity the file gives the canvas's node, as its place in the
+    // project tree makes it; 0 while the canvas shows none.
+    int getLevel() const;
+    int getId() const;
+    int getParentId() const;
+    int getGrandParentId() const;
+    int getNos() const;
     QString getLabel() const { return label; }
-    void setLevel(int value) { level = value; }
-    void setId(int value) { id = value; }
-    void setParentId(int value) { parentId = value; }
-    void setGrandParentId(int value) { grandParentId = value; }
-    void setNos(int value) { nos = value; }
     void setLabel(const QString& text);
     void setDrawProcessShape(int shape) { drawProcessShape = shape; }
     int getDrawProcessShape() const { return drawProcessShape; }
@@ -217,8 +214,10 @@ public:
     // The node whose process the item shows; null when it is out of the
     // document.
     ProjectNode* processNode(const ProcessItem* process) const;
+    // The item showing the process of a node below the canvas's; null while
+    // the node is out of the document.
+    ProcessItem* processItemOf(ElementId id) const { return processOf(id); }
 
-    ProcessItem* getProcessItem(t_strReadProcessItem* node, bool* found) const;
     // The labels of the other processes, memory items or states on this
     // canvas (the kind of item decides which); names must not repeat there.
     QStringList siblingLabels(const QGraphicsItem* item) const override;
@@ -384,11 +383,6 @@ private:
     QVector<QPointer<TransitionItem>> deferredFollowers;
     Mode mode = SelectItem;
     QString label;
-    int level = 0;
-    int id = 0;
-    int nos = 0;
-    int parentId = 0;
-    int grandParentId = 0;
     QGraphicsTextItem titleItem;
     int drawProcessShape = 0;
 };

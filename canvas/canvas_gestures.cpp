@@ -115,12 +115,12 @@ void Canvas::insertProcessAt(const QPointF& point)
     element.number = processItems.size() + 1;
     element.countNumber = element.number;
     // The lowest free number: a name taken twice would lose links on reload.
-    const QString prefix = QStringLiteral("process_%1").arg(level + 1);
+    const QString prefix = QStringLiteral("process_%1").arg(getLevel() + 1);
     QStringList taken;
     for (const ProcessItem* other : qAsConst(processItems))
         taken << other->getLabel();
     element.label = prefix + QString::number(NameRules::lowestFreeNumber(prefix, taken, 1));
-    if (level == 4)
+    if (getLevel() == 4)
         element.colour = Colour(0xff0000u);
     ProcessItem* process = addProcessItem(element);
     update();

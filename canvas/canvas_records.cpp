@@ -18,19 +18,6 @@
 #include "transitionitem.h"
 #include "transitionline.h"
 
-namespace {
-
-// A process carries the identity of the canvas it lies on: its diagram is
-// found by it.
-void locate(ProcessItem* process, const Canvas* canvas)
-{
-    process->setLevel(canvas->getLevel() + 1);
-    process->setParentId(canvas->getId());
-    process->setGrandParentId(canvas->getParentId());
-}
-
-} // namespace
-
 void Canvas::placeElements(const ProjectNode& node, ItemIds ids)
 {
     // Processes, states, transitions, texts, links, memory items and
@@ -72,14 +59,11 @@ void Canvas::nodeAdded(const ProjectNode& parent, int index)
     const ProjectNode& node = *parent.children().at(std::size_t(index));
     ProcessItem* process = processViews.value(node.id());
     if (process) {
-        // Back in its place in the stacking order, with the identity its
-        // step gives it.
+        // Back in its place in the stacking order.
         process->show();
     } else {
         process = new ProcessItem(menus ? menus->processMenu : nullptr, node.id());
-        locate(process, this);
-        process->setId(node.process.number);
-        process->setNos(node.process.countNumber);
+        process->setNode(&node);
         process->setZValue(nextZValue());
         addItem(process);
         processViews.insert(node.id(), process);

@@ -155,11 +155,6 @@ ProjectCanvases::~ProjectCanvases()
 Canvas* ProjectCanvases::createCanvasElement(t_strReadProcessItem* node, ProjectNode* shown)
 {
     auto* canvas = new Canvas(menus, nullptr);
-    canvas->setId(node->id);
-    canvas->setParentId(node->parentId);
-    canvas->setGrandParentId(node->grandParentId);
-    canvas->setLevel(node->level);
-    canvas->setNos(node->Nos);
     canvas->setLabel(node->label);
     canvas->setArea(QRectF(0, 0, canvasWidth, canvasHeight));
     canvas->setActions(actions.processAdded);
@@ -263,24 +258,21 @@ int ProjectCanvases::getCanvasItemPos(t_strReadProcessItem* node, bool* found) c
     return 0;
 }
 
+Canvas* ProjectCanvases::canvasShowing(const ProjectNode* node) const
+{
+    for (Canvas* canvas : canvases)
+        if (node && &canvas->diagramNode() == node)
+            return canvas;
+    return nullptr;
+}
+
 ProcessItem* ProjectCanvases::owningProcess(const Canvas* canvas) const
 {
-    if (!canvas || canvas->getLevel() <= 1)
+    if (!canvas || !canvas->getProject())
         return nullptr;
-    bool found = false;
-    const Canvas* parent = getCanvasItem(canvas->getLevel() - 1, canvas->getParentId(),
-                                         canvas->getGrandParentId(), &found);
-    if (!found)
-        return nullptr;
-    t_strReadProcessItem node;
-    node.level = canvas->getLevel();
-    node.id = canvas->getId();
-    node.parentId = canvas->getParentId();
-    node.grandParentId = canvas->getGrandParentId();
-    node.Nos = canvas->getNos();
-    node.label = canvas->getLabel();
-    ProcessItem* process = parent->getProcessItem(&node, &found);
-    return found ? process : nullptr;
+    const ProjectNode& node = canvas->diagramNode();
+    const Canvas* parent = canvasShowing(node.parent());
+    return parent ? parent->processItemOf(node.id()) : nullptr;
 }
 
 void ProjectCanvases::refillMirrors(Canvas* canvas) const
@@ -305,18 +297,13 @@ void ProjectCanvases::refillMirrors(Canvas* canvas) const
 QString ProjectCanvases::browserPath(const Canvas* canvas) const
 {
     QStringList labels;
-    const Canvas* node = canvas;
-    // Five levels at most; odd identities must not make the walk loop.
-    while (node && labels.size() < 5) {
-        labels.prepend(node->getLabel());
-        if (node->getLevel() <= 1)
-            return labels.join(QLatin1Char('/'));
-        bool found = false;
-        node = getCanvasItem(node->getLevel() - 1, node->getParentId(), node->getGrandParentId(), &found);
-        if (!found)
-            break;
+    for (const ProjectNode* node = canvas ? &canvas->diagramNode() : nullptr; node; node = node->parent()) {
+        const Canvas* shown = canvasShowing(node);
+        if (!shown)
+            return QString();
+        labels.prepend(shown->getLabel());
     }
-    return QString();
+    return labels.join(QLatin1Char('/'));
 }
 
 QVector<ProjectCanvases::StateMachine> ProjectCanvases::stateMachines() const
@@ -333,47 +320,22 @@ QVector<ProjectCanvases::StateMachine> ProjectCanvases::stateMachines() const
 
 QHash<ProcessItem*, Canvas*> ProjectCanvases::ownership(const Canvas* top) const
 {
+    QHash<const ProjectNode*, Canvas*> shows;
+    for (Canvas* canvas : canvases)
+        shows.insert(&canvas->diagramNode(), canvas);
     QHash<ProcessItem*, Canvas*> owned;
-    QSet<const Canvas*> seen {top};
     QVector<const Canvas*> pending {top};
     while (!pending.isEmpty()) {
         const Canvas* canvas = pending.takeLast();
         for (ProcessItem* process : canvas->processItems) {
-            bool found = false;
-            Canvas* child = getCanvasItem(process->getLevel(), process->getId(), process->getParentId(), &found);
-            if (found && !seen.contains(child)) {
-                seen.insert(child);
+            Canvas* child = shows.take(canvas->processNode(process));
+            if (child && child != top) {
                 owned.insert(process, child);
                 pending.append(child);
             }
         }
     }
     return owned;
-}
-
-void ProjectCanvases::renumber(Canvas* top, const QHash<ProcessItem*, Canvas*>& owned)
-{
-    QVector<Canvas*> pending {top};
-    while (!pending.isEmpty()) {
-        Canvas* canvas = pending.takeLast();
-        const int count = canvas->processItems.size();
-        for (int i = 0; i < count; ++i) {
-            ProcessItem* process = canvas->processItems.at(i);
-            process->setId(i + 1);
-            process->setNos(count);
-            process->setLevel(canvas->getLevel() + 1);
-            process->setParentId(canvas->getId());
-            process->setGrandParentId(canvas->getParentId());
-            if (Canvas* child = owned.value(process, nullptr)) {
-                child->setId(i + 1);
-                child->setNos(count);
-                child->setLevel(process->getLevel());
-                child->setParentId(process->getParentId());
-                child->setGrandParentId(process->getGrandParentId());
-                pending.append(child);
-            }
-        }
-    }
 }
 
 void ProjectCanvases::detach(const QVector<Canvas*>& taken)
@@ -486,7 +448,7 @@ bool ProjectCanvases::takeSnapshot(Document* document) const
     if (canvases.isEmpty())
         return fail(QCoreApplication::translate("ProjectCanvases", "No project is open."));
     const Canvas* root = canvases.first();
-    if (root->getLevel() != 1 || root->getId() != 1)
+    if (&root->diagramNode() != &projectDocument->root())
         return structure(lostLine("the first diagram is not the project node."));
 
     // Everything is checked before the file is opened, so that a damaged

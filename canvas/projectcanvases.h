@@ -81,22 +81,19 @@ public:
     // it on its parent canvas; one whose process is not found is left out.
     QVector<StateMachine> stateMachines() const;
 
-    // The process on the canvas one level up that owns this canvas; null
-    // for the project node's canvas or when none is found.
+    // The process whose node the canvas shows, on the canvas of the node
+    // above; null for the project node's canvas or when none is found.
     ProcessItem* owningProcess(const Canvas* canvas) const;
     // Rebuilds the canvas's mirrors of its owning process's links and
     // dataflows, as a visit from the browser shows them.
     void refillMirrors(Canvas* canvas) const;
     // The labels from the project node down to the canvas, joined by "/",
-    // as the browser shows the path; empty when a canvas above is missing.
+    // as the browser shows the path; empty when a node above has no canvas.
     QString browserPath(const Canvas* canvas) const;
 
-    // Every process below canvas, down the whole subtree, with the canvas it
-    // owns. Found by identity, so it must be taken before identities change.
+    // Every process below canvas, down the whole subtree, with the canvas
+    // that shows its node.
     QHash<ProcessItem*, Canvas*> ownership(const Canvas* canvas) const;
-    // Gives the processes below canvas the numbers of their places, top down,
-    // and every owned canvas the identity that follows from them.
-    void renumber(Canvas* canvas, const QHash<ProcessItem*, Canvas*>& owned);
     // Takes the given canvases out of the set without releasing them; an undo
     // step keeps them and puts them back with attach().
     void detach(const QVector<Canvas*>& taken);
@@ -131,6 +128,8 @@ private:
     // up, or the root for the project node's canvas, unless a canvas shows
     // it already.
     ProjectNode* nodeFor(const t_strReadProcessItem& identity);
+    // The canvas that shows the node; null when none does.
+    Canvas* canvasShowing(const ProjectNode* node) const;
 
     std::unique_ptr<Document> projectDocument;
     QVector<Canvas*> canvases;

@@ -199,7 +199,7 @@ void Placer::placeBlocks(const ProjectNode& node)
             result->blocks << dataflow;
     }
     if (!processes.isEmpty())
-        project->renumber(canvas, project->ownership(canvas));
+        canvas->diagramNode().renumberChildren();
 }
 
 void Placer::makeDiagram(Canvas* parent, int number, const ProjectNode& node)

@@ -59,6 +59,15 @@ std::unique_ptr<ProjectNode> ProjectNode::takeChild(int index)
     return child;
 }
 
+void ProjectNode::renumberChildren()
+{
+    const int count = int(nodes.size());
+    for (int i = 0; i < count; ++i) {
+        nodes[std::size_t(i)]->process.number = i + 1;
+        nodes[std::size_t(i)]->process.countNumber = count;
+    }
+}
+
 void ProjectNode::insertChild(int index, std::unique_ptr<ProjectNode> child)
 {
     if (index < 0 || std::size_t(index) > nodes.size())

@@ -118,8 +118,8 @@ void TestBlockItems::placementNames()
         // A process carries its canvas's identity: its diagram is found by it.
         if constexpr (std::is_same<std::decay_t<decltype(*item)>, ProcessItem>::value) {
             QCOMPARE(item->getLevel(), level + 1);
-            QCOMPARE(item->getParentId(), 3);
-            QCOMPARE(item->getGrandParentId(), 2);
+            QCOMPARE(item->getParentId(), board.canvas.getId());
+            QCOMPARE(item->getGrandParentId(), board.canvas.getParentId());
         }
     };
     for (int i = 0; i < count; ++i) {

@@ -33,7 +33,7 @@ struct TestCanvas
     QMenu menus[7];
     t_strContextMenu set {&menus[0], &menus[1], &menus[2], &menus[3], &menus[4], &menus[5], &menus[6]};
     QAction processAdded, processProperties, returnToSelect;
-    // Before the canvas, which shows its root.
+    // Before the canvas, which shows one of its nodes.
     Document document;
     Canvas canvas {&set};
     QVector<Canvas*> canvases {&canvas};
@@ -44,12 +44,15 @@ struct TestCanvas
     // By default a state machine, id 3 under 2 under 1.
     explicit TestCanvas(int level = 5, int id = 3, int parentId = 2)
     {
-        canvas.setLevel(level);
-        canvas.setId(id);
-        canvas.setParentId(parentId);
-        canvas.setGrandParentId(1);
+        // The canvas's identity follows from its node's place: a chain of
+        // nodes down to the level, numbered id under parentId under 1.
+        ProjectNode* node = &document.root();
+        for (int depth = 2; depth <= level; ++depth) {
+            node = node->appendChild(Document::newId());
+            node->process.number = depth == level ? id : depth == level - 1 ? parentId : 1;
+        }
         canvas.setUndoStack(&history);
-        canvas.setDiagram(&document, &document.root());
+        canvas.setDiagram(&document, node);
         // The title is an item of its own; the block tests count items without it.
         if (level == 5)
             canvas.setLabel(QStringLiteral("machine"));
