@@ -178,9 +178,8 @@ void MainWindow::displayProcessItemPropertiesFromScene()
 
 void MainWindow::followProcessName(ProcessItem* process)
 {
-    bool found = false;
-    Canvas* diagram = getCanvasItem(process->getLevel(), process->getId(), process->getParentId(), &found);
-    if (!found || diagram->getLabel() == process->getLabel())
+    Canvas* diagram = projectCanvases.diagramOf(process);
+    if (!diagram || diagram->getLabel() == process->getLabel())
         return;
     // Found by its old name, the browser's node takes the new one in place.
     TreeItem* node = treeNodeOf(diagram);

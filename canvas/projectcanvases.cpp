@@ -73,30 +73,20 @@ void appendLine(QString* out, int indent, const QString& label)
 using Section = ProjectSnapshot::Section;
 
 // Lists, depth first down to level 5, each process of the canvas and the
-// canvas it owns, in the order the file holds them. Each canvas is taken
-// once: a second process claiming it would write it twice (and, nested, an
-// exponential number of times). The depth comes from the walk, not from the
-// items, so odd identities cannot make it loop.
-bool planSections(const CanvasIndex& index, const Canvas* canvas, int level,
-                  QSet<const Canvas*>* taken, QVector<Section>* plan, QString* why)
+// canvas that shows its node, in the order the file holds them.
+bool planSections(const QHash<const ProjectNode*, const Canvas*>& shows, const Canvas* canvas, int level,
+                  QVector<Section>* plan, QString* why)
 {
     for (ProcessItem* process : canvas->processItems) {
-        const Canvas* child = index.find(process->getLevel(), process->getId(), process->getParentId());
+        const Canvas* child = shows.value(canvas->processNode(process));
         if (!child) {
             *why = QCoreApplication::translate("ProjectCanvases",
                                                "The diagram of the process \"%1\" is missing.")
                        .arg(process->getLabel());
             return false;
         }
-        if (taken->contains(child)) {
-            *why = QCoreApplication::translate("ProjectCanvases",
-                                               "The process \"%1\" claims the diagram of another process.")
-                       .arg(process->getLabel());
-            return false;
-        }
-        taken->insert(child);
         plan->append({canvas, process, child});
-        if (level < 5 && !planSections(index, child, level + 1, taken, plan, why))
+        if (level < 5 && !planSections(shows, child, level + 1, plan, why))
             return false;
     }
     return true;
@@ -264,6 +254,12 @@ Canvas* ProjectCanvases::canvasShowing(const ProjectNode* node) const
         if (node && &canvas->diagramNode() == node)
             return canvas;
     return nullptr;
+}
+
+Canvas* ProjectCanvases::diagramOf(const ProcessItem* process) const
+{
+    const auto* canvas = process ? qobject_cast<const Canvas*>(process->scene()) : nullptr;
+    return canvas ? canvasShowing(canvas->processNode(process)) : nullptr;
 }
 
 ProcessItem* ProjectCanvases::owningProcess(const Canvas* canvas) const
@@ -456,11 +452,12 @@ bool ProjectCanvases::takeSnapshot(Document* document) const
     QString names;
     if (!getAllCanvasNames(&names))
         return structure(lostLine("the project's diagrams do not match its browser tree."));
-    const CanvasIndex index(canvases);
-    QSet<const Canvas*> taken {root};
+    QHash<const ProjectNode*, const Canvas*> shows;
+    for (const Canvas* canvas : canvases)
+        shows.insert(&canvas->diagramNode(), canvas);
     QVector<Section> plan;
     QString why;
-    if (!planSections(index, root, 2, &taken, &plan, &why))
+    if (!planSections(shows, root, 2, &plan, &why))
         return structure(why);
     const int nodes = names.count(QLatin1String("\r\n")) - 1;
     if (nodes != canvases.size() || plan.size() + 1 != canvases.size())

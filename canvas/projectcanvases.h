@@ -81,6 +81,8 @@ public:
     // it on its parent canvas; one whose process is not found is left out.
     QVector<StateMachine> stateMachines() const;
 
+    // The canvas that shows the process's node; null when none does.
+    Canvas* diagramOf(const ProcessItem* process) const;
     // The process whose node the canvas shows, on the canvas of the node
     // above; null for the project node's canvas or when none is found.
     ProcessItem* owningProcess(const Canvas* canvas) const;

@@ -151,10 +151,11 @@ bool treeAgrees(const Canvas* canvas)
             || item->getShape() != process.shape || item->getCode() != process.code
             || item->getBackgroundColor().rgba() != process.colour.argb())
             return false;
+        // Its diagram is found by its identity, as the file names it.
         const Canvas* diagram = inProject ? project->getCanvasItem(item->getLevel(), item->getId(),
                                                                     item->getParentId(), nullptr)
                                           : nullptr;
-        if (inProject && (!diagram || &diagram->diagramNode() != &node))
+        if (inProject && (!diagram || diagram != project->diagramOf(item)))
             return false;
     }
     return true;
