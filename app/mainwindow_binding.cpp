@@ -55,8 +55,7 @@ t_strReadProcessItem nodeOf(const ProcessItem* process)
 bool MainWindow::createCanvasElement(t_strReadProcessItem* node, ProjectNode* shown)
 {
     projectCanvases.setCanvasSize(canvasWidth, canvasHeight);
-    watchCanvas(projectCanvases.createCanvasElement(node, shown));
-    return true;
+    return projectCanvases.createCanvasElement(node, shown) != nullptr;
 }
 
 Canvas* MainWindow::getCanvasItem(int level, int id, int parentId, bool* found) const
@@ -161,10 +160,10 @@ void MainWindow::slot_processItemAdded()
 {
     if (!currentCanvas || !currentCanvas->newProcessItem)
         return;
-    // The canvas pushes the step that adds the process once this returns.
-    t_strReadProcessItem node = nodeOf(currentCanvas->newProcessItem);
-    createCanvasElement(&node, currentCanvas->processNode(currentCanvas->newProcessItem));
+    // The project made the process's diagram as its node came; the canvas
+    // pushes the step that adds the process once this returns.
     currentCanvas->diagramNode().renumberChildren();
+    t_strReadProcessItem node = nodeOf(currentCanvas->newProcessItem);
     createTreeElement(&node);
     updateProjectModel();
 }

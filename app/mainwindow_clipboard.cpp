@@ -92,8 +92,6 @@ void MainWindow::pasteItems(const QMimeData* data, const QPointF* at, QPointF of
     if (!pasted.states.isEmpty() || !pasted.texts.isEmpty())
         history->push(new ArrivedItemsCommand(canvas, pasted.states, pasted.texts, text));
     history->endMacro();
-    for (Canvas* diagram : pasted.diagrams)
-        watchCanvas(diagram);
     if (!pasted.diagrams.isEmpty())
         restoreBrowserTree();
     canvas->clearSelection();

@@ -141,6 +141,7 @@ void MainWindow::watchHistory()
     connect(history, &QUndoStack::indexChanged, this, &MainWindow::updateUndoRedoTexts);
     connect(history, &QUndoStack::indexChanged, autosave, &Autosave::noteChange);
     projectCanvases.setStructureListener([this] { restoreBrowserTree(); });
+    projectCanvases.setCanvasListener([this](Canvas* canvas) { watchCanvas(canvas); });
 }
 
 void MainWindow::watchCanvas(Canvas* canvas)
@@ -180,8 +181,6 @@ void MainWindow::loadProject(const QString& outline)
 
     activateActionsFromKorvelState(STATE_LEVEL1);
     on_actionSelect_triggered();
-    for (Canvas* canvas : projectCanvases.all())
-        watchCanvas(canvas);
     markSaved();
     noteRecentProject(xmlIO.getFilePath());
     scheduleProblems();

@@ -51,9 +51,11 @@ BlockItemsCommand::BlockItemsCommand(Canvas* target, ProjectCanvases* projectCan
 
 BlockItemsCommand::~BlockItemsCommand()
 {
-    // Released with the project, after every step that may still point into them.
-    if (holdsDiagrams && project)
-        project->retire(diagrams);
+    // The diagrams of the nodes the step keeps out of the tree are released
+    // with the project, after every step that may still point into them.
+    if (project)
+        for (const auto& taken : nodes)
+            project->release(*taken.second);
 }
 
 void BlockItemsCommand::redo()
@@ -124,14 +126,6 @@ void BlockItemsCommand::takeOff()
         }
     }
 
-    // The diagrams are found while their processes are in the tree.
-    const bool takesProcesses = std::any_of(boxes.cbegin(), boxes.cend(), [](const QGraphicsItem* item) {
-        return item->type() == ProcessType;
-    });
-    QHash<ProcessItem*, Canvas*> owned;
-    if (project && takesProcesses)
-        owned = project->ownership(canvas);
-
     takeConnectorsOff(connectors);
     processes.clear();
     memories.clear();
@@ -162,43 +156,24 @@ void BlockItemsCommand::takeOff()
         shown.renumberChildren();
     memoryElements = canvas->document().takeMany<MemoryElement>(shown, idsOf<MemoryItem>(memories));
 
-    diagrams.clear();
-    if (project && !processes.isEmpty()) {
-        // Each removed process's diagram and everything below it.
-        QVector<ProcessItem*> pending;
-        for (const Placed& placed : qAsConst(processes))
-            pending.append(static_cast<ProcessItem*>(placed.item));
-        while (!pending.isEmpty()) {
-            ProcessItem* process = pending.takeLast();
-            Canvas* diagram = owned.value(process, nullptr);
-            if (!diagram)
-                continue;
-            diagrams.append(diagram);
-            for (ProcessItem* child : qAsConst(diagram->processItems))
-                pending.append(child);
-        }
-        project->detach(diagrams);
-        holdsDiagrams = true;
+    // The project takes the diagrams of the subtrees out with their nodes.
+    if (project && !nodes.empty())
         project->structureChanged();
-    }
     canvas->update();
 }
 
 void BlockItemsCommand::putBack()
 {
+    const bool processesBack = !nodes.empty();
     for (auto& taken : nodes)
         canvas->document().insertNode(canvas->diagramNode(), taken.first, std::move(taken.second));
-    if (!nodes.empty())
+    if (processesBack)
         canvas->diagramNode().renumberChildren();
     nodes.clear();
     canvas->document().putBack<MemoryElement>(canvas->diagramNode(), memoryElements);
     putConnectorsBack();
-
-    if (project && holdsDiagrams) {
-        project->attach(diagrams);
-        holdsDiagrams = false;
+    if (project && processesBack)
         project->structureChanged();
-    }
     canvas->update();
 }
 

@@ -74,9 +74,6 @@ private:
     QHash<ProcessItem*, QList<LinkItem*>> linksOf;
     QHash<ProcessItem*, QList<DataflowItem*>> processFlowsOf;
     QHash<MemoryItem*, QList<DataflowItem*>> memoryFlowsOf;
-    // The diagrams below the removed processes.
-    QVector<Canvas*> diagrams;
-    bool holdsDiagrams = false;
 };
 
 #endif // BLOCKITEMSCOMMAND_H

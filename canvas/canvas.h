@@ -300,7 +300,7 @@ private:
     void elementsRemoved(const ProjectNode& node, ElementKind kind, const QVector<ElementId>& ids,
                          const QVector<int>& indexes) override;
     void nodeAdded(const ProjectNode& parent, int index) override;
-    void nodeRemoved(const ProjectNode& parent, ElementId id, int index) override;
+    void nodeRemoved(const ProjectNode& parent, const ProjectNode& node, int index) override;
     void processChanged(const ProjectNode& node) override;
     // The state shows the transitions its element lists, in that order;
     // within a batch, once when the batch ends.

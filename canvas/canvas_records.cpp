@@ -74,9 +74,9 @@ void Canvas::nodeAdded(const ProjectNode& parent, int index)
     update();
 }
 
-void Canvas::nodeRemoved(const ProjectNode& parent, ElementId id, int)
+void Canvas::nodeRemoved(const ProjectNode& parent, const ProjectNode& node, int)
 {
-    ProcessItem* process = &parent == shownNode ? processViews.value(id) : nullptr;
+    ProcessItem* process = &parent == shownNode ? processViews.value(node.id()) : nullptr;
     if (!process)
         return;
     processItems.removeOne(process);

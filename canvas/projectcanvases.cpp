@@ -135,6 +135,7 @@ ProjectCanvases::ProjectCanvases(t_strContextMenu* contextMenus, NotificationAct
     , actions(notifications)
     , projectDocument(std::make_unique<Document>())
 {
+    projectDocument->addObserver(this);
 }
 
 ProjectCanvases::~ProjectCanvases()
@@ -152,9 +153,67 @@ Canvas* ProjectCanvases::createCanvasElement(t_strReadProcessItem* node, Project
     canvas->setReturnToSelectAction(actions.returnToSelect);
     canvas->setUndoStack(&undoHistory);
     canvas->setProject(this);
-    canvas->setDiagram(projectDocument.get(), shown ? shown : nodeFor(*node));
+    ProjectNode* diagram = shown ? shown : nodeFor(*node);
+    canvas->setDiagram(projectDocument.get(), diagram);
     canvases.append(canvas);
+    canvasOf.insert(diagram, canvas);
+    if (canvasListener)
+        canvasListener(canvas);
     return canvas;
+}
+
+ProjectCanvases::Placement::Placement(ProjectCanvases* canvases)
+    : project(canvases)
+    , was(canvases->placing)
+{
+    project->placing = true;
+}
+
+ProjectCanvases::Placement::~Placement()
+{
+    project->placing = was;
+}
+
+QVector<Canvas*> ProjectCanvases::canvasesBelow(const ProjectNode& node) const
+{
+    QVector<Canvas*> found;
+    QVector<const ProjectNode*> pending {&node};
+    while (!pending.isEmpty()) {
+        const ProjectNode* next = pending.takeFirst();
+        if (Canvas* canvas = canvasOf.value(next))
+            found.append(canvas);
+        for (const auto& child : next->children())
+            pending.append(child.get());
+    }
+    return found;
+}
+
+void ProjectCanvases::nodeAdded(const ProjectNode& parent, int index)
+{
+    const ProjectNode& node = *parent.children().at(std::size_t(index));
+    if (!canvasShowing(&parent) || parent.level() >= 5)
+        return;
+    if (canvasOf.contains(&node)) {
+        attach(canvasesBelow(node));
+        return;
+    }
+    if (placing)
+        return;
+    // A process drawn anew: its diagram is empty.
+    t_strReadProcessItem identity;
+    identity.label = node.process.label;
+    createCanvasElement(&identity, const_cast<ProjectNode*>(&node));
+}
+
+void ProjectCanvases::nodeRemoved(const ProjectNode& parent, const ProjectNode& node, int)
+{
+    if (canvasShowing(&parent))
+        detach(canvasesBelow(node));
+}
+
+void ProjectCanvases::release(const ProjectNode& node)
+{
+    retire(canvasesBelow(node));
 }
 
 ProjectNode* ProjectCanvases::nodeFor(const t_strReadProcessItem& identity)
@@ -168,10 +227,7 @@ ProjectNode* ProjectCanvases::nodeFor(const t_strReadProcessItem& identity)
             if (!node && process->getLevel() == identity.level && process->getId() == identity.id)
                 node = parent->processNode(process);
     }
-    for (const Canvas* canvas : qAsConst(canvases))
-        if (node && &canvas->diagramNode() == node)
-            node = nullptr;
-    if (node)
+    if (node && !canvasOf.contains(node))
         return node;
     strayNodes.push_back(std::make_unique<ProjectNode>(Document::newId(), nullptr));
     return strayNodes.back().get();
@@ -192,6 +248,7 @@ bool ProjectCanvases::load(XmlIO& io, QString* outline)
 
 void ProjectCanvases::place(XmlIO& io)
 {
+    const Placement placingFile(this);
     const ProjectPlacement placement(io.records());
     lost = placement.lost();
     const QVector<ProjectPlacement::Diagram>& diagrams = placement.diagrams();
@@ -250,10 +307,8 @@ int ProjectCanvases::getCanvasItemPos(t_strReadProcessItem* node, bool* found) c
 
 Canvas* ProjectCanvases::canvasShowing(const ProjectNode* node) const
 {
-    for (Canvas* canvas : canvases)
-        if (node && &canvas->diagramNode() == node)
-            return canvas;
-    return nullptr;
+    Canvas* canvas = canvasOf.value(node);
+    return canvas && !detachedAt.contains(canvas) ? canvas : nullptr;
 }
 
 Canvas* ProjectCanvases::diagramOf(const ProcessItem* process) const
@@ -369,6 +424,7 @@ void ProjectCanvases::retire(const QVector<Canvas*>& taken)
     for (Canvas* canvas : taken) {
         canvases.removeOne(canvas);
         detachedAt.remove(canvas);
+        canvasOf.remove(&canvas->diagramNode());
         // Its node goes with the step that kept it: the canvas follows the
         // document no longer.
         canvas->setDiagram(nullptr, nullptr);
@@ -396,8 +452,10 @@ void ProjectCanvases::clear()
     retired.clear();
     detachedAt.clear();
     qDeleteAll(dropped);
+    canvasOf.clear();
     strayNodes.clear();
     projectDocument = std::make_unique<Document>();
+    projectDocument->addObserver(this);
 }
 
 bool ProjectCanvases::getAllCanvasNames(QString* out) const

@@ -10,6 +10,7 @@
 #include <memory>
 #include <vector>
 
+#include "documentobserver.h"
 #include "strreadprocessitem.h"
 
 class Canvas;
@@ -26,7 +27,7 @@ struct t_strContextMenu;
 // them, finds them by identity, puts on them the elements ProjectPlacement
 // makes of a project file, and saves them as a document through
 // ProjectFileWriter. It needs no window, so tests work on it alone.
-class ProjectCanvases
+class ProjectCanvases : private DocumentObserver
 {
 public:
     struct NotificationActions {
@@ -96,13 +97,26 @@ public:
     // Every process below canvas, down the whole subtree, with the canvas
     // that shows its node.
     QHash<ProcessItem*, Canvas*> ownership(const Canvas* canvas) const;
-    // Takes the given canvases out of the set without releasing them; an undo
-    // step keeps them and puts them back with attach().
-    void detach(const QVector<Canvas*>& taken);
-    void attach(const QVector<Canvas*>& taken);
-    // Canvases no step can bring back any more; released with the project,
-    // after the history that may still point at their items.
-    void retire(const QVector<Canvas*>& taken);
+    // The canvases follow the nodes of the document. A node that comes under
+    // a shown diagram gets a canvas of its own, unless a placement (a file's,
+    // a paste's) makes its canvases; a node that leaves takes the canvases of
+    // its subtree out of the set, and they come back with it. A step that
+    // keeps a node out of the tree releases them when it goes.
+    class Placement
+    {
+    public:
+        explicit Placement(ProjectCanvases* project);
+        ~Placement();
+        Placement(const Placement&) = delete;
+        Placement& operator=(const Placement&) = delete;
+
+    private:
+        ProjectCanvases* project;
+        bool was;
+    };
+    void release(const ProjectNode& node);
+    // Called with every canvas made, so that the window can follow it.
+    void setCanvasListener(std::function<void(Canvas*)> listener) { canvasListener = std::move(listener); }
     // Called after processes came or went, so the browser can follow.
     void setStructureListener(std::function<void()> listener) { structureListener = std::move(listener); }
     void structureChanged() const;
@@ -132,11 +146,26 @@ private:
     ProjectNode* nodeFor(const t_strReadProcessItem& identity);
     // The canvas that shows the node; null when none does.
     Canvas* canvasShowing(const ProjectNode* node) const;
+    void nodeAdded(const ProjectNode& parent, int index) override;
+    void nodeRemoved(const ProjectNode& parent, const ProjectNode& node, int index) override;
+    // Takes canvases out of the set without releasing them, and puts them
+    // back in their places.
+    void detach(const QVector<Canvas*>& taken);
+    void attach(const QVector<Canvas*>& taken);
+    // Canvases no step can bring back any more; released with the project,
+    // after the history that may still point at their items.
+    void retire(const QVector<Canvas*>& taken);
+    // The canvases of the node and its subtree, in or out of the set.
+    QVector<Canvas*> canvasesBelow(const ProjectNode& node) const;
 
     std::unique_ptr<Document> projectDocument;
     QVector<Canvas*> canvases;
     QVector<Canvas*> retired;
     QHash<Canvas*, int> detachedAt;
+    // The canvas of each node, in or out of the set.
+    QHash<const ProjectNode*, Canvas*> canvasOf;
+    bool placing = false;
+    std::function<void(Canvas*)> canvasListener;
     // The nodes of canvases no process owns: a damaged project's.
     std::vector<std::unique_ptr<ProjectNode>> strayNodes;
     QUndoStack undoHistory;

@@ -6,6 +6,8 @@
 #include <QMimeData>
 #include <QRegularExpression>
 
+#include <optional>
+
 #include "canvas.h"
 #include "dataflowitem.h"
 #include "document.h"
@@ -324,6 +326,11 @@ SelectionClipboard::Pasted SelectionClipboard::paste(const QMimeData* data, Canv
     result.refusal = refusal(*node, level, canvas->getLevel());
     if (!result.refusal.isEmpty())
         return result;
+    // The paste makes the diagrams of the pasted processes itself, with
+    // what the clipboard holds for them.
+    std::optional<ProjectCanvases::Placement> placing;
+    if (project)
+        placing.emplace(project);
     Placer placer(canvas, project, at ? *at - topLeft(*node) : offset, &result);
     placer.placeMachineItems(node->diagram);
     placer.placeBlocks(*node);

@@ -131,8 +131,7 @@ const typename Stored<Element>::Type& Document::at(const ProjectNode& node, int 
 template <typename Element>
 void Document::tellAdded(ProjectNode& node, ElementId id, int index)
 {
-    for (DocumentObserver* observer : observers)
-        observer->elementAdded(node, Kind<Element>::kind, id, index);
+    tell([&](DocumentObserver* observer) { observer->elementAdded(node, Kind<Element>::kind, id, index); });
 }
 
 template <typename Element>
@@ -172,8 +171,7 @@ bool Document::replace(ProjectNode& node, const Element& element)
     if (index < 0)
         return false;
     Kind<Element>::of(node.diagram)[index] = element;
-    for (DocumentObserver* observer : observers)
-        observer->elementChanged(node, Kind<Element>::kind, element.id, index);
+    tell([&](DocumentObserver* observer) { observer->elementChanged(node, Kind<Element>::kind, element.id, index); });
     return true;
 }
 
@@ -210,8 +208,7 @@ Document::Placed<Element> Document::takeMany(ProjectNode& node, const QVector<El
     }
     list.resize(kept);
     if (!gone.isEmpty())
-        for (DocumentObserver* observer : observers)
-            observer->elementsRemoved(node, Kind<Element>::kind, gone, at);
+        tell([&](DocumentObserver* observer) { observer->elementsRemoved(node, Kind<Element>::kind, gone, at); });
     return placed;
 }
 
@@ -236,8 +233,7 @@ void Document::putBack(ProjectNode& node, const Placed<Element>& placed)
         merged.append(list.at(from++));
     list = merged;
     if (!ids.isEmpty())
-        for (DocumentObserver* observer : observers)
-            observer->elementsAdded(node, Kind<Element>::kind, ids, at);
+        tell([&](DocumentObserver* observer) { observer->elementsAdded(node, Kind<Element>::kind, ids, at); });
 }
 
 ProjectNode* Document::insertNode(ProjectNode& parent, int index, std::unique_ptr<ProjectNode> node)
@@ -246,24 +242,21 @@ ProjectNode* Document::insertNode(ProjectNode& parent, int index, std::unique_pt
         index = int(parent.children().size());
     ProjectNode* added = node.get();
     parent.insertChild(index, std::move(node));
-    for (DocumentObserver* observer : observers)
-        observer->nodeAdded(parent, index);
+    tell([&](DocumentObserver* observer) { observer->nodeAdded(parent, index); });
     return added;
 }
 
 std::unique_ptr<ProjectNode> Document::takeNode(ProjectNode& parent, int index)
 {
     std::unique_ptr<ProjectNode> node = parent.takeChild(index);
-    for (DocumentObserver* observer : observers)
-        observer->nodeRemoved(parent, node->id(), index);
+    tell([&](DocumentObserver* observer) { observer->nodeRemoved(parent, *node, index); });
     return node;
 }
 
 void Document::replaceProcess(ProjectNode& node, const ProcessElement& process)
 {
     node.process = process;
-    for (DocumentObserver* observer : observers)
-        observer->processChanged(node);
+    tell([&](DocumentObserver* observer) { observer->processChanged(node); });
 }
 
 #define KORVEL_DOCUMENT_EDITS(Element)                                                                    \

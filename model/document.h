@@ -87,6 +87,13 @@ private:
     void insertStored(ProjectNode& node, int index, const typename Stored<Element>::Type& element);
     template <typename Element>
     void tellAdded(ProjectNode& node, ElementId id, int index);
+    // Tells every observer, those an observer adds while it is told included.
+    template <typename Tell>
+    void tell(const Tell& told)
+    {
+        for (std::size_t i = 0; i < observers.size(); ++i)
+            told(observers[i]);
+    }
 
     std::unique_ptr<ProjectNode> rootNode;
     std::vector<DocumentObserver*> observers;

@@ -11,16 +11,17 @@ class ProjectNode;
 enum class ElementKind { Link, Memory, Dataflow, State, Transition, Text };
 
 // What a view of a document is told as the document changes. Each call
-// comes after the change, so the view reads the document as it now is.
+// comes after the change, so the view reads the document as it now is; a
+// view hears only what it overrides.
 class DocumentObserver
 {
 public:
     // The element came into the node's diagram at index among its kind.
-    virtual void elementAdded(const ProjectNode& node, ElementKind kind, ElementId id, int index) = 0;
+    virtual void elementAdded(const ProjectNode& /*node*/, ElementKind /*kind*/, ElementId /*id*/, int /*index*/) {}
     // The element at index among its kind took other values.
-    virtual void elementChanged(const ProjectNode& node, ElementKind kind, ElementId id, int index) = 0;
+    virtual void elementChanged(const ProjectNode& /*node*/, ElementKind /*kind*/, ElementId /*id*/, int /*index*/) {}
     // The element left the node's diagram from index among its kind.
-    virtual void elementRemoved(const ProjectNode& node, ElementKind kind, ElementId id, int index) = 0;
+    virtual void elementRemoved(const ProjectNode& /*node*/, ElementKind /*kind*/, ElementId /*id*/, int /*index*/) {}
 
     // Several elements came or left at once, each with its index, in the
     // order of the indexes: where it now is, or where it was. A view that
@@ -40,11 +41,12 @@ public:
             elementRemoved(node, kind, ids.at(i), indexes.at(i));
     }
 
-    // A node came under parent at index, with its subtree; the node at index
-    // left parent with its subtree; a node was drawn anew. The nodes of the
-    // project tree are its processes, so most views need no more than this.
+    // A node came under parent at index, with its subtree; a node left
+    // parent from index with its subtree, which is still whole while it is
+    // told; a node's process took other values. The nodes below the project
+    // node are its processes.
     virtual void nodeAdded(const ProjectNode& /*parent*/, int /*index*/) {}
-    virtual void nodeRemoved(const ProjectNode& /*parent*/, ElementId /*id*/, int /*index*/) {}
+    virtual void nodeRemoved(const ProjectNode& /*parent*/, const ProjectNode& /*node*/, int /*index*/) {}
     virtual void processChanged(const ProjectNode& /*node*/) {}
 
 protected:

@@ -25,6 +25,20 @@ private:
     {
         heard << QStringLiteral("removed %1 %2 from %3, %4 left").arg(name(kind)).arg(id).arg(index).arg(count(node, kind));
     }
+    void nodeAdded(const ProjectNode& parent, int index) override
+    {
+        heard << QStringLiteral("added node %1 at %2 of %3").arg(parent.children().at(index)->id()).arg(index)
+                     .arg(parent.children().size());
+    }
+    void nodeRemoved(const ProjectNode& parent, const ProjectNode& node, int index) override
+    {
+        heard << QStringLiteral("removed node %1 with %2 below from %3, %4 left").arg(node.id())
+                     .arg(node.children().size()).arg(index).arg(parent.children().size());
+    }
+    void processChanged(const ProjectNode& node) override
+    {
+        heard << QStringLiteral("changed process %1 of node %2").arg(node.process.label).arg(node.id());
+    }
     static QString name(ElementKind kind) { return kind == ElementKind::Text ? "text" : "state"; }
     static int count(const ProjectNode& node, ElementKind kind)
     {
@@ -72,6 +86,28 @@ void TestDocument::editsTellTheObserversAfterTheChange()
     QCOMPARE(document.find<TextElement>(machine, 7)->text, QString("A"));
     QVERIFY(!document.find<TextElement>(machine, 8));
     QCOMPARE(document.find<StateElement>(machine, 7)->id, ElementId(7));
+
+    // Nodes come and go whole, with their ids, numbered by their places.
+    heard.clear();
+    auto pump = std::make_unique<ProjectNode>(21, nullptr);
+    pump->appendChild(22)->process.number = 4;
+    ProjectNode* added = document.insertNode(document.root(), 0, std::move(pump));
+    ProcessElement process;
+    process.label = QStringLiteral("Pump");
+    document.replaceProcess(*added, process);
+    std::unique_ptr<ProjectNode> taken21 = document.takeNode(document.root(), 0);
+    QCOMPARE(taken21->parent(), nullptr);
+    QCOMPARE(taken21->children().front()->level(), 2);
+    document.insertNode(document.root(), 5, std::move(taken21));
+    QCOMPARE(heard, QStringList({"added node 21 at 0 of 2", "changed process Pump of node 21",
+                                 "removed node 21 with 1 below from 0, 1 left", "added node 21 at 1 of 2"}));
+    const ProjectNode& below = *added->children().front();
+    QCOMPARE(QVector<int>({below.level(), below.fileId(), below.fileParentId(), below.fileGrandParentId()}),
+             QVector<int>({3, 4, 1, 1}));
+    document.root().renumberChildren();
+    QCOMPARE(QVector<int>({added->fileId(), added->process.countNumber, below.fileParentId()}),
+             QVector<int>({2, 2, 2}));
+    QCOMPARE(document.root().child(21), added);
 
     // Once it is gone, an observer hears nothing more.
     document.removeObserver(this);
