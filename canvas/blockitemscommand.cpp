@@ -78,20 +78,6 @@ void BlockItemsCommand::undo()
         takeOff();
 }
 
-void BlockItemsCommand::forget(const QGraphicsItem* item)
-{
-    if (canvas->currentProcess == item)
-        canvas->currentProcess = nullptr;
-    if (canvas->newProcessItem == item)
-        canvas->newProcessItem = nullptr;
-    if (canvas->currentMemory == item)
-        canvas->currentMemory = nullptr;
-    if (canvas->currentLink == item)
-        canvas->currentLink = nullptr;
-    if (canvas->currentDataflow == item)
-        canvas->currentDataflow = nullptr;
-}
-
 void BlockItemsCommand::takeOff()
 {
     QVector<QGraphicsItem*> boxes;
@@ -137,10 +123,8 @@ void BlockItemsCommand::takeOff()
     }
     sortByIndex(&processes);
     sortByIndex(&memories);
-    for (QGraphicsItem* item : qAsConst(boxes)) {
+    for (QGraphicsItem* item : qAsConst(boxes))
         keep(item);
-        forget(item);
-    }
     // Processes are their nodes, memory items the document's: the canvas
     // parks their views. The nodes go the last first, so that each place is
     // where it stood.
@@ -196,10 +180,8 @@ void BlockItemsCommand::takeConnectorsOff(const QVector<QGraphicsItem*>& connect
     linkElements = canvas->document().takeMany<LinkElement>(canvas->diagramNode(), idsOf<LinkItem>(links));
     dataflowElements =
         canvas->document().takeMany<DataflowElement>(canvas->diagramNode(), idsOf<DataflowItem>(dataflows));
-    for (QGraphicsItem* item : connectors) {
+    for (QGraphicsItem* item : connectors)
         keep(item);
-        forget(item);
-    }
 }
 
 void BlockItemsCommand::putConnectorsBack()

@@ -51,7 +51,6 @@ private:
     void takeConnectorsOff(const QVector<QGraphicsItem*>& connectors);
     void putConnectorsBack();
     void rememberConnections();
-    void forget(const QGraphicsItem* item);
 
     ProjectCanvases* project = nullptr;
     Kind kind;

@@ -243,7 +243,7 @@ public:
     QVector<FloatingLinkItem*> floatingLinkItems;
     QVector<FloatingMemoryItem*> floatingMemoryItems;
 
-    // The newest process, which the window gives a diagram.
+    // The newest process, which the window gives a browser node.
     ProcessItem* newProcessItem = nullptr;
 
     // The item last right-clicked or double-clicked; the display slots act on it.

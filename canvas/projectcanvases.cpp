@@ -190,9 +190,10 @@ QVector<Canvas*> ProjectCanvases::canvasesBelow(const ProjectNode& node) const
 
 void ProjectCanvases::nodeAdded(const ProjectNode& parent, int index)
 {
-    const ProjectNode& node = *parent.children().at(std::size_t(index));
-    if (!canvasShowing(&parent) || parent.level() >= 5)
+    const Canvas* above = canvasShowing(&parent);
+    if (!above || parent.level() >= 5)
         return;
+    ProjectNode& node = *above->diagramNode().children().at(std::size_t(index));
     if (canvasOf.contains(&node)) {
         attach(canvasesBelow(node));
         return;
@@ -202,7 +203,7 @@ void ProjectCanvases::nodeAdded(const ProjectNode& parent, int index)
     // A process drawn anew: its diagram is empty.
     t_strReadProcessItem identity;
     identity.label = node.process.label;
-    createCanvasElement(&identity, const_cast<ProjectNode*>(&node));
+    createCanvasElement(&identity, &node);
 }
 
 void ProjectCanvases::nodeRemoved(const ProjectNode& parent, const ProjectNode& node, int)
