@@ -161,6 +161,7 @@ void MainWindow::readSettings()
         && settings->contains(QStringLiteral("canvas_height"))) {
         canvasWidth = settings->value(QStringLiteral("canvas_width")).toInt();
         canvasHeight = settings->value(QStringLiteral("canvas_height")).toInt();
+        projectCanvases.setCanvasSize(canvasWidth, canvasHeight);
     }
 }
 

@@ -244,6 +244,8 @@ void MainWindow::on_actionSet_Canvas_Size_triggered()
         return;
     canvasWidth = canvasSizeDialog.getWidth();
     canvasHeight = canvasSizeDialog.getHeight();
+    // The diagrams of processes drawn from now on take the size too.
+    projectCanvases.setCanvasSize(canvasWidth, canvasHeight);
     if (currentCanvas) {
         currentCanvas->setArea(QRectF(0, 0, canvasWidth, canvasHeight));
         ui->graphicsView->setSceneRect(currentCanvas->area());

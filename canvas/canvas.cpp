@@ -101,6 +101,10 @@ void Canvas::setDiagram(Document* document, ProjectNode* node)
         doc = document;
     }
     shownNode = node;
+    // A canvas let go of its node lets its processes go of theirs.
+    if (!node)
+        for (ProcessItem* process : qAsConst(processViews))
+            process->setNode(nullptr);
 }
 
 int Canvas::getLevel() const

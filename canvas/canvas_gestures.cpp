@@ -124,8 +124,8 @@ void Canvas::insertProcessAt(const QPointF& point)
         element.colour = Colour(0xff0000u);
     ProcessItem* process = addProcessItem(element);
     update();
-    // The window gives the process its diagram and browser node first; undo
-    // takes them away with it.
+    // The project made the process's diagram as its node came; the window
+    // gives it its browser node. Undo takes both away with it.
     trigger(processAddedAction);
     m_undoStack->push(new BlockItemsCommand(this, project, {process}, BlockItemsCommand::Arrival,
                                             tr("Add Process")));

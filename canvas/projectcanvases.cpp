@@ -253,11 +253,22 @@ void ProjectCanvases::place(XmlIO& io)
     const ProjectPlacement placement(io.records());
     lost = placement.lost();
     const QVector<ProjectPlacement::Diagram>& diagrams = placement.diagrams();
-    for (int i = 0; i < diagrams.size(); ++i) {
-        // A dropped diagram is named in lost() with its items.
-        if (diagrams.at(i).dropped)
-            continue;
-        const t_processItemReadFromXML& record = io.processItemRecords.at(diagrams.at(i).process);
+    const auto recordOf = [&](int diagram) -> const t_processItemReadFromXML& {
+        return io.processItemRecords.at(diagrams.at(diagram).process);
+    };
+    // A dropped diagram is named in lost() with its items. The others are
+    // placed a level at a time, whatever order the file gives them in: each
+    // process's node comes with the diagram above, which its own needs.
+    QVector<int> order;
+    for (int i = 0; i < diagrams.size(); ++i)
+        if (!diagrams.at(i).dropped)
+            order.append(i);
+    std::stable_sort(order.begin(), order.end(),
+                     [&recordOf](int a, int b) { return recordOf(a).level < recordOf(b).level; });
+    const int first = canvases.size();
+    QVector<QPair<int, Canvas*>> made;
+    for (int i : qAsConst(order)) {
+        const t_processItemReadFromXML& record = recordOf(i);
         t_strReadProcessItem node;
         node.level = record.level;
         node.id = record.id;
@@ -272,7 +283,13 @@ void ProjectCanvases::place(XmlIO& io)
         placement.fillCanvas(i, &document);
         canvas->placeElements(document.root(), Canvas::ItemIds::OfElements);
         canvas->coverItems();
+        made.append({i, canvas});
     }
+    // The canvases stand in the file's order, the order of the state
+    // machines everywhere else.
+    std::sort(made.begin(), made.end());
+    for (int k = 0; k < made.size(); ++k)
+        canvases[first + k] = made.at(k).second;
 }
 
 Canvas* ProjectCanvases::getCanvasItem(int level, int id, int parentId, bool* found) const

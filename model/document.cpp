@@ -71,7 +71,10 @@ void Document::addObserver(DocumentObserver* observer)
 
 void Document::removeObserver(DocumentObserver* observer)
 {
-    observers.erase(std::remove(observers.begin(), observers.end(), observer), observers.end());
+    if (telling > 0)
+        std::replace(observers.begin(), observers.end(), observer, static_cast<DocumentObserver*>(nullptr));
+    else
+        observers.erase(std::remove(observers.begin(), observers.end(), observer), observers.end());
 }
 
 namespace {

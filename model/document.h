@@ -5,6 +5,7 @@
 #include <QPair>
 #include <QVector>
 
+#include <algorithm>
 #include <memory>
 #include <unordered_map>
 #include <vector>
@@ -18,9 +19,10 @@
 // file writer, and whatever else needs the project without one, works on
 // it alone.
 //
-// A document that views show is changed through insert(), replace() and
-// remove(), which tell its observers; a document only read or written, as
-// the file reader fills it, is changed directly.
+// A document that views show is changed through insert(), replace(),
+// remove() and the node calls, which tell its observers; a document only
+// read or written, as the file reader fills it, is changed directly, and so
+// are the numbers of the nodes, which views read as they need them.
 class Document
 {
 public:
@@ -87,16 +89,22 @@ private:
     void insertStored(ProjectNode& node, int index, const typename Stored<Element>::Type& element);
     template <typename Element>
     void tellAdded(ProjectNode& node, ElementId id, int index);
-    // Tells every observer, those an observer adds while it is told included.
+    // Tells every observer, those an observer adds while it is told
+    // included; one removed meanwhile is passed over and dropped after.
     template <typename Tell>
     void tell(const Tell& told)
     {
+        ++telling;
         for (std::size_t i = 0; i < observers.size(); ++i)
-            told(observers[i]);
+            if (observers[i])
+                told(observers[i]);
+        if (--telling == 0)
+            observers.erase(std::remove(observers.begin(), observers.end(), nullptr), observers.end());
     }
 
     std::unique_ptr<ProjectNode> rootNode;
     std::vector<DocumentObserver*> observers;
+    int telling = 0;
     // The places of the elements of large lists by id, keyed by the list.
     // An entry may be stale after an insert or a removal; a lookup checks
     // the place it finds and builds the list's entries again when it is.

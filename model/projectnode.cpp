@@ -65,6 +65,7 @@ void ProjectNode::renumberChildren()
     for (int i = 0; i < count; ++i) {
         nodes[std::size_t(i)]->process.number = i + 1;
         nodes[std::size_t(i)]->process.countNumber = count;
+        nodes[std::size_t(i)]->renumberChildren();
     }
 }
 

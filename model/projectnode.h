@@ -44,7 +44,8 @@ public:
     // end when out of range).
     std::unique_ptr<ProjectNode> takeChild(int index);
     void insertChild(int index, std::unique_ptr<ProjectNode> child);
-    // Numbers the children by their places, as a save numbers them.
+    // Numbers the children by their places, and theirs, down the subtree,
+    // as a save numbers them.
     void renumberChildren();
 
     ProcessElement process;

@@ -8,6 +8,7 @@
 #include <QAction>
 #include <QLabel>
 #include <QLineEdit>
+#include <QSpinBox>
 #include <QStatusBar>
 #include <QTreeView>
 #include <QTreeWidget>
@@ -137,11 +138,19 @@ void TestBinding::placingAProcessAddsCanvasAndBrowserNode()
 {
     Session s;
     Canvas* module = s.open("Microcontroller");
+    // The new diagram takes the canvas size last set.
+    ModalAnswerer sized;
+    sized.pressButton(QDialogButtonBox::Ok, [](QWidget* dialog) {
+        dialog->findChild<QSpinBox*>("widthBox")->setValue(5000);
+        dialog->findChild<QSpinBox*>("heightBox")->setValue(4000);
+    });
+    s.action("actionSet_Canvas_Size")->trigger();
     s.action("actionProcessRect")->trigger();
     SceneMouse::click(module, QPointF(700, 900));
 
     QCOMPARE(s.window.getCanvases().size(), 8);
     Canvas* added = s.window.getCanvases().last();
+    QCOMPARE(added->area(), QRectF(0, 0, 5000, 4000));
     QCOMPARE(added->getLabel(), QString("process_41"));
     QCOMPARE(QVector<int>({added->getLevel(), added->getId()}), QVector<int>({4, 3}));
     const QModelIndex node = ProjectFixture::nodeNamed(s.model(), "process_41");

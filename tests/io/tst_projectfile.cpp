@@ -150,6 +150,10 @@ QHash<QString, Expectation> expectations()
                                   "place it on")},
                   {},
                   {QStringLiteral("xCoord=\"1e+06\" yCoord=\"-1e+06\" width=\"1000000\" height=\"-1000000\"")}});
+    // A process listed after the diagram it owns: placed as if in order.
+    table.insert(QStringLiteral("sound-child-before-parent.vorn"),
+                 {{}, {}, {QStringLiteral("            Push_Button\r\n                Button_Debounce\r\n"),
+                           QStringLiteral("label=\"Push_Button\" parentId=\"1\"")}});
     table.insert(QStringLiteral("colour-invalid.vorn"),
                  {{}, {}, {QStringLiteral("<backgroundColour>#e5e7e9</backgroundColour>")}});
     return table;

@@ -105,9 +105,30 @@ void TestDocument::editsTellTheObserversAfterTheChange()
     QCOMPARE(QVector<int>({below.level(), below.fileId(), below.fileParentId(), below.fileGrandParentId()}),
              QVector<int>({3, 4, 1, 1}));
     document.root().renumberChildren();
-    QCOMPARE(QVector<int>({added->fileId(), added->process.countNumber, below.fileParentId()}),
-             QVector<int>({2, 2, 2}));
+    QCOMPARE(QVector<int>({added->fileId(), added->process.countNumber, below.fileId(), below.fileParentId()}),
+             QVector<int>({2, 2, 1, 2}));
     QCOMPARE(document.root().child(21), added);
+
+    // An observer that leaves while it is told costs the others nothing.
+    struct Leaver : DocumentObserver
+    {
+        Document* document = nullptr;
+        int told = 0;
+        void nodeAdded(const ProjectNode&, int) override
+        {
+            ++told;
+            document->removeObserver(this);
+        }
+    } leaver;
+    leaver.document = &document;
+    document.removeObserver(this);
+    document.addObserver(&leaver);
+    document.addObserver(this);
+    heard.clear();
+    document.insertNode(document.root(), -1, std::make_unique<ProjectNode>(31, nullptr));
+    document.insertNode(document.root(), -1, std::make_unique<ProjectNode>(32, nullptr));
+    QCOMPARE(leaver.told, 1);
+    QCOMPARE(heard, QStringList({"added node 31 at 2 of 3", "added node 32 at 3 of 4"}));
 
     // Once it is gone, an observer hears nothing more.
     document.removeObserver(this);
