@@ -213,6 +213,26 @@ void TestClipboard::duplicatingASoftwareModuleCopiesItsSubtree()
     s.action("actionRedo")->trigger();
     QCOMPARE(s.window.getCanvases().size(), canvases + 2);
 
+    // Two modules at once, each with its machine: undo and redo keep the
+    // canvases in their places, the order of the machines.
+    const auto canvasLabels = [&s] {
+        QStringList labels;
+        for (const Canvas* canvas : s.window.getCanvases())
+            labels << canvas->getLabel();
+        return labels;
+    };
+    const QStringList one = canvasLabels();
+    s.select({"Signal_Control", "Push_Button_2"});
+    s.action("actionDuplicate")->trigger();
+    const QStringList two = canvasLabels();
+    QCOMPARE(two.mid(one.size()),
+             QStringList({"Signal_Control_2", "Light_Sequencer", "Push_Button_3", "Button_Debounce"}));
+    s.action("actionUndo")->trigger();
+    QCOMPARE(canvasLabels(), one);
+    s.action("actionRedo")->trigger();
+    QCOMPARE(canvasLabels(), two);
+    s.action("actionUndo")->trigger();
+
     QVERIFY(s.window.saveDataToFile());
     s.window.openFile(s.file);
     QCOMPARE(s.window.getCanvases().size(), canvases + 2);
