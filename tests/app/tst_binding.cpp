@@ -188,6 +188,14 @@ void TestBinding::renamingAProcessFollowsToCanvasAndBrowser()
     QCOMPARE(kept, QString(" Signal_Control "));
     QVERIFY(!ProjectFixture::nodeNamed(s.model(), "Push_Button").isValid());
     QCOMPARE(s.window.getCanvases().at(5)->getLabel(), QString("Walk_Button"));
+    // Undo and redo rename the process, its diagram and its browser node.
+    s.action("actionUndo")->trigger();
+    QCOMPARE(s.window.getCanvases().at(5)->getLabel(), QString("Push_Button"));
+    QVERIFY(ProjectFixture::nodeNamed(s.model(), "Push_Button").isValid());
+    QVERIFY(s.process("Push_Button"));
+    s.action("actionRedo")->trigger();
+    QCOMPARE(s.window.getCanvases().at(5)->getLabel(), QString("Walk_Button"));
+    QVERIFY(!ProjectFixture::nodeNamed(s.model(), "Push_Button").isValid());
     s.open("Walk_Button");
     QCOMPARE(s.window.getCurrentCanvas(), s.window.getCanvases().at(5));
     s.checkSavesAndLoadsIdentically();
