@@ -23,10 +23,10 @@ struct t_strContextMenu;
 
 // The canvases of one open project, one per node of the hierarchy, the
 // project node's first, the document whose nodes they show, and the
-// project's one undo history. It creates
-// them, finds them by identity, puts on them the elements ProjectPlacement
-// makes of a project file, and saves them as a document through
-// ProjectFileWriter. It needs no window, so tests work on it alone.
+// project's one undo history. It creates them as nodes come, finds them by
+// node or by the identity a file gives, puts on them the elements
+// ProjectPlacement makes of a project file, and saves them as a document
+// through ProjectFileWriter. It needs no window, so tests work on it alone.
 class ProjectCanvases : private DocumentObserver
 {
 public:
@@ -47,8 +47,8 @@ public:
     QUndoStack* history() { return &undoHistory; }
     const QUndoStack* history() const { return &undoHistory; }
     bool isEmpty() const { return canvases.isEmpty(); }
-    // The project as plain data: one node for each canvas, in the tree of
-    // the processes that own them.
+    // The project as plain data: the tree of its processes, each node shown
+    // by one canvas.
     const Document& document() const { return *projectDocument; }
     Canvas* at(int pos) const { return canvases.value(pos); }
     void setCanvasSize(int width, int height) { canvasWidth = width; canvasHeight = height; }
