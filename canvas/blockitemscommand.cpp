@@ -3,6 +3,7 @@
 #include <QSet>
 
 #include <algorithm>
+#include <functional>
 
 #include "canvas.h"
 #include "dataflowitem.h"
@@ -13,31 +14,6 @@
 #include "memoryitem.h"
 #include "processitem.h"
 #include "projectcanvases.h"
-
-namespace {
-
-template <typename T>
-int indexIn(const QVector<T*>& registry, QGraphicsItem* item)
-{
-    return registry.indexOf(static_cast<T*>(item));
-}
-
-template <typename Item, typename Places>
-QVector<ElementId> idsOf(const Places& places)
-{
-    QVector<ElementId> ids;
-    for (const auto& placed : places)
-        ids.append(static_cast<const Item*>(placed.item)->elementId());
-    return ids;
-}
-
-template <typename Places>
-void sortByIndex(Places* places)
-{
-    std::sort(places->begin(), places->end(), [](const auto& a, const auto& b) { return a.index < b.index; });
-}
-
-} // namespace
 
 BlockItemsCommand::BlockItemsCommand(Canvas* target, ProjectCanvases* projectCanvases,
                                      const QList<QGraphicsItem*>& items, Kind how, const QString& text)
@@ -113,32 +89,28 @@ void BlockItemsCommand::takeOff()
     }
 
     takeConnectorsOff(connectors);
-    processes.clear();
-    memories.clear();
-    for (QGraphicsItem* item : qAsConst(boxes)) {
-        if (item->type() == ProcessType)
-            processes.append({item, indexIn(canvas->processItems, item)});
-        else
-            memories.append({item, indexIn(canvas->memoryItems, item)});
-    }
-    sortByIndex(&processes);
-    sortByIndex(&memories);
-    for (QGraphicsItem* item : qAsConst(boxes))
-        keep(item);
     // Processes are their nodes, memory items the document's: the canvas
-    // parks their views. The nodes go the last first, so that each place is
-    // where it stood.
-    nodes.clear();
+    // parks their views.
     ProjectNode& shown = canvas->diagramNode();
-    for (int i = processes.size() - 1; i >= 0; --i) {
-        const int place = shown.indexOf(canvas->processNode(static_cast<ProcessItem*>(processes.at(i).item)));
+    QVector<int> places;
+    QVector<ElementId> memories;
+    for (QGraphicsItem* item : qAsConst(boxes)) {
+        keep(item);
+        if (item->type() == ProcessType)
+            places.append(shown.indexOf(canvas->processNode(static_cast<ProcessItem*>(item))));
+        else
+            memories.append(static_cast<MemoryItem*>(item)->elementId());
+    }
+    // The nodes go the last first, so that each place is where it stood.
+    std::sort(places.begin(), places.end(), std::greater<int>());
+    nodes.clear();
+    for (int place : qAsConst(places))
         if (place >= 0)
             nodes.emplace_back(place, canvas->document().takeNode(shown, place));
-    }
     std::reverse(nodes.begin(), nodes.end());
     if (!nodes.empty())
         shown.renumberChildren();
-    memoryElements = canvas->document().takeMany<MemoryElement>(shown, idsOf<MemoryItem>(memories));
+    memoryElements = canvas->document().takeMany<MemoryElement>(shown, memories);
 
     // The project takes the diagrams of the subtrees out with their nodes.
     if (project && !nodes.empty())
@@ -163,25 +135,20 @@ void BlockItemsCommand::putBack()
 
 void BlockItemsCommand::takeConnectorsOff(const QVector<QGraphicsItem*>& connectors)
 {
-    links.clear();
-    dataflows.clear();
+    rememberConnections(connectors);
+    QVector<ElementId> links;
+    QVector<ElementId> dataflows;
     for (QGraphicsItem* item : connectors) {
+        keep(item);
         if (item->type() == LinkType)
-            links.append({item, indexIn(canvas->linkItems, item)});
+            links.append(static_cast<LinkItem*>(item)->elementId());
         else
-            dataflows.append({item, indexIn(canvas->dataflowItems, item)});
+            dataflows.append(static_cast<DataflowItem*>(item)->elementId());
     }
-    sortByIndex(&links);
-    sortByIndex(&dataflows);
-    rememberConnections();
-
     // Links and dataflows are the document's: the canvas parks their views
     // and takes them off the boxes at their ends.
-    linkElements = canvas->document().takeMany<LinkElement>(canvas->diagramNode(), idsOf<LinkItem>(links));
-    dataflowElements =
-        canvas->document().takeMany<DataflowElement>(canvas->diagramNode(), idsOf<DataflowItem>(dataflows));
-    for (QGraphicsItem* item : connectors)
-        keep(item);
+    linkElements = canvas->document().takeMany<LinkElement>(canvas->diagramNode(), links);
+    dataflowElements = canvas->document().takeMany<DataflowElement>(canvas->diagramNode(), dataflows);
 }
 
 void BlockItemsCommand::putConnectorsBack()
@@ -196,19 +163,20 @@ void BlockItemsCommand::putConnectorsBack()
         it.key()->setDataflows(it.value());
 }
 
-void BlockItemsCommand::rememberConnections()
+void BlockItemsCommand::rememberConnections(const QVector<QGraphicsItem*>& connectors)
 {
     linksOf.clear();
     processFlowsOf.clear();
     memoryFlowsOf.clear();
-    for (const Placed& placed : qAsConst(links)) {
-        const auto* link = static_cast<const LinkItem*>(placed.item);
-        for (ProcessItem* end : {link->startItem(), link->endItem()})
-            if (end && !linksOf.contains(end))
-                linksOf.insert(end, end->getLinks());
-    }
-    for (const Placed& placed : qAsConst(dataflows)) {
-        const auto* dataflow = static_cast<const DataflowItem*>(placed.item);
+    for (const QGraphicsItem* item : connectors) {
+        if (item->type() == LinkType) {
+            const auto* link = static_cast<const LinkItem*>(item);
+            for (ProcessItem* end : {link->startItem(), link->endItem()})
+                if (end && !linksOf.contains(end))
+                    linksOf.insert(end, end->getLinks());
+            continue;
+        }
+        const auto* dataflow = static_cast<const DataflowItem*>(item);
         if (ProcessItem* process = dataflow->getProcess(); process && !processFlowsOf.contains(process))
             processFlowsOf.insert(process, process->getDataflows());
         if (MemoryItem* memory = dataflow->getMemory(); memory && !memoryFlowsOf.contains(memory))

@@ -10,7 +10,6 @@
 #include <vector>
 
 #include "canvascommand.h"
-#include "listplaces.h"
 #include "document.h"
 
 class DataflowItem;
@@ -44,27 +43,20 @@ public:
     void redo() override;
 
 private:
-    using Placed = ListPlaces::Placed<QGraphicsItem>;
-
     void takeOff();
     void putBack();
     void takeConnectorsOff(const QVector<QGraphicsItem*>& connectors);
     void putConnectorsBack();
-    void rememberConnections();
+    void rememberConnections(const QVector<QGraphicsItem*>& connectors);
 
     ProjectCanvases* project = nullptr;
     Kind kind;
     bool firstRedo = true;
     QList<QGraphicsItem*> chosen;
-    // What the last removal took, each with its place in its registry.
-    QVector<Placed> processes;
-    QVector<Placed> memories;
-    // The nodes of the processes with their subtrees, each with its place
-    // among its siblings, the first place first.
+    // What the last removal took. The nodes of the processes with their
+    // subtrees, each with its place among its siblings, the first place
+    // first; the elements of the other kinds with their places.
     std::vector<std::pair<int, std::unique_ptr<ProjectNode>>> nodes;
-    QVector<Placed> links;
-    QVector<Placed> dataflows;
-    // The elements of all but the processes, with their places.
     Document::Placed<MemoryElement> memoryElements;
     Document::Placed<LinkElement> linkElements;
     Document::Placed<DataflowElement> dataflowElements;

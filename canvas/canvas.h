@@ -341,6 +341,58 @@ private:
     void takeInitialMarkerOff();
     // Takes an item off the scene and out of the registry without deleting it.
     template <typename T> void takeOff(QVector<T*>& registry);
+    // The element goes into the document with a fresh id; its view, made as
+    // the document tells, is returned.
+    template <typename Element, typename Item>
+    Item* insertFresh(Element element, const QHash<ElementId, Item*>& views)
+    {
+        element.id = Document::newId();
+        doc->insert(*shownNode, -1, element);
+        return views.value(element.id);
+    }
+    // A view made for an element lands above every earlier item, and is
+    // found by the element's id from now on.
+    template <typename Item>
+    void placeView(Item* view, ElementId id, QHash<ElementId, Item*>* views)
+    {
+        view->setZValue(nextZValue());
+        addItem(view);
+        views->insert(id, view);
+    }
+    // A view whose element left: out of its registry and hidden, but kept,
+    // so that a step that brings the element back finds it in its place in
+    // the stacking order, and so do the steps that name it.
+    template <typename Item>
+    void parkView(Item* view, QVector<Item*>* registry, Item** current)
+    {
+        registry->removeOne(view);
+        view->hide();
+        if (*current == view)
+            *current = nullptr;
+        update();
+    }
+    // A connector parked or shown again, with its lines.
+    template <typename Connector>
+    static void setShown(Connector* connector, bool shown)
+    {
+        connector->setVisible(shown);
+        if (connector->getStartLine())
+            connector->getStartLine()->setVisible(shown);
+        if (connector->getEndLine())
+            connector->getEndLine()->setVisible(shown);
+    }
+    // The two lines that join a connector to its ends, below every item.
+    template <typename Line, typename Connector, typename Start, typename End>
+    void joinEnds(Connector* connector, Start* start, End* end)
+    {
+        connector->setStartLine(new Line(start, connector, nullptr));
+        connector->setEndLine(new Line(connector, end, nullptr));
+        for (QGraphicsItem* line : {static_cast<QGraphicsItem*>(connector->getStartLine()),
+                                    static_cast<QGraphicsItem*>(connector->getEndLine())}) {
+            line->setZValue(0);
+            addItem(line);
+        }
+    }
     void polishPendingItems();
 
     bool readOnly = false;

@@ -10,21 +10,6 @@
 #include "memoryitem.h"
 #include "processitem.h"
 
-namespace {
-
-// A connector parked or shown again, with its lines.
-template <typename Connector>
-void setShown(Connector* connector, bool shown)
-{
-    connector->setVisible(shown);
-    if (connector->getStartLine())
-        connector->getStartLine()->setVisible(shown);
-    if (connector->getEndLine())
-        connector->getEndLine()->setVisible(shown);
-}
-
-} // namespace
-
 ProcessItem* Canvas::processOf(ElementId id) const
 {
     ProcessItem* process = processViews.value(id);
@@ -36,11 +21,9 @@ LinkItem* Canvas::addLinkItem(const LinkElement& element, ProcessItem* start, Pr
     if (!start || !end || start == end)
         return nullptr;
     LinkElement link = element;
-    link.id = Document::newId();
     link.startProcess = start->elementId();
     link.endProcess = end->elementId();
-    doc->insert(*shownNode, -1, link);
-    return linkViews.value(link.id);
+    return insertFresh(link, linkViews);
 }
 
 DataflowItem* Canvas::addDataflowItem(const DataflowElement& element, ProcessItem* process, MemoryItem* memory)
@@ -49,11 +32,9 @@ DataflowItem* Canvas::addDataflowItem(const DataflowElement& element, ProcessIte
     if (!process || !memory || (element.lineType != 1 && element.lineType != 2))
         return nullptr;
     DataflowElement dataflow = element;
-    dataflow.id = Document::newId();
     dataflow.process = process->elementId();
     dataflow.memory = memory->elementId();
-    doc->insert(*shownNode, -1, dataflow);
-    return dataflowViews.value(dataflow.id);
+    return insertFresh(dataflow, dataflowViews);
 }
 
 void Canvas::linkAdded(ElementId id, int index)
@@ -70,15 +51,8 @@ void Canvas::linkAdded(ElementId id, int index)
             return;
         link = new LinkItem(menus ? menus->linkMenu : nullptr, id, from, to);
         link->setElement(element);
-        link->setZValue(nextZValue());
-        addItem(link);
-        link->setStartLine(new LinkLine(from, link, nullptr));
-        link->setEndLine(new LinkLine(link, to, nullptr));
-        for (LinkLine* line : {link->getStartLine(), link->getEndLine()}) {
-            line->setZValue(0);
-            addItem(line);
-        }
-        linkViews.insert(id, link);
+        placeView(link, id, &linkViews);
+        joinEnds<LinkLine>(link, from, to);
     }
     link->startItem()->addLink(link);
     link->endItem()->addLink(link);
@@ -102,15 +76,8 @@ void Canvas::dataflowAdded(ElementId id, int index)
         QGraphicsItem* end = element.lineType == 1 ? static_cast<QGraphicsItem*>(memory) : process;
         dataflow = new DataflowItem(menus ? menus->dataflowMenu : nullptr, id, start, end);
         dataflow->setElement(element);
-        dataflow->setZValue(nextZValue());
-        addItem(dataflow);
-        dataflow->setStartLine(new DataflowLine(start, dataflow, nullptr));
-        dataflow->setEndLine(new DataflowLine(dataflow, end, nullptr));
-        for (DataflowLine* line : {dataflow->getStartLine(), dataflow->getEndLine()}) {
-            line->setZValue(0);
-            addItem(line);
-        }
-        dataflowViews.insert(id, dataflow);
+        placeView(dataflow, id, &dataflowViews);
+        joinEnds<DataflowLine>(dataflow, start, end);
     }
     if (ProcessItem* process = dataflow->getProcess())
         process->addDataflow(dataflow);

@@ -14,16 +14,6 @@
 
 namespace {
 
-// A transition parked or shown again, with its lines.
-void setShown(TransitionItem* transition, bool shown)
-{
-    transition->setVisible(shown);
-    if (transition->getStartLine())
-        transition->getStartLine()->setVisible(shown);
-    if (transition->getEndLine())
-        transition->getEndLine()->setVisible(shown);
-}
-
 // Takes the items out of the registry at once, each at the index the
 // document told (a registry that went its own way is searched).
 template <typename Item>
@@ -204,9 +194,7 @@ StateItem* Canvas::showState(ElementId id, int index)
         state->show();
     } else {
         state = new StateItem(menus ? menus->stateMenu : nullptr, id);
-        state->setZValue(nextZValue());
-        addItem(state);
-        stateViews.insert(id, state);
+        placeView(state, id, &stateViews);
     }
     state->setElement(element);
     attachLater(state);
@@ -263,15 +251,8 @@ TransitionItem* Canvas::showTransition(ElementId id, int index)
             return nullptr;
         transition = new TransitionItem(menus ? menus->transitionMenu : nullptr, id, start, end);
         transition->setElement(element);
-        transition->setZValue(nextZValue());
-        addItem(transition);
-        transition->setStartLine(new TransitionLine(start, transition, nullptr));
-        transition->setEndLine(new TransitionLine(transition, end, nullptr));
-        for (TransitionLine* line : {transition->getStartLine(), transition->getEndLine()}) {
-            line->setZValue(0);
-            addItem(line);
-        }
-        transitionViews.insert(id, transition);
+        placeView(transition, id, &transitionViews);
+        joinEnds<TransitionLine>(transition, start, end);
     }
     if (transition->isSelfTransition()) {
         transition->startItem()->addSelfTransition(transition);

@@ -64,9 +64,7 @@ void Canvas::nodeAdded(const ProjectNode& parent, int index)
     } else {
         process = new ProcessItem(menus ? menus->processMenu : nullptr, node.id());
         process->setNode(&node);
-        process->setZValue(nextZValue());
-        addItem(process);
-        processViews.insert(node.id(), process);
+        placeView(process, node.id(), &processViews);
         newProcessItem = process;
     }
     process->showElement(node.process);
@@ -79,15 +77,9 @@ void Canvas::nodeRemoved(const ProjectNode& parent, const ProjectNode& node, int
     ProcessItem* process = &parent == shownNode ? processViews.value(node.id()) : nullptr;
     if (!process)
         return;
-    processItems.removeOne(process);
-    // Parked, as a memory item is: the step that brings the node back finds
-    // its item.
-    process->hide();
-    if (currentProcess == process)
-        currentProcess = nullptr;
     if (newProcessItem == process)
         newProcessItem = nullptr;
-    update();
+    parkView(process, &processItems, &currentProcess);
 }
 
 void Canvas::processChanged(const ProjectNode& node)

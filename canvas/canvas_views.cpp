@@ -94,9 +94,7 @@ void Canvas::textAdded(ElementId id, int index)
         text->show();
     } else {
         text = new TextItem(menus ? menus->textMenu : nullptr, id);
-        text->setZValue(nextZValue());
-        addItem(text);
-        textViews.insert(id, text);
+        placeView(text, id, &textViews);
     }
     text->setElement(element);
     textItems.insert(index, text);
@@ -105,24 +103,13 @@ void Canvas::textAdded(ElementId id, int index)
 
 void Canvas::textRemoved(ElementId id)
 {
-    TextItem* text = textViews.value(id);
-    if (!text)
-        return;
-    textItems.removeOne(text);
-    // Parked, as the steps park states: a step that brings the text back
-    // finds its item, and so do the steps that name the item.
-    text->hide();
-    if (currentText == text)
-        currentText = nullptr;
-    update();
+    if (TextItem* text = textViews.value(id))
+        parkView(text, &textItems, &currentText);
 }
 
 TextItem* Canvas::addTextItem(const TextElement& element)
 {
-    TextElement text = element;
-    text.id = Document::newId();
-    doc->insert(*shownNode, -1, text);
-    return textViews.value(text.id);
+    return insertFresh(element, textViews);
 }
 
 void Canvas::fitText(TextItem* text)
@@ -145,9 +132,7 @@ void Canvas::memoryAdded(ElementId id, int index)
     } else {
         memory = new MemoryItem(menus ? menus->memoryMenu : nullptr, id);
         memory->setElement(element);
-        memory->setZValue(nextZValue());
-        addItem(memory);
-        memoryViews.insert(id, memory);
+        placeView(memory, id, &memoryViews);
     }
     memoryItems.insert(index, memory);
     update();
@@ -155,23 +140,13 @@ void Canvas::memoryAdded(ElementId id, int index)
 
 void Canvas::memoryRemoved(ElementId id)
 {
-    MemoryItem* memory = memoryViews.value(id);
-    if (!memory)
-        return;
-    memoryItems.removeOne(memory);
-    // Parked, as a text is.
-    memory->hide();
-    if (currentMemory == memory)
-        currentMemory = nullptr;
-    update();
+    if (MemoryItem* memory = memoryViews.value(id))
+        parkView(memory, &memoryItems, &currentMemory);
 }
 
 MemoryItem* Canvas::addMemoryItem(const MemoryElement& element)
 {
-    MemoryElement memory = element;
-    memory.id = Document::newId();
-    doc->insert(*shownNode, -1, memory);
-    return memoryViews.value(memory.id);
+    return insertFresh(element, memoryViews);
 }
 
 template <typename Element>

@@ -74,11 +74,11 @@ using Section = ProjectSnapshot::Section;
 
 // Lists, depth first down to level 5, each process of the canvas and the
 // canvas that shows its node, in the order the file holds them.
-bool planSections(const QHash<const ProjectNode*, const Canvas*>& shows, const Canvas* canvas, int level,
-                  QVector<Section>* plan, QString* why)
+template <typename ShownBy>
+bool planSections(const ShownBy& shownBy, const Canvas* canvas, int level, QVector<Section>* plan, QString* why)
 {
     for (ProcessItem* process : canvas->processItems) {
-        const Canvas* child = shows.value(canvas->processNode(process));
+        const Canvas* child = shownBy(canvas->processNode(process));
         if (!child) {
             *why = QCoreApplication::translate("ProjectCanvases",
                                                "The diagram of the process \"%1\" is missing.")
@@ -86,7 +86,7 @@ bool planSections(const QHash<const ProjectNode*, const Canvas*>& shows, const C
             return false;
         }
         plan->append({canvas, process, child});
-        if (level < 5 && !planSections(shows, child, level + 1, plan, why))
+        if (level < 5 && !planSections(shownBy, child, level + 1, plan, why))
             return false;
     }
     return true;
@@ -224,9 +224,12 @@ ProjectNode* ProjectCanvases::nodeFor(const t_strReadProcessItem& identity)
         node = &projectDocument->root();
     } else if (const Canvas* parent = getCanvasItem(identity.level - 1, identity.parentId,
                                                     identity.grandParentId, nullptr)) {
-        for (const ProcessItem* process : parent->processItems)
-            if (!node && process->getLevel() == identity.level && process->getId() == identity.id)
+        for (const ProcessItem* process : parent->processItems) {
+            if (process->getLevel() == identity.level && process->getId() == identity.id) {
                 node = parent->processNode(process);
+                break;
+            }
+        }
     }
     if (node && !canvasOf.contains(node))
         return node;
@@ -389,16 +392,12 @@ QVector<ProjectCanvases::StateMachine> ProjectCanvases::stateMachines() const
 
 QHash<ProcessItem*, Canvas*> ProjectCanvases::ownership(const Canvas* top) const
 {
-    QHash<const ProjectNode*, Canvas*> shows;
-    for (Canvas* canvas : canvases)
-        shows.insert(&canvas->diagramNode(), canvas);
     QHash<ProcessItem*, Canvas*> owned;
     QVector<const Canvas*> pending {top};
     while (!pending.isEmpty()) {
         const Canvas* canvas = pending.takeLast();
         for (ProcessItem* process : canvas->processItems) {
-            Canvas* child = shows.take(canvas->processNode(process));
-            if (child && child != top) {
+            if (Canvas* child = canvasShowing(canvas->processNode(process))) {
                 owned.insert(process, child);
                 pending.append(child);
             }
@@ -528,12 +527,10 @@ bool ProjectCanvases::takeSnapshot(Document* document) const
     QString names;
     if (!getAllCanvasNames(&names))
         return structure(lostLine("the project's diagrams do not match its browser tree."));
-    QHash<const ProjectNode*, const Canvas*> shows;
-    for (const Canvas* canvas : canvases)
-        shows.insert(&canvas->diagramNode(), canvas);
     QVector<Section> plan;
     QString why;
-    if (!planSections(shows, root, 2, &plan, &why))
+    const auto shownBy = [this](const ProjectNode* node) { return canvasShowing(node); };
+    if (!planSections(shownBy, root, 2, &plan, &why))
         return structure(why);
     const int nodes = names.count(QLatin1String("\r\n")) - 1;
     if (nodes != canvases.size() || plan.size() + 1 != canvases.size())
