@@ -3,7 +3,6 @@
 
 #include <QDialog>
 #include <QString>
-#include <QXmlStreamWriter>
 
 // Checks the name chosen for a new project and writes its default project
 // file: one node on each of the five levels and a two-state machine. The New
@@ -24,15 +23,12 @@ public:
     QString getProjectName() const { return projectName; }
     static bool validateProjectName(const QString& name);
 
-    // Writers of the default file; writeDefaultProjFile returns whether the
-    // file was written completely.
+    // Writes the default file of the project named after the file; false
+    // when it could not be written completely, and writeError() says why.
     bool writeDefaultProjFile(const QString& path);
-    // Why the last writeDefaultProjFile() failed.
     QString writeError() const { return lastWriteError; }
-    void writeDefaultProcess(int level);
-    void writeDefaultStateMachineDesign();
-    void writeStateItem(bool initial);
-    void writeTransitionItem();
+    // The default file's content for a project of the name.
+    static QByteArray defaultProject(const QString& name);
 
 private:
     explicit CreateProject(QWidget* parent);
@@ -40,11 +36,8 @@ private:
     static CreateProject* instance;
 
     QString projectFilePath;
-    QString fileName;
     QString projectName;
-    QString levelLabels[5];
     QString lastWriteError;
-    QXmlStreamWriter writer;
 };
 
 #endif // CREATEPROJECT_H
