@@ -76,8 +76,9 @@ int CreateProject::processNewProject(QString path)
 
 bool CreateProject::writeDefaultProjFile(const QString& path)
 {
+    const QByteArray content = defaultProject(projectName);
     SafeSaveFile file(path);
-    if (file.open() && file.device()->write(defaultProject(projectName)) >= 0 && file.commit())
+    if (!content.isEmpty() && file.open() && file.device()->write(content) == content.size() && file.commit())
         return true;
     lastWriteError = file.errorString().isEmpty() ? SafeSaveFile::describeWriteFailure(path) : file.errorString();
     return false;
