@@ -66,15 +66,36 @@ bool isParenthesized(const QString& text)
 // What follows "if": a transition without a guard is always taken ("if"
 // alone would not compile), and a guard typed without its parentheses
 // ("door_cmd == 1") gets them; one that has them is written as typed.
+// Appended in place: a large machine has hundreds of thousands of guards.
+void appendGuard(QString& code, const QString& condition)
+{
+    const QString trimmed = condition.trimmed();
+    if (trimmed.isEmpty()) {
+        code += QLatin1String("(1)");
+    } else if (isParenthesized(condition)) {
+        code += condition;
+    } else {
+        code += QLatin1Char('(');
+        code += trimmed;
+        // A line comment in the guard must not swallow the closing parenthesis.
+        code += condition.contains(QLatin1String("//")) ? QLatin1String("\n\t)") : QLatin1String(")");
+    }
+}
+
 QString guardText(const QString& condition)
 {
-    if (condition.trimmed().isEmpty())
-        return QStringLiteral("(1)");
-    if (isParenthesized(condition))
-        return condition;
-    // A line comment in the guard must not swallow the closing parenthesis.
-    const QString close = condition.contains(QLatin1String("//")) ? QStringLiteral("\n\t)") : QStringLiteral(")");
-    return QLatin1Char('(') + condition.trimmed() + close;
+    QString text;
+    appendGuard(text, condition);
+    return text;
+}
+
+// The text with each line after the first indented as the code around it.
+void appendIndented(QString& code, const QString& text, QLatin1String lineBreak)
+{
+    if (text.contains(QLatin1Char('\n')))
+        code += QString(text).replace(QLatin1Char('\n'), lineBreak);
+    else
+        code += text;
 }
 
 // Fills %1 to %99 of a template in one pass, so that a marker inside a value
@@ -462,9 +483,9 @@ void CodeGenerator::updateStateCodeVector()
         QVector<Origin> origins {{0, state.id}};
         QString code = QStringLiteral("/** \n * @function description  %1 \n */ \nstatic void %2(void) \n{")
                            .arg(commentText(state.description), state.label);
-        code += QStringLiteral("\n\n\t /* -- code of the current state -- */ \n\t")
-            + QString(state.action).replace(QLatin1Char('\n'), QStringLiteral("\n\t"))
-            + QLatin1Char('\n');
+        code += QLatin1String("\n\n\t /* -- code of the current state -- */ \n\t");
+        appendIndented(code, state.action, QLatin1String("\n\t"));
+        code += QLatin1Char('\n');
         // A state lists the transitions to other states only: self
         // transitions give no branch.
         bool first = true;
@@ -474,21 +495,27 @@ void CodeGenerator::updateStateCodeVector()
                 continue;
             if (tracing)
                 origins.append({code.size(), transition->id});
-            code += QStringLiteral("\n\t/* -- case where transition is executed ")
-                + commentText(transition->label)
-                + QStringLiteral(" -- */\n\t") + (first ? QStringLiteral("if ") : QStringLiteral("else if "))
-                + guardText(transition->condition) + QStringLiteral("\n\t{\n\t\t")
-                + QString(transition->action).replace(QLatin1Char('\n'), QStringLiteral("\n\t\t"))
-                + QStringLiteral("\n\t\t/* -- state is changed -- */ \n\t\t") + stateVariableName
-                + QStringLiteral(" = ") + enumNames.value(positionOf(transition->endState))
-                + QStringLiteral(";\n\t}\n");
+            code += QLatin1String("\n\t/* -- case where transition is executed ");
+            code += commentText(transition->label);
+            code += first ? QLatin1String(" -- */\n\tif ") : QLatin1String(" -- */\n\telse if ");
+            appendGuard(code, transition->condition);
+            code += QLatin1String("\n\t{\n\t\t");
+            appendIndented(code, transition->action, QLatin1String("\n\t\t"));
+            code += QLatin1String("\n\t\t/* -- state is changed -- */ \n\t\t");
+            code += stateVariableName;
+            code += QLatin1String(" = ");
+            code += enumNames.value(positionOf(transition->endState));
+            code += QLatin1String(";\n\t}\n");
             first = false;
         }
         if (tracing) {
             origins.append({code.size(), state.id});
             stateCodeOrigins.append(origins);
         }
-        code += QStringLiteral("\n}");
+        code += QLatin1String("\n}");
+        // Appending leaves room to grow, which a large machine's code would
+        // hold on to until the file is written.
+        code.squeeze();
         stateCodeVector.append(code);
     }
 
