@@ -60,14 +60,11 @@ void printRefusals(const CodeGenerator& generator)
         std::fputs((error + QLatin1Char('\n')).toLocal8Bit().constData(), stderr);
 }
 
-// Writes the files of every machine the placement holds; the exit code of
-// generate.
-int writeMachines(CodeGenerator& generator, const ProjectPlacement& placement, bool force)
+// Writes the files of every machine of the set; the exit code of generate.
+int writeMachines(CodeGenerator& generator, const MachineSet& set, bool force)
 {
     bool allWritten = true;
     bool designErrors = false;
-    MachineSet set;
-    placement.fillMachines(&set);
     const QVector<const ProjectNode*>& machines = set.machines();
     const QVector<QVector<DesignLinter::Finding>> clashes = DesignLinter::fileNameClashes(machines);
     for (int i = 0; i < machines.size(); ++i) {
@@ -264,11 +261,17 @@ int ProjectCommands::generate(const QStringList& arguments)
         generator.setVersionNumber(number);
     }
 
-    XmlIO io;
-    if (!readRecords(io, file, ProjectFileReader::Fields::Generation))
-        return UsageOrFatal;
-    const ProjectPlacement placement(io.records());
-    printLost(file, placement.lost());
+    // The file's records go once the machines are taken from them, before
+    // any code is made: on a large project the code needs the room.
+    MachineSet set;
+    {
+        XmlIO io;
+        if (!readRecords(io, file, ProjectFileReader::Fields::Generation))
+            return UsageOrFatal;
+        const ProjectPlacement placement(io.records());
+        printLost(file, placement.lost());
+        placement.fillMachines(&set);
+    }
 
     if (!QDir().mkpath(folder)) {
         printError(QStringLiteral("%1: the output folder cannot be created").arg(displayPath(folder)));
@@ -276,7 +279,7 @@ int ProjectCommands::generate(const QStringList& arguments)
     }
     generator.setOutputFolder(folder);
 
-    return writeMachines(generator, placement, parser.isSet(force));
+    return writeMachines(generator, set, parser.isSet(force));
 }
 
 int ProjectCommands::resave(const QStringList& arguments)
