@@ -5,9 +5,10 @@
 
 #include "projectnode.h"
 
-namespace {
+const QString CodeGenerator::blankLine = QStringLiteral("\n \n");
+const QString CodeGenerator::stateGap = QStringLiteral("\n\n");
 
-const QString blankLine = QStringLiteral("\n \n");
+namespace {
 
 QString blanksToUnderscores(QString text)
 {
@@ -480,39 +481,10 @@ void CodeGenerator::updateStateCodeVector()
     const Diagram::States& all = states();
     stateCodeVector.reserve(all.size());
     for (const StateElement& state : all) {
-        QVector<Origin> origins {{0, state.id}};
-        QString code = QStringLiteral("/** \n * @function description  %1 \n */ \nstatic void %2(void) \n{")
-                           .arg(commentText(state.description), state.label);
-        code += QLatin1String("\n\n\t /* -- code of the current state -- */ \n\t");
-        appendIndented(code, state.action, QLatin1String("\n\t"));
-        code += QLatin1Char('\n');
-        // A state lists the transitions to other states only: self
-        // transitions give no branch.
-        bool first = true;
-        for (ElementId id : state.transitions) {
-            const TransitionElement* transition = transitionsById.value(id);
-            if (!transition || transition->startState != state.id)
-                continue;
-            if (tracing)
-                origins.append({code.size(), transition->id});
-            code += QLatin1String("\n\t/* -- case where transition is executed ");
-            code += commentText(transition->label);
-            code += first ? QLatin1String(" -- */\n\tif ") : QLatin1String(" -- */\n\telse if ");
-            appendGuard(code, transition->condition);
-            code += QLatin1String("\n\t{\n\t\t");
-            appendIndented(code, transition->action, QLatin1String("\n\t\t"));
-            code += QLatin1String("\n\t\t/* -- state is changed -- */ \n\t\t");
-            code += stateVariableName;
-            code += QLatin1String(" = ");
-            code += enumNames.value(positionOf(transition->endState));
-            code += QLatin1String(";\n\t}\n");
-            first = false;
-        }
-        if (tracing) {
-            origins.append({code.size(), state.id});
+        QVector<Origin> origins;
+        QString code = stateCode(state, tracing ? &origins : nullptr);
+        if (tracing)
             stateCodeOrigins.append(origins);
-        }
-        code += QLatin1String("\n}");
         // Appending leaves room to grow, which a large machine's code would
         // hold on to until the file is written.
         code.squeeze();
@@ -522,87 +494,39 @@ void CodeGenerator::updateStateCodeVector()
     updateState0CodeString();
 }
 
-// ---- Whole files ---------------------------------------------------------
-
-QString CodeGenerator::headerFileText()
+QString CodeGenerator::stateCode(const StateElement& state, QVector<Origin>* origins) const
 {
-    generateHeaderFileName();
-    updateFileHeaderForHeaderString();
-    updateHeaderGuards();
-    updateUserIncludesString();
-    updateEnumString();
-    updateGlobalFunctionsDeclarations();
-
-    QString text = fileHeaderString + blankLine + headerGuardBegin + blankLine
-        + QStringLiteral("/*--------------------------------- user includes ---------------------------------*/ \n");
-    if (tracing)
-        headerOriginList = textOrigins(text.size(), TextElement::Includes);
-    text += userIncludesString + blankLine
-        + QStringLiteral("/*------------------------------ global declarations ------------------------------*/ \n")
-        + QLatin1Char('\n') + enumString + blankLine
-        + QStringLiteral("/*----------------------------- function declarations -----------------------------*/ \n")
-        + QLatin1Char('\n');
-    for (const QString& declaration : qAsConst(globalFunctionsDeclarations))
-        text += declaration + blankLine;
-    text += headerGuardEnd;
-    return text;
-}
-
-QString CodeGenerator::sourceFileText()
-{
-    return sourceFilePieces().join(QString());
-}
-
-QStringList CodeGenerator::sourceFilePieces()
-{
-    generateSourceFileName();
-    updateFileHeaderForSourceString();
-    updateDefaultIncludesString();
-    updateUserMacrosString();
-    updateGlobalVariables();
-    updateUserCodeString();
-    updateSourceHeaders();
-    updateGlobalFunctionsDefinitions();
-    updateStateCodeVector();
-
-    // The pieces share their text with the generator's: on a large machine
-    // the code of the states is most of the file, and it is never copied.
-    QString preamble = fileHeaderString + blankLine
-        + QStringLiteral("/*----------------------------------- includes -----------------------------------*/ \n")
-        + QLatin1Char('\n') + defaultIncludesString + blankLine
-        + QStringLiteral("/*--------------------------------- user defines ---------------------------------*/ \n")
-        + QLatin1Char('\n');
-    const int macros = preamble.size();
-    preamble += userMacrosString
-        + QStringLiteral("/*---------------------------------- variables -----------------------------------*/ \n")
-        + QLatin1Char('\n') + globalVariablesString
-        + QStringLiteral("/*---------------------------------- user code -----------------------------------*/ \n")
-        + QLatin1Char('\n');
-    const int code = preamble.size();
-    preamble += userCodeString
-        + QStringLiteral("/*---------------------------------- headers -------------------------------------*/ \n")
-        + QLatin1Char('\n') + sourceHeadersString
-        + QStringLiteral("/*--------------------------- function definitions -------------------------------*/ \n")
-        + QLatin1Char('\n');
-    QStringList pieces {preamble, globalFunctionsDefinitionsString, QStringLiteral("\n"), state0CodeString};
-    const QString gap = QStringLiteral("\n\n");
-    pieces.reserve(pieces.size() + 2 * stateCodeVector.size() + 1);
-    pieces.append(gap);
-    for (const QString& stateCode : qAsConst(stateCodeVector)) {
-        pieces.append(stateCode);
-        pieces.append(gap);
+    if (origins)
+        origins->append({0, state.id});
+    QString code = QStringLiteral("/** \n * @function description  %1 \n */ \nstatic void %2(void) \n{")
+                       .arg(commentText(state.description), state.label);
+    code += QLatin1String("\n\n\t /* -- code of the current state -- */ \n\t");
+    appendIndented(code, state.action, QLatin1String("\n\t"));
+    code += QLatin1Char('\n');
+    // A state lists the transitions to other states only: self transitions
+    // give no branch.
+    bool first = true;
+    for (ElementId id : state.transitions) {
+        const TransitionElement* transition = transitionsById.value(id);
+        if (!transition || transition->startState != state.id)
+            continue;
+        if (origins)
+            origins->append({code.size(), transition->id});
+        code += QLatin1String("\n\t/* -- case where transition is executed ");
+        code += commentText(transition->label);
+        code += first ? QLatin1String(" -- */\n\tif ") : QLatin1String(" -- */\n\telse if ");
+        appendGuard(code, transition->condition);
+        code += QLatin1String("\n\t{\n\t\t");
+        appendIndented(code, transition->action, QLatin1String("\n\t\t"));
+        code += QLatin1String("\n\t\t/* -- state is changed -- */ \n\t\t");
+        code += stateVariableName;
+        code += QLatin1String(" = ");
+        code += enumNames.value(positionOf(transition->endState));
+        code += QLatin1String(";\n\t}\n");
+        first = false;
     }
-    if (tracing)
-        traceSourceOrigins(macros, code, pieces);
-    return pieces;
-}
-
-QString CodeGenerator::headerFilePath() const
-{
-    return filePath + QLatin1Char('/') + stateMachineName + QStringLiteral(".h");
-}
-
-QString CodeGenerator::sourceFilePath() const
-{
-    return filePath + QLatin1Char('/') + stateMachineName + QStringLiteral(".c");
+    if (origins)
+        origins->append({code.size(), state.id});
+    code += QLatin1String("\n}");
+    return code;
 }

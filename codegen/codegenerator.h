@@ -6,6 +6,8 @@
 #include <QStringList>
 #include <QVector>
 
+#include <functional>
+
 #include "designlinter.h"
 #include "diagram.h"
 #include "elementid.h"
@@ -120,7 +122,6 @@ public:
     QString getUserCodeString() const { return userCodeString; }
     QString getMainFunctionString() const { return mainFunctionString; }
     QString getState0CodeString() const { return state0CodeString; }
-    QVector<QString> getStateCodeVector() const { return stateCodeVector; }
     QVector<QString> getEnumNames() const { return enumNames; }
     int getNumberOfInputVariables() const { return numberOfInputVariables; }
     int getNumberOfOutputVariables() const { return numberOfOutputVariables; }
@@ -139,6 +140,10 @@ public:
     const QVector<Origin>& sourceOrigins() const { return sourceOriginList; }
 
 private:
+    // The empty line between the parts of a file, and what follows the
+    // initial function and each state's function.
+    static const QString blankLine;
+    static const QString stateGap;
     // The text items of one type, one after the other from start.
     QVector<Origin> textOrigins(int start, int type) const;
     void traceSourceOrigins(int macros, int code, const QStringList& pieces);
@@ -148,8 +153,20 @@ private:
     // Position of the state among the machine's states, or -1.
     int positionOf(ElementId state) const;
     void indexStatePositions();
-    // Each file's text given as pieces, written one after the other.
-    bool writeFiles(const QVector<QString>& paths, const QVector<QStringList>& texts);
+    // The code of one state's function, with where its stretches come from
+    // when origins is given.
+    QString stateCode(const StateElement& state, QVector<Origin>* origins) const;
+    // The source up to the states' functions, with the states' code made
+    // first when asked for; the offsets of the defines and the user code.
+    QStringList sourceHead(bool withStateCode, int* macros, int* code);
+    // The states' functions of the source, each with the gap after it, to
+    // put as each is made; after sourceHead().
+    void streamStates(const std::function<void(const QString&)>& put) const;
+    // Gives a file's text to put, piece by piece.
+    using TextSource = std::function<void(const std::function<void(const QString&)>& put)>;
+    static TextSource piecesOf(const QStringList& pieces);
+    // Each file's text, written as its source gives it.
+    bool writeFiles(const QVector<QString>& paths, const QVector<TextSource>& texts);
     bool resolveTarget(const QString& path, QString* target);
     bool outputFolderUsable();
     const Diagram::States& states() const;

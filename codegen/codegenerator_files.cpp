@@ -1,5 +1,5 @@
-// Writing a machine's files: every file aside first, then all renamed into
-// place, never outside the output folder.
+// A machine's files: their texts, written aside first, then all renamed
+// into place, never outside the output folder.
 
 #include "codegenerator.h"
 
@@ -41,7 +41,15 @@ bool CodeGenerator::resolveTarget(const QString& path, QString* target)
     return true;
 }
 
-bool CodeGenerator::writeFiles(const QVector<QString>& paths, const QVector<QStringList>& texts)
+CodeGenerator::TextSource CodeGenerator::piecesOf(const QStringList& pieces)
+{
+    return [pieces](const std::function<void(const QString&)>& put) {
+        for (const QString& piece : pieces)
+            put(piece);
+    };
+}
+
+bool CodeGenerator::writeFiles(const QVector<QString>& paths, const QVector<TextSource>& texts)
 {
     // Every file is written aside first and the set is renamed into place
     // only when all are complete: a full disk, a failed write or an
@@ -76,7 +84,7 @@ bool CodeGenerator::writeFiles(const QVector<QString>& paths, const QVector<QStr
         // large file's text; a piece never ends inside a surrogate pair.
         QTextStream stream(&file);
         const int piece = 1 << 16;
-        for (const QString& text : texts[i]) {
+        texts[i]([&stream, piece](const QString& text) {
             for (int at = 0; at < text.size();) {
                 int length = qMin(piece, text.size() - at);
                 if (at + length < text.size() && text.at(at + length - 1).isHighSurrogate())
@@ -84,7 +92,7 @@ bool CodeGenerator::writeFiles(const QVector<QString>& paths, const QVector<QStr
                 stream << QStringView(text).mid(at, length);
                 at += length;
             }
-        }
+        });
         stream.flush();
         file.close();
         if (stream.status() != QTextStream::Ok || file.error() != QFileDevice::NoError) {
@@ -111,12 +119,12 @@ bool CodeGenerator::writeFiles(const QVector<QString>& paths, const QVector<QStr
 
 bool CodeGenerator::writeHeaderFile()
 {
-    return writeFiles({headerFilePath()}, {QStringList {headerFileText()}});
+    return writeFiles({headerFilePath()}, {piecesOf({headerFileText()})});
 }
 
 bool CodeGenerator::writeSourceFile()
 {
-    return writeFiles({sourceFilePath()}, {sourceFilePieces()});
+    return writeFiles({sourceFilePath()}, {piecesOf(sourceFilePieces())});
 }
 
 bool CodeGenerator::isSafeFileStem(const QString& name)
@@ -176,7 +184,17 @@ bool CodeGenerator::writeStateMachineFiles()
         return false;
     // The source uses names set while the header is built.
     const QString header = headerFileText();
-    return writeFiles({headerFilePath(), sourceFilePath()}, {QStringList {header}, sourceFilePieces()});
+    if (tracing)
+        return writeFiles({headerFilePath(), sourceFilePath()}, {piecesOf({header}), piecesOf(sourceFilePieces())});
+    // The source's beginning is made before any file is written, as its
+    // errors are; the states' functions follow one by one as it is written.
+    const QStringList head = sourceHead(false, nullptr, nullptr);
+    const TextSource source = [this, head](const std::function<void(const QString&)>& put) {
+        for (const QString& piece : head)
+            put(piece);
+        streamStates(put);
+    };
+    return writeFiles({headerFilePath(), sourceFilePath()}, {piecesOf({header}), source});
 }
 
 QVector<DesignLinter::Finding> CodeGenerator::designRefusals() const
@@ -196,3 +214,109 @@ QStringList CodeGenerator::existingOutputFiles()
     return existing;
 }
 
+QString CodeGenerator::headerFileText()
+{
+    generateHeaderFileName();
+    updateFileHeaderForHeaderString();
+    updateHeaderGuards();
+    updateUserIncludesString();
+    updateEnumString();
+    updateGlobalFunctionsDeclarations();
+
+    QString text = fileHeaderString + blankLine + headerGuardBegin + blankLine
+        + QStringLiteral("/*--------------------------------- user includes ---------------------------------*/ \n");
+    if (tracing)
+        headerOriginList = textOrigins(text.size(), TextElement::Includes);
+    text += userIncludesString + blankLine
+        + QStringLiteral("/*------------------------------ global declarations ------------------------------*/ \n")
+        + QLatin1Char('\n') + enumString + blankLine
+        + QStringLiteral("/*----------------------------- function declarations -----------------------------*/ \n")
+        + QLatin1Char('\n');
+    for (const QString& declaration : qAsConst(globalFunctionsDeclarations))
+        text += declaration + blankLine;
+    text += headerGuardEnd;
+    return text;
+}
+
+QString CodeGenerator::sourceFileText()
+{
+    return sourceFilePieces().join(QString());
+}
+
+QStringList CodeGenerator::sourceFilePieces()
+{
+    int macros = 0;
+    int code = 0;
+    QStringList pieces = sourceHead(true, &macros, &code);
+    // The pieces share their text with the generator's: the code of the
+    // states is never copied.
+    pieces.reserve(pieces.size() + 2 * stateCodeVector.size());
+    for (const QString& stateCode : qAsConst(stateCodeVector)) {
+        pieces.append(stateCode);
+        pieces.append(stateGap);
+    }
+    if (tracing)
+        traceSourceOrigins(macros, code, pieces);
+    return pieces;
+}
+
+void CodeGenerator::streamStates(const std::function<void(const QString&)>& put) const
+{
+    // On a large machine the code of the states is most of the file: each
+    // state's goes to the file as it is made, never all of it at once.
+    for (const StateElement& state : states()) {
+        put(stateCode(state, nullptr));
+        put(stateGap);
+    }
+}
+
+QStringList CodeGenerator::sourceHead(bool withStateCode, int* macros, int* code)
+{
+    generateSourceFileName();
+    updateFileHeaderForSourceString();
+    updateDefaultIncludesString();
+    updateUserMacrosString();
+    updateGlobalVariables();
+    updateUserCodeString();
+    updateSourceHeaders();
+    updateGlobalFunctionsDefinitions();
+    if (withStateCode) {
+        updateStateCodeVector();
+    } else {
+        indexStatePositions();
+        stateCodeVector.clear();
+        stateCodeOrigins.clear();
+        updateState0CodeString();
+    }
+
+    QString preamble = fileHeaderString + blankLine
+        + QStringLiteral("/*----------------------------------- includes -----------------------------------*/ \n")
+        + QLatin1Char('\n') + defaultIncludesString + blankLine
+        + QStringLiteral("/*--------------------------------- user defines ---------------------------------*/ \n")
+        + QLatin1Char('\n');
+    if (macros)
+        *macros = preamble.size();
+    preamble += userMacrosString
+        + QStringLiteral("/*---------------------------------- variables -----------------------------------*/ \n")
+        + QLatin1Char('\n') + globalVariablesString
+        + QStringLiteral("/*---------------------------------- user code -----------------------------------*/ \n")
+        + QLatin1Char('\n');
+    if (code)
+        *code = preamble.size();
+    preamble += userCodeString
+        + QStringLiteral("/*---------------------------------- headers -------------------------------------*/ \n")
+        + QLatin1Char('\n') + sourceHeadersString
+        + QStringLiteral("/*--------------------------- function definitions -------------------------------*/ \n")
+        + QLatin1Char('\n');
+    return {preamble, globalFunctionsDefinitionsString, QStringLiteral("\n"), state0CodeString, stateGap};
+}
+
+QString CodeGenerator::headerFilePath() const
+{
+    return filePath + QLatin1Char('/') + stateMachineName + QStringLiteral(".h");
+}
+
+QString CodeGenerator::sourceFilePath() const
+{
+    return filePath + QLatin1Char('/') + stateMachineName + QStringLiteral(".c");
+}
