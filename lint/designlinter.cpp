@@ -193,8 +193,10 @@ QVector<Finding> DesignLinter::nameErrors(const ProjectNode* machine)
     // large machine's table is never rebuilt as it grows.
     declared.reserve(7 + 2 * machine->diagram.states.size() + machine->diagram.memories.size());
     QSet<ElementId> reported;
+    // An element's path is made only for a finding: a large machine has
+    // many names and few findings.
     auto declare = [&](const QString& identifier, const QString& what, const QString& itemLabel,
-                       ElementId item, const QString& itemPath) {
+                       ElementId item) {
         const auto known = declared.constFind(identifier);
         if (known == declared.constEnd()) {
             declared.insert(identifier, {what, itemLabel});
@@ -207,7 +209,7 @@ QVector<Finding> DesignLinter::nameErrors(const ProjectNode* machine)
             ? QStringLiteral("%1 %2 appears more than once").arg(what, quoted(itemLabel))
             : QStringLiteral("%1 %2 gives the C name %3, as %4 %5 does")
                   .arg(what, quoted(itemLabel), identifier, known->what, quoted(known->label));
-        findings.append(error(QStringLiteral("duplicate-name"), itemPath, message, item));
+        findings.append(error(QStringLiteral("duplicate-name"), elementPath(path, itemLabel), message, item));
     };
 
     bool machineNamed = true;
@@ -228,15 +230,15 @@ QVector<Finding> DesignLinter::nameErrors(const ProjectNode* machine)
     }
 
     for (const StateElement& state : machine->diagram.states) {
-        const QString stateLabel = state.label;
-        const QString statePath = elementPath(path, stateLabel);
+        const QString& stateLabel = state.label;
         const QString what = QStringLiteral("state");
-        if (!checkIdentifier(&findings, statePath, what, stateLabel, stateLabel, state.id))
+        if ((!DesignLinter::isCIdentifier(stateLabel) || DesignLinter::isCKeyword(stateLabel))
+            && !checkIdentifier(&findings, elementPath(path, stateLabel), what, stateLabel, stateLabel, state.id))
             continue;
-        declare(stateLabel, what, stateLabel, state.id, statePath);
+        declare(stateLabel, what, stateLabel, state.id);
         if (machineNamed)
             declare(QStringLiteral("STATE_") + upper + QLatin1Char('_') + stateLabel.toUpper(), what,
-                    stateLabel, state.id, statePath);
+                    stateLabel, state.id);
     }
 
     for (const MemoryElement& memory : machine->diagram.memories) {
@@ -247,7 +249,7 @@ QVector<Finding> DesignLinter::nameErrors(const ProjectNode* machine)
         const QString what = QStringLiteral("memory item");
         const QString variable = underscored(memoryLabel);
         if (checkIdentifier(&findings, memoryPath, what, memoryLabel, variable, memory.id))
-            declare(variable, what, memoryLabel, memory.id, memoryPath);
+            declare(variable, what, memoryLabel, memory.id);
     }
     return findings;
 }
