@@ -476,6 +476,12 @@ void CodeGenerator::updateState0CodeString()
 void CodeGenerator::updateStateCodeVector()
 {
     indexStatePositions();
+    makeStateCode();
+    updateState0CodeString();
+}
+
+void CodeGenerator::makeStateCode()
+{
     stateCodeVector.clear();
     stateCodeOrigins.clear();
     const Diagram::States& all = states();
@@ -490,8 +496,6 @@ void CodeGenerator::updateStateCodeVector()
         code.squeeze();
         stateCodeVector.append(code);
     }
-
-    updateState0CodeString();
 }
 
 QString CodeGenerator::stateCode(const StateElement& state, QVector<Origin>* origins) const

@@ -156,9 +156,11 @@ private:
     // The code of one state's function, with where its stretches come from
     // when origins is given.
     QString stateCode(const StateElement& state, QVector<Origin>* origins) const;
-    // The source up to the states' functions, with the states' code made
-    // first when asked for; the offsets of the defines and the user code.
-    QStringList sourceHead(bool withStateCode, int* macros, int* code);
+    // The states' functions into stateCodeVector, after indexStatePositions().
+    void makeStateCode();
+    // The source up to the states' functions, with the offsets of the
+    // defines and the user code.
+    QStringList sourceHead(int* macros, int* code);
     // The states' functions of the source, each with the gap after it, to
     // put as each is made; after sourceHead().
     void streamStates(const std::function<void(const QString&)>& put) const;

@@ -188,7 +188,7 @@ bool CodeGenerator::writeStateMachineFiles()
         return writeFiles({headerFilePath(), sourceFilePath()}, {piecesOf({header}), piecesOf(sourceFilePieces())});
     // The source's beginning is made before any file is written, as its
     // errors are; the states' functions follow one by one as it is written.
-    const QStringList head = sourceHead(false, nullptr, nullptr);
+    const QStringList head = sourceHead(nullptr, nullptr);
     const TextSource source = [this, head](const std::function<void(const QString&)>& put) {
         for (const QString& piece : head)
             put(piece);
@@ -247,7 +247,8 @@ QStringList CodeGenerator::sourceFilePieces()
 {
     int macros = 0;
     int code = 0;
-    QStringList pieces = sourceHead(true, &macros, &code);
+    QStringList pieces = sourceHead(&macros, &code);
+    makeStateCode();
     // The pieces share their text with the generator's: the code of the
     // states is never copied.
     pieces.reserve(pieces.size() + 2 * stateCodeVector.size());
@@ -270,7 +271,7 @@ void CodeGenerator::streamStates(const std::function<void(const QString&)>& put)
     }
 }
 
-QStringList CodeGenerator::sourceHead(bool withStateCode, int* macros, int* code)
+QStringList CodeGenerator::sourceHead(int* macros, int* code)
 {
     generateSourceFileName();
     updateFileHeaderForSourceString();
@@ -280,14 +281,12 @@ QStringList CodeGenerator::sourceHead(bool withStateCode, int* macros, int* code
     updateUserCodeString();
     updateSourceHeaders();
     updateGlobalFunctionsDefinitions();
-    if (withStateCode) {
-        updateStateCodeVector();
-    } else {
-        indexStatePositions();
-        stateCodeVector.clear();
-        stateCodeOrigins.clear();
-        updateState0CodeString();
-    }
+    // The states' own functions are made by whoever takes the source:
+    // all at once as pieces, or one by one into a file.
+    indexStatePositions();
+    stateCodeVector.clear();
+    stateCodeOrigins.clear();
+    updateState0CodeString();
 
     QString preamble = fileHeaderString + blankLine
         + QStringLiteral("/*----------------------------------- includes -----------------------------------*/ \n")
