@@ -86,18 +86,19 @@ bool CreateProject::writeDefaultProjFile(const QString& path)
 
 QByteArray CreateProject::defaultProject(const QString& name)
 {
-    // The default project is a file of its own, with the browser outline and
-    // the project's name left open; a name is letters, digits and
-    // underscores only, so it needs no escaping.
+    // The default project is a file of its own with the project's name left
+    // open; a name is letters, digits and underscores only, so it needs no
+    // escaping.
     loadDefaultProjectResource();
     QFile model(QStringLiteral(":/project/defaultproject.vorn.in"));
     if (!model.open(QIODevice::ReadOnly))
         return QByteArray();
-    const QString crlf = QStringLiteral("\r\n");
-    QString outline = crlf + name + crlf;
-    const QLatin1String levels[] = {QLatin1String("Hardware Module"), QLatin1String("Microcontroller"),
-                                    QLatin1String("Software Module"), QLatin1String("StateMachine_1")};
-    for (int level = 1; level < 5; ++level)
-        outline += QString(level * 4, QLatin1Char(' ')) + levels[level - 1] + crlf;
-    return QString::fromUtf8(model.readAll()).arg(outline, name).toUtf8();
+    QString text = QString::fromUtf8(model.readAll()).arg(name);
+    // The browser outline's lines end in CR LF, which a text file in the
+    // source tree would not keep.
+    const QLatin1String start("<ProjectFiles>");
+    const int from = text.indexOf(start) + start.size();
+    const int length = text.indexOf(QLatin1String("</ProjectFiles>")) - from;
+    text.replace(from, length, text.mid(from, length).replace(QLatin1Char('\n'), QLatin1String("\r\n")));
+    return text.toUtf8();
 }
