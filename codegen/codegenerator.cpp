@@ -214,6 +214,12 @@ const Diagram::States& CodeGenerator::states() const
     return machine ? machine->diagram.states : none;
 }
 
+const Diagram::Transitions& CodeGenerator::transitions() const
+{
+    static const Diagram::Transitions none;
+    return machine ? machine->diagram.transitions : none;
+}
+
 const QVector<TextElement>& CodeGenerator::texts() const
 {
     static const QVector<TextElement> none;
@@ -228,22 +234,13 @@ const QVector<MemoryElement>& CodeGenerator::memories() const
 
 void CodeGenerator::indexStatePositions()
 {
-    statePositions.clear();
-    transitionsById.clear();
-    const Diagram::States& all = states();
-    statePositions.reserve(all.size());
-    for (int i = 0; i < all.size(); ++i)
-        statePositions.insert(all[i]->id, i);
-    if (!machine)
-        return;
-    transitionsById.reserve(machine->diagram.transitions.size());
-    for (const TransitionElement& transition : machine->diagram.transitions)
-        transitionsById.insert(transition.id, &transition);
+    statePlaces = IdIndex::of<StateElement>(states());
+    transitionPlaces = IdIndex::of<TransitionElement>(transitions());
 }
 
 int CodeGenerator::positionOf(ElementId state) const
 {
-    return statePositions.value(state, -1);
+    return statePlaces.place(state);
 }
 
 QString CodeGenerator::upperMachineName() const
@@ -511,7 +508,7 @@ QString CodeGenerator::stateCode(const StateElement& state, QVector<Origin>* ori
     // give no branch.
     bool first = true;
     for (ElementId id : state.transitions) {
-        const TransitionElement* transition = transitionsById.value(id);
+        const TransitionElement* transition = transitionPlaces.find<TransitionElement>(transitions(), id);
         if (!transition || transition->startState != state.id)
             continue;
         if (origins)

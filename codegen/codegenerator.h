@@ -1,7 +1,6 @@
 #ifndef CODEGENERATOR_H
 #define CODEGENERATOR_H
 
-#include <QHash>
 #include <QString>
 #include <QStringList>
 #include <QVector>
@@ -11,6 +10,7 @@
 #include "designlinter.h"
 #include "diagram.h"
 #include "elementid.h"
+#include "idindex.h"
 #include "memoryelement.h"
 #include "stateelement.h"
 #include "textelement.h"
@@ -172,6 +172,7 @@ private:
     bool resolveTarget(const QString& path, QString* target);
     bool outputFolderUsable();
     const Diagram::States& states() const;
+    const Diagram::Transitions& transitions() const;
     const QVector<TextElement>& texts() const;
     const QVector<MemoryElement>& memories() const;
     QString textItemsOfType(int type) const;
@@ -209,10 +210,10 @@ private:
     QString state0CodeString;
     QVector<QString> errorList;
 
-    // Positions by state, and transitions by id, so that finding a
-    // transition's target costs the same for ten states as for ten thousand.
-    QHash<ElementId, int> statePositions;
-    QHash<ElementId, const TransitionElement*> transitionsById;
+    // The places of states and transitions by id, so that finding a
+    // transition's target stays cheap for ten thousand states.
+    IdIndex statePlaces;
+    IdIndex transitionPlaces;
     QVector<QString> writeErrors;
     QVector<DesignLinter::Finding> projectDesignErrors;
     bool refusedForDesign = false;

@@ -1,5 +1,6 @@
 #include "placementfiller.h"
 
+#include <algorithm>
 #include <utility>
 
 #include "document.h"
@@ -119,12 +120,17 @@ void PlacementFiller::blocks(Diagram* into, const ProjectPlacement::Diagram& dia
 
 void PlacementFiller::stateMachine(Diagram* into, const ProjectPlacement::Diagram& diagram)
 {
-    QHash<int, int> stateAt;
+    // States are placed in the order of their records, so a record's state
+    // is found by halving.
+    const int firstState = into->states.size();
+    const auto placeOf = [&](int record) {
+        return firstState + int(std::lower_bound(diagram.states.begin(), diagram.states.end(), record)
+                                - diagram.states.begin());
+    };
     for (int record : diagram.states) {
         const t_stateItemReadFromXML& from = records.states.at(record);
         StateElement state;
         state.id = document->newId();
-        stateAt.insert(record, into->states.size());
         state.label = from.label;
         state.initial = from.ifInitialState;
         state.initialCondition = from.initialCondition;
@@ -139,7 +145,7 @@ void PlacementFiller::stateMachine(Diagram* into, const ProjectPlacement::Diagra
         state.description = from.description;
         into->states.append(state);
     }
-    QHash<int, int> selfTransitions;
+    QVector<int> selfTransitions(into->states.size() - firstState, 0);
     for (const ProjectPlacement::Transition& placed : diagram.transitions) {
         const t_transitionItemReadFromXML& from = records.transitions.at(placed.record);
         const t_stateItemReadFromXML& start = records.states.at(placed.start);
@@ -155,8 +161,9 @@ void PlacementFiller::stateMachine(Diagram* into, const ProjectPlacement::Diagra
         transition.height = from.height;
         transition.polygon = pointsOf(from.polygon);
         transition.foreign = from.foreign;
-        StateElement& first = into->states[stateAt.value(placed.start)].edit();
-        StateElement& second = into->states[stateAt.value(placed.end)].edit();
+        const int startPlace = placeOf(placed.start);
+        StateElement& first = into->states[startPlace].edit();
+        StateElement& second = into->states[placeOf(placed.end)].edit();
         transition.startState = first.id;
         transition.endState = second.id;
         // Where a new transition's lines meet; self transitions of one state
@@ -167,7 +174,7 @@ void PlacementFiller::stateMachine(Diagram* into, const ProjectPlacement::Diagra
             second.transitions.append(transition.id);
         } else {
             const QPointF centre = centreOf(start);
-            const int stacked = selfTransitions[placed.start]++;
+            const int stacked = selfTransitions[startPlace - firstState]++;
             transition.midPosition = QPointF(centre.x() + start.width + 150, centre.y() - 37 * stacked);
         }
         into->transitions.append(std::move(transition));

@@ -5,6 +5,7 @@
 
 #include "document.h"
 #include "machineset.h"
+#include "nameindex.h"
 #include "placementfiller.h"
 
 namespace {
@@ -30,9 +31,9 @@ QString where(int level, int parentId, int grandParentId)
 // The last of the records on a diagram with the label: the one a lookup by
 // label finds, as later items of one name hide earlier ones.
 template <typename Record>
-QHash<QString, int> byLabel(const QVector<int>& placed, const QVector<Record>& records)
+NameIndex byLabel(const QVector<int>& placed, const QVector<Record>& records)
 {
-    QHash<QString, int> index;
+    NameIndex index(placed.size());
     for (int record : placed)
         index.insert(records.at(record).label, record);
     return index;
@@ -139,7 +140,7 @@ void ProjectPlacement::placeStateMachines()
                              .arg(key.parentId)
                              .arg(key.grandParentId);
     }
-    QHash<int, QHash<QString, int>> states;
+    QHash<int, NameIndex> states;
     for (int i = 0; i < keys.transitions().size(); ++i) {
         const PlacementKeys::Transition& key = keys.transitions().at(i);
         const int on = machine(key.level, key.parentId, key.grandParentId);
@@ -152,9 +153,9 @@ void ProjectPlacement::placeStateMachines()
         }
         if (!states.contains(on))
             states.insert(on, byLabel(places.at(on).states, keys.states()));
-        const QHash<QString, int>& labels = states[on];
-        const int start = labels.value(key.startItem, -1);
-        const int end = labels.value(key.endItem, -1);
+        const NameIndex& labels = states[on];
+        const int start = labels.value(key.startItem);
+        const int end = labels.value(key.endItem);
         if (start < 0 || end < 0)
             lostLines << line("transition %1 from %2 to %3: its states are not found")
                              .arg(quoted(keys.transitionLabel(i)), quoted(key.startItem), quoted(key.endItem));
@@ -179,11 +180,11 @@ void ProjectPlacement::placeBlocks()
     const auto block = [this](int level, int parentId, int grandParentId) {
         return level >= 2 && level <= 6 ? find(level - 1, parentId, grandParentId) : -1;
     };
-    QHash<int, QHash<QString, int>> processes;
+    QHash<int, NameIndex> processes;
     const auto processNamed = [&](int on, const QString& label) {
         if (!processes.contains(on))
             processes.insert(on, byLabel(places.at(on).processes, source.processes));
-        return processes[on].value(label, -1);
+        return processes[on].value(label);
     };
     for (int i = 0; i < source.links.size(); ++i) {
         const t_linkItemReadFromXML& record = source.links.at(i);
@@ -210,7 +211,7 @@ void ProjectPlacement::placeBlocks()
             lostLines << line("memory item %1: %2")
                              .arg(quoted(record.label), where(record.level, record.parentId, record.grandParentId));
     }
-    QHash<int, QHash<QString, int>> memories;
+    QHash<int, NameIndex> memories;
     for (int i = 0; i < source.dataflows.size(); ++i) {
         const t_dataflowItemReadFromXML& record = source.dataflows.at(i);
         const QString name = line("dataflow %1 from %2 to %3")
@@ -227,7 +228,7 @@ void ProjectPlacement::placeBlocks()
         if (record.lineType == 1 || record.lineType == 2) {
             const bool fromProcess = record.lineType == 1;
             process = processNamed(on, fromProcess ? record.startItem : record.endItem);
-            memory = memories[on].value(fromProcess ? record.endItem : record.startItem, -1);
+            memory = memories[on].value(fromProcess ? record.endItem : record.startItem);
         }
         if (process < 0 || memory < 0)
             lostLines << line("%1: its process or memory item is not found").arg(name);

@@ -28,7 +28,7 @@ public:
         int process = 0; // the record the diagram was made from
         bool dropped = false;
         QVector<int> processes;
-        QVector<int> states;
+        QVector<int> states; // in the order of their records
         QVector<Transition> transitions;
         QVector<int> texts;
         QVector<Link> links;

@@ -5,6 +5,8 @@
 #include <QJsonDocument>
 #include <QSet>
 
+#include "idindex.h"
+#include "nameindex.h"
 #include "projectnode.h"
 
 namespace {
@@ -39,12 +41,12 @@ QString elementPath(const QString& machine, const QString& label)
 }
 
 // The transitions to other states that leave the state, in its order.
-QVector<const TransitionElement*> outgoing(const StateElement& state,
-                                           const QHash<ElementId, const TransitionElement*>& transitions)
+QVector<const TransitionElement*> outgoing(const StateElement& state, const Diagram& diagram,
+                                           const IdIndex& transitions)
 {
     QVector<const TransitionElement*> leaving;
     for (ElementId id : state.transitions) {
-        const TransitionElement* transition = transitions.value(id);
+        const TransitionElement* transition = transitions.find<TransitionElement>(diagram.transitions, id);
         if (transition && transition->startState == state.id)
             leaving.append(transition);
     }
@@ -187,21 +189,23 @@ QVector<Finding> DesignLinter::nameErrors(const ProjectNode* machine)
 
     // Every C name the files declare, with the element it comes from, so
     // that two elements giving the same name are caught before gcc sees them.
+    // The machine's own names, two per state and one per memory item.
+    const int expected = 7 + 2 * machine->diagram.states.size() + machine->diagram.memories.size();
     struct Owner { QString what; QString label; };
-    QHash<QString, Owner> declared;
-    // The machine's own names, two per state and one per memory item: a
-    // large machine's table is never rebuilt as it grows.
-    declared.reserve(7 + 2 * machine->diagram.states.size() + machine->diagram.memories.size());
+    QVector<Owner> owners;
+    owners.reserve(expected);
+    NameIndex declared(expected);
     QSet<ElementId> reported;
     // An element's path is made only for a finding: a large machine has
     // many names and few findings.
     auto declare = [&](const QString& identifier, const QString& what, const QString& itemLabel,
                        ElementId item) {
-        const auto known = declared.constFind(identifier);
-        if (known == declared.constEnd()) {
-            declared.insert(identifier, {what, itemLabel});
+        const int first = declared.insertNew(identifier, owners.size());
+        if (first < 0) {
+            owners.append({what, itemLabel});
             return;
         }
+        const Owner* known = &owners.at(first);
         if (reported.contains(item))
             return;
         reported.insert(item);
@@ -226,7 +230,7 @@ QVector<Finding> DesignLinter::nameErrors(const ProjectNode* machine)
         for (const QString& identifier : {n, n + QLatin1Char('0'), n + QStringLiteral("Initialize"),
                                           n + QStringLiteral("GetState"), QStringLiteral("t_state_") + n,
                                           QStringLiteral("state_") + n, QStringLiteral("STATE_0_") + upper})
-            declared.insert(identifier, {what, label});
+            declare(identifier, what, label, 0);
     }
 
     for (const StateElement& state : machine->diagram.states) {
@@ -295,12 +299,8 @@ QVector<Finding> DesignLinter::machineWarnings(const ProjectNode* machine)
         return findings;
     const QString path = machinePath(machine);
     const Diagram& diagram = machine->diagram;
-    QHash<ElementId, const TransitionElement*> transitions;
-    for (const TransitionElement& transition : diagram.transitions)
-        transitions.insert(transition.id, &transition);
-    QHash<ElementId, const StateElement*> states;
-    for (const StateElement& state : diagram.states)
-        states.insert(state.id, &state);
+    const IdIndex transitions = IdIndex::of<TransitionElement>(diagram.transitions);
+    const IdIndex states = IdIndex::of<StateElement>(diagram.states);
 
     // Reachability along the branches the generated code has.
     QSet<ElementId> reached;
@@ -310,8 +310,8 @@ QVector<Finding> DesignLinter::machineWarnings(const ProjectNode* machine)
         reached.insert(initial->id);
         while (!todo.isEmpty()) {
             const StateElement* state = todo.takeLast();
-            for (const TransitionElement* transition : outgoing(*state, transitions)) {
-                const StateElement* next = states.value(transition->endState);
+            for (const TransitionElement* transition : outgoing(*state, diagram, transitions)) {
+                const StateElement* next = states.find<StateElement>(diagram.states, transition->endState);
                 if (next && !reached.contains(next->id)) {
                     reached.insert(next->id);
                     todo.append(next);
@@ -322,7 +322,7 @@ QVector<Finding> DesignLinter::machineWarnings(const ProjectNode* machine)
 
     for (const StateElement& state : diagram.states) {
         const QString statePath = elementPath(path, state.label);
-        const QVector<const TransitionElement*> leaving = outgoing(state, transitions);
+        const QVector<const TransitionElement*> leaving = outgoing(state, diagram, transitions);
         // One warning per state: an unreachable state's exits do not matter.
         if (initial && !reached.contains(state.id)) {
             findings.append(warning(QStringLiteral("unreachable-state"), statePath,

@@ -1,6 +1,8 @@
 #include <QTest>
 
 #include "document.h"
+#include "idindex.h"
+#include "nameindex.h"
 
 // What the observers of a document hear as its diagrams change, and what
 // the document then holds.
@@ -11,6 +13,7 @@ class TestDocument : public QObject, private DocumentObserver
 private slots:
     void editsTellTheObserversAfterTheChange();
     void largeListsAreLookedUpByIdThroughEveryEdit();
+    void indexesFindEveryNameAndIdTheyWereGiven();
 
 private:
     void elementAdded(const ProjectNode& node, ElementKind kind, ElementId id, int index) override
@@ -181,6 +184,32 @@ void TestDocument::largeListsAreLookedUpByIdThroughEveryEdit()
     check();
     // Shared, not copied, on the way out and back.
     QCOMPARE(&document.at<StateElement>(machine, taken.first().first).get(), &taken.first().second.get());
+}
+
+void TestDocument::indexesFindEveryNameAndIdTheyWereGiven()
+{
+    // Sized for nothing, so that the names outgrow the table many times.
+    NameIndex names;
+    for (int i = 0; i < 3000; ++i)
+        QCOMPARE(names.insertNew(QStringLiteral("s%1").arg(i), i), -1);
+    QCOMPARE(names.insertNew(QStringLiteral("s42"), 7), 42);
+    QCOMPARE(names.value(QStringLiteral("s42")), 42);
+    QCOMPARE(names.insert(QStringLiteral("s42"), 7), 42);
+    QCOMPARE(names.insert(QString(), 5), -1);
+    for (int i = 0; i < 3000; ++i)
+        QCOMPARE(names.value(QStringLiteral("s%1").arg(i)), i == 42 ? 7 : i);
+    QCOMPARE(names.value(QString()), 5);
+    QCOMPARE(names.value(QStringLiteral("s3000")), -1);
+
+    // Ids out of order, as after edits.
+    QVector<TextElement> texts(500);
+    for (int i = 0; i < texts.size(); ++i)
+        texts[i].id = ElementId((i * 7919) % 500 + 1);
+    const IdIndex places = IdIndex::of<TextElement>(texts);
+    for (int i = 0; i < texts.size(); ++i)
+        QCOMPARE(places.place(texts.at(i).id), i);
+    QCOMPARE(places.place(0), -1);
+    QCOMPARE(places.place(501), -1);
 }
 
 QTEST_MAIN(TestDocument)
