@@ -1,10 +1,10 @@
 #ifndef ITEMWALK_H
 #define ITEMWALK_H
 
-#include <QSet>
 #include <QXmlStreamReader>
 
 #include "itemvalues.h"
+#include "nameindex.h"
 #include "projectfilelayout.h"
 #include "projectfilereader.h"
 
@@ -61,8 +61,9 @@ private:
     ProjectFileReader::Records* records;
     // What is kept of states and transitions.
     ProjectFileReader::Fields fields;
-    // The state labels read, which the ends of the transition keys share.
-    QSet<QString> stateLabels;
+    // The state labels read, by their place in the keys, whose text the
+    // ends of the transition keys share.
+    NameIndex stateLabels;
 };
 
 template <typename Tokens>
@@ -474,8 +475,11 @@ bool ItemWalk<Tokens>::readTransitionItem()
 template <typename Tokens>
 void ItemWalk<Tokens>::keepStateKey(const QString* texts)
 {
+    const QVector<PlacementKeys::State>& states = records->keys.states();
+    const int known = stateLabels.insertNew(texts[sLabel], states.size());
+    const QString label = known < 0 ? texts[sLabel] : states.at(known).label;
     records->keys.addState(ItemValues::toInt(texts[sLevel]), ItemValues::toInt(texts[sParentId]),
-                           ItemValues::toInt(texts[sGrandParentId]), *stateLabels.insert(texts[sLabel]));
+                           ItemValues::toInt(texts[sGrandParentId]), label);
 }
 
 template <typename Tokens>
@@ -483,8 +487,8 @@ void ItemWalk<Tokens>::keepTransitionKey(const QString* texts)
 {
     // Most ends name a state already read: they share its label's text.
     const auto shared = [this](const QString& text) {
-        const auto label = stateLabels.constFind(text);
-        return label == stateLabels.cend() ? text : *label;
+        const int known = stateLabels.value(text);
+        return known < 0 ? text : records->keys.states().at(known).label;
     };
     records->keys.addTransition(ItemValues::toInt(texts[tLevel]), ItemValues::toInt(texts[tParentId]),
                                 ItemValues::toInt(texts[tGrandParentId]), texts[tLabel], shared(texts[tStart]),
