@@ -22,7 +22,7 @@
 #include <ctime>
 
 #include "canvas.h"
-#include "headlessproject.h"
+#include "windowlesscanvases.h"
 #include "projectcanvases.h"
 
 namespace {
@@ -50,8 +50,8 @@ void paintView(QGraphicsView& view)
 
 void shots(const QString& path, const QString& folder)
 {
-    HeadlessProject project;
-    if (project.load(path) != HeadlessProject::Loaded) {
+    WindowlessCanvases project;
+    if (project.load(path) != WindowlessCanvases::Loaded) {
         std::fprintf(stderr, "bench_gui: cannot open %s\n", qPrintable(path));
         return;
     }
@@ -74,8 +74,8 @@ void measure(const QString& path)
     QElapsedTimer timer;
     const double cpuBefore = cpuMs();
     timer.start();
-    HeadlessProject project;
-    if (project.load(path) != HeadlessProject::Loaded) {
+    WindowlessCanvases project;
+    if (project.load(path) != WindowlessCanvases::Loaded) {
         std::fprintf(stderr, "bench_gui: cannot open %s\n", qPrintable(path));
         return;
     }

@@ -15,7 +15,7 @@
 #include <cstdio>
 #include <cstdlib>
 
-#include "headlessproject.h"
+#include "windowlesscanvases.h"
 #include "xmlio.h"
 
 namespace {
@@ -121,7 +121,7 @@ int main(int argc, char** argv)
         return 2;
     }
 
-    HeadlessProject project;
+    WindowlessCanvases project;
     XmlIO& io = project.io();
     io.processItemRecords.append(process(1, QStringLiteral("Bench")));
     io.processItemRecords.append(process(2, QStringLiteral("Hardware Module")));

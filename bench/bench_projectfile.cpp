@@ -16,7 +16,7 @@
 #include <cstdio>
 #include <cstdlib>
 
-#include "headlessproject.h"
+#include "windowlesscanvases.h"
 #include "projectcanvases.h"
 #include "xmlio.h"
 
@@ -235,7 +235,7 @@ Row measure(int wanted, bool place, const QString& folder)
     Row row;
     const QString path = folder + QStringLiteral("/bench_%1.vorn").arg(wanted);
     {
-        HeadlessProject source;
+        WindowlessCanvases source;
         row.items = generate(source.io(), wanted);
         source.canvases().place(source.io());
         row.save = bestOf([&] {
@@ -272,7 +272,7 @@ Row measure(int wanted, bool place, const QString& folder)
     if (place) {
         // What Open does after the read: one canvas per process record, then
         // every record placed on its canvas.
-        HeadlessProject target;
+        WindowlessCanvases target;
         XmlIO& io = target.io();
         io.setFilePath(path);
         QString names;

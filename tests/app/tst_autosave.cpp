@@ -9,10 +9,12 @@
 
 #include "autosave.h"
 #include "canvas.h"
-#include "headlessproject.h"
+#include "documentfile.h"
+#include "machineset.h"
 #include "mainwindow.h"
 #include "modalanswerer.h"
 #include "projectfixture.h"
+#include "projectnode.h"
 #include "scenemouse.h"
 #include "stateitem.h"
 #include "testenvironment.h"
@@ -47,12 +49,12 @@ int addState(MainWindow& window)
 // The states of the named machine in a project file; -1 if it cannot be loaded.
 int statesIn(const QString& path, const QString& machine)
 {
-    HeadlessProject project;
-    if (project.load(path) != HeadlessProject::Loaded)
+    MachineSet taken;
+    if (!readMachines(path, &taken))
         return -1;
-    for (Canvas* canvas : project.canvases().all()) {
-        if (canvas->getLabel() == machine)
-            return canvas->stateItems.size();
+    for (const ProjectNode* node : taken.machines()) {
+        if (node->process.label == machine)
+            return node->diagram.states.size();
     }
     return -1;
 }

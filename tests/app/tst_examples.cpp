@@ -9,14 +9,13 @@
 #include <QProcess>
 #include <QStandardPaths>
 
-#include "canvas.h"
 #include "codegenerator.h"
 #include "examplesfolder.h"
-#include "headlessproject.h"
+#include "documentfile.h"
 #include "machineset.h"
 #include "mainwindow.h"
 #include "projectfixture.h"
-#include "projectsnapshot.h"
+#include "projectnode.h"
 #include "testenvironment.h"
 #include "xmlio.h"
 
@@ -71,12 +70,10 @@ void TestExamples::examples()
     generator.setAuthor("Korvel tests");
     generator.setOutputFolder(out + "/");
     // The generator runs headless over the state machines, as the tool does.
-    HeadlessProject project;
-    QCOMPARE(project.load(file), HeadlessProject::Loaded);
     int machines = 0;
-    MachineSet snapshots;
-    ProjectSnapshot::takeMachines(project.canvases(), &snapshots);
-    for (const ProjectNode* machine : snapshots.machines()) {
+    MachineSet taken;
+    QVERIFY(readMachines(file, &taken));
+    for (const ProjectNode* machine : taken.machines()) {
         generator.setMachine(machine);
         QVERIFY(generator.writeStateMachineFiles());
         QVERIFY2(generator.getErrorList().isEmpty(), qPrintable(QStringList(generator.getErrorList().toList()).join('\n')));

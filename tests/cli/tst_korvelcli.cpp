@@ -20,7 +20,7 @@
 #include "canvasrenderer.h"
 #include "codegenproperties.h"
 #include "createproject.h"
-#include "headlessproject.h"
+#include "windowlesscanvases.h"
 #include "itemshadow.h"
 #include "mainwindow.h"
 #include "modalanswerer.h"
@@ -561,8 +561,8 @@ void TestKorvelCli::picturesFollowTheItems_data()
 void TestKorvelCli::picturesFollowTheItems()
 {
     QFETCH(QString, file);
-    HeadlessProject project;
-    QCOMPARE(project.load(file), HeadlessProject::Loaded);
+    WindowlessCanvases project;
+    QCOMPARE(project.load(file), WindowlessCanvases::Loaded);
     QTemporaryDir dir;
     int states = 0;
     for (Canvas* canvas : project.canvases().all()) {
@@ -655,8 +655,8 @@ void TestKorvelCli::picturesAreSizedBeforeAnyIsDrawn()
     const QString name = QStringLiteral("Light_Sequencer");
     const QString browserPath = "Pedestrian_Crossing/Hardware Module/Microcontroller/Signal_Control/" + name;
 
-    HeadlessProject project;
-    QCOMPARE(project.load(path("far.vorn")), HeadlessProject::Loaded);
+    WindowlessCanvases project;
+    QCOMPARE(project.load(path("far.vorn")), WindowlessCanvases::Loaded);
     Canvas* canvas = nullptr;
     for (Canvas* each : project.canvases().all())
         canvas = project.canvases().browserPath(each) == browserPath ? each : canvas;

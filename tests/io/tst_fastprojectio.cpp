@@ -15,16 +15,15 @@
 #include <memory>
 #include <QXmlStreamWriter>
 
-#include "parsedcolour.h"
 #include "document.h"
-#include "headlessproject.h"
+#include "documentfile.h"
 #include "itemwalk.h"
+#include "parsedcolour.h"
 #include "projectfilereader.h"
 #include "projectfilescanner.h"
-#include "projectplacement.h"
-#include "testenvironment.h"
 #include "projectfilewriter.h"
-#include "xmlio.h"
+#include "testenvironment.h"
+#include "windowlesscanvases.h"
 #include "xmltextwriter.h"
 
 namespace {
@@ -262,12 +261,8 @@ void TestFastProjectIO::wholeNumbersAreFormattedAsBefore()
 
     // The writer puts numbers into the file without strings of their own,
     // yet exactly as formatReal() and formatPointList() give them.
-    XmlIO io;
-    io.setFilePath(QStringLiteral(KORVEL_SOURCE_DIR "/Examples/Example_1.vorn"));
-    QVERIFY(io.checkProjectFileCorrupt() && io.readProjectFile());
     Document document;
-    QString why;
-    QVERIFY(ProjectPlacement(io.records()).fill(&document, &why));
+    QVERIFY(readDocument(QStringLiteral(KORVEL_SOURCE_DIR "/Examples/Example_1.vorn"), &document));
     ProjectNode* node = &document.root();
     while (!node->children().empty())
         node = node->children().front().get();
@@ -310,8 +305,8 @@ void TestFastProjectIO::largeProjectSavesAsItWasRead()
     file.write(bytes);
     file.close();
 
-    HeadlessProject project;
-    QCOMPARE(project.load(large), HeadlessProject::Loaded);
+    WindowlessCanvases project;
+    QCOMPARE(project.load(large), WindowlessCanvases::Loaded);
     const QString saved = folder.filePath(QStringLiteral("saved.vorn"));
     QVERIFY(project.saveAs(saved));
     QVERIFY(fileBytes(saved) == bytes);

@@ -27,7 +27,7 @@
 
 #include "canvas.h"
 #include "createproject.h"
-#include "headlessproject.h"
+#include "windowlesscanvases.h"
 #include "mainwindow.h"
 #include "processitem.h"
 #include "document.h"
@@ -739,8 +739,8 @@ void TestProjectFile::placeAndResave()
     const QString first = dir.filePath(QStringLiteral("first.vorn"));
     const QString second = dir.filePath(QStringLiteral("second.vorn"));
 
-    HeadlessProject project;
-    if (project.load(path) != HeadlessProject::Loaded) {
+    WindowlessCanvases project;
+    if (project.load(path) != WindowlessCanvases::Loaded) {
         QVERIFY(!name.startsWith(QLatin1String("sound-")));
         return;
     }
@@ -799,8 +799,8 @@ void TestProjectFile::placeAndResave()
         QVERIFY2(text.contains(part), qPrintable(part));
 
     // What was saved is what the project held: it loads whole and saves to itself.
-    HeadlessProject reloaded;
-    QCOMPARE(reloaded.load(first), HeadlessProject::Loaded);
+    WindowlessCanvases reloaded;
+    QCOMPARE(reloaded.load(first), WindowlessCanvases::Loaded);
     QCOMPARE(reloaded.canvases().lostItems(), QStringList());
     QVERIFY2(reloaded.saveAs(second), qPrintable(reloaded.canvases().saveError()));
     QCOMPARE(readAll(second), readAll(first));

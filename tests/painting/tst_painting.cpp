@@ -14,7 +14,7 @@
 #include "canvasrenderer.h"
 #include "dataflowitem.h"
 #include "editpropertiescommand.h"
-#include "headlessproject.h"
+#include "windowlesscanvases.h"
 #include "linkitem.h"
 #include "memoryitem.h"
 #include "picturefile.h"
@@ -150,15 +150,15 @@ void TestPainting::documentPicturesAreTheCanvasPictures()
     QFETCH(bool, overlapped);
     QTemporaryDir dir;
     if (overlapped) {
-        HeadlessProject edited;
-        QCOMPARE(edited.load(file), HeadlessProject::Loaded);
+        WindowlessCanvases edited;
+        QCOMPARE(edited.load(file), WindowlessCanvases::Loaded);
         for (Canvas* canvas : edited.canvases().all())
             overlap(canvas);
         file = dir.filePath(QStringLiteral("overlapped.vorn"));
         QVERIFY(edited.saveAs(file));
     }
-    HeadlessProject scene;
-    QCOMPARE(scene.load(file), HeadlessProject::Loaded);
+    WindowlessCanvases scene;
+    QCOMPARE(scene.load(file), WindowlessCanvases::Loaded);
     ProjectPictures pictures;
     QCOMPARE(pictures.load(file), ProjectPictures::Loaded);
     const QVector<Canvas*>& canvases = scene.canvases().all();

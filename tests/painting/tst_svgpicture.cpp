@@ -18,7 +18,7 @@
 
 #include "canvas.h"
 #include "canvasrenderer.h"
-#include "headlessproject.h"
+#include "windowlesscanvases.h"
 #include "svgpicture.h"
 #include "testenvironment.h"
 
@@ -262,8 +262,8 @@ void TestSvgPicture::examplesCanvasesAreTheGeneratorsBytes()
 {
     QFETCH(QString, file);
     QFETCH(double, scale);
-    HeadlessProject project;
-    QCOMPARE(project.load(file), HeadlessProject::Loaded);
+    WindowlessCanvases project;
+    QCOMPARE(project.load(file), WindowlessCanvases::Loaded);
     QTemporaryDir dir;
     const QString path = dir.filePath("canvas.svg");
     int canvases = 0;

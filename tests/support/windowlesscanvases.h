@@ -1,5 +1,5 @@
-#ifndef HEADLESSPROJECT_H
-#define HEADLESSPROJECT_H
+#ifndef WINDOWLESSCANVASES_H
+#define WINDOWLESSCANVASES_H
 
 #include <QAction>
 #include <QMenu>
@@ -13,14 +13,14 @@
 // of the canvases themselves: with the context menus and actions every
 // canvas expects (none is ever shown or triggered), loaded and saved as the
 // main window does it.
-class HeadlessProject
+class WindowlessCanvases
 {
 public:
     enum LoadResult { Loaded, Corrupt, Unreadable };
 
-    HeadlessProject();
-    HeadlessProject(const HeadlessProject&) = delete;
-    HeadlessProject& operator=(const HeadlessProject&) = delete;
+    WindowlessCanvases();
+    WindowlessCanvases(const WindowlessCanvases&) = delete;
+    WindowlessCanvases& operator=(const WindowlessCanvases&) = delete;
 
     // The integrity check, then the load of Open: Corrupt when the check
     // refuses the file, Unreadable when its items cannot be read.
@@ -47,4 +47,4 @@ private:
     ProjectCanvases projectCanvases;
 };
 
-#endif // HEADLESSPROJECT_H
+#endif // WINDOWLESSCANVASES_H

@@ -1,12 +1,12 @@
-#include "headlessproject.h"
+#include "windowlesscanvases.h"
 
-HeadlessProject::HeadlessProject()
+WindowlessCanvases::WindowlessCanvases()
     : menus {&stateMenu, &transitionMenu, &textMenu, &processMenu, &linkMenu, &memoryMenu, &dataflowMenu}
     , projectCanvases(&menus, {&processAdded, &processLabelChanged, &returnToSelect})
 {
 }
 
-HeadlessProject::LoadResult HeadlessProject::load(const QString& path)
+WindowlessCanvases::LoadResult WindowlessCanvases::load(const QString& path)
 {
     projectCanvases.clear();
     xmlIO.clearRecords();
@@ -17,7 +17,7 @@ HeadlessProject::LoadResult HeadlessProject::load(const QString& path)
     return projectCanvases.load(xmlIO, &outline) ? Loaded : Unreadable;
 }
 
-bool HeadlessProject::saveAs(const QString& path)
+bool WindowlessCanvases::saveAs(const QString& path)
 {
     xmlIO.setFilePath(path);
     return projectCanvases.save(path);
