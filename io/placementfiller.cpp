@@ -122,6 +122,7 @@ void PlacementFiller::stateMachine(Diagram* into, const ProjectPlacement::Diagra
 {
     // States are placed in the order of their records, so a record's state
     // is found by halving.
+    Q_ASSERT(std::is_sorted(diagram.states.begin(), diagram.states.end()));
     const int firstState = into->states.size();
     const auto placeOf = [&](int record) {
         return firstState + int(std::lower_bound(diagram.states.begin(), diagram.states.end(), record)

@@ -189,7 +189,7 @@ QVector<Finding> DesignLinter::nameErrors(const ProjectNode* machine)
 
     // Every C name the files declare, with the element it comes from, so
     // that two elements giving the same name are caught before gcc sees them.
-    // The machine's own names, two per state and one per memory item.
+    // Seven names of the machine's own, two per state and one per memory item.
     const int expected = 7 + 2 * machine->diagram.states.size() + machine->diagram.memories.size();
     struct Owner { QString what; QString label; };
     QVector<Owner> owners;
