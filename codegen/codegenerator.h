@@ -10,6 +10,7 @@
 #include "designlinter.h"
 #include "diagram.h"
 #include "elementid.h"
+#include "fileset.h"
 #include "idindex.h"
 #include "memoryelement.h"
 #include "stateelement.h"
@@ -164,8 +165,7 @@ private:
     // The states' functions of the source, each with the gap after it, to
     // put as each is made; after sourceHead().
     void streamStates(const std::function<void(const QString&)>& put) const;
-    // Gives a file's text to put, piece by piece.
-    using TextSource = std::function<void(const std::function<void(const QString&)>& put)>;
+    using TextSource = FileSet::TextSource;
     static TextSource piecesOf(const QStringList& pieces);
     // Each file's text, written as its source gives it.
     bool writeFiles(const QVector<QString>& paths, const QVector<TextSource>& texts);

@@ -6,11 +6,6 @@
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
-#include <QTextStream>
-
-#include <cerrno>
-#include <cstdio>
-#include <cstring>
 
 bool CodeGenerator::resolveTarget(const QString& path, QString* target)
 {
@@ -51,70 +46,25 @@ CodeGenerator::TextSource CodeGenerator::piecesOf(const QStringList& pieces)
 
 bool CodeGenerator::writeFiles(const QVector<QString>& paths, const QVector<TextSource>& texts)
 {
-    // Every file is written aside first and the set is renamed into place
-    // only when all are complete: a full disk, a failed write or an
-    // interrupted run leaves the previous files as they were, together.
+    // A full disk, a failed write or an interrupted run leaves the previous
+    // files as they were, together.
     QVector<QString> targets(paths.size());
     for (int i = 0; i < paths.size(); ++i) {
         if (!resolveTarget(paths[i], &targets[i]))
             return false;
     }
-    QVector<QString> temporaries;
-    auto discard = [&temporaries]() {
-        for (const QString& temporary : qAsConst(temporaries))
-            QFile::remove(temporary);
+    const auto failed = [this, &paths](int i, const QString& reason) {
+        writeErrors.append(QStringLiteral("File %1 of state machine %2 could not be written: %3")
+                               .arg(paths[i], stateMachineName, reason));
+        return false;
     };
+    FileSet files;
     for (int i = 0; i < paths.size(); ++i) {
-        const QFileInfo target(targets[i]);
-        QFile file;
-        for (int attempt = 0; attempt < 100 && !file.isOpen(); ++attempt) {
-            file.setFileName(target.absolutePath() + QStringLiteral("/.") + target.fileName()
-                             + QStringLiteral(".korvel-%1").arg(attempt));
-            // NewOnly: never into a file or link that is already there.
-            file.open(QIODevice::WriteOnly | QIODevice::NewOnly);
-        }
-        if (!file.isOpen()) {
-            writeErrors.append(QStringLiteral("File %1 of state machine %2 could not be written: %3")
-                                   .arg(paths[i], stateMachineName, file.errorString()));
-            discard();
-            return false;
-        }
-        temporaries.append(file.fileName());
-        // In pieces, so that the stream never holds a second copy of a
-        // large file's text; a piece never ends inside a surrogate pair.
-        QTextStream stream(&file);
-        const int piece = 1 << 16;
-        texts[i]([&stream, piece](const QString& text) {
-            for (int at = 0; at < text.size();) {
-                int length = qMin(piece, text.size() - at);
-                if (at + length < text.size() && text.at(at + length - 1).isHighSurrogate())
-                    --length;
-                stream << QStringView(text).mid(at, length);
-                at += length;
-            }
-        });
-        stream.flush();
-        file.close();
-        if (stream.status() != QTextStream::Ok || file.error() != QFileDevice::NoError) {
-            writeErrors.append(QStringLiteral("File %1 of state machine %2 could not be written: %3")
-                                   .arg(paths[i], stateMachineName, file.errorString()));
-            discard();
-            return false;
-        }
-        if (target.exists())
-            QFile::setPermissions(file.fileName(), QFile::permissions(targets[i]));
+        if (!files.write(targets[i], texts[i]))
+            return failed(i, files.errorString());
     }
-    for (int i = 0; i < paths.size(); ++i) {
-        if (std::rename(QFile::encodeName(temporaries[i]).constData(), QFile::encodeName(targets[i]).constData())
-            != 0) {
-            writeErrors.append(QStringLiteral("File %1 of state machine %2 could not be written: %3")
-                                   .arg(paths[i], stateMachineName, QString::fromLocal8Bit(std::strerror(errno))));
-            temporaries.remove(0, i);
-            discard();
-            return false;
-        }
-    }
-    return true;
+    const int unplaced = files.commit();
+    return unplaced < 0 || failed(unplaced, files.errorString());
 }
 
 bool CodeGenerator::writeHeaderFile()

@@ -21,10 +21,12 @@
 
 #include <ctime>
 #include <functional>
+#include <stdexcept>
 
 #include "codegenerator.h"
 #include "createproject.h"
 #include "designlinter.h"
+#include "fileset.h"
 #include "mainwindow.h"
 #include "modalanswerer.h"
 #include "statemachinefixture.h"
@@ -189,6 +191,8 @@ private slots:
     void dateLine();
     void failedWrites_data();
     void failedWrites();
+    void fileSetLeavesNothingAside_data();
+    void fileSetLeavesNothingAside();
     void compilesWithoutWarnings_data();
     void compilesWithoutWarnings();
     void generatedMachineBehavesAsDrawn();
@@ -463,6 +467,45 @@ void TestCodeGenerator::failedWrites()
     good.prepare(generator);
     QVERIFY(generator.writeStateMachineFiles());
     QVERIFY(generator.getWriteErrors().isEmpty());
+}
+
+void TestCodeGenerator::fileSetLeavesNothingAside_data()
+{
+    QTest::addColumn<int>("throwingFile"); // -1: none throws
+    QTest::newRow("both complete") << -1;
+    QTest::newRow("the first throws") << 0;
+    QTest::newRow("the second throws") << 1;
+}
+
+// Whatever ends a set of files early, an exception while a text is being
+// made included (memory running out for a large machine), nothing is left
+// aside and the previous files stay.
+void TestCodeGenerator::fileSetLeavesNothingAside()
+{
+    QFETCH(int, throwingFile);
+    QTemporaryDir root;
+    const QStringList names {QStringLiteral("M.h"), QStringLiteral("M.c")};
+    for (const QString& name : names)
+        QVERIFY(writeFile(root.filePath(name), "previous " + name.toUtf8()));
+    bool thrown = false;
+    try {
+        FileSet files;
+        for (int i = 0; i < names.size(); ++i) {
+            QVERIFY(files.write(root.filePath(names.at(i)), [&](const FileSet::Put& put) {
+                put(QStringLiteral("new "));
+                if (i == throwingFile)
+                    throw std::runtime_error("no memory");
+                put(names.at(i));
+            }));
+        }
+        QCOMPARE(files.commit(), -1);
+    } catch (const std::runtime_error&) {
+        thrown = true;
+    }
+    QCOMPARE(thrown, throwingFile >= 0);
+    QCOMPARE(filesIn(root.path()), QStringList({QStringLiteral("M.c"), QStringLiteral("M.h")}));
+    for (const QString& name : names)
+        QCOMPARE(readAll(root.filePath(name)), (thrown ? "previous " : "new ") + name.toUtf8());
 }
 
 void TestCodeGenerator::compilesWithoutWarnings_data()
