@@ -213,13 +213,13 @@ bool ProjectFileWriter::write(const Document& document, const QString& path)
 
 void ProjectFileWriter::index(const ProjectNode& node)
 {
-    nodeLabels.insert(node.id(), node.process.label);
+    nodeLabels.add(node.id(), node.process.label);
     for (const MemoryElement& memory : node.diagram.memories)
-        memoryLabels.insert(memory.id, memory.label);
+        memoryLabels.add(memory.id, memory.label);
     for (const StateElement& state : node.diagram.states)
-        stateLabels.insert(state.id, state.label);
+        stateLabels.add(state.id, state.label);
     for (const TransitionElement& transition : node.diagram.transitions)
-        transitionLabels.insert(transition.id, transition.label);
+        transitionLabels.add(transition.id, transition.label);
     for (const auto& child : node.children())
         index(*child);
 }
@@ -325,11 +325,11 @@ void ProjectFileWriter::startContainer(QLatin1String name, int count)
 void ProjectFileWriter::writeDocument(const Document& document, const QString& names, QIODevice* device)
 {
     target = device;
-    nodeLabels.clear();
-    memoryLabels.clear();
-    stateLabels.clear();
-    transitionLabels.clear();
+    // The labels point into the document: none is kept beyond this write.
+    nodeLabels = memoryLabels = stateLabels = transitionLabels = IdLabels();
     index(document.root());
+    for (IdLabels* labels : {&nodeLabels, &memoryLabels, &stateLabels, &transitionLabels})
+        labels->finish();
 
     // The document is built as text and goes to the file in large UTF-8
     // pieces, each after a whole element so that no character is cut in two.
@@ -353,6 +353,7 @@ void ProjectFileWriter::writeDocument(const Document& document, const QString& n
     xml.reset();
     pending = QString();
     target = nullptr;
+    nodeLabels = memoryLabels = stateLabels = transitionLabels = IdLabels();
 }
 
 QByteArray ProjectFileWriter::bytes(const Document& document)
@@ -455,8 +456,8 @@ void ProjectFileWriter::writeHierarchy(const ProjectNode& node)
         attribute(linkAttributes[lLabel], link.label);
         attribute(linkAttributes[lDescription], link.description);
         attribute(linkAttributes[lDatatype], link.datatype);
-        attribute(linkAttributes[lStart], nodeLabels.value(link.startProcess));
-        attribute(linkAttributes[lEnd], nodeLabels.value(link.endProcess));
+        attribute(linkAttributes[lStart], nodeLabels.of(link.startProcess));
+        attribute(linkAttributes[lEnd], nodeLabels.of(link.endProcess));
         attribute(linkAttributes[lColour], link.colour.name());
         attribute(linkAttributes[lPolygon], formatPointList(link.polygon));
         writeForeign(link.foreign);
@@ -491,8 +492,8 @@ void ProjectFileWriter::writeHierarchy(const ProjectNode& node)
         attribute(dataflowAttributes[dDescription], dataflow.description);
         attribute(dataflowAttributes[dDatatype], dataflow.datatype);
         if (dataflow.lineType == 1 || dataflow.lineType == 2) {
-            const QString process = nodeLabels.value(dataflow.process);
-            const QString memory = memoryLabels.value(dataflow.memory);
+            const QString process = nodeLabels.of(dataflow.process);
+            const QString memory = memoryLabels.of(dataflow.memory);
             attribute(dataflowAttributes[dStart], dataflow.lineType == 1 ? process : memory);
             attribute(dataflowAttributes[dEnd], dataflow.lineType == 1 ? memory : process);
         }
@@ -519,7 +520,7 @@ void ProjectFileWriter::writeStates(const ProjectNode& node, const Diagram& diag
         for (int i = 0; i < state.transitions.size(); ++i) {
             if (i > 0)
                 transitions += QLatin1Char(',');
-            transitions += transitionLabels.value(state.transitions.at(i));
+            transitions += transitionLabels.of(state.transitions.at(i));
         }
         xml->writeStartElement(tagStateItem);
         writeIdentity(node, true);
@@ -558,8 +559,8 @@ void ProjectFileWriter::writeTransitions(const ProjectNode& node, const Diagram&
         childNumber(transitionChildren[tWidth], transition.width);
         childNumber(transitionChildren[tHeight], transition.height);
         childPoints(transitionChildren[tPolygon], transition.polygon);
-        child(transitionChildren[tStart], stateLabels.value(transition.startState));
-        child(transitionChildren[tEnd], stateLabels.value(transition.endState));
+        child(transitionChildren[tStart], stateLabels.of(transition.startState));
+        child(transitionChildren[tEnd], stateLabels.of(transition.endState));
         child(transitionChildren[tDescription], transition.description);
         child(transitionChildren[tAction], transition.action);
         writeForeign(transition.foreign);

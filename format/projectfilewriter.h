@@ -1,7 +1,6 @@
 #ifndef PROJECTFILEWRITER_H
 #define PROJECTFILEWRITER_H
 
-#include <QHash>
 #include <QPointF>
 #include <QString>
 #include <QVector>
@@ -10,6 +9,7 @@
 
 #include "colour.h"
 #include "elementid.h"
+#include "idlabels.h"
 
 class Document;
 class QIODevice;
@@ -92,10 +92,10 @@ private:
     QString error;
     bool kept = true;
     // Labels of what elements refer to, across the whole project.
-    QHash<ElementId, QString> nodeLabels;
-    QHash<ElementId, QString> memoryLabels;
-    QHash<ElementId, QString> stateLabels;
-    QHash<ElementId, QString> transitionLabels;
+    IdLabels nodeLabels;
+    IdLabels memoryLabels;
+    IdLabels stateLabels;
+    IdLabels transitionLabels;
 };
 
 #endif // PROJECTFILEWRITER_H

@@ -11,7 +11,7 @@ int IdIndex::place(ElementId id) const
     return found != entries.end() && found->first == id ? found->second : -1;
 }
 
-void IdIndex::sort()
+void IdIndex::finish()
 {
     // Ids are handed out in order, so a list read from a file is sorted
     // already; only lists edited since need the work.

@@ -22,10 +22,15 @@ public:
         IdIndex index;
         index.entries.reserve(list.size());
         for (int i = 0; i < list.size(); ++i)
-            index.entries.emplace_back(static_cast<const Element&>(list.at(i)).id, i);
-        index.sort();
+            index.add(static_cast<const Element&>(list.at(i)).id, i);
+        index.finish();
         return index;
     }
+
+    // Built place by place: each added, then finished once before the
+    // first lookup.
+    void add(ElementId id, int place) { entries.emplace_back(id, place); }
+    void finish();
 
     // The place of id in the list, or -1.
     int place(ElementId id) const;
@@ -39,8 +44,6 @@ public:
     }
 
 private:
-    void sort();
-
     std::vector<std::pair<ElementId, int>> entries;
 };
 
