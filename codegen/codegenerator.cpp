@@ -470,13 +470,6 @@ void CodeGenerator::updateState0CodeString()
     state0CodeString += QLatin1Char('}');
 }
 
-void CodeGenerator::updateStateCodeVector()
-{
-    indexStatePositions();
-    makeStateCode();
-    updateState0CodeString();
-}
-
 void CodeGenerator::makeStateCode()
 {
     stateCodeVector.clear();

@@ -5,8 +5,6 @@
 #include <QStringList>
 #include <QVector>
 
-#include <functional>
-
 #include "designlinter.h"
 #include "diagram.h"
 #include "elementid.h"
@@ -75,7 +73,6 @@ public:
     void updateMainFunctionString();
     void updateGlobalFunctionsDefinitions();
     void updateState0CodeString();
-    void updateStateCodeVector();
 
     // The complete texts of the two files; the source must follow the header
     // of the same run, since it uses names set while the header was built.
@@ -157,14 +154,14 @@ private:
     // The code of one state's function, with where its stretches come from
     // when origins is given.
     QString stateCode(const StateElement& state, QVector<Origin>* origins) const;
-    // The states' functions into stateCodeVector, after indexStatePositions().
+    // The states' functions into stateCodeVector, after sourceHead().
     void makeStateCode();
     // The source up to the states' functions, with the offsets of the
     // defines and the user code.
     QStringList sourceHead(int* macros, int* code);
     // The states' functions of the source, each with the gap after it, to
     // put as each is made; after sourceHead().
-    void streamStates(const std::function<void(const QString&)>& put) const;
+    void streamStates(const FileSet::Put& put) const;
     using TextSource = FileSet::TextSource;
     static TextSource piecesOf(const QStringList& pieces);
     // Each file's text, written as its source gives it.

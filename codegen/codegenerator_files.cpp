@@ -38,7 +38,7 @@ bool CodeGenerator::resolveTarget(const QString& path, QString* target)
 
 CodeGenerator::TextSource CodeGenerator::piecesOf(const QStringList& pieces)
 {
-    return [pieces](const std::function<void(const QString&)>& put) {
+    return [pieces](const FileSet::Put& put) {
         for (const QString& piece : pieces)
             put(piece);
     };
@@ -139,7 +139,7 @@ bool CodeGenerator::writeStateMachineFiles()
     // The source's beginning is made before any file is written, as its
     // errors are; the states' functions follow one by one as it is written.
     const QStringList head = sourceHead(nullptr, nullptr);
-    const TextSource source = [this, head](const std::function<void(const QString&)>& put) {
+    const TextSource source = [this, head](const FileSet::Put& put) {
         for (const QString& piece : head)
             put(piece);
         streamStates(put);
@@ -211,7 +211,7 @@ QStringList CodeGenerator::sourceFilePieces()
     return pieces;
 }
 
-void CodeGenerator::streamStates(const std::function<void(const QString&)>& put) const
+void CodeGenerator::streamStates(const FileSet::Put& put) const
 {
     // On a large machine the code of the states is most of the file: each
     // state's goes to the file as it is made, never all of it at once.
@@ -234,8 +234,6 @@ QStringList CodeGenerator::sourceHead(int* macros, int* code)
     // The states' own functions are made by whoever takes the source:
     // all at once as pieces, or one by one into a file.
     indexStatePositions();
-    stateCodeVector.clear();
-    stateCodeOrigins.clear();
     updateState0CodeString();
 
     QString preamble = fileHeaderString + blankLine
